@@ -1,0 +1,106 @@
+#include "platform/ini_file.h"
+
+#include <strings.h>
+
+#include <cctype>
+#include <fstream>
+#include <sstream>
+
+namespace platform {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+}  // namespace
+
+IniFile IniFile::Parse(std::string_view text) {
+  IniFile ini;
+  Section* current = nullptr;
+  while (!text.empty()) {
+    std::size_t eol = text.find('\n');
+    std::string_view line = text.substr(0, eol);
+    text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+    line = Trim(line);
+    if (line.empty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      std::size_t close = line.find(']');
+      std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+      current = nullptr;
+      for (Section& s : ini.sections_)
+        if (SameName(s.name, name)) current = &s;
+      if (!current) {
+        ini.sections_.push_back(Section{std::string(name), {}});
+        current = &ini.sections_.back();
+      }
+      continue;
+    }
+    std::size_t eq = line.find('=');
+    if (!current || eq == std::string_view::npos) continue;
+    std::string_view key = Trim(line.substr(0, eq));
+    std::string_view value = Trim(line.substr(eq + 1));
+    // A value in one pair of double quotes is given without them.
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    bool known = false;
+    for (const Entry& e : current->entries)
+      if (SameName(e.key, key)) known = true;
+    if (!known) current->entries.push_back(Entry{std::string(key), std::string(value)});
+  }
+  return ini;
+}
+
+IniFile IniFile::Load(const std::string& hostPath) {
+  std::ifstream in(hostPath, std::ios::binary);
+  if (!in) return IniFile();
+  std::ostringstream text;
+  text << in.rdbuf();
+  return Parse(text.str());
+}
+
+std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
+  for (const Section& s : sections_) {
+    if (!SameName(s.name, section)) continue;
+    for (const Entry& e : s.entries)
+      if (SameName(e.key, key)) return e.value;
+    return std::nullopt;
+  }
+  return std::nullopt;
+}
+
+std::int64_t ParseProfileInteger(std::string_view text) {
+  text = Trim(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  unsigned base = 10;
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X') &&
+      std::isxdigit(static_cast<unsigned char>(text[2]))) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  std::uint64_t value = 0;
+  for (char c : text) {
+    unsigned digit;
+    if (c >= '0' && c <= '9')
+      digit = static_cast<unsigned>(c - '0');
+    else if (base == 16 && std::isxdigit(static_cast<unsigned char>(c)))
+      digit = static_cast<unsigned>(std::tolower(static_cast<unsigned char>(c)) - 'a' + 10);
+    else
+      break;
+    // Wraps like the 32-bit original rather than overflowing.
+    value = (value * base + digit) & 0xFFFFFFFFu;
+  }
+  std::int64_t result = static_cast<std::int64_t>(value);
+  return negative ? -result : result;
+}
+
+}  // namespace platform

@@ -1,0 +1,38 @@
+// Parser of INI text: "[section]" lines and "key=value" lines, ';' comments.
+// Section and key names compare without regard to case; the first occurrence wins.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+class PLATFORM_EXPORT IniFile {
+ public:
+  static IniFile Parse(std::string_view text);
+  // Loads a host file; an unreadable file is an empty one.
+  static IniFile Load(const std::string& hostPath);
+
+  std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+
+ private:
+  struct Entry {
+    std::string key;
+    std::string value;
+  };
+  struct Section {
+    std::string name;
+    std::vector<Entry> entries;
+  };
+  std::vector<Section> sections_;
+};
+
+// Integer value as the profile functions read it: optional sign, decimal or 0x hex,
+// up to the first character that is no digit; no digits gives 0.
+PLATFORM_EXPORT std::int64_t ParseProfileInteger(std::string_view text);
+
+}  // namespace platform

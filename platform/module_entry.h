@@ -1,0 +1,27 @@
+// Library attach and detach: what DllMain does on Windows. A shared deliverable
+// names its two entry functions once with PLATFORM_MODULE_ENTRY; the platform calls
+// attach when the module is loaded into the process and detach when it is unloaded.
+// Tests that link a library's core call the two functions directly instead.
+#pragma once
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+using ModuleAttachFn = BOOL (*)();
+using ModuleDetachFn = void (*)();
+
+// Called from the module's load and unload hooks. A refused attach is remembered,
+// so that the module loader can refuse the module the way Windows would.
+PLATFORM_EXPORT void ModuleLoaded(const char* name, ModuleAttachFn attach);
+PLATFORM_EXPORT void ModuleUnloading(const char* name, ModuleDetachFn detach);
+// True when the named module's last attach reported failure.
+PLATFORM_EXPORT bool ModuleRefused(const char* name);
+
+}  // namespace platform
+
+#define PLATFORM_MODULE_ENTRY(name, attach, detach)                                            \
+  namespace {                                                                                  \
+  __attribute__((constructor)) void PlatformModuleLoadHook() { platform::ModuleLoaded(name, attach); } \
+  __attribute__((destructor)) void PlatformModuleUnloadHook() { platform::ModuleUnloading(name, detach); } \
+  }

@@ -1,0 +1,50 @@
+#include "platform/profile.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "platform/ini_file.h"
+#include "platform/paths.h"
+
+namespace {
+
+// A bare file name lives in the Windows directory; anything with a directory part
+// is a path of its own.
+std::string ProfilePath(LPCSTR fileName) {
+  if (!fileName || !*fileName) return {};
+  if (!std::strchr(fileName, '\\') && !std::strchr(fileName, '/') && !std::strchr(fileName, ':'))
+    return platform::MapPath((platform::WindowsDirectory() + "/" + fileName).c_str());
+  return platform::MapPath(fileName);
+}
+
+std::optional<std::string> Lookup(LPCSTR section, LPCSTR key, const std::string& hostPath) {
+  if (!section || !key || hostPath.empty()) return std::nullopt;
+  return platform::IniFile::Load(hostPath).Find(section, key);
+}
+
+DWORD CopyOut(const std::string& value, LPSTR buffer, DWORD size) {
+  if (!buffer || size == 0) return 0;
+  DWORD n = static_cast<DWORD>(value.size() < size - 1 ? value.size() : size - 1);
+  std::memcpy(buffer, value.data(), n);
+  buffer[n] = '\0';
+  return n;
+}
+
+}  // namespace
+
+DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
+                               LPCSTR fileName) {
+  auto value = Lookup(section, key, ProfilePath(fileName));
+  return CopyOut(value ? *value : std::string(defaultValue ? defaultValue : ""), buffer, size);
+}
+
+DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size) {
+  return GetPrivateProfileStringA(section, key, defaultValue, buffer, size, "WIN.INI");
+}
+
+UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName) {
+  auto value = Lookup(section, key, ProfilePath(fileName));
+  if (!value) return static_cast<UINT>(defaultValue);
+  return static_cast<UINT>(platform::ParseProfileInteger(*value));
+}

@@ -1,0 +1,122 @@
+#include "rg7sdk/board_nodes.h"
+
+#include <atomic>
+#include <cstring>
+
+#include "platform/global_memory.h"
+#include "rg7sdk/chipset_table.h"
+#include "rg7sdk/pci_config.h"
+#include "rg7sdk/rg700_ini.h"
+#include "rg7sdk/rg7sdk.h"
+
+namespace rg7 {
+namespace {
+
+constexpr std::uint32_t kCommand = 0x04;
+constexpr std::uint32_t kLatencyTimer = 0x0D;
+constexpr std::uint32_t kSubsystemVendor = 0x2C;
+constexpr std::uint32_t kInterruptLine = 0x3C;
+constexpr std::uint8_t kBusMasterEnable = 0x04;
+
+BoardNode* g_head = nullptr;
+BoardNode* g_current = nullptr;
+// Read by the interrupt service thread as well as the caller's threads.
+std::atomic<std::uintptr_t> g_registerBase{0};
+
+std::uint16_t ConfigWord(const BoardNode& node, std::uint32_t offset) {
+  return static_cast<std::uint16_t>(node.config[offset] | node.config[offset + 1] << 8);
+}
+
+}  // namespace
+
+BoardNode* AllocateBoardNode() {
+  HGLOBAL h = GlobalAlloc(GHND, sizeof(BoardNode));
+  if (!h) return nullptr;
+  auto* node = static_cast<BoardNode*>(GlobalLock(h));
+  if (!node) GlobalFree(h);
+  return node;
+}
+
+void LinkBoardNode(BoardNode* node) {
+  node->next = g_head;
+  g_head = node;
+}
+
+BoardNode* FirstBoardNode() { return g_head; }
+BoardNode* CurrentBoardNode() { return g_current; }
+std::uintptr_t CurrentRegisterBase() { return g_registerBase.load(std::memory_order_relaxed); }
+
+std::int32_t SelectBoardNode(std::uint32_t boardIndex) {
+  if (g_current && g_current->board_index == boardIndex) return 0;
+  BoardNode* node = g_head;
+  while (node && node->board_index != boardIndex) node = node->next;
+  if (!node) return -1;
+  g_current = node;
+  if (ConfigWord(*node, kSubsystemVendor) != kZephlorSubsystemVendor) return 0;
+
+  g_registerBase.store(node->mapped_base, std::memory_order_relaxed);
+  ChipsetSelectWindow();
+
+  Rg700Settings& ini = IniSettings();
+  if (ini.bus_master != 0 && !(node->config[kCommand] & kBusMasterEnable))
+    node->config[kCommand] = BusMasterOn();
+  if (ini.latency_timer != 0) {
+    if (ini.latency_timer < 8) ini.latency_timer = 8;
+    if (ini.latency_timer > 255) ini.latency_timer = 255;
+    write_confreg_byte(static_cast<std::uint32_t>(ini.latency_timer), kLatencyTimer, node->bus, node->device);
+  }
+  return 0;
+}
+
+void FreeBoardNodes() {
+  ChipsetRestoreWindow();
+  while (g_head) {
+    BoardNode* next = g_head->next;
+    HGLOBAL h = GlobalHandle(g_head);
+    GlobalUnlock(h);
+    GlobalFree(h);
+    g_head = next;
+  }
+  g_current = nullptr;
+  g_registerBase.store(0, std::memory_order_relaxed);
+}
+
+std::int8_t GetBoardIrqLine() {
+  return g_current ? static_cast<std::int8_t>(g_current->config[kInterruptLine]) : std::int8_t{-1};
+}
+
+std::int16_t GetBoardVariant() { return static_cast<std::int16_t>(GetBoardSubsystemId() >> 6); }
+
+std::uint16_t GetBoardSubsystemId() { return g_current ? g_current->subsystem_id : 0; }
+
+std::int32_t CurrentBoardNodeIndex() { return g_current ? g_current->board_index : -1; }
+
+namespace {
+
+std::uint8_t ChangeBusMaster(bool on) {
+  if (!g_current) return 0;
+  std::uint32_t cmd = read_confreg_byte(kCommand, g_current->bus, g_current->device) & 0xFF;
+  cmd = on ? (cmd | kBusMasterEnable) : (cmd & ~std::uint32_t{kBusMasterEnable});
+  write_confreg_byte(cmd, kCommand, g_current->bus, g_current->device);
+  return static_cast<std::uint8_t>(read_confreg_byte(kCommand, g_current->bus, g_current->device));
+}
+
+}  // namespace
+
+std::uint8_t BusMasterOn() { return ChangeBusMaster(true); }
+std::uint8_t BusMasterOff() { return ChangeBusMaster(false); }
+
+}  // namespace rg7
+
+std::uint32_t SetPCIDWord(std::uint32_t offset, std::uint32_t value) {
+  if (rg7::BoardNode* node = rg7::CurrentBoardNode()) rg7::write_confreg_dword(value, offset, node->bus, node->device);
+  return 0;
+}
+
+std::uint32_t GetPCIDWord(std::uint32_t offset, std::uint32_t* value) {
+  if (!value) return 0;
+  rg7::BoardNode* node = rg7::CurrentBoardNode();
+  // Without a board the dword reads as an absent device would.
+  *value = node ? rg7::read_confreg_dword(offset, node->bus, node->device) : 0xFFFFFFFFu;
+  return 0;
+}

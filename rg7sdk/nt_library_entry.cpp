@@ -1,0 +1,24 @@
+#include "rg7sdk/board_nodes.h"
+#include "rg7sdk/chipset_table.h"
+#include "rg7sdk/library_entry.h"
+#include "rg7sdk/nt_driver_link.h"
+#include "rg7sdk/register_access.h"
+#include "rg7sdk/rg700_ini.h"
+
+namespace rg7 {
+
+// A missing driver does not keep the library from loading: RG7Open reports it.
+BOOL LibraryAttach() {
+  AttachDriverLink();
+  return TRUE;
+}
+
+void LibraryDetach() {
+  FreeBoardNodes();
+  DetachDriverLink();
+  ResetChipsetState();
+  ResetRg700Ini();
+  UnloadFieldTable();
+}
+
+}  // namespace rg7

@@ -1,0 +1,57 @@
+#include "sim/machine.h"
+
+namespace sim {
+namespace {
+
+std::unique_ptr<Machine> g_machine;
+
+// Physical base of the RG-700 windows when the description leaves it open.
+constexpr std::uint32_t kBoardWindowBase = 0xE0000000;
+
+}  // namespace
+
+MachineDescription MachineDescription::Default() {
+  MachineDescription d;
+  HostBridgeDesc natoma;
+  natoma.vendor = 0x8086;
+  natoma.device = 0x1237;
+  natoma.revision = 2;
+  d.host_bridges.push_back(natoma);
+  d.rg700_boards.push_back(Rg700Desc{});
+  return d;
+}
+
+Machine::Machine(const MachineDescription& desc) : desc_(desc) {
+  for (const HostBridgeDesc& b : desc.host_bridges) {
+    auto bridge = std::make_shared<HostBridge>(b);
+    bridges_.push_back(bridge);
+    pci_.Add(bridge);
+  }
+  std::uint32_t next = kBoardWindowBase;
+  for (Rg700Desc b : desc.rg700_boards) {
+    if (b.bar0 == 0) b.bar0 = next;
+    next += 0x1000000;
+    auto board = std::make_shared<Rg700Board>(b);
+    rg700_.push_back(board);
+    pci_.Add(board);
+  }
+  rg7NtDriver_ = std::make_shared<Rg7NtDriver>(*this);
+  platform::RegisterDevice("RG7DRIVE", rg7NtDriver_);
+}
+
+Machine::~Machine() {
+  platform::UnregisterDevice("RG7DRIVE");
+  rg7NtDriver_->Unplug();
+}
+
+Machine& PowerOn(const MachineDescription& desc) {
+  g_machine.reset();
+  g_machine = std::make_unique<Machine>(desc);
+  return *g_machine;
+}
+
+void PowerOff() { g_machine.reset(); }
+
+Machine* CurrentMachine() { return g_machine.get(); }
+
+}  // namespace sim

@@ -1,0 +1,52 @@
+// The virtual PC: one process-wide machine built from a description. A host
+// process (test, example) powers it on before it loads any deliverable, and may
+// power it off and build another between cases.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "sim/host_bridge.h"
+#include "sim/pci_bus.h"
+#include "sim/rg700_board.h"
+#include "sim/rg7_nt_driver.h"
+
+namespace sim {
+
+struct MachineDescription {
+  std::vector<HostBridgeDesc> host_bridges;
+  std::vector<Rg700Desc> rg700_boards;
+
+  // One Natoma host bridge and one RG-700 board.
+  PLATFORM_EXPORT static MachineDescription Default();
+};
+
+class PLATFORM_EXPORT Machine {
+ public:
+  explicit Machine(const MachineDescription& desc);
+  ~Machine();
+  Machine(const Machine&) = delete;
+  Machine& operator=(const Machine&) = delete;
+
+  const MachineDescription& desc() const { return desc_; }
+  PciBus& pci() { return pci_; }
+  Rg700Board& rg700(std::size_t i) { return *rg700_.at(i); }
+  std::size_t rg700_count() const { return rg700_.size(); }
+  HostBridge& host_bridge(std::size_t i) { return *bridges_.at(i); }
+  Rg7NtDriver& rg7_nt_driver() { return *rg7NtDriver_; }
+
+ private:
+  MachineDescription desc_;
+  PciBus pci_;
+  std::vector<std::shared_ptr<HostBridge>> bridges_;
+  std::vector<std::shared_ptr<Rg700Board>> rg700_;
+  std::shared_ptr<Rg7NtDriver> rg7NtDriver_;
+};
+
+// Builds the machine and registers its drivers; a machine already on is powered off first.
+PLATFORM_EXPORT Machine& PowerOn(const MachineDescription& desc = MachineDescription::Default());
+PLATFORM_EXPORT void PowerOff();
+// The machine that is on, or null.
+PLATFORM_EXPORT Machine* CurrentMachine();
+
+}  // namespace sim

@@ -1,0 +1,80 @@
+#include "sim/rg700_board.h"
+
+#include "sim/low_memory.h"
+
+namespace sim {
+
+Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.device_number), desc_(desc) {
+  SetWord(pci::kVendorId, kVendor);
+  SetWord(pci::kDeviceId, kDevice);
+  SetWord(pci::kCommand, desc.command);
+  SetWritable(pci::kCommand, 1, 0x07);
+  SetByte(pci::kRevision, 0x02);
+  SetByte(pci::kClassCode + 1, 0x00);
+  SetByte(pci::kClassCode + 2, 0x04);  // multimedia controller
+  SetWritable(pci::kLatencyTimer, 1);
+  SetDword(pci::kBar0, desc.bar0);
+  // A 1 MB memory window: only address bits 20 and up are writable.
+  SetWritable(pci::kBar0 + 2, 1, 0xF0);
+  SetWritable(pci::kBar0 + 3, 1, 0xFF);
+  SetWord(pci::kSubsystemVendor, desc.subsystem_vendor);
+  SetWord(pci::kSubsystemId, desc.subsystem_id);
+  SetByte(pci::kInterruptLine, desc.interrupt_line);
+  SetWritable(pci::kInterruptLine, 1);
+  SetByte(pci::kInterruptPin, 1);
+  window_ = MapBelow4G(kWindowSize, false);
+  platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), kWindowSize, this);
+}
+
+Rg700Board::~Rg700Board() {
+  platform::UnmapMmioWindow(reinterpret_cast<std::uintptr_t>(window_));
+  UnmapBelow4G(window_, kWindowSize);
+}
+
+DWORD Rg700Board::MmioRead(DWORD offset, unsigned width) {
+  std::lock_guard lock(mutex_);
+  DWORD value = 0;
+  for (unsigned i = 0; i < width; ++i) {
+    DWORD at = offset + i;
+    DWORD index = at / 4;
+    DWORD byte = at % 4;
+    if (index >= kRegisterCount || (IsByteRegister(index) && byte != 0)) continue;
+    value |= ((registers_[index] >> (8 * byte)) & 0xFF) << (8 * i);
+  }
+  return value;
+}
+
+void Rg700Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
+  std::lock_guard lock(mutex_);
+  for (unsigned i = 0; i < width; ++i) {
+    DWORD at = offset + i;
+    DWORD index = at / 4;
+    DWORD byte = at % 4;
+    if (index >= kRegisterCount || (IsByteRegister(index) && byte != 0)) continue;
+    std::uint32_t mask = 0xFFu << (8 * byte);
+    registers_[index] = (registers_[index] & ~mask) | ((((value >> (8 * i)) & 0xFF) << (8 * byte)) & mask);
+  }
+  writes_.push_back(RegisterAccess{offset / 4, width, value});
+}
+
+std::uint32_t Rg700Board::Register(std::uint32_t index) const {
+  std::lock_guard lock(mutex_);
+  return index < kRegisterCount ? registers_[index] : 0;
+}
+
+void Rg700Board::SetRegister(std::uint32_t index, std::uint32_t value) {
+  std::lock_guard lock(mutex_);
+  if (index < kRegisterCount) registers_[index] = IsByteRegister(index) ? value & 0xFF : value;
+}
+
+std::vector<RegisterAccess> Rg700Board::RegisterWrites() const {
+  std::lock_guard lock(mutex_);
+  return writes_;
+}
+
+void Rg700Board::ClearRegisterWrites() {
+  std::lock_guard lock(mutex_);
+  writes_.clear();
+}
+
+}  // namespace sim

@@ -1,0 +1,66 @@
+// The RG-700 capture board: its PCI function and the bridge's register window.
+//
+// Registers 0 to 24 are dwords at n x 4; registers 25 and up are single bytes at
+// n x 4 (the three bytes above each read 0 and ignore writes). The window is 1 MB;
+// only the first 256 registers hold anything.
+#pragma once
+
+#include <mutex>
+#include <vector>
+
+#include "platform/register_io.h"
+#include "sim/pci_bus.h"
+
+namespace sim {
+
+struct Rg700Desc {
+  std::uint8_t bus = 0;
+  std::uint8_t device_number = 0x0D;
+  std::uint16_t subsystem_vendor = 0x7A1C;
+  std::uint16_t subsystem_id = 0x0040;
+  std::uint8_t interrupt_line = 11;
+  std::uint8_t command = 0x02;  // as the BIOS left it: memory space on, bus master off
+  std::uint32_t bar0 = 0;       // 0: the machine assigns one
+};
+
+struct RegisterAccess {
+  std::uint32_t index;  // register number (offset / 4)
+  unsigned width;
+  std::uint32_t value;
+};
+
+class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevice {
+ public:
+  static constexpr std::uint32_t kVendor = 0x11D1;
+  static constexpr std::uint32_t kDevice = 0x01F8;
+  static constexpr std::size_t kWindowSize = 0x100000;
+  static constexpr std::uint32_t kRegisterCount = 256;
+  static constexpr std::uint32_t kFirstByteRegister = 25;
+
+  explicit Rg700Board(const Rg700Desc& desc);
+  ~Rg700Board() override;
+
+  const Rg700Desc& desc() const { return desc_; }
+  // Where the driver has the register window mapped in the process (below 4 GB).
+  std::uint32_t mapped_base() const { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(window_)); }
+
+  DWORD MmioRead(DWORD offset, unsigned width) override;
+  void MmioWrite(DWORD offset, unsigned width, DWORD value) override;
+
+  // Test view.
+  std::uint32_t Register(std::uint32_t index) const;
+  void SetRegister(std::uint32_t index, std::uint32_t value);
+  std::vector<RegisterAccess> RegisterWrites() const;
+  void ClearRegisterWrites();
+
+ private:
+  static bool IsByteRegister(std::uint32_t index) { return index >= kFirstByteRegister; }
+
+  Rg700Desc desc_;
+  void* window_ = nullptr;
+  mutable std::mutex mutex_;
+  std::array<std::uint32_t, kRegisterCount> registers_{};
+  std::vector<RegisterAccess> writes_;
+};
+
+}  // namespace sim

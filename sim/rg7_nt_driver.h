@@ -1,0 +1,75 @@
+// RG7DRIVE, the Windows NT kernel driver of the RG-700 boards, as the virtual PC
+// provides it. It answers the requests the 700-series library sends; every request
+// is logged, and tests can make requests fail or falsify the board table.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <optional>
+#include <vector>
+
+#include "platform/device_namespace.h"
+
+namespace sim {
+
+class Machine;
+
+namespace rg7nt {
+constexpr DWORD kOpen = 0x80001C00;
+constexpr DWORD kClose = 0x80001C04;
+constexpr DWORD kReadConfig = 0x80001C08;
+constexpr DWORD kWriteConfig = 0x80001C0C;
+constexpr DWORD kRegisterIrqEvents = 0x80001C10;
+constexpr DWORD kSetIrqMask = 0x80001C14;
+constexpr DWORD kReadIrqStatus = 0x80001C18;
+constexpr DWORD kInterruptProcessed = 0x80001C1C;
+constexpr DWORD kLockPages = 0x80001C20;
+
+constexpr std::size_t kInfoTableSize = 1420;
+constexpr std::size_t kMaxBoards = 3;
+constexpr std::size_t kBridgeEntriesOffset = 0x360;
+constexpr std::size_t kMaxBridges = (kInfoTableSize - kBridgeEntriesOffset) / 8;
+}  // namespace rg7nt
+
+struct DriverRequest {
+  DWORD code;
+  DWORD in_size;
+  DWORD out_size;
+  DWORD result;  // ERROR_SUCCESS or the error reported
+};
+
+class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
+ public:
+  explicit Rg7NtDriver(Machine& machine) : machine_(&machine) {}
+  // The machine is going away: every later request fails as if the device were gone.
+  void Unplug();
+
+  DWORD Open(DWORD access, DWORD shareMode, DWORD creation, DWORD flags) override;
+  void Close() override;
+  DWORD IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
+
+  // Test controls.
+  void FailRequest(DWORD code, int count, DWORD error = ERROR_GEN_FAILURE);
+  // Report these counts in the board table instead of the true ones.
+  void FalsifyTableCounts(std::optional<std::uint32_t> boards, std::optional<std::uint32_t> bridges);
+  std::vector<DriverRequest> Requests() const;
+  std::size_t CountRequests(DWORD code) const;
+  void ClearRequests();
+  bool IsOpen() const;
+
+ private:
+  DWORD Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+  DWORD FillInfoTable(void* out, DWORD outSize, DWORD* returned);
+  DWORD ConfigRead(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+  DWORD ConfigWrite(const void* in, DWORD inSize);
+
+  Machine* machine_;
+  mutable std::mutex mutex_;
+  int opens_ = 0;
+  std::map<DWORD, std::pair<int, DWORD>> failures_;
+  std::optional<std::uint32_t> falseBoards_;
+  std::optional<std::uint32_t> falseBridges_;
+  std::vector<DriverRequest> requests_;
+};
+
+}  // namespace sim

@@ -1,0 +1,35 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include "platform/module_entry.h"
+#include "sim/machine.h"
+
+namespace {
+
+// The deliverable as a loader sees it: its exports and its attach on load.
+TEST(Rg7AppNtModule, ExportsTheRegisterAndPciFunctionsOnly) {
+  sim::Machine& m = sim::PowerOn();
+  void* lib = ::dlopen(RG7APPNT_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(lib, nullptr) << ::dlerror();
+  EXPECT_FALSE(platform::ModuleRefused("rg7appNT"));
+  EXPECT_TRUE(m.rg7_nt_driver().IsOpen());
+  for (const char* name : {"IHW_SetRegister", "IHW_GetRegister", "GetPCIDWord", "SetPCIDWord"})
+    EXPECT_NE(::dlsym(lib, name), nullptr) << name;
+  EXPECT_EQ(::dlsym(lib, "IHW_SetField"), nullptr);
+  ::dlclose(lib);
+  EXPECT_FALSE(m.rg7_nt_driver().IsOpen());
+  sim::PowerOff();
+}
+
+TEST(Rg7AppNtModule, LoadsWithoutItsDriver) {
+  sim::PowerOff();
+  void* lib = ::dlopen(RG7APPNT_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(lib, nullptr) << ::dlerror();
+  EXPECT_FALSE(platform::ModuleRefused("rg7appNT"));
+  auto get = reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(::dlsym(lib, "IHW_GetRegister"));
+  ASSERT_NE(get, nullptr);
+  EXPECT_EQ(get(20), 0u);
+  ::dlclose(lib);
+}
+
+}  // namespace
