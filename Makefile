@@ -25,7 +25,7 @@ test: build
 	cd $(BUILD_SAN) && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD_TSAN) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=thread
 	cmake --build $(BUILD_TSAN) -j $(JOBS)
-	cd $(BUILD_TSAN) && ctest --output-on-failure -j $(JOBS) -L threaded
+	cd $(BUILD_TSAN) && ctest --output-on-failure -j $(JOBS)
 	cmake -S . -B $(BUILD_FUZZ) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
 	  -DBUILD_FUZZERS=ON -DBUILD_TESTING_SUITE=OFF
 	cmake --build $(BUILD_FUZZ) -j $(JOBS)
