@@ -31,28 +31,56 @@ Rg700Board::~Rg700Board() {
   UnmapBelow4G(window_, kWindowSize);
 }
 
+Rg700RegisterHook* Rg700Board::HookFor(std::uint32_t index) const {
+  for (const auto& h : hooks_)
+    if (h->Handles(index)) return h.get();
+  return nullptr;
+}
+
+void Rg700Board::AddHook(std::unique_ptr<Rg700RegisterHook> hook) {
+  std::lock_guard lock(mutex_);
+  hooks_.push_back(std::move(hook));
+}
+
 DWORD Rg700Board::MmioRead(DWORD offset, unsigned width) {
   std::lock_guard lock(mutex_);
   DWORD value = 0;
+  // An access may touch up to two registers; each is read once, through its hook.
+  DWORD lastIndex = 0xFFFFFFFF;
+  std::uint32_t current = 0;
   for (unsigned i = 0; i < width; ++i) {
     DWORD at = offset + i;
     DWORD index = at / 4;
     DWORD byte = at % 4;
     if (index >= kRegisterCount || (IsByteRegister(index) && byte != 0)) continue;
-    value |= ((registers_[index] >> (8 * byte)) & 0xFF) << (8 * i);
+    if (index != lastIndex) {
+      lastIndex = index;
+      current = registers_[index];
+      if (Rg700RegisterHook* h = HookFor(index)) current = h->OnRead(index, current);
+    }
+    value |= ((current >> (8 * byte)) & 0xFF) << (8 * i);
   }
   return value;
 }
 
 void Rg700Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
   std::lock_guard lock(mutex_);
-  for (unsigned i = 0; i < width; ++i) {
-    DWORD at = offset + i;
-    DWORD index = at / 4;
-    DWORD byte = at % 4;
-    if (index >= kRegisterCount || (IsByteRegister(index) && byte != 0)) continue;
-    std::uint32_t mask = 0xFFu << (8 * byte);
-    registers_[index] = (registers_[index] & ~mask) | ((((value >> (8 * i)) & 0xFF) << (8 * byte)) & mask);
+  for (DWORD index = offset / 4; index <= (offset + width - 1) / 4 && index < kRegisterCount; ++index) {
+    std::uint32_t old = registers_[index];
+    std::uint32_t updated = old;
+    bool touched = false;
+    for (unsigned i = 0; i < width; ++i) {
+      DWORD at = offset + i;
+      if (at / 4 != index) continue;
+      DWORD byte = at % 4;
+      if (IsByteRegister(index) && byte != 0) continue;
+      std::uint32_t mask = 0xFFu << (8 * byte);
+      updated = (updated & ~mask) | ((((value >> (8 * i)) & 0xFF) << (8 * byte)) & mask);
+      touched = true;
+    }
+    if (!touched) continue;
+    if (Rg700RegisterHook* h = HookFor(index)) updated = h->OnWrite(index, old, updated);
+    registers_[index] = IsByteRegister(index) ? updated & 0xFF : updated;
   }
   writes_.push_back(RegisterAccess{offset / 4, width, value});
 }

@@ -5,6 +5,7 @@
 // only the first 256 registers hold anything.
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -21,6 +22,19 @@ struct Rg700Desc {
   std::uint8_t interrupt_line = 11;
   std::uint8_t command = 0x02;  // as the BIOS left it: memory space on, bus master off
   std::uint32_t bar0 = 0;       // 0: the machine assigns one
+};
+
+// Behaviour of some of the bridge's registers beyond keeping a value (status bits,
+// serial-bus lines, DMA start). Called with the board's register lock held: a hook
+// keeps to its own state and the values handed to it.
+class PLATFORM_EXPORT Rg700RegisterHook {
+ public:
+  virtual ~Rg700RegisterHook() = default;
+  virtual bool Handles(std::uint32_t index) const = 0;
+  // What the host reads; `stored` is the register file's value.
+  virtual std::uint32_t OnRead(std::uint32_t, std::uint32_t stored) { return stored; }
+  // After a host write: returns the value the register file keeps.
+  virtual std::uint32_t OnWrite(std::uint32_t, std::uint32_t /*old*/, std::uint32_t written) { return written; }
 };
 
 struct RegisterAccess {
@@ -47,6 +61,9 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   DWORD MmioRead(DWORD offset, unsigned width) override;
   void MmioWrite(DWORD offset, unsigned width, DWORD value) override;
 
+  // Device models attach their register behaviour here; the board owns them.
+  void AddHook(std::unique_ptr<Rg700RegisterHook> hook);
+
   // Test view.
   std::uint32_t Register(std::uint32_t index) const;
   void SetRegister(std::uint32_t index, std::uint32_t value);
@@ -55,12 +72,14 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
 
  private:
   static bool IsByteRegister(std::uint32_t index) { return index >= kFirstByteRegister; }
+  Rg700RegisterHook* HookFor(std::uint32_t index) const;
 
   Rg700Desc desc_;
   void* window_ = nullptr;
   mutable std::mutex mutex_;
   std::array<std::uint32_t, kRegisterCount> registers_{};
   std::vector<RegisterAccess> writes_;
+  std::vector<std::unique_ptr<Rg700RegisterHook>> hooks_;
 };
 
 }  // namespace sim
