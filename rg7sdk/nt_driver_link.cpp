@@ -67,6 +67,40 @@ HANDLE DriverHandle() { return g_device; }
 bool DriverOpen() { return g_deviceOpen; }
 const DriverInfoTable& DriverInfo() { return g_info; }
 
+std::int32_t DrvRegisterIrqEvents(std::uint16_t slot, const HANDLE* events, std::uint32_t count, std::uint32_t mask) {
+  IrqEventRegistration r{};
+  r.slot = slot;
+  r.mask = mask & 0xFFFF;
+  for (std::uint32_t i = 0; i < count && i < 5; ++i)
+    r.events[i] = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(events[i]));
+  r.event_count = count;
+  return Request(ioctl::kRegisterIrqEvents, &r, sizeof r, nullptr, 0) ? 0 : -100;
+}
+
+std::int32_t DrvUnregisterIrqEvents(std::uint16_t slot) {
+  IrqEventRegistration r{};
+  r.slot = slot;
+  return Request(ioctl::kRegisterIrqEvents, &r, sizeof r, nullptr, 0) ? 0 : -100;
+}
+
+std::uint32_t DrvReadIrqStatus() {
+  RG7IrqStatusRecord r{};
+  std::uint32_t status = 0;
+  if (!Request(ioctl::kReadIrqStatus, &r, sizeof r, &status, sizeof status)) return 0;
+  return status;
+}
+
+std::int32_t DrvSetIrqMask(std::uint32_t mask) {
+  RG7IrqStatusRecord r{};
+  r.status = mask;
+  return Request(ioctl::kSetIrqMask, &r, sizeof r, nullptr, 0) ? 0 : -100;
+}
+
+std::int32_t DrvLockPages(const void* address, std::uint32_t size, PhysicalPageList* list) {
+  PageLockRequest r{reinterpret_cast<std::uint64_t>(address), size, 0};
+  return Request(ioctl::kLockPages, &r, sizeof r, list, sizeof(PhysicalPageList)) ? 0 : -100;
+}
+
 std::uint32_t read_confreg_dword(std::uint32_t reg, std::uint32_t bus, std::uint32_t device) {
   return ReadConfig(reg, bus, device, 4);
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/win_types.h"
+#include "rg7sdk/driver_link.h"
 
 namespace rg7 {
 
@@ -71,6 +72,33 @@ struct PciConfigRequest {
 };
 static_assert(sizeof(PciConfigRequest) == 20);
 
+struct IrqEventRegistration {
+  std::uint16_t reserved0;
+  std::uint16_t slot;
+  std::uint32_t mask;
+  std::uint32_t reserved1[5];
+  std::uint32_t events[5];  // the platform's handle values fit in 32 bits
+  std::uint32_t reserved2;
+  std::uint32_t event_count;
+  std::uint8_t reserved3[8];
+};
+static_assert(sizeof(IrqEventRegistration) == 64);
+
+struct RG7IrqStatusRecord {
+  std::uint16_t slot;
+  std::uint16_t reserved0;
+  std::uint32_t status;
+};
+static_assert(sizeof(RG7IrqStatusRecord) == 8);
+
+// The caller's buffer address passes through as a full pointer.
+struct PageLockRequest {
+  std::uint64_t address;
+  std::uint32_t size;
+  std::uint32_t reserved;
+};
+static_assert(sizeof(PageLockRequest) == 16);
+
 // Library attach and detach of the driver link.
 void AttachDriverLink();
 void DetachDriverLink();
@@ -79,6 +107,10 @@ HANDLE DriverHandle();
 bool DriverOpen();
 // The table read at attach, with its counts clamped to what fits.
 const DriverInfoTable& DriverInfo();
+
+std::int32_t DrvRegisterIrqEvents(std::uint16_t slot, const HANDLE* events, std::uint32_t count, std::uint32_t mask);
+std::int32_t DrvUnregisterIrqEvents(std::uint16_t slot);
+std::int32_t DrvSetIrqMask(std::uint32_t mask);
 
 
 }  // namespace rg7

@@ -1,5 +1,7 @@
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/chipset_table.h"
+#include "rg7sdk/interrupt_callbacks.h"
+#include "rg7sdk/master_buffers.h"
 #include "rg7sdk/library_entry.h"
 #include "rg7sdk/nt_driver_link.h"
 #include "rg7sdk/register_access.h"
@@ -14,6 +16,13 @@ BOOL LibraryAttach() {
 }
 
 void LibraryDetach() {
+  ShutdownInterruptService();
+  for (RG7BoardRecord& board : g_boardRecords) {
+    ClearCallbackLists(board);
+    ReleaseMasterBuffers(board);
+    ResetBoardRecord(board);
+  }
+  SetCurrentBoardIndex(0);
   FreeBoardNodes();
   DetachDriverLink();
   ResetChipsetState();

@@ -21,6 +21,51 @@ enum RG7ErrorCode : std::int32_t {
   RG7_ERR_DECODER = -200,         // not supported by the fitted decoder
 };
 
+// An interrupt callback: the status bits under the callback's enabled mask, and the
+// context given at connection (pointer-sized, so that callers can pass a pointer).
+typedef std::uint32_t (*RG7InterruptCallback)(std::uint32_t status, std::uintptr_t context);
+
+// Interrupt bits.
+enum RG7InterruptBits : std::uint32_t {
+  RG7_IRQ_DMA_DONE_0 = 0x10,
+  RG7_IRQ_DMA_DONE_1 = 0x20,
+  RG7_IRQ_ODD_FIELD = 0x200,
+  RG7_IRQ_EVEN_FIELD = 0x400,
+  RG7_IRQ_DECODER = 0x800,
+  RG7_IRQ_EVENT = 0x1000000,
+  RG7_IRQ_TRIGGER = 0x2000000,
+};
+
+// The caller's grab descriptor, filled by RG7SetGrabWindow; the master-mode
+// transfers write the pitch back into it.
+struct GrabWindowDesc {
+  std::uint32_t frame;  // interlaced frame: two fields per image
+  std::uint32_t unused0;
+  std::uint32_t unused1;
+  std::uint32_t x;
+  std::uint32_t y;
+  std::uint32_t width;
+  std::uint32_t height;
+  std::uint32_t pixel_code;
+  std::uint32_t pitch;  // pixels
+  std::uint32_t window_id;
+};
+static_assert(sizeof(GrabWindowDesc) == 40);
+
+// One field's master-mode transfer values. The target is the caller's own memory,
+// so its address is a full pointer.
+struct MasterTransferControl {
+  std::uint32_t unused[3];
+  void* target;
+  std::uint32_t target_size;
+  std::uint32_t line_length;  // bytes
+  std::uint32_t line_count;
+  std::uint32_t stride;  // bytes
+};
+
+// The owner that stands for the library itself in RG7IRQEnable/RG7IRQDisable.
+#define RG7_SDK_OWNER ((std::uintptr_t)31260)
+
 extern "C" {
 
 // Raw bridge registers of the current board: 0-24 are dwords, 25 and up bytes.
@@ -30,5 +75,25 @@ RG7_API std::uint32_t IHW_GetRegister(std::uint32_t index);
 // PCI configuration dwords of the current board. Both return 0.
 RG7_API std::uint32_t SetPCIDWord(std::uint32_t offset, std::uint32_t value);
 RG7_API std::uint32_t GetPCIDWord(std::uint32_t offset, std::uint32_t* value);
+
+// Interrupt callbacks of the current board. An owner is a connected callback, an
+// internal handler, or RG7_SDK_OWNER.
+RG7_API std::int32_t RG7ConnectInterruptToCallback(std::int32_t slot, RG7InterruptCallback callback,
+                                                   std::uint32_t allowedMask, std::uintptr_t context);
+RG7_API std::int32_t RG7DisconnectInterruptCallback(std::int32_t slot, RG7InterruptCallback callback);
+RG7_API std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner);
+RG7_API std::int32_t RG7IRQDisable(std::uint32_t bits, std::uintptr_t owner);
+RG7_API std::int32_t RG7IRQStatus(std::uint32_t mask);
+RG7_API std::int32_t RG7IRQReset(std::uint32_t bits);
+
+// Master mode: the board's video DMA writes into a pinned buffer of the caller.
+RG7_API std::int32_t RG7LockMasterBuffer(void* address, std::uint32_t size);
+RG7_API std::int32_t RG7UnlockMasterBuffer(void* address, std::uint32_t size);
+RG7_API std::int32_t RG7SetMasterModeTransfer(GrabWindowDesc* desc, void* buffer, std::uint32_t size,
+                                              std::uint32_t pitch);
+RG7_API std::int32_t RG7SetMasterModeTransferField(GrabWindowDesc* desc, void* buffer, std::uint32_t size,
+                                                   std::uint32_t pitch, std::uint32_t field);
+RG7_API std::int32_t RG7GetMasterModeTransferControl(std::uint32_t field, MasterTransferControl* control);
+RG7_API std::int32_t RG7SetMasterModeTransferControl(std::uint32_t field, const MasterTransferControl* control);
 
 }  // extern "C"

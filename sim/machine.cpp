@@ -36,11 +36,17 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     pci_.Add(board);
   }
   rg7NtDriver_ = std::make_shared<Rg7NtDriver>(*this);
+  // Board i interrupts through slot i of the driver.
+  for (std::size_t i = 0; i < rg700_.size() && i < rg7nt::kMaxBoards; ++i) {
+    Rg7NtDriver* driver = rg7NtDriver_.get();
+    rg700_[i]->SetInterruptSink([driver, i](std::uint32_t bits) { driver->ServiceInterrupt(i, bits); });
+  }
   platform::RegisterDevice("RG7DRIVE", rg7NtDriver_);
 }
 
 Machine::~Machine() {
   platform::UnregisterDevice("RG7DRIVE");
+  for (auto& board : rg700_) board->SetInterruptSink(nullptr);
   rg7NtDriver_->Unplug();
 }
 

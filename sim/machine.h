@@ -8,6 +8,7 @@
 
 #include "sim/host_bridge.h"
 #include "sim/pci_bus.h"
+#include "sim/physical_memory.h"
 #include "sim/rg700_board.h"
 #include "sim/rg7_nt_driver.h"
 
@@ -34,10 +35,12 @@ class PLATFORM_EXPORT Machine {
   std::size_t rg700_count() const { return rg700_.size(); }
   HostBridge& host_bridge(std::size_t i) { return *bridges_.at(i); }
   Rg7NtDriver& rg7_nt_driver() { return *rg7NtDriver_; }
+  PhysicalMemory& physical_memory() { return physical_memory_; }
 
  private:
   MachineDescription desc_;
   PciBus pci_;
+  PhysicalMemory physical_memory_;
   std::vector<std::shared_ptr<HostBridge>> bridges_;
   std::vector<std::shared_ptr<Rg700Board>> rg700_;
   std::shared_ptr<Rg7NtDriver> rg7NtDriver_;

@@ -63,7 +63,43 @@ DWORD Rg700Board::MmioRead(DWORD offset, unsigned width) {
   return value;
 }
 
+void Rg700Board::SetInterruptSink(InterruptSink sink) {
+  std::lock_guard lock(mutex_);
+  sink_ = std::move(sink);
+}
+
+std::uint32_t Rg700Board::TakePendingLocked() {
+  std::uint32_t pending = registers_[kStatusRegister] & registers_[kMaskRegister];
+  if (pending && sink_) {
+    registers_[kStatusRegister] &= ~pending;
+    return pending;
+  }
+  return 0;
+}
+
+void Rg700Board::Deliver(std::uint32_t bits) {
+  if (!bits) return;
+  InterruptSink sink;
+  {
+    std::lock_guard lock(mutex_);
+    sink = sink_;
+  }
+  if (sink) sink(bits);
+}
+
+void Rg700Board::RaiseInterrupt(std::uint32_t bits) {
+  std::uint32_t pending;
+  {
+    std::lock_guard lock(mutex_);
+    registers_[kStatusRegister] |= bits;
+    pending = TakePendingLocked();
+  }
+  Deliver(pending);
+}
+
 void Rg700Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
+  std::uint32_t pending = 0;
+  {
   std::lock_guard lock(mutex_);
   for (DWORD index = offset / 4; index <= (offset + width - 1) / 4 && index < kRegisterCount; ++index) {
     std::uint32_t old = registers_[index];
@@ -81,8 +117,11 @@ void Rg700Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
     if (!touched) continue;
     if (Rg700RegisterHook* h = HookFor(index)) updated = h->OnWrite(index, old, updated);
     registers_[index] = IsByteRegister(index) ? updated & 0xFF : updated;
+    if (index == kMaskRegister) pending |= TakePendingLocked();
   }
   writes_.push_back(RegisterAccess{offset / 4, width, value});
+  }
+  Deliver(pending);
 }
 
 std::uint32_t Rg700Board::Register(std::uint32_t index) const {

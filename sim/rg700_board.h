@@ -5,6 +5,7 @@
 // only the first 256 registers hold anything.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -61,6 +62,15 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   DWORD MmioRead(DWORD offset, unsigned width) override;
   void MmioWrite(DWORD offset, unsigned width, DWORD value) override;
 
+  // Interrupt status (register 19) and mask (register 20): raised bits stay in the
+  // status; whenever status & mask is non-zero the board interrupts, and the sink
+  // (the driver's service routine) takes those bits, which leave the status.
+  static constexpr std::uint32_t kStatusRegister = 19;
+  static constexpr std::uint32_t kMaskRegister = 20;
+  using InterruptSink = std::function<void(std::uint32_t bits)>;
+  void SetInterruptSink(InterruptSink sink);
+  void RaiseInterrupt(std::uint32_t bits);
+
   // Device models attach their register behaviour here; the board owns them.
   void AddHook(std::unique_ptr<Rg700RegisterHook> hook);
 
@@ -73,6 +83,9 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
  private:
   static bool IsByteRegister(std::uint32_t index) { return index >= kFirstByteRegister; }
   Rg700RegisterHook* HookFor(std::uint32_t index) const;
+  // Takes the pending bits out of the status; called with the lock held.
+  std::uint32_t TakePendingLocked();
+  void Deliver(std::uint32_t bits);
 
   Rg700Desc desc_;
   void* window_ = nullptr;
@@ -80,6 +93,7 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   std::array<std::uint32_t, kRegisterCount> registers_{};
   std::vector<RegisterAccess> writes_;
   std::vector<std::unique_ptr<Rg700RegisterHook>> hooks_;
+  InterruptSink sink_;
 };
 
 }  // namespace sim

@@ -3,6 +3,7 @@
 // is logged, and tests can make requests fail or falsify the board table.
 #pragma once
 
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -29,6 +30,9 @@ constexpr std::size_t kInfoTableSize = 1420;
 constexpr std::size_t kMaxBoards = 3;
 constexpr std::size_t kBridgeEntriesOffset = 0x360;
 constexpr std::size_t kMaxBridges = (kInfoTableSize - kBridgeEntriesOffset) / 8;
+constexpr std::size_t kPageListSize = 32784;
+constexpr std::size_t kPageListCapacity = 4096;
+constexpr DWORD kErrorMorePending = 170;  // ERROR_BUSY: the end of an interrupt while more is latched
 }  // namespace rg7nt
 
 struct DriverRequest {
@@ -41,6 +45,16 @@ struct DriverRequest {
 class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
  public:
   explicit Rg7NtDriver(Machine& machine) : machine_(&machine) {}
+
+  // The service routine of board `slot`'s interrupt: latches the bits and signals
+  // the slot's registered events.
+  void ServiceInterrupt(std::size_t slot, std::uint32_t bits);
+  // Waits until every interrupt delivered so far has been read and acknowledged as
+  // processed; false on time-out.
+  bool WaitUntilServed(std::uint32_t timeoutMs = 2000);
+  std::uint32_t Latched(std::size_t slot) const;
+  bool EventsRegistered(std::size_t slot) const;
+  std::uint32_t RegisteredMask(std::size_t slot) const;
   // The machine is going away: every later request fails as if the device were gone.
   void Unplug();
 
@@ -62,6 +76,16 @@ class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
   DWORD FillInfoTable(void* out, DWORD outSize, DWORD* returned);
   DWORD ConfigRead(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
   DWORD ConfigWrite(const void* in, DWORD inSize);
+  DWORD RegisterEvents(const void* in, DWORD inSize);
+  DWORD ReadStatus(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+  DWORD InterruptProcessed(const void* in, DWORD inSize);
+  DWORD LockPages(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+
+  struct Slot {
+    std::uint32_t latched = 0;
+    std::uint32_t mask = 0;
+    std::vector<HANDLE> events;
+  };
 
   Machine* machine_;
   mutable std::mutex mutex_;
@@ -70,6 +94,11 @@ class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
   std::optional<std::uint32_t> falseBoards_;
   std::optional<std::uint32_t> falseBridges_;
   std::vector<DriverRequest> requests_;
+  Slot slots_[rg7nt::kMaxBoards];
+  std::uint64_t delivered_ = 0;
+  std::uint64_t read_mark_ = 0;
+  std::uint64_t served_ = 0;
+  std::condition_variable served_changed_;
 };
 
 }  // namespace sim

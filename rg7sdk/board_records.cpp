@@ -1,0 +1,39 @@
+#include "rg7sdk/board_records.h"
+
+namespace rg7 {
+namespace {
+std::atomic<std::uint16_t> g_currentBoard{0};
+}
+
+RG7BoardRecord g_boardRecords[kMaxBoardRecords];
+
+void ResetBoardRecord(RG7BoardRecord& b) {
+  b.open.store(0);
+  b.current_camera = 0;
+  b.bt829_fitted = b.vpc_fitted = b.two_svideo_mode = b.reserved = b.mirror_mode = b.dib_mode = 0;
+  for (RG7CameraRecord& c : b.cameras) c = RG7CameraRecord{};
+  b.master = MasterModeBlock{};
+  b.grab_state.store(0);
+  b.grab_flags.store(0);
+  b.field_select_running.store(0);
+  b.dispatching.store(0);
+  b.reserved2 = 0;
+  b.latched.store(0);
+  b.internal_list = b.user_list = nullptr;
+  b.deferred_stop = nullptr;
+  b.deferred_stop_context = 0;
+  for (std::uint32_t& s : b.strobe) s = 0;
+}
+
+RG7BoardRecord& CurrentBoardRecord() { return g_boardRecords[g_currentBoard.load(std::memory_order_relaxed) % kMaxBoardRecords]; }
+
+bool CurrentBoardOpen() {
+  std::uint16_t b = g_currentBoard.load(std::memory_order_relaxed);
+  return b < kMaxBoardRecords && g_boardRecords[b].open == 1;
+}
+
+std::uint16_t CurrentBoardIndex() { return g_currentBoard.load(std::memory_order_relaxed); }
+
+void SetCurrentBoardIndex(std::uint16_t board) { g_currentBoard.store(board, std::memory_order_relaxed); }
+
+}  // namespace rg7

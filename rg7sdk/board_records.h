@@ -1,0 +1,106 @@
+// Per-board and per-camera state of the 700-series library.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "rg7sdk/interrupt_types.h"
+
+namespace rg7 {
+
+struct InterruptCallbackNode;
+
+struct RG7CameraRecord {
+  std::uint32_t configured;
+  std::uint32_t crop_origin_x;
+  std::uint32_t crop_origin_y;
+  std::uint32_t full_width;
+  std::uint32_t full_height;
+  std::uint32_t grab_x;
+  std::uint32_t grab_y;
+  std::uint32_t grab_width;
+  std::uint32_t grab_height;
+  std::uint32_t pixel_code;
+  std::uint32_t frame_flag;  // interlaced frame: two fields per image
+  std::uint16_t video_standard;  // 0 NTSC, 1 PAL
+  std::uint16_t spare0;
+  std::uint16_t video_channel;
+  std::uint16_t spare1;
+  std::uint32_t hue;
+  std::uint32_t saturation;
+  std::uint32_t contrast;
+  std::uint32_t brightness;
+  std::uint32_t agc;
+  float horizontal_scale;
+  float vertical_scale;
+  std::uint32_t window_id;  // board << 20 | camera << 16 | count
+  std::uint32_t vpe_sync;
+  std::uint8_t vpc_fp_shadow[28];  // its last word holds FP register 34
+  std::uint8_t vpc_shadow[78];
+  std::uint8_t bt829_shadow[33];
+  std::uint8_t pad[1];
+};
+static_assert(sizeof(RG7CameraRecord) == 228);
+
+// What the master-mode transfer keeps per field buffer.
+struct FieldTransfer {
+  std::uint32_t bounce;       // the DMA fills the bounce buffer; lines are copied on completion
+  std::uint32_t stride;       // target stride in bytes
+  std::uint8_t* target;
+  std::uint32_t target_size;
+  std::uint32_t line_length;  // bytes
+  std::uint32_t line_count;
+  std::uint32_t scatter;      // the target came back as more than one physical piece
+};
+
+struct MasterModeBlock {
+  std::uint32_t page_block_size;  // 12288
+  void* page_block;
+  std::uint32_t page_size[2];     // 4096
+  std::uint32_t* page[2];         // the hardware DMA page tables, 4 KB aligned
+  std::uint32_t page_physical[2];
+  std::uint8_t* bounce[2];
+  std::uint32_t bounce_size[2];   // 0xD8000
+  std::uint32_t* bounce_table[2]; // 1024 physical page addresses each
+  FieldTransfer field[2];
+};
+
+struct RG7BoardRecord {
+  std::atomic<std::uint32_t> open;
+  std::uint32_t current_camera;
+  std::uint32_t bt829_fitted;
+  std::uint32_t vpc_fitted;
+  std::uint32_t two_svideo_mode;
+  std::uint32_t reserved;
+  std::uint32_t mirror_mode;
+  std::uint32_t dib_mode;  // bottom-up copy
+  RG7CameraRecord cameras[4];
+  MasterModeBlock master;
+  // Grab state: low 16 bits the state number, bit 16 a single-field grab.
+  std::atomic<std::uint32_t> grab_state;
+  std::atomic<std::uint32_t> grab_flags;
+  std::atomic<std::uint32_t> field_select_running;  // byte 0 field select, byte 1 running
+  std::atomic<std::uint32_t> dispatching;           // status being dispatched
+  std::uint32_t reserved2;
+  std::atomic<std::uint32_t> latched;               // latched RG7InterruptBits
+  InterruptCallbackNode* internal_list;
+  InterruptCallbackNode* user_list;
+  RG7InterruptCallback deferred_stop;
+  std::uintptr_t deferred_stop_context;
+  std::uint32_t strobe[8];
+};
+
+constexpr std::uint32_t kMaxBoardRecords = 3;
+
+extern RG7BoardRecord g_boardRecords[kMaxBoardRecords];
+
+// Back to the state the loader leaves: everything zero.
+void ResetBoardRecord(RG7BoardRecord& board);
+
+// The current board's record, and whether it is open.
+RG7BoardRecord& CurrentBoardRecord();
+bool CurrentBoardOpen();
+std::uint16_t CurrentBoardIndex();
+void SetCurrentBoardIndex(std::uint16_t board);
+
+}  // namespace rg7

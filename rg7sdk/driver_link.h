@@ -1,0 +1,15 @@
+// What the shared code asks of the driver back-end (Windows NT or Windows 95).
+#pragma once
+
+#include <cstdint>
+
+#include "rg7sdk/physical_page_list.h"
+
+namespace rg7 {
+
+// The latched interrupt status of slot 0, read and cleared.
+std::uint32_t DrvReadIrqStatus();
+// Physical pages of a pinned buffer: 0 or -100.
+std::int32_t DrvLockPages(const void* address, std::uint32_t size, PhysicalPageList* list);
+
+}  // namespace rg7

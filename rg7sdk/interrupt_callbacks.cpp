@@ -1,0 +1,304 @@
+#include "rg7sdk/interrupt_callbacks.h"
+
+#include <condition_variable>
+#include <vector>
+
+#include "platform/global_memory.h"
+#include "platform/sync.h"
+#include "rg7sdk/board_nodes.h"
+#include "rg7sdk/driver_link.h"
+#include "rg7sdk/rg7sdk.h"
+
+namespace rg7 {
+namespace {
+
+constexpr std::uint32_t kGioB = 161;
+constexpr std::uint32_t kMaskRegister = 20;
+constexpr std::uint32_t kEventLatched = 0x01;
+constexpr std::uint32_t kTriggerLatched = 0x02;
+constexpr std::uint32_t kEventLatchEnable = 0x08;
+constexpr std::uint32_t kTriggerLatchEnable = 0x20;
+
+std::mutex g_lock;
+std::condition_variable g_dispatchEnded;
+// Dispatch bookkeeping: which dispatch runs, on which thread, and the nodes
+// unlinked during it that it may still call.
+bool g_dispatching = false;
+DWORD g_dispatchThread = 0;
+std::uint64_t g_dispatchStarted = 0;
+std::uint64_t g_dispatchFinished = 0;
+std::vector<InterruptCallbackNode*> g_retired;
+
+void FreeNode(InterruptCallbackNode* node) {
+  HGLOBAL h = GlobalHandle(node);
+  GlobalUnlock(h);
+  GlobalFree(h);
+}
+
+InterruptCallbackNode* FindOwner(RG7BoardRecord& board, std::uintptr_t owner) {
+  for (InterruptCallbackNode* n = board.internal_list; n; n = n->next)
+    if (reinterpret_cast<std::uintptr_t>(n->handler) == owner) return n;
+  for (InterruptCallbackNode* n = board.user_list; n; n = n->next)
+    if (reinterpret_cast<std::uintptr_t>(n->callback) == owner) return n;
+  return nullptr;
+}
+
+std::uint32_t OthersEnabled(RG7BoardRecord& board, const InterruptCallbackNode* except) {
+  std::uint32_t others = 0;
+  for (InterruptCallbackNode* n = board.internal_list; n; n = n->next)
+    if (n != except) others |= n->enabled;
+  for (InterruptCallbackNode* n = board.user_list; n; n = n->next)
+    if (n != except) others |= n->enabled;
+  return others;
+}
+
+// GIO register B latches: acknowledged by a low pulse of their enable bit.
+void PulseLatchEnable(std::uint32_t enableBit) {
+  std::uint32_t gio = IHW_GetRegister(kGioB);
+  IHW_SetRegister(kGioB, gio & ~enableBit);
+  IHW_SetRegister(kGioB, gio);
+}
+
+std::int32_t IrqStatusLocked(std::uint32_t mask) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& board = CurrentBoardRecord();
+  std::uint32_t gio = IHW_GetRegister(kGioB);
+  std::uint32_t latched = board.latched.load(std::memory_order_relaxed);
+  if (gio & kEventLatched) {
+    IHW_SetRegister(kGioB, gio & ~kEventLatchEnable);
+    IHW_SetRegister(kGioB, gio);
+    latched |= irq::kEvent;
+  }
+  if (gio & kTriggerLatched) {
+    IHW_SetRegister(kGioB, gio & ~kTriggerLatchEnable);
+    IHW_SetRegister(kGioB, gio);
+    latched |= irq::kTrigger;
+  }
+  latched |= ReadLatchedIrqStatus();
+  latched &= ~0x4u;
+  latched &= SlotMaskLocked(CurrentBoardIndex());
+  board.latched.store(latched, std::memory_order_relaxed);
+  return static_cast<std::int32_t>(mask & latched);
+}
+
+std::int32_t IrqResetLocked(std::uint32_t bits) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& board = CurrentBoardRecord();
+  board.latched.fetch_and(~bits, std::memory_order_relaxed);
+  if (bits & irq::kEvent) PulseLatchEnable(kEventLatchEnable);
+  if (bits & irq::kTrigger) PulseLatchEnable(kTriggerLatchEnable);
+  return 0;
+}
+
+void WriteMaskRegister(std::uint32_t slotMask) { IHW_SetRegister(kMaskRegister, slotMask & irq::kHardwareMask); }
+
+}  // namespace
+
+std::mutex& IrqLock() { return g_lock; }
+
+void CallbackListAppend(InterruptCallbackNode** head, InterruptCallbackNode* node) {
+  node->next = nullptr;
+  node->prev = nullptr;
+  if (!*head) {
+    *head = node;
+    return;
+  }
+  InterruptCallbackNode* tail = *head;
+  while (tail->next) tail = tail->next;
+  tail->next = node;
+  node->prev = tail;
+}
+
+InterruptCallbackNode* CallbackListPopFront(InterruptCallbackNode** head) {
+  InterruptCallbackNode* node = *head;
+  if (!node) return nullptr;
+  *head = node->next;
+  if (*head) (*head)->prev = nullptr;
+  node->next = node->prev = nullptr;
+  return node;
+}
+
+InterruptCallbackNode* CallbackListRemove(InterruptCallbackNode** head, RG7InterruptCallback callback) {
+  for (InterruptCallbackNode* n = *head; n; n = n->next) {
+    if (n->callback != callback) continue;
+    if (n->prev)
+      n->prev->next = n->next;
+    else
+      *head = n->next;
+    if (n->next) n->next->prev = n->prev;
+    n->next = n->prev = nullptr;
+    return n;
+  }
+  return nullptr;
+}
+
+InterruptCallbackNode* AllocateCallbackNode() {
+  HGLOBAL h = GlobalAlloc(GHND, sizeof(InterruptCallbackNode));
+  if (!h) return nullptr;
+  auto* node = static_cast<InterruptCallbackNode*>(GlobalLock(h));
+  if (!node) GlobalFree(h);
+  return node;
+}
+
+void RetireCallbackNode(std::unique_lock<std::mutex>& lock, InterruptCallbackNode* node) {
+  node->removed = 1;
+  if (node->cleanup) node->cleanup(node);
+  if (!g_dispatching) {
+    FreeNode(node);
+    return;
+  }
+  if (g_dispatchThread == GetCurrentThreadId()) {
+    // Called from a callback: the dispatch frees it when it ends.
+    g_retired.push_back(node);
+    return;
+  }
+  std::uint64_t running = g_dispatchStarted;
+  g_dispatchEnded.wait(lock, [&] { return g_dispatchFinished >= running; });
+  FreeNode(node);
+}
+
+std::int32_t ConnectInternalCallback(std::uint32_t, InternalInterruptHandler handler, std::uint32_t allowed,
+                                     std::uintptr_t context) {
+  InterruptCallbackNode* node = AllocateCallbackNode();
+  if (!node) return RG7_ERR_NO_MEMORY;
+  node->allowed = allowed;
+  node->handler = handler;
+  node->context = context;
+  std::lock_guard lock(g_lock);
+  CallbackListAppend(&CurrentBoardRecord().internal_list, node);
+  return 0;
+}
+
+std::int32_t GetBoardIrqInfo(BoardIrqInfo* info) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& board = CurrentBoardRecord();
+  info->line = static_cast<std::uint8_t>(GetBoardIrqLine());
+  info->grab_running = static_cast<std::uint16_t>((board.field_select_running.load() >> 8) & 0xFF);
+  info->variant = static_cast<std::uint16_t>(GetBoardVariant());
+  return 0;
+}
+
+std::uint32_t ReadLatchedIrqStatus() { return DrvReadIrqStatus() & irq::kHardwareMask; }
+
+std::int32_t DispatchInterrupts() {
+  std::vector<InterruptCallbackNode*> internal, user;
+  RG7BoardRecord& board0 = g_boardRecords[0];
+  std::uint32_t status;
+  RG7BoardRecord* current;
+  {
+    std::lock_guard lock(g_lock);
+    std::int32_t s = IrqStatusLocked(SlotMaskLocked(0));
+    // A closed board reports a failure code, not bits: nothing is pending then.
+    if (s <= 0) return 1;
+    status = static_cast<std::uint32_t>(s);
+    IrqResetLocked(status);
+    current = &CurrentBoardRecord();
+    for (InterruptCallbackNode* n = current->internal_list; n; n = n->next) internal.push_back(n);
+    for (InterruptCallbackNode* n = board0.user_list; n; n = n->next) user.push_back(n);
+    g_dispatching = true;
+    g_dispatchThread = GetCurrentThreadId();
+    ++g_dispatchStarted;
+  }
+  board0.dispatching.store(status, std::memory_order_relaxed);
+
+  auto enabledBits = [&](InterruptCallbackNode* n) {
+    std::lock_guard lock(g_lock);
+    return n->removed ? 0u : n->enabled & status;
+  };
+  for (InterruptCallbackNode* n : internal) {
+    std::uint32_t bits = enabledBits(n);
+    if (!bits || !n->handler) continue;
+    std::uint32_t offered = bits;
+    n->handler(&bits, n->context);
+    status &= ~(offered & ~bits);
+  }
+  for (InterruptCallbackNode* n : user) {
+    std::uint32_t bits = enabledBits(n);
+    if (bits && n->callback) n->callback(bits, n->context);
+  }
+
+  board0.dispatching.store(0, std::memory_order_relaxed);
+  std::vector<InterruptCallbackNode*> retired;
+  {
+    std::lock_guard lock(g_lock);
+    IrqResetLocked(status);
+    g_dispatching = false;
+    g_dispatchFinished = g_dispatchStarted;
+    retired.swap(g_retired);
+  }
+  g_dispatchEnded.notify_all();
+  for (InterruptCallbackNode* n : retired) FreeNode(n);
+  return 0;
+}
+
+void ClearCallbackLists(RG7BoardRecord& board) {
+  std::unique_lock lock(g_lock);
+  for (InterruptCallbackNode** head : {&board.internal_list, &board.user_list})
+    while (InterruptCallbackNode* n = CallbackListPopFront(head)) RetireCallbackNode(lock, n);
+}
+
+std::int32_t IrqDisableLocked(std::uint32_t bits, std::uintptr_t owner) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& board = CurrentBoardRecord();
+  std::uint32_t others = 0;
+  std::uint32_t stillNeeded = 0;
+  std::uint32_t d = bits;
+  if (owner != irq::kLibraryOwner) {
+    InterruptCallbackNode* node = FindOwner(board, owner);
+    if (!node) return RG7_ERR_PARAMETER;
+    others = OthersEnabled(board, node);
+    std::uint32_t removed = bits & node->allowed & node->enabled;
+    node->enabled &= ~removed;
+    d = removed & ~others;
+    stillNeeded = others | node->enabled;
+  }
+  // The decoder interrupt carries the event and trigger inputs: it goes when nothing
+  // enabled needs it or them any more, including when the last input is disabled.
+  if (!(stillNeeded & (irq::kEvent | irq::kTrigger | irq::kDecoder))) d |= irq::kDecoder;
+  std::uint32_t& slotMask = SlotMaskLocked(CurrentBoardIndex());
+  slotMask &= ~d;
+  WriteMaskRegister(slotMask);
+  return 0;
+}
+
+}  // namespace rg7
+
+using namespace rg7;
+
+std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner) {
+  std::lock_guard lock(IrqLock());
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& board = CurrentBoardRecord();
+  std::uint32_t e = bits;
+  if (owner != irq::kLibraryOwner) {
+    InterruptCallbackNode* node = FindOwner(board, owner);
+    if (!node) return RG7_ERR_PARAMETER;
+    node->enabled |= bits & node->allowed;
+    e = node->enabled;
+    // Bits latched before the enable are stale for this owner.
+    std::int32_t stale = IrqStatusLocked(0xFFFFFFFF);
+    if (stale > 0) IrqResetLocked(static_cast<std::uint32_t>(stale) & node->enabled);
+  }
+  std::uint32_t& slotMask = SlotMaskLocked(CurrentBoardIndex());
+  slotMask |= e;
+  if (slotMask & (irq::kEvent | irq::kTrigger)) slotMask |= irq::kDecoder;
+  WriteMaskRegister(slotMask);
+  if (e & irq::kEvent) IHW_SetRegister(161, IHW_GetRegister(161) | kEventLatchEnable);
+  if (e & irq::kTrigger) IHW_SetRegister(161, IHW_GetRegister(161) | kTriggerLatchEnable);
+  return 0;
+}
+
+std::int32_t RG7IRQDisable(std::uint32_t bits, std::uintptr_t owner) {
+  std::lock_guard lock(IrqLock());
+  return IrqDisableLocked(bits, owner);
+}
+
+std::int32_t RG7IRQStatus(std::uint32_t mask) {
+  std::lock_guard lock(IrqLock());
+  return IrqStatusLocked(mask);
+}
+
+std::int32_t RG7IRQReset(std::uint32_t bits) {
+  std::lock_guard lock(IrqLock());
+  return IrqResetLocked(bits);
+}

@@ -1,0 +1,69 @@
+// Interrupt callback lists, the interrupt mask and the dispatcher, shared by both
+// driver back-ends. Every list change and mask change is made under one lock; the
+// dispatcher calls handlers outside it, on a snapshot of the lists, and a node is
+// freed only once no dispatch can still be calling it.
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+
+#include "rg7sdk/board_records.h"
+#include "rg7sdk/interrupt_types.h"
+
+namespace rg7 {
+
+struct InterruptCallbackNode {
+  std::uint32_t reserved0;
+  std::uint32_t allowed;
+  std::uint32_t enabled;
+  InternalInterruptHandler handler;  // internal list only
+  RG7InterruptCallback callback;     // user list only
+  std::uintptr_t context;
+  void (*cleanup)(InterruptCallbackNode*);
+  InterruptCallbackNode* next;
+  InterruptCallbackNode* prev;
+  std::uint32_t removed;  // unlinked; freed when the dispatch that may hold it ends
+  std::uint32_t reserved1;
+};
+
+struct BoardIrqInfo {
+  std::uint16_t line;
+  std::uint16_t grab_running;
+  std::uint16_t variant;
+};
+
+// The lock of the lists, the slot masks and the latched bits.
+std::mutex& IrqLock();
+
+// Slot state kept by the back-end: the union of enabled bits written to register 20.
+std::uint32_t& SlotMaskLocked(std::uint32_t slot);
+
+// List operations; callers hold IrqLock.
+void CallbackListAppend(InterruptCallbackNode** head, InterruptCallbackNode* node);
+InterruptCallbackNode* CallbackListPopFront(InterruptCallbackNode** head);
+InterruptCallbackNode* CallbackListRemove(InterruptCallbackNode** head, RG7InterruptCallback callback);
+
+InterruptCallbackNode* AllocateCallbackNode();
+// Frees a node unlinked from its list, at once or at the end of the running
+// dispatch; waits for that dispatch unless called from within it.
+void RetireCallbackNode(std::unique_lock<std::mutex>& lock, InterruptCallbackNode* node);
+
+// Appends an internal handler to the current board's internal list. -107 without memory.
+std::int32_t ConnectInternalCallback(std::uint32_t board, InternalInterruptHandler handler, std::uint32_t allowed,
+                                     std::uintptr_t context);
+std::int32_t GetBoardIrqInfo(BoardIrqInfo* info);
+std::uint32_t ReadLatchedIrqStatus();
+// 1 when nothing was pending, else 0.
+std::int32_t DispatchInterrupts();
+// Empties both lists of a board, freeing their nodes (library close).
+void ClearCallbackLists(RG7BoardRecord& board);
+
+std::int32_t IrqDisableLocked(std::uint32_t bits, std::uintptr_t owner);
+
+// Stops the service thread and frees every slot (library detach).
+void ShutdownInterruptService();
+
+// The back-end's end of an interrupt: non-zero when the driver has nothing more pending.
+std::int32_t RG7InterruptProcessed(std::uint16_t slot);
+
+}  // namespace rg7

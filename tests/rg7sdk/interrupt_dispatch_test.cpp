@@ -1,0 +1,251 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/kernel_objects.h"
+#include "platform/sync.h"
+#include "rg7sdk/interrupt_callbacks.h"
+#include "rg7sdk/rg7sdk.h"
+#include "tests/rg7sdk/open_board_fixture.h"
+
+namespace {
+
+using namespace rg7;
+
+// What the callbacks saw, in order, and on which thread.
+struct Trace {
+  std::mutex mutex;
+  std::vector<std::pair<char, std::uint32_t>> calls;
+  std::vector<DWORD> threads;
+  void Add(char who, std::uint32_t bits) {
+    std::lock_guard lock(mutex);
+    calls.emplace_back(who, bits);
+    threads.push_back(GetCurrentThreadId());
+  }
+};
+Trace* g_trace = nullptr;
+
+std::uint32_t UserA(std::uint32_t bits, std::uintptr_t context) {
+  g_trace->Add(static_cast<char>(context), bits);
+  return 0;
+}
+std::uint32_t UserB(std::uint32_t bits, std::uintptr_t context) {
+  g_trace->Add(static_cast<char>(context), bits);
+  return 0;
+}
+std::uint32_t SwallowDmaDone(std::uint32_t* bits, std::uintptr_t) {
+  g_trace->Add('I', *bits);
+  *bits &= ~irq::kDmaDone;
+  return 0;
+}
+
+class InterruptDispatchTest : public rg7_testing::OpenBoardTest {
+ protected:
+  void SetUp() override {
+    OpenBoardTest::SetUp();
+    g_trace = &trace_;
+    machine_ = &BootAndOpen();
+  }
+  void TearDown() override {
+    rg7::LibraryDetach();
+    attached_ = false;
+    g_trace = nullptr;
+    OpenBoardTest::TearDown();
+  }
+  void Raise(std::uint32_t bits) {
+    machine_->rg700(0).RaiseInterrupt(bits);
+    ASSERT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+  }
+  Trace trace_;
+  sim::Machine* machine_ = nullptr;
+};
+
+TEST_F(InterruptDispatchTest, InternalHandlersRunFirstAndCanHideBits) {
+  ASSERT_EQ(ConnectInternalCallback(0, SwallowDmaDone, 0x630, 0), 0);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x630, 'A'), 0);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserB, 0x630, 'B'), 0);
+  ASSERT_EQ(RG7IRQEnable(0x630, reinterpret_cast<std::uintptr_t>(SwallowDmaDone)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x630, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(UserB)), 0);
+  EXPECT_EQ(machine_->rg700(0).Register(20), 0x630u);
+
+  Raise(0x210);
+  std::lock_guard lock(trace_.mutex);
+  ASSERT_EQ(trace_.calls.size(), 2u);
+  EXPECT_EQ(trace_.calls[0], std::make_pair('I', 0x210u));
+  // The DMA bit the handler took is hidden; B, enabled for DMA bits only, gets nothing.
+  EXPECT_EQ(trace_.calls[1], std::make_pair('A', 0x200u));
+  EXPECT_NE(trace_.threads[0], GetCurrentThreadId());
+}
+
+TEST_F(InterruptDispatchTest, CallbacksGetOnlyWhatTheyEnabled) {
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x630, 'A'), 0);
+  ASSERT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x600, RG7_SDK_OWNER), 0);  // the hardware raises fields too
+  Raise(0x630);
+  Raise(0x400);
+  std::lock_guard lock(trace_.mutex);
+  ASSERT_EQ(trace_.calls.size(), 1u);
+  EXPECT_EQ(trace_.calls[0].second, 0x30u);
+}
+
+TEST_F(InterruptDispatchTest, ServiceThreadRunsTimeCriticalAndStopsWithTheLastCallback) {
+  std::size_t before = platform::OpenHandleCount();
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 'A'), 0);
+  EXPECT_TRUE(machine_->rg7_nt_driver().EventsRegistered(0));
+  EXPECT_EQ(machine_->rg7_nt_driver().RegisteredMask(0), 0x30u);
+  EXPECT_EQ(platform::OpenHandleCount(), before + 6);  // five events and the thread
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserB, 0x30, 'B'), 0);
+  EXPECT_EQ(platform::OpenHandleCount(), before + 6);
+  EXPECT_EQ(RG7DisconnectInterruptCallback(0, UserA), 0);
+  EXPECT_TRUE(machine_->rg7_nt_driver().EventsRegistered(0));
+  EXPECT_EQ(RG7DisconnectInterruptCallback(0, UserB), 0);
+  EXPECT_FALSE(machine_->rg7_nt_driver().EventsRegistered(0));
+  EXPECT_EQ(platform::OpenHandleCount(), before);
+
+  // A later connection starts a new thread.
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 'A'), 0);
+  ASSERT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  Raise(0x10);
+  std::lock_guard lock(trace_.mutex);
+  ASSERT_EQ(trace_.calls.size(), 1u);
+}
+
+TEST_F(InterruptDispatchTest, RefusalsOfConnectAndDisconnect) {
+  EXPECT_EQ(RG7DisconnectInterruptCallback(0, UserA), RG7_ERR_PARAMETER);  // no connection at all
+  EXPECT_EQ(RG7ConnectInterruptToCallback(3, UserA, 0x30, 0), RG7_ERR_PARAMETER);
+  EXPECT_EQ(RG7ConnectInterruptToCallback(-1, UserA, 0x30, 0), RG7_ERR_PARAMETER);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 0), 0);
+  EXPECT_EQ(RG7DisconnectInterruptCallback(0, UserB), RG7_ERR_PARAMETER);
+  EXPECT_EQ(RG7DisconnectInterruptCallback(1, UserA), RG7_ERR_PARAMETER);  // slot 1 is free
+  EXPECT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(UserB)), RG7_ERR_PARAMETER);
+  EXPECT_EQ(RG7IRQDisable(0x30, reinterpret_cast<std::uintptr_t>(UserB)), RG7_ERR_PARAMETER);
+  board().open.store(0);
+  EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 0), RG7_ERR_NOT_OPEN);
+  EXPECT_EQ(RG7IRQStatus(0xFFFFFFFF), RG7_ERR_NOT_OPEN);
+  EXPECT_EQ(RG7IRQEnable(0x30, RG7_SDK_OWNER), RG7_ERR_NOT_OPEN);
+  board().open.store(1);
+}
+
+TEST_F(InterruptDispatchTest, ConnectionFailuresAreReportedAndRolledBack) {
+  std::size_t handles = platform::OpenHandleCount();
+  platform::faults::Arm("GlobalAlloc", 1, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 0), RG7_ERR_NO_MEMORY);
+  platform::faults::Arm("CreateEventA", 1, ERROR_NOT_ENOUGH_MEMORY, 2);
+  EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 0), RG7_ERR_DRIVER);
+  platform::faults::Arm("CreateThread", 1, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 0), RG7_ERR_DRIVER);
+  machine_->rg7_nt_driver().FailRequest(sim::rg7nt::kRegisterIrqEvents, 1);
+  EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 0), RG7_ERR_DRIVER);
+  EXPECT_EQ(platform::OpenHandleCount(), handles);
+  EXPECT_EQ(board().user_list, nullptr);
+  // Nothing was left connected.
+  EXPECT_EQ(RG7DisconnectInterruptCallback(0, UserA), RG7_ERR_PARAMETER);
+  EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x30, 0), 0);
+}
+
+TEST_F(InterruptDispatchTest, EventAndTriggerEnableTheDecoderInterruptAndTheirLatches) {
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x3000000, 'A'), 0);
+  ASSERT_EQ(RG7IRQEnable(0x1000000, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  sim::Rg700Board& b = machine_->rg700(0);
+  EXPECT_EQ(b.Register(20), 0x800u);  // the input bits themselves never reach register 20
+  EXPECT_EQ(b.Register(161) & 0x28, 0x08u);
+  ASSERT_EQ(RG7IRQEnable(0x2000000, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  EXPECT_EQ(b.Register(161) & 0x28, 0x28u);
+
+  ASSERT_EQ(RG7IRQDisable(0x1000000, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  EXPECT_EQ(b.Register(20), 0x800u);  // still needed by the trigger
+  ASSERT_EQ(RG7IRQDisable(0x2000000, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  EXPECT_EQ(b.Register(20), 0u);
+}
+
+TEST_F(InterruptDispatchTest, StatusOutsideTheSlotMaskIsNeverReported) {
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x630, 'A'), 0);
+  ASSERT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  // Latched in the driver without the thread seeing it: read by hand.
+  machine_->rg7_nt_driver().ServiceInterrupt(0, 0x230);
+  ASSERT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+  std::lock_guard lock(trace_.mutex);
+  ASSERT_EQ(trace_.calls.size(), 1u);
+  EXPECT_EQ(trace_.calls[0].second, 0x30u);
+  EXPECT_EQ(RG7IRQStatus(0xFFFFFFFF), 0);
+}
+
+TEST_F(InterruptDispatchTest, GioLatchesBecomeEventAndTriggerBits) {
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x3000000, 'A'), 0);
+  ASSERT_EQ(RG7IRQEnable(0x3000000, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  sim::Rg700Board& b = machine_->rg700(0);
+  b.SetRegister(161, b.Register(161) | 0x03);
+  b.ClearRegisterWrites();
+  EXPECT_EQ(static_cast<std::uint32_t>(RG7IRQStatus(0xFFFFFFFF)), 0x3000000u);
+  // Each latch is acknowledged by a low pulse of its enable bit.
+  auto writes = b.RegisterWrites();
+  ASSERT_EQ(writes.size(), 4u);
+  EXPECT_EQ(writes[0].value & 0x08, 0u);
+  EXPECT_EQ(writes[1].value & 0x08, 0x08u);
+  EXPECT_EQ(writes[2].value & 0x20, 0u);
+  EXPECT_EQ(writes[3].value & 0x20, 0x20u);
+  EXPECT_EQ(RG7IRQReset(0x1000000), 0);
+  b.SetRegister(161, b.Register(161) & ~0x03u);
+  EXPECT_EQ(static_cast<std::uint32_t>(RG7IRQStatus(0xFFFFFFFF)), 0x2000000u);
+}
+
+std::atomic<int> g_hits{0};
+std::uint32_t Counting(std::uint32_t, std::uintptr_t) {
+  g_hits.fetch_add(1);
+  return 0;
+}
+std::uint32_t Counting2(std::uint32_t, std::uintptr_t) {
+  g_hits.fetch_add(1);
+  return 0;
+}
+std::uint32_t DisconnectsItself(std::uint32_t, std::uintptr_t) {
+  RG7DisconnectInterruptCallback(0, DisconnectsItself);
+  return 0;
+}
+
+TEST_F(InterruptDispatchTest, ConnectAndDisconnectWhileInterruptsAreDispatched) {
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Counting, 0x630, 0), 0);
+  ASSERT_EQ(RG7IRQEnable(0x630, reinterpret_cast<std::uintptr_t>(Counting)), 0);
+  std::atomic<bool> done{false};
+  std::thread raiser([&] {
+    while (!done.load()) {
+      machine_->rg700(0).RaiseInterrupt(0x200);
+      std::this_thread::yield();
+    }
+  });
+  for (int i = 0; i < 200; ++i) {
+    ASSERT_EQ(RG7ConnectInterruptToCallback(0, Counting2, 0x630, 0), 0);
+    ASSERT_EQ(RG7IRQEnable(0x200, reinterpret_cast<std::uintptr_t>(Counting2)), 0);
+    ASSERT_EQ(RG7DisconnectInterruptCallback(0, Counting2), 0);
+    ASSERT_EQ(RG7ConnectInterruptToCallback(0, DisconnectsItself, 0x630, 0), 0);
+    RG7IRQEnable(0x200, reinterpret_cast<std::uintptr_t>(DisconnectsItself));
+  }
+  done.store(true);
+  raiser.join();
+  EXPECT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+  EXPECT_GT(g_hits.load(), 0);
+}
+
+TEST_F(InterruptDispatchTest, AClosedBoardDispatchesNothingUntilItIsOpenAgain) {
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x630, 'A'), 0);
+  ASSERT_EQ(RG7IRQEnable(0x630, reinterpret_cast<std::uintptr_t>(UserA)), 0);
+  board().open.store(0);
+  machine_->rg700(0).RaiseInterrupt(0x10);
+  Sleep(50);
+  {
+    std::lock_guard lock(trace_.mutex);
+    EXPECT_TRUE(trace_.calls.empty());
+  }
+  board().open.store(1);
+  Raise(0x20);
+  std::lock_guard lock(trace_.mutex);
+  ASSERT_EQ(trace_.calls.size(), 1u);
+  EXPECT_EQ(trace_.calls[0].second, 0x30u);
+}
+
+}  // namespace
