@@ -12,9 +12,10 @@
 namespace {
 
 // One lock and one condition for every waitable object: waits are rare enough in
-// this system that simplicity wins over per-object signalling.
-std::mutex g_waitMutex;
-std::condition_variable g_waitChanged;
+// this system that simplicity wins over per-object signalling. Both live for the
+// whole process, since detached threads may still signal while it exits.
+std::mutex& g_waitMutex = *new std::mutex;
+std::condition_variable& g_waitChanged = *new std::condition_variable;
 
 class Waitable : public platform::KernelObject {
  public:
