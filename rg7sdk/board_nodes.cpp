@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cstring>
 
-#include "platform/global_memory.h"
 #include "rg7sdk/chipset_table.h"
+#include "rg7sdk/global_block.h"
 #include "rg7sdk/pci_config.h"
 #include "rg7sdk/rg700_ini.h"
 #include "rg7sdk/rg7sdk.h"
@@ -29,13 +29,7 @@ std::uint16_t ConfigWord(const BoardNode& node, std::uint32_t offset) {
 
 }  // namespace
 
-BoardNode* AllocateBoardNode() {
-  HGLOBAL h = GlobalAlloc(GHND, sizeof(BoardNode));
-  if (!h) return nullptr;
-  auto* node = static_cast<BoardNode*>(GlobalLock(h));
-  if (!node) GlobalFree(h);
-  return node;
-}
+BoardNode* AllocateBoardNode() { return AllocateGlobalRecord<BoardNode>(); }
 
 void LinkBoardNode(BoardNode* node) {
   node->next = g_head;
@@ -72,9 +66,7 @@ void FreeBoardNodes() {
   ChipsetRestoreWindow();
   while (g_head) {
     BoardNode* next = g_head->next;
-    HGLOBAL h = GlobalHandle(g_head);
-    GlobalUnlock(h);
-    GlobalFree(h);
+    FreeGlobalBlock(g_head);
     g_head = next;
   }
   g_current = nullptr;

@@ -3,9 +3,9 @@
 #include <condition_variable>
 #include <vector>
 
-#include "platform/global_memory.h"
 #include "platform/sync.h"
 #include "rg7sdk/board_nodes.h"
+#include "rg7sdk/global_block.h"
 #include "rg7sdk/driver_link.h"
 #include "rg7sdk/rg7sdk.h"
 
@@ -29,11 +29,7 @@ std::uint64_t g_dispatchStarted = 0;
 std::uint64_t g_dispatchFinished = 0;
 std::vector<InterruptCallbackNode*> g_retired;
 
-void FreeNode(InterruptCallbackNode* node) {
-  HGLOBAL h = GlobalHandle(node);
-  GlobalUnlock(h);
-  GlobalFree(h);
-}
+void FreeNode(InterruptCallbackNode* node) { FreeGlobalBlock(node); }
 
 InterruptCallbackNode* FindOwner(RG7BoardRecord& board, std::uintptr_t owner) {
   for (InterruptCallbackNode* n = board.internal_list; n; n = n->next)
@@ -132,13 +128,7 @@ InterruptCallbackNode* CallbackListRemove(InterruptCallbackNode** head, RG7Inter
   return nullptr;
 }
 
-InterruptCallbackNode* AllocateCallbackNode() {
-  HGLOBAL h = GlobalAlloc(GHND, sizeof(InterruptCallbackNode));
-  if (!h) return nullptr;
-  auto* node = static_cast<InterruptCallbackNode*>(GlobalLock(h));
-  if (!node) GlobalFree(h);
-  return node;
-}
+InterruptCallbackNode* AllocateCallbackNode() { return AllocateGlobalRecord<InterruptCallbackNode>(); }
 
 void RetireCallbackNode(std::unique_lock<std::mutex>& lock, InterruptCallbackNode* node) {
   node->removed = 1;

@@ -2,27 +2,12 @@
 
 #include <cstring>
 
-#include "platform/global_memory.h"
+#include "rg7sdk/global_block.h"
 #include "rg7sdk/driver_link.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 namespace {
-
-void* AllocateLocked(std::uint32_t size) {
-  HGLOBAL h = GlobalAlloc(GHND, size);
-  if (!h) return nullptr;
-  void* p = GlobalLock(h);
-  if (!p) GlobalFree(h);
-  return p;
-}
-
-void FreeLocked(void* p) {
-  if (!p) return;
-  HGLOBAL h = GlobalHandle(p);
-  GlobalUnlock(h);
-  GlobalFree(h);
-}
 
 std::uint8_t* AlignUp(void* p) {
   auto a = reinterpret_cast<std::uintptr_t>(p);
@@ -31,9 +16,9 @@ std::uint8_t* AlignUp(void* p) {
 
 }  // namespace
 
-PhysicalPageList* AllocatePageList() { return static_cast<PhysicalPageList*>(AllocateLocked(sizeof(PhysicalPageList))); }
+PhysicalPageList* AllocatePageList() { return static_cast<PhysicalPageList*>(AllocateGlobalBlock(sizeof(PhysicalPageList))); }
 
-void FreePageList(PhysicalPageList* list) { FreeLocked(list); }
+void FreePageList(PhysicalPageList* list) { FreeGlobalBlock(list); }
 
 void FillPageTable(std::uint32_t* table, const PhysicalPageList& pieces) {
   std::uint32_t used = pieces.entry_count < kPageTableEntries ? pieces.entry_count : kPageTableEntries;
@@ -44,7 +29,7 @@ void FillPageTable(std::uint32_t* table, const PhysicalPageList& pieces) {
 
 std::int32_t PrepareHardwarePageTables(RG7BoardRecord& board, PhysicalPageList* scratch) {
   MasterModeBlock& m = board.master;
-  m.page_block = AllocateLocked(kPageBlockSize);
+  m.page_block = AllocateGlobalBlock(kPageBlockSize);
   if (!m.page_block) return RG7_ERR_NO_MEMORY;
   m.page_block_size = kPageBlockSize;
   std::uint8_t* first = AlignUp(m.page_block);
@@ -65,8 +50,8 @@ std::int32_t PrepareHardwarePageTables(RG7BoardRecord& board, PhysicalPageList* 
 std::int32_t PrepareBounceBuffers(RG7BoardRecord& board, PhysicalPageList* scratch, PhysicalPageList* pieces) {
   MasterModeBlock& m = board.master;
   for (int i = 0; i < 2; ++i) {
-    m.bounce[i] = static_cast<std::uint8_t*>(AllocateLocked(kBounceBufferSize));
-    m.bounce_table[i] = static_cast<std::uint32_t*>(AllocateLocked(kPageTableEntries * 4));
+    m.bounce[i] = static_cast<std::uint8_t*>(AllocateGlobalBlock(kBounceBufferSize));
+    m.bounce_table[i] = static_cast<std::uint32_t*>(AllocateGlobalBlock(kPageTableEntries * 4));
     if (!m.bounce[i] || !m.bounce_table[i]) return RG7_ERR_NO_MEMORY;
     if (RG7LockMasterBuffer(m.bounce[i], kBounceBufferSize) != 0) return RG7_ERR_DRIVER;
     m.bounce_size[i] = kBounceBufferSize;
@@ -86,12 +71,12 @@ void ReleaseMasterBuffers(RG7BoardRecord& board) {
   if (m.page_block) {
     for (int i = 0; i < 2; ++i)
       if (m.page[i] && m.page_size[i]) RG7UnlockMasterBuffer(m.page[i], 4096);
-    FreeLocked(m.page_block);
+    FreeGlobalBlock(m.page_block);
   }
   for (int i = 0; i < 2; ++i) {
     if (m.bounce[i] && m.bounce_size[i]) RG7UnlockMasterBuffer(m.bounce[i], kBounceBufferSize);
-    FreeLocked(m.bounce[i]);
-    FreeLocked(m.bounce_table[i]);
+    FreeGlobalBlock(m.bounce[i]);
+    FreeGlobalBlock(m.bounce_table[i]);
   }
   m = MasterModeBlock{};
 }

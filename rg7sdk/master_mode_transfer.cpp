@@ -3,7 +3,6 @@
 // DMA fills the bounce buffers and the interrupt handler copies the lines.
 #include <cstring>
 
-#include "platform/global_memory.h"
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/driver_link.h"
 #include "rg7sdk/master_buffers.h"
