@@ -31,4 +31,16 @@ RG7_API std::uint32_t IHW_GetRegister(std::uint32_t index);
 RG7_API std::uint32_t SetPCIDWord(std::uint32_t offset, std::uint32_t value);
 RG7_API std::uint32_t GetPCIDWord(std::uint32_t offset, std::uint32_t* value);
 
+// Decoder registers over the current board's serial bus. The writes report
+// nothing; with no board selected no transaction is made and the reads give 0.
+// An FP address is sent as its low 8 bits.
+RG7_API void RG7OutByteBt829A(std::uint8_t reg, std::uint8_t value);
+RG7_API std::uint8_t RG7InByteBt829A(std::uint8_t reg);
+RG7_API void RG7OutByteVPC32x5C(std::uint8_t subaddress, std::uint8_t value);
+RG7_API std::uint8_t RG7InByteVPC32x5C(std::uint8_t subaddress);
+RG7_API void RG7OutWordVPC32x5C(std::uint8_t subaddress, std::uint16_t value);
+RG7_API std::uint16_t RG7InWordVPC32x5C(std::uint8_t subaddress);
+RG7_API void RG7OutWordVPC32x5C_FP(std::uint16_t fpAddress, std::uint16_t value);
+RG7_API std::uint16_t RG7InWordVPC32x5C_FP(std::uint16_t fpAddress);
+
 }  // extern "C"
