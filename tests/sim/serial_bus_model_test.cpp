@@ -194,18 +194,6 @@ TEST_F(SerialBusModel, LinesReadBackAsSensedAndOtherBitsAreKept) {
   EXPECT_TRUE(bus.bus().Frames().empty());
 }
 
-TEST_F(SerialBusModel, VpcWordRegistersGoHighByteFirst) {
-  Rg700SerialBus& bus = Bus(false, true);
-  Vpc32x5cModel& vpc = *bus.vpc32x5c();
-  master_->WriteRegister(0x8E, 0x21, {0x03, 0x59});
-  master_->WriteRegister(0x8E, 0x24, {0xF8});
-  EXPECT_EQ(vpc.Direct(0x21), 0x0359);
-  EXPECT_EQ(vpc.Direct(0x24), 0xF8);
-  EXPECT_EQ(master_->ReadRegister(0x8E, 0x21, 2), (std::vector<std::uint8_t>{0x03, 0x59}));
-  EXPECT_EQ(master_->ReadRegister(0x8E, 0x24, 1)[0], 0xF8);
-  EXPECT_EQ(vpc.Log().back().acks, (std::vector<bool>{false}));
-}
-
 TEST_F(SerialBusModel, VpcFpBankThroughItsInterfaceRegisters) {
   Rg700SerialBus& bus = Bus(false, true);
   Vpc32x5cModel& vpc = *bus.vpc32x5c();
