@@ -1,6 +1,7 @@
 // Example: the 700-series library on the default virtual PC. It attaches the
 // library as the loader would, lists the boards the driver found, selects the
-// first one and works with the bridge's registers by field name.
+// first one, works with the bridge's registers by field name and reads the
+// decoders' identities over the serial bus.
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -64,6 +65,10 @@ int main() {
   ShowField("VXP_GIO_CTL_A");
   std::printf("  register 114..116 = %02X %02X %02X\n", IHW_GetRegister(114), IHW_GetRegister(115),
               IHW_GetRegister(116));
+
+  // The decoders answer on the board's serial bus; an absent one reads all ones.
+  std::printf("decoders: Bt829A identity 0x%02X, VPC32x5C identity 0x%04X\n", RG7InByteBt829A(0x17),
+              RG7InWordVPC32x5C_FP(0xF1));
 
   rg7::LibraryDetach();
   sim::PowerOff();

@@ -96,4 +96,16 @@ RG7_API std::int32_t RG7SetMasterModeTransferField(GrabWindowDesc* desc, void* b
 RG7_API std::int32_t RG7GetMasterModeTransferControl(std::uint32_t field, MasterTransferControl* control);
 RG7_API std::int32_t RG7SetMasterModeTransferControl(std::uint32_t field, const MasterTransferControl* control);
 
+// Decoder registers over the current board's serial bus. The writes report
+// nothing; with no board selected no transaction is made and the reads give 0.
+// An FP address is sent as its low 8 bits.
+RG7_API void RG7OutByteBt829A(std::uint8_t reg, std::uint8_t value);
+RG7_API std::uint8_t RG7InByteBt829A(std::uint8_t reg);
+RG7_API void RG7OutByteVPC32x5C(std::uint8_t subaddress, std::uint8_t value);
+RG7_API std::uint8_t RG7InByteVPC32x5C(std::uint8_t subaddress);
+RG7_API void RG7OutWordVPC32x5C(std::uint8_t subaddress, std::uint16_t value);
+RG7_API std::uint16_t RG7InWordVPC32x5C(std::uint8_t subaddress);
+RG7_API void RG7OutWordVPC32x5C_FP(std::uint16_t fpAddress, std::uint16_t value);
+RG7_API std::uint16_t RG7InWordVPC32x5C_FP(std::uint16_t fpAddress);
+
 }  // extern "C"

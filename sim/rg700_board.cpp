@@ -1,6 +1,7 @@
 #include "sim/rg700_board.h"
 
 #include "sim/low_memory.h"
+#include "sim/rg700_serial_bus.h"
 
 namespace sim {
 
@@ -22,6 +23,9 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
   SetByte(pci::kInterruptLine, desc.interrupt_line);
   SetWritable(pci::kInterruptLine, 1);
   SetByte(pci::kInterruptPin, 1);
+  auto serialBus = std::make_unique<Rg700SerialBus>(desc);
+  serialBus_ = serialBus.get();
+  hooks_.push_back(std::move(serialBus));
   window_ = MapBelow4G(kWindowSize, false);
   platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), kWindowSize, this);
 }

@@ -15,6 +15,8 @@
 
 namespace sim {
 
+class Rg700SerialBus;
+
 struct Rg700Desc {
   std::uint8_t bus = 0;
   std::uint8_t device_number = 0x0D;
@@ -23,6 +25,9 @@ struct Rg700Desc {
   std::uint8_t interrupt_line = 11;
   std::uint8_t command = 0x02;  // as the BIOS left it: memory space on, bus master off
   std::uint32_t bar0 = 0;       // 0: the machine assigns one
+  // Decoders on the board's serial bus.
+  bool has_bt829a = true;
+  bool has_vpc32x5c = false;
 };
 
 // Behaviour of some of the bridge's registers beyond keeping a value (status bits,
@@ -74,6 +79,9 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   // Device models attach their register behaviour here; the board owns them.
   void AddHook(std::unique_ptr<Rg700RegisterHook> hook);
 
+  // The I2C lines of register 52 and the decoders on them.
+  Rg700SerialBus& serial_bus() { return *serialBus_; }
+
   // Test view.
   std::uint32_t Register(std::uint32_t index) const;
   void SetRegister(std::uint32_t index, std::uint32_t value);
@@ -94,6 +102,7 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   std::vector<RegisterAccess> writes_;
   std::vector<std::unique_ptr<Rg700RegisterHook>> hooks_;
   InterruptSink sink_;
+  Rg700SerialBus* serialBus_ = nullptr;  // owned among hooks_
 };
 
 }  // namespace sim

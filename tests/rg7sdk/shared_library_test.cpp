@@ -7,7 +7,7 @@
 namespace {
 
 // The deliverable as a loader sees it: its exports and its attach on load.
-TEST(Rg7AppNtModule, ExportsTheRegisterAndPciFunctionsOnly) {
+TEST(Rg7AppNtModule, ExportsItsFunctionsButNotTheInternalOnes) {
   sim::Machine& m = sim::PowerOn();
   void* lib = ::dlopen(RG7APPNT_PATH, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(lib, nullptr) << ::dlerror();
@@ -15,7 +15,11 @@ TEST(Rg7AppNtModule, ExportsTheRegisterAndPciFunctionsOnly) {
   EXPECT_TRUE(m.rg7_nt_driver().IsOpen());
   for (const char* name : {"IHW_SetRegister", "IHW_GetRegister", "GetPCIDWord", "SetPCIDWord"})
     EXPECT_NE(::dlsym(lib, name), nullptr) << name;
+  for (const char* name : {"RG7OutByteBt829A", "RG7InByteBt829A", "RG7OutByteVPC32x5C", "RG7InByteVPC32x5C",
+                           "RG7OutWordVPC32x5C", "RG7InWordVPC32x5C", "RG7OutWordVPC32x5C_FP", "RG7InWordVPC32x5C_FP"})
+    EXPECT_NE(::dlsym(lib, name), nullptr) << name;
   EXPECT_EQ(::dlsym(lib, "IHW_SetField"), nullptr);
+  EXPECT_EQ(::dlsym(lib, "_ZN3rg712I2CReadByteERNS_9BoardNodeEhh"), nullptr);
   ::dlclose(lib);
   EXPECT_FALSE(m.rg7_nt_driver().IsOpen());
   sim::PowerOff();
