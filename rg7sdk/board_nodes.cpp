@@ -46,7 +46,12 @@ std::int32_t SelectBoardNode(std::uint32_t boardIndex) {
   while (node && node->board_index != boardIndex) node = node->next;
   if (!node) return -1;
   g_current = node;
-  if (ConfigWord(*node, kSubsystemVendor) != kZephlorSubsystemVendor) return 0;
+  if (ConfigWord(*node, kSubsystemVendor) != kZephlorSubsystemVendor) {
+    // Another maker's board is no board of ours to program: no window at all,
+    // rather than the previous board's.
+    g_registerBase.store(0, std::memory_order_relaxed);
+    return 0;
+  }
 
   g_registerBase.store(node->mapped_base, std::memory_order_relaxed);
   ChipsetSelectWindow();

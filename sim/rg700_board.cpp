@@ -102,9 +102,16 @@ void Rg700Board::RaiseInterrupt(std::uint32_t bits) {
 }
 
 void Rg700Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
-  std::uint32_t pending = 0;
+  std::uint32_t pending;
   {
-  std::lock_guard lock(mutex_);
+    std::lock_guard lock(mutex_);
+    pending = WriteLocked(offset, width, value);
+  }
+  Deliver(pending);
+}
+
+std::uint32_t Rg700Board::WriteLocked(DWORD offset, unsigned width, DWORD value) {
+  std::uint32_t pending = 0;
   for (DWORD index = offset / 4; index <= (offset + width - 1) / 4 && index < kRegisterCount; ++index) {
     std::uint32_t old = registers_[index];
     std::uint32_t updated = old;
@@ -123,9 +130,10 @@ void Rg700Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
     registers_[index] = IsByteRegister(index) ? updated & 0xFF : updated;
     if (index == kMaskRegister) pending |= TakePendingLocked();
   }
+  // The log keeps the most recent writes; bit-banged serial traffic would grow it without end.
+  if (writes_.size() >= kWriteLogLimit) writes_.erase(writes_.begin(), writes_.begin() + kWriteLogLimit / 2);
   writes_.push_back(RegisterAccess{offset / 4, width, value});
-  }
-  Deliver(pending);
+  return pending;
 }
 
 std::uint32_t Rg700Board::Register(std::uint32_t index) const {

@@ -56,6 +56,7 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   static constexpr std::size_t kWindowSize = 0x100000;
   static constexpr std::uint32_t kRegisterCount = 256;
   static constexpr std::uint32_t kFirstByteRegister = 25;
+  static constexpr std::size_t kWriteLogLimit = 1 << 20;
 
   explicit Rg700Board(const Rg700Desc& desc);
   ~Rg700Board() override;
@@ -93,6 +94,8 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   Rg700RegisterHook* HookFor(std::uint32_t index) const;
   // Takes the pending bits out of the status; called with the lock held.
   std::uint32_t TakePendingLocked();
+  // A host write with the lock held; returns the bits that now interrupt.
+  std::uint32_t WriteLocked(DWORD offset, unsigned width, DWORD value);
   void Deliver(std::uint32_t bits);
 
   Rg700Desc desc_;

@@ -68,6 +68,12 @@ TEST_F(BoardEnumerationTest, BoardsOfAnotherMakerBecomeNodesButGetNoWindow) {
 
   ASSERT_EQ(SelectBoardNode(1), 0);
   EXPECT_EQ(CurrentRegisterBase(), m.rg700(1).mapped_base());
+  // Going back to the foreign board leaves no window of the previous one.
+  ASSERT_EQ(SelectBoardNode(0), 0);
+  EXPECT_EQ(CurrentRegisterBase(), 0u);
+  IHW_SetRegister(20, 1);
+  EXPECT_EQ(m.rg700(1).Register(20), 0u);
+  ASSERT_EQ(SelectBoardNode(1), 0);
 
   // With the nodes made, enumeration copies the first one of the maker asked for.
   BoardNode copy{};
