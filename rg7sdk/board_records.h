@@ -35,8 +35,9 @@ struct RG7CameraRecord {
   float vertical_scale;
   std::uint32_t window_id;  // board << 20 | camera << 16 | count
   std::uint32_t vpe_sync;
-  std::uint8_t vpc_fp_shadow[28];  // its last word holds FP register 34
-  std::uint8_t vpc_shadow[78];
+  // Decoder shadows, loaded per standard from the back-ends' default tables.
+  std::uint8_t vpc_direct_shadow[28];  // its last word holds register 34
+  std::uint8_t vpc_fp_shadow[78];
   std::uint8_t bt829_shadow[33];
   std::uint8_t pad[1];
 };
