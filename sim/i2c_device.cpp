@@ -55,8 +55,19 @@ void I2cDevice::MasterAnswered(bool ack) {
 }
 
 void I2cDevice::Released(bool stop) {
+  std::function<void()> observer;
+  {
+    std::lock_guard lock(mutex_);
+    bool wrote = open_ && !log_.empty() && log_.back().kind == I2cTransfer::Kind::kWrite;
+    CloseTransfer(stop);
+    if (wrote) observer = write_observer_;
+  }
+  if (observer) observer();
+}
+
+void I2cDevice::SetWriteObserver(std::function<void()> observer) {
   std::lock_guard lock(mutex_);
-  CloseTransfer(stop);
+  write_observer_ = std::move(observer);
 }
 
 unsigned I2cDevice::clock_stretch() const {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -46,6 +47,10 @@ class PLATFORM_EXPORT I2cDevice {
   // Test side.
   std::vector<I2cTransfer> Log() const;
   void ClearLog();
+  // Called after each write transfer ends, outside the device's lock: a board
+  // model re-reads the registers that depend on what was written.
+  void SetWriteObserver(std::function<void()> observer);
+
   // At the start of each bit the device sends, it holds the clock low for this
   // many reads of the line register (0: never).
   void SetClockStretch(unsigned reads);
@@ -67,6 +72,7 @@ class PLATFORM_EXPORT I2cDevice {
   std::size_t index_ = 0;
   bool open_ = false;
   std::vector<I2cTransfer> log_;
+  std::function<void()> write_observer_;
 };
 
 }  // namespace sim

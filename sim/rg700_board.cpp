@@ -2,6 +2,7 @@
 
 #include "sim/low_memory.h"
 #include "sim/rg700_serial_bus.h"
+#include "sim/i2c_device.h"
 
 namespace sim {
 
@@ -26,6 +27,10 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
   auto serialBus = std::make_unique<Rg700SerialBus>(desc);
   serialBus_ = serialBus.get();
   hooks_.push_back(std::move(serialBus));
+  videoInputs_ = std::make_unique<Rg700VideoInputs>(desc.inputs, serialBus_->bt829a(), serialBus_->vpc32x5c());
+  Rg700VideoInputs* inputs = videoInputs_.get();
+  for (I2cDevice* d : {static_cast<I2cDevice*>(serialBus_->bt829a()), static_cast<I2cDevice*>(serialBus_->vpc32x5c())})
+    if (d) d->SetWriteObserver([inputs] { inputs->Refresh(); });
   window_ = MapBelow4G(kWindowSize, false);
   platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), kWindowSize, this);
 }

@@ -12,6 +12,8 @@
 
 #include "platform/register_io.h"
 #include "sim/pci_bus.h"
+#include "sim/rg700_video_inputs.h"
+#include "sim/video_source.h"
 
 namespace sim {
 
@@ -28,6 +30,8 @@ struct Rg700Desc {
   // Decoders on the board's serial bus.
   bool has_bt829a = true;
   bool has_vpc32x5c = false;
+  // Cameras on the four inputs; the default is an NTSC camera on input 0.
+  std::array<VideoSourceDesc, 4> inputs = {VideoSourceDesc{true, 0}, {}, {}, {}};
 };
 
 // Behaviour of some of the bridge's registers beyond keeping a value (status bits,
@@ -82,6 +86,7 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
 
   // The I2C lines of register 52 and the decoders on them.
   Rg700SerialBus& serial_bus() { return *serialBus_; }
+  Rg700VideoInputs& video_inputs() { return *videoInputs_; }
 
   // Test view.
   std::uint32_t Register(std::uint32_t index) const;
@@ -106,6 +111,7 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   std::vector<std::unique_ptr<Rg700RegisterHook>> hooks_;
   InterruptSink sink_;
   Rg700SerialBus* serialBus_ = nullptr;  // owned among hooks_
+  std::unique_ptr<Rg700VideoInputs> videoInputs_;
 };
 
 }  // namespace sim

@@ -143,8 +143,9 @@ TEST_F(SerialBusModel, Bt829aWritesAndReadsWithItsLog) {
   EXPECT_EQ(log[1].acks, (std::vector<bool>{true, false}));
   EXPECT_TRUE(log[1].stopped);
 
-  // Status and identity are read only; beyond register 0x20 reads 0xFF.
-  bt.SetStatus(0xC0);
+  // Status and identity are read only; beyond register 0x20 reads 0xFF. The status
+  // follows the camera on the selected input.
+  board_->video_inputs().SetSource(board_->video_inputs().Bt829aInput(), sim::VideoSourceDesc{true, 0});
   master_->WriteRegister(0x88, 0x00, {0x00});
   master_->WriteRegister(0x88, 0x17, {0x70});
   EXPECT_EQ(master_->ReadRegister(0x88, 0x00, 1)[0], 0xC0);
@@ -211,6 +212,7 @@ TEST_F(SerialBusModel, VpcFpBankThroughItsInterfaceRegisters) {
   EXPECT_EQ(fpRead(0x41), 0x003F);
   EXPECT_EQ(fpRead(0xF1), 0x0040);
   fpWrite(0xF1, 0x1234);
+  board_->video_inputs().SetSource(board_->video_inputs().VpcInput(), sim::VideoSourceDesc{false, 0});
   fpWrite(0x13, 0x0003);
   EXPECT_EQ(fpRead(0xF1), 0x0040);
   EXPECT_EQ(fpRead(0x13), 0x0000);
