@@ -1,5 +1,7 @@
 #include "sim/vpc32x5c_model.h"
 
+#include "platform/clock.h"
+
 namespace sim {
 namespace {
 
@@ -62,16 +64,26 @@ void Vpc32x5cModel::WriteDirect(std::uint8_t subaddress, std::uint16_t value) {
 
 std::uint16_t Vpc32x5cModel::ReadDirect(std::uint8_t subaddress) {
   if (subaddress == kFpData) return fp_latch_;
-  if (subaddress == kFpStatus) {
-    if (busy_left_ == 0) return 0;
-    if (busy_left_ != kNever) --busy_left_;
-    return busy_bits_;
-  }
+  if (subaddress == kFpStatus) return Pending(busy_left_) ? busy_bits_ : 0;
   return direct_[subaddress];
 }
 
+Vpc32x5cModel::Countdown Vpc32x5cModel::Start(std::uint32_t reads, std::uint32_t ms) {
+  return Countdown{reads, ms ? static_cast<std::uint32_t>(GetTickCount()) : 0, ms};
+}
+
+bool Vpc32x5cModel::Pending(Countdown& c) {
+  bool pending = false;
+  if (c.reads != 0) {
+    if (c.reads != kNever) --c.reads;
+    pending = true;
+  }
+  if (c.ms == kNever || (c.ms != 0 && static_cast<std::uint32_t>(GetTickCount()) - c.start < c.ms)) pending = true;
+  return pending;
+}
+
 void Vpc32x5cModel::StartBusy(std::uint8_t bits) {
-  busy_left_ = busy_delay_;
+  busy_left_ = Start(busy_delay_, busy_delay_ms_);
   busy_bits_ = bits;
 }
 
@@ -83,7 +95,7 @@ void Vpc32x5cModel::FpWrite(std::uint16_t address, std::uint16_t value) {
   if (IsDoneRegister(i)) {
     // The chip takes the new setting in its own time and shows bit 11 when done.
     value &= static_cast<std::uint16_t>(~kFpDone);
-    done_left_[i - kFpStandard] = done_delay_;
+    done_left_[i - kFpStandard] = Start(done_delay_, done_delay_ms_);
   }
   fp_[i] = value;
 }
@@ -93,11 +105,7 @@ std::uint16_t Vpc32x5cModel::FpRead(std::uint16_t address) {
   std::size_t i = FpIndex(address);
   std::uint16_t value = fp_[i];
   if (IsDoneRegister(i)) {
-    std::uint32_t& left = done_left_[i - kFpStandard];
-    if (left == 0)
-      value |= kFpDone;
-    else if (left != kNever)
-      --left;
+    if (!Pending(done_left_[i - kFpStandard])) value |= kFpDone;
   }
   fp_log_.push_back(VpcFpAccess{false, address, value});
   return value;
@@ -126,6 +134,16 @@ void Vpc32x5cModel::SetFpBusyDelay(std::uint32_t reads) {
 void Vpc32x5cModel::SetDoneDelay(std::uint32_t reads) {
   std::lock_guard lock(mutex_);
   done_delay_ = reads;
+}
+
+void Vpc32x5cModel::SetFpBusyDelayMs(std::uint32_t milliseconds) {
+  std::lock_guard lock(mutex_);
+  busy_delay_ms_ = milliseconds;
+}
+
+void Vpc32x5cModel::SetDoneDelayMs(std::uint32_t milliseconds) {
+  std::lock_guard lock(mutex_);
+  done_delay_ms_ = milliseconds;
 }
 
 std::vector<VpcFpAccess> Vpc32x5cModel::FpLog() const {

@@ -49,6 +49,11 @@ class PLATFORM_EXPORT Vpc32x5cModel : public I2cDevice {
   void SetFpBusyDelay(std::uint32_t reads);
   // FP reads of 0x20 or 0x21 that still show bit 11 clear after a write to it.
   void SetDoneDelay(std::uint32_t reads);
+  // The same delays in milliseconds of the tick count, counted from the access
+  // (kNever: the chip never answers). A delay in reads and one in milliseconds
+  // both have to pass.
+  void SetFpBusyDelayMs(std::uint32_t milliseconds);
+  void SetDoneDelayMs(std::uint32_t milliseconds);
   std::vector<VpcFpAccess> FpLog() const;
   void ClearFpLog();
 
@@ -62,6 +67,15 @@ class PLATFORM_EXPORT Vpc32x5cModel : public I2cDevice {
   std::uint16_t ReadDirect(std::uint8_t subaddress);
   void FpWrite(std::uint16_t address, std::uint16_t value);
   std::uint16_t FpRead(std::uint16_t address);
+  // What is left of one delay after an access.
+  struct Countdown {
+    std::uint32_t reads = 0;
+    std::uint32_t start = 0;  // tick count of the access
+    std::uint32_t ms = 0;
+  };
+  static Countdown Start(std::uint32_t reads, std::uint32_t ms);
+  // One read against the delay: true while it still runs.
+  static bool Pending(Countdown& c);
   void StartBusy(std::uint8_t bits);
 
   std::array<std::uint16_t, 256> direct_{};
@@ -70,10 +84,12 @@ class PLATFORM_EXPORT Vpc32x5cModel : public I2cDevice {
   std::uint16_t read_word_ = 0;     // word being read
   std::uint16_t fp_latch_ = 0;      // data of the last FP read
   std::uint32_t busy_delay_ = 0;
-  std::uint32_t busy_left_ = 0;
+  std::uint32_t busy_delay_ms_ = 0;
+  Countdown busy_left_;
   std::uint8_t busy_bits_ = 0;
   std::uint32_t done_delay_ = 0;
-  std::uint32_t done_left_[2] = {0, 0};
+  std::uint32_t done_delay_ms_ = 0;
+  Countdown done_left_[2];
   std::vector<VpcFpAccess> fp_log_;
 };
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/clock.h"
 #include "platform/register_io.h"
 #include "sim/machine.h"
 #include "sim/rg700_serial_bus.h"
@@ -242,6 +243,48 @@ TEST_F(SerialBusModel, VpcFpBankThroughItsInterfaceRegisters) {
   for (int i = 0; i < 5; ++i) {
     EXPECT_NE(status(), 0);
     EXPECT_EQ(fpRead(0x21), 0x0420);
+  }
+}
+
+TEST_F(SerialBusModel, VpcDelaysInMillisecondsOfTheTickCount) {
+  Rg700SerialBus& bus = Bus(false, true);
+  Vpc32x5cModel& vpc = *bus.vpc32x5c();
+  auto fpWrite = [&](std::uint16_t a, std::uint16_t v) {
+    master_->WriteRegister(0x8E, 0x37, {std::uint8_t(a >> 8), std::uint8_t(a)});
+    master_->WriteRegister(0x8E, 0x38, {std::uint8_t(v >> 8), std::uint8_t(v)});
+  };
+  auto fp20 = [&] {
+    master_->WriteRegister(0x8E, 0x36, {0x00, 0x20});
+    auto b = master_->ReadRegister(0x8E, 0x38, 2);
+    return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
+  };
+  auto status = [&] { return master_->ReadRegister(0x8E, 0x35, 1)[0]; };
+  vpc.SetFpBusyDelayMs(40);
+  vpc.SetDoneDelayMs(40);
+  DWORD start = GetTickCount();
+  fpWrite(0x20, 0x0001);
+  int busyReads = 0;
+  while (status() != 0) ++busyReads;
+  EXPECT_GE(GetTickCount() - start, 40u);
+  EXPECT_GT(busyReads, 0);
+  // The done bit counts from the write, not from the later accesses.
+  EXPECT_EQ(fp20(), 0x0801);
+
+  // A delay in reads still has to pass as well.
+  vpc.SetFpBusyDelay(2);
+  vpc.SetFpBusyDelayMs(0);
+  fpWrite(0x41, 1);
+  EXPECT_NE(status(), 0);
+  EXPECT_NE(status(), 0);
+  EXPECT_EQ(status(), 0);
+
+  vpc.SetFpBusyDelay(0);
+  vpc.SetFpBusyDelayMs(Vpc32x5cModel::kNever);
+  vpc.SetDoneDelayMs(Vpc32x5cModel::kNever);
+  fpWrite(0x20, 0x0001);
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_NE(status(), 0);
+    EXPECT_EQ(fp20(), 0x0001);
   }
 }
 
