@@ -3,6 +3,7 @@
 namespace rg7 {
 namespace {
 std::atomic<std::uint16_t> g_currentBoard{0};
+std::atomic<std::uint16_t> g_currentCamera{0};
 }
 
 RG7BoardRecord g_boardRecords[kMaxBoardRecords];
@@ -17,11 +18,11 @@ void ResetBoardRecord(RG7BoardRecord& b) {
   b.grab_flags.store(0);
   b.field_select_running.store(0);
   b.dispatching.store(0);
-  b.reserved2 = 0;
+  b.stop_waiting.store(0);
   b.latched.store(0);
   b.internal_list = b.user_list = nullptr;
-  b.deferred_stop = nullptr;
-  b.deferred_stop_context = 0;
+  b.deferred_stop.store(nullptr);
+  b.deferred_stop_context.store(0);
   for (std::uint32_t& s : b.strobe) s = 0;
 }
 
@@ -35,5 +36,11 @@ bool CurrentBoardOpen() {
 std::uint16_t CurrentBoardIndex() { return g_currentBoard.load(std::memory_order_relaxed); }
 
 void SetCurrentBoardIndex(std::uint16_t board) { g_currentBoard.store(board, std::memory_order_relaxed); }
+
+std::uint16_t CurrentCameraIndex() { return g_currentCamera.load(std::memory_order_relaxed); }
+
+void SetCurrentCameraIndex(std::uint16_t camera) { g_currentCamera.store(camera, std::memory_order_relaxed); }
+
+RG7CameraRecord& CurrentCameraRecord() { return CurrentBoardRecord().cameras[CurrentCameraIndex() % 4]; }
 
 }  // namespace rg7

@@ -82,12 +82,12 @@ struct RG7BoardRecord {
   std::atomic<std::uint32_t> grab_flags;
   std::atomic<std::uint32_t> field_select_running;  // byte 0 field select, byte 1 running
   std::atomic<std::uint32_t> dispatching;           // status being dispatched
-  std::uint32_t reserved2;
+  std::atomic<std::uint32_t> stop_waiting;          // a stop waits for the frame to end
   std::atomic<std::uint32_t> latched;               // latched RG7InterruptBits
   InterruptCallbackNode* internal_list;
   InterruptCallbackNode* user_list;
-  RG7InterruptCallback deferred_stop;
-  std::uintptr_t deferred_stop_context;
+  std::atomic<RG7InterruptCallback> deferred_stop;
+  std::atomic<std::uintptr_t> deferred_stop_context;
   std::uint32_t strobe[8];
 };
 
@@ -103,5 +103,9 @@ RG7BoardRecord& CurrentBoardRecord();
 bool CurrentBoardOpen();
 std::uint16_t CurrentBoardIndex();
 void SetCurrentBoardIndex(std::uint16_t board);
+// The current camera (0-3) of the current board.
+std::uint16_t CurrentCameraIndex();
+void SetCurrentCameraIndex(std::uint16_t camera);
+RG7CameraRecord& CurrentCameraRecord();
 
 }  // namespace rg7

@@ -7,6 +7,9 @@
 
 namespace rg7 {
 
+// False when the driver could not be opened when the library was loaded.
+bool DriverAvailable();
+
 // The latched interrupt status of slot 0, read and cleared.
 std::uint32_t DrvReadIrqStatus();
 // Physical pages of a pinned buffer: 0 or -100.

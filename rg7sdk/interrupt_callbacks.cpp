@@ -221,6 +221,11 @@ std::int32_t DispatchInterrupts() {
   return 0;
 }
 
+bool InDispatchOnThisThread() {
+  std::lock_guard lock(g_lock);
+  return g_dispatching && g_dispatchThread == GetCurrentThreadId();
+}
+
 void ClearCallbackLists(RG7BoardRecord& board) {
   std::unique_lock lock(g_lock);
   for (InterruptCallbackNode** head : {&board.internal_list, &board.user_list})

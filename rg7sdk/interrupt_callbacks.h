@@ -55,6 +55,9 @@ std::int32_t GetBoardIrqInfo(BoardIrqInfo* info);
 std::uint32_t ReadLatchedIrqStatus();
 // 1 when nothing was pending, else 0.
 std::int32_t DispatchInterrupts();
+// True on the service thread while it dispatches (so the caller is a handler).
+bool InDispatchOnThisThread();
+
 // Empties both lists of a board, freeing their nodes (library close).
 void ClearCallbackLists(RG7BoardRecord& board);
 

@@ -157,7 +157,7 @@ std::int32_t RG7SetMasterModeTransferField(GrabWindowDesc* desc, void* buffer, s
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (field > 1) return RG7_ERR_PARAMETER;
   RG7BoardRecord& board = CurrentBoardRecord();
-  if (!board.cameras[board.current_camera % 4].frame_flag) return RG7_ERR_PARAMETER;
+  if (!CurrentCameraRecord().frame_flag) return RG7_ERR_PARAMETER;
   std::uint32_t bpp = 0, l = 0;
   if (std::int32_t r = CheckWindow(desc, size, pitch, desc ? desc->height / 2 : 0, &bpp, &l)) return r;
   if (l / 4 > kStrideFieldMax) return RG7_ERR_PARAMETER;

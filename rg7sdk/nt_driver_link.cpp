@@ -64,6 +64,7 @@ void DetachDriverLink() {
 }
 
 HANDLE DriverHandle() { return g_device; }
+bool DriverAvailable() { return g_device != INVALID_HANDLE_VALUE; }
 bool DriverOpen() { return g_deviceOpen; }
 const DriverInfoTable& DriverInfo() { return g_info; }
 

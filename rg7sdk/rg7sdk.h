@@ -108,4 +108,70 @@ RG7_API std::uint16_t RG7InWordVPC32x5C(std::uint8_t subaddress);
 RG7_API void RG7OutWordVPC32x5C_FP(std::uint16_t fpAddress, std::uint16_t value);
 RG7_API std::uint16_t RG7InWordVPC32x5C_FP(std::uint16_t fpAddress);
 
+// Library version, board open, initialisation and close; current board and camera.
+RG7_API std::int16_t RG7InquireSDKVersion();
+RG7_API std::int32_t RG7Open(std::uint16_t version);
+RG7_API std::int32_t RG7Close();
+RG7_API std::int32_t RG7Init();
+RG7_API std::int32_t RG7LoadDefault(std::uint16_t standard);
+RG7_API std::int32_t RG7SetCurrentBoard(std::uint16_t board);
+RG7_API std::int32_t RG7SetCurrentCamera(std::uint16_t camera);
+
+// Video input controls of the current camera.
+RG7_API std::int32_t RG7HasBt829A();
+RG7_API std::int32_t RG7HasVPC32x5C();
+RG7_API std::int32_t RG7Set2SVideoMode(std::uint32_t mode);
+RG7_API std::int32_t RG7Get2SVideoMode();
+RG7_API std::int32_t RG7SetVideoStandard(std::uint16_t standard);
+RG7_API std::int32_t RG7GetVideoStandard(std::uint16_t camera);
+RG7_API std::int32_t RG7SetVideoChannel(std::uint16_t channel);
+RG7_API std::int32_t RG7GetVideoChannel();
+RG7_API std::int32_t RG7SetVCRMode(std::int32_t mode);
+RG7_API std::int32_t RG7GetVCRMode();
+RG7_API std::int32_t RG7SetBrightness(std::uint32_t value);
+RG7_API std::int32_t RG7GetBrightness();
+RG7_API std::int32_t RG7SetContrast(std::uint32_t value);
+RG7_API std::int32_t RG7GetContrast();
+RG7_API std::int32_t RG7SetHue(std::uint32_t value);
+RG7_API std::int32_t RG7GetHue();
+RG7_API std::int32_t RG7SetSaturation(std::uint32_t value);
+RG7_API std::int32_t RG7GetSaturation();
+RG7_API std::int32_t RG7SetAGC(std::uint32_t on);
+RG7_API std::int32_t RG7GetAGC();
+RG7_API std::int32_t RG7SetInputEarlySync(std::uint32_t on);
+RG7_API std::int32_t RG7GetInputEarlySync();
+RG7_API std::int32_t RG7TestVideoSignal(std::uint32_t unused);
+RG7_API std::int32_t RG7TestVideoSignalPresence(std::uint32_t unused);
+
+// Output stage: look-up table, pixel mode, mirror, scaling, DIB line order.
+RG7_API std::int32_t RG7LUTLoad(std::int32_t start, std::int32_t count, const std::int16_t* table);
+RG7_API std::int32_t RG7LUTLoadLinear();
+RG7_API std::int32_t RG7LUTLoadInversedLinear();
+RG7_API std::int32_t RG7SetPixelMode(std::uint32_t code);
+RG7_API std::int32_t RG7GetPixelMode();
+RG7_API std::int32_t RG7GetPixelSize();
+RG7_API std::int32_t RG7SetMirrorMode(std::uint32_t on);
+RG7_API std::int32_t RG7GetMirrorMode();
+RG7_API std::int32_t RG7SetScaleFactor(float horizontal, float vertical);
+RG7_API std::int32_t RG7SetHScaleFactor(float factor);
+RG7_API std::int32_t RG7SetVScaleFactor(float factor);
+RG7_API std::int32_t RG7GetScaleFactor(float* horizontal, float* vertical);
+RG7_API std::int32_t RG7SetDIBMode(std::uint32_t on);
+
+// Grab window and grab control.
+RG7_API std::int32_t RG7SetGrabWindow(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,
+                                      GrabWindowDesc* desc);
+RG7_API std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field);
+RG7_API std::int32_t RG7StartGrabField(std::int32_t flags, std::int32_t field);
+RG7_API std::int32_t RG7StopGrab(RG7InterruptCallback callback, std::uintptr_t context);
+RG7_API std::int32_t RG7WaitForVSync();
+RG7_API std::int32_t RG7GetVSyncInfo();
+RG7_API std::int32_t RG7GetFieldInfo();
+
+// Event and trigger inputs.
+RG7_API std::int32_t RG7SetEventPolarity(std::int32_t polarity);
+RG7_API std::int32_t RG7GetEventPolarity();
+RG7_API std::int32_t RG7SetTriggerPolarity(std::int32_t polarity);
+RG7_API std::int32_t RG7GetTriggerPolarity();
+
 }  // extern "C"

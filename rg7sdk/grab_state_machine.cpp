@@ -1,0 +1,339 @@
+#include "rg7sdk/grab_state_machine.h"
+
+#include <cstring>
+
+#include "platform/clock.h"
+#include "rg7sdk/board_records.h"
+#include "rg7sdk/interrupt_callbacks.h"
+#include "rg7sdk/register_access.h"
+#include "rg7sdk/rg7sdk.h"
+
+namespace rg7 {
+namespace {
+
+constexpr std::uint32_t kDmaControl = 17;
+constexpr std::uint32_t kDmaRequests = 0x20A04200;  // video, pointer, audio and bit-mask requests
+constexpr std::uint32_t kPciControl = 18;
+constexpr std::uint32_t kEndAfterFrame = 0x08;
+constexpr std::uint32_t kGioB = 161;
+constexpr std::uint32_t kTriggerLatched = 0x02;
+constexpr std::uint32_t kFieldParity = 0x80;
+
+const std::uintptr_t kHandler = reinterpret_cast<std::uintptr_t>(&GrabInterruptHandler);
+
+std::uint32_t StateNumber(const RG7BoardRecord& b) { return b.grab_state.load() & grab::kStateMask; }
+
+void SetStateNumber(RG7BoardRecord& b, std::uint32_t n) {
+  std::uint32_t s = b.grab_state.load();
+  b.grab_state.store((s & ~grab::kStateMask) | n);
+}
+
+std::uint32_t FieldSelect(const RG7BoardRecord& b) { return b.field_select_running.load() & 0xFF; }
+bool Running(const RG7BoardRecord& b) { return ((b.field_select_running.load() >> 8) & 0xFF) != 0; }
+
+void SetRunning(RG7BoardRecord& b, bool on) {
+  std::uint32_t v = b.field_select_running.load();
+  b.field_select_running.store((v & ~0xFF00u) | (on ? 0x100u : 0u));
+}
+
+void SetFieldSelect(RG7BoardRecord& b, std::uint32_t select) {
+  std::uint32_t v = b.field_select_running.load();
+  b.field_select_running.store((v & ~0xFFu) | (select & 0xFF));
+}
+
+bool Continuous(const RG7BoardRecord& b) { return b.grab_flags.load() & grab::kContinuous; }
+std::uint32_t TriggerMode(const RG7BoardRecord& b) { return b.grab_flags.load() & grab::kTriggerModes; }
+
+bool FieldMatch(const RG7BoardRecord& b, std::uint32_t status) {
+  bool fieldGrab = b.grab_state.load() & grab::kFieldGrab;
+  std::uint32_t select = FieldSelect(b);
+  if ((status & irq::kOddField) && (select == 2 || (!fieldGrab && select == 1) || (fieldGrab && select == 0)))
+    return true;
+  return (status & irq::kEvenField) && (select == 2 || (!fieldGrab && select == 0) || (fieldGrab && select == 1));
+}
+
+void SetRegisterBits(std::uint32_t reg, std::uint32_t bits, bool on) {
+  std::uint32_t v = IHW_GetRegister(reg);
+  IHW_SetRegister(reg, on ? (v | bits) : (v & ~bits));
+}
+
+void Pulse(std::uint32_t field) {
+  IHW_SetField(field, 0);
+  IHW_SetField(field, 1);
+  IHW_SetField(field, 0);
+}
+
+void CopyLines(std::uint8_t* target, std::int64_t stride, const std::uint8_t* source, std::uint32_t lineLength,
+               std::uint32_t lines) {
+  for (std::uint32_t i = 0; i < lines; ++i) {
+    std::memcpy(target, source, lineLength);
+    target += stride;
+    source += lineLength;
+  }
+}
+
+// Lines of a field landed in a bounce buffer go to the caller's buffer.
+void CopyBounceBuffers(RG7BoardRecord& b, std::uint32_t status) {
+  MasterModeBlock& m = b.master;
+  for (int f = 0; f < 2; ++f) {
+    std::uint32_t bit = f == 0 ? irq::kDmaDone0 : irq::kDmaDone1;
+    if (!(status & bit) || !m.field[f].bounce || !m.bounce[f]) continue;
+    if (b.dib_mode == 0) {
+      const FieldTransfer& t = m.field[f];
+      if (t.target) CopyLines(t.target, t.stride, m.bounce[f], t.line_length, t.line_count);
+      continue;
+    }
+    // Bottom-up: each field lands in the other field's rows, from the last one upward.
+    const FieldTransfer& t = m.field[1 - f];
+    if (!t.target || t.line_count == 0) continue;
+    std::uint8_t* last = t.target + std::uint64_t{t.line_count - 1} * t.stride;
+    CopyLines(last, -static_cast<std::int64_t>(t.stride), m.bounce[f], t.line_length, t.line_count);
+  }
+}
+
+// Ends a grab and leaves the video path quiet.
+void FinishStop(RG7BoardRecord& b) {
+  IHW_SetField(VXP_INCFG_PIPE_RESET, 1);
+  Pulse(VXP_PCI_DMA_VID_FIFO_FLUSH);
+  Pulse(VXP_PCI_DMA_VID_PTR_FIFO_FL);
+  Pulse(VXP_PCI_DMA_BMASK_FIFO_FLUSH);
+  Pulse(VXP_PCI_DMA_BMASK_PTR_FIFO_FL);
+  IHW_SetField(VXP_INCFG_PIPE_RESET, 0);
+  IHW_SetField(VXP_INCFG_VID_SCAN, 0);
+  IHW_SetField(VXP_OUT_CFG_DISP_MODE, 0);
+  SetRegisterBits(kPciControl, kEndAfterFrame, false);
+  IHW_SetField(VXP_PCI_DMA_VID_PROG, 0);
+  b.grab_state.fetch_and(~grab::kFieldGrab);
+}
+
+bool WaitForState(const RG7BoardRecord& b, std::uint32_t state) {
+  DWORD start = GetTickCount();
+  while (StateNumber(b) != state) {
+    if (GetTickCount() - start > grab::kWaitBoundMs) return false;
+    Sleep(1);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context) {
+  auto& b = *reinterpret_cast<RG7BoardRecord*>(context);
+  std::uint32_t s = *status;
+  std::uint32_t state = StateNumber(b);
+
+  if (s & irq::kTrigger) {
+    if (state == grab::kRunning && TriggerMode(b) == grab::kTriggerEnds) {
+      SetStateNumber(b, grab::kTriggerSeen);
+      RG7IRQDisable(irq::kTrigger, kHandler);
+    } else if (state == grab::kWaitTrigger) {
+      SetStateNumber(b, grab::kArmed);
+      if (!Continuous(b)) RG7IRQDisable(irq::kTrigger, kHandler);
+    }
+    state = StateNumber(b);
+  }
+
+  if ((s & irq::kFields) && state == grab::kRunning && Continuous(b) && TriggerMode(b) == grab::kTriggerEachFrame &&
+      !(IHW_GetRegister(kGioB) & kTriggerLatched) && FieldMatch(b, s)) {
+    SetStateNumber(b, grab::kLastFrame);
+    SetRegisterBits(kPciControl, kEndAfterFrame, true);
+    RG7IRQDisable(irq::kFields, kHandler);
+    state = grab::kLastFrame;
+  }
+
+  switch (state) {
+    case grab::kArmed:
+      if (!FieldMatch(b, s)) break;
+      SetStateNumber(b, grab::kLoading);
+      RG7IRQEnable(irq::kDmaDone, kHandler);
+      Pulse(VXP_PCI_DMA_VID_LOAD);
+      if (!(s & irq::kDmaDone)) break;
+      [[fallthrough]];
+    case grab::kLoading:
+      if (!(s & irq::kDmaDone)) break;
+      SetStateNumber(b, grab::kRunning);
+      // The first completion after the load pulse is no frame of the caller's.
+      s &= ~irq::kDmaDone;
+      if (Continuous(b) && TriggerMode(b) != 0) RG7IRQEnable(irq::kTrigger, kHandler);
+      break;
+    case grab::kRunning:
+      if (Continuous(b) || !FieldMatch(b, s)) break;
+      SetStateNumber(b, grab::kLastFrame);
+      SetRegisterBits(kPciControl, kEndAfterFrame, true);
+      RG7IRQDisable(irq::kFields, kHandler);
+      if (!(s & irq::kDmaDone)) break;
+      [[fallthrough]];
+    case grab::kLastFrame:
+      if (!(s & irq::kDmaDone)) break;
+      if (Continuous(b) && TriggerMode(b) == grab::kTriggerEachFrame) {
+        SetStateNumber(b, grab::kWaitTrigger);
+        SetRegisterBits(kPciControl, kEndAfterFrame, false);
+        RG7IRQEnable(irq::kFields, kHandler);
+      } else {
+        RG7StopGrab(nullptr, 0);
+        RG7IRQDisable(grab::kHandlerMask, kHandler);
+        SetStateNumber(b, grab::kIdle);
+        if (RG7InterruptCallback stop = b.deferred_stop.exchange(nullptr)) stop(0, b.deferred_stop_context.load());
+      }
+      break;
+    case grab::kTriggerSeen:
+      if (!FieldMatch(b, s)) break;
+      SetStateNumber(b, grab::kLastFrame);
+      SetRegisterBits(kPciControl, kEndAfterFrame, true);
+      RG7IRQDisable(irq::kFields, kHandler);
+      break;
+    default:
+      break;
+  }
+
+  if (s & irq::kDmaDone) CopyBounceBuffers(b, s);
+  *status = s;
+  return 0;
+}
+
+}  // namespace rg7
+
+using namespace rg7;
+
+std::int32_t RG7SetGrabWindow(std::uint32_t x, std::uint32_t y, std::uint32_t width, std::uint32_t height,
+                              GrabWindowDesc* desc) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7CameraRecord& cam = CurrentCameraRecord();
+  if (!cam.configured) return RG7_ERR_NOT_CONFIGURED;
+  if (!desc || std::uint64_t{x} + width > cam.full_width || std::uint64_t{y} + height > cam.full_height)
+    return RG7_ERR_PARAMETER;
+  cam.window_id = (cam.window_id & 0xFFFF0000u) | ((cam.window_id + 1) & 0xFFFF);
+  desc->frame = cam.frame_flag;
+  desc->x = x;
+  desc->y = y;
+  desc->width = width;
+  desc->height = height;
+  desc->pixel_code = cam.pixel_code;
+  desc->window_id = cam.window_id;
+  cam.grab_x = x;
+  cam.grab_y = y;
+  cam.grab_width = width;
+  cam.grab_height = height;
+  std::uint32_t left = cam.crop_origin_x + x, right = cam.crop_origin_x + x + width;
+  if (cam.pixel_code == 0) {
+    left >>= 1;
+    right >>= 1;
+  }
+  IHW_SetField(VXP_HCROP_LEFT, left);
+  IHW_SetField(VXP_HCROP_RIGHT, right);
+  if (cam.frame_flag) {
+    IHW_SetField(VXP_VCROP_TOP, cam.crop_origin_y + y / 2);
+    IHW_SetField(VXP_VCROP_BOTTOM, cam.crop_origin_y + (y + height) / 2 + 1);
+  } else {
+    IHW_SetField(VXP_VCROP_TOP, cam.crop_origin_y + y);
+    IHW_SetField(VXP_VCROP_BOTTOM, cam.crop_origin_y + y + height + 1);
+  }
+  return 0;
+}
+
+std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& b = CurrentBoardRecord();
+  if (Running(b)) return RG7_ERR_GRAB_RUNNING;
+  auto f = static_cast<std::uint32_t>(flags);
+  if ((f & grab::kTriggerModes) == grab::kTriggerModes) return RG7_ERR_PARAMETER;
+  if (RG7TestVideoSignalPresence(0) != 0) return RG7_ERR_NO_SIGNAL;
+  SetRunning(b, true);
+  b.grab_flags.store(f);
+  std::uint32_t select = static_cast<std::uint32_t>(field);
+  if (!(b.grab_state.load() & grab::kFieldGrab) && field == 2) select = RG7GetFieldInfo() == 1 ? 1 : 0;
+  SetFieldSelect(b, select);
+  IHW_SetField(VXP_PCI_DMA_VID_REQ, 1);
+  if (b.master.field[0].scatter || b.master.field[1].scatter) IHW_SetField(VXP_PCI_DMA_VID_PTR_REQ, 1);
+  if ((f & grab::kTriggerModes) == grab::kTriggerEachFrame) {
+    SetStateNumber(b, grab::kWaitTrigger);
+    RG7IRQEnable(grab::kHandlerMask, kHandler);
+  } else {
+    SetStateNumber(b, grab::kArmed);
+    RG7IRQEnable(irq::kFields | irq::kDmaDone, kHandler);
+  }
+  return 0;
+}
+
+std::int32_t RG7StartGrabField(std::int32_t flags, std::int32_t field) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& b = CurrentBoardRecord();
+  if (Running(b)) return RG7_ERR_GRAB_RUNNING;
+  if (field == 0) {
+    IHW_SetField(VXP_OUT_CFG_DISP_MODE, 2);
+  } else if (field == 1) {
+    IHW_SetField(VXP_OUT_CFG_DISP_MODE, 1);
+  } else if (field == 2) {
+    IHW_SetField(VXP_INCFG_VID_SCAN, 1);
+    IHW_SetField(VXP_OUT_CFG_DISP_MODE, 0);
+  }
+  IHW_SetField(VXP_PCI_DMA_VID_PROG, 1);
+  b.grab_state.fetch_or(grab::kFieldGrab);
+  std::int32_t r = RG7StartGrab(flags, field);
+  // A refused start leaves no field grab set up.
+  if (r != 0) FinishStop(b);
+  return r;
+}
+
+std::int32_t RG7StopGrab(RG7InterruptCallback callback, std::uintptr_t context) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  RG7BoardRecord& b = CurrentBoardRecord();
+  if (!Running(b)) return RG7_ERR_GRAB_NOT_RUNNING;
+  if (callback) {
+    b.deferred_stop_context.store(context);
+    b.deferred_stop.store(callback);
+    b.grab_flags.fetch_and(~grab::kContinuous);
+    return 0;
+  }
+  std::uint32_t state = StateNumber(b);
+  if (state == grab::kLastFrame && b.stop_waiting.load()) return 0;
+  if (InDispatchOnThisThread()) {
+    SetRunning(b, false);
+    SetRegisterBits(kDmaControl, kDmaRequests, false);
+    if (state != grab::kLastFrame) Sleep(30);
+  } else {
+    if (state == grab::kRunning) {
+      b.grab_flags.fetch_and(~grab::kContinuous);
+      b.stop_waiting.store(1);
+      WaitForState(b, grab::kIdle);
+      b.stop_waiting.store(0);
+    }
+    // Whatever state it was in, nothing may re-arm the grab after this.
+    RG7IRQDisable(grab::kHandlerMask, kHandler);
+    SetStateNumber(b, grab::kIdle);
+    SetRunning(b, false);
+    SetRegisterBits(kDmaControl, kDmaRequests, false);
+  }
+  FinishStop(b);
+  return 0;
+}
+
+std::int32_t RG7GetVSyncInfo() {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  std::lock_guard lock(IrqLock());
+  RG7BoardRecord& b = CurrentBoardRecord();
+  std::uint32_t latched = b.latched.load() | ReadLatchedIrqStatus();
+  b.latched.store(latched & ~irq::kFields);
+  return static_cast<std::int32_t>(latched & irq::kFields);
+}
+
+std::int32_t RG7WaitForVSync() {
+  std::int32_t r = RG7GetVSyncInfo();
+  if (r < 0) return r;
+  DWORD start = GetTickCount();
+  while (true) {
+    r = RG7GetVSyncInfo();
+    if (r != 0) return r < 0 ? r : 0;
+    // No field within the bound: there is no video.
+    if (GetTickCount() - start > grab::kWaitBoundMs) return RG7_ERR_NO_SIGNAL;
+  }
+}
+
+std::int32_t RG7GetFieldInfo() {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  const RG7BoardRecord& b = CurrentBoardRecord();
+  std::uint32_t gio = IHW_GetRegister(kGioB);
+  if (b.bt829_fitted) return (gio & kFieldParity) ? 0 : 1;
+  if (b.vpc_fitted) return (gio & kFieldParity) ? 1 : 0;
+  return 0;
+}
