@@ -37,9 +37,13 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   }
   rg7NtDriver_ = std::make_shared<Rg7NtDriver>(*this);
   platform::RegisterDevice("RG7DRIVE", rg7NtDriver_);
+  displayMemory_ = std::make_shared<DisplayMemory>(desc.display.memory_bytes, desc.display.physical_base);
+  display_ = std::make_shared<Display>(desc.display, displayMemory_);
+  platform::RegisterDisplayAdapter(display_);
 }
 
 Machine::~Machine() {
+  platform::UnregisterDisplayAdapter(display_.get());
   platform::UnregisterDevice("RG7DRIVE");
   rg7NtDriver_->Unplug();
 }
