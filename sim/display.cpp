@@ -14,6 +14,7 @@ namespace {
 
 constexpr DWORD kMaxSurfaceSide = 4096;
 constexpr std::size_t kPageSize = 4096;
+constexpr std::size_t kMaxRecordedCalls = 100000;
 
 std::uint64_t AlignUp(std::uint64_t v, std::uint64_t a) { return (v + a - 1) & ~(a - 1); }
 
@@ -500,7 +501,10 @@ DWORD Display::VisibleOverlays() const {
   return n;
 }
 
-void Display::Log(DisplayCall call) { calls_.push_back(std::move(call)); }
+void Display::Log(DisplayCall call) {
+  // Bounded, so that a caller retrying for seconds does not eat the memory.
+  if (calls_.size() < kMaxRecordedCalls) calls_.push_back(std::move(call));
+}
 
 DesktopMode Display::desktop() const {
   std::lock_guard lock(mutex_);

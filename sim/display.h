@@ -134,6 +134,7 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   // The surface whose memory holds this address.
   std::optional<SurfaceInfo> SurfaceAt(const void* address) const;
 
+  // The first 100000 calls since the last ClearCalls.
   std::vector<DisplayCall> Calls() const;
   std::size_t CountCalls(DisplayCallKind kind) const;
   void ClearCalls();
