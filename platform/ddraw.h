@@ -188,7 +188,7 @@ struct DDCAPS {
 static_assert(sizeof(DDCAPS) == 364);
 static_assert(offsetof(DDCAPS, dwAlignSizeSrc) == 84 && offsetof(DDCAPS, dwMinOverlayStretch) == 136);
 
-// 108 bytes in the original 32-bit layout; lpSurface is a real pointer here, which
+// 108 bytes in the 32-bit layout; lpSurface is a real pointer here, which
 // makes the record 120 bytes. dwSize is always sizeof(DDSURFACEDESC).
 struct DDSURFACEDESC {
   DWORD dwSize;
