@@ -2,6 +2,8 @@
 // and camera.
 #include <cstring>
 
+#include "ddraw_overlay/zpddraw_internal.h"
+
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/board_setup.h"
@@ -185,12 +187,16 @@ std::int32_t RG7Open(std::uint16_t version) {
 
   RG7SetCurrentBoard(0);
   g_openVersion = version;
+  ZPDDraw_RegisterVIPCallback(0, ZPVIPInitCallback, 0, 0);
+  ZPDDraw_RegisterVIPCallback(1, ZPVIPUninitCallback, 0, 0);
   return g_boardCount;
 }
 
 std::int32_t RG7Close() {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (--g_openCount > 0) return 0;
+  ZPDDraw_RegisterVIPCallback(0, nullptr, 0, 0);
+  ZPDDraw_RegisterVIPCallback(1, nullptr, 0, 0);
   CloseBoards(BoardsInUse());
   CurrentBoardRecord().open.store(0);
   g_openCount = 0;

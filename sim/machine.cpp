@@ -42,9 +42,15 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     rg700_[i]->SetInterruptSink([driver, i](std::uint32_t bits) { driver->ServiceInterrupt(i, bits); });
   }
   platform::RegisterDevice("RG7DRIVE", rg7NtDriver_);
+  displayMemory_ = std::make_shared<DisplayMemory>(desc.display.memory_bytes, desc.display.physical_base);
+  display_ = std::make_shared<Display>(desc.display, displayMemory_);
+  // Bus masters reach display memory at its physical address.
+  physical_memory_.MapDeviceMemory(displayMemory_->base(), displayMemory_->size(), displayMemory_->physical_base());
+  platform::RegisterDisplayAdapter(display_);
 }
 
 Machine::~Machine() {
+  platform::UnregisterDisplayAdapter(display_.get());
   platform::UnregisterDevice("RG7DRIVE");
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);
   rg7NtDriver_->Unplug();

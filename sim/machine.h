@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "sim/display.h"
 #include "sim/host_bridge.h"
 #include "sim/pci_bus.h"
 #include "sim/physical_memory.h"
@@ -17,8 +18,9 @@ namespace sim {
 struct MachineDescription {
   std::vector<HostBridgeDesc> host_bridges;
   std::vector<Rg700Desc> rg700_boards;
+  DisplayDesc display;
 
-  // One Natoma host bridge and one RG-700 board.
+  // One Natoma host bridge, one RG-700 board and a 16-bit desktop.
   PLATFORM_EXPORT static MachineDescription Default();
 };
 
@@ -36,6 +38,7 @@ class PLATFORM_EXPORT Machine {
   HostBridge& host_bridge(std::size_t i) { return *bridges_.at(i); }
   Rg7NtDriver& rg7_nt_driver() { return *rg7NtDriver_; }
   PhysicalMemory& physical_memory() { return physical_memory_; }
+  Display& display() { return *display_; }
 
  private:
   MachineDescription desc_;
@@ -44,6 +47,8 @@ class PLATFORM_EXPORT Machine {
   std::vector<std::shared_ptr<HostBridge>> bridges_;
   std::vector<std::shared_ptr<Rg700Board>> rg700_;
   std::shared_ptr<Rg7NtDriver> rg7NtDriver_;
+  std::shared_ptr<DisplayMemory> displayMemory_;
+  std::shared_ptr<Display> display_;
 };
 
 // Builds the machine and registers its drivers; a machine already on is powered off first.

@@ -1,0 +1,67 @@
+// The display adapter behind DirectDraw, as the virtual PC provides it: DirectDraw's
+// objects keep reference counts and check their arguments, the adapter owns the
+// display memory, the surfaces in it and the overlay hardware.
+#pragma once
+
+#include <memory>
+
+#include "platform/ddraw.h"
+
+namespace platform {
+
+// Where a surface's pixels are, as a lock or a device context sees them.
+struct SurfaceMemory {
+  BYTE* base = nullptr;
+  LONG pitch = 0;
+  DWORD width = 0;
+  DWORD height = 0;
+  DDPIXELFORMAT format{};
+  DWORD caps = 0;  // DDSCAPS_* of the surface
+};
+
+// One surface the adapter made. The memory stays at its address for the surface's life.
+class PLATFORM_EXPORT DisplaySurface {
+ public:
+  virtual ~DisplaySurface() = default;
+  virtual HRESULT Lock(SurfaceMemory* memory) = 0;
+  virtual void Unlock() = 0;
+  // The memory for a device context: no lock, fails only for a lost surface.
+  virtual HRESULT Describe(SurfaceMemory* memory) = 0;
+  virtual HRESULT Restore() = 0;
+  // Null rectangles mean the whole surface.
+  virtual HRESULT Blt(const RECT* destRect, DisplaySurface* source, const RECT* sourceRect, DWORD flags) = 0;
+  virtual HRESULT UpdateOverlay(const RECT* sourceRect, DisplaySurface* dest, const RECT* destRect, DWORD flags,
+                                const DDOVERLAYFX* fx) = 0;
+  virtual HRESULT SetOverlayPosition(LONG x, LONG y) = 0;
+  virtual HRESULT SetColorKey(DWORD flags, const DDCOLORKEY* key) = 0;
+  virtual HRESULT PageLock() = 0;
+  virtual HRESULT PageUnlock() = 0;
+};
+
+class PLATFORM_EXPORT DisplayAdapter {
+ public:
+  virtual ~DisplayAdapter() = default;
+  // Each record's dwSize is set; either may be null.
+  virtual void GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) = 0;
+  virtual HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) = 0;
+  // Back to the desktop mode the machine was built with.
+  virtual void RestoreDisplayMode() = 0;
+  // Copies up to `capacity` codes and returns how many the adapter has.
+  virtual DWORD GetFourCCCodes(DWORD* codes, DWORD capacity) = 0;
+  virtual HRESULT CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<DisplaySurface>* surface) = 0;
+};
+
+// The virtual PC registers its adapter at power-on and removes it at power-off.
+// Objects made before the removal keep working with the adapter they came from.
+PLATFORM_EXPORT void RegisterDisplayAdapter(std::shared_ptr<DisplayAdapter> adapter);
+PLATFORM_EXPORT void UnregisterDisplayAdapter(const DisplayAdapter* adapter);
+
+}  // namespace platform
+
+namespace platform {
+
+// DirectDraw objects and surface objects not yet released (for leak checks in tests).
+PLATFORM_EXPORT std::size_t LiveDirectDrawObjects();
+PLATFORM_EXPORT std::size_t LiveDirectDrawSurfaces();
+
+}  // namespace platform

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include "sim/display.h"
+#include "sim/display_memory.h"
+
+namespace {
+
+TEST(DisplayMemory, FirstFitWithAlignmentAndPhysicalAddresses) {
+  sim::DisplayMemory memory(64 * 1024, 0xD0000000);
+  auto a = memory.Allocate(100, 64);
+  auto b = memory.Allocate(100, 64);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(*a, 0u);
+  EXPECT_EQ(*b, 128u);
+  memory.Free(*a);
+  EXPECT_EQ(memory.Allocate(64, 64), 0u);                 // the freed gap is reused
+  EXPECT_EQ(memory.Allocate(4096, 4096), 4096u);
+  EXPECT_FALSE(memory.Allocate(64 * 1024, 8).has_value());  // no room left for that
+  EXPECT_FALSE(memory.Allocate(16, 3).has_value());         // not a power of two
+  std::uint32_t physical = 0;
+  ASSERT_TRUE(memory.PhysicalAddress(memory.base() + 200, &physical));
+  EXPECT_EQ(physical, 0xD00000C8u);
+  EXPECT_FALSE(memory.PhysicalAddress(memory.base() + 64 * 1024, &physical));
+  EXPECT_FALSE(memory.PhysicalAddress(&physical, &physical));
+}
+
+// Surfaces straight from the adapter, as DirectDraw asks for them.
+std::shared_ptr<platform::DisplaySurface> Make(sim::Display& d, DWORD caps, DWORD w = 0, DWORD h = 0, DWORD fourCC = 0) {
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | (w ? DDSD_WIDTH | DDSD_HEIGHT : 0) | (fourCC ? DDSD_PIXELFORMAT : 0);
+  desc.dwWidth = w;
+  desc.dwHeight = h;
+  desc.ddsCaps.dwCaps = caps;
+  desc.ddpfPixelFormat.dwFlags = fourCC ? DDPF_FOURCC : 0;
+  desc.ddpfPixelFormat.dwFourCC = fourCC;
+  std::shared_ptr<platform::DisplaySurface> s;
+  EXPECT_EQ(d.CreateSurface(desc, &s), DD_OK);
+  return s;
+}
+
+TEST(SimDisplay, OneVisibleOverlayAtATimeAndModeChangesLoseSurfaces) {
+  auto display = std::make_shared<sim::Display>(sim::DisplayDesc{},
+                                                std::make_shared<sim::DisplayMemory>(8u << 20, 0xD0000000));
+  const DWORD yuy2 = MakeFourCC('Y', 'U', 'Y', '2');
+  auto primary = Make(*display, DDSCAPS_PRIMARYSURFACE);
+  auto first = Make(*display, DDSCAPS_OVERLAY | DDSCAPS_VIDEOMEMORY, 64, 64, yuy2);
+  auto second = Make(*display, DDSCAPS_OVERLAY | DDSCAPS_VIDEOMEMORY, 64, 64, yuy2);
+  RECT r{0, 0, 64, 64};
+  EXPECT_EQ(first->UpdateOverlay(&r, primary.get(), &r, DDOVER_SHOW, nullptr), DD_OK);
+  EXPECT_EQ(second->UpdateOverlay(&r, primary.get(), &r, DDOVER_SHOW, nullptr), DDERR_OUTOFCAPS);
+  EXPECT_EQ(first->UpdateOverlay(nullptr, primary.get(), nullptr, DDOVER_HIDE, nullptr), DD_OK);
+  EXPECT_EQ(second->UpdateOverlay(&r, primary.get(), &r, DDOVER_SHOW, nullptr), DD_OK);
+  // Too small a stretch, and a destination key that was never set.
+  RECT tiny{0, 0, 8, 8};
+  EXPECT_EQ(first->UpdateOverlay(&r, primary.get(), &tiny, DDOVER_HIDE, nullptr), DD_OK);
+  EXPECT_EQ(second->UpdateOverlay(&r, primary.get(), &tiny, DDOVER_SHOW, nullptr), DDERR_OUTOFCAPS);
+  EXPECT_EQ(second->UpdateOverlay(&r, primary.get(), &r, DDOVER_SHOW | DDOVER_KEYDEST, nullptr), DDERR_NOCOLORKEY);
+
+  EXPECT_EQ(display->SetDisplayMode(640, 480, 32), DD_OK);
+  platform::SurfaceMemory m;
+  EXPECT_EQ(primary->Lock(&m), DDERR_SURFACELOST);
+  EXPECT_EQ(primary->Restore(), DD_OK);
+  ASSERT_EQ(primary->Lock(&m), DD_OK);
+  EXPECT_EQ(m.width, 640u);
+  EXPECT_EQ(m.pitch, 2560);
+  primary->Unlock();
+  display->RestoreDisplayMode();
+  EXPECT_EQ(display->desktop().width, 1024u);
+}
+
+}  // namespace
