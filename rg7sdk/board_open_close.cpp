@@ -113,6 +113,12 @@ std::int32_t FailOpen(std::int32_t result, std::uint32_t boards) {
 
 std::uint32_t NullInterruptCallback(std::uint32_t, std::uintptr_t) { return 0; }
 
+void ResetOpenState() {
+  g_boardCount = 0;
+  g_openCount = 0;
+  SetCurrentCameraIndex(0);
+}
+
 std::uint16_t GetCurrentBoardIndex() { return CurrentBoardIndex(); }
 
 void ApplyVpeSyncCrop() {

@@ -16,6 +16,9 @@ void ApplyVpeSyncCrop();
 std::uint32_t NullInterruptCallback(std::uint32_t status, std::uintptr_t context);
 std::uint16_t GetCurrentBoardIndex();
 
+// Forgets open counts and the board count (library detach).
+void ResetOpenState();
+
 // The DirectDraw layer's video-port callbacks: VPE sync of the current camera on and off.
 std::uint32_t ZPVIPInitCallback(std::uint32_t, std::uint32_t);
 std::uint32_t ZPVIPUninitCallback(std::uint32_t, std::uint32_t);

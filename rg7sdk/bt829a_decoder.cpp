@@ -1,7 +1,7 @@
 // Bt829A back-end: the camera's register image (register k in byte k) is changed
 // byte by byte and each changed register written through.
 #include "rg7sdk/decoder_backends.h"
-#include "rg7sdk/decoder_camera.h"
+#include "rg7sdk/board_records.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
@@ -32,11 +32,11 @@ constexpr std::uint8_t kAgcOff = 0x10;
 bool Loaded(std::uint8_t reg) { return reg != 0x00 && reg != 0x15 && reg != 0x1F && reg != 0x20; }
 
 void Put(std::uint8_t reg, std::uint8_t value) {
-  CurrentDecoderCamera().bt829_shadow[reg] = value;
+  CurrentCameraRecord().bt829_shadow[reg] = value;
   RG7OutByteBt829A(reg, value);
 }
 
-std::uint8_t Shadow(std::uint8_t reg) { return CurrentDecoderCamera().bt829_shadow[reg]; }
+std::uint8_t Shadow(std::uint8_t reg) { return CurrentCameraRecord().bt829_shadow[reg]; }
 
 }  // namespace
 

@@ -1,4 +1,5 @@
 #include "rg7sdk/board_nodes.h"
+#include "rg7sdk/board_setup.h"
 #include "rg7sdk/chipset_table.h"
 #include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/master_buffers.h"
@@ -6,6 +7,7 @@
 #include "rg7sdk/nt_driver_link.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg700_ini.h"
+#include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 
@@ -16,6 +18,8 @@ BOOL LibraryAttach() {
 }
 
 void LibraryDetach() {
+  RG7Close();
+  // Whatever is still open goes too: the process is letting the library go.
   ShutdownInterruptService();
   for (RG7BoardRecord& board : g_boardRecords) {
     ClearCallbackLists(board);
@@ -23,6 +27,7 @@ void LibraryDetach() {
     ResetBoardRecord(board);
   }
   SetCurrentBoardIndex(0);
+  ResetOpenState();
   FreeBoardNodes();
   DetachDriverLink();
   ResetChipsetState();

@@ -5,7 +5,7 @@
 
 #include "platform/clock.h"
 #include "rg7sdk/decoder_backends.h"
-#include "rg7sdk/decoder_camera.h"
+#include "rg7sdk/board_records.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
@@ -88,7 +88,7 @@ void SetFpShadow(RG7CameraRecord& camera, int word, std::uint16_t value) { SetWo
 
 // Shadow word := value, written through to its FP register.
 void PutFp(int word, std::uint16_t fpRegister, std::uint16_t value) {
-  SetFpShadow(CurrentDecoderCamera(), word, value);
+  SetFpShadow(CurrentCameraRecord(), word, value);
   RG7OutWordVPC32x5C_FP(fpRegister, value);
 }
 
@@ -148,7 +148,7 @@ std::int32_t VPCSetVideoStandard(std::uint16_t standard) {
   if (standard > 1) return RG7_ERR_PARAMETER;
   // The chip's standard code: 1 for NTSC, 0 for PAL.
   std::uint16_t code = standard == 0 ? 1 : 0;
-  std::uint16_t word = FpShadow(CurrentDecoderCamera(), kWordStandard);
+  std::uint16_t word = FpShadow(CurrentCameraRecord(), kWordStandard);
   PutFp(kWordStandard, kFpStandard, static_cast<std::uint16_t>((word & 0xFFF0) | code));
   return WaitDone(kFpStandard);
 }
@@ -158,7 +158,7 @@ std::int32_t VPCSetVideoChannel(std::uint16_t channel) {
   static constexpr std::uint16_t kSelect20[4] = {0x20, 0x20, 0x20, 0x40};
   static constexpr std::uint16_t kSelect21[4] = {0, 6, 3, 5};
   if (channel > 3) return RG7_ERR_PARAMETER;
-  RG7CameraRecord& camera = CurrentDecoderCamera();
+  RG7CameraRecord& camera = CurrentCameraRecord();
   std::uint16_t select20 = kSelect20[channel];
   // Channel 0 is the second S-Video input in two-S-Video mode.
   if (channel == 0 && CurrentBoardRecord().two_svideo_mode == 1) select20 = 0x40;
@@ -174,13 +174,13 @@ std::int32_t VPCSetVideoChannel(std::uint16_t channel) {
 
 std::int32_t VPCSetVCRMode(std::int32_t mode) {
   if (mode != 0 && mode != 1) return RG7_ERR_PARAMETER;
-  std::uint16_t w1 = FpShadow(CurrentDecoderCamera(), kWordInput);
+  std::uint16_t w1 = FpShadow(CurrentCameraRecord(), kWordInput);
   w1 = static_cast<std::uint16_t>(mode ? (w1 | kVcrBit) : (w1 & ~kVcrBit));
   PutFp(kWordInput, kFpInput, w1);
   return WaitDone(kFpInput);
 }
 
-std::int32_t VPCGetVCRMode() { return (FpShadow(CurrentDecoderCamera(), kWordInput) & kVcrBit) ? 1 : 0; }
+std::int32_t VPCGetVCRMode() { return (FpShadow(CurrentCameraRecord(), kWordInput) & kVcrBit) ? 1 : 0; }
 
 std::int32_t VPCSetBrightness(std::uint32_t value) {
   // The chip's brightness runs the other way, at half the steps; the difference
@@ -218,7 +218,7 @@ std::int32_t VPCSetHScale(float factor) {
   // Written as a negated range test so that a NaN is refused too.
   if (!(factor >= 1.0f && factor <= 2.0f)) return RG7_ERR_PARAMETER;
   double f = factor;
-  bool pal = CurrentDecoderCamera().video_standard != 0;
+  bool pal = CurrentCameraRecord().video_standard != 0;
   double lineWidth = pal ? 1410.0 : 1710.0;
   double output = pal ? 816.0 : 720.0;
   // The shadow keeps the table values: a later load restores full scale.

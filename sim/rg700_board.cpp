@@ -3,6 +3,7 @@
 #include "sim/low_memory.h"
 #include "sim/rg700_serial_bus.h"
 #include "sim/i2c_device.h"
+#include "sim/rg700_lut_port.h"
 
 namespace sim {
 
@@ -27,6 +28,9 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
   auto serialBus = std::make_unique<Rg700SerialBus>(desc);
   serialBus_ = serialBus.get();
   hooks_.push_back(std::move(serialBus));
+  auto lut = std::make_unique<Rg700LutPort>();
+  lutPort_ = lut.get();
+  hooks_.push_back(std::move(lut));
   videoInputs_ = std::make_unique<Rg700VideoInputs>(desc.inputs, serialBus_->bt829a(), serialBus_->vpc32x5c());
   Rg700VideoInputs* inputs = videoInputs_.get();
   for (I2cDevice* d : {static_cast<I2cDevice*>(serialBus_->bt829a()), static_cast<I2cDevice*>(serialBus_->vpc32x5c())})

@@ -18,6 +18,7 @@
 namespace sim {
 
 class Rg700SerialBus;
+class Rg700LutPort;
 
 struct Rg700Desc {
   std::uint8_t bus = 0;
@@ -87,6 +88,7 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   // The I2C lines of register 52 and the decoders on them.
   Rg700SerialBus& serial_bus() { return *serialBus_; }
   Rg700VideoInputs& video_inputs() { return *videoInputs_; }
+  Rg700LutPort& lut_port() { return *lutPort_; }
 
   // Test view.
   std::uint32_t Register(std::uint32_t index) const;
@@ -112,6 +114,7 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   InterruptSink sink_;
   Rg700SerialBus* serialBus_ = nullptr;  // owned among hooks_
   std::unique_ptr<Rg700VideoInputs> videoInputs_;
+  Rg700LutPort* lutPort_ = nullptr;  // owned among hooks_
 };
 
 }  // namespace sim

@@ -153,7 +153,7 @@ TEST_F(Bt829aDecoderTest, PalTimingReplacesTheDefaultImage) {
 
 TEST_F(Bt829aDecoderTest, RoutinesWorkOnTheCurrentCamera) {
   Chip();
-  board().current_camera = 2;
+  rg7::SetCurrentCameraIndex(2);
   LoadDefaults(camera(), 1);
   EXPECT_EQ(rg7::Bt829SetContrast(128), 0);
   EXPECT_EQ(Writes(), (std::vector<Write>{{0x0B, 0x24}, {0x0C, 0x00}}));

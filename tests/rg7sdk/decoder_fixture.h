@@ -28,7 +28,7 @@ class DecoderTest : public OpenBoardTest {
     std::memcpy(c.vpc_direct_shadow, rg7::kVpcDirectDefaults[standard], sizeof c.vpc_direct_shadow);
     std::memcpy(c.vpc_fp_shadow, rg7::kVpcFpDefaults[standard], sizeof c.vpc_fp_shadow);
   }
-  rg7::RG7CameraRecord& camera() { return board().cameras[board().current_camera]; }
+  rg7::RG7CameraRecord& camera() { return rg7::CurrentCameraRecord(); }
 };
 
 }  // namespace rg7_testing

@@ -17,6 +17,7 @@ class OpenBoardTest : public Rg7Test {
     EXPECT_GE(rg7::EnumerateBoards(rg7::kZephlorSubsystemVendor, nullptr), 1);
     EXPECT_EQ(rg7::SelectBoardNode(0), 0);
     rg7::SetCurrentBoardIndex(0);
+    rg7::SetCurrentCameraIndex(0);
     rg7::RG7BoardRecord& b = rg7::g_boardRecords[0];
     rg7::ResetBoardRecord(b);
     b.open.store(1);
