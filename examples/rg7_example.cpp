@@ -11,7 +11,6 @@
 #include "rg7sdk/chipset_table.h"
 #include "rg7sdk/library_entry.h"
 #include "rg7sdk/register_access.h"
-#include "rg7sdk/rg700_ini.h"
 #include "rg7sdk/rg7sdk.h"
 #include "sim/machine.h"
 
@@ -32,44 +31,43 @@ void ShowField(const char* name) {
 
 int main() {
   sim::PowerOn();
-  rg7::LibraryAttach();
-  rg7::ReadRg700Ini();
+  rg7::LibraryAttach();  // what the loader does when it maps the library
 
-  int boards = rg7::EnumerateBoards(rg7::kZephlorSubsystemVendor, nullptr);
-  std::printf("RG-700 boards found: %d\n", boards);
+  int boards = RG7Open(258);
+  std::printf("RG7Open: %d board(s), SDK version 0x%04X\n", boards, RG7InquireSDKVersion());
+  if (boards <= 0) {
+    rg7::LibraryDetach();
+    return 1;
+  }
   for (rg7::BoardNode* n = rg7::FirstBoardNode(); n; n = n->next) {
     std::uint16_t vendor = static_cast<std::uint16_t>(n->config[0x2C] | n->config[0x2D] << 8);
     std::printf("  board %u: bus %u device %u subsystem %04X:%04X variant %u\n", n->board_index, n->bus, n->device,
                 vendor, n->subsystem_id, n->subsystem_id >> 6);
   }
   std::printf("host bridge: %s\n", rg7::ChipsetName());
-  if (boards <= 0 || rg7::SelectBoardNode(0) != 0) {
-    std::printf("no board to work with\n");
-    rg7::LibraryDetach();
-    return 1;
-  }
 
   std::uint32_t id = 0;
   GetPCIDWord(0x00, &id);
   std::printf("board 0 PCI id: %08X, interrupt line %d\n", id, rg7::GetBoardIrqLine());
-
-  rg7::IHW_SetField(rg7::kLoadFieldTable, 0);
-  rg7::IHW_SetField(FieldIndex("VXP_VBI_LINE_SEL"), 0x123456);
-  rg7::IHW_SetField(FieldIndex("VXP_PCI_SYS_MEM_PAGE"), 63);
-  rg7::IHW_SetField(FieldIndex("VXP_HSCALE_CTL"), 0x1FFF);
-  rg7::IHW_SetField(FieldIndex("VXP_GIO_CTL_A"), 0x83);
-  std::printf("bridge fields:\n");
-  ShowField("VXP_VBI_LINE_SEL");
-  ShowField("VXP_PCI_SYS_MEM_PAGE");
-  ShowField("VXP_HSCALE_CTL");
+  std::printf("bridge fields after RG7Init:\n");
   ShowField("VXP_GIO_CTL_A");
-  std::printf("  register 114..116 = %02X %02X %02X\n", IHW_GetRegister(114), IHW_GetRegister(115),
-              IHW_GetRegister(116));
+  ShowField("VXP_PCI_SYS_MEM_PAGE");
+  ShowField("VXP_OUT_CFG_OUT_DAT_FMT");
+  ShowField("VXP_HCROP_LEFT");
+  ShowField("VXP_HCROP_RIGHT");
+  ShowField("VXP_VCROP_TOP");
+  ShowField("VXP_VCROP_BOTTOM");
 
-  // The decoders answer on the board's serial bus; an absent one reads all ones.
-  std::printf("decoders: Bt829A identity 0x%02X, VPC32x5C identity 0x%04X\n", RG7InByteBt829A(0x17),
-              RG7InWordVPC32x5C_FP(0xF1));
+  const char* decoder = RG7HasBt829A() ? "Bt829A" : RG7HasVPC32x5C() ? "VPC32x5C" : "none";
+  std::printf("decoder: %s\n", decoder);
+  for (std::uint16_t channel = 0; channel < 4; ++channel) {
+    RG7SetVideoChannel(channel);
+    std::printf("  channel %u: %s\n", channel, RG7TestVideoSignalPresence(0) == 0 ? "signal" : "no signal");
+  }
+  RG7SetVideoChannel(0);
+  std::printf("standard of camera 0: %s\n", RG7GetVideoStandard(0) == 0 ? "NTSC" : "PAL");
 
+  std::printf("RG7Close: %d\n", RG7Close());
   rg7::LibraryDetach();
   sim::PowerOff();
   return 0;
