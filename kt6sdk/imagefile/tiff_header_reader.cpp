@@ -244,21 +244,26 @@ class HeaderReader {
     return {};
   }
 
+  // Strip offsets and byte counts, SHORT or LONG as TIFF 6.0 allows (writers use
+  // SHORT for byte counts that fit).
   Outcome StripTable(const Entry& e, std::uint32_t** field, std::uint32_t* entries) {
-    if (e.type != kLong) return Malformed("GEN_ERROR, stripoffset type");
+    if (e.type != kLong && e.type != kShort) return Malformed("GEN_ERROR, stripoffset type");
     if (e.count > kStripPoolEntries - strip_used_) return Malformed("GEN_ERROR, too many strips");
+    const std::uint32_t size = e.type == kShort ? 2 : 4;
     std::uint32_t* at = strip_pool_ + strip_used_;
-    if (e.count == 1) {
-      at[0] = U32(e.value);
-    } else if (e.count > 1) {
+    // The raw values go to the end of the room they will fill, then are decoded
+    // forward into 32-bit entries.
+    auto* bytes = reinterpret_cast<std::uint8_t*>(at) + (4 - size) * e.count;
+    if (size * e.count <= 4) {
+      std::memcpy(bytes, e.value, size * e.count);
+    } else {
       std::uint32_t offset = U32(e.value);
       if (offset & 1) return Malformed("GEN_ERROR, stripoffset offset");
-      auto* bytes = reinterpret_cast<std::uint8_t*>(at);
-      if (Outcome o = ReadAt(offset, 4 * e.count, bytes)) return o;
-      for (std::uint32_t i = 0; i < e.count; ++i) {
-        std::uint32_t v = U32(bytes + 4 * i);
-        std::memcpy(bytes + 4 * i, &v, 4);
-      }
+      if (Outcome o = ReadAt(offset, size * e.count, bytes)) return o;
+    }
+    for (std::uint32_t i = 0; i < e.count; ++i) {
+      std::uint32_t v = size == 2 ? U16(bytes + 2 * i) : U32(bytes + 4 * i);
+      std::memcpy(reinterpret_cast<std::uint8_t*>(at) + 4 * i, &v, 4);
     }
     strip_used_ += e.count;
     *field = e.count ? at : nullptr;
