@@ -40,7 +40,7 @@ constexpr Chroma ChromaOf(int u, int v) {
           static_cast<I16>(2 * cb),         static_cast<I16>(3 * cb + 1024),
           cr,                               static_cast<I16>(2 * cb)};
 }
-const Chroma kNeutral = kNeutral;
+constexpr Chroma kNeutral = ChromaOf(128, 128);
 
 // One pixel as a 32-bit word B | G << 8 | R << 16 (R and B exchanged for RGB order).
 template <bool kRgbOrder>

@@ -59,7 +59,7 @@ class BmpTest : public ImageFileTest {
 };
 
 TEST_F(BmpTest, WrittenHeaderBytes) {
-  std::uint8_t palette[256 * 4];
+  std::uint8_t palette[256 * 4] = {};
   for (int i = 0; i < 256; ++i) palette[4 * i] = palette[4 * i + 1] = palette[4 * i + 2] = static_cast<std::uint8_t>(i);
   FIOBMPDesc d{};
   std::string name = Name("grey.bmp");
