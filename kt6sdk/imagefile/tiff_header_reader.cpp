@@ -150,25 +150,31 @@ class HeaderReader {
         return {};
       }
       case kImageDescription:
-        return Text(e, &d_->image_description, "GEN_ERROR: imagedesc offset");
+        return Text(e, "GEN_ERROR: imagedesc offset", [this](const char* t) { d_->image_description = t; });
       case kMake:
-        return Text(e, &d_->make, "GEN_ERROR, make offse");
+        return Text(e, "GEN_ERROR, make offse", [this](const char* t) { d_->make = t; });
       case kModel:
-        return Text(e, &d_->model, "GEN_ERROR, model offse");
+        return Text(e, "GEN_ERROR, model offse", [this](const char* t) { d_->model = t; });
       case kDateTime:
-        return Text(e, &d_->date_time, "GEN_ERROR, datetime offset");
+        return Text(e, "GEN_ERROR, datetime offset", [this](const char* t) { d_->date_time = t; });
       case kArtist:
-        return Text(e, &d_->artist, "GEN_ERROR, datetime offset");
+        return Text(e, "GEN_ERROR, datetime offset", [this](const char* t) { d_->artist = t; });
       case kHostComputer:
-        return Text(e, &d_->host_computer, "GEN_ERROR, datetime offset");
+        return Text(e, "GEN_ERROR, datetime offset", [this](const char* t) { d_->host_computer = t; });
       case kStripOffsets: {
+        std::uint32_t* table = nullptr;
         std::uint32_t count = 0;
-        if (Outcome o = StripTable(e, &d_->strip_offsets, &count)) return o;
+        if (Outcome o = StripTable(e, &table, &count)) return o;
+        d_->strip_offsets = table;
         d_->strip_count = count;
         return {};
       }
-      case kStripByteCounts:
-        return StripTable(e, &d_->strip_byte_counts, &byte_count_entries_);
+      case kStripByteCounts: {
+        std::uint32_t* table = nullptr;
+        if (Outcome o = StripTable(e, &table, &byte_count_entries_)) return o;
+        d_->strip_byte_counts = table;
+        return {};
+      }
       case kSamplesPerPixel:
         d_->samples_per_pixel = Short(e);
         samples_present_ = true;
@@ -227,7 +233,9 @@ class HeaderReader {
     return {};
   }
 
-  Outcome Text(const Entry& e, const char** field, const char* offset_text) {
+  // The record is byte-packed: its fields are set, never reached through pointers.
+  template <class Set>
+  Outcome Text(const Entry& e, const char* offset_text, Set set) {
     // Room for the text and a terminator, which a text may lack in the file.
     if (e.count >= kPoolBytes - text_used_) return Malformed("GEN_ERROR, text too long");
     char* at = text_pool_ + text_used_;
@@ -240,7 +248,7 @@ class HeaderReader {
     }
     at[e.count] = 0;
     text_used_ += e.count + 1;
-    *field = at;
+    set(at);
     return {};
   }
 
@@ -271,7 +279,8 @@ class HeaderReader {
     return {};
   }
 
-  Outcome Rationals(const Entry& e, std::uint32_t* field, std::uint32_t most) {
+  // `field` is a packed array: filled by memcpy only.
+  Outcome Rationals(const Entry& e, void* field, std::uint32_t most) {
     if (e.type != kRational) return Malformed("GEN_ERROR, rational type");
     if (e.count > most) return Malformed("GEN_ERROR, rational count");
     if (e.count == 0) return {};
@@ -279,7 +288,9 @@ class HeaderReader {
     if (offset & 1) return Malformed("GEN_ERROR, rational offset");
     std::uint8_t bytes[6 * 8];
     if (Outcome o = ReadAt(offset, 8 * e.count, bytes)) return o;
-    for (std::uint32_t i = 0; i < 2 * e.count; ++i) field[i] = U32(bytes + 4 * i);
+    std::uint32_t words[12];
+    for (std::uint32_t i = 0; i < 2 * e.count; ++i) words[i] = U32(bytes + 4 * i);
+    std::memcpy(field, words, 8 * e.count);
     return {};
   }
 

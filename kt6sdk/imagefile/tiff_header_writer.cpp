@@ -64,9 +64,12 @@ class DirectoryWriter {
     if (count & 1) bytes.push_back(0);
     return Append(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   }
-  bool Rationals(std::uint16_t tag, const std::uint32_t* words, std::uint32_t count) {
+  // `packed` is an array of the byte-packed descriptor: read by memcpy only.
+  bool Rationals(std::uint16_t tag, const void* packed, std::uint32_t count) {
     std::uint8_t* e = Entry(tag, kRational, count);
     Put32(e + 8, position_);
+    std::uint32_t words[12];
+    std::memcpy(words, packed, 8 * count);
     std::uint8_t bytes[12 * 4];
     for (std::uint32_t i = 0; i < 2 * count; ++i) Put32(bytes + 4 * i, words[i]);
     return Append(bytes, 8 * count);

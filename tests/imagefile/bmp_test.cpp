@@ -52,7 +52,7 @@ class BmpTest : public ImageFileTest {
     EXPECT_EQ(Texts()[0], text);
     // Nothing is left to close or free, and a close does no harm.
     EXPECT_EQ(platform::OpenFileCount(), 0u);
-    EXPECT_EQ(d.palette, nullptr);
+    EXPECT_EQ(testing_support::Val(d.palette), nullptr);
     EXPECT_EQ(FIOCloseBMPFile(&d), HFILE_ERROR);
   }
   std::string name_;
@@ -70,7 +70,7 @@ TEST_F(BmpTest, WrittenHeaderBytes) {
   d.info_header.bit_count = 8;
   d.palette = palette;
   ASSERT_EQ(FIOWtBMPHeader(&d), 0);
-  EXPECT_EQ(d.palette_entries, 256);
+  EXPECT_EQ(testing_support::Val(d.palette_entries), 256);
   EXPECT_EQ(_llseek(d.file_handle, 0, FILE_CURRENT), 1078);
   EXPECT_EQ(FIOCloseBMPFile(&d), 0);
   Bytes b = Read("grey.bmp");
@@ -81,8 +81,8 @@ TEST_F(BmpTest, WrittenHeaderBytes) {
   EXPECT_EQ(Bytes(b.begin(), b.begin() + 54), expected);
   EXPECT_EQ(b[54 + 4 * 200], 200);
   EXPECT_EQ(b[54 + 4 * 200 + 3], 0);
-  EXPECT_EQ(d.file_header.file_size, 1086u);
-  EXPECT_EQ(d.info_header.image_size, 8u);
+  EXPECT_EQ(testing_support::Val(d.file_header.file_size), 1086u);
+  EXPECT_EQ(testing_support::Val(d.info_header.image_size), 8u);
 }
 
 TEST_F(BmpTest, RoundTripOfEveryDepth) {
@@ -114,16 +114,16 @@ TEST_F(BmpTest, RoundTripOfEveryDepth) {
 
     FIOBMPDesc r = ReadDesc("rt.bmp");
     ASSERT_EQ(FIORdBMPHeader(&r), 0);
-    EXPECT_EQ(r.file_header.pixel_offset, c.offset);
-    EXPECT_EQ(r.info_header.width, width);
-    EXPECT_EQ(r.info_header.height, height);
-    EXPECT_EQ(r.info_header.bit_count, c.bits);
-    EXPECT_EQ(r.palette_entries, c.entries);
+    EXPECT_EQ(testing_support::Val(r.file_header.pixel_offset), c.offset);
+    EXPECT_EQ(testing_support::Val(r.info_header.width), width);
+    EXPECT_EQ(testing_support::Val(r.info_header.height), height);
+    EXPECT_EQ(testing_support::Val(r.info_header.bit_count), c.bits);
+    EXPECT_EQ(testing_support::Val(r.palette_entries), c.entries);
     if (c.entries) {
-      ASSERT_NE(r.palette, nullptr);
+      ASSERT_NE(testing_support::Val(r.palette), nullptr);
       EXPECT_EQ(Bytes(r.palette, r.palette + 4 * c.entries), Bytes(palette, palette + 4 * c.entries));
     } else {
-      EXPECT_EQ(r.palette, nullptr);
+      EXPECT_EQ(testing_support::Val(r.palette), nullptr);
     }
     FIOBufBlock* in = FIOBufRequest(r.file_handle, 0, 8192);
     Bytes got(pixels.size() + 8);
@@ -132,7 +132,7 @@ TEST_F(BmpTest, RoundTripOfEveryDepth) {
     EXPECT_EQ(got, pixels);
     EXPECT_EQ(FIOBufRelease(in), 0);
     EXPECT_EQ(FIOCloseBMPFile(&r), 0);
-    EXPECT_EQ(r.palette, nullptr);
+    EXPECT_EQ(testing_support::Val(r.palette), nullptr);
   }
   EXPECT_TRUE(Texts().empty());
 }
@@ -162,7 +162,7 @@ TEST_F(BmpTest, ShortFilesAreReadErrors) {
   EXPECT_EQ(FIORdBMPHeader(&d), -6);
   EXPECT_EQ(Texts(), std::vector<std::string>{"read error"});
   EXPECT_EQ(LastCaption(), "");
-  EXPECT_EQ(d.file_handle, 0);
+  EXPECT_EQ(testing_support::Val(d.file_handle), 0);
   // A table cut short: the table is freed again.
   Write("short.bmp", Bytes(b.begin(), b.begin() + 300));
   ExpectRefused(Bytes(b.begin(), b.begin() + 300), -3, "Error: FORMAT_ERROR IN FIORdBMPHeader");
@@ -182,13 +182,13 @@ TEST_F(BmpTest, TablesAndDepths) {
   Write("ok.bmp", MakeBmp(8, 4, 4, 256, 256));
   FIOBMPDesc d = ReadDesc("ok.bmp");
   ASSERT_EQ(FIORdBMPHeader(&d), 0);
-  EXPECT_EQ(d.palette[4 * 7 + 2], 21);
+  EXPECT_EQ(testing_support::Val(d.palette[4 * 7 + 2]), 21);
   EXPECT_EQ(FIOCloseBMPFile(&d), 0);
   // A 1-bit file is read without its table and positioned at its pixels.
   Write("one.bmp", MakeBmp(1, 9, 3, 2));
   d = ReadDesc("one.bmp");
   ASSERT_EQ(FIORdBMPHeader(&d), 0);
-  EXPECT_EQ(d.palette_entries, 0);
+  EXPECT_EQ(testing_support::Val(d.palette_entries), 0);
   EXPECT_EQ(_llseek(d.file_handle, 0, FILE_CURRENT), 62);
   EXPECT_EQ(FIOCloseBMPFile(&d), 0);
 }
@@ -228,8 +228,8 @@ TEST_F(BmpTest, LongerInformationHeadersKeepTheirTable) {
   Write("v5.bmp", header);
   FIOBMPDesc d = ReadDesc("v5.bmp");
   ASSERT_EQ(FIORdBMPHeader(&d), 0);
-  EXPECT_EQ(d.palette[4 * 9], 9);
-  EXPECT_EQ(d.palette[4 * 9 + 1], 1);
+  EXPECT_EQ(testing_support::Val(d.palette[4 * 9]), 9);
+  EXPECT_EQ(testing_support::Val(d.palette[4 * 9 + 1]), 1);
   std::uint8_t first = 0;
   EXPECT_EQ(_lread(d.file_handle, &first, 1), 1u);
   EXPECT_EQ(first, 0x77);
@@ -242,7 +242,7 @@ TEST_F(BmpTest, AllocationFailureOfTheTable) {
   platform::faults::Arm("GlobalAlloc", 1, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(FIORdBMPHeader(&d), -2);
   EXPECT_EQ(Texts(), std::vector<std::string>{"LUT Memory allocation error"});
-  EXPECT_EQ(d.file_handle, 0);
+  EXPECT_EQ(testing_support::Val(d.file_handle), 0);
 }
 
 TEST_F(BmpTest, WriterFailures) {
@@ -258,7 +258,7 @@ TEST_F(BmpTest, WriterFailures) {
   d.info_header.bit_count = 16;
   EXPECT_EQ(FIOWtBMPHeader(&d), -3);
   EXPECT_EQ(Texts().back(), "Invalid biBitCount");
-  EXPECT_EQ(d.file_handle, 0);
+  EXPECT_EQ(testing_support::Val(d.file_handle), 0);
   d.info_header.bit_count = 8;  // without its palette
   EXPECT_EQ(FIOWtBMPHeader(&d), -3);
   EXPECT_EQ(Texts().back(), "Error: mode,PARA_ERROR");
@@ -274,7 +274,7 @@ TEST_F(BmpTest, WriterFailures) {
   EXPECT_EQ(FIOWtBMPHeader(&d), -7);
   EXPECT_EQ(Texts(), std::vector<std::string>{"write error"});
   EXPECT_EQ(LastCaption(), "");
-  EXPECT_EQ(d.file_handle, 0);
+  EXPECT_EQ(testing_support::Val(d.file_handle), 0);
   EXPECT_EQ(FIOCloseBMPFile(&d), HFILE_ERROR);
 }
 

@@ -24,15 +24,15 @@ class BufferedStreamTest : public ImageFileTest {
 TEST_F(BufferedStreamTest, RequestSizesAndStartingState) {
   FIOBufBlock* big = FIOBufRequest(7, 1, 20000);
   ASSERT_NE(big, nullptr);
-  EXPECT_EQ(big->buffer_size, 8192);
-  EXPECT_EQ(big->bytes_left, 8192);
-  EXPECT_EQ(big->position, big->buffer);
-  EXPECT_EQ(big->file_handle, 7u);
+  EXPECT_EQ(testing_support::Val(big->buffer_size), 8192);
+  EXPECT_EQ(testing_support::Val(big->bytes_left), 8192);
+  EXPECT_EQ(testing_support::Val(big->position), testing_support::Val(big->buffer));
+  EXPECT_EQ(testing_support::Val(big->file_handle), 7u);
   FIOBufBlock* small = FIOBufRequest(7, 0, 100);
   ASSERT_NE(small, nullptr);
-  EXPECT_EQ(small->buffer_size, 100);
-  EXPECT_EQ(small->bytes_left, 0);
-  EXPECT_EQ(small->position, small->buffer + 100);
+  EXPECT_EQ(testing_support::Val(small->buffer_size), 100);
+  EXPECT_EQ(testing_support::Val(small->bytes_left), 0);
+  EXPECT_EQ(testing_support::Val(small->position), small->buffer + 100);
   EXPECT_EQ(FIOBufRelease(big), 0);
   EXPECT_EQ(FIOBufRelease(small), 0);
   // A zero-sized write stream would never drain; other directions mean nothing.
@@ -56,7 +56,7 @@ TEST_F(BufferedStreamTest, AFullBufferGoesToTheFileAtOnce) {
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
   EXPECT_EQ(FIOBufWrite(block, data.data(), 8192), 0);
   EXPECT_EQ(Read("w.bin").size(), 8192u);
-  EXPECT_EQ(block->bytes_left, 8192);
+  EXPECT_EQ(testing_support::Val(block->bytes_left), 8192);
   EXPECT_EQ(FIOBufRelease(block), 0);
   EXPECT_EQ(Read("w.bin"), data);
   EXPECT_EQ(_lclose(f), 0);
@@ -85,7 +85,7 @@ TEST_F(BufferedStreamTest, ReadsDeliverWhatTheFileHolds) {
   std::uint8_t got[10] = {};
   EXPECT_EQ(FIOBufRead(block, got, 10), 4);
   EXPECT_EQ(got[3], 4);
-  EXPECT_EQ(block->buffer_size, 4);  // a short read shrinks the buffer
+  EXPECT_EQ(testing_support::Val(block->buffer_size), 4);  // a short read shrinks the buffer
   EXPECT_EQ(FIOBufRead(block, got, 10), 0);
   EXPECT_EQ(FIOBufRelease(block), 0);
   EXPECT_EQ(_lclose(f), 0);
@@ -113,9 +113,9 @@ TEST_F(BufferedStreamTest, WrongDirectionsAndNullPointersChangeNothing) {
   FIOBufBlock* writer = FIOBufRequest(7, 1, 16);
   std::uint8_t b[4] = {};
   EXPECT_EQ(FIOBufWrite(reader, b, 4), -3);
-  EXPECT_EQ(reader->bytes_left, 0);
+  EXPECT_EQ(testing_support::Val(reader->bytes_left), 0);
   EXPECT_EQ(FIOBufRead(writer, b, 4), -3);
-  EXPECT_EQ(writer->bytes_left, 16);
+  EXPECT_EQ(testing_support::Val(writer->bytes_left), 16);
   EXPECT_EQ(FIOBufWrite(writer, nullptr, 4), -3);
   EXPECT_EQ(FIOBufRead(nullptr, b, 4), -3);
   EXPECT_EQ(FIOBufRelease(nullptr), -3);

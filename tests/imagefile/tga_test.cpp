@@ -47,23 +47,23 @@ TEST_F(TgaTest, WrittenHeaderBytesAndIdText) {
   ASSERT_EQ(FIOWtTGAHeader(&w), 0);
   EXPECT_EQ(_llseek(static_cast<HFILE>(w.file_handle), 0, FILE_CURRENT), 21);
   EXPECT_EQ(FIOFreeTGAHeader(&w), 0);
-  EXPECT_EQ(w.id_text, nullptr);
+  EXPECT_EQ(testing_support::Val(w.id_text), nullptr);
   EXPECT_EQ(Read("t.tga"), (Bytes{3, 0, 2, 16, 0, 0, 0, 255, 0, 0, 0, 0, 0x23, 0x01, 0x45, 0, 24, 0x20, 'a', 'b', 0}));
 
   FIOTGADesc r = Desc("t.tga", 0);
   ASSERT_EQ(FIORdTGAHeader(&r), 0);
-  ASSERT_NE(r.id_text, nullptr);
-  EXPECT_STREQ(r.id_text, "ab");
-  EXPECT_EQ(r.image_type, 2);
-  EXPECT_EQ(r.width, 0x123);
-  EXPECT_EQ(r.height, 0x45);
-  EXPECT_EQ(r.pixel_depth, 24);
-  EXPECT_EQ(r.colour_map_first, 16);
-  EXPECT_EQ(r.colour_map_entry_size, 255);
-  EXPECT_EQ(r.image_descriptor, 0x20);
+  ASSERT_NE(testing_support::Val(r.id_text), nullptr);
+  EXPECT_STREQ(testing_support::Val(r.id_text), "ab");
+  EXPECT_EQ(testing_support::Val(r.image_type), 2);
+  EXPECT_EQ(testing_support::Val(r.width), 0x123);
+  EXPECT_EQ(testing_support::Val(r.height), 0x45);
+  EXPECT_EQ(testing_support::Val(r.pixel_depth), 24);
+  EXPECT_EQ(testing_support::Val(r.colour_map_first), 16);
+  EXPECT_EQ(testing_support::Val(r.colour_map_entry_size), 255);
+  EXPECT_EQ(testing_support::Val(r.image_descriptor), 0x20);
   EXPECT_EQ(_llseek(static_cast<HFILE>(r.file_handle), 0, FILE_CURRENT), 21);
   EXPECT_EQ(FIOFreeTGAHeader(&r), 0);
-  EXPECT_EQ(r.file_handle, 0u);
+  EXPECT_EQ(testing_support::Val(r.file_handle), 0u);
   EXPECT_EQ(FIOFreeTGAHeader(&r), 0);  // nothing left: a second free does nothing
 }
 
@@ -82,9 +82,9 @@ TEST_F(TgaTest, RoundTripOfEveryDepthWithPixels) {
 
     FIOTGADesc r = Desc("p.tga", 0);
     ASSERT_EQ(FIORdTGAHeader(&r), 0);
-    EXPECT_EQ(r.id_text, nullptr);
-    EXPECT_EQ(r.id_record, nullptr);
-    EXPECT_EQ(r.pixel_depth, depth);
+    EXPECT_EQ(testing_support::Val(r.id_text), nullptr);
+    EXPECT_EQ(testing_support::Val(r.id_record), nullptr);
+    EXPECT_EQ(testing_support::Val(r.pixel_depth), depth);
     FIOBufBlock* in = FIOBufRequest(r.file_handle, 0, 8192);
     Bytes got(pixels.size());
     EXPECT_EQ(FIOBufRead(in, got.data(), static_cast<std::uint32_t>(got.size())), static_cast<std::int32_t>(got.size()));
@@ -116,13 +116,13 @@ TEST_F(TgaTest, IdRecordWithItsTable) {
 
   FIOTGADesc r = Desc("r.tga", 0);
   ASSERT_EQ(FIORdTGAHeader(&r), 0);
-  ASSERT_NE(r.id_record, nullptr);
-  EXPECT_EQ(r.id_text, nullptr);
-  EXPECT_EQ(r.id_record->field2, 0x0304);
-  EXPECT_EQ(r.id_record->field9, 0x0506);
-  EXPECT_EQ(r.id_record->field11, 7);
-  ASSERT_NE(r.id_record->table, nullptr);
-  EXPECT_EQ(r.id_record->table[11], 0x0B0B0B0Bu);
+  ASSERT_NE(testing_support::Val(r.id_record), nullptr);
+  EXPECT_EQ(testing_support::Val(r.id_text), nullptr);
+  EXPECT_EQ(testing_support::Val(r.id_record->field2), 0x0304);
+  EXPECT_EQ(testing_support::Val(r.id_record->field9), 0x0506);
+  EXPECT_EQ(testing_support::Val(r.id_record->field11), 7);
+  ASSERT_NE(testing_support::Val(r.id_record->table), nullptr);
+  EXPECT_EQ(testing_support::Val(r.id_record->table[11]), 0x0B0B0B0Bu);
   EXPECT_EQ(FIOFreeTGAHeader(&r), 0);
 }
 
@@ -133,8 +133,8 @@ TEST_F(TgaTest, IdFieldsTooShortForTheirRecordAreRefused) {
   Write("bad.tga", b);
   FIOTGADesc r = Desc("bad.tga", 0);
   EXPECT_EQ(FIORdTGAHeader(&r), -1);
-  EXPECT_EQ(r.id_record, nullptr);
-  EXPECT_EQ(r.file_handle, 0u);
+  EXPECT_EQ(testing_support::Val(r.id_record), nullptr);
+  EXPECT_EQ(testing_support::Val(r.file_handle), 0u);
   // The record fits but its table does not.
   b.assign(18 + 16 + 20, 0);
   b[0] = 16 + 20;
@@ -143,7 +143,7 @@ TEST_F(TgaTest, IdFieldsTooShortForTheirRecordAreRefused) {
   Write("bad.tga", b);
   r = Desc("bad.tga", 0);
   EXPECT_EQ(FIORdTGAHeader(&r), -1);
-  EXPECT_EQ(r.id_record, nullptr);
+  EXPECT_EQ(testing_support::Val(r.id_record), nullptr);
   // FIOFreeTGAHeader reports the missing record and has nothing to close.
   EXPECT_EQ(FIOFreeTGAHeader(&r), -3);
   EXPECT_TRUE(Texts().empty());
@@ -212,7 +212,7 @@ TEST_F(TgaTest, ParameterReadAndWriteFailures) {
   d = Desc("ok.tga", 0);
   platform::faults::Arm("GlobalAlloc", 1, ERROR_NOT_ENOUGH_MEMORY, 1);  // the text
   EXPECT_EQ(FIORdTGAHeader(&d), -2);
-  EXPECT_EQ(d.file_handle, 0u);
+  EXPECT_EQ(testing_support::Val(d.file_handle), 0u);
 
   FIOTGADesc w = Desc("w.tga", 1);
   SystemHeader(&w, 24, 8, 1, 1);  // a record type without its record
@@ -220,7 +220,7 @@ TEST_F(TgaTest, ParameterReadAndWriteFailures) {
   SystemHeader(&w, 2, 24, 1, 1);
   platform::faults::Arm("_lwrite", 1, ERROR_IO_DEVICE);
   EXPECT_EQ(FIOWtTGAHeader(&w), -7);
-  EXPECT_EQ(w.file_handle, 0u);
+  EXPECT_EQ(testing_support::Val(w.file_handle), 0u);
   EXPECT_TRUE(Texts().empty());
 }
 

@@ -63,10 +63,10 @@ TEST_F(Rg7BmpReaderTest, TablesAsTheFileGivesThem) {
     SCOPED_TRACE(c.bits * 1000 + c.entries);
     FIOBMPDesc d;
     ASSERT_EQ(ReadHeader(MakeBmp(c.bits, 4, 2, c.entries, c.used), &d), 0);
-    EXPECT_EQ(d.palette_entries, c.expected);
+    EXPECT_EQ(testing_support::Val(d.palette_entries), c.expected);
     if (c.expected) {
-      ASSERT_NE(d.palette, nullptr);
-      EXPECT_EQ(d.palette[4 * (c.expected - 1)], static_cast<std::uint8_t>(10 + c.expected - 1));
+      ASSERT_NE(testing_support::Val(d.palette), nullptr);
+      EXPECT_EQ(testing_support::Val(d.palette[4 * (c.expected - 1)]), static_cast<std::uint8_t>(10 + c.expected - 1));
     }
     EXPECT_EQ(_llseek(d.file_handle, 0, FILE_CURRENT), static_cast<LONG>(54 + 4 * c.entries));
     EXPECT_EQ(FIOCloseBMPFile(&d), 0);

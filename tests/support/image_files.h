@@ -17,6 +17,13 @@ namespace testing_support {
 
 using Bytes = std::vector<std::uint8_t>;
 
+// A field of a byte-packed record as a value: the assertion macros take their
+// arguments by reference, which a packed field cannot bind.
+template <class T>
+T Val(T value) {
+  return value;
+}
+
 inline Bytes ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), {}};
