@@ -22,7 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const char* text : {d.artist, d.date_time, d.host_computer, d.image_description, d.make, d.model})
     if (text) sink = sink + std::strlen(text);
   // Rows are bounded by the file's size, so a huge row count stops at the first failure.
-  std::vector<std::uint8_t> row(std::min<std::uint32_t>(d.row_bytes, 1u << 20));
+  const std::uint32_t row_bytes = d.row_bytes;  // a copy: the record is byte-packed
+  std::vector<std::uint8_t> row(std::min<std::uint32_t>(row_bytes, 1u << 20));
   for (std::uint32_t buffer : {8192u, 64u}) {
     TIFFStripStream* s = FIOBufRequestTIFF(&d, 0, buffer);
     if (!s) break;

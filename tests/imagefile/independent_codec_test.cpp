@@ -256,6 +256,14 @@ TEST_F(TiffInteropTest, FilesTheSystemWritesAreValidAndDecoded) {
     EXPECT_EQ(info.find("rror"), std::string::npos) << info;
     EXPECT_NE(info.find("frame 7"), std::string::npos) << info;
     EXPECT_EQ(PilPixels("s.tif", samples == 3 ? "RGB" : "L"), image.pixels);
+    // libtiff's big-endian copy of it reads back the same.
+    Tool("tiffcp -B " + Host("s.tif") + " " + Host("s_mm.tif"), &status);
+    ASSERT_EQ(status, 0);
+    FIOTIFFDesc d;
+    Bytes rows;
+    ASSERT_EQ(LoadTiff(Name("s_mm.tif"), &d, &rows), 0) << testing::PrintToString(Texts());
+    EXPECT_EQ(testing_support::Val(d.byte_order), FIO_TIFF_BIG_ENDIAN);
+    EXPECT_EQ(rows, image.pixels);
   }
 }
 
