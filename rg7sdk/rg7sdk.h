@@ -174,4 +174,20 @@ RG7_API std::int32_t RG7GetEventPolarity();
 RG7_API std::int32_t RG7SetTriggerPolarity(std::int32_t polarity);
 RG7_API std::int32_t RG7GetTriggerPolarity();
 
+// YUV 4:2:2 rows (Y0 U Y1 V, CCIR 601 ranges) converted for the caller; counts are
+// pixels. The 32-bit forms write B, G, R and leave each pixel's fourth byte as it
+// was; RG7YuvCCIR601_422ToRgb888 is one of them (4 bytes a pixel).
+RG7_API void RG7Yuv2RgbCCIR601_422(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+RG7_API void RG7Yuv2Rgb888xCCIR601_422(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+RG7_API void RG7YuvCCIR601_422ToRgb888x(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+RG7_API void RG7YuvCCIR601_422ToRgb888(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+// 24-bit B, G, R.
+RG7_API void RG7Yuv2Rgb24bitCCIR601_422(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+RG7_API void RG7Yuv2Rgb888CCIR601_422(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+// RGB555 words.
+RG7_API void RG7Yuv2Rgb555CCIR601_422(const std::uint8_t* source, std::uint16_t* destination, std::int32_t count);
+RG7_API void RG7YuvCCIR601_422ToRgb555(const std::uint8_t* source, std::uint16_t* destination, std::int32_t count);
+// Grey: the luma bytes.
+RG7_API void RG7YuvCCIR601_422ToY(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
+
 }  // extern "C"

@@ -9,6 +9,10 @@ command -v clang++ >/dev/null 2>&1 || need+=(clang)
 [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev)
 [ -f /usr/include/gmock/gmock.h ] || need+=(libgmock-dev)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
+[ -f /usr/include/libyuv.h ] || need+=(libyuv-dev)
+command -v tiffinfo >/dev/null 2>&1 || need+=(libtiff-tools)
+# Debian's interpreter, not whatever python3 comes first on PATH, carries the package.
+/usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need+=(python3-pil)
 ls /usr/lib/llvm-*/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a >/dev/null 2>&1 || need+=(libclang-rt-dev)
 if [ ${#need[@]} -gt 0 ]; then
   echo "installing: ${need[*]}"
