@@ -64,7 +64,7 @@ std::int32_t OpenBoard(std::uint32_t index, PhysicalPageList* scratch, PhysicalP
   for (std::uint32_t& s : b.strobe) s = 0;
   b.grab_state.store(0);
   // The board is made current first, so that its handler and callback land on its own lists.
-  if (std::int32_t r = RG7SetCurrentBoard(static_cast<std::uint16_t>(index))) return r < 0 ? r : RG7_ERR_NOT_OPEN;
+  if (RG7SetCurrentBoard(static_cast<std::uint16_t>(index)) != 0) return RG7_ERR_NOT_OPEN;
   if (std::int32_t r = ConnectInternalCallback(index, GrabInterruptHandler, grab::kHandlerMask,
                                                reinterpret_cast<std::uintptr_t>(&b)))
     return r;
@@ -88,8 +88,10 @@ void CloseBoards(std::uint32_t count) {
       RG7IRQDisable(0xFFFFFFFF, irq::kLibraryOwner);
     }
     b.open.store(0);
-    ReleaseMasterBuffers(b);
   }
+  // A handler still running may be copying out of the bounce buffers.
+  WaitForDispatchToEnd();
+  for (std::uint32_t i = 0; i < count; ++i) ReleaseMasterBuffers(g_boardRecords[i]);
   FreeBoardNodes();
   for (std::uint32_t i = 0; i < count; ++i) ClearCallbackLists(g_boardRecords[i]);
 }
@@ -97,8 +99,7 @@ void CloseBoards(std::uint32_t count) {
 // A failed first open leaves nothing behind: no buffers, no connection, no count.
 std::int32_t FailOpen(std::int32_t result, std::uint32_t boards) {
   for (std::uint32_t i = 0; i < boards; ++i) {
-    if (!g_boardRecords[i].open.load()) continue;
-    SetCurrentBoardIndex(static_cast<std::uint16_t>(i));
+    if (!g_boardRecords[i].open.load() || RG7SetCurrentBoard(static_cast<std::uint16_t>(i)) != 0) continue;
     RG7DisconnectInterruptCallback(static_cast<std::int32_t>(i), NullInterruptCallback);
   }
   CloseBoards(boards);
@@ -112,6 +113,11 @@ std::int32_t FailOpen(std::int32_t result, std::uint32_t boards) {
 }  // namespace
 
 std::uint32_t NullInterruptCallback(std::uint32_t, std::uintptr_t) { return 0; }
+
+void CloseCompletely() {
+  if (g_openCount > 1) g_openCount = 1;
+  RG7Close();
+}
 
 void ResetOpenState() {
   g_boardCount = 0;
@@ -238,7 +244,7 @@ std::int32_t RG7Init() {
   IHW_SetField(VXP_PCI_GLOBAL_RESET, 1);
   IHW_SetField(VXP_PCI_GLOBAL_RESET, 0);
   IHW_SetField(VXP_PCI_DMA_VID_REQ, 1);
-  for (std::uint32_t f = VXP_PCI_DMA_VID_ENDIAN_TYPE; f <= VXP_PCI_DMA_VID_PTR_REQ; ++f) IHW_SetField(f, 0);
+  for (std::uint32_t f = VXP_PCI_DMA_VID_ENDIAN_TYPE; f <= VXP_PCI_DMA_VID_PTR_FIFO_FL; ++f) IHW_SetField(f, 0);
 
   IHW_SetRegister(84, 0);
   IHW_SetRegister(85, 1);

@@ -16,6 +16,8 @@ void ApplyVpeSyncCrop();
 std::uint32_t NullInterruptCallback(std::uint32_t status, std::uintptr_t context);
 std::uint16_t GetCurrentBoardIndex();
 
+// The last close, whatever the open count (library detach).
+void CloseCompletely();
 // Forgets open counts and the board count (library detach).
 void ResetOpenState();
 

@@ -114,15 +114,19 @@ InterruptCallbackNode* CallbackListPopFront(InterruptCallbackNode** head) {
   return node;
 }
 
+void CallbackListUnlink(InterruptCallbackNode** head, InterruptCallbackNode* node) {
+  if (node->prev)
+    node->prev->next = node->next;
+  else if (*head == node)
+    *head = node->next;
+  if (node->next) node->next->prev = node->prev;
+  node->next = node->prev = nullptr;
+}
+
 InterruptCallbackNode* CallbackListRemove(InterruptCallbackNode** head, RG7InterruptCallback callback) {
   for (InterruptCallbackNode* n = *head; n; n = n->next) {
     if (n->callback != callback) continue;
-    if (n->prev)
-      n->prev->next = n->next;
-    else
-      *head = n->next;
-    if (n->next) n->next->prev = n->prev;
-    n->next = n->prev = nullptr;
+    CallbackListUnlink(head, n);
     return n;
   }
   return nullptr;
@@ -221,6 +225,13 @@ std::int32_t DispatchInterrupts() {
   return 0;
 }
 
+void WaitForDispatchToEnd() {
+  std::unique_lock lock(g_lock);
+  if (!g_dispatching || g_dispatchThread == GetCurrentThreadId()) return;
+  std::uint64_t running = g_dispatchStarted;
+  g_dispatchEnded.wait(lock, [&] { return g_dispatchFinished >= running; });
+}
+
 bool InDispatchOnThisThread() {
   std::lock_guard lock(g_lock);
   return g_dispatching && g_dispatchThread == GetCurrentThreadId();
@@ -235,21 +246,21 @@ void ClearCallbackLists(RG7BoardRecord& board) {
 std::int32_t IrqDisableLocked(std::uint32_t bits, std::uintptr_t owner) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& board = CurrentBoardRecord();
-  std::uint32_t others = 0;
-  std::uint32_t stillNeeded = 0;
   std::uint32_t d = bits;
+  constexpr std::uint32_t kInputs = irq::kEvent | irq::kTrigger;
   if (owner != irq::kLibraryOwner) {
     InterruptCallbackNode* node = FindOwner(board, owner);
     if (!node) return RG7_ERR_PARAMETER;
-    others = OthersEnabled(board, node);
+    std::uint32_t others = OthersEnabled(board, node);
     std::uint32_t removed = bits & node->allowed & node->enabled;
     node->enabled &= ~removed;
     d = removed & ~others;
-    stillNeeded = others | node->enabled;
+    // The decoder interrupt carries the event and trigger inputs: it goes when nothing
+    // enabled needs it or them any more, including when the last input is disabled.
+    if (!((others | node->enabled) & (kInputs | irq::kDecoder))) d |= irq::kDecoder;
+  } else if (!(d & kInputs)) {
+    d |= irq::kDecoder;
   }
-  // The decoder interrupt carries the event and trigger inputs: it goes when nothing
-  // enabled needs it or them any more, including when the last input is disabled.
-  if (!(stillNeeded & (irq::kEvent | irq::kTrigger | irq::kDecoder))) d |= irq::kDecoder;
   std::uint32_t& slotMask = SlotMaskLocked(CurrentBoardIndex());
   slotMask &= ~d;
   WriteMaskRegister(slotMask);

@@ -41,6 +41,7 @@ std::uint32_t& SlotMaskLocked(std::uint32_t slot);
 // List operations; callers hold IrqLock.
 void CallbackListAppend(InterruptCallbackNode** head, InterruptCallbackNode* node);
 InterruptCallbackNode* CallbackListPopFront(InterruptCallbackNode** head);
+void CallbackListUnlink(InterruptCallbackNode** head, InterruptCallbackNode* node);
 InterruptCallbackNode* CallbackListRemove(InterruptCallbackNode** head, RG7InterruptCallback callback);
 
 InterruptCallbackNode* AllocateCallbackNode();
@@ -55,6 +56,9 @@ std::int32_t GetBoardIrqInfo(BoardIrqInfo* info);
 std::uint32_t ReadLatchedIrqStatus();
 // 1 when nothing was pending, else 0.
 std::int32_t DispatchInterrupts();
+// Returns once no dispatch runs (at once on the service thread itself).
+void WaitForDispatchToEnd();
+
 // True on the service thread while it dispatches (so the caller is a handler).
 bool InDispatchOnThisThread();
 

@@ -5,6 +5,7 @@
 
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/driver_link.h"
+#include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/master_buffers.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
@@ -105,6 +106,8 @@ std::int32_t RG7SetMasterModeTransfer(GrabWindowDesc* desc, void* buffer, std::u
   const PhysicalPageList& pieces = *lists.pieces;
 
   bool bounce = scattered && l >= kBounceMinLine;
+  // Each bounce field needs a line of its own in the buffer.
+  if (bounce && (desc->height < 2 || size < 2 * std::uint64_t{l})) return RG7_ERR_PARAMETER;
   // The stride field counts dwords: L/4 for the bounce path, two lines (L/2) direct.
   std::uint32_t strideCount = bounce ? l / 4 : l / 2;
   if (strideCount > kStrideFieldMax) return RG7_ERR_PARAMETER;
@@ -112,6 +115,7 @@ std::int32_t RG7SetMasterModeTransfer(GrabWindowDesc* desc, void* buffer, std::u
                  std::uint64_t{desc->height / 2} * l > std::uint64_t{kBounceBufferSize}))
     return RG7_ERR_PARAMETER;
 
+  std::lock_guard lock(IrqLock());  // the interrupt handler copies with these values
   for (FieldTransfer& f : m.field) f.scatter = scattered ? 1 : 0;
   desc->pitch = pitch;
   auto* target = static_cast<std::uint8_t*>(buffer);
@@ -169,6 +173,7 @@ std::int32_t RG7SetMasterModeTransferField(GrabWindowDesc* desc, void* buffer, s
   bool scattered = false;
   if (std::int32_t r = MapBuffer(buffer, size, lists, &scattered)) return r;
 
+  std::lock_guard lock(IrqLock());
   m.field[field].scatter = scattered ? 1 : 0;
   // This field now goes straight to its buffer: no copy from a bounce buffer.
   m.field[field].bounce = 0;
@@ -189,6 +194,7 @@ std::int32_t RG7SetMasterModeTransferField(GrabWindowDesc* desc, void* buffer, s
 std::int32_t RG7GetMasterModeTransferControl(std::uint32_t field, MasterTransferControl* control) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (field > 1 || !control) return RG7_ERR_PARAMETER;
+  std::lock_guard lock(IrqLock());
   const FieldTransfer& f = CurrentBoardRecord().master.field[field];
   control->target = f.target;
   control->target_size = f.target_size;
@@ -201,6 +207,14 @@ std::int32_t RG7GetMasterModeTransferControl(std::uint32_t field, MasterTransfer
 std::int32_t RG7SetMasterModeTransferControl(std::uint32_t field, const MasterTransferControl* control) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (field > 1 || !control) return RG7_ERR_PARAMETER;
+  // The bounce copy trusts these values: they must fit the bounce buffer and the target.
+  std::uint64_t lines = control->line_count, length = control->line_length;
+  if (lines > 0) {
+    if (!control->target || lines * length > kBounceBufferSize ||
+        (lines - 1) * std::uint64_t{control->stride} + length > control->target_size)
+      return RG7_ERR_PARAMETER;
+  }
+  std::lock_guard lock(IrqLock());
   FieldTransfer& f = CurrentBoardRecord().master.field[field];
   f.target = static_cast<std::uint8_t*>(control->target);
   f.target_size = control->target_size;

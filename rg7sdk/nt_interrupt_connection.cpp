@@ -1,6 +1,8 @@
-// Connecting callbacks to the board interrupt on Windows NT: five driver events per
-// slot and a service thread that waits on them.
+// Connecting callbacks to the board interrupt on Windows NT: five driver events
+// and a service thread that waits on them.
 #include <atomic>
+#include <condition_variable>
+#include <memory>
 
 #include "platform/device_namespace.h"
 #include "platform/kernel_objects.h"
@@ -22,88 +24,81 @@ struct InterruptSlot {
   std::uint16_t line = 0;
   std::uint16_t number = kFreeSlot;
   std::uint32_t mask = 0;
-  HANDLE events[kEventCount] = {};
 };
 
-InterruptSlot g_slots[kMaxBoardRecords];
-std::int32_t g_connections = 0;
-
-// The service thread; at most one runs.
+// One service thread with its events and stop flag. The block lives while the
+// thread runs or the library refers to it; the last one out closes the handles.
 struct ServiceThread {
   HANDLE handle = nullptr;
   DWORD id = 0;
   std::uint16_t slot = 0;
   std::atomic<bool> stop{false};
+  HANDLE events[kEventCount] = {};
+  ~ServiceThread() {
+    for (HANDLE e : events)
+      if (e) CloseHandle(e);
+    if (handle) CloseHandle(handle);
+  }
 };
-ServiceThread g_thread;
+
+InterruptSlot g_slots[kMaxBoardRecords];
+std::int32_t g_connections = 0;
+std::shared_ptr<ServiceThread> g_thread;  // the running one, if any
+int g_stopping = 0;                       // stops waiting for their thread to end
+std::condition_variable g_stopped;
 
 DWORD InterruptServiceThread(LPVOID parameter) {
-  auto slot = static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(parameter));
-  HANDLE events[kEventCount];
-  for (std::uint32_t i = 0; i < kEventCount; ++i) events[i] = g_slots[slot].events[i];
-  while (!g_thread.stop.load()) {
-    DWORD r = WaitForMultipleObjects(kEventCount, events, FALSE, INFINITE);
-    if (g_thread.stop.load()) break;
-    if (r >= WAIT_OBJECT_0 + kEventCount) break;
-    ResetEvent(events[r - WAIT_OBJECT_0]);
+  // The thread holds its own reference to its block.
+  std::unique_ptr<std::shared_ptr<ServiceThread>> own(static_cast<std::shared_ptr<ServiceThread>*>(parameter));
+  ServiceThread& t = **own;
+  while (!t.stop.load()) {
+    DWORD r = WaitForMultipleObjects(kEventCount, t.events, FALSE, INFINITE);
+    if (t.stop.load() || r >= WAIT_OBJECT_0 + kEventCount) break;
+    ResetEvent(t.events[r - WAIT_OBJECT_0]);
     int idle = 0;
-    while (!g_thread.stop.load()) {
+    while (!t.stop.load()) {
       bool nothing = DispatchInterrupts() == 1;
-      if (RG7InterruptProcessed(slot)) break;
+      if (RG7InterruptProcessed(t.slot)) break;
       if (nothing && ++idle >= kIdleProcessedTries) break;
     }
   }
   return 0;
 }
 
-void CloseEvents(InterruptSlot& s) {
-  for (HANDLE& e : s.events) {
-    if (e) CloseHandle(e);
-    e = nullptr;
-  }
-}
-
 // Ends the service thread and waits for it, unless this is that thread.
 void StopServiceThread(std::unique_lock<std::mutex>& lock) {
-  if (!g_thread.handle) return;
-  InterruptSlot& s = g_slots[g_thread.slot];
-  g_thread.stop.store(true);
-  if (s.events[0]) SetEvent(s.events[0]);
-  HANDLE handle = g_thread.handle;
-  bool self = g_thread.id == GetCurrentThreadId();
-  g_thread.handle = nullptr;
-  if (!self) {
-    lock.unlock();
-    WaitForSingleObject(handle, INFINITE);
-    lock.lock();
-  }
-  CloseHandle(handle);
-  // The thread copied the handles at its start; from within, it waits on none again.
-  CloseEvents(s);
+  std::shared_ptr<ServiceThread> t = std::move(g_thread);
+  if (!t) return;
+  t->stop.store(true);
+  SetEvent(t->events[0]);
+  if (t->id == GetCurrentThreadId()) return;
+  ++g_stopping;
+  lock.unlock();
+  WaitForSingleObject(t->handle, INFINITE);
+  lock.lock();
+  --g_stopping;
+  g_stopped.notify_all();
 }
 
 std::int32_t StartServiceThread(std::uint16_t slot, std::uint32_t mask) {
-  InterruptSlot& s = g_slots[slot];
-  for (std::uint32_t i = 0; i < kEventCount; ++i) {
-    s.events[i] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!s.events[i]) {
-      CloseEvents(s);
-      return RG7_ERR_DRIVER;
-    }
+  auto t = std::make_shared<ServiceThread>();
+  t->slot = slot;
+  for (HANDLE& e : t->events) {
+    e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!e) return RG7_ERR_DRIVER;
   }
-  g_thread.stop.store(false);
-  g_thread.slot = slot;
+  auto* ref = new std::shared_ptr<ServiceThread>(t);
   DWORD id = 0;
-  HANDLE thread = CreateThread(nullptr, 0, InterruptServiceThread,
-                               reinterpret_cast<LPVOID>(static_cast<std::uintptr_t>(slot)), 0, &id);
-  if (!thread) {
-    CloseEvents(s);
+  HANDLE handle = CreateThread(nullptr, 0, InterruptServiceThread, ref, 0, &id);
+  if (!handle) {
+    delete ref;
     return RG7_ERR_DRIVER;
   }
-  g_thread.handle = thread;
-  g_thread.id = id;
-  SetThreadPriority(thread, THREAD_PRIORITY_TIME_CRITICAL);
-  if (DrvRegisterIrqEvents(slot, s.events, kEventCount, mask) != 0) return RG7_ERR_DRIVER;
+  t->handle = handle;
+  t->id = id;
+  g_thread = t;
+  SetThreadPriority(handle, THREAD_PRIORITY_TIME_CRITICAL);
+  if (DrvRegisterIrqEvents(slot, t->events, kEventCount, mask) != 0) return RG7_ERR_DRIVER;
   return 0;
 }
 
@@ -117,12 +112,9 @@ void ReleaseSlot(InterruptSlot& s) {
 
 void ShutdownInterruptService() {
   std::unique_lock lock(IrqLock());
-  if (g_thread.handle) DrvUnregisterIrqEvents(g_thread.slot);
+  if (g_thread) DrvUnregisterIrqEvents(g_thread->slot);
   StopServiceThread(lock);
-  for (InterruptSlot& s : g_slots) {
-    CloseEvents(s);
-    ReleaseSlot(s);
-  }
+  for (InterruptSlot& s : g_slots) ReleaseSlot(s);
   g_connections = 0;
 }
 
@@ -143,6 +135,8 @@ std::int32_t RG7ConnectInterruptToCallback(std::int32_t slot, RG7InterruptCallba
   node->context = context;
 
   std::unique_lock lock(IrqLock());
+  // A thread being stopped must be gone before another may start.
+  g_stopped.wait(lock, [] { return g_stopping == 0; });
   RG7BoardRecord& board = CurrentBoardRecord();
   CallbackListAppend(&board.user_list, node);
   InterruptSlot& s = g_slots[slot];
@@ -155,11 +149,11 @@ std::int32_t RG7ConnectInterruptToCallback(std::int32_t slot, RG7InterruptCallba
     filled = true;
   }
   // A thread is started whenever none runs, not only at the first connection.
-  if (!g_thread.handle) {
+  if (!g_thread) {
     std::int32_t result = StartServiceThread(static_cast<std::uint16_t>(slot), allowedMask);
     if (result != 0) {
+      CallbackListUnlink(&board.user_list, node);
       StopServiceThread(lock);
-      CallbackListRemove(&board.user_list, callback);
       RetireCallbackNode(lock, node);
       if (filled) ReleaseSlot(s);
       return result;
@@ -187,8 +181,11 @@ std::int32_t RG7DisconnectInterruptCallback(std::int32_t slot, RG7InterruptCallb
 
   if (board.user_list) return 0;
   ReleaseSlot(s);
-  DrvUnregisterIrqEvents(static_cast<std::uint16_t>(slot));
-  StopServiceThread(lock);
+  // Only the slot the thread serves takes the thread with it.
+  if (g_thread && g_thread->slot == slot) {
+    DrvUnregisterIrqEvents(static_cast<std::uint16_t>(slot));
+    StopServiceThread(lock);
+  }
   --g_connections;
   return 0;
 }

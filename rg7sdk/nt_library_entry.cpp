@@ -18,8 +18,8 @@ BOOL LibraryAttach() {
 }
 
 void LibraryDetach() {
-  RG7Close();
-  // Whatever is still open goes too: the process is letting the library go.
+  // The process is letting the library go: the boards close whatever the open count.
+  CloseCompletely();
   ShutdownInterruptService();
   for (RG7BoardRecord& board : g_boardRecords) {
     ClearCallbackLists(board);

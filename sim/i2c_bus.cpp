@@ -1,5 +1,7 @@
 #include "sim/i2c_bus.h"
 
+#include "sim/bounded_log.h"
+
 namespace sim {
 
 void I2cBus::Attach(I2cDevice* device) {
@@ -90,7 +92,7 @@ void I2cBus::OnStop() {
   if (!framing_) return;
   if (selected_) selected_->Released(true);
   selected_ = nullptr;
-  frames_.push_back(frame_);
+  AppendBounded(frames_, frame_);
   framing_ = false;
   sender_ = Sender::kNone;
   device_data_low_ = false;

@@ -1,5 +1,7 @@
 #include "sim/i2c_device.h"
 
+#include "sim/bounded_log.h"
+
 namespace sim {
 
 void I2cDevice::CloseTransfer(bool stop) {
@@ -21,7 +23,7 @@ void I2cDevice::Selected(bool read) {
   I2cTransfer t;
   t.kind = read ? I2cTransfer::Kind::kRead : I2cTransfer::Kind::kWrite;
   if (read) t.subaddress = subaddress_;
-  log_.push_back(t);
+  AppendBounded(log_, std::move(t));
   open_ = true;
   index_ = 0;
 }

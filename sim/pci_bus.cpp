@@ -1,5 +1,7 @@
 #include "sim/pci_bus.h"
 
+#include "sim/bounded_log.h"
+
 namespace sim {
 
 PciFunction::PciFunction(std::uint8_t bus, std::uint8_t device) : bus_(bus), device_(device) {}
@@ -14,7 +16,7 @@ std::uint32_t PciFunction::ReadConfig(std::uint32_t offset, unsigned size) const
 void PciFunction::WriteConfig(std::uint32_t offset, unsigned size, std::uint32_t value) {
   {
     std::lock_guard lock(mutex_);
-    writes_.push_back(ConfigWrite{offset, size, value});
+    AppendBounded(writes_, ConfigWrite{offset, size, value});
     for (unsigned i = 0; i < size && offset + i < 256; ++i) {
       std::uint8_t byte = static_cast<std::uint8_t>(value >> (8 * i));
       std::uint8_t mask = writable_[offset + i];

@@ -1,5 +1,7 @@
 #include "sim/rg700_board.h"
 
+#include "sim/bounded_log.h"
+
 #include "sim/low_memory.h"
 #include "sim/rg700_serial_bus.h"
 #include "sim/i2c_device.h"
@@ -139,9 +141,7 @@ std::uint32_t Rg700Board::WriteLocked(DWORD offset, unsigned width, DWORD value)
     registers_[index] = IsByteRegister(index) ? updated & 0xFF : updated;
     if (index == kMaskRegister) pending |= TakePendingLocked();
   }
-  // The log keeps the most recent writes; bit-banged serial traffic would grow it without end.
-  if (writes_.size() >= kWriteLogLimit) writes_.erase(writes_.begin(), writes_.begin() + kWriteLogLimit / 2);
-  writes_.push_back(RegisterAccess{offset / 4, width, value});
+  AppendBounded(writes_, RegisterAccess{offset / 4, width, value}, kWriteLogLimit);
   return pending;
 }
 

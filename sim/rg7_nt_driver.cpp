@@ -1,5 +1,7 @@
 #include "sim/rg7_nt_driver.h"
 
+#include "sim/bounded_log.h"
+
 #include <chrono>
 #include <cstring>
 
@@ -64,6 +66,7 @@ bool Rg7NtDriver::IsOpen() const {
 }
 
 DWORD Rg7NtDriver::IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
+  std::shared_lock plug(plug_);
   DWORD result = ERROR_SUCCESS;
   bool injected = false;
   bool plugged = false;
@@ -79,7 +82,7 @@ DWORD Rg7NtDriver::IoControl(DWORD code, const void* in, DWORD inSize, void* out
   }
   if (!injected) result = plugged ? Serve(code, in, inSize, out, outSize, returned) : ERROR_IO_DEVICE;
   std::lock_guard lock(mutex_);
-  requests_.push_back(DriverRequest{code, inSize, outSize, result});
+  AppendBounded(requests_, DriverRequest{code, inSize, outSize, result});
   return result;
 }
 
@@ -261,6 +264,7 @@ std::uint32_t Rg7NtDriver::RegisteredMask(std::size_t slot) const {
 }
 
 void Rg7NtDriver::Unplug() {
+  std::unique_lock plug(plug_);
   std::lock_guard lock(mutex_);
   machine_ = nullptr;
 }

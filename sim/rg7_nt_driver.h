@@ -7,6 +7,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <shared_mutex>
 #include <vector>
 
 #include "platform/device_namespace.h"
@@ -88,6 +89,8 @@ class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
   };
 
   Machine* machine_;
+  // Held shared by every request, so that the machine cannot go while one runs.
+  std::shared_mutex plug_;
   mutable std::mutex mutex_;
   int opens_ = 0;
   std::map<DWORD, std::pair<int, DWORD>> failures_;

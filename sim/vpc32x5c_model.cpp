@@ -1,5 +1,7 @@
 #include "sim/vpc32x5c_model.h"
 
+#include "sim/bounded_log.h"
+
 #include "platform/clock.h"
 
 namespace sim {
@@ -88,7 +90,7 @@ void Vpc32x5cModel::StartBusy(std::uint8_t bits) {
 }
 
 void Vpc32x5cModel::FpWrite(std::uint16_t address, std::uint16_t value) {
-  fp_log_.push_back(VpcFpAccess{true, address, value});
+  AppendBounded(fp_log_, VpcFpAccess{true, address, value});
   StartBusy(kWriteBusy);
   std::size_t i = FpIndex(address);
   if (i == kFpSignalStatus || i == kFpIdentity) return;
@@ -107,7 +109,7 @@ std::uint16_t Vpc32x5cModel::FpRead(std::uint16_t address) {
   if (IsDoneRegister(i)) {
     if (!Pending(done_left_[i - kFpStandard])) value |= kFpDone;
   }
-  fp_log_.push_back(VpcFpAccess{false, address, value});
+  AppendBounded(fp_log_, VpcFpAccess{false, address, value});
   return value;
 }
 

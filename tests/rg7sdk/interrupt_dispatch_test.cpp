@@ -237,6 +237,42 @@ TEST_F(InterruptDispatchTest, ConnectAndDisconnectWhileInterruptsAreDispatched) 
   EXPECT_GT(g_hits.load(), 0);
 }
 
+TEST_F(InterruptDispatchTest, ThreadsStartAndStopWhileOthersConnect) {
+  // Two callers each empty and refill the list, so the service thread is stopped and
+  // started again and again while interrupts arrive.
+  std::atomic<bool> done{false};
+  std::thread raiser([&] {
+    while (!done.load()) {
+      machine_->rg700(0).RaiseInterrupt(0x200);
+      std::this_thread::yield();
+    }
+  });
+  auto churn = [&](RG7InterruptCallback cb) {
+    for (int i = 0; i < 100; ++i) {
+      if (RG7ConnectInterruptToCallback(0, cb, 0x630, 0) != 0) return false;
+      RG7IRQEnable(0x200, reinterpret_cast<std::uintptr_t>(cb));
+      RG7DisconnectInterruptCallback(0, cb);
+    }
+    return true;
+  };
+  bool a = false, b = false;
+  std::thread first([&] { a = churn(Counting); });
+  std::thread second([&] { b = churn(Counting2); });
+  first.join();
+  second.join();
+  done.store(true);
+  raiser.join();
+  EXPECT_TRUE(a);
+  EXPECT_TRUE(b);
+  // Whatever the interleaving, one connection afterwards is served.
+  g_hits.store(0);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Counting, 0x630, 0), 0);
+  ASSERT_EQ(RG7IRQEnable(0x200, reinterpret_cast<std::uintptr_t>(Counting)), 0);
+  EXPECT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+  Raise(0x200);
+  EXPECT_GT(g_hits.load(), 0);
+}
+
 TEST_F(InterruptDispatchTest, AClosedBoardDispatchesNothingUntilItIsOpenAgain) {
   ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, 0x630, 'A'), 0);
   ASSERT_EQ(RG7IRQEnable(0x630, reinterpret_cast<std::uintptr_t>(UserA)), 0);
