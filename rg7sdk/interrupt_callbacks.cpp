@@ -1,5 +1,6 @@
 #include "rg7sdk/interrupt_callbacks.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <vector>
 
@@ -183,6 +184,8 @@ std::int32_t DispatchInterrupts() {
     status = static_cast<std::uint32_t>(s);
     IrqResetLocked(status);
     current = &CurrentBoardRecord();
+    // Vertical-sync queries read this word, never the driver's latch.
+    current->vsync.fetch_or(status & irq::kFields, std::memory_order_relaxed);
     for (InterruptCallbackNode* n = current->internal_list; n; n = n->next) internal.push_back(n);
     for (InterruptCallbackNode* n = board0.user_list; n; n = n->next) user.push_back(n);
     g_dispatching = true;
@@ -224,6 +227,14 @@ std::int32_t DispatchInterrupts() {
 bool InDispatchOnThisThread() {
   std::lock_guard lock(g_lock);
   return g_dispatching && g_dispatchThread == GetCurrentThreadId();
+}
+
+bool WaitForRunningDispatch(std::uint32_t milliseconds) {
+  std::unique_lock lock(g_lock);
+  if (!g_dispatching || g_dispatchThread == GetCurrentThreadId()) return true;
+  std::uint64_t running = g_dispatchStarted;
+  return g_dispatchEnded.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                  [&] { return g_dispatchFinished >= running; });
 }
 
 void ClearCallbackLists(RG7BoardRecord& board) {

@@ -179,8 +179,10 @@ std::int32_t RG7DisconnectInterruptCallback(std::int32_t slot, RG7InterruptCallb
   std::uint32_t allowed = node->allowed;
   RetireCallbackNode(lock, node);
 
+  // The internal handlers (a running grab) keep what they enabled.
   std::uint32_t others = 0;
   for (InterruptCallbackNode* n = board.user_list; n; n = n->next) others |= n->enabled;
+  for (InterruptCallbackNode* n = board.internal_list; n; n = n->next) others |= n->enabled;
   InterruptSlot& s = g_slots[slot];
   s.mask &= ~(allowed & ~others);
   IrqDisableLocked(~s.mask, irq::kLibraryOwner);
