@@ -154,7 +154,8 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
   auto& b = *reinterpret_cast<RG7BoardRecord*>(context);
   std::uint32_t s = *status;
   std::uint32_t state = StateNumber(b);
-  RG7InterruptCallback deferred = nullptr;
+  bool end = false;
+  std::uint32_t swallowed = 0;
 
   if (s & irq::kTrigger) {
     if (state == grab::kRunning && TriggerMode(b) == grab::kTriggerEnds) {
@@ -186,7 +187,10 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
     case grab::kLoading:
       if (!(s & irq::kDmaDone)) break;
       SetStateNumber(b, grab::kRunning);
-      // The first completion after the load pulse is no frame of the caller's.
+      // The first completion after the load pulse is no frame of the caller's: user
+      // callbacks never see it. Its lines are the frame's first field all the same,
+      // so a bounce buffer is still copied.
+      swallowed = s & irq::kDmaDone;
       s &= ~irq::kDmaDone;
       if (Continuous(b) && TriggerMode(b) != 0) RG7IRQEnable(irq::kTrigger, kHandler);
       break;
@@ -204,7 +208,7 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
         SetRegisterBits(kPciControl, kEndAfterFrame, false);
         RG7IRQEnable(irq::kFields, kHandler);
       } else {
-        deferred = EndGrab(b);
+        end = true;
       }
       break;
     case grab::kTriggerSeen:
@@ -213,16 +217,17 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
       SetRegisterBits(kPciControl, kEndAfterFrame, true);
       RG7IRQDisable(irq::kFields, kHandler);
       // The frame's last completion comes with the field that ends it, as in state 2.
-      if (!(s & irq::kDmaDone)) break;
-      deferred = EndGrab(b);
+      if (s & irq::kDmaDone) end = true;
       break;
     default:
       break;
   }
 
-  if (s & irq::kDmaDone) CopyBounceBuffers(b, s);
-  // The deferred stop hears of the end once the last lines are in place.
-  if (deferred) deferred(0, b.deferred_stop_context.load());
+  if ((s | swallowed) & irq::kDmaDone) CopyBounceBuffers(b, s | swallowed);
+  // The grab ends, and the deferred stop hears of it, once the last lines are in place.
+  if (end) {
+    if (RG7InterruptCallback stop = EndGrab(b)) stop(0, b.deferred_stop_context.load());
+  }
   *status = s;
   return 0;
 }

@@ -281,14 +281,17 @@ std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner) {
     if (!node) return RG7_ERR_PARAMETER;
     node->enabled |= bits & node->allowed;
     e = node->enabled;
-    // Bits latched before the enable are stale for this owner.
-    std::int32_t stale = IrqStatusLocked(0xFFFFFFFF);
-    if (stale > 0) IrqResetLocked(static_cast<std::uint32_t>(stale) & node->enabled);
   }
   std::uint32_t& slotMask = SlotMaskLocked(CurrentBoardIndex());
   slotMask |= e;
   if (slotMask & (irq::kEvent | irq::kTrigger)) slotMask |= irq::kDecoder;
   WriteMaskRegister(slotMask);
+  if (owner != irq::kLibraryOwner) {
+    // Bits latched before the enable are stale for this owner; that includes what the
+    // bridge kept while they were masked and passes on as the mask opens.
+    std::int32_t stale = IrqStatusLocked(0xFFFFFFFF);
+    if (stale > 0) IrqResetLocked(static_cast<std::uint32_t>(stale) & e);
+  }
   if (e & irq::kEvent) IHW_SetRegister(161, IHW_GetRegister(161) | kEventLatchEnable);
   if (e & irq::kTrigger) IHW_SetRegister(161, IHW_GetRegister(161) | kTriggerLatchEnable);
   return 0;

@@ -30,7 +30,7 @@ struct CaptureFormat {
 
   int out_pixels() const { return pixels / prescale; }
   int out_lines() const { return static_cast<int>(static_cast<std::uint64_t>(source_lines) * 255 / vscale_255); }
-  int bytes_per_pixel() const;
+  PLATFORM_EXPORT int bytes_per_pixel() const;
   std::uint32_t line_bytes() const { return static_cast<std::uint32_t>(out_pixels() * bytes_per_pixel()); }
 };
 
