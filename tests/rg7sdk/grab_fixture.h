@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -90,6 +91,9 @@ class GrabTest : public Rg7Test {
     sim::Rg700VideoClock& c = hw().video_clock();
     return c.WaitForFieldCount(c.field_count() + more);
   }
+  // A recorder that outlives every callback of the test: the library is detached
+  // before the fixture goes.
+  Deliveries& NewRecorder() { return recorders_.emplace_back(); }
   void Deliver(Deliveries* d, std::uint32_t bits) {
     ASSERT_EQ(RG7ConnectInterruptToCallback(0, RecordDelivery, bits, reinterpret_cast<std::uintptr_t>(d)), 0);
     ASSERT_EQ(RG7IRQEnable(bits, reinterpret_cast<std::uintptr_t>(RecordDelivery)), 0);
@@ -120,6 +124,7 @@ class GrabTest : public Rg7Test {
   std::int64_t Stamp(const std::uint8_t* line) { return sim::DecodeFieldStamp(line, sim::CaptureFormatOf(hw()).pixel); }
 
   sim::Machine* machine_ = nullptr;
+  std::deque<Deliveries> recorders_;
 };
 
 }  // namespace rg7_testing

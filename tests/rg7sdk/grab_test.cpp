@@ -39,7 +39,7 @@ class Grab : public rg7_testing::GrabTest {
 TEST_F(Grab, ASingleFrameArrivesWholeAndIsDeliveredOnce) {
   PinnedBuffer buf(640 * 480 * 2);
   Prepare(buf, 640, 480, 640);
-  Deliveries d;
+  Deliveries& d = NewRecorder();
   Deliver(&d, 0x630);
   ASSERT_EQ(RG7StartGrab(0, 1), 0);
   EXPECT_EQ(RG7StartGrab(0, 1), RG7_ERR_GRAB_RUNNING);
@@ -118,7 +118,7 @@ TEST_F(Grab, PixelFormatsCropMirrorAndScaling) {
 TEST_F(Grab, AContinuousGrabStopsFromTheCallersThread) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
-  Deliveries d;
+  Deliveries& d = NewRecorder();
   Deliver(&d, 0x30);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   while (d.count.load() < 8) ASSERT_TRUE(WaitFields(1));
@@ -161,7 +161,7 @@ TEST_F(Grab, StopsFromInsideACallbackAndDeferredStops) {
   ASSERT_EQ(RG7DisconnectInterruptCallback(0, StopsOnTheThird), 0);
 
   // A deferred stop ends the continuous grab after its frame and calls back once.
-  Deliveries stopped;
+  Deliveries& stopped = NewRecorder();
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   ASSERT_TRUE(WaitFields(6));
   ASSERT_EQ(RG7StopGrab(Deferred, reinterpret_cast<std::uintptr_t>(&stopped)), 0);
@@ -202,7 +202,7 @@ TEST_F(Grab, StopsAreBoundedAndLeaveNothingArmed) {
 TEST_F(Grab, TriggerModes) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
-  Deliveries d;
+  Deliveries& d = NewRecorder();
   Deliver(&d, 0x30);
   EXPECT_EQ(RG7StartGrab(6, 1), RG7_ERR_PARAMETER);
   // Mode 2, single: the frame starts on the trigger.
@@ -241,7 +241,7 @@ TEST_F(Grab, SingleFieldGrabsTakeOneParity) {
   ASSERT_EQ(RG7SetGrabWindow(0, 0, 320, 64, &d), 0);
   ASSERT_EQ(RG7SetMasterModeTransferField(&d, odd.data, odd.size, 320, 0), 0);
   ASSERT_EQ(RG7SetMasterModeTransferField(&d, even.data, even.size, 320, 1), 0);
-  Deliveries got;
+  Deliveries& got = NewRecorder();
   Deliver(&got, 0x30);
   for (std::int32_t field : {0, 1}) {
     SCOPED_TRACE(field);

@@ -43,7 +43,7 @@ class Lines : public rg7_testing::GrabTest {
 TEST_F(Lines, StrobePulseFollowsTheEventByItsDelaysThenGrabsAFrame) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
-  Deliveries done;
+  Deliveries& done = NewRecorder();
   ASSERT_EQ(RG7EnableStrobe(0, 2, 3, RecordDelivery, Ctx(done)), 0);
   EXPECT_TRUE(hw().gio().strobe());  // mode 0 idles high
   std::uint32_t e = EventBetweenFields();
@@ -73,7 +73,7 @@ TEST_F(Lines, StrobePulseFollowsTheEventByItsDelaysThenGrabsAFrame) {
 }
 
 TEST_F(Lines, AZeroLengthPulseAndTheCallbackMode) {
-  Deliveries cb;
+  Deliveries& cb = NewRecorder();
   // Inverted (idles low), call back at the end of the pulse instead of grabbing.
   ASSERT_EQ(RG7EnableStrobe(0x101, 0, 0, RecordDelivery, Ctx(cb)), 0);
   EXPECT_FALSE(hw().gio().strobe());
@@ -97,7 +97,7 @@ TEST_F(Lines, TheStrobeIsArmedOnceWithOrWithoutACallback) {
   ASSERT_EQ(RG7DisableStrobe(), 0);
   EXPECT_TRUE(hw().gio().strobe());  // the level stays as it was
   EXPECT_EQ(RG7DisableStrobe(), 0);
-  Deliveries d;
+  Deliveries& d = NewRecorder();
   EXPECT_EQ(RG7EnableStrobe(0, 0, 0, RecordDelivery, Ctx(d)), 0);
   EXPECT_EQ(RG7EnableStrobe(0, 0, 0, RecordDelivery, Ctx(d)), RG7_ERR_ARMED);
 }
@@ -105,7 +105,7 @@ TEST_F(Lines, TheStrobeIsArmedOnceWithOrWithoutACallback) {
 TEST_F(Lines, DisarmingTheStrobeLeavesARunningGrabAlone) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
-  Deliveries grab;
+  Deliveries& grab = NewRecorder();
   Deliver(&grab, 0x30);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   ASSERT_EQ(RG7EnableStrobe(0, 1, 1, nullptr, 0), 0);
@@ -117,7 +117,8 @@ TEST_F(Lines, DisarmingTheStrobeLeavesARunningGrabAlone) {
 }
 
 TEST_F(Lines, EventAndTriggerCallbacksOnSoftwareAndExternalEdges) {
-  Deliveries ev, tr;
+  Deliveries& ev = NewRecorder();
+  Deliveries& tr = NewRecorder();
   EXPECT_EQ(RG7EnableEvent(0, nullptr, 0), RG7_ERR_PARAMETER);
   EXPECT_EQ(RG7EnableTrigger(5, OtherRecorder, Ctx(tr)), RG7_ERR_PARAMETER);
   ASSERT_EQ(RG7EnableEvent(0, RecordDelivery, Ctx(ev)), 0);
