@@ -17,6 +17,7 @@
 #include "sim/rg700_capture_format.h"
 #include "sim/rg700_gio.h"
 #include "sim/rg700_video_clock.h"
+#include "sim/test_pattern.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace rg7_testing {
@@ -97,6 +98,17 @@ class GrabTest : public Rg7Test {
   void Deliver(Deliveries* d, std::uint32_t bits) {
     ASSERT_EQ(RG7ConnectInterruptToCallback(0, RecordDelivery, bits, reinterpret_cast<std::uintptr_t>(d)), 0);
     ASSERT_EQ(RG7IRQEnable(bits, reinterpret_cast<std::uintptr_t>(RecordDelivery)), 0);
+  }
+  // RG7GetFieldInfo is 1 in odd fields, whichever decoder drives the parity line.
+  void ExpectFieldInfoFollowsTheParity() {
+    sim::Rg700VideoClock& c = hw().video_clock();
+    c.SetFieldPeriodUs(40000);  // time to look between two fields
+    ASSERT_TRUE(WaitFields(1));
+    for (int i = 0; i < 2; ++i) {
+      ASSERT_TRUE(WaitFields(1));
+      EXPECT_EQ(RG7GetFieldInfo(), sim::IsOddField(c.field_count() - 1) ? 1 : 0);
+    }
+    c.SetFieldPeriodUs(1000);
   }
   // Sets the window and a frame transfer into `buf` with lines `pitch` pixels apart.
   GrabWindowDesc Prepare(PinnedBuffer& buf, std::uint32_t width, std::uint32_t height, std::uint32_t pitch,

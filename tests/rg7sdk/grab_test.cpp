@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <tuple>
+
 #include "rg7sdk/register_access.h"
 #include "tests/rg7sdk/grab_fixture.h"
 
@@ -66,6 +69,51 @@ TEST_F(Grab, AFrameFromTheEvenFieldTakesTheNextFramesOddField) {
   ASSERT_EQ(even % 2, 1);
   EXPECT_EQ(Stamp(buf.data), even + 1);
   EXPECT_TRUE(FrameHolds(buf.data, 640, 64, even + 1, even));
+}
+
+TEST_F(Grab, AFrameOfTheCurrentParityAndOneIntoDisplayMemory) {
+  // Field 2: the frame starts with a field of the parity running now.
+  PinnedBuffer buf(320 * 64 * 2);
+  Prepare(buf, 320, 64, 320);
+  ASSERT_EQ(RG7StartGrab(0, 2), 0);
+  ASSERT_TRUE(WaitGrabEnds());
+  auto [f0, f1] = LastFields();
+  EXPECT_EQ(f0 > f1 ? f0 - f1 : f1 - f0, 1u);
+  EXPECT_TRUE(FrameHolds(buf.data, 640, 64, f0, f1));
+  ExpectFieldInfoFollowsTheParity();
+
+  // Display memory (where overlay surfaces live) is one physical run the DMA reaches.
+  sim::DisplayMemory& vram = machine_->display().memory();
+  std::optional<std::uint32_t> at = vram.Allocate(320 * 64 * 2, 4096);
+  ASSERT_TRUE(at.has_value());
+  std::uint8_t* surface = vram.base() + *at;
+  GrabWindowDesc d{};
+  ASSERT_EQ(RG7SetGrabWindow(0, 0, 320, 64, &d), 0);
+  ASSERT_EQ(RG7SetMasterModeTransfer(&d, surface, 320 * 64 * 2, 320), 0);
+  ASSERT_EQ(RG7StartGrab(0, 1), 0);
+  ASSERT_TRUE(WaitGrabEnds());
+  std::tie(f0, f1) = LastFields();
+  EXPECT_TRUE(FrameHolds(surface, 640, 64, f0, f1));
+  vram.Free(*at);
+}
+
+using OtherDecoder = rg7_testing::GrabTest;
+
+TEST_F(OtherDecoder, AVpc32x5cBoardGrabsTheSamePicture) {
+  sim::Rg700Desc vpc;
+  vpc.has_bt829a = false;
+  vpc.has_vpc32x5c = true;
+  OpenBoard(vpc);
+  ASSERT_EQ(RG7SetPixelMode(6), 0);
+  PinnedBuffer buf(640 * 480 * 2);
+  Prepare(buf, 640, 480, 640);
+  ASSERT_EQ(RG7StartGrab(0, 1), 0);
+  ASSERT_TRUE(WaitGrabEnds());
+  std::int64_t first = Stamp(buf.data);
+  EXPECT_EQ(Stamp(buf.data + 1280), first + 1);
+  EXPECT_EQ(first % 2, 0);
+  EXPECT_TRUE(FrameHolds(buf.data, 1280, 480, first, first + 1));
+  ExpectFieldInfoFollowsTheParity();
 }
 
 TEST_F(Grab, ScatteredTargetsGoDirectOrThroughTheBounceBuffers) {

@@ -18,6 +18,12 @@ TEST(Rg7AppNtModule, ExportsItsFunctionsButNotTheInternalOnes) {
   for (const char* name : {"RG7OutByteBt829A", "RG7InByteBt829A", "RG7OutByteVPC32x5C", "RG7InByteVPC32x5C",
                            "RG7OutWordVPC32x5C", "RG7InWordVPC32x5C", "RG7OutWordVPC32x5C_FP", "RG7InWordVPC32x5C_FP"})
     EXPECT_NE(::dlsym(lib, name), nullptr) << name;
+  for (const char* name : {"RG7SetGrabWindow", "RG7StartGrab", "RG7StartGrabField", "RG7StopGrab", "RG7WaitForVSync",
+                           "RG7GetVSyncInfo", "RG7GetFieldInfo", "RG7SetStrobe", "RG7EnableStrobe", "RG7DisableStrobe",
+                           "RG7EnableEvent", "RG7EnableTrigger", "RG7DisableEvent", "RG7DisableTrigger", "RG7ResetEvent",
+                           "RG7ResetTrigger", "RG7GenerateEvent", "RG7GenerateTrigger", "RG7SetEventPolarity",
+                           "RG7GetEventPolarity", "RG7SetTriggerPolarity", "RG7GetTriggerPolarity"})
+    EXPECT_NE(::dlsym(lib, name), nullptr) << name;
   EXPECT_EQ(::dlsym(lib, "IHW_SetField"), nullptr);
   EXPECT_EQ(::dlsym(lib, "_ZN3rg712I2CReadByteERNS_9BoardNodeEhh"), nullptr);
   ::dlclose(lib);
