@@ -71,7 +71,8 @@ std::uint32_t LinesThatFit(std::uint32_t lines, std::uint32_t lineLength, std::u
   auto fit = [&](std::uint32_t step, std::uint32_t size) -> std::uint64_t {
     return step == 0 ? lines : std::uint64_t{size - lineLength} / step + 1;
   };
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>({lines, fit(sourceStep, sourceSize), fit(targetStep, targetSize)}));
+  std::uint64_t n = std::min<std::uint64_t>({lines, fit(sourceStep, sourceSize), fit(targetStep, targetSize)});
+  return static_cast<std::uint32_t>(n);
 }
 
 void CopyLines(std::uint8_t* target, std::int64_t stride, const std::uint8_t* source, std::uint32_t sourceStep,

@@ -77,7 +77,8 @@ void Rg700VideoClock::Run() {
   std::unique_lock lock(mutex_);
   while (!stop_) {
     VideoSourceDesc source = board_.video_inputs().SelectedSource();
-    std::uint32_t period = timing_.field_period_us ? timing_.field_period_us : GeometryOf(source.standard).field_period_us;
+    std::uint32_t period = timing_.field_period_us;
+    if (period == 0) period = GeometryOf(source.standard).field_period_us;
     next += std::chrono::microseconds(period);
     Clock::time_point now = Clock::now();
     // After a stall the clock goes on from now instead of catching up.

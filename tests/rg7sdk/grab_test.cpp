@@ -302,7 +302,8 @@ TEST_F(Grab, SingleFieldGrabsTakeOneParity) {
     EXPECT_EQ(k % 2, field);
     sim::CaptureFormat f = sim::CaptureFormatOf(hw());
     for (int i = 0; i < 32; ++i)
-      ASSERT_EQ(std::memcmp(lines + i * 640, sim::ExpectedCaptureLine(f, static_cast<std::uint32_t>(k), i).data(), 640), 0);
+      ASSERT_EQ(sim::ExpectedCaptureLine(f, static_cast<std::uint32_t>(k), i),
+                std::vector<std::uint8_t>(lines + i * 640, lines + (i + 1) * 640));
     EXPECT_EQ(hw().Register(110) & 0x18, 0u);  // back to frames
     EXPECT_EQ(record().grab_state.load() & rg7::grab::kFieldGrab, 0u);
   }

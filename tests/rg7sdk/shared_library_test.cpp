@@ -20,8 +20,8 @@ TEST(Rg7AppNtModule, ExportsItsFunctionsButNotTheInternalOnes) {
     EXPECT_NE(::dlsym(lib, name), nullptr) << name;
   for (const char* name : {"RG7SetGrabWindow", "RG7StartGrab", "RG7StartGrabField", "RG7StopGrab", "RG7WaitForVSync",
                            "RG7GetVSyncInfo", "RG7GetFieldInfo", "RG7SetStrobe", "RG7EnableStrobe", "RG7DisableStrobe",
-                           "RG7EnableEvent", "RG7EnableTrigger", "RG7DisableEvent", "RG7DisableTrigger", "RG7ResetEvent",
-                           "RG7ResetTrigger", "RG7GenerateEvent", "RG7GenerateTrigger", "RG7SetEventPolarity",
+                           "RG7EnableEvent", "RG7EnableTrigger", "RG7DisableEvent", "RG7DisableTrigger",
+                           "RG7ResetEvent", "RG7ResetTrigger", "RG7GenerateEvent", "RG7GenerateTrigger", "RG7SetEventPolarity",
                            "RG7GetEventPolarity", "RG7SetTriggerPolarity", "RG7GetTriggerPolarity"})
     EXPECT_NE(::dlsym(lib, name), nullptr) << name;
   EXPECT_EQ(::dlsym(lib, "IHW_SetField"), nullptr);
