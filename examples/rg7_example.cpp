@@ -1,11 +1,15 @@
 // Example: the 700-series library on the default virtual PC. It attaches the
 // library as the loader would, lists the boards the driver found, selects the
 // first one, works with the bridge's registers by field name and reads the
-// decoders' identities over the serial bus.
+// decoders' identities over the serial bus; then it grabs one frame of the
+// default camera into memory.
+#include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "platform/clock.h"
 #include "platform/paths.h"
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/chipset_table.h"
@@ -13,6 +17,7 @@
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
 #include "sim/machine.h"
+#include "sim/rg700_capture_format.h"
 
 namespace {
 
@@ -25,6 +30,43 @@ std::uint32_t FieldIndex(const char* name) {
 
 void ShowField(const char* name) {
   std::printf("  %-28s = 0x%X\n", name, rg7::IHW_GetField(FieldIndex(name)));
+}
+
+std::atomic<bool> g_frameDone{false};
+
+std::uint32_t OnTransferDone(std::uint32_t, std::uintptr_t) {
+  g_frameDone.store(true);
+  return 0;
+}
+
+// One YUV 4:2:2 frame of the current camera into pinned memory.
+void GrabOneFrame() {
+  constexpr std::uint32_t kWidth = 640, kHeight = 480, kSize = kWidth * kHeight * 2;
+  auto* frame = static_cast<std::uint8_t*>(std::aligned_alloc(4096, kSize));
+  std::memset(frame, 0, kSize);
+  GrabWindowDesc desc{};
+  RG7SetPixelMode(6);
+  std::int32_t r = RG7LockMasterBuffer(frame, kSize);
+  if (r == 0) r = RG7SetGrabWindow(0, 0, kWidth, kHeight, &desc);
+  if (r == 0) r = RG7SetMasterModeTransfer(&desc, frame, kSize, kWidth);
+  if (r == 0) r = RG7ConnectInterruptToCallback(0, OnTransferDone, 0x30, 0);
+  if (r == 0) r = RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(OnTransferDone));
+  if (r == 0) r = RG7StartGrab(0, 1);
+  DWORD start = GetTickCount();
+  while (r == 0 && !g_frameDone.load() && GetTickCount() - start < 2000) Sleep(1);
+  if (r != 0 || !g_frameDone.load()) {
+    std::printf("grab failed: %d\n", r != 0 ? r : RG7_ERR_NO_SIGNAL);
+    RG7StopGrab(nullptr, 0);
+  } else {
+    std::uint32_t sum = 2166136261u;  // FNV-1a
+    for (std::uint32_t i = 0; i < kSize; ++i) sum = (sum ^ frame[i]) * 16777619u;
+    std::printf("grabbed one frame: %ux%u YUV 4:2:2, %u bytes, checksum %08X, fields %lld and %lld\n", kWidth,
+                kHeight, kSize, sum, static_cast<long long>(sim::DecodeFieldStamp(frame, sim::CapturePixel::kYuv422)),
+                static_cast<long long>(sim::DecodeFieldStamp(frame + kWidth * 2, sim::CapturePixel::kYuv422)));
+  }
+  RG7DisconnectInterruptCallback(0, OnTransferDone);
+  RG7UnlockMasterBuffer(frame, kSize);
+  std::free(frame);
 }
 
 }  // namespace
@@ -66,6 +108,7 @@ int main() {
   }
   RG7SetVideoChannel(0);
   std::printf("standard of camera 0: %s\n", RG7GetVideoStandard(0) == 0 ? "NTSC" : "PAL");
+  GrabOneFrame();
 
   std::printf("RG7Close: %d\n", RG7Close());
   rg7::LibraryDetach();

@@ -61,7 +61,8 @@ std::int32_t OpenBoard(std::uint32_t index, PhysicalPageList* scratch, PhysicalP
   b.dib_mode = 0;
   b.dispatching.store(0);
   b.internal_list = b.user_list = nullptr;
-  for (std::uint32_t& s : b.strobe) s = 0;
+  ResetLineRecord(b.lines);
+  b.vsync.store(0);
   b.grab_state.store(0);
   // The board is made current first, so that its handler and callback land on its own lists.
   if (RG7SetCurrentBoard(static_cast<std::uint16_t>(index)) != 0) return RG7_ERR_NOT_OPEN;

@@ -23,7 +23,16 @@ void ResetBoardRecord(RG7BoardRecord& b) {
   b.internal_list = b.user_list = nullptr;
   b.deferred_stop.store(nullptr);
   b.deferred_stop_context.store(0);
-  for (std::uint32_t& s : b.strobe) s = 0;
+  ResetLineRecord(b.lines);
+  b.vsync.store(0);
+}
+
+void ResetLineRecord(LineRecord& l) {
+  l.trigger_callback.store(nullptr);
+  l.event_callback.store(nullptr);
+  l.strobe_callback.store(nullptr);
+  for (auto* w : {&l.strobe_mode, &l.delay1, &l.delay2, &l.count1, &l.count2, &l.strobe_armed}) w->store(0);
+  l.strobe_context.store(0);
 }
 
 RG7BoardRecord& CurrentBoardRecord() { return g_boardRecords[g_currentBoard.load(std::memory_order_relaxed) % kMaxBoardRecords]; }

@@ -52,6 +52,7 @@ struct FieldTransfer {
   std::uint32_t line_length;  // bytes
   std::uint32_t line_count;
   std::uint32_t scatter;      // the target came back as more than one physical piece
+  std::uint32_t bounce_stride;  // bytes between the lines the DMA leaves in the bounce buffer
 };
 
 struct MasterModeBlock {
@@ -65,6 +66,22 @@ struct MasterModeBlock {
   std::uint32_t* bounce_table[2]; // 1024 physical page addresses each
   FieldTransfer field[2];
 };
+
+// The strobe, event and trigger lines of a board; zeroed at open.
+struct LineRecord {
+  std::atomic<RG7InterruptCallback> trigger_callback;
+  std::atomic<RG7InterruptCallback> event_callback;
+  std::atomic<RG7InterruptCallback> strobe_callback;  // may be null while armed
+  std::atomic<std::uint32_t> strobe_mode;
+  std::atomic<std::uint32_t> delay1;  // fields before the pulse
+  std::atomic<std::uint32_t> delay2;  // pulse width in fields
+  std::atomic<std::uint32_t> count1;
+  std::atomic<std::uint32_t> count2;
+  std::atomic<std::uintptr_t> strobe_context;
+  std::atomic<std::uint32_t> strobe_armed;
+};
+
+void ResetLineRecord(LineRecord& lines);
 
 struct RG7BoardRecord {
   std::atomic<std::uint32_t> open;
@@ -88,7 +105,8 @@ struct RG7BoardRecord {
   InterruptCallbackNode* user_list;
   std::atomic<RG7InterruptCallback> deferred_stop;
   std::atomic<std::uintptr_t> deferred_stop_context;
-  std::uint32_t strobe[8];
+  LineRecord lines;
+  std::atomic<std::uint32_t> vsync;  // field bits the dispatcher saw since the last query
 };
 
 constexpr std::uint32_t kMaxBoardRecords = 3;

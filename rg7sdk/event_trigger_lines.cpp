@@ -1,34 +1,102 @@
-// The event and trigger inputs on general-purpose I/O register B.
+// The event and trigger inputs on general-purpose I/O register B: polarity, the
+// callbacks armed on their latches, and software-generated edges.
+#include <mutex>
+
 #include "rg7sdk/board_records.h"
+#include "rg7sdk/gio_lines.h"
+#include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 namespace {
 
-constexpr std::uint32_t kGioB = 161;
-constexpr std::uint32_t kEventPolarity = 0x04;    // set: polarity 0
-constexpr std::uint32_t kTriggerPolarity = 0x10;  // set: polarity 0
 constexpr std::int32_t kPolarityInverted = 256;
+
+using KeptCallback = std::atomic<RG7InterruptCallback> LineRecord::*;
 
 std::int32_t SetPolarity(std::int32_t polarity, std::uint32_t bit) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (polarity != 0 && polarity != kPolarityInverted) return RG7_ERR_PARAMETER;
-  std::uint32_t r = IHW_GetRegister(kGioB);
-  IHW_SetRegister(kGioB, polarity == 0 ? (r | bit) : (r & ~bit));
+  if (polarity == 0)
+    ModifyGioB(bit, 0);
+  else
+    ModifyGioB(0, bit);
   return 0;
 }
 
 std::int32_t GetPolarity(std::uint32_t bit) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  return (IHW_GetRegister(kGioB) & bit) ? 0 : kPolarityInverted;
+  return (IHW_GetRegister(gio::kRegister) & bit) ? 0 : kPolarityInverted;
+}
+
+std::int32_t EnableLine(KeptCallback kept, std::uint32_t irqBit, std::uint32_t polarityBit, std::int32_t polarity,
+                        RG7InterruptCallback callback, std::uintptr_t context) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  if (!callback) return RG7_ERR_PARAMETER;
+  LineRecord& lines = CurrentBoardRecord().lines;
+  if ((lines.*kept).load()) return RG7_ERR_ARMED;
+  if (std::int32_t r = SetPolarity(polarity, polarityBit)) return r;
+  RG7InterruptCallback none = nullptr;
+  if (!(lines.*kept).compare_exchange_strong(none, callback)) return RG7_ERR_ARMED;
+  if (std::int32_t r = RG7ConnectInterruptToCallback(CurrentBoardIndex(), callback, irqBit, context)) {
+    (lines.*kept).store(nullptr);
+    return r;
+  }
+  RG7IRQEnable(irqBit, reinterpret_cast<std::uintptr_t>(callback));
+  return 0;
+}
+
+std::int32_t DisableLine(KeptCallback kept) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  if (RG7InterruptCallback callback = (CurrentBoardRecord().lines.*kept).exchange(nullptr))
+    RG7DisconnectInterruptCallback(CurrentBoardIndex(), callback);
+  return 0;
+}
+
+std::int32_t ResetLine() { return CurrentBoardOpen() ? 0 : RG7_ERR_NOT_OPEN; }
+
+std::int32_t Generate(std::uint32_t polarityBit) {
+  if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  PulseGioB(polarityBit);
+  return 0;
 }
 
 }  // namespace
+
+void ModifyGioB(std::uint32_t set, std::uint32_t clear) {
+  std::lock_guard lock(IrqLock());
+  std::uint32_t r = IHW_GetRegister(gio::kRegister);
+  IHW_SetRegister(gio::kRegister, (r | set) & ~clear);
+}
+
+void PulseGioB(std::uint32_t toggle) {
+  std::lock_guard lock(IrqLock());
+  std::uint32_t r = IHW_GetRegister(gio::kRegister);
+  IHW_SetRegister(gio::kRegister, r ^ toggle);
+  IHW_SetRegister(gio::kRegister, r);
+}
+
 }  // namespace rg7
 
 using namespace rg7;
 
-std::int32_t RG7SetEventPolarity(std::int32_t polarity) { return SetPolarity(polarity, kEventPolarity); }
-std::int32_t RG7SetTriggerPolarity(std::int32_t polarity) { return SetPolarity(polarity, kTriggerPolarity); }
-std::int32_t RG7GetEventPolarity() { return GetPolarity(kEventPolarity); }
-std::int32_t RG7GetTriggerPolarity() { return GetPolarity(kTriggerPolarity); }
+std::int32_t RG7SetEventPolarity(std::int32_t polarity) { return SetPolarity(polarity, gio::kEventPolarity); }
+std::int32_t RG7SetTriggerPolarity(std::int32_t polarity) { return SetPolarity(polarity, gio::kTriggerPolarity); }
+std::int32_t RG7GetEventPolarity() { return GetPolarity(gio::kEventPolarity); }
+std::int32_t RG7GetTriggerPolarity() { return GetPolarity(gio::kTriggerPolarity); }
+
+std::int32_t RG7EnableEvent(std::int32_t polarity, RG7InterruptCallback callback, std::uintptr_t context) {
+  return EnableLine(&LineRecord::event_callback, irq::kEvent, gio::kEventPolarity, polarity, callback, context);
+}
+
+std::int32_t RG7EnableTrigger(std::int32_t polarity, RG7InterruptCallback callback, std::uintptr_t context) {
+  return EnableLine(&LineRecord::trigger_callback, irq::kTrigger, gio::kTriggerPolarity, polarity, callback,
+                    context);
+}
+
+std::int32_t RG7DisableEvent() { return DisableLine(&LineRecord::event_callback); }
+std::int32_t RG7DisableTrigger() { return DisableLine(&LineRecord::trigger_callback); }
+std::int32_t RG7ResetEvent() { return ResetLine(); }
+std::int32_t RG7ResetTrigger() { return ResetLine(); }
+std::int32_t RG7GenerateEvent() { return Generate(gio::kEventPolarity); }
+std::int32_t RG7GenerateTrigger() { return Generate(gio::kTriggerPolarity); }

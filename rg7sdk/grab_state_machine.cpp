@@ -1,5 +1,6 @@
 #include "rg7sdk/grab_state_machine.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/clock.h"
@@ -63,31 +64,46 @@ void Pulse(std::uint32_t field) {
   IHW_SetField(field, 0);
 }
 
-void CopyLines(std::uint8_t* target, std::int64_t stride, const std::uint8_t* source, std::uint32_t lineLength,
-               std::uint32_t lines) {
+// Lines that fit both the bounce buffer and the target, at most `lines`.
+std::uint32_t LinesThatFit(std::uint32_t lines, std::uint32_t lineLength, std::uint32_t sourceStep,
+                           std::uint32_t sourceSize, std::uint32_t targetStep, std::uint32_t targetSize) {
+  if (lines == 0 || lineLength == 0 || lineLength > sourceSize || lineLength > targetSize) return 0;
+  auto fit = [&](std::uint32_t step, std::uint32_t size) -> std::uint64_t {
+    return step == 0 ? lines : std::uint64_t{size - lineLength} / step + 1;
+  };
+  std::uint64_t n = std::min<std::uint64_t>({lines, fit(sourceStep, sourceSize), fit(targetStep, targetSize)});
+  return static_cast<std::uint32_t>(n);
+}
+
+void CopyLines(std::uint8_t* target, std::int64_t stride, const std::uint8_t* source, std::uint32_t sourceStep,
+               std::uint32_t lineLength, std::uint32_t lines) {
   for (std::uint32_t i = 0; i < lines; ++i) {
     std::memcpy(target, source, lineLength);
     target += stride;
-    source += lineLength;
+    source += sourceStep;
   }
 }
 
-// Lines of a field landed in a bounce buffer go to the caller's buffer.
+// Lines of a field landed in a bounce buffer go to the caller's buffer. The source
+// steps as the DMA placed the lines; nothing is read or written outside the bounce
+// buffer or the target's size, whatever the transfer control says.
 void CopyBounceBuffers(RG7BoardRecord& b, std::uint32_t status) {
   MasterModeBlock& m = b.master;
   for (int f = 0; f < 2; ++f) {
     std::uint32_t bit = f == 0 ? irq::kDmaDone0 : irq::kDmaDone1;
     if (!(status & bit) || !m.field[f].bounce || !m.bounce[f]) continue;
+    std::uint32_t step = m.field[f].bounce_stride ? m.field[f].bounce_stride : m.field[f].line_length;
+    // Top-down each field goes to its own rows; bottom-up to the other field's, from the last one upward.
+    const FieldTransfer& t = b.dib_mode == 0 ? m.field[f] : m.field[1 - f];
+    if (!t.target) continue;
+    std::uint32_t lines = LinesThatFit(t.line_count, t.line_length, step, m.bounce_size[f], t.stride, t.target_size);
+    if (lines == 0) continue;
     if (b.dib_mode == 0) {
-      const FieldTransfer& t = m.field[f];
-      if (t.target) CopyLines(t.target, t.stride, m.bounce[f], t.line_length, t.line_count);
-      continue;
+      CopyLines(t.target, t.stride, m.bounce[f], step, t.line_length, lines);
+    } else {
+      std::uint8_t* last = t.target + std::uint64_t{lines - 1} * t.stride;
+      CopyLines(last, -static_cast<std::int64_t>(t.stride), m.bounce[f], step, t.line_length, lines);
     }
-    // Bottom-up: each field lands in the other field's rows, from the last one upward.
-    const FieldTransfer& t = m.field[1 - f];
-    if (!t.target || t.line_count == 0) continue;
-    std::uint8_t* last = t.target + std::uint64_t{t.line_count - 1} * t.stride;
-    CopyLines(last, -static_cast<std::int64_t>(t.stride), m.bounce[f], t.line_length, t.line_count);
   }
 }
 
@@ -106,13 +122,31 @@ void FinishStop(RG7BoardRecord& b) {
   b.grab_state.fetch_and(~grab::kFieldGrab);
 }
 
-bool WaitForState(const RG7BoardRecord& b, std::uint32_t state) {
-  DWORD start = GetTickCount();
+bool WaitForState(const RG7BoardRecord& b, std::uint32_t state, DWORD start) {
   while (StateNumber(b) != state) {
     if (GetTickCount() - start > grab::kWaitBoundMs) return false;
     Sleep(1);
   }
   return true;
+}
+
+// The handler goes idle with its interrupts off: nothing re-arms the DMA after a stop.
+void Disarm(RG7BoardRecord& b) {
+  RG7IRQDisable(grab::kHandlerMask, kHandler);
+  SetStateNumber(b, grab::kIdle);
+}
+
+void StopDma(RG7BoardRecord& b) {
+  SetRunning(b, false);
+  SetRegisterBits(kDmaControl, kDmaRequests, false);
+}
+
+// The end of a grab in the handler; returns the deferred stop to call.
+RG7InterruptCallback EndGrab(RG7BoardRecord& b) {
+  RG7StopGrab(nullptr, 0);
+  RG7IRQDisable(grab::kHandlerMask, kHandler);
+  SetStateNumber(b, grab::kIdle);
+  return b.deferred_stop.exchange(nullptr);
 }
 
 }  // namespace
@@ -121,6 +155,8 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
   auto& b = *reinterpret_cast<RG7BoardRecord*>(context);
   std::uint32_t s = *status;
   std::uint32_t state = StateNumber(b);
+  bool end = false;
+  std::uint32_t swallowed = 0;
 
   if (s & irq::kTrigger) {
     if (state == grab::kRunning && TriggerMode(b) == grab::kTriggerEnds) {
@@ -152,7 +188,10 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
     case grab::kLoading:
       if (!(s & irq::kDmaDone)) break;
       SetStateNumber(b, grab::kRunning);
-      // The first completion after the load pulse is no frame of the caller's.
+      // The first completion after the load pulse is no frame of the caller's: user
+      // callbacks never see it. Its lines are the frame's first field all the same,
+      // so a bounce buffer is still copied.
+      swallowed = s & irq::kDmaDone;
       s &= ~irq::kDmaDone;
       if (Continuous(b) && TriggerMode(b) != 0) RG7IRQEnable(irq::kTrigger, kHandler);
       break;
@@ -170,10 +209,7 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
         SetRegisterBits(kPciControl, kEndAfterFrame, false);
         RG7IRQEnable(irq::kFields, kHandler);
       } else {
-        RG7StopGrab(nullptr, 0);
-        RG7IRQDisable(grab::kHandlerMask, kHandler);
-        SetStateNumber(b, grab::kIdle);
-        if (RG7InterruptCallback stop = b.deferred_stop.exchange(nullptr)) stop(0, b.deferred_stop_context.load());
+        end = true;
       }
       break;
     case grab::kTriggerSeen:
@@ -181,12 +217,18 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
       SetStateNumber(b, grab::kLastFrame);
       SetRegisterBits(kPciControl, kEndAfterFrame, true);
       RG7IRQDisable(irq::kFields, kHandler);
+      // The frame's last completion comes with the field that ends it, as in state 2.
+      if (s & irq::kDmaDone) end = true;
       break;
     default:
       break;
   }
 
-  if (s & irq::kDmaDone) CopyBounceBuffers(b, s);
+  if ((s | swallowed) & irq::kDmaDone) CopyBounceBuffers(b, s | swallowed);
+  // The grab ends, and the deferred stop hears of it, once the last lines are in place.
+  if (end) {
+    if (RG7InterruptCallback stop = EndGrab(b)) stop(0, b.deferred_stop_context.load());
+  }
   *status = s;
   return 0;
 }
@@ -240,6 +282,8 @@ std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field) {
   if (RG7TestVideoSignalPresence(0) != 0) return RG7_ERR_NO_SIGNAL;
   SetRunning(b, true);
   b.grab_flags.store(f);
+  // A deferred stop asked for an earlier grab is not this one's.
+  b.deferred_stop.store(nullptr);
   std::uint32_t select = static_cast<std::uint32_t>(field);
   if (!(b.grab_state.load() & grab::kFieldGrab) && field == 2) select = RG7GetFieldInfo() == 1 ? 1 : 0;
   SetFieldSelect(b, select);
@@ -288,33 +332,34 @@ std::int32_t RG7StopGrab(RG7InterruptCallback callback, std::uintptr_t context) 
   std::uint32_t state = StateNumber(b);
   if (state == grab::kLastFrame && b.stop_waiting.load()) return 0;
   if (InDispatchOnThisThread()) {
-    SetRunning(b, false);
-    SetRegisterBits(kDmaControl, kDmaRequests, false);
+    StopDma(b);
     if (state != grab::kLastFrame) Sleep(30);
-  } else {
-    if (state == grab::kRunning) {
-      b.grab_flags.fetch_and(~grab::kContinuous);
-      b.stop_waiting.store(1);
-      WaitForState(b, grab::kIdle);
-      b.stop_waiting.store(0);
-    }
-    // Whatever state it was in, nothing may re-arm the grab after this.
-    RG7IRQDisable(grab::kHandlerMask, kHandler);
-    SetStateNumber(b, grab::kIdle);
-    SetRunning(b, false);
-    SetRegisterBits(kDmaControl, kDmaRequests, false);
+    FinishStop(b);
+    Disarm(b);
+    return 0;
   }
+  DWORD start = GetTickCount();
+  if (state == grab::kRunning) {
+    // The frame in progress ends; without fields (no signal) the wait gives up.
+    b.grab_flags.fetch_and(~grab::kContinuous);
+    b.stop_waiting.store(1);
+    WaitForState(b, grab::kIdle, start);
+    b.stop_waiting.store(0);
+  }
+  // Whatever state it was in, nothing may re-arm the grab after this: the handler
+  // goes idle, and a dispatch still running sees that before the DMA stops.
+  Disarm(b);
+  DWORD spent = GetTickCount() - start;
+  WaitForRunningDispatch(spent < grab::kWaitBoundMs ? grab::kWaitBoundMs - spent : 1);
+  StopDma(b);
   FinishStop(b);
+  b.deferred_stop.store(nullptr);
   return 0;
 }
 
 std::int32_t RG7GetVSyncInfo() {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  std::lock_guard lock(IrqLock());
-  RG7BoardRecord& b = CurrentBoardRecord();
-  std::uint32_t latched = b.latched.load() | ReadLatchedIrqStatus();
-  b.latched.store(latched & ~irq::kFields);
-  return static_cast<std::int32_t>(latched & irq::kFields);
+  return static_cast<std::int32_t>(CurrentBoardRecord().vsync.exchange(0) & irq::kFields);
 }
 
 std::int32_t RG7WaitForVSync() {
@@ -324,7 +369,7 @@ std::int32_t RG7WaitForVSync() {
   while (true) {
     r = RG7GetVSyncInfo();
     if (r != 0) return r < 0 ? r : 0;
-    // No field within the bound: there is no video.
+    // No field within the bound: there is no video (or no field interrupt enabled).
     if (GetTickCount() - start > grab::kWaitBoundMs) return RG7_ERR_NO_SIGNAL;
   }
 }

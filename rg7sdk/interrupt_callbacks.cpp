@@ -1,5 +1,6 @@
 #include "rg7sdk/interrupt_callbacks.h"
 
+#include <chrono>
 #include <condition_variable>
 #include <vector>
 
@@ -187,6 +188,8 @@ std::int32_t DispatchInterrupts() {
     status = static_cast<std::uint32_t>(s);
     IrqResetLocked(status);
     current = &CurrentBoardRecord();
+    // Vertical-sync queries read this word, never the driver's latch.
+    current->vsync.fetch_or(status & irq::kFields, std::memory_order_relaxed);
     for (InterruptCallbackNode* n = current->internal_list; n; n = n->next) internal.push_back(n);
     for (InterruptCallbackNode* n = board0.user_list; n; n = n->next) user.push_back(n);
     g_dispatching = true;
@@ -237,6 +240,14 @@ bool InDispatchOnThisThread() {
   return g_dispatching && g_dispatchThread == GetCurrentThreadId();
 }
 
+bool WaitForRunningDispatch(std::uint32_t milliseconds) {
+  std::unique_lock lock(g_lock);
+  if (!g_dispatching || g_dispatchThread == GetCurrentThreadId()) return true;
+  std::uint64_t running = g_dispatchStarted;
+  return g_dispatchEnded.wait_for(lock, std::chrono::milliseconds(milliseconds),
+                                  [&] { return g_dispatchFinished >= running; });
+}
+
 void ClearCallbackLists(RG7BoardRecord& board) {
   std::unique_lock lock(g_lock);
   for (InterruptCallbackNode** head : {&board.internal_list, &board.user_list})
@@ -281,14 +292,17 @@ std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner) {
     if (!node) return RG7_ERR_PARAMETER;
     node->enabled |= bits & node->allowed;
     e = node->enabled;
-    // Bits latched before the enable are stale for this owner.
-    std::int32_t stale = IrqStatusLocked(0xFFFFFFFF);
-    if (stale > 0) IrqResetLocked(static_cast<std::uint32_t>(stale) & node->enabled);
   }
   std::uint32_t& slotMask = SlotMaskLocked(CurrentBoardIndex());
   slotMask |= e;
   if (slotMask & (irq::kEvent | irq::kTrigger)) slotMask |= irq::kDecoder;
   WriteMaskRegister(slotMask);
+  if (owner != irq::kLibraryOwner) {
+    // Bits latched before the enable are stale for this owner; that includes what the
+    // bridge kept while they were masked and passes on as the mask opens.
+    std::int32_t stale = IrqStatusLocked(0xFFFFFFFF);
+    if (stale > 0) IrqResetLocked(static_cast<std::uint32_t>(stale) & e);
+  }
   if (e & irq::kEvent) IHW_SetRegister(161, IHW_GetRegister(161) | kEventLatchEnable);
   if (e & irq::kTrigger) IHW_SetRegister(161, IHW_GetRegister(161) | kTriggerLatchEnable);
   return 0;

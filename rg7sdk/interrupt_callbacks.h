@@ -61,6 +61,9 @@ void WaitForDispatchToEnd();
 
 // True on the service thread while it dispatches (so the caller is a handler).
 bool InDispatchOnThisThread();
+// Waits until a dispatch running on another thread now has ended, at most
+// `milliseconds`; returns at once on the dispatching thread. False on time-out.
+bool WaitForRunningDispatch(std::uint32_t milliseconds);
 
 // Empties both lists of a board, freeing their nodes (library close).
 void ClearCallbackLists(RG7BoardRecord& board);

@@ -127,6 +127,7 @@ std::int32_t RG7SetMasterModeTransfer(GrabWindowDesc* desc, void* buffer, std::u
       f.stride = 2 * l;
       f.line_length = desc->width * bpp;
       f.line_count = desc->height / 2;
+      f.bounce_stride = l;
       f.bounce = 1;
       std::memcpy(m.page[i], m.bounce_table[i], kPageTableEntries * 4);
     }

@@ -173,10 +173,14 @@ std::int32_t RG7DisconnectInterruptCallback(std::int32_t slot, RG7InterruptCallb
   std::uint32_t allowed = node->allowed;
   RetireCallbackNode(lock, node);
 
+  // The internal handlers (a running grab) keep what they enabled.
   std::uint32_t others = 0;
   for (InterruptCallbackNode* n = board.user_list; n; n = n->next) others |= n->enabled;
+  for (InterruptCallbackNode* n = board.internal_list; n; n = n->next) others |= n->enabled;
   InterruptSlot& s = g_slots[slot];
   s.mask &= ~(allowed & ~others);
+  // The decoder interrupt goes with the last owner that needs it or the inputs it carries.
+  if (!(others & (irq::kEvent | irq::kTrigger | irq::kDecoder))) s.mask &= ~irq::kDecoder;
   IrqDisableLocked(~s.mask, irq::kLibraryOwner);
 
   if (board.user_list) return 0;

@@ -73,6 +73,8 @@ std::int32_t RG7SetPixelMode(std::uint32_t code) {
       IHW_SetField(VXP_OUT_CFG_OUT_DAT_FMT, 3);
       break;
     case 4:
+      // Packed 24-bit: without this an earlier 32-bit mode would stay unpacked.
+      IHW_SetField(VXP_PCI_VIDSTRM_UNPACK, 0);
       IHW_SetField(VXP_OUT_CFG_OUT_DAT_FMT, 1);
       break;
     case 5:

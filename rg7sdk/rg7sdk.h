@@ -173,6 +173,22 @@ RG7_API std::int32_t RG7SetEventPolarity(std::int32_t polarity);
 RG7_API std::int32_t RG7GetEventPolarity();
 RG7_API std::int32_t RG7SetTriggerPolarity(std::int32_t polarity);
 RG7_API std::int32_t RG7GetTriggerPolarity();
+RG7_API std::int32_t RG7EnableEvent(std::int32_t polarity, RG7InterruptCallback callback, std::uintptr_t context);
+RG7_API std::int32_t RG7EnableTrigger(std::int32_t polarity, RG7InterruptCallback callback, std::uintptr_t context);
+RG7_API std::int32_t RG7DisableEvent();
+RG7_API std::int32_t RG7DisableTrigger();
+RG7_API std::int32_t RG7ResetEvent();
+RG7_API std::int32_t RG7ResetTrigger();
+// A software edge on the input: its polarity bit flipped and restored.
+RG7_API std::int32_t RG7GenerateEvent();
+RG7_API std::int32_t RG7GenerateTrigger();
+
+// Strobe output. Mode 0x100: idle level 0 and active level 1 (else the reverse);
+// mode 0x01: call back at the end of the pulse instead of grabbing one frame.
+RG7_API std::int32_t RG7SetStrobe(std::uint32_t on);
+RG7_API std::int32_t RG7EnableStrobe(std::int32_t mode, std::uint32_t delay1, std::uint32_t delay2,
+                                     RG7InterruptCallback callback, std::uintptr_t context);
+RG7_API std::int32_t RG7DisableStrobe();
 
 // YUV 4:2:2 rows (Y0 U Y1 V, CCIR 601 ranges) converted for the caller; counts are
 // pixels. The 32-bit forms write B, G, R and leave each pixel's fourth byte as it

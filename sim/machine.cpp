@@ -47,9 +47,14 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   // Bus masters reach display memory at its physical address.
   physical_memory_.MapDeviceMemory(displayMemory_->base(), displayMemory_->size(), displayMemory_->physical_base());
   platform::RegisterDisplayAdapter(display_);
+  Rg7NtDriver* driver = rg7NtDriver_.get();
+  for (auto& board : rg700_)
+    board->ConnectBus(&physical_memory_, [driver](std::uint32_t ms) { return driver->WaitUntilServed(ms); });
 }
 
 Machine::~Machine() {
+  // The field clocks go first: they write into memory and raise interrupts.
+  for (auto& board : rg700_) board->StopVideo();
   platform::UnregisterDisplayAdapter(display_.get());
   platform::UnregisterDevice("RG7DRIVE");
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);

@@ -6,6 +6,9 @@
 #include "sim/rg700_serial_bus.h"
 #include "sim/i2c_device.h"
 #include "sim/rg700_lut_port.h"
+#include "sim/rg700_gio.h"
+#include "sim/rg700_video_clock.h"
+#include "sim/rg700_video_dma.h"
 
 namespace sim {
 
@@ -33,6 +36,15 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
   auto lut = std::make_unique<Rg700LutPort>();
   lutPort_ = lut.get();
   hooks_.push_back(std::move(lut));
+  // The field parity follows the decoder that feeds the bridge: a Bt829A drives it
+  // high in even fields, a VPC32x5C in odd ones.
+  auto gio = std::make_unique<Rg700Gio>(*this, !desc.has_bt829a && desc.has_vpc32x5c);
+  gio_ = gio.get();
+  hooks_.push_back(std::move(gio));
+  auto dma = std::make_unique<Rg700VideoDma>(*this);
+  videoDma_ = dma.get();
+  hooks_.push_back(std::move(dma));
+  videoClock_ = std::make_unique<Rg700VideoClock>(*this, desc.timing);
   videoInputs_ = std::make_unique<Rg700VideoInputs>(desc.inputs, serialBus_->bt829a(), serialBus_->vpc32x5c());
   Rg700VideoInputs* inputs = videoInputs_.get();
   for (I2cDevice* d : {static_cast<I2cDevice*>(serialBus_->bt829a()), static_cast<I2cDevice*>(serialBus_->vpc32x5c())})
@@ -42,6 +54,7 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
 }
 
 Rg700Board::~Rg700Board() {
+  StopVideo();
   platform::UnmapMmioWindow(reinterpret_cast<std::uintptr_t>(window_));
   UnmapBelow4G(window_, kWindowSize);
 }
@@ -76,6 +89,16 @@ DWORD Rg700Board::MmioRead(DWORD offset, unsigned width) {
     value |= ((current >> (8 * byte)) & 0xFF) << (8 * i);
   }
   return value;
+}
+
+void Rg700Board::ConnectBus(PhysicalMemory* memory, std::function<bool(std::uint32_t)> servedWaiter) {
+  videoDma_->SetMemory(memory);
+  videoClock_->SetServedWaiter(std::move(servedWaiter));
+  if (desc_.timing.running) videoClock_->Start();
+}
+
+void Rg700Board::StopVideo() {
+  if (videoClock_) videoClock_->Stop();
 }
 
 void Rg700Board::SetInterruptSink(InterruptSink sink) {
@@ -137,7 +160,13 @@ std::uint32_t Rg700Board::WriteLocked(DWORD offset, unsigned width, DWORD value)
       touched = true;
     }
     if (!touched) continue;
-    if (Rg700RegisterHook* h = HookFor(index)) updated = h->OnWrite(index, old, updated);
+    if (Rg700RegisterHook* h = HookFor(index)) {
+      updated = h->OnWrite(index, old, updated);
+      if (std::uint32_t raised = h->TakeRaisedInterrupts()) {
+        registers_[kStatusRegister] |= raised;
+        pending |= TakePendingLocked();
+      }
+    }
     registers_[index] = IsByteRegister(index) ? updated & 0xFF : updated;
     if (index == kMaskRegister) pending |= TakePendingLocked();
   }

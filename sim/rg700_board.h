@@ -19,6 +19,10 @@ namespace sim {
 
 class Rg700SerialBus;
 class Rg700LutPort;
+class Rg700Gio;
+class Rg700VideoDma;
+class Rg700VideoClock;
+class PhysicalMemory;
 
 struct Rg700Desc {
   std::uint8_t bus = 0;
@@ -33,6 +37,7 @@ struct Rg700Desc {
   bool has_vpc32x5c = false;
   // Cameras on the four inputs; the default is an NTSC camera on input 0.
   std::array<VideoSourceDesc, 4> inputs = {VideoSourceDesc{true, 0}, {}, {}, {}};
+  VideoTimingDesc timing;
 };
 
 // Behaviour of some of the bridge's registers beyond keeping a value (status bits,
@@ -46,6 +51,8 @@ class PLATFORM_EXPORT Rg700RegisterHook {
   virtual std::uint32_t OnRead(std::uint32_t, std::uint32_t stored) { return stored; }
   // After a host write: returns the value the register file keeps.
   virtual std::uint32_t OnWrite(std::uint32_t, std::uint32_t /*old*/, std::uint32_t written) { return written; }
+  // Status bits (register 19) that the last write made the device raise.
+  virtual std::uint32_t TakeRaisedInterrupts() { return 0; }
 };
 
 struct RegisterAccess {
@@ -88,7 +95,19 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   // The I2C lines of register 52 and the decoders on them.
   Rg700SerialBus& serial_bus() { return *serialBus_; }
   Rg700VideoInputs& video_inputs() { return *videoInputs_; }
+  const Rg700VideoInputs& video_inputs() const { return *videoInputs_; }
   Rg700LutPort& lut_port() { return *lutPort_; }
+  // General-purpose I/O register B: event, trigger, strobe and field parity.
+  Rg700Gio& gio() { return *gio_; }
+  Rg700VideoDma& video_dma() { return *videoDma_; }
+  Rg700VideoClock& video_clock() { return *videoClock_; }
+
+  // The machine's bus: the memory the DMA writes into, and a wait for the driver to
+  // serve the interrupts raised so far. Then the field clock starts, unless the
+  // description keeps it stopped.
+  void ConnectBus(PhysicalMemory* memory, std::function<bool(std::uint32_t)> servedWaiter);
+  // Stops the field clock and joins its thread (power off).
+  void StopVideo();
 
   // Test view.
   std::uint32_t Register(std::uint32_t index) const;
@@ -115,6 +134,9 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   Rg700SerialBus* serialBus_ = nullptr;  // owned among hooks_
   std::unique_ptr<Rg700VideoInputs> videoInputs_;
   Rg700LutPort* lutPort_ = nullptr;  // owned among hooks_
+  Rg700Gio* gio_ = nullptr;            // owned among hooks_
+  Rg700VideoDma* videoDma_ = nullptr;  // owned among hooks_
+  std::unique_ptr<Rg700VideoClock> videoClock_;
 };
 
 }  // namespace sim

@@ -57,6 +57,8 @@ int Rg700VideoInputs::VpcInput() const {
   }
 }
 
+VideoSourceDesc Rg700VideoInputs::SelectedSource() const { return Source(bt829a_ ? Bt829aInput() : VpcInput()); }
+
 void Rg700VideoInputs::Refresh() {
   if (bt829a_) {
     VideoSourceDesc s = Source(Bt829aInput());

@@ -23,6 +23,9 @@ class PLATFORM_EXPORT Rg700VideoInputs {
   // The input each decoder's multiplexer selects now (-1: none recognised).
   int Bt829aInput() const;
   int VpcInput() const;
+  // The camera the board's video path sees: on the Bt829A's input when the board
+  // has one, else on the VPC32x5C's.
+  VideoSourceDesc SelectedSource() const;
   // Recomputes both decoders' status registers.
   void Refresh();
 

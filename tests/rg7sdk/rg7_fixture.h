@@ -10,6 +10,7 @@
 #include "platform/paths.h"
 #include "rg7sdk/library_entry.h"
 #include "sim/machine.h"
+#include "sim/rg700_video_dma.h"
 #include "tests/support/temp_dir.h"
 
 namespace rg7_testing {
@@ -22,6 +23,10 @@ class Rg7Test : public ::testing::Test {
   }
   void TearDown() override {
     if (attached_) rg7::LibraryDetach();
+    // A DMA transfer into memory that nothing pinned fails the test.
+    if (sim::Machine* m = sim::CurrentMachine())
+      for (std::size_t i = 0; i < m->rg700_count(); ++i)
+        for (const std::string& e : m->rg700(i).video_dma().Errors()) ADD_FAILURE() << "board " << i << ": " << e;
     platform::faults::DisarmAll();
     sim::PowerOff();
   }
