@@ -7,6 +7,7 @@
 #include "rg7sdk/driver_link.h"
 #include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/master_buffers.h"
+#include "rg7sdk/pixel_codes.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
 
@@ -15,24 +16,6 @@ namespace {
 
 constexpr std::uint32_t kStrideFieldMax = 0x7FF;  // VXP_PCI_DMA_VID_STRIDE_CNT
 constexpr std::uint32_t kBounceMinLine = 1024;
-
-std::uint32_t BytesPerPixel(std::uint32_t code) {
-  switch (code) {
-    case 0:
-    case 1:
-      return 1;
-    case 2:
-    case 3:
-    case 6:
-      return 2;
-    case 4:
-      return 3;
-    case 5:
-      return 4;
-    default:
-      return 0;
-  }
-}
 
 // The two temporary page lists of one call, released on every path.
 struct PageLists {

@@ -4,6 +4,7 @@
 
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/decoder_backends.h"
+#include "rg7sdk/pixel_codes.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
 
@@ -97,23 +98,7 @@ std::int32_t RG7GetPixelMode() {
   return static_cast<std::int32_t>(CurrentCameraRecord().pixel_code);
 }
 
-std::int32_t RG7GetPixelSize() {
-  switch (CurrentCameraRecord().pixel_code) {
-    case 0:
-    case 1:
-      return 1;
-    case 2:
-    case 3:
-    case 6:
-      return 2;
-    case 4:
-      return 3;
-    case 5:
-      return 4;
-    default:
-      return 0;
-  }
-}
+std::int32_t RG7GetPixelSize() { return static_cast<std::int32_t>(BytesPerPixel(CurrentCameraRecord().pixel_code)); }
 
 std::int32_t RG7SetMirrorMode(std::uint32_t on) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
