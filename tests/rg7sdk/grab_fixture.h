@@ -79,14 +79,15 @@ class GrabTest : public Rg7Test {
   std::uint32_t StateNumber() { return record().grab_state.load() & rg7::grab::kStateMask; }
   bool GrabRunning() { return ((record().field_select_running.load() >> 8) & 0xFF) != 0; }
 
-  // Until the grab has ended by itself.
+  // Until the grab has ended by itself and the dispatch that ended it (whose user
+  // callbacks run after the grab's handler) is over.
   bool WaitGrabEnds(std::uint32_t timeoutMs = 2000) {
     DWORD start = GetTickCount();
     while (GrabRunning() || StateNumber() != rg7::grab::kIdle) {
       if (GetTickCount() - start > timeoutMs) return false;
       Sleep(1);
     }
-    return true;
+    return machine_->rg7_nt_driver().WaitUntilServed(timeoutMs);
   }
   bool WaitFields(std::uint32_t more) {
     sim::Rg700VideoClock& c = hw().video_clock();
