@@ -18,7 +18,12 @@ TEST(Rg7AppNtModule, ExportsItsFunctionsButNotTheInternalOnes) {
   for (const char* name : {"RG7OutByteBt829A", "RG7InByteBt829A", "RG7OutByteVPC32x5C", "RG7InByteVPC32x5C",
                            "RG7OutWordVPC32x5C", "RG7InWordVPC32x5C", "RG7OutWordVPC32x5C_FP", "RG7InWordVPC32x5C_FP"})
     EXPECT_NE(::dlsym(lib, name), nullptr) << name;
+  for (const char* name : {"RG7InquireBMPVals", "RG7InquireTGAVals", "RG7InquireTIFFVals", "RG7BMPfile2Memory",
+                           "RG7BMPfile2MemoryDIB", "RG7Memory2BMPfile", "RG7TGAfile2Memory", "RG7Memory2TGAfile",
+                           "RG7TIFFfile2Memory", "RG7Memory2TIFFfile"})
+    EXPECT_NE(::dlsym(lib, name), nullptr) << name;
   EXPECT_EQ(::dlsym(lib, "IHW_SetField"), nullptr);
+  EXPECT_EQ(::dlsym(lib, "_ZN3rg719TheImageFileManagerEv"), nullptr);
   EXPECT_EQ(::dlsym(lib, "_ZN3rg712I2CReadByteERNS_9BoardNodeEhh"), nullptr);
   ::dlclose(lib);
   EXPECT_FALSE(m.rg7_nt_driver().IsOpen());
