@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/paths.h"
@@ -69,6 +70,35 @@ void GrabOneFrame() {
   std::free(frame);
 }
 
+// Saves a frame in memory (pixels of an RG7PixelCode, lines `pitch` pixels apart)
+// as frame.bmp, frame.tga and frame.tif in the current directory.
+void SaveFrameFiles(const void* frame, std::uint32_t width, std::uint32_t height, std::uint32_t pitch,
+                    std::uint32_t code) {
+  const struct {
+    const char* name;
+    std::int32_t (*save)(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                         std::uint32_t, const void*);
+  } files[] = {{"frame.bmp", RG7Memory2BMPfile}, {"frame.tga", RG7Memory2TGAfile}, {"frame.tif", RG7Memory2TIFFfile}};
+  for (const auto& f : files)
+    std::printf("  %s: %d\n", f.name, f.save(f.name, 0, 0, width, height, pitch, code, frame));
+}
+
+// A 24-bit test frame (B, G, R): eight colour bars over a grey ramp.
+std::vector<std::uint8_t> TestFrame(std::uint32_t width, std::uint32_t height) {
+  static const std::uint8_t kBars[8][3] = {{191, 191, 191}, {0, 191, 191}, {191, 191, 0}, {0, 191, 0},
+                                           {191, 0, 191},   {0, 0, 191},   {191, 0, 0},   {0, 0, 0}};
+  std::vector<std::uint8_t> frame(std::size_t{width} * height * 3);
+  for (std::uint32_t y = 0; y < height; ++y)
+    for (std::uint32_t x = 0; x < width; ++x) {
+      std::uint8_t* p = &frame[(std::size_t{y} * width + x) * 3];
+      if (y < height * 3 / 4)
+        std::memcpy(p, kBars[x * 8 / width], 3);
+      else
+        std::memset(p, static_cast<int>(x * 255 / (width - 1)), 3);
+    }
+  return frame;
+}
+
 }  // namespace
 
 int main() {
@@ -109,6 +139,10 @@ int main() {
   RG7SetVideoChannel(0);
   std::printf("standard of camera 0: %s\n", RG7GetVideoStandard(0) == 0 ? "NTSC" : "PAL");
   GrabOneFrame();
+
+  std::printf("saving a test frame:\n");
+  std::vector<std::uint8_t> frame = TestFrame(640, 480);
+  SaveFrameFiles(frame.data(), 640, 480, 640, 4);
 
   std::printf("RG7Close: %d\n", RG7Close());
   rg7::LibraryDetach();

@@ -55,6 +55,15 @@ class PixelConverter {
   void Rgb24ToGreyRow(const std::uint8_t* source, std::uint8_t* destination, int count, int weighted);
   void Yuv422ToLumaRow(std::uint8_t* destination, const std::uint8_t* source, int count);
 
+  // Helpers of the image-file classes that the library itself does not call.
+  // Bits per pixel of an RG7PixelCode: 8, 8, 16, 16, 24, 32, 16; 0 for other codes.
+  int BitsPerPixelOfCode(int code);
+  // 256 bins, zeroed; code 4 counts each pixel's first byte, code 6 each pixel's
+  // luma; other codes leave the bins zero.
+  void Histogram(const std::uint8_t* source, std::uint32_t width, std::uint32_t height, int code,
+                 std::uint32_t* bins);
+  void CopyWords(std::uint32_t* destination, const std::uint32_t* source, std::uint32_t count);
+
  protected:
   ~PixelConverter() = default;
 };

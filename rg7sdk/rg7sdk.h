@@ -206,4 +206,37 @@ RG7_API void RG7YuvCCIR601_422ToRgb555(const std::uint8_t* source, std::uint16_t
 // Grey: the luma bytes.
 RG7_API void RG7YuvCCIR601_422ToY(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count);
 
+// Image files. A memory image is a buffer of pixels of an RG7PixelCode (0-6; the
+// 16-bit grey codes 7-9 are refused with -101), whose line i starts at
+// buffer + (x + i x pitch) pixels; y is not used. Loads take the file's top-left
+// corner, clipped to width x height. Results: 0, -101 bad code or argument, -107
+// out of memory, 3 a BMP depth the load does not read, or the file layer's codes
+// (-1 malformed file, -2, -3, -5 cannot open or create, -6 read, -7 write error).
+// The calls share one object inside the library and run one at a time.
+RG7_API std::int32_t RG7InquireBMPVals(const char* file, std::uint16_t* width, std::uint16_t* height,
+                                       std::uint16_t* bits);
+RG7_API std::int32_t RG7InquireTGAVals(const char* file, std::uint16_t* width, std::uint16_t* height,
+                                       std::uint16_t* bits);
+RG7_API std::int32_t RG7InquireTIFFVals(const char* file, std::uint16_t* width, std::uint16_t* height,
+                                        std::uint16_t* bits);
+RG7_API std::int32_t RG7BMPfile2Memory(const char* file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                                       std::uint32_t height, std::uint32_t pitch, std::uint32_t code, void* buffer);
+// Into a bottom-up DIB: the picture's top line lands in row height - 1; rows are
+// pitch pixels apart.
+RG7_API std::int32_t RG7BMPfile2MemoryDIB(const char* file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                                          std::uint32_t height, std::uint32_t pitch, std::uint32_t code, void* bits);
+RG7_API std::int32_t RG7Memory2BMPfile(const char* file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                                       std::uint32_t height, std::uint32_t pitch, std::uint32_t code,
+                                       const void* buffer);
+RG7_API std::int32_t RG7TGAfile2Memory(const char* file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                                       std::uint32_t height, std::uint32_t pitch, std::uint32_t code, void* buffer);
+RG7_API std::int32_t RG7Memory2TGAfile(const char* file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                                       std::uint32_t height, std::uint32_t pitch, std::uint32_t code,
+                                       const void* buffer);
+RG7_API std::int32_t RG7TIFFfile2Memory(const char* file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                                        std::uint32_t height, std::uint32_t pitch, std::uint32_t code, void* buffer);
+RG7_API std::int32_t RG7Memory2TIFFfile(const char* file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                                        std::uint32_t height, std::uint32_t pitch, std::uint32_t code,
+                                        const void* buffer);
+
 }  // extern "C"

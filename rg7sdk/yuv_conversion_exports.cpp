@@ -1,11 +1,12 @@
-// The exported YUV 4:2:2 conversions: thin wrappers over the row converters.
-#include "rg7sdk/pixel_converter.h"
+// The exported YUV 4:2:2 conversions: thin wrappers over the row converters of
+// the library's image-file manager. The converters use nothing of the object, so
+// these calls need not take its lock.
+#include "rg7sdk/image_file_classes.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace {
 
-// The converters use nothing of their object; each call has its own.
-class RowConverter final : public rg7::PixelConverter {};
+rg7::PixelConverter& Converter() { return rg7::TheImageFileManager(); }
 
 bool Usable(const void* source, const void* destination, std::int32_t count) {
   return source && destination && count > 0;
@@ -13,17 +14,17 @@ bool Usable(const void* source, const void* destination, std::int32_t count) {
 
 void ToRgb32(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count) {
   if (!Usable(source, destination, count)) return;
-  RowConverter().Yuv422ToRgbRow(source, destination, count, 32, 0, 0);
+  Converter().Yuv422ToRgbRow(source, destination, count, 32, 0, 0);
 }
 
 void ToRgb24(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count) {
   if (!Usable(source, destination, count)) return;
-  RowConverter().Yuv422ToRgbRow(source, destination, count, 24, 0, 0);
+  Converter().Yuv422ToRgbRow(source, destination, count, 24, 0, 0);
 }
 
 void ToRgb555(const std::uint8_t* source, std::uint16_t* destination, std::int32_t count) {
   if (!Usable(source, destination, count)) return;
-  RowConverter().Yuv422ToRgb555Row(source, destination, count);
+  Converter().Yuv422ToRgb555Row(source, destination, count);
 }
 
 }  // namespace
@@ -54,5 +55,5 @@ void RG7YuvCCIR601_422ToRgb555(const std::uint8_t* source, std::uint16_t* destin
 }
 void RG7YuvCCIR601_422ToY(const std::uint8_t* source, std::uint8_t* destination, std::int32_t count) {
   if (!Usable(source, destination, count)) return;
-  RowConverter().Yuv422ToLumaRow(destination, source, count);
+  Converter().Yuv422ToLumaRow(destination, source, count);
 }

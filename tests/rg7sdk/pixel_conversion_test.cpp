@@ -206,3 +206,33 @@ TEST(PixelConversionExports, WriteTheirFormats) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(PixelConversion, HelpersOfTheImageFileClasses) {
+  Converter c;
+  const int bits[] = {8, 8, 16, 16, 24, 32, 16, 0, 0, 0};
+  for (int code = 0; code < 10; ++code) EXPECT_EQ(c.BitsPerPixelOfCode(code), bits[code]) << code;
+  EXPECT_EQ(c.BitsPerPixelOfCode(-1), 0);
+
+  // Two B, G, R pixels and two YUV pixels; bins start from zero whatever they held.
+  std::vector<std::uint32_t> bins(256, 7);
+  const Bytes bgr = {5, 1, 1, 5, 2, 2};
+  c.Histogram(bgr.data(), 2, 1, 4, bins.data());
+  EXPECT_EQ(bins[5], 2u);
+  EXPECT_EQ(std::count(bins.begin(), bins.end(), 0u), 255);
+  const Bytes yuv = {16, 128, 235, 128};
+  c.Histogram(yuv.data(), 2, 1, 6, bins.data());
+  EXPECT_EQ(bins[16], 1u);
+  EXPECT_EQ(bins[235], 1u);
+  EXPECT_EQ(bins[128], 0u);
+  c.Histogram(yuv.data(), 2, 1, 0, bins.data());
+  EXPECT_EQ(std::count(bins.begin(), bins.end(), 0u), 256);
+
+  const std::uint32_t from[3] = {1, 2, 3};
+  std::uint32_t to[3] = {};
+  c.CopyWords(to, from, 3);
+  EXPECT_EQ(std::vector<std::uint32_t>(to, to + 3), std::vector<std::uint32_t>(from, from + 3));
+}
+
+}  // namespace

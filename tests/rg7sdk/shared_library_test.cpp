@@ -30,6 +30,7 @@ TEST(Rg7AppNtModule, ExportsItsFunctionsButNotTheInternalOnes) {
   }
   EXPECT_GT(exports, 80);
   EXPECT_EQ(::dlsym(lib, "IHW_SetField"), nullptr);
+  EXPECT_EQ(::dlsym(lib, "_ZN3rg719TheImageFileManagerEv"), nullptr);
   EXPECT_EQ(::dlsym(lib, "_ZN3rg712I2CReadByteERNS_9BoardNodeEhh"), nullptr);
   ::dlclose(lib);
   EXPECT_FALSE(m.rg7_nt_driver().IsOpen());
