@@ -85,8 +85,8 @@ void RunGrab(benchmark::State& state, bool scattered) {
   }
   std::uint64_t before = g_delivered.load();
   for (auto _ : state) grab.Field();
-  state.counters["fields_per_cpu_s"] = benchmark::Counter(static_cast<double>(state.iterations()),
-                                                          benchmark::Counter::kIsRate);
+  state.counters["fields_per_cpu_s"] =
+      benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
   state.counters["delivered"] = static_cast<double>(g_delivered.load() - before);
   if (scattered) state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * kSize / 2);
 }

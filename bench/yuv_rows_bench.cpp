@@ -39,10 +39,18 @@ void RunRows(benchmark::State& state, int out_bytes_per_pixel, Row row) {
   state.SetItemsProcessed(state.iterations() * kWidth * kHeight);
 }
 
-void Rg7ToRgb32(benchmark::State& s) { RunRows<decltype(&RG7Yuv2RgbCCIR601_422), std::uint8_t>(s, 4, RG7Yuv2RgbCCIR601_422); }
-void Rg7ToRgb24(benchmark::State& s) { RunRows<decltype(&RG7Yuv2Rgb888CCIR601_422), std::uint8_t>(s, 3, RG7Yuv2Rgb888CCIR601_422); }
-void Rg7ToRgb555(benchmark::State& s) { RunRows<decltype(&RG7Yuv2Rgb555CCIR601_422), std::uint16_t>(s, 2, RG7Yuv2Rgb555CCIR601_422); }
-void Rg7ToGrey(benchmark::State& s) { RunRows<decltype(&RG7YuvCCIR601_422ToY), std::uint8_t>(s, 1, RG7YuvCCIR601_422ToY); }
+void Rg7ToRgb32(benchmark::State& s) {
+  RunRows<decltype(&RG7Yuv2RgbCCIR601_422), std::uint8_t>(s, 4, RG7Yuv2RgbCCIR601_422);
+}
+void Rg7ToRgb24(benchmark::State& s) {
+  RunRows<decltype(&RG7Yuv2Rgb888CCIR601_422), std::uint8_t>(s, 3, RG7Yuv2Rgb888CCIR601_422);
+}
+void Rg7ToRgb555(benchmark::State& s) {
+  RunRows<decltype(&RG7Yuv2Rgb555CCIR601_422), std::uint16_t>(s, 2, RG7Yuv2Rgb555CCIR601_422);
+}
+void Rg7ToGrey(benchmark::State& s) {
+  RunRows<decltype(&RG7YuvCCIR601_422ToY), std::uint8_t>(s, 1, RG7YuvCCIR601_422ToY);
+}
 
 void LibyuvToArgb(benchmark::State& state) {
   std::vector<std::uint8_t> yuv = Frame(), out(std::size_t{kWidth} * kHeight * 4);

@@ -27,27 +27,37 @@ void ReleaseInterface(T*& p) {
 
 DWORD ScreenModeCodeOf(const DDPIXELFORMAT& format) {
   switch (format.dwRGBBitCount) {
-    case 24: return 888;
-    case 32: return 2;
-    case 8: return 1;
+    case 24:
+      return 888;
+    case 32:
+      return 2;
+    case 8:
+      return 1;
     case 16: {
       DWORD r = MaskRun(format.dwRBitMask), g = MaskRun(format.dwGBitMask), b = MaskRun(format.dwBBitMask);
       // An empty mask says nothing about the layout.
       if (r == 0 || g == 0 || b == 0) return 0;
       return 100 * r + 10 * g + b;
     }
-    default: return 0;
+    default:
+      return 0;
   }
 }
 
 DWORD DDrawScreenModeCode(DWORD screenModeCode) {
   switch (screenModeCode) {
-    case 1: return 0;
-    case 2: return 5;
-    case 555: return 2;
-    case 565: return 3;
-    case 888: return 4;
-    default: return 65535;
+    case 1:
+      return 0;
+    case 2:
+      return 5;
+    case 555:
+      return 2;
+    case 565:
+      return 3;
+    case 888:
+      return 4;
+    default:
+      return 65535;
   }
 }
 

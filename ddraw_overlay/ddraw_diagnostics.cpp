@@ -11,23 +11,40 @@ namespace {
 
 const char* ResultText(HRESULT result) {
   switch (result) {
-    case DDERR_GENERIC: return "DDERR_GENERIC";
-    case DDERR_INVALIDPARAMS: return "DDERR_INVALIDPARAMS";
-    case DDERR_OUTOFMEMORY: return "DDERR_OUTOFMEMORY";
-    case DDERR_UNSUPPORTED: return "DDERR_UNSUPPORTED";
-    case E_ACCESSDENIED: return "E_ACCESSDENIED";
-    case E_NOINTERFACE: return "E_NOINTERFACE";
-    case DDERR_INVALIDCAPS: return "DDERR_INVALIDCAPS";
-    case DDERR_INVALIDPIXELFORMAT: return "DDERR_INVALIDPIXELFORMAT";
-    case DDERR_INVALIDRECT: return "DDERR_INVALIDRECT";
-    case DDERR_NOCOLORKEYHW: return "DDERR_NOCOLORKEYHW";
-    case DDERR_NOOVERLAYHW: return "DDERR_NOOVERLAYHW";
-    case DDERR_OUTOFVIDEOMEMORY: return "DDERR_OUTOFVIDEOMEMORY";
-    case DDERR_SURFACELOST: return "DDERR_SURFACELOST";
-    case DDERR_WASSTILLDRAWING: return "DDERR_WASSTILLDRAWING";
-    case DDERR_XALIGN: return "DDERR_XALIGN";
-    case DDERR_NOTAOVERLAYSURFACE: return "DDERR_NOTAOVERLAYSURFACE";
-    default: return nullptr;
+    case DDERR_GENERIC:
+      return "DDERR_GENERIC";
+    case DDERR_INVALIDPARAMS:
+      return "DDERR_INVALIDPARAMS";
+    case DDERR_OUTOFMEMORY:
+      return "DDERR_OUTOFMEMORY";
+    case DDERR_UNSUPPORTED:
+      return "DDERR_UNSUPPORTED";
+    case E_ACCESSDENIED:
+      return "E_ACCESSDENIED";
+    case E_NOINTERFACE:
+      return "E_NOINTERFACE";
+    case DDERR_INVALIDCAPS:
+      return "DDERR_INVALIDCAPS";
+    case DDERR_INVALIDPIXELFORMAT:
+      return "DDERR_INVALIDPIXELFORMAT";
+    case DDERR_INVALIDRECT:
+      return "DDERR_INVALIDRECT";
+    case DDERR_NOCOLORKEYHW:
+      return "DDERR_NOCOLORKEYHW";
+    case DDERR_NOOVERLAYHW:
+      return "DDERR_NOOVERLAYHW";
+    case DDERR_OUTOFVIDEOMEMORY:
+      return "DDERR_OUTOFVIDEOMEMORY";
+    case DDERR_SURFACELOST:
+      return "DDERR_SURFACELOST";
+    case DDERR_WASSTILLDRAWING:
+      return "DDERR_WASSTILLDRAWING";
+    case DDERR_XALIGN:
+      return "DDERR_XALIGN";
+    case DDERR_NOTAOVERLAYSURFACE:
+      return "DDERR_NOTAOVERLAYSURFACE";
+    default:
+      return nullptr;
   }
 }
 
@@ -51,11 +68,16 @@ void ReportDDrawError(HRESULT result) {
 
 std::int32_t DDrawResultToError(HRESULT result) {
   switch (result) {
-    case S_OK: return ZPDDRAW_OK;
-    case CO_E_NOTINITIALIZED: return ZPDDRAW_ERR_NOT_INITIALISED;
-    case E_ACCESSDENIED: return ZPDDRAW_ERR_ACCESS_DENIED;
-    case E_OUTOFMEMORY: return ZPDDRAW_ERR_NO_MEMORY;
-    default: return ZPDDRAW_ERR_FAILED;
+    case S_OK:
+      return ZPDDRAW_OK;
+    case CO_E_NOTINITIALIZED:
+      return ZPDDRAW_ERR_NOT_INITIALISED;
+    case E_ACCESSDENIED:
+      return ZPDDRAW_ERR_ACCESS_DENIED;
+    case E_OUTOFMEMORY:
+      return ZPDDRAW_ERR_NO_MEMORY;
+    default:
+      return ZPDDRAW_ERR_FAILED;
   }
 }
 

@@ -55,7 +55,9 @@ std::int32_t ZPDDraw_GetClipList(RECT* rect, RGNDATA* clipList, std::uint32_t* s
   return g_instance ? g_instance->GetClipList(rect, clipList, size) : 0;
 }
 
-void* ZPDDraw_LockByHandle(DDrawSurfaceHandle handle) { return g_instance ? g_instance->LockByHandle(handle) : nullptr; }
+void* ZPDDraw_LockByHandle(DDrawSurfaceHandle handle) {
+  return g_instance ? g_instance->LockByHandle(handle) : nullptr;
+}
 
 std::uint32_t ZPDDraw_UnlockByHandle(DDrawSurfaceHandle handle, void* address) {
   return g_instance ? g_instance->UnlockByHandle(handle, address) : 0;

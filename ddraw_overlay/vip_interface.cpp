@@ -22,10 +22,14 @@ void Call(const VipRegistration& r) {
 // The port capability bit of a capability number, 0 for an unknown number.
 DWORD PortCapabilityBit(std::uint32_t capability) {
   switch (capability) {
-    case 200: return 0x40;  // skip even fields
-    case 201: return 0x80;  // skip odd fields
-    case 202: return 0x1;   // auto-flip
-    default: return 0;
+    case 200:
+      return 0x40;  // skip even fields
+    case 201:
+      return 0x80;  // skip odd fields
+    case 202:
+      return 0x1;  // auto-flip
+    default:
+      return 0;
   }
 }
 

@@ -16,10 +16,10 @@
 // Results of the mapped functions.
 enum ZPDDrawErrorCode : std::int32_t {
   ZPDDRAW_OK = 0,
-  ZPDDRAW_ERR_FAILED = -100,          // any other DirectDraw failure, success codes other than 0 included
-  ZPDDRAW_ERR_ACCESS_DENIED = -102,   // access denied; most functions when the layer is not open
+  ZPDDRAW_ERR_FAILED = -100,         // any other DirectDraw failure, success codes other than 0 included
+  ZPDDRAW_ERR_ACCESS_DENIED = -102,  // access denied; most functions when the layer is not open
   ZPDDRAW_ERR_NO_MEMORY = -107,
-  ZPDDRAW_ERR_NOT_INITIALISED = -108, // the surface, stretch, blit and video-port functions when not open
+  ZPDDRAW_ERR_NOT_INITIALISED = -108,  // the surface, stretch, blit and video-port functions when not open
 };
 
 // Index into the layer's table of 500 surfaces; 255 names the back buffer of

@@ -29,9 +29,7 @@ std::uint32_t FieldIndex(const char* name) {
   return 0xFFFFFFFF;
 }
 
-void ShowField(const char* name) {
-  std::printf("  %-28s = 0x%X\n", name, rg7::IHW_GetField(FieldIndex(name)));
-}
+void ShowField(const char* name) { std::printf("  %-28s = 0x%X\n", name, rg7::IHW_GetField(FieldIndex(name))); }
 
 std::atomic<bool> g_frameDone{false};
 
@@ -61,8 +59,8 @@ void GrabOneFrame() {
   } else {
     std::uint32_t sum = 2166136261u;  // FNV-1a
     for (std::uint32_t i = 0; i < kSize; ++i) sum = (sum ^ frame[i]) * 16777619u;
-    std::printf("grabbed one frame: %ux%u YUV 4:2:2, %u bytes, checksum %08X, fields %lld and %lld\n", kWidth,
-                kHeight, kSize, sum, static_cast<long long>(sim::DecodeFieldStamp(frame, sim::CapturePixel::kYuv422)),
+    std::printf("grabbed one frame: %ux%u YUV 4:2:2, %u bytes, checksum %08X, fields %lld and %lld\n", kWidth, kHeight,
+                kSize, sum, static_cast<long long>(sim::DecodeFieldStamp(frame, sim::CapturePixel::kYuv422)),
                 static_cast<long long>(sim::DecodeFieldStamp(frame + kWidth * 2, sim::CapturePixel::kYuv422)));
   }
   RG7DisconnectInterruptCallback(0, OnTransferDone);

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FIOCloseBMPFile(&d);
     return 0;
   }
-  std::uint64_t row = (std::uint64_t{d.info_header.bit_count} * static_cast<std::uint32_t>(d.info_header.width) + 31) / 32 * 4;
+  std::uint64_t row =
+      (std::uint64_t{d.info_header.bit_count} * static_cast<std::uint32_t>(d.info_header.width) + 31) / 32 * 4;
   std::vector<std::uint8_t> line(row);
   if (FIOBufBlock* in = FIOBufRequest(d.file_handle, 0, 8192)) {
     for (std::int32_t y = 0; y < d.info_header.height; ++y)

@@ -27,8 +27,8 @@ constexpr HRESULT DDERR_NOTFOUND = MakeDDrawResult(255);
 constexpr HRESULT DDERR_NOOVERLAYHW = MakeDDrawResult(260);
 constexpr HRESULT DDERR_OUTOFCAPS = MakeDDrawResult(340);
 constexpr HRESULT DDERR_OUTOFVIDEOMEMORY = MakeDDrawResult(380);
-constexpr HRESULT DDERR_SURFACELOST = MakeDDrawResult(450);            // 0x887601C2
-constexpr HRESULT DDERR_WASSTILLDRAWING = MakeDDrawResult(540);        // 0x8876021C
+constexpr HRESULT DDERR_SURFACELOST = MakeDDrawResult(450);      // 0x887601C2
+constexpr HRESULT DDERR_WASSTILLDRAWING = MakeDDrawResult(540);  // 0x8876021C
 constexpr HRESULT DDERR_XALIGN = MakeDDrawResult(560);
 constexpr HRESULT DDERR_OVERLAYNOTVISIBLE = MakeDDrawResult(577);
 constexpr HRESULT DDERR_INVALIDPOSITION = MakeDDrawResult(579);
@@ -39,7 +39,7 @@ constexpr HRESULT DDERR_CANTCREATEDC = MakeDDrawResult(585);
 constexpr HRESULT DDERR_WRONGMODE = MakeDDrawResult(587);
 constexpr HRESULT DDERR_NOTPAGELOCKED = MakeDDrawResult(600);
 constexpr HRESULT DDERR_DCALREADYCREATED = MakeDDrawResult(620);
-constexpr HRESULT DDERR_MOREDATA = MakeDDrawResult(690);               // 0x887602B2
+constexpr HRESULT DDERR_MOREDATA = MakeDDrawResult(690);  // 0x887602B2
 
 // ---- Flags ---------------------------------------------------------------------
 

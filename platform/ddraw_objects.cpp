@@ -183,16 +183,14 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
 
 class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
  public:
-  explicit DirectDrawObject(std::shared_ptr<DisplayAdapter> adapter) : adapter_(std::move(adapter)) {
-    ++g_liveObjects;
-  }
+  explicit DirectDrawObject(std::shared_ptr<DisplayAdapter> adapter) : adapter_(std::move(adapter)) { ++g_liveObjects; }
   ~DirectDrawObject() {
     {
       std::lock_guard lock(g_mutex);
       if (g_exclusiveOwner == this) g_exclusiveOwner = nullptr;
     }
     // Leaving the program's display mode, as DirectDraw does when its owner goes.
-    if (modeChanged_) adapter_->RestoreDisplayMode();
+    if (mode_changed_) adapter_->RestoreDisplayMode();
     --g_liveObjects;
   }
 
@@ -238,7 +236,7 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
     if (Fail("IDirectDraw2::SetDisplayMode", &hr)) return hr;
     if (!(level_ & DDSCL_EXCLUSIVE)) return DDERR_NOEXCLUSIVEMODE;
     hr = adapter_->SetDisplayMode(width, height, bitsPerPixel);
-    if (hr == DD_OK) modeChanged_ = true;
+    if (hr == DD_OK) mode_changed_ = true;
     return hr;
   }
   HRESULT GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) override {
@@ -280,7 +278,7 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
   std::shared_ptr<DisplayAdapter> adapter_;
   std::atomic<ULONG> refs_{1};
   DWORD level_ = 0;
-  bool modeChanged_ = false;
+  bool mode_changed_ = false;
 };
 
 }  // namespace

@@ -56,8 +56,8 @@ void UnregisterDevice(const std::string& name) {
 
 using namespace platform;
 
-HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creation,
-                   DWORD flags, HANDLE) {
+HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES, DWORD creation, DWORD flags,
+                   HANDLE) {
   if (Fail("CreateFileA")) return INVALID_HANDLE_VALUE;
   std::string name;
   if (!IsDevicePath(fileName, &name)) {

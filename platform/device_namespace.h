@@ -16,8 +16,7 @@ class PLATFORM_EXPORT DeviceDriver {
   virtual ~DeviceDriver() = default;
   virtual DWORD Open(DWORD access, DWORD shareMode, DWORD creation, DWORD flags) = 0;
   virtual void Close() = 0;
-  virtual DWORD IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize,
-                          DWORD* bytesReturned) = 0;
+  virtual DWORD IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* bytesReturned) = 0;
 };
 
 // Names are matched without regard to case.
@@ -27,10 +26,9 @@ PLATFORM_EXPORT void UnregisterDevice(const std::string& name);
 }  // namespace platform
 
 extern "C" {
-PLATFORM_EXPORT HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
-                                   LPSECURITY_ATTRIBUTES security, DWORD creation, DWORD flags,
-                                   HANDLE templateFile);
+PLATFORM_EXPORT HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
+                                   DWORD creation, DWORD flags, HANDLE templateFile);
 PLATFORM_EXPORT BOOL DeleteFileA(LPCSTR fileName);
-PLATFORM_EXPORT BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out,
-                                     DWORD outSize, LPDWORD bytesReturned, LPOVERLAPPED overlapped);
+PLATFORM_EXPORT BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
+                                     LPDWORD bytesReturned, LPOVERLAPPED overlapped);
 }

@@ -87,8 +87,8 @@ void SetShare(OpenFile& f, INT flags) {
 bool Conflicts(const OpenFile& candidate) {
   for (const auto& [handle, f] : g_files) {
     if (f->device != candidate.device || f->inode != candidate.inode) continue;
-    if ((f->deny_read && candidate.reads) || (f->deny_write && candidate.writes) ||
-        (candidate.deny_read && f->reads) || (candidate.deny_write && f->writes))
+    if ((f->deny_read && candidate.reads) || (f->deny_write && candidate.writes) || (candidate.deny_read && f->reads) ||
+        (candidate.deny_write && f->writes))
       return true;
   }
   return false;

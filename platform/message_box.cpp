@@ -16,7 +16,8 @@ std::deque<INT> g_answers;
 // The answer of the default button: the first one unless the style names another.
 INT DefaultAnswer(UINT style) {
   static const std::vector<INT> kButtons[] = {
-      {IDOK}, {IDOK, IDCANCEL}, {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL}, {IDYES, IDNO}, {IDRETRY, IDCANCEL},
+      {IDOK},        {IDOK, IDCANCEL},    {IDABORT, IDRETRY, IDIGNORE}, {IDYES, IDNO, IDCANCEL},
+      {IDYES, IDNO}, {IDRETRY, IDCANCEL},
   };
   UINT set = style & 0xF;
   const std::vector<INT>& buttons = set < std::size(kButtons) ? kButtons[set] : kButtons[0];

@@ -20,8 +20,8 @@ PLATFORM_EXPORT bool ModuleRefused(const char* name);
 
 }  // namespace platform
 
-#define PLATFORM_MODULE_ENTRY(name, attach, detach)                                            \
-  namespace {                                                                                  \
-  __attribute__((constructor)) void PlatformModuleLoadHook() { platform::ModuleLoaded(name, attach); } \
+#define PLATFORM_MODULE_ENTRY(name, attach, detach)                                                        \
+  namespace {                                                                                              \
+  __attribute__((constructor)) void PlatformModuleLoadHook() { platform::ModuleLoaded(name, attach); }     \
   __attribute__((destructor)) void PlatformModuleUnloadHook() { platform::ModuleUnloading(name, detach); } \
   }

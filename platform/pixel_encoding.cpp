@@ -4,10 +4,10 @@ namespace platform {
 namespace {
 
 constexpr COLORREF kVgaPalette[16] = {
-    RGB(0, 0, 0),       RGB(0x80, 0, 0),    RGB(0, 0x80, 0),    RGB(0x80, 0x80, 0),
-    RGB(0, 0, 0x80),    RGB(0x80, 0, 0x80), RGB(0, 0x80, 0x80), RGB(0xC0, 0xC0, 0xC0),
-    RGB(0x80, 0x80, 0x80), RGB(0xFF, 0, 0),  RGB(0, 0xFF, 0),    RGB(0xFF, 0xFF, 0),
-    RGB(0, 0, 0xFF),    RGB(0xFF, 0, 0xFF), RGB(0, 0xFF, 0xFF), RGB(0xFF, 0xFF, 0xFF)};
+    RGB(0, 0, 0),          RGB(0x80, 0, 0),    RGB(0, 0x80, 0),    RGB(0x80, 0x80, 0),
+    RGB(0, 0, 0x80),       RGB(0x80, 0, 0x80), RGB(0, 0x80, 0x80), RGB(0xC0, 0xC0, 0xC0),
+    RGB(0x80, 0x80, 0x80), RGB(0xFF, 0, 0),    RGB(0, 0xFF, 0),    RGB(0xFF, 0xFF, 0),
+    RGB(0, 0, 0xFF),       RGB(0xFF, 0, 0xFF), RGB(0, 0xFF, 0xFF), RGB(0xFF, 0xFF, 0xFF)};
 
 struct Channel {
   int shift = 0;
@@ -88,7 +88,9 @@ COLORREF DecodeColor(const DDPIXELFORMAT& format, DWORD pixel) {
   if (format.dwFlags & DDPF_FOURCC) return CLR_INVALID;
   if (IsPalette(format)) return PaletteColor(format.dwRGBBitCount, pixel);
   Channel r = ChannelOf(format.dwRBitMask), g = ChannelOf(format.dwGBitMask), b = ChannelOf(format.dwBBitMask);
-  auto part = [pixel](DWORD mask, const Channel& c) { return static_cast<BYTE>(Widen((pixel & mask) >> c.shift, c.bits)); };
+  auto part = [pixel](DWORD mask, const Channel& c) {
+    return static_cast<BYTE>(Widen((pixel & mask) >> c.shift, c.bits));
+  };
   return RGB(part(format.dwRBitMask, r), part(format.dwGBitMask, g), part(format.dwBBitMask, b));
 }
 

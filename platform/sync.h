@@ -17,8 +17,7 @@ constexpr int THREAD_PRIORITY_TIME_CRITICAL = 15;
 using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID parameter);
 
 extern "C" {
-PLATFORM_EXPORT HANDLE CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState,
-                                    LPCSTR name);
+PLATFORM_EXPORT HANDLE CreateEventA(LPSECURITY_ATTRIBUTES security, BOOL manualReset, BOOL initialState, LPCSTR name);
 PLATFORM_EXPORT BOOL SetEvent(HANDLE event);
 PLATFORM_EXPORT BOOL ResetEvent(HANDLE event);
 PLATFORM_EXPORT DWORD WaitForSingleObject(HANDLE object, DWORD milliseconds);

@@ -17,20 +17,28 @@ constexpr std::uint32_t kMaxSide = 0xFFFF;
 // Stored bytes of one row: 4 x ceil(bits x width / 32); 0 for a depth not read.
 std::uint32_t StoredRowBytes(std::uint32_t bits, std::uint32_t width) {
   switch (bits) {
-    case 1: return ((width + 31) >> 5) * 4;
-    case 4: return ((width + 7) >> 3) * 4;
-    case 8: return (width + 3) / 4 * 4;
-    case 24: return ((3 * width + 3) >> 2) * 4;
-    default: return 0;
+    case 1:
+      return ((width + 31) >> 5) * 4;
+    case 4:
+      return ((width + 7) >> 3) * 4;
+    case 8:
+      return (width + 3) / 4 * 4;
+    case 24:
+      return ((3 * width + 3) >> 2) * 4;
+    default:
+      return 0;
   }
 }
 
 // Index of pixel i of a palette row; most significant bits first.
 std::uint32_t IndexOf(const std::uint8_t* row, std::uint32_t bits, std::uint32_t i) {
   switch (bits) {
-    case 1: return (row[i >> 3] >> (7 - (i & 7))) & 1;
-    case 4: return i & 1 ? row[i >> 1] & 0x0F : row[i >> 1] >> 4;
-    default: return row[i];
+    case 1:
+      return (row[i >> 3] >> (7 - (i & 7))) & 1;
+    case 4:
+      return i & 1 ? row[i >> 1] & 0x0F : row[i >> 1] >> 4;
+    default:
+      return row[i];
   }
 }
 

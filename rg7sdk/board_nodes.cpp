@@ -57,8 +57,7 @@ std::int32_t SelectBoardNode(std::uint32_t boardIndex) {
   ChipsetSelectWindow();
 
   Rg700Settings& ini = IniSettings();
-  if (ini.bus_master != 0 && !(node->config[kCommand] & kBusMasterEnable))
-    node->config[kCommand] = BusMasterOn();
+  if (ini.bus_master != 0 && !(node->config[kCommand] & kBusMasterEnable)) node->config[kCommand] = BusMasterOn();
   if (ini.latency_timer != 0) {
     if (ini.latency_timer < 8) ini.latency_timer = 8;
     if (ini.latency_timer > 255) ini.latency_timer = 255;

@@ -4,7 +4,7 @@ namespace rg7 {
 namespace {
 std::atomic<std::uint16_t> g_currentBoard{0};
 std::atomic<std::uint16_t> g_currentCamera{0};
-}
+}  // namespace
 
 RG7BoardRecord g_boardRecords[kMaxBoardRecords];
 
@@ -35,7 +35,9 @@ void ResetLineRecord(LineRecord& l) {
   l.strobe_context.store(0);
 }
 
-RG7BoardRecord& CurrentBoardRecord() { return g_boardRecords[g_currentBoard.load(std::memory_order_relaxed) % kMaxBoardRecords]; }
+RG7BoardRecord& CurrentBoardRecord() {
+  return g_boardRecords[g_currentBoard.load(std::memory_order_relaxed) % kMaxBoardRecords];
+}
 
 bool CurrentBoardOpen() {
   std::uint16_t b = g_currentBoard.load(std::memory_order_relaxed);

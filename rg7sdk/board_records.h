@@ -21,7 +21,7 @@ struct RG7CameraRecord {
   std::uint32_t grab_width;
   std::uint32_t grab_height;
   std::uint32_t pixel_code;
-  std::uint32_t frame_flag;  // interlaced frame: two fields per image
+  std::uint32_t frame_flag;      // interlaced frame: two fields per image
   std::uint16_t video_standard;  // 0 NTSC, 1 PAL
   std::uint16_t spare0;
   std::uint16_t video_channel;
@@ -45,25 +45,25 @@ static_assert(sizeof(RG7CameraRecord) == 228);
 
 // What the master-mode transfer keeps per field buffer.
 struct FieldTransfer {
-  std::uint32_t bounce;       // the DMA fills the bounce buffer; lines are copied on completion
-  std::uint32_t stride;       // target stride in bytes
+  std::uint32_t bounce;  // the DMA fills the bounce buffer; lines are copied on completion
+  std::uint32_t stride;  // target stride in bytes
   std::uint8_t* target;
   std::uint32_t target_size;
   std::uint32_t line_length;  // bytes
   std::uint32_t line_count;
-  std::uint32_t scatter;      // the target came back as more than one physical piece
+  std::uint32_t scatter;        // the target came back as more than one physical piece
   std::uint32_t bounce_stride;  // bytes between the lines the DMA leaves in the bounce buffer
 };
 
 struct MasterModeBlock {
   std::uint32_t page_block_size;  // 12288
   void* page_block;
-  std::uint32_t page_size[2];     // 4096
-  std::uint32_t* page[2];         // the hardware DMA page tables, 4 KB aligned
+  std::uint32_t page_size[2];  // 4096
+  std::uint32_t* page[2];      // the hardware DMA page tables, 4 KB aligned
   std::uint32_t page_physical[2];
   std::uint8_t* bounce[2];
-  std::uint32_t bounce_size[2];   // 0xD8000
-  std::uint32_t* bounce_table[2]; // 1024 physical page addresses each
+  std::uint32_t bounce_size[2];    // 0xD8000
+  std::uint32_t* bounce_table[2];  // 1024 physical page addresses each
   FieldTransfer field[2];
 };
 

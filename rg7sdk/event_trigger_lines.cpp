@@ -90,8 +90,7 @@ std::int32_t RG7EnableEvent(std::int32_t polarity, RG7InterruptCallback callback
 }
 
 std::int32_t RG7EnableTrigger(std::int32_t polarity, RG7InterruptCallback callback, std::uintptr_t context) {
-  return EnableLine(&LineRecord::trigger_callback, irq::kTrigger, gio::kTriggerPolarity, polarity, callback,
-                    context);
+  return EnableLine(&LineRecord::trigger_callback, irq::kTrigger, gio::kTriggerPolarity, polarity, callback, context);
 }
 
 std::int32_t RG7DisableEvent() { return DisableLine(&LineRecord::event_callback); }

@@ -24,14 +24,20 @@ __attribute__((init_priority(101))) ImageFileManager g_image_files;
 
 ImageFileManager& TheImageFileManager() { return g_image_files; }
 
-std::int32_t ImageFileManager::MapPixelCode(std::uint32_t code) { return code <= 6 ? static_cast<std::int32_t>(code) : -1; }
+std::int32_t ImageFileManager::MapPixelCode(std::uint32_t code) {
+  return code <= 6 ? static_cast<std::int32_t>(code) : -1;
+}
 
 std::int32_t ImageFileManager::MapResult(std::int32_t result) {
   switch (result) {
-    case kEngineOk: return RG7_OK;
-    case kEngineNoMemory: return RG7_ERR_NO_MEMORY;
-    case kEngineBadCode: return RG7_ERR_PARAMETER;
-    default: return result;  // 3 and the file layer's codes stay
+    case kEngineOk:
+      return RG7_OK;
+    case kEngineNoMemory:
+      return RG7_ERR_NO_MEMORY;
+    case kEngineBadCode:
+      return RG7_ERR_PARAMETER;
+    default:
+      return result;  // 3 and the file layer's codes stay
   }
 }
 
@@ -97,8 +103,8 @@ std::int32_t ImageFileManager::LoadBmpIntoDib(const char* file, std::uint32_t x,
                                               void* bits) {
   const std::int32_t mapped = MapPixelCode(code);
   const std::uint32_t unit = mapped == 2 || mapped == 3 || mapped == 6 ? 2 : mapped == 4 ? 3 : mapped == 5 ? 4 : 1;
-  dib_target_ = DibTarget{x, y, width, height, pitch, static_cast<std::uint32_t>(mapped), unit,
-                          static_cast<std::uint8_t*>(bits)};
+  dib_target_ =
+      DibTarget{x, y, width, height, pitch, static_cast<std::uint32_t>(mapped), unit, static_cast<std::uint8_t*>(bits)};
   if (!bits) return kEngineBadCode;
   return BmpImageFile::Load(file, x, y, width, height, pitch, mapped, this, &DibLineWriter);
 }

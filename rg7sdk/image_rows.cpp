@@ -21,10 +21,18 @@ void ColourToMemory(const std::uint8_t* row, std::uint32_t step, std::uint32_t c
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint8_t* p = row + std::size_t{i} * step;
     switch (code) {
-      case 1: line[i] = PackR3G3B2(p[0], p[1], p[2]); break;
-      case 2: PutWord(line + 2 * i, Pack555(p[0], p[1], p[2])); break;
-      case 3: PutWord(line + 2 * i, Pack565(p[0], p[1], p[2])); break;
-      case 4: std::memcpy(line + 3 * std::size_t{i}, p, 3); break;
+      case 1:
+        line[i] = PackR3G3B2(p[0], p[1], p[2]);
+        break;
+      case 2:
+        PutWord(line + 2 * i, Pack555(p[0], p[1], p[2]));
+        break;
+      case 3:
+        PutWord(line + 2 * i, Pack565(p[0], p[1], p[2]));
+        break;
+      case 4:
+        std::memcpy(line + 3 * std::size_t{i}, p, 3);
+        break;
       case 5:
         std::memcpy(line + 4 * std::size_t{i}, p, 3);
         line[4 * std::size_t{i} + 3] = 0;
@@ -37,7 +45,9 @@ void GreyToMemory(const std::uint8_t* row, std::uint32_t count, std::int32_t cod
   for (std::uint32_t i = 0; i < count; ++i) {
     const std::uint32_t v = row[i];
     switch (code) {
-      case 0: line[i] = static_cast<std::uint8_t>(v); break;
+      case 0:
+        line[i] = static_cast<std::uint8_t>(v);
+        break;
       case 1: {
         std::uint32_t g = v >> 5;
         line[i] = static_cast<std::uint8_t>(g << 5 | g << 2 | g >> 1);
@@ -54,7 +64,9 @@ void GreyToMemory(const std::uint8_t* row, std::uint32_t count, std::int32_t cod
         PutWord(line + 2 * i, g | (v >> 2) << 5 | g << 11);
         break;
       }
-      case 4: std::memset(line + 3 * std::size_t{i}, static_cast<int>(v), 3); break;
+      case 4:
+        std::memset(line + 3 * std::size_t{i}, static_cast<int>(v), 3);
+        break;
       case 5:
         std::memset(line + 4 * std::size_t{i}, static_cast<int>(v), 3);
         line[4 * std::size_t{i} + 3] = 0;
@@ -125,9 +137,15 @@ void YuvToMemory(PixelConverter& pc, const std::uint8_t* row, std::uint32_t coun
                  std::uint8_t* line, std::uint8_t* scratch) {
   const int n = static_cast<int>(count);
   switch (code) {
-    case 0: pc.Yuv422ToLumaRow(line, row, n); return;
-    case 6: std::memcpy(line, row, 2 * std::size_t{count}); return;
-    case 4: pc.Yuv422ToRgb24Row(row, line, n); return;
+    case 0:
+      pc.Yuv422ToLumaRow(line, row, n);
+      return;
+    case 6:
+      std::memcpy(line, row, 2 * std::size_t{count});
+      return;
+    case 4:
+      pc.Yuv422ToRgb24Row(row, line, n);
+      return;
     case 5:
       // The converter keeps each fourth byte: start from zeros.
       std::memset(line, 0, 4 * std::size_t{count});
@@ -144,12 +162,16 @@ void YuvToMemory(PixelConverter& pc, const std::uint8_t* row, std::uint32_t coun
 
 std::uint32_t UnitBytes(std::int32_t code) { return CodeIn(code, 0, 9) ? kUnitBytes[code] : 0; }
 
-void FileRowToMemory(PixelConverter& pc, FileRow kind, const std::uint8_t* row, std::uint32_t count,
-                     std::int32_t code, std::uint8_t* line, std::uint8_t* scratch) {
+void FileRowToMemory(PixelConverter& pc, FileRow kind, const std::uint8_t* row, std::uint32_t count, std::int32_t code,
+                     std::uint8_t* line, std::uint8_t* scratch) {
   if (count == 0 || !CodeIn(code, 0, 6)) return;
   switch (kind) {
-    case FileRow::kGrey8: GreyToMemory(row, count, code, line); return;
-    case FileRow::kRgb555: Rgb555ToMemory(pc, row, count, code, line, scratch); return;
+    case FileRow::kGrey8:
+      GreyToMemory(row, count, code, line);
+      return;
+    case FileRow::kRgb555:
+      Rgb555ToMemory(pc, row, count, code, line, scratch);
+      return;
     case FileRow::kBgr24:
       if (code == 0)
         pc.Rgb24ToGreyRow(row, line, static_cast<int>(count), 1);
@@ -158,8 +180,12 @@ void FileRowToMemory(PixelConverter& pc, FileRow kind, const std::uint8_t* row, 
       else
         ColourToMemory(row, 3, count, code, line);
       return;
-    case FileRow::kBgr32: Bgr32ToMemory(pc, row, count, code, line, scratch); return;
-    case FileRow::kYuv422: YuvToMemory(pc, row, count, code, line, scratch); return;
+    case FileRow::kBgr32:
+      Bgr32ToMemory(pc, row, count, code, line, scratch);
+      return;
+    case FileRow::kYuv422:
+      YuvToMemory(pc, row, count, code, line, scratch);
+      return;
   }
 }
 
@@ -175,7 +201,9 @@ void MemoryToBgr24(PixelConverter& pc, std::int32_t code, const std::uint8_t* li
         out[2] = static_cast<std::uint8_t>(b & 0xE0);
         break;
       }
-      case 2: Expand555(Word(line + 2 * i), out); break;
+      case 2:
+        Expand555(Word(line + 2 * i), out);
+        break;
       case 3: {
         std::uint32_t p = Word(line + 2 * i);
         out[0] = static_cast<std::uint8_t>(p << 3);
@@ -183,15 +211,20 @@ void MemoryToBgr24(PixelConverter& pc, std::int32_t code, const std::uint8_t* li
         out[2] = static_cast<std::uint8_t>((p >> 8) & 0xF8);
         break;
       }
-      case 4: std::memcpy(out, line + 3 * std::size_t{i}, 3); break;
-      case 5: std::memcpy(out, line + 4 * std::size_t{i}, 3); break;
+      case 4:
+        std::memcpy(out, line + 3 * std::size_t{i}, 3);
+        break;
+      case 5:
+        std::memcpy(out, line + 4 * std::size_t{i}, 3);
+        break;
     }
   }
   if (code == 6) pc.Yuv422ToRgb24Row(line, bgr, static_cast<int>(count));
 }
 
 RowBuffer::RowBuffer(std::uint64_t bytes) {
-  if (bytes <= 0x7FFFFFFF) data_ = static_cast<std::uint8_t*>(AllocateGlobalBlock(static_cast<std::uint32_t>(bytes ? bytes : 1)));
+  if (bytes <= 0x7FFFFFFF)
+    data_ = static_cast<std::uint8_t*>(AllocateGlobalBlock(static_cast<std::uint32_t>(bytes ? bytes : 1)));
 }
 
 RowBuffer::~RowBuffer() { FreeGlobalBlock(data_); }

@@ -46,8 +46,8 @@ enum class FileRow {
 
 // Converts `count` pixels of a file row into a memory line of code 0 to 6.
 // `scratch` holds count x 4 bytes.
-void FileRowToMemory(PixelConverter& pc, FileRow kind, const std::uint8_t* row, std::uint32_t count,
-                     std::int32_t code, std::uint8_t* line, std::uint8_t* scratch);
+void FileRowToMemory(PixelConverter& pc, FileRow kind, const std::uint8_t* row, std::uint32_t count, std::int32_t code,
+                     std::uint8_t* line, std::uint8_t* scratch);
 
 // Converts `count` pixels of a memory line of code 1 to 6 into B, G, R.
 void MemoryToBgr24(PixelConverter& pc, std::int32_t code, const std::uint8_t* line, std::uint32_t count,
@@ -57,7 +57,11 @@ void MemoryToBgr24(PixelConverter& pc, std::int32_t code, const std::uint8_t* li
 class LineTarget {
  public:
   LineTarget(void* buffer, std::uint32_t x, std::uint32_t pitch, std::int32_t code, LoadLineCallback callback)
-      : buffer_(static_cast<std::uint8_t*>(buffer)), x_(x), pitch_(pitch), unit_(UnitBytes(code)), callback_(callback) {}
+      : buffer_(static_cast<std::uint8_t*>(buffer)),
+        x_(x),
+        pitch_(pitch),
+        unit_(UnitBytes(code)),
+        callback_(callback) {}
 
   void Put(std::uint32_t line_index, const std::uint8_t* line, std::uint32_t count) const {
     if (callback_) {

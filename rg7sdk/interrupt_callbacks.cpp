@@ -6,8 +6,8 @@
 
 #include "platform/sync.h"
 #include "rg7sdk/board_nodes.h"
-#include "rg7sdk/global_block.h"
 #include "rg7sdk/driver_link.h"
+#include "rg7sdk/global_block.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {

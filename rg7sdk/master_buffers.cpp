@@ -2,8 +2,8 @@
 
 #include <cstring>
 
-#include "rg7sdk/global_block.h"
 #include "rg7sdk/driver_link.h"
+#include "rg7sdk/global_block.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
@@ -16,7 +16,9 @@ std::uint8_t* AlignUp(void* p) {
 
 }  // namespace
 
-PhysicalPageList* AllocatePageList() { return static_cast<PhysicalPageList*>(AllocateGlobalBlock(sizeof(PhysicalPageList))); }
+PhysicalPageList* AllocatePageList() {
+  return static_cast<PhysicalPageList*>(AllocateGlobalBlock(sizeof(PhysicalPageList)));
+}
 
 void FreePageList(PhysicalPageList* list) { FreeGlobalBlock(list); }
 

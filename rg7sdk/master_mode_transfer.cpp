@@ -94,8 +94,8 @@ std::int32_t RG7SetMasterModeTransfer(GrabWindowDesc* desc, void* buffer, std::u
   // The stride field counts dwords: L/4 for the bounce path, two lines (L/2) direct.
   std::uint32_t strideCount = bounce ? l / 4 : l / 2;
   if (strideCount > kStrideFieldMax) return RG7_ERR_PARAMETER;
-  if (bounce && (!m.bounce[0] || !m.bounce[1] ||
-                 std::uint64_t{desc->height / 2} * l > std::uint64_t{kBounceBufferSize}))
+  if (bounce &&
+      (!m.bounce[0] || !m.bounce[1] || std::uint64_t{desc->height / 2} * l > std::uint64_t{kBounceBufferSize}))
     return RG7_ERR_PARAMETER;
 
   std::lock_guard lock(IrqLock());  // the interrupt handler copies with these values

@@ -40,8 +40,8 @@ std::uint32_t WriteConfig(std::uint32_t value, std::uint32_t reg, std::uint32_t 
 
 void AttachDriverLink() {
   if (g_device != INVALID_HANDLE_VALUE) return;
-  g_device = CreateFileA(kDeviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  g_device =
+      CreateFileA(kDeviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (g_device == INVALID_HANDLE_VALUE) {
     DeleteFileA(kDeviceName);
     return;

@@ -112,5 +112,4 @@ std::int32_t DrvRegisterIrqEvents(std::uint16_t slot, const HANDLE* events, std:
 std::int32_t DrvUnregisterIrqEvents(std::uint16_t slot);
 std::int32_t DrvSetIrqMask(std::uint32_t mask);
 
-
 }  // namespace rg7

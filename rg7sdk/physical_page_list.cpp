@@ -4,8 +4,8 @@ namespace rg7 {
 
 bool BuildPageList4K(std::uint32_t address, std::uint32_t length, PhysicalPageList* list) {
   if (!list) return false;
-  std::size_t limit = list->max_entries != 0 && list->max_entries < kPageListCapacity ? list->max_entries
-                                                                                     : kPageListCapacity;
+  std::size_t limit =
+      list->max_entries != 0 && list->max_entries < kPageListCapacity ? list->max_entries : kPageListCapacity;
   std::uint64_t a = address;
   std::uint64_t n = length;
   while (n > 0) {

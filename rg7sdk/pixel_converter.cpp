@@ -35,10 +35,14 @@ struct Chroma {
 };
 constexpr Chroma ChromaOf(int u, int v) {
   I16 cb = static_cast<I16>(u - 128), cr = static_cast<I16>(v - 128);
-  return {static_cast<I16>(76 * cr),        static_cast<I16>(5 * cr + 1024),
-          static_cast<I16>(-50 * cb - 104 * cr), static_cast<I16>(-2 * cb - cr + 1024),
-          static_cast<I16>(2 * cb),         static_cast<I16>(3 * cb + 1024),
-          cr,                               static_cast<I16>(2 * cb)};
+  return {static_cast<I16>(76 * cr),
+          static_cast<I16>(5 * cr + 1024),
+          static_cast<I16>(-50 * cb - 104 * cr),
+          static_cast<I16>(-2 * cb - cr + 1024),
+          static_cast<I16>(2 * cb),
+          static_cast<I16>(3 * cb + 1024),
+          cr,
+          static_cast<I16>(2 * cb)};
 }
 constexpr Chroma kNeutral = ChromaOf(128, 128);
 
@@ -47,9 +51,11 @@ template <bool kRgbOrder>
 inline std::uint32_t PixelWord(int luma, const Chroma& c) {
   I16 y = static_cast<I16>(luma - 16);
   I16 y21 = static_cast<I16>(21 * y);
-  I16 r = static_cast<I16>(y + c.red_base + (static_cast<I16>(y21 + c.red_high + (static_cast<I16>(y + c.red_low) >> 4)) >> 7));
+  I16 r = static_cast<I16>(y + c.red_base +
+                           (static_cast<I16>(y21 + c.red_high + (static_cast<I16>(y + c.red_low) >> 4)) >> 7));
   I16 g = static_cast<I16>(y + (static_cast<I16>(y21 + c.green_high + (static_cast<I16>(y + c.green_low) >> 4)) >> 7));
-  I16 b = static_cast<I16>(y + c.blue_base + (static_cast<I16>(y21 + c.blue_high + (static_cast<I16>(y + c.blue_low) >> 4)) >> 7));
+  I16 b = static_cast<I16>(y + c.blue_base +
+                           (static_cast<I16>(y21 + c.blue_high + (static_cast<I16>(y + c.blue_low) >> 4)) >> 7));
   return kRgbOrder ? (Saturate(r) | Saturate(g) << 8 | Saturate(b) << 16)
                    : (Saturate(b) | Saturate(g) << 8 | Saturate(r) << 16);
 }
@@ -106,14 +112,14 @@ RG7_ROW_BODY void Rgb555Pairs(const std::uint8_t* __restrict src, std::uint16_t*
   }
 }
 
-#define RG7_ROW_VARIANTS(name, body, Dst)                                                                    \
-  void name##Baseline(const std::uint8_t* __restrict s, Dst* __restrict d, int n) { body(s, d, n); }      \
+#define RG7_ROW_VARIANTS(name, body, Dst)                                                                       \
+  void name##Baseline(const std::uint8_t* __restrict s, Dst* __restrict d, int n) { body(s, d, n); }            \
   __attribute__((target("avx2"))) void name##Avx2(const std::uint8_t* __restrict s, Dst* __restrict d, int n) { \
-    body(s, d, n);                                                                                           \
-  }                                                                                                          \
-  void name(const std::uint8_t* s, Dst* d, int n) {                                                          \
-    static const bool avx2 = __builtin_cpu_supports("avx2");                                                 \
-    avx2 ? name##Avx2(s, d, n) : name##Baseline(s, d, n);                                                    \
+    body(s, d, n);                                                                                              \
+  }                                                                                                             \
+  void name(const std::uint8_t* s, Dst* d, int n) {                                                             \
+    static const bool avx2 = __builtin_cpu_supports("avx2");                                                    \
+    avx2 ? name##Avx2(s, d, n) : name##Baseline(s, d, n);                                                       \
   }
 
 RG7_ROW_VARIANTS(BgrxPairs, Rgb32Pairs<false>, std::uint8_t)
@@ -143,9 +149,15 @@ void YuvToRgb24(const std::uint8_t* src, std::uint8_t* dst, int count) {
 
 // RGB to YUV 4:2:2 over 2048; chroma from the first pixel of each pair, with the
 // division rounding toward zero as the stored values require.
-inline std::uint8_t LumaOf(int r, int g, int b) { return static_cast<std::uint8_t>((526 * r + 1032 * g + 201 * b + 32792) / 2048); }
-inline std::uint8_t UOf(int r, int g, int b) { return static_cast<std::uint8_t>((-304 * r - 596 * g + 900 * b + 1024) / 2048 + 128); }
-inline std::uint8_t VOf(int r, int g, int b) { return static_cast<std::uint8_t>((900 * r - 753 * g - 146 * b + 1024) / 2048 + 128); }
+inline std::uint8_t LumaOf(int r, int g, int b) {
+  return static_cast<std::uint8_t>((526 * r + 1032 * g + 201 * b + 32792) / 2048);
+}
+inline std::uint8_t UOf(int r, int g, int b) {
+  return static_cast<std::uint8_t>((-304 * r - 596 * g + 900 * b + 1024) / 2048 + 128);
+}
+inline std::uint8_t VOf(int r, int g, int b) {
+  return static_cast<std::uint8_t>((900 * r - 753 * g - 146 * b + 1024) / 2048 + 128);
+}
 
 template <int kStep, bool kRgbOrder>
 void RgbToYuv(const std::uint8_t* src, std::uint8_t* dst, int count) {

@@ -60,8 +60,7 @@ class PixelConverter {
   int BitsPerPixelOfCode(int code);
   // 256 bins, zeroed; code 4 counts each pixel's first byte, code 6 each pixel's
   // luma; other codes leave the bins zero.
-  void Histogram(const std::uint8_t* source, std::uint32_t width, std::uint32_t height, int code,
-                 std::uint32_t* bins);
+  void Histogram(const std::uint8_t* source, std::uint32_t width, std::uint32_t height, int code, std::uint32_t* bins);
   void CopyWords(std::uint32_t* destination, const std::uint32_t* source, std::uint32_t count);
 
  protected:

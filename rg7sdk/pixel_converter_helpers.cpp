@@ -7,13 +7,18 @@ namespace rg7 {
 int PixelConverter::BitsPerPixelOfCode(int code) {
   switch (code) {
     case 0:
-    case 1: return 8;
+    case 1:
+      return 8;
     case 2:
     case 3:
-    case 6: return 16;
-    case 4: return 24;
-    case 5: return 32;
-    default: return 0;
+    case 6:
+      return 16;
+    case 4:
+      return 24;
+    case 5:
+      return 32;
+    default:
+      return 0;
   }
 }
 

@@ -8,17 +8,17 @@
 // Status codes of the exports: 0 success, a small negative code for failure.
 enum RG7ErrorCode : std::int32_t {
   RG7_OK = 0,
-  RG7_ERR_DRIVER = -100,          // driver request failed
-  RG7_ERR_PARAMETER = -101,       // bad parameter
-  RG7_ERR_NOT_OPEN = -102,        // board not open, no board or driver missing
+  RG7_ERR_DRIVER = -100,     // driver request failed
+  RG7_ERR_PARAMETER = -101,  // bad parameter
+  RG7_ERR_NOT_OPEN = -102,   // board not open, no board or driver missing
   RG7_ERR_NO_MEMORY = -107,
   RG7_ERR_NOT_CONFIGURED = -108,  // camera not configured or not initialised
   RG7_ERR_ARMED = -111,
-  RG7_ERR_PAGE_TABLE = -112,      // buffer too large for the transfer page table
+  RG7_ERR_PAGE_TABLE = -112,  // buffer too large for the transfer page table
   RG7_ERR_GRAB_RUNNING = -113,
   RG7_ERR_GRAB_NOT_RUNNING = -114,
   RG7_ERR_NO_SIGNAL = -115,
-  RG7_ERR_DECODER = -200,         // not supported by the fitted decoder
+  RG7_ERR_DECODER = -200,  // not supported by the fitted decoder
 };
 
 // An interrupt callback: the status bits under the callback's enabled mask, and the

@@ -10,8 +10,8 @@
 namespace rg7 {
 namespace {
 
-constexpr std::uint32_t kInverted = 0x100;      // idle level 0, active level 1
-constexpr std::uint32_t kCallbackMode = 0x01;   // call back at the end of the pulse instead of grabbing
+constexpr std::uint32_t kInverted = 0x100;     // idle level 0, active level 1
+constexpr std::uint32_t kCallbackMode = 0x01;  // call back at the end of the pulse instead of grabbing
 constexpr std::uint32_t kHandlerMask = 0x1000630;
 
 const std::uintptr_t kOwner = reinterpret_cast<std::uintptr_t>(&StrobeInterruptHandler);

@@ -17,10 +17,14 @@ constexpr std::uint8_t kTopRowFirst = 0x20;
 
 FileRow KindOfDepth(std::uint32_t depth) {
   switch (depth) {
-    case 8: return FileRow::kGrey8;
-    case 16: return FileRow::kRgb555;
-    case 24: return FileRow::kBgr24;
-    default: return FileRow::kBgr32;
+    case 8:
+      return FileRow::kGrey8;
+    case 16:
+      return FileRow::kRgb555;
+    case 24:
+      return FileRow::kBgr24;
+    default:
+      return FileRow::kBgr32;
   }
 }
 

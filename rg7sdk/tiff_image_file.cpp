@@ -30,11 +30,16 @@ Samples SamplesOf(const FIOTIFFDesc& d) {
   if (bits == 16 && samples == 1) return Samples::kGrey16;
   if (bits != 8) return Samples::kNone;
   switch (samples) {
-    case 1: return Samples::kGrey8;
-    case 2: return Samples::kGreyAlpha8;
-    case 3: return Samples::kRgb;
-    case 4: return Samples::kRgba;
-    default: return Samples::kNone;
+    case 1:
+      return Samples::kGrey8;
+    case 2:
+      return Samples::kGreyAlpha8;
+    case 3:
+      return Samples::kRgb;
+    case 4:
+      return Samples::kRgba;
+    default:
+      return Samples::kNone;
   }
 }
 
@@ -47,8 +52,8 @@ std::uint64_t KeptRowBytes(const FIOTIFFDesc& d, Samples s, std::uint32_t count)
 
 // Brings `count` pixels of a stored row to a row the memory conversions take;
 // returns its kind. `into` holds count x 4 bytes.
-FileRow Normalise(const FIOTIFFDesc& d, Samples s, const std::uint8_t* row, std::uint32_t count,
-                  std::uint8_t* into, const std::uint8_t** out) {
+FileRow Normalise(const FIOTIFFDesc& d, Samples s, const std::uint8_t* row, std::uint32_t count, std::uint8_t* into,
+                  const std::uint8_t** out) {
   *out = into;
   switch (s) {
     case Samples::kBilevel:
@@ -209,8 +214,8 @@ std::int32_t TiffImageFile::Load(const char* file, std::uint32_t x, std::uint32_
 
   const LineTarget target(buffer, x, pitch, code, callback);
   for (std::uint32_t i = 0; i < kept_height; ++i) {
-    std::int32_t got = FIOBufReadTIFF(&header_, in, row.get(), static_cast<std::uint32_t>(kept_bytes),
-                                      static_cast<std::int32_t>(i));
+    std::int32_t got =
+        FIOBufReadTIFF(&header_, in, row.get(), static_cast<std::uint32_t>(kept_bytes), static_cast<std::int32_t>(i));
     if (got < 0) return finish(got);
     const std::uint8_t* taken = nullptr;
     FileRow kind = Normalise(header_, samples, row.get(), kept_width, normal.get(), &taken);

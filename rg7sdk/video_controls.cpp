@@ -57,9 +57,13 @@ void SetTwoSVideoSwitch(bool on) {
 
 using namespace rg7;
 
-std::int32_t RG7HasBt829A() { return CurrentBoardOpen() ? static_cast<std::int32_t>(CurrentBoardRecord().bt829_fitted) : 0; }
+std::int32_t RG7HasBt829A() {
+  return CurrentBoardOpen() ? static_cast<std::int32_t>(CurrentBoardRecord().bt829_fitted) : 0;
+}
 
-std::int32_t RG7HasVPC32x5C() { return CurrentBoardOpen() ? static_cast<std::int32_t>(CurrentBoardRecord().vpc_fitted) : 0; }
+std::int32_t RG7HasVPC32x5C() {
+  return CurrentBoardOpen() ? static_cast<std::int32_t>(CurrentBoardRecord().vpc_fitted) : 0;
+}
 
 std::int32_t RG7Set2SVideoMode(std::uint32_t mode) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;

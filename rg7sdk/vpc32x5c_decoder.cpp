@@ -4,33 +4,31 @@
 #include <cmath>
 
 #include "platform/clock.h"
-#include "rg7sdk/decoder_backends.h"
 #include "rg7sdk/board_records.h"
+#include "rg7sdk/decoder_backends.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 
 // Little-endian words; FP register of each word in kFpRegister below.
 const std::uint8_t kVpcFpDefaults[2][78] = {
-    {0x21, 0x00, 0x20, 0x04, 0x00, 0x00, 0x40, 0x0F, 0, 0, 0, 0, 0, 0, 0, 0,
-     0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0, 0, 0, 0, 0, 0,
-     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-     0x00, 0x00, 0x00, 0x00, 0xD0, 0x02, 0xAE, 0x06, 0, 0, 0, 0, 0, 0, 0, 0,
-     0, 0, 0x2A, 0x00, 0xAB, 0x0A, 0, 0, 0x05, 0x00, 0x20, 0x00, 0x00, 0x08},
-    {0x20, 0x00, 0x65, 0x05, 0x06, 0x00, 0x40, 0x0F, 0, 0, 0, 0, 0, 0, 0, 0,
-     0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0, 0, 0, 0, 0, 0,
-     0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-     0x00, 0x00, 0x00, 0x00, 0x18, 0x03, 0x82, 0x05, 0, 0, 0, 0, 0, 0, 0, 0,
-     0, 0, 0x2A, 0x00, 0xAB, 0x0A, 0, 0, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00},
+    {0x21, 0x00, 0x20, 0x04, 0x00, 0x00, 0x40, 0x0F, 0,    0,    0,    0,    0,    0,    0,    0,    0,    0,   0, 0,
+     0,    0,    0,    0,    0x00, 0x00, 0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,   0, 0,
+     0,    0,    0,    0,    0,    0,    0,    0,    0x00, 0x00, 0x00, 0x00, 0xD0, 0x02, 0xAE, 0x06, 0,    0,   0, 0,
+     0,    0,    0,    0,    0,    0,    0x2A, 0x00, 0xAB, 0x0A, 0,    0,    0x05, 0x00, 0x20, 0x00, 0x00, 0x08},
+    {0x20, 0x00, 0x65, 0x05, 0x06, 0x00, 0x40, 0x0F, 0,    0,    0,    0,    0,    0,    0,    0,    0,    0,   0, 0,
+     0,    0,    0,    0,    0x00, 0x00, 0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0,   0, 0,
+     0,    0,    0,    0,    0,    0,    0,    0,    0x00, 0x00, 0x00, 0x00, 0x18, 0x03, 0x82, 0x05, 0,    0,   0, 0,
+     0,    0,    0,    0,    0,    0,    0x2A, 0x00, 0xAB, 0x0A, 0,    0,    0x05, 0x00, 0x00, 0x00, 0x00, 0x00},
 };
 
 // Direct registers by byte offset: 0x1F word at 10, bytes 0x20, 0x23, 0x24 at
 // 12, 14, 15, words 0x21, 0x26, 0x27, 0x28, 0x29, 0x22 from 16 on.
 const std::uint8_t kVpcDirectDefaults[2][28] = {
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x0C, 0x80, 0, 0x00, 0xF8,
-     0x59, 0x03, 0x00, 0x00, 0x22, 0x00, 0x72, 0x00, 0x56, 0x03, 0x6E, 0x00},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x0C, 0x80, 0, 0x00, 0xF8,
-     0x8C, 0x03, 0x00, 0x00, 0x22, 0x00, 0x72, 0x00, 0x56, 0x03, 0x88, 0x00},
+    {0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0x00, 0x0C, 0x80, 0,
+     0x00, 0xF8, 0x59, 0x03, 0x00, 0x00, 0x22, 0x00, 0x72, 0x00, 0x56, 0x03, 0x6E, 0x00},
+    {0,    0,    0,    0,    0,    0,    0,    0,    0,    0,    0x00, 0x0C, 0x80, 0,
+     0x00, 0xF8, 0x8C, 0x03, 0x00, 0x00, 0x22, 0x00, 0x72, 0x00, 0x56, 0x03, 0x88, 0x00},
 };
 
 namespace {
@@ -41,7 +39,7 @@ enum FpWord : int {
   kWordInput = 1,     // FP 0x21: bits 2-0 input select, bit 10 VCR mode
   kWord22 = 2,
   kWord23 = 3,
-  kWordHue = 12,      // FP 0xDC
+  kWordHue = 12,  // FP 0xDC
   kWord40 = 24,
   kWordBrightness = 25,  // FP 0x41
   kWordScale42 = 26,
@@ -84,7 +82,9 @@ void SetWord(std::uint8_t* block, int offset, std::uint16_t value) {
 
 std::uint16_t FpShadow(const RG7CameraRecord& camera, int word) { return Word(camera.vpc_fp_shadow, 2 * word); }
 
-void SetFpShadow(RG7CameraRecord& camera, int word, std::uint16_t value) { SetWord(camera.vpc_fp_shadow, 2 * word, value); }
+void SetFpShadow(RG7CameraRecord& camera, int word, std::uint16_t value) {
+  SetWord(camera.vpc_fp_shadow, 2 * word, value);
+}
 
 // Shadow word := value, written through to its FP register.
 void PutFp(int word, std::uint16_t fpRegister, std::uint16_t value) {
@@ -118,11 +118,16 @@ std::int32_t VPCLoadCameraRegisters(const RG7CameraRecord& camera) {
     int word;
   };
   static constexpr FpLoad kFpOrder[] = {
-      {0x69, kWord69},          {0x6A, kWord6A},
-      {0x6D, kWord6D},          {kFpScale42, kWordScale42},
-      {kFp40, kWord40},         {kFpScale43, kWordScale43},
-      {kFpStandard, kWordStandard}, {0x23, kWord23},
-      {kFpInput, kWordInput},   {0x22, kWord22},
+      {0x69, kWord69},
+      {0x6A, kWord6A},
+      {0x6D, kWord6D},
+      {kFpScale42, kWordScale42},
+      {kFp40, kWord40},
+      {kFpScale43, kWordScale43},
+      {kFpStandard, kWordStandard},
+      {0x23, kWord23},
+      {kFpInput, kWordInput},
+      {0x22, kWord22},
   };
   struct DirectLoad {
     std::uint8_t subaddress;

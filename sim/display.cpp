@@ -151,8 +151,7 @@ HRESULT Display::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
 
 void Display::RestoreDisplayMode() {
   std::lock_guard lock(mutex_);
-  if (mode_.width == desc_.width && mode_.height == desc_.height &&
-      mode_.format.dwRGBBitCount == desc_.bits_per_pixel)
+  if (mode_.width == desc_.width && mode_.height == desc_.height && mode_.format.dwRGBBitCount == desc_.bits_per_pixel)
     return;
   SetMode(desc_.width, desc_.height, desc_.bits_per_pixel, desc_.rgb565);
 }
@@ -166,9 +165,9 @@ DWORD Display::GetFourCCCodes(DWORD* codes, DWORD capacity) {
 
 HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platform::DisplaySurface>* surface) {
   std::lock_guard lock(mutex_);
-  if (createFailures_ > 0) {
-    --createFailures_;
-    return createError_;
+  if (create_failures_ > 0) {
+    --create_failures_;
+    return create_error_;
   }
   DWORD caps = (desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps.dwCaps : 0;
   // No flipping chains and no video port on this adapter.
@@ -178,7 +177,7 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
   if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
 
   auto r = std::make_unique<Record>();
-  r->id = nextId_;
+  r->id = next_id_;
   if (caps & DDSCAPS_PRIMARYSURFACE) {
     if (desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
     if (caps & (DDSCAPS_OVERLAY | DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
@@ -195,8 +194,8 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
     if (desc.dwFlags & DDSD_PIXELFORMAT) {
       const DDPIXELFORMAT& f = desc.ddpfPixelFormat;
       if (!(f.dwFlags & DDPF_FOURCC) || FourCCBits(f.dwFourCC) == 0) return DDERR_INVALIDPIXELFORMAT;
-      bool listed = std::find(desc_.fourcc_codes.begin(), desc_.fourcc_codes.end(), f.dwFourCC) !=
-                    desc_.fourcc_codes.end();
+      bool listed =
+          std::find(desc_.fourcc_codes.begin(), desc_.fourcc_codes.end(), f.dwFourCC) != desc_.fourcc_codes.end();
       // The hardware takes only the codes it lists; emulation in system memory takes any it knows.
       if (!listed && !(caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDPIXELFORMAT;
       format = FourCCFormat(f.dwFourCC);
@@ -204,8 +203,8 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
     r->width = desc.dwWidth;
     r->height = desc.dwHeight;
     r->format = format;
-    r->pitch = static_cast<LONG>(
-        AlignUp((std::uint64_t(desc.dwWidth) * format.dwRGBBitCount + 7) / 8, desc_.pitch_alignment));
+    r->pitch =
+        static_cast<LONG>(AlignUp((std::uint64_t(desc.dwWidth) * format.dwRGBBitCount + 7) / 8, desc_.pitch_alignment));
     auto bytes = static_cast<std::uint32_t>(std::uint64_t(r->pitch) * desc.dwHeight);
     bool wantVideo = overlay || (caps & DDSCAPS_VIDEOMEMORY) || !(caps & DDSCAPS_SYSTEMMEMORY);
     bool placed = false;
@@ -226,7 +225,7 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
     r->caps = (caps & ~(DDSCAPS_VIDEOMEMORY | DDSCAPS_SYSTEMMEMORY)) |
               (r->inDisplayMemory ? DDSCAPS_VIDEOMEMORY : DDSCAPS_SYSTEMMEMORY);
   }
-  ++nextId_;
+  ++next_id_;
   std::uint32_t id = r->id;
   surfaces_[id] = std::move(r);
   *surface = std::make_shared<SimSurface>(shared_from_this(), id);
@@ -256,8 +255,8 @@ HRESULT Display::SurfaceLock(std::uint32_t id, platform::SurfaceMemory* memory, 
   if (it == surfaces_.end()) return DDERR_GENERIC;
   Record& r = *it->second;
   if (r.loseRemaining > 0) return DDERR_SURFACELOST;
-  if (asLock && stillDrawing_ > 0) {
-    --stillDrawing_;
+  if (asLock && still_drawing_ > 0) {
+    --still_drawing_;
     return DDERR_WASSTILLDRAWING;
   }
   Describe(r, memory);
@@ -277,9 +276,9 @@ HRESULT Display::SurfaceRestore(std::uint32_t id) {
   if (it == surfaces_.end()) return DDERR_GENERIC;
   Record& r = *it->second;
   if (r.loseRemaining == 0) return DD_OK;
-  if (restoreFailures_ > 0) {
-    --restoreFailures_;
-    return restoreError_;
+  if (restore_failures_ > 0) {
+    --restore_failures_;
+    return restore_error_;
   }
   --r.loseRemaining;
   return DD_OK;
@@ -303,8 +302,8 @@ HRESULT Display::SurfaceBlt(std::uint32_t id, const RECT* destRect, std::uint32_
   auto d = surfaces_.find(id), s = surfaces_.find(source);
   if (d == surfaces_.end() || s == surfaces_.end()) return finish(DDERR_INVALIDPARAMS);
   if (d->second->loseRemaining > 0 || s->second->loseRemaining > 0) return finish(DDERR_SURFACELOST);
-  if (stillDrawing_ > 0) {
-    --stillDrawing_;
+  if (still_drawing_ > 0) {
+    --still_drawing_;
     return finish(DDERR_WASSTILLDRAWING);
   }
   if (flags != 0) return finish(DDERR_UNSUPPORTED);
@@ -603,19 +602,19 @@ void Display::LoseSurface(std::uint32_t id, int times) {
 
 void Display::SetStillDrawing(int count) {
   std::lock_guard lock(mutex_);
-  stillDrawing_ = count;
+  still_drawing_ = count;
 }
 
 void Display::FailRestore(int count, HRESULT error) {
   std::lock_guard lock(mutex_);
-  restoreFailures_ = count;
-  restoreError_ = error;
+  restore_failures_ = count;
+  restore_error_ = error;
 }
 
 void Display::FailCreateSurface(int count, HRESULT error) {
   std::lock_guard lock(mutex_);
-  createFailures_ = count;
-  createError_ = error;
+  create_failures_ = count;
+  create_error_ = error;
 }
 
 void Display::SetVideoMemoryExhausted(bool exhausted) {

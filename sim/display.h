@@ -159,8 +159,7 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   HRESULT SurfaceLock(std::uint32_t id, platform::SurfaceMemory* memory, bool asLock);
   void SurfaceUnlock(std::uint32_t id);
   HRESULT SurfaceRestore(std::uint32_t id);
-  HRESULT SurfaceBlt(std::uint32_t id, const RECT* destRect, std::uint32_t source, const RECT* sourceRect,
-                     DWORD flags);
+  HRESULT SurfaceBlt(std::uint32_t id, const RECT* destRect, std::uint32_t source, const RECT* sourceRect, DWORD flags);
   HRESULT SurfaceUpdateOverlay(std::uint32_t id, const RECT* sourceRect, std::uint32_t dest, const RECT* destRect,
                                DWORD flags, const DDOVERLAYFX* fx);
   HRESULT SurfaceSetOverlayPosition(std::uint32_t id, LONG x, LONG y);
@@ -181,14 +180,14 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   std::shared_ptr<DisplayMemory> memory_;
   mutable std::mutex mutex_;
   DesktopMode mode_;
-  std::uint32_t nextId_ = 1;
+  std::uint32_t next_id_ = 1;
   std::map<std::uint32_t, std::unique_ptr<Record>> surfaces_;
   std::vector<DisplayCall> calls_;
-  int stillDrawing_ = 0;
-  int restoreFailures_ = 0;
-  HRESULT restoreError_ = DDERR_WRONGMODE;
-  int createFailures_ = 0;
-  HRESULT createError_ = DDERR_GENERIC;
+  int still_drawing_ = 0;
+  int restore_failures_ = 0;
+  HRESULT restore_error_ = DDERR_WRONGMODE;
+  int create_failures_ = 0;
+  HRESULT create_error_ = DDERR_GENERIC;
   bool exhausted_ = false;
 };
 

@@ -7,7 +7,7 @@
 namespace sim {
 
 DisplayMemory::DisplayMemory(std::uint32_t size, std::uint32_t physicalBase)
-    : base_(static_cast<BYTE*>(MapBelow4G(size, true))), size_(size), physicalBase_(physicalBase) {}
+    : base_(static_cast<BYTE*>(MapBelow4G(size, true))), size_(size), physical_base_(physicalBase) {}
 
 DisplayMemory::~DisplayMemory() { UnmapBelow4G(base_, size_); }
 
@@ -51,7 +51,7 @@ bool DisplayMemory::PhysicalAddress(const void* address, std::uint32_t* physical
   auto p = reinterpret_cast<std::uintptr_t>(address);
   auto b = reinterpret_cast<std::uintptr_t>(base_);
   if (p < b || p >= b + size_) return false;
-  if (physical) *physical = physicalBase_ + static_cast<std::uint32_t>(p - b);
+  if (physical) *physical = physical_base_ + static_cast<std::uint32_t>(p - b);
   return true;
 }
 

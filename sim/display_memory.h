@@ -22,7 +22,7 @@ class PLATFORM_EXPORT DisplayMemory {
 
   BYTE* base() const { return base_; }
   std::uint32_t size() const { return size_; }
-  std::uint32_t physical_base() const { return physicalBase_; }
+  std::uint32_t physical_base() const { return physical_base_; }
 
   // First fit; alignment is a power of two. The block is zero-filled.
   std::optional<std::uint32_t> Allocate(std::uint32_t bytes, std::uint32_t alignment);
@@ -35,7 +35,7 @@ class PLATFORM_EXPORT DisplayMemory {
  private:
   BYTE* base_;
   std::uint32_t size_;
-  std::uint32_t physicalBase_;
+  std::uint32_t physical_base_;
   mutable std::mutex mutex_;
   std::map<std::uint32_t, std::uint32_t> used_;  // offset -> bytes
 };

@@ -35,19 +35,19 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     rg700_.push_back(board);
     pci_.Add(board);
   }
-  rg7NtDriver_ = std::make_shared<Rg7NtDriver>(*this);
+  rg7_nt_driver_ = std::make_shared<Rg7NtDriver>(*this);
   // Board i interrupts through slot i of the driver.
   for (std::size_t i = 0; i < rg700_.size() && i < rg7nt::kMaxBoards; ++i) {
-    Rg7NtDriver* driver = rg7NtDriver_.get();
+    Rg7NtDriver* driver = rg7_nt_driver_.get();
     rg700_[i]->SetInterruptSink([driver, i](std::uint32_t bits) { driver->ServiceInterrupt(i, bits); });
   }
-  platform::RegisterDevice("RG7DRIVE", rg7NtDriver_);
-  displayMemory_ = std::make_shared<DisplayMemory>(desc.display.memory_bytes, desc.display.physical_base);
-  display_ = std::make_shared<Display>(desc.display, displayMemory_);
+  platform::RegisterDevice("RG7DRIVE", rg7_nt_driver_);
+  display_memory_ = std::make_shared<DisplayMemory>(desc.display.memory_bytes, desc.display.physical_base);
+  display_ = std::make_shared<Display>(desc.display, display_memory_);
   // Bus masters reach display memory at its physical address.
-  physical_memory_.MapDeviceMemory(displayMemory_->base(), displayMemory_->size(), displayMemory_->physical_base());
+  physical_memory_.MapDeviceMemory(display_memory_->base(), display_memory_->size(), display_memory_->physical_base());
   platform::RegisterDisplayAdapter(display_);
-  Rg7NtDriver* driver = rg7NtDriver_.get();
+  Rg7NtDriver* driver = rg7_nt_driver_.get();
   for (auto& board : rg700_)
     board->ConnectBus(&physical_memory_, [driver](std::uint32_t ms) { return driver->WaitUntilServed(ms); });
 }
@@ -58,7 +58,7 @@ Machine::~Machine() {
   platform::UnregisterDisplayAdapter(display_.get());
   platform::UnregisterDevice("RG7DRIVE");
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);
-  rg7NtDriver_->Unplug();
+  rg7_nt_driver_->Unplug();
 }
 
 Machine& PowerOn(const MachineDescription& desc) {

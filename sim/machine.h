@@ -36,7 +36,7 @@ class PLATFORM_EXPORT Machine {
   Rg700Board& rg700(std::size_t i) { return *rg700_.at(i); }
   std::size_t rg700_count() const { return rg700_.size(); }
   HostBridge& host_bridge(std::size_t i) { return *bridges_.at(i); }
-  Rg7NtDriver& rg7_nt_driver() { return *rg7NtDriver_; }
+  Rg7NtDriver& rg7_nt_driver() { return *rg7_nt_driver_; }
   PhysicalMemory& physical_memory() { return physical_memory_; }
   Display& display() { return *display_; }
 
@@ -46,8 +46,8 @@ class PLATFORM_EXPORT Machine {
   PhysicalMemory physical_memory_;
   std::vector<std::shared_ptr<HostBridge>> bridges_;
   std::vector<std::shared_ptr<Rg700Board>> rg700_;
-  std::shared_ptr<Rg7NtDriver> rg7NtDriver_;
-  std::shared_ptr<DisplayMemory> displayMemory_;
+  std::shared_ptr<Rg7NtDriver> rg7_nt_driver_;
+  std::shared_ptr<DisplayMemory> display_memory_;
   std::shared_ptr<Display> display_;
 };
 

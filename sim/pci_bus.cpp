@@ -26,7 +26,9 @@ void PciFunction::WriteConfig(std::uint32_t offset, unsigned size, std::uint32_t
   OnConfigWrite(offset, size);
 }
 
-std::uint8_t PciFunction::ConfigByte(std::uint32_t offset) const { return static_cast<std::uint8_t>(ReadConfig(offset, 1)); }
+std::uint8_t PciFunction::ConfigByte(std::uint32_t offset) const {
+  return static_cast<std::uint8_t>(ReadConfig(offset, 1));
+}
 std::uint32_t PciFunction::ConfigDword(std::uint32_t offset) const { return ReadConfig(offset, 4); }
 
 std::vector<ConfigWrite> PciFunction::ConfigWrites() const {

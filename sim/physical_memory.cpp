@@ -52,8 +52,9 @@ bool PhysicalMemory::PageList(const void* address, std::size_t size, std::vector
   std::lock_guard lock(mutex_);
   auto a = reinterpret_cast<std::uintptr_t>(address);
   if (const DeviceBlock* b = DeviceBlockAtHost(address, size)) {
-    runs->push_back(PhysicalRun{static_cast<std::uint32_t>(b->physical + (a - reinterpret_cast<std::uintptr_t>(b->host))),
-                                static_cast<std::uint32_t>(size)});
+    runs->push_back(
+        PhysicalRun{static_cast<std::uint32_t>(b->physical + (a - reinterpret_cast<std::uintptr_t>(b->host))),
+                    static_cast<std::uint32_t>(size)});
     return true;
   }
   if (!platform::IsRangeLocked(address, size)) return false;
@@ -72,7 +73,8 @@ bool PhysicalMemory::PageList(const void* address, std::size_t size, std::vector
   for (std::uintptr_t p = first; p < end; ++p) {
     std::uintptr_t from = p == first ? a : p * kPage;
     std::uintptr_t to = std::min<std::uintptr_t>((p + 1) * kPage, a + size);
-    std::uint32_t phys = host_to_phys_[p] * static_cast<std::uint32_t>(kPage) + static_cast<std::uint32_t>(from % kPage);
+    std::uint32_t phys =
+        host_to_phys_[p] * static_cast<std::uint32_t>(kPage) + static_cast<std::uint32_t>(from % kPage);
     auto length = static_cast<std::uint32_t>(to - from);
     if (!runs->empty() && runs->back().address + runs->back().length == phys)
       runs->back().length += length;

@@ -51,7 +51,7 @@ class PLATFORM_EXPORT PhysicalMemory {
 
   std::mutex mutex_;
   PinShape shape_ = PinShape::kContiguous;
-  std::uint32_t next_page_ = 0x10000;  // physical 0x10000000 and up
+  std::uint32_t next_page_ = 0x10000;                     // physical 0x10000000 and up
   std::map<std::uintptr_t, std::uint32_t> host_to_phys_;  // host page -> physical page
   std::map<std::uint32_t, std::uintptr_t> phys_to_host_;
   std::vector<DeviceBlock> device_;

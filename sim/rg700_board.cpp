@@ -2,11 +2,11 @@
 
 #include "sim/bounded_log.h"
 
-#include "sim/low_memory.h"
-#include "sim/rg700_serial_bus.h"
 #include "sim/i2c_device.h"
-#include "sim/rg700_lut_port.h"
+#include "sim/low_memory.h"
 #include "sim/rg700_gio.h"
+#include "sim/rg700_lut_port.h"
+#include "sim/rg700_serial_bus.h"
 #include "sim/rg700_video_clock.h"
 #include "sim/rg700_video_dma.h"
 
@@ -31,10 +31,10 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
   SetWritable(pci::kInterruptLine, 1);
   SetByte(pci::kInterruptPin, 1);
   auto serialBus = std::make_unique<Rg700SerialBus>(desc);
-  serialBus_ = serialBus.get();
+  serial_bus_ = serialBus.get();
   hooks_.push_back(std::move(serialBus));
   auto lut = std::make_unique<Rg700LutPort>();
-  lutPort_ = lut.get();
+  lut_port_ = lut.get();
   hooks_.push_back(std::move(lut));
   // The field parity follows the decoder that feeds the bridge: a Bt829A drives it
   // high in even fields, a VPC32x5C in odd ones.
@@ -42,12 +42,13 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
   gio_ = gio.get();
   hooks_.push_back(std::move(gio));
   auto dma = std::make_unique<Rg700VideoDma>(*this);
-  videoDma_ = dma.get();
+  video_dma_ = dma.get();
   hooks_.push_back(std::move(dma));
-  videoClock_ = std::make_unique<Rg700VideoClock>(*this, desc.timing);
-  videoInputs_ = std::make_unique<Rg700VideoInputs>(desc.inputs, serialBus_->bt829a(), serialBus_->vpc32x5c());
-  Rg700VideoInputs* inputs = videoInputs_.get();
-  for (I2cDevice* d : {static_cast<I2cDevice*>(serialBus_->bt829a()), static_cast<I2cDevice*>(serialBus_->vpc32x5c())})
+  video_clock_ = std::make_unique<Rg700VideoClock>(*this, desc.timing);
+  video_inputs_ = std::make_unique<Rg700VideoInputs>(desc.inputs, serial_bus_->bt829a(), serial_bus_->vpc32x5c());
+  Rg700VideoInputs* inputs = video_inputs_.get();
+  for (I2cDevice* d :
+       {static_cast<I2cDevice*>(serial_bus_->bt829a()), static_cast<I2cDevice*>(serial_bus_->vpc32x5c())})
     if (d) d->SetWriteObserver([inputs] { inputs->Refresh(); });
   window_ = MapBelow4G(kWindowSize, false);
   platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), kWindowSize, this);
@@ -92,13 +93,13 @@ DWORD Rg700Board::MmioRead(DWORD offset, unsigned width) {
 }
 
 void Rg700Board::ConnectBus(PhysicalMemory* memory, std::function<bool(std::uint32_t)> servedWaiter) {
-  videoDma_->SetMemory(memory);
-  videoClock_->SetServedWaiter(std::move(servedWaiter));
-  if (desc_.timing.running) videoClock_->Start();
+  video_dma_->SetMemory(memory);
+  video_clock_->SetServedWaiter(std::move(servedWaiter));
+  if (desc_.timing.running) video_clock_->Start();
 }
 
 void Rg700Board::StopVideo() {
-  if (videoClock_) videoClock_->Stop();
+  if (video_clock_) video_clock_->Stop();
 }
 
 void Rg700Board::SetInterruptSink(InterruptSink sink) {

@@ -93,14 +93,14 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   void AddHook(std::unique_ptr<Rg700RegisterHook> hook);
 
   // The I2C lines of register 52 and the decoders on them.
-  Rg700SerialBus& serial_bus() { return *serialBus_; }
-  Rg700VideoInputs& video_inputs() { return *videoInputs_; }
-  const Rg700VideoInputs& video_inputs() const { return *videoInputs_; }
-  Rg700LutPort& lut_port() { return *lutPort_; }
+  Rg700SerialBus& serial_bus() { return *serial_bus_; }
+  Rg700VideoInputs& video_inputs() { return *video_inputs_; }
+  const Rg700VideoInputs& video_inputs() const { return *video_inputs_; }
+  Rg700LutPort& lut_port() { return *lut_port_; }
   // General-purpose I/O register B: event, trigger, strobe and field parity.
   Rg700Gio& gio() { return *gio_; }
-  Rg700VideoDma& video_dma() { return *videoDma_; }
-  Rg700VideoClock& video_clock() { return *videoClock_; }
+  Rg700VideoDma& video_dma() { return *video_dma_; }
+  Rg700VideoClock& video_clock() { return *video_clock_; }
 
   // The machine's bus: the memory the DMA writes into, and a wait for the driver to
   // serve the interrupts raised so far. Then the field clock starts, unless the
@@ -131,12 +131,12 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   std::vector<RegisterAccess> writes_;
   std::vector<std::unique_ptr<Rg700RegisterHook>> hooks_;
   InterruptSink sink_;
-  Rg700SerialBus* serialBus_ = nullptr;  // owned among hooks_
-  std::unique_ptr<Rg700VideoInputs> videoInputs_;
-  Rg700LutPort* lutPort_ = nullptr;  // owned among hooks_
-  Rg700Gio* gio_ = nullptr;            // owned among hooks_
-  Rg700VideoDma* videoDma_ = nullptr;  // owned among hooks_
-  std::unique_ptr<Rg700VideoClock> videoClock_;
+  Rg700SerialBus* serial_bus_ = nullptr;  // owned among hooks_
+  std::unique_ptr<Rg700VideoInputs> video_inputs_;
+  Rg700LutPort* lut_port_ = nullptr;    // owned among hooks_
+  Rg700Gio* gio_ = nullptr;             // owned among hooks_
+  Rg700VideoDma* video_dma_ = nullptr;  // owned among hooks_
+  std::unique_ptr<Rg700VideoClock> video_clock_;
 };
 
 }  // namespace sim

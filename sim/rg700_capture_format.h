@@ -20,10 +20,10 @@ struct CaptureFormat {
   int origin_x = 0;  // bridge position of the picture's first pixel and line
   int origin_y = 0;
   int crop_left = 0;
-  int crop_top = 0;  // field line
-  int pixels = 0;        // per line before scaling
-  int source_lines = 0;  // per field before scaling
-  int prescale = 1;      // horizontal reduction
+  int crop_top = 0;                // field line
+  int pixels = 0;                  // per line before scaling
+  int source_lines = 0;            // per field before scaling
+  int prescale = 1;                // horizontal reduction
   std::uint32_t vscale_255 = 255;  // vertical reduction x 255
   bool mirror = false;
   CapturePixel pixel = CapturePixel::kYuv422;

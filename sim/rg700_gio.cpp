@@ -2,7 +2,7 @@
 
 namespace sim {
 
-Rg700Gio::Rg700Gio(Rg700Board& board, bool parityHighOnOdd) : board_(board), parityHighOnOdd_(parityHighOnOdd) {
+Rg700Gio::Rg700Gio(Rg700Board& board, bool parityHighOnOdd) : board_(board), parity_high_on_odd_(parityHighOnOdd) {
   std::lock_guard lock(mutex_);
   EvaluateLocked();
   raised_ = 0;
@@ -10,15 +10,15 @@ Rg700Gio::Rg700Gio(Rg700Board& board, bool parityHighOnOdd) : board_(board), par
 
 std::uint32_t Rg700Gio::OnRead(std::uint32_t, std::uint32_t stored) {
   std::lock_guard lock(mutex_);
-  bool parity = odd_ == parityHighOnOdd_;
+  bool parity = odd_ == parity_high_on_odd_;
   return (stored & ~kFieldParity) | latched_ | (parity ? kFieldParity : 0);
 }
 
 std::uint32_t Rg700Gio::OnWrite(std::uint32_t, std::uint32_t old, std::uint32_t written) {
   std::lock_guard lock(mutex_);
   // The host cannot set the latches or the parity; a low enable clears its latch.
-  std::uint32_t keep = (written & ~(kEventLatched | kTriggerLatched | kFieldParity)) |
-                       (old & (kEventLatched | kTriggerLatched));
+  std::uint32_t keep =
+      (written & ~(kEventLatched | kTriggerLatched | kFieldParity)) | (old & (kEventLatched | kTriggerLatched));
   if (!(written & kEventLatchEnable)) {
     latched_ &= ~kEventLatched;
     keep &= ~kEventLatched;
@@ -89,7 +89,7 @@ bool Rg700Gio::strobe() const {
 std::vector<StrobeField> Rg700Gio::StrobeHistory() const {
   std::lock_guard lock(mutex_);
   std::vector<StrobeField> all(history_.begin(), history_.end());
-  if (fieldOpen_) all.push_back(current_);
+  if (field_open_) all.push_back(current_);
   return all;
 }
 
@@ -105,13 +105,13 @@ std::uint32_t Rg700Gio::trigger_latches() const {
 
 void Rg700Gio::BeginField(std::uint64_t field, bool odd) {
   std::lock_guard lock(mutex_);
-  if (fieldOpen_) {
+  if (field_open_) {
     if (history_.size() >= kHistoryLimit) history_.pop_front();
     history_.push_back(current_);
   }
   bool level = (control_ & kStrobe) != 0;
   current_ = StrobeField{field, level, !level, level};
-  fieldOpen_ = true;
+  field_open_ = true;
   odd_ = odd;
 }
 

@@ -76,7 +76,7 @@ class PLATFORM_EXPORT Rg700Gio : public Rg700RegisterHook {
   void NoteStrobeLocked();
 
   Rg700Board& board_;
-  const bool parityHighOnOdd_;
+  const bool parity_high_on_odd_;
   mutable std::mutex mutex_;
   std::uint32_t control_ = 0;  // last value written by the host
   std::uint32_t latched_ = 0;
@@ -84,7 +84,7 @@ class PLATFORM_EXPORT Rg700Gio : public Rg700RegisterHook {
   bool odd_ = true;
   Line event_;
   Line trigger_;
-  bool fieldOpen_ = false;
+  bool field_open_ = false;
   StrobeField current_{};
   std::deque<StrobeField> history_;
 };

@@ -50,7 +50,7 @@ std::uint32_t Rg700VideoDma::OnWrite(std::uint32_t index, std::uint32_t, std::ui
     if (rising & kLoad) {
       buffers_[0] = Buffer{shadow_[0], shadow_[2]};
       buffers_[1] = Buffer{shadow_[1], shadow_[3]};
-      loadedStride_ = (stride_ & 0x7FF) * 4;
+      loaded_stride_ = (stride_ & 0x7FF) * 4;
       loaded_ = true;
       end_ = false;
       ++generation_;
@@ -101,7 +101,7 @@ void Rg700VideoDma::Capture(std::uint32_t field, bool odd, std::uint32_t display
     }
     if (!Passes(odd, displayMode)) return;
     at = buffers_[buffer];
-    stride = loadedStride_;
+    stride = loaded_stride_;
     walk = (control_ & kPointerRequest) != 0;
     busy_ = true;
     generation = generation_;
@@ -113,8 +113,8 @@ void Rg700VideoDma::Capture(std::uint32_t field, bool odd, std::uint32_t display
     if (generation == generation_ && loaded_) pending_ |= buffer == 0 ? kDone0 : kDone1;
     if (ok) {
       if (transfers_.size() >= kLogLimit) transfers_.pop_front();
-      transfers_.push_back(DmaTransfer{field, buffer, at.address, static_cast<std::uint32_t>(format.out_lines()),
-                                       format.line_bytes()});
+      transfers_.push_back(
+          DmaTransfer{field, buffer, at.address, static_cast<std::uint32_t>(format.out_lines()), format.line_bytes()});
     }
   }
   idle_.notify_all();
@@ -132,8 +132,8 @@ bool Rg700VideoDma::Write(const CaptureFormat& format, std::uint32_t field, int 
   int lines = format.out_lines();
   std::uint32_t bytes = format.line_bytes();
   if (lines <= 0 || bytes == 0) return true;
-  if (stride < bytes) return fail("line stride " + std::to_string(stride) + " shorter than a line of " +
-                                  std::to_string(bytes));
+  if (stride < bytes)
+    return fail("line stride " + std::to_string(stride) + " shorter than a line of " + std::to_string(bytes));
   PhysicalMemory* memory;
   {
     std::lock_guard lock(mutex_);

@@ -94,7 +94,7 @@ class PLATFORM_EXPORT Rg700VideoDma : public Rg700RegisterHook {
   std::uint32_t pci_ = 0;
   bool loaded_ = false;
   Buffer buffers_[2];
-  std::uint32_t loadedStride_ = 0;
+  std::uint32_t loaded_stride_ = 0;
   bool end_ = false;
   std::uint32_t pending_ = 0;
   bool busy_ = false;

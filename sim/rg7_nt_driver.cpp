@@ -140,8 +140,8 @@ DWORD Rg7NtDriver::FillInfoTable(void* out, DWORD outSize, DWORD* returned) {
     }
   }
   std::lock_guard lock(mutex_);
-  Put32(t + 4, falseBoards_.value_or(boards));
-  Put32(t + 8, falseBridges_.value_or(bridges));
+  Put32(t + 4, false_boards_.value_or(boards));
+  Put32(t + 8, false_bridges_.value_or(bridges));
   if (returned) *returned = rg7nt::kInfoTableSize;
   return ERROR_SUCCESS;
 }
@@ -152,7 +152,8 @@ DWORD Rg7NtDriver::ConfigRead(const void* in, DWORD inSize, void* out, DWORD out
   std::memcpy(&r, in, sizeof r);
   if ((r.size != 1 && r.size != 2 && r.size != 4) || r.offset + r.size > 256 || r.bus > 255 || r.device > 31)
     return ERROR_INVALID_PARAMETER;
-  r.value = machine_->pci().Read(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size);
+  r.value =
+      machine_->pci().Read(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size);
   std::memcpy(out, &r, sizeof r);
   if (returned) *returned = sizeof r;
   return ERROR_SUCCESS;
@@ -164,7 +165,8 @@ DWORD Rg7NtDriver::ConfigWrite(const void* in, DWORD inSize) {
   std::memcpy(&r, in, sizeof r);
   if ((r.size != 1 && r.size != 2 && r.size != 4) || r.offset + r.size > 256 || r.bus > 255 || r.device > 31)
     return ERROR_INVALID_PARAMETER;
-  machine_->pci().Write(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size, r.value);
+  machine_->pci().Write(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size,
+                        r.value);
   return ERROR_SUCCESS;
 }
 
@@ -276,8 +278,8 @@ void Rg7NtDriver::FailRequest(DWORD code, int count, DWORD error) {
 
 void Rg7NtDriver::FalsifyTableCounts(std::optional<std::uint32_t> boards, std::optional<std::uint32_t> bridges) {
   std::lock_guard lock(mutex_);
-  falseBoards_ = boards;
-  falseBridges_ = bridges;
+  false_boards_ = boards;
+  false_bridges_ = bridges;
 }
 
 std::vector<DriverRequest> Rg7NtDriver::Requests() const {

@@ -94,8 +94,8 @@ class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
   mutable std::mutex mutex_;
   int opens_ = 0;
   std::map<DWORD, std::pair<int, DWORD>> failures_;
-  std::optional<std::uint32_t> falseBoards_;
-  std::optional<std::uint32_t> falseBridges_;
+  std::optional<std::uint32_t> false_boards_;
+  std::optional<std::uint32_t> false_bridges_;
   std::vector<DriverRequest> requests_;
   Slot slots_[rg7nt::kMaxBoards];
   std::uint64_t delivered_ = 0;

@@ -10,9 +10,7 @@ namespace {
 constexpr std::uint8_t kWriteBusy = 0x01;
 constexpr std::uint8_t kReadBusy = 0x02;
 
-bool IsDoneRegister(std::size_t fp) {
-  return fp == Vpc32x5cModel::kFpStandard || fp == Vpc32x5cModel::kFpInput;
-}
+bool IsDoneRegister(std::size_t fp) { return fp == Vpc32x5cModel::kFpStandard || fp == Vpc32x5cModel::kFpInput; }
 
 }  // namespace
 

@@ -80,9 +80,9 @@ class PLATFORM_EXPORT Vpc32x5cModel : public I2cDevice {
 
   std::array<std::uint16_t, 256> direct_{};
   std::array<std::uint16_t, kFpCount> fp_{};
-  std::uint8_t high_byte_ = 0;      // first byte of a word being written
-  std::uint16_t read_word_ = 0;     // word being read
-  std::uint16_t fp_latch_ = 0;      // data of the last FP read
+  std::uint8_t high_byte_ = 0;   // first byte of a word being written
+  std::uint16_t read_word_ = 0;  // word being read
+  std::uint16_t fp_latch_ = 0;   // data of the last FP read
   std::uint32_t busy_delay_ = 0;
   std::uint32_t busy_delay_ms_ = 0;
   Countdown busy_left_;

@@ -15,9 +15,7 @@ constexpr std::int32_t kMaxDimension = 0xFFFF;
 
 const char kFormatError[] = "Error: FORMAT_ERROR IN FIORdBMPHeader";
 
-std::uint64_t RowBytes(std::uint32_t bits, std::uint32_t width) {
-  return (std::uint64_t{bits} * width + 31) / 32 * 4;
-}
+std::uint64_t RowBytes(std::uint32_t bits, std::uint32_t width) { return (std::uint64_t{bits} * width + 31) / 32 * 4; }
 
 // Ends a failed header call: the file is closed and nothing the call allocated
 // stays behind, so that a close or free afterwards finds nothing to release.
@@ -192,8 +190,7 @@ std::int32_t FIOWtBMPHeader(FIOBMPDesc* desc) {
   std::memcpy(raw, &desc->file_header, sizeof(FIOBmpFileHeader));
   std::memcpy(raw + sizeof(FIOBmpFileHeader), &info, sizeof(FIOBmpInfoHeader));
   bool written = _lwrite(file, reinterpret_cast<LPCSTR>(raw), kHeaderBytes) == kHeaderBytes;
-  if (written && entries)
-    written = _lwrite(file, reinterpret_cast<LPCSTR>(desc->palette), entries * 4) == entries * 4;
+  if (written && entries) written = _lwrite(file, reinterpret_cast<LPCSTR>(desc->palette), entries * 4) == entries * 4;
   if (!written) {
     Abandon(desc, KT6_ERR_WRITE);
     fio::ShowWriteError();

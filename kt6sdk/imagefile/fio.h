@@ -37,7 +37,7 @@ struct FIOBufBlock {
   std::uint8_t direction;     // 1 write, 0 read
   std::uint16_t bytes_left;   // write: free bytes; read: unread bytes
   std::uint8_t* buffer;
-  std::uint8_t* position;     // next byte to fill (write) or hand out (read)
+  std::uint8_t* position;  // next byte to fill (write) or hand out (read)
 };
 static_assert(sizeof(FIOBufBlock) == 9 + 2 * sizeof(void*));
 
@@ -161,10 +161,10 @@ struct FIOTIFFDesc {
   std::uint16_t ycbcr_subsampling[2];   // horizontal, vertical
   std::uint16_t ycbcr_positioning;
   std::uint32_t reference_black_white[12];  // six rationals
-  std::uint16_t byte_order;  // "II" or "MM"
+  std::uint16_t byte_order;                 // "II" or "MM"
   std::uint16_t version;
   std::uint32_t first_ifd_offset;
-  std::uint32_t strip_offsets_entry_position;     // file offsets of the two value fields (write)
+  std::uint32_t strip_offsets_entry_position;  // file offsets of the two value fields (write)
   std::uint32_t strip_byte_counts_entry_position;
   std::uint32_t end_of_header;  // where the pixel data starts (write)
   std::uint32_t row_bytes;
@@ -203,8 +203,8 @@ FIO_API std::int32_t FIOWtTIFFHeader(FIOTIFFDesc* desc);
 FIO_API std::int32_t FIOCloseTIFFFile(FIOTIFFDesc* desc);
 FIO_API TIFFStripStream* FIOBufRequestTIFF(FIOTIFFDesc* desc, std::uint32_t direction, std::uint32_t size);
 // Copies up to count bytes of image row `row`; returns the row bytes.
-FIO_API std::int32_t FIOBufReadTIFF(FIOTIFFDesc* desc, TIFFStripStream* stream, void* destination,
-                                    std::uint32_t count, std::int32_t row);
+FIO_API std::int32_t FIOBufReadTIFF(FIOTIFFDesc* desc, TIFFStripStream* stream, void* destination, std::uint32_t count,
+                                    std::int32_t row);
 FIO_API std::int32_t FIOBufWriteTIFF(FIOTIFFDesc* desc, TIFFStripStream* stream, const void* source,
                                      std::uint32_t count);
 FIO_API std::int32_t FIOEndStripTIFF(FIOTIFFDesc* desc, TIFFStripStream* stream);

@@ -18,7 +18,9 @@ constexpr std::size_t kMaxIdText = 254;
 bool HasIdRecord(std::uint8_t image_type) { return image_type == 24 || image_type == 25; }
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
-std::uint32_t U32(const std::uint8_t* p) { return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24; }
+std::uint32_t U32(const std::uint8_t* p) {
+  return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
+}
 void Put16(std::uint8_t* p, std::uint16_t v) {
   p[0] = static_cast<std::uint8_t>(v);
   p[1] = static_cast<std::uint8_t>(v >> 8);
@@ -123,8 +125,7 @@ std::int32_t FIORdTGAHeader(FIOTGADesc* desc) {
 std::int32_t FIOWtTGAHeader(FIOTGADesc* desc) {
   if (!desc || desc->mode != 1 || !desc->file_name) return KT6_ERR_FORMAT;
   const TGAIdRecord* record = desc->id_record;
-  if (HasIdRecord(desc->image_type) && (!record || (record->table_flag == 1 && !record->table)))
-    return KT6_ERR_FORMAT;
+  if (HasIdRecord(desc->image_type) && (!record || (record->table_flag == 1 && !record->table))) return KT6_ERR_FORMAT;
 
   HFILE file = _lcreat(desc->file_name, 0);
   if (file == HFILE_ERROR) return KT6_ERR_FILE_OPEN;

@@ -54,7 +54,7 @@ struct TIFFStripStream {
   std::uint32_t buffer_size;
   std::uint32_t direction;  // 1 write, 0 read
   std::uint32_t bytes_left;
-  std::uint32_t rows_per_buffer;   // 0 when a row is wider than the buffer
+  std::uint32_t rows_per_buffer;  // 0 when a row is wider than the buffer
   std::uint32_t bytes_per_buffer;
   std::uint8_t* buffer;
   std::uint8_t* position;

@@ -40,8 +40,7 @@ struct Entry {
 
 class HeaderReader {
  public:
-  HeaderReader(FIOTIFFDesc* desc, HFILE file, std::uint32_t file_size)
-      : d_(desc), file_(file), file_size_(file_size) {}
+  HeaderReader(FIOTIFFDesc* desc, HFILE file, std::uint32_t file_size) : d_(desc), file_(file), file_size_(file_size) {}
 
   Outcome Run() {
     std::uint8_t* header = fio::AllocLockedAs<std::uint8_t>(8);
@@ -303,8 +302,8 @@ class HeaderReader {
     if (row_bytes > 0x7FFFFFFF) return Malformed("GEN_ERROR, row size");
     d_->row_bytes = static_cast<std::uint32_t>(row_bytes);
     if (d_->rows_per_strip == 0xFFFFFFFFu)
-      d_->rows_per_strip = d_->strip_count <= 1 ? d_->image_length
-                                                : (d_->image_length + d_->strip_count - 1) / d_->strip_count;
+      d_->rows_per_strip =
+          d_->strip_count <= 1 ? d_->image_length : (d_->image_length + d_->strip_count - 1) / d_->strip_count;
     if (!d_->strip_byte_counts && d_->strip_count == 1) {
       std::uint64_t bytes = std::uint64_t{d_->image_length} * d_->row_bytes;
       if (bytes > 0xFFFFFFFFu) return Malformed("GEN_ERROR, row size");

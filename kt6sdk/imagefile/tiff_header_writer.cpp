@@ -114,7 +114,8 @@ std::int32_t FIOWtTIFFHeader(FIOTIFFDesc* desc) {
   const bool ycbcr = desc->photometric == kPhotometricYCbCr;
   // Texts in tag order: those below StripOffsets, then those above MaxSampleValue.
   const Text low_texts[] = {{kImageDescription, desc->image_description}, {kMake, desc->make}, {kModel, desc->model}};
-  const Text high_texts[] = {{kDateTime, desc->date_time}, {kArtist, desc->artist}, {kHostComputer, desc->host_computer}};
+  const Text high_texts[] = {
+      {kDateTime, desc->date_time}, {kArtist, desc->artist}, {kHostComputer, desc->host_computer}};
   std::uint32_t count = ycbcr ? 16 : 12;
   for (const Text& t : low_texts) count += t.text != nullptr;
   for (const Text& t : high_texts) count += t.text != nullptr;

@@ -249,10 +249,8 @@ std::int32_t FIOBufReleaseTIFF(FIOTIFFDesc* desc, TIFFStripStream* stream) {
   // After a failed write the file is gone and that failure was reported already.
   if (stream->direction == 1 && desc && stream->file_handle != 0) {
     // Rows still held belong to the strip being written.
-    if (stream->position != stream->buffer && desc->current_strip < desc->strip_count)
-      result = EndStrip(desc, stream);
-    if (result == KT6_OK && !CompleteStripEntries(desc, stream))
-      result = Abandon(desc, stream, KT6_ERR_WRITE);
+    if (stream->position != stream->buffer && desc->current_strip < desc->strip_count) result = EndStrip(desc, stream);
+    if (result == KT6_OK && !CompleteStripEntries(desc, stream)) result = Abandon(desc, stream, KT6_ERR_WRITE);
   }
   FreeStream(stream);
   return result;

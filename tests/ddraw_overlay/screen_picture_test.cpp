@@ -64,12 +64,12 @@ TEST_F(DDrawTest, TheOverlayShowsThroughTheKeyColourOnly) {
   const COLORREF red = sim::YuvToRgb(81, 90, 240);
   EXPECT_GT(GetRValue(red), 200);
   EXPECT_LT(GetGValue(red), 40);
-  EXPECT_EQ(screen.At(150, 150), red);                     // key and overlay
-  EXPECT_EQ(screen.At(300, 150), RGB(255, 255, 255));      // the white half
-  EXPECT_EQ(screen.At(60, 60), grey);                      // overlay, but no key
-  EXPECT_EQ(screen.At(400, 250), magenta);                 // key, but no overlay
+  EXPECT_EQ(screen.At(150, 150), red);                 // key and overlay
+  EXPECT_EQ(screen.At(300, 150), RGB(255, 255, 255));  // the white half
+  EXPECT_EQ(screen.At(60, 60), grey);                  // overlay, but no key
+  EXPECT_EQ(screen.At(400, 250), magenta);             // key, but no overlay
   EXPECT_EQ(screen.At(600, 400), grey);
-  EXPECT_EQ(screen.At(209, 200), red);                     // the halves meet at x 50 + 160
+  EXPECT_EQ(screen.At(209, 200), red);  // the halves meet at x 50 + 160
   EXPECT_EQ(screen.At(210, 200), RGB(255, 255, 255));
 
   // Hidden by its release.

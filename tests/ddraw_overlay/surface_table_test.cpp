@@ -52,7 +52,8 @@ TEST_F(DDrawTest, SurfaceMemoryIsStableDisplayMemoryWithAPhysicalAddress) {
   EXPECT_LT(reinterpret_cast<std::uintptr_t>(memory) + pitch * 480, 0x100000000ull);
   std::uint32_t physical = 0;
   ASSERT_TRUE(d.memory().PhysicalAddress(memory, &physical));
-  EXPECT_EQ(physical, d.desc().physical_base + static_cast<std::uint32_t>(static_cast<BYTE*>(memory) - d.memory().base()));
+  EXPECT_EQ(physical,
+            d.desc().physical_base + static_cast<std::uint32_t>(static_cast<BYTE*>(memory) - d.memory().base()));
   EXPECT_EQ(Info(h).physical, physical);
   // The same address every time, and the memory is the surface's.
   EXPECT_EQ(ZPDDraw_GetSurfaceMemoryPtr(h, &pitch), memory);

@@ -14,7 +14,7 @@ TEST(BuiltinOverlayLayer, MappedResultsAreZeroAndUnmappedOnesAreKept) {
   sim::Display& display = sim::PowerOn(desc).display();
   EXPECT_EQ(ZPDDraw_SetDestColorKey(0), 0);  // no instance, still 0
   ASSERT_EQ(ZPDDraw_Open(nullptr, 0), 0);
-  EXPECT_TRUE(display.Calls().empty());       // no key set at open
+  EXPECT_TRUE(display.Calls().empty());             // no key set at open
   EXPECT_EQ(ZPDDraw_SetDestColorKey(0xFF00FF), 0);  // refused, but mapped to 0
   EXPECT_TRUE(display.Calls().empty());
   EXPECT_EQ(ZPDDraw_IsOverlaySupported(), 0);

@@ -75,8 +75,9 @@ TEST_F(BmpTest, WrittenHeaderBytes) {
   EXPECT_EQ(FIOCloseBMPFile(&d), 0);
   Bytes b = Read("grey.bmp");
   ASSERT_EQ(b.size(), 1078u);
-  Bytes expected = {'B', 'M', 0x3E, 0x04, 0, 0, 0, 0, 0, 0, 0x36, 0x04, 0, 0, 40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0,
-                    1, 0, 8, 0, 0, 0, 0, 0, 8, 0, 0, 0};  // size 1078 + 8, pixels at 1078, image 2 x 4
+  Bytes expected = {'B', 'M', 0x3E, 0x04, 0, 0, 0, 0, 0, 0, 0x36, 0x04, 0, 0, 40, 0, 0, 0, 3, 0,
+                    0,   0,   2,    0,    0, 0, 1, 0, 8, 0, 0,    0,    0, 0, 8,  0, 0, 0};  // size 1078 + 8, pixels at
+                                                                                             // 1078, image 2 x 4
   expected.resize(54);
   EXPECT_EQ(Bytes(b.begin(), b.begin() + 54), expected);
   EXPECT_EQ(b[54 + 4 * 200], 200);
@@ -127,7 +128,8 @@ TEST_F(BmpTest, RoundTripOfEveryDepth) {
     }
     FIOBufBlock* in = FIOBufRequest(r.file_handle, 0, 8192);
     Bytes got(pixels.size() + 8);
-    EXPECT_EQ(FIOBufRead(in, got.data(), static_cast<std::uint32_t>(got.size())), static_cast<std::int32_t>(pixels.size()));
+    EXPECT_EQ(FIOBufRead(in, got.data(), static_cast<std::uint32_t>(got.size())),
+              static_cast<std::int32_t>(pixels.size()));
     got.resize(pixels.size());
     EXPECT_EQ(got, pixels);
     EXPECT_EQ(FIOBufRelease(in), 0);
@@ -148,7 +150,7 @@ TEST_F(BmpTest, ParameterAndFileFailures) {
   d = ReadDesc("none.bmp");
   EXPECT_EQ(FIORdBMPHeader(&d), -5);
   EXPECT_EQ(Texts(), (std::vector<std::string>{"Error: PARA_ERROR", "Error: PARA_ERROR", "Error: PARA_ERROR",
-                                                "Error: FILE_ERROR IN FIORdBMPHeader"}));
+                                               "Error: FILE_ERROR IN FIORdBMPHeader"}));
   auto log = platform::MessageBoxLog();
   EXPECT_EQ(log.back().caption, "ERROR");
   EXPECT_EQ(log.back().style, 16u);
@@ -201,18 +203,18 @@ TEST_F(BmpTest, MalformedHeadersAreRefused) {
     wide ? PutLe32(b, at, value) : PutLe16(b, at, value);
     return b;
   };
-  ExpectRefused(with(0, 0x4142, false), -3, kFormat);       // magic
-  ExpectRefused(with(14, 12), -3, kFormat);                 // header size
-  ExpectRefused(with(30, 1), -3, kFormat);                  // compression
-  ExpectRefused(with(18, 0), -3, kFormat);                  // width 0
-  ExpectRefused(with(22, 0), -3, kFormat);                  // height 0
-  ExpectRefused(with(22, 0xFFFFFFFC), -3, kFormat);         // negative height
-  ExpectRefused(with(18, 0x7FFFFFFF), -3, kFormat);         // huge width
+  ExpectRefused(with(0, 0x4142, false), -3, kFormat);  // magic
+  ExpectRefused(with(14, 12), -3, kFormat);            // header size
+  ExpectRefused(with(30, 1), -3, kFormat);             // compression
+  ExpectRefused(with(18, 0), -3, kFormat);             // width 0
+  ExpectRefused(with(22, 0), -3, kFormat);             // height 0
+  ExpectRefused(with(22, 0xFFFFFFFC), -3, kFormat);    // negative height
+  ExpectRefused(with(18, 0x7FFFFFFF), -3, kFormat);    // huge width
   ExpectRefused(with(18, 0x10000), -3, kFormat);
-  ExpectRefused(with(10, 20), -3, kFormat);                 // pixels inside the header
-  ExpectRefused(with(10, 0xFFFFFFFF), -3, kFormat);         // pixels past the end
+  ExpectRefused(with(10, 20), -3, kFormat);          // pixels inside the header
+  ExpectRefused(with(10, 0xFFFFFFFF), -3, kFormat);  // pixels past the end
   Bytes table = MakeBmp(8, 4, 4, 256);
-  PutLe32(table, 10, 54 + 512);                             // pixels inside the table
+  PutLe32(table, 10, 54 + 512);  // pixels inside the table
   ExpectRefused(table, -3, kFormat);
 }
 

@@ -38,8 +38,8 @@ class IndependentCodecTest : public ImageFileTest {
   // Runs PIL code with `path` bound to the host path of `file`; the printed output.
   std::string Pil(const std::string& file, const std::string& code) {
     int status = 0;
-    std::string out = testing_support::RunPython(
-        "from PIL import Image\nimport sys\npath = '" + Host(file) + "'\n" + code, &status);
+    std::string out =
+        testing_support::RunPython("from PIL import Image\nimport sys\npath = '" + Host(file) + "'\n" + code, &status);
     EXPECT_EQ(status, 0) << out;
     return out;
   }
@@ -100,7 +100,7 @@ TEST_F(IndependentCodecTest, BmpFilesTheSystemWritesAreDecoded) {
   const int width = 11, height = 6;
   std::uint8_t palette[1024];
   for (int i = 0; i < 256; ++i) {
-    palette[4 * i] = static_cast<std::uint8_t>(i);        // blue
+    palette[4 * i] = static_cast<std::uint8_t>(i);  // blue
     palette[4 * i + 1] = static_cast<std::uint8_t>(255 - i);
     palette[4 * i + 2] = static_cast<std::uint8_t>(i * 3);  // red
     palette[4 * i + 3] = 0;
@@ -155,7 +155,8 @@ TEST_F(IndependentCodecTest, TgaFilesBothWays) {
   EXPECT_STREQ(testing_support::Val(r.id_text), "made elsewhere");
   FIOBufBlock* in = FIOBufRequest(r.file_handle, 0, 8192);
   Bytes stored(rgb.size());
-  EXPECT_EQ(FIOBufRead(in, stored.data(), static_cast<std::uint32_t>(stored.size())), static_cast<std::int32_t>(stored.size()));
+  EXPECT_EQ(FIOBufRead(in, stored.data(), static_cast<std::uint32_t>(stored.size())),
+            static_cast<std::int32_t>(stored.size()));
   FIOBufRelease(in);
   const bool top_first = r.image_descriptor & 0x20;
   EXPECT_EQ(FIOFreeTGAHeader(&r), 0);
@@ -203,7 +204,8 @@ class TiffInteropTest : public IndependentCodecTest {
   void SetUp() override {
     IndependentCodecTest::SetUp();
     if (IsSkipped()) return;
-    if (!testing_support::HaveTiffTools()) GTEST_SKIP() << "libtiff-tools is not installed (tools/install-deps.sh installs it)";
+    if (!testing_support::HaveTiffTools())
+      GTEST_SKIP() << "libtiff-tools is not installed (tools/install-deps.sh installs it)";
   }
   // A libtiff tool's output with its diagnostics; the exit status in *status.
   std::string Tool(const std::string& command, int* status) {

@@ -10,7 +10,8 @@ using testing_support::Bytes;
 using testing_support::PutLe16;
 
 // The header the system writes for a saved region.
-void SystemHeader(FIOTGADesc* d, std::uint8_t image_type, std::uint8_t depth, std::uint16_t width, std::uint16_t height) {
+void SystemHeader(FIOTGADesc* d, std::uint8_t image_type, std::uint8_t depth, std::uint16_t width,
+                  std::uint16_t height) {
   d->colour_map_type = 0;
   d->image_type = image_type;
   d->colour_map_first = 16;
@@ -87,7 +88,8 @@ TEST_F(TgaTest, RoundTripOfEveryDepthWithPixels) {
     EXPECT_EQ(testing_support::Val(r.pixel_depth), depth);
     FIOBufBlock* in = FIOBufRequest(r.file_handle, 0, 8192);
     Bytes got(pixels.size());
-    EXPECT_EQ(FIOBufRead(in, got.data(), static_cast<std::uint32_t>(got.size())), static_cast<std::int32_t>(got.size()));
+    EXPECT_EQ(FIOBufRead(in, got.data(), static_cast<std::uint32_t>(got.size())),
+              static_cast<std::int32_t>(got.size()));
     EXPECT_EQ(got, pixels);
     EXPECT_EQ(FIOBufRelease(in), 0);
     EXPECT_EQ(FIOFreeTGAHeader(&r), 0);

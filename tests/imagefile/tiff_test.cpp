@@ -62,8 +62,8 @@ TEST_F(TiffTest, WrittenDirectoryInAscendingTagOrder) {
   TiffImage image;
   image.width = 5;
   image.height = 17;
-  image.description = "abc";        // 4 bytes with its zero: inside the entry
-  image.artist = "0123456789";      // 11 bytes and a pad byte after the directory
+  image.description = "abc";    // 4 bytes with its zero: inside the entry
+  image.artist = "0123456789";  // 11 bytes and a pad byte after the directory
   image.pixels = Pattern(5 * 17, 1);
   ASSERT_EQ(SaveTiff(Name("g.tif"), image), 0);
   Bytes b = Read("g.tif");
@@ -87,7 +87,8 @@ TEST_F(TiffTest, WrittenDirectoryInAscendingTagOrder) {
   EXPECT_EQ(Le32(b, after_directory - 4), 0u);  // one directory
   EXPECT_EQ(e[315].count, 11u);
   EXPECT_EQ(e[315].value, after_directory);
-  EXPECT_EQ(std::string(b.begin() + after_directory, b.begin() + after_directory + 11), std::string("0123456789\0", 11));
+  EXPECT_EQ(std::string(b.begin() + after_directory, b.begin() + after_directory + 11),
+            std::string("0123456789\0", 11));
   EXPECT_EQ(b[after_directory + 11], 0);
   // Pixels follow the texts; three strips of 8, 8 and 1 rows; the tables follow the pixels.
   const std::uint32_t pixels_at = after_directory + 12;
@@ -138,8 +139,8 @@ TEST_F(TiffTest, YCbCrDirectoryAndRowSize) {
   ASSERT_EQ(dir.size(), 16u);
   std::vector<std::uint32_t> tags;
   for (auto& [tag, e] : dir) tags.push_back(tag);
-  EXPECT_EQ(tags, (std::vector<std::uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 280, 281, 529, 530,
-                                              531, 532}));
+  EXPECT_EQ(tags, (std::vector<std::uint32_t>{254, 256, 257, 258, 259, 262, 273, 277, 278, 279, 280, 281, 529, 530, 531,
+                                              532}));
   std::map<std::uint32_t, DirEntry> e(dir.begin(), dir.end());
   EXPECT_EQ(e[530].value, 2u | 1u << 16);
   EXPECT_EQ(e[531].value, 2u);
@@ -351,8 +352,10 @@ TEST_F(TiffTest, MalformedFilesGiveTheirCodeAndMessage) {
       {"photometric", patched(262, 4), -1, "GEN_ERROR, photometric"},
       {"subfile", dir([](TiffBuilder& t) { t.Long(254, 1); }), -1, "GEN_ERROR subfiletype"},
       {"planar", dir([](TiffBuilder& t) { t.Short(284, 2); }), -1, "GEN_ERROR, planarconfig not 1"},
-      {"bits unequal", dir([](TiffBuilder& t) { t.Add(258, 3, 3, t.Shorts({8, 8, 16})); }), -1,
-       "GEN_ERROR, bitspersample unequal"},
+      {"bits unequal", dir([](TiffBuilder& t) {
+         t.Add(258, 3, 3, t.Shorts({8, 8, 16}));
+       }),
+       -1, "GEN_ERROR, bitspersample unequal"},
       {"bits list too long", dir([](TiffBuilder& t) { t.Add(258, 3, 9, t.Shorts(std::vector<std::uint16_t>(9, 8))); }),
        -1, "GEN_ERROR, bitspersample count"},
       {"bits odd offset", dir([](TiffBuilder& t) { t.Raw(258, 3, 3, 9); }), -1, "GEN_ERROR, bitspersample offset"},
@@ -361,8 +364,9 @@ TEST_F(TiffTest, MalformedFilesGiveTheirCodeAndMessage) {
       {"model odd offset", dir([](TiffBuilder& t) { t.Raw(272, 2, 10, 11); }), -1, "GEN_ERROR, model offse"},
       {"artist odd offset", dir([](TiffBuilder& t) { t.Raw(315, 2, 10, 11); }), -1, "GEN_ERROR, datetime offset"},
       {"text outside", dir([](TiffBuilder& t) { t.Raw(306, 2, 100, 100000); }), -6, "read error"},
-      {"texts over 2048 bytes", dir([](TiffBuilder& t) { t.Add(270, 2, 1500, Bytes(1500, 'a')).Add(271, 2, 600, Bytes(600, 'b')); }),
-       -1, "GEN_ERROR, text too long"},
+      {"texts over 2048 bytes",
+       dir([](TiffBuilder& t) { t.Add(270, 2, 1500, Bytes(1500, 'a')).Add(271, 2, 600, Bytes(600, 'b')); }), -1,
+       "GEN_ERROR, text too long"},
       {"strip offsets as bytes", dir([](TiffBuilder& t) { t.Raw(273, 1, 1, 30); }), -1, "GEN_ERROR, stripoffset type"},
       {"strip table odd", dir([](TiffBuilder& t) { t.Raw(273, 4, 2, 13); }), -1, "GEN_ERROR, stripoffset offset"},
       {"strip table outside", dir([](TiffBuilder& t) { t.Raw(273, 4, 2, 4000); }), -6, "read error"},
@@ -372,21 +376,28 @@ TEST_F(TiffTest, MalformedFilesGiveTheirCodeAndMessage) {
        "GEN_ERROR, rowsperstrip"},
       {"too few strips", dir([](TiffBuilder& t) { t.Long(273, 30).Long(278, 2).Long(279, 8); }), -1,
        "GEN_ERROR, too few strips"},
-      {"no byte counts", dir([](TiffBuilder& t) { t.Add(273, 4, 2, t.Longs({30, 38})).Long(278, 2); }), -1,
-       "GEN_ERROR, no stripbytecounts"},
+      {"no byte counts", dir([](TiffBuilder& t) {
+         t.Add(273, 4, 2, t.Longs({30, 38})).Long(278, 2);
+       }),
+       -1, "GEN_ERROR, no stripbytecounts"},
       {"strip past the end", dir([](TiffBuilder& t) { t.Long(273, 30).Long(279, 9000); }), -1,
        "GEN_ERROR, stripoffset offset"},
       {"rational type", dir([](TiffBuilder& t) { t.Raw(529, 4, 3, 8); }), -1, "GEN_ERROR, rational type"},
       {"rational odd", dir([](TiffBuilder& t) { t.Raw(532, 5, 6, 9); }), -1, "GEN_ERROR, rational offset"},
       {"rationals too many", dir([](TiffBuilder& t) { t.Raw(529, 5, 4, 8); }), -1, "GEN_ERROR, rational count"},
-      {"subsampling 4", dir([](TiffBuilder& t) { t.Add(530, 3, 2, t.Shorts({4, 1})); }), -1,
-       "GEN_ERROR, ycbcrsubsampling"},
-      {"subsampling vertical", dir([](TiffBuilder& t) { t.Add(530, 3, 2, t.Shorts({2, 2})); }), -1,
-       "GEN_ERROR, ycbcrsubsampling"},
+      {"subsampling 4", dir([](TiffBuilder& t) {
+         t.Add(530, 3, 2, t.Shorts({4, 1}));
+       }),
+       -1, "GEN_ERROR, ycbcrsubsampling"},
+      {"subsampling vertical", dir([](TiffBuilder& t) {
+         t.Add(530, 3, 2, t.Shorts({2, 2}));
+       }),
+       -1, "GEN_ERROR, ycbcrsubsampling"},
       {"ycbcr 16 bits", dir([](TiffBuilder& t) { t.Short(258, 16).Short(262, 6).Short(277, 3); }), -1,
        "GEN_ERROR, photometric"},
-      {"ycbcr default subsampling", dir([](TiffBuilder& t) { t.Short(262, 6).Short(277, 3).Long(273, 30).Long(279, 16); }),
-       -1, "GEN_ERROR, ycbcrsubsampling"},
+      {"ycbcr default subsampling",
+       dir([](TiffBuilder& t) { t.Short(262, 6).Short(277, 3).Long(273, 30).Long(279, 16); }), -1,
+       "GEN_ERROR, ycbcrsubsampling"},
       {"row size over 31 bits",
        dir([](TiffBuilder& t) { t.Long(256, 0xFFFFFFFF).Short(258, 16).Short(277, 4).Long(273, 30).Long(279, 1); }), -1,
        "GEN_ERROR, row size"},
@@ -432,7 +443,8 @@ TEST_F(TiffTest, TextsWithoutTerminatorAndLaterDirectories) {
   // Rebase the second directory (built at 8) onto the end of the file.
   std::uint32_t base = static_cast<std::uint32_t>(b.size()) - 8;
   for (std::uint32_t i = 0; i < Le16(tail, 8); ++i)
-    if (Le16(tail, 10 + 12 * i) == 270) testing_support::PutLe32(tail, 10 + 12 * i + 8, Le32(tail, 10 + 12 * i + 8) + base);
+    if (Le16(tail, 10 + 12 * i) == 270)
+      testing_support::PutLe32(tail, 10 + 12 * i + 8, Le32(tail, 10 + 12 * i + 8) + base);
   b.insert(b.end(), tail.begin() + 8, tail.end());
   Write("two.tif", b);
   FIOTIFFDesc d;

@@ -17,9 +17,7 @@ struct TiffImage {
   const char* description = nullptr;
   const char* artist = nullptr;
   std::vector<std::uint8_t> pixels;  // height rows of RowBytes() each
-  std::uint32_t RowBytes() const {
-    return photometric == 6 ? (width + 1) / 2 * 4 : samples * width;
-  }
+  std::uint32_t RowBytes() const { return photometric == 6 ? (width + 1) / 2 * 4 : samples * width; }
 };
 
 // The descriptor the system's templates fill: 8-bit samples, uncompressed,
@@ -86,8 +84,8 @@ inline std::int32_t LoadTiff(const std::string& name, FIOTIFFDesc* d, std::vecto
   rows->assign(std::size_t{d->row_bytes} * d->image_length, 0);
   std::int32_t result = 0;
   for (std::uint32_t y = 0; y < d->image_length && result == 0; ++y) {
-    std::int32_t got = FIOBufReadTIFF(d, s, rows->data() + std::size_t{y} * d->row_bytes, d->row_bytes,
-                                      static_cast<std::int32_t>(y));
+    std::int32_t got =
+        FIOBufReadTIFF(d, s, rows->data() + std::size_t{y} * d->row_bytes, d->row_bytes, static_cast<std::int32_t>(y));
     if (got < 0) result = got;
   }
   FIOBufReleaseTIFF(d, s);

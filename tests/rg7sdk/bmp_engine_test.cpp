@@ -197,7 +197,7 @@ TEST_F(BmpEngineTest, PaletteFilesLoadThroughTheirColours) {
 
 TEST_F(BmpEngineTest, FourAndOneBitFiles) {
   Bytes palette16(64, 0);
-  palette16[4 * 5 + 2] = 255;  // entry 5 red
+  palette16[4 * 5 + 2] = 255;   // entry 5 red
   palette16[4 * 10 + 1] = 255;  // entry 10 green
   Write("p4.bmp", MakeBmp(4, 3, {{0x5A, 0x50}}, palette16));
   // A 4-bit file has no grey conversion: nothing is written.

@@ -2,8 +2,8 @@
 
 #include "platform/global_memory.h"
 #include "platform/virtual_memory.h"
-#include "rg7sdk/board_setup.h"
 #include "rg7sdk/board_records.h"
+#include "rg7sdk/board_setup.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
 #include "sim/bt829a_model.h"
@@ -100,9 +100,8 @@ TEST_F(BoardOpenTest, DefaultStandardCameraComesFromTheIni) {
 }
 
 TEST_F(BoardOpenTest, ThreeBoardsWithDifferentDecoders) {
-  sim::Machine& m = OpenWith({DecoderBoard(0x0C, true, false), DecoderBoard(0x0D, false, true),
-                              DecoderBoard(0x0E, false, false)},
-                             3);
+  sim::Machine& m =
+      OpenWith({DecoderBoard(0x0C, true, false), DecoderBoard(0x0D, false, true), DecoderBoard(0x0E, false, false)}, 3);
   struct Expect {
     int bt, vpc;
   };

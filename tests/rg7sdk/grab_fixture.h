@@ -123,8 +123,8 @@ class GrabTest : public Rg7Test {
 
   // Rows 0, 2, 4 ... of the frame in `buf` hold field `first`, rows 1, 3, ... field
   // `second`, as the board's current format renders them.
-  ::testing::AssertionResult FrameHolds(const std::uint8_t* buf, std::uint32_t lineBytes, int rows,
-                                        std::uint32_t first, std::uint32_t second, bool bottomUp = false) {
+  ::testing::AssertionResult FrameHolds(const std::uint8_t* buf, std::uint32_t lineBytes, int rows, std::uint32_t first,
+                                        std::uint32_t second, bool bottomUp = false) {
     sim::CaptureFormat f = sim::CaptureFormatOf(hw());
     for (int r = 0; r < rows; ++r) {
       std::vector<std::uint8_t> want = sim::ExpectedCaptureLine(f, r % 2 ? second : first, r / 2);

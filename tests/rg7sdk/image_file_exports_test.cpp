@@ -13,10 +13,10 @@ using rg7_image_testing::MemoryImage;
 using rg7_image_testing::Unit;
 using testing_support::Bytes;
 
-using SaveFn = std::int32_t (*)(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                                std::uint32_t, std::uint32_t, const void*);
-using LoadFn = std::int32_t (*)(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                                std::uint32_t, std::uint32_t, void*);
+using SaveFn = std::int32_t (*)(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                                std::uint32_t, const void*);
+using LoadFn = std::int32_t (*)(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                                std::uint32_t, void*);
 
 using InquireFn = std::int32_t (*)(const char*, std::uint16_t*, std::uint16_t*, std::uint16_t*);
 

@@ -69,7 +69,8 @@ struct MemoryImage {
 // RGB555 keeps bit 15 clear, the fourth byte of 32-bit pixels is 0, and YUV pixels
 // come from RGB pairs of one colour.
 inline void FillPicture(MemoryImage* image, int seed) {
-  struct Converter final : rg7::PixelConverter {} pc;
+  struct Converter final : rg7::PixelConverter {
+  } pc;
   auto value = [seed](std::uint32_t column, std::uint32_t line, std::uint32_t k) {
     return static_cast<std::uint8_t>(column * 37 + line * 91 + k * 53 + static_cast<std::uint32_t>(seed) * 17);
   };
@@ -86,9 +87,15 @@ inline void FillPicture(MemoryImage* image, int seed) {
       const std::uint32_t word = value(c, line, 0) | value(c, line, 1) << 8;
       switch (image->code) {
         case 0:
-        case 1: p[0] = value(c, line, 0); break;
-        case 2: p[0] = static_cast<std::uint8_t>(word), p[1] = static_cast<std::uint8_t>((word >> 8) & 0x7F); break;
-        case 3: p[0] = static_cast<std::uint8_t>(word), p[1] = static_cast<std::uint8_t>(word >> 8); break;
+        case 1:
+          p[0] = value(c, line, 0);
+          break;
+        case 2:
+          p[0] = static_cast<std::uint8_t>(word), p[1] = static_cast<std::uint8_t>((word >> 8) & 0x7F);
+          break;
+        case 3:
+          p[0] = static_cast<std::uint8_t>(word), p[1] = static_cast<std::uint8_t>(word >> 8);
+          break;
         case 4:
         case 5:
           for (std::uint32_t k = 0; k < 3; ++k) p[k] = value(c, line, k);

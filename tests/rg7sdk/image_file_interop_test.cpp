@@ -39,8 +39,8 @@ class InteropTest : public ImageFileTest {
   }
   std::string Pil(const std::string& file, const std::string& code) {
     int status = 0;
-    std::string out = testing_support::RunPython(
-        "from PIL import Image\npath = '" + Host(file) + "'\n" + code, &status);
+    std::string out =
+        testing_support::RunPython("from PIL import Image\npath = '" + Host(file) + "'\n" + code, &status);
     EXPECT_EQ(status, 0) << out;
     return out;
   }
@@ -61,7 +61,8 @@ class InteropTest : public ImageFileTest {
 // A picture as raw top-down bytes of PIL's modes.
 Bytes Raw(std::size_t bytes, int seed) {
   Bytes b(bytes);
-  for (std::size_t i = 0; i < bytes; ++i) b[i] = static_cast<std::uint8_t>(i * 29 + static_cast<std::size_t>(seed) * 71);
+  for (std::size_t i = 0; i < bytes; ++i)
+    b[i] = static_cast<std::uint8_t>(i * 29 + static_cast<std::size_t>(seed) * 71);
   return b;
 }
 

@@ -94,7 +94,8 @@ TEST(Rg7AppNtExports, ConversionRowsLeaveTheLibraryAndTheFileLayerStaysInside) {
                            "RG7YuvCCIR601_422ToRgb888", "RG7Yuv2Rgb24bitCCIR601_422", "RG7Yuv2Rgb888CCIR601_422",
                            "RG7Yuv2Rgb555CCIR601_422", "RG7YuvCCIR601_422ToRgb555", "RG7YuvCCIR601_422ToY"})
     EXPECT_NE(::dlsym(lib, name), nullptr) << name;
-  for (const char* name : {"FIOBufRequest", "FIORdBMPHeader", "FIORdTIFFHeader"}) EXPECT_EQ(::dlsym(lib, name), nullptr) << name;
+  for (const char* name : {"FIOBufRequest", "FIORdBMPHeader", "FIORdTIFFHeader"})
+    EXPECT_EQ(::dlsym(lib, name), nullptr) << name;
   ::dlclose(lib);
 }
 

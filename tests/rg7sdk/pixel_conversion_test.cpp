@@ -137,7 +137,8 @@ TEST(PixelConversion, FullRangeYyuvRows) {
   Bytes yyuv = {100, 200, 150, 60};
   auto ref = [](int y, int u, int v) {
     int cb = u - 128, cr = v - 128;
-    return Rgb{Clamp((128 * y + 180 * cr) >> 7), Clamp((128 * y - 91 * cr - 44 * cb) >> 7), Clamp((128 * y + 227 * cb) >> 7)};
+    return Rgb{Clamp((128 * y + 180 * cr) >> 7), Clamp((128 * y - 91 * cr - 44 * cb) >> 7),
+               Clamp((128 * y + 227 * cb) >> 7)};
   };
   Bytes out24(6), out32(8, 0x11);
   std::vector<std::uint16_t> out555(2);
@@ -159,8 +160,10 @@ TEST(PixelConversion, DibRowsGoBottomUp) {
   Bytes yuv = Yuv({16, 128, 235, 128, 81, 90, 81, 240, 41, 240, 41, 110});
   Bytes dib(18, 0);
   c.Yuv422ToDib24(yuv.data(), dib.data(), 3, 2);
-  auto at = [&](int row, int x) { return Rgb(dib[row * 9 + 3 * x + 2], dib[row * 9 + 3 * x + 1], dib[row * 9 + 3 * x]); };
-  EXPECT_EQ(at(1, 0), Rgb(0, 0, 0));                 // first source row is the last DIB row
+  auto at = [&](int row, int x) {
+    return Rgb(dib[row * 9 + 3 * x + 2], dib[row * 9 + 3 * x + 1], dib[row * 9 + 3 * x]);
+  };
+  EXPECT_EQ(at(1, 0), Rgb(0, 0, 0));  // first source row is the last DIB row
   EXPECT_EQ(at(1, 1), Rgb(255, 255, 255));
   EXPECT_EQ(at(1, 2), Reference(81, 90, 240));
   EXPECT_EQ(at(0, 0), Reference(81, 90, 240));

@@ -29,12 +29,15 @@ Bytes TgaFile(std::uint8_t depth, std::uint16_t width, std::uint16_t height, std
 }
 
 // A one-strip TIFF of the given layout; its pixels right after the directory.
-Bytes TiffFile(bool big_endian, std::uint32_t width, std::uint32_t height, std::uint16_t bits,
-               std::uint16_t samples, std::uint16_t photometric, const Bytes& pixels, std::uint16_t compression = 1) {
+Bytes TiffFile(bool big_endian, std::uint32_t width, std::uint32_t height, std::uint16_t bits, std::uint16_t samples,
+               std::uint16_t photometric, const Bytes& pixels, std::uint16_t compression = 1) {
   auto build = [&](std::uint32_t strip_at) {
     TiffBuilder t(big_endian);
     t.Long(256, width).Long(257, height).Short(258, bits).Short(259, compression).Short(262, photometric);
-    t.Raw(273, 4, 1, strip_at).Short(277, samples).Long(278, height).Long(279, static_cast<std::uint32_t>(pixels.size()));
+    t.Raw(273, 4, 1, strip_at)
+        .Short(277, samples)
+        .Long(278, height)
+        .Long(279, static_cast<std::uint32_t>(pixels.size()));
     Bytes b = t.Build(pixels);
     return std::make_pair(b, t.PixelOffset());
   };

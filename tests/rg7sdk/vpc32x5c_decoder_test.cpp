@@ -197,15 +197,26 @@ TEST_F(Vpc32x5cDecoderTest, HorizontalScalePerStandard) {
   camera().video_standard = 1;
   EXPECT_EQ(rg7::VPCSetHScale(1.0f), 0);
   EXPECT_EQ(rg7::VPCSetHScale(1.75f), 0);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x43, 1710}, {0x42, 720}, {0x40, 0},
-                                             {0x43, 3420}, {0x42, 360}, {0x40, 0},
-                                             {0x43, 2565}, {0x42, 480}, {0x40, 0},
-                                             {0x43, 1410}, {0x42, 816}, {0x40, 0},
-                                             {0x43, 2468}, {0x42, 466}, {0x40, 0}}));
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x43, 1710},
+                                             {0x42, 720},
+                                             {0x40, 0},
+                                             {0x43, 3420},
+                                             {0x42, 360},
+                                             {0x40, 0},
+                                             {0x43, 2565},
+                                             {0x42, 480},
+                                             {0x40, 0},
+                                             {0x43, 1410},
+                                             {0x42, 816},
+                                             {0x40, 0},
+                                             {0x43, 2468},
+                                             {0x42, 466},
+                                             {0x40, 0}}));
   EXPECT_EQ(std::memcmp(before, camera().vpc_fp_shadow, sizeof before), 0);
 
   Clear();
-  for (float f : {0.99f, 2.01f, std::nanf(""), -1.5f, INFINITY}) EXPECT_EQ(rg7::VPCSetHScale(f), RG7_ERR_PARAMETER) << f;
+  for (float f : {0.99f, 2.01f, std::nanf(""), -1.5f, INFINITY})
+    EXPECT_EQ(rg7::VPCSetHScale(f), RG7_ERR_PARAMETER) << f;
   EXPECT_TRUE(FpWrites().empty());
 }
 

@@ -13,7 +13,7 @@ TEST(DisplayMemory, FirstFitWithAlignmentAndPhysicalAddresses) {
   EXPECT_EQ(*a, 0u);
   EXPECT_EQ(*b, 128u);
   memory.Free(*a);
-  EXPECT_EQ(memory.Allocate(64, 64), 0u);                 // the freed gap is reused
+  EXPECT_EQ(memory.Allocate(64, 64), 0u);  // the freed gap is reused
   EXPECT_EQ(memory.Allocate(4096, 4096), 4096u);
   EXPECT_FALSE(memory.Allocate(64 * 1024, 8).has_value());  // no room left for that
   EXPECT_FALSE(memory.Allocate(16, 3).has_value());         // not a power of two
@@ -25,7 +25,8 @@ TEST(DisplayMemory, FirstFitWithAlignmentAndPhysicalAddresses) {
 }
 
 // Surfaces straight from the adapter, as DirectDraw asks for them.
-std::shared_ptr<platform::DisplaySurface> Make(sim::Display& d, DWORD caps, DWORD w = 0, DWORD h = 0, DWORD fourCC = 0) {
+std::shared_ptr<platform::DisplaySurface> Make(sim::Display& d, DWORD caps, DWORD w = 0, DWORD h = 0,
+                                               DWORD fourCC = 0) {
   DDSURFACEDESC desc{};
   desc.dwSize = sizeof desc;
   desc.dwFlags = DDSD_CAPS | (w ? DDSD_WIDTH | DDSD_HEIGHT : 0) | (fourCC ? DDSD_PIXELFORMAT : 0);
@@ -40,8 +41,8 @@ std::shared_ptr<platform::DisplaySurface> Make(sim::Display& d, DWORD caps, DWOR
 }
 
 TEST(SimDisplay, OneVisibleOverlayAtATimeAndModeChangesLoseSurfaces) {
-  auto display = std::make_shared<sim::Display>(sim::DisplayDesc{},
-                                                std::make_shared<sim::DisplayMemory>(8u << 20, 0xD0000000));
+  auto display =
+      std::make_shared<sim::Display>(sim::DisplayDesc{}, std::make_shared<sim::DisplayMemory>(8u << 20, 0xD0000000));
   const DWORD yuy2 = MakeFourCC('Y', 'U', 'Y', '2');
   auto primary = Make(*display, DDSCAPS_PRIMARYSURFACE);
   auto first = Make(*display, DDSCAPS_OVERLAY | DDSCAPS_VIDEOMEMORY, 64, 64, yuy2);

@@ -22,8 +22,8 @@ TEST(TestPicture, StampRampsAndColour) {
   f.source_lines = 240;
   f.crop_left = f.origin_x = 122;
   f.crop_top = f.origin_y = 16;
-  for (sim::CapturePixel p : {sim::CapturePixel::kYuv422, sim::CapturePixel::kRgb555, sim::CapturePixel::kRgb24,
-                              sim::CapturePixel::kRgb32}) {
+  for (sim::CapturePixel p :
+       {sim::CapturePixel::kYuv422, sim::CapturePixel::kRgb555, sim::CapturePixel::kRgb24, sim::CapturePixel::kRgb32}) {
     f.pixel = p;
     std::vector<std::uint8_t> line = sim::ExpectedCaptureLine(f, 0xBEEF, 7);
     ASSERT_EQ(line.size(), 640u * f.bytes_per_pixel());
@@ -144,7 +144,7 @@ TEST_F(VideoBoard, TheDmaWalksThePageTableAndReportsFieldsItPasses) {
   for (std::size_t i = 0; i < runs.size(); ++i) entries[i] = runs[i].address;
 
   W10(64, 122), W10(68, 122 + 64), W10(72, 16), W10(76, 16 + 8 + 1);  // 64 pixels, 8 lines
-  W(85, 1), W(92, 1), W(110, 2 << 3);                                    // odd fields only, YUV
+  W(85, 1), W(92, 1), W(110, 2 << 3);                                 // odd fields only, YUV
   W(0, runs[0].address), W(2, tableRun[0].address + 4), W(1, 0x1000), W(3, 0x2000);
   W(12, 1024 / 4);
   W(20, 0x630);
