@@ -14,15 +14,12 @@
 #include "rg7sdk/master_buffers.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg700_ini.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 namespace {
 
-constexpr std::uint32_t kInputConfig = 56;
-constexpr std::uint32_t kOutputConfig = 110;
-constexpr std::uint32_t kInterruptMask = 20;
-constexpr std::uint32_t kInterruptStatus = 19;
 constexpr std::uint8_t kVpcRegister34 = 0x22;
 
 std::int32_t g_boardCount = 0;
@@ -228,7 +225,7 @@ std::int32_t RG7Init() {
   RG7SetTriggerPolarity(0);
   IHW_SetField(VXP_MPG_CFG_IRQ_POL, 1);
 
-  IHW_SetRegister(kInputConfig, bt ? 0x0B : 0);
+  IHW_SetRegister(reg::kInputConfig, bt ? reg::kInputConfigBt829a : 0);
   RG7LUTLoadLinear();
 
   IHW_SetField(VXP_INCFG_PIPE_RESET, 1);
@@ -247,12 +244,12 @@ std::int32_t RG7Init() {
   IHW_SetField(VXP_PCI_DMA_VID_REQ, 1);
   for (std::uint32_t f = VXP_PCI_DMA_VID_ENDIAN_TYPE; f <= VXP_PCI_DMA_VID_PTR_FIFO_FL; ++f) IHW_SetField(f, 0);
 
-  IHW_SetRegister(84, 0);
-  IHW_SetRegister(85, 1);
-  IHW_SetRegister(91, 0);
-  IHW_SetRegister(92, 1);
-  IHW_SetRegister(80, 0);
-  IHW_SetRegister(109, 0);
+  IHW_SetRegister(reg::kHorizontalFilter, 0);
+  IHW_SetRegister(reg::kHorizontalPrescale, 1);
+  IHW_SetRegister(reg::kVerticalFraction, 0);
+  IHW_SetRegister(reg::kVerticalInteger, 1);
+  IHW_SetRegister(reg::kFilterControl, 0);
+  IHW_SetRegister(reg::kOutputControl, 0);
 
   IHW_SetField(VXP_INCFG_DATA_FMT, 0);
   IHW_SetField(VXP_OUT_CFG_OUT_DAT_FMT, 3);
@@ -260,12 +257,12 @@ std::int32_t RG7Init() {
   IHW_SetField(VXP_OUTCFG_DITHE_EN, 1);
   IHW_SetField(VXP_INCFG_PIPE_RESET, 0);
 
-  IHW_SetRegister(kInterruptMask, 0);
-  IHW_GetRegister(kInterruptStatus);
+  IHW_SetRegister(reg::kInterruptMask, 0);
+  IHW_GetRegister(reg::kInterruptStatus);
   IHW_SetField(VXP_PCI_DMA_VIDEO_FIFO_HIGH, 8);
 
   if (bt || b.vpc_fitted) {
-    if (bt) IHW_SetRegister(kOutputConfig, IHW_GetRegister(kOutputConfig) | 0x80);
+    if (bt) IHW_SetRegister(reg::kOutputConfig, IHW_GetRegister(reg::kOutputConfig) | reg::kOutputConfigBt829a);
     IHW_SetField(VXP_VPE_CFG_CTL, static_cast<std::uint32_t>(ini.vpe_sync_delay) << 4 | 11);
     IHW_SetField(VXP_VPE_CFG_A_CTL, 8);
   }

@@ -5,6 +5,7 @@
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/gio_lines.h"
 #include "rg7sdk/interrupt_callbacks.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
@@ -26,7 +27,7 @@ std::int32_t SetPolarity(std::int32_t polarity, std::uint32_t bit) {
 
 std::int32_t GetPolarity(std::uint32_t bit) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  return (IHW_GetRegister(gio::kRegister) & bit) ? 0 : kPolarityInverted;
+  return (IHW_GetRegister(reg::kGioB) & bit) ? 0 : kPolarityInverted;
 }
 
 std::int32_t EnableLine(KeptCallback kept, std::uint32_t irqBit, std::uint32_t polarityBit, std::int32_t polarity,
@@ -65,37 +66,37 @@ std::int32_t Generate(std::uint32_t polarityBit) {
 
 void ModifyGioB(std::uint32_t set, std::uint32_t clear) {
   std::lock_guard lock(IrqLock());
-  std::uint32_t r = IHW_GetRegister(gio::kRegister);
-  IHW_SetRegister(gio::kRegister, (r | set) & ~clear);
+  std::uint32_t r = IHW_GetRegister(reg::kGioB);
+  IHW_SetRegister(reg::kGioB, (r | set) & ~clear);
 }
 
 void PulseGioB(std::uint32_t toggle) {
   std::lock_guard lock(IrqLock());
-  std::uint32_t r = IHW_GetRegister(gio::kRegister);
-  IHW_SetRegister(gio::kRegister, r ^ toggle);
-  IHW_SetRegister(gio::kRegister, r);
+  std::uint32_t r = IHW_GetRegister(reg::kGioB);
+  IHW_SetRegister(reg::kGioB, r ^ toggle);
+  IHW_SetRegister(reg::kGioB, r);
 }
 
 }  // namespace rg7
 
 using namespace rg7;
 
-std::int32_t RG7SetEventPolarity(std::int32_t polarity) { return SetPolarity(polarity, gio::kEventPolarity); }
-std::int32_t RG7SetTriggerPolarity(std::int32_t polarity) { return SetPolarity(polarity, gio::kTriggerPolarity); }
-std::int32_t RG7GetEventPolarity() { return GetPolarity(gio::kEventPolarity); }
-std::int32_t RG7GetTriggerPolarity() { return GetPolarity(gio::kTriggerPolarity); }
+std::int32_t RG7SetEventPolarity(std::int32_t polarity) { return SetPolarity(polarity, reg::kEventPolarity); }
+std::int32_t RG7SetTriggerPolarity(std::int32_t polarity) { return SetPolarity(polarity, reg::kTriggerPolarity); }
+std::int32_t RG7GetEventPolarity() { return GetPolarity(reg::kEventPolarity); }
+std::int32_t RG7GetTriggerPolarity() { return GetPolarity(reg::kTriggerPolarity); }
 
 std::int32_t RG7EnableEvent(std::int32_t polarity, RG7InterruptCallback callback, std::uintptr_t context) {
-  return EnableLine(&LineRecord::event_callback, irq::kEvent, gio::kEventPolarity, polarity, callback, context);
+  return EnableLine(&LineRecord::event_callback, irq::kEvent, reg::kEventPolarity, polarity, callback, context);
 }
 
 std::int32_t RG7EnableTrigger(std::int32_t polarity, RG7InterruptCallback callback, std::uintptr_t context) {
-  return EnableLine(&LineRecord::trigger_callback, irq::kTrigger, gio::kTriggerPolarity, polarity, callback, context);
+  return EnableLine(&LineRecord::trigger_callback, irq::kTrigger, reg::kTriggerPolarity, polarity, callback, context);
 }
 
 std::int32_t RG7DisableEvent() { return DisableLine(&LineRecord::event_callback); }
 std::int32_t RG7DisableTrigger() { return DisableLine(&LineRecord::trigger_callback); }
 std::int32_t RG7ResetEvent() { return ResetLine(); }
 std::int32_t RG7ResetTrigger() { return ResetLine(); }
-std::int32_t RG7GenerateEvent() { return Generate(gio::kEventPolarity); }
-std::int32_t RG7GenerateTrigger() { return Generate(gio::kTriggerPolarity); }
+std::int32_t RG7GenerateEvent() { return Generate(reg::kEventPolarity); }
+std::int32_t RG7GenerateTrigger() { return Generate(reg::kTriggerPolarity); }

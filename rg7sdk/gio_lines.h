@@ -1,4 +1,4 @@
-// General-purpose I/O register B (161): the event and trigger inputs, the strobe
+// General-purpose I/O register B: the event and trigger inputs, the strobe
 // output and the field parity. The dispatcher acknowledges the input latches on it
 // while the line exports change it, so every read-modify-write of it is made under
 // the interrupt lock.
@@ -7,13 +7,6 @@
 #include <cstdint>
 
 namespace rg7 {
-
-namespace gio {
-constexpr std::uint32_t kRegister = 161;
-constexpr std::uint32_t kEventPolarity = 0x04;    // set: polarity 0
-constexpr std::uint32_t kTriggerPolarity = 0x10;  // set: polarity 0
-constexpr std::uint32_t kStrobe = 0x40;
-}  // namespace gio
 
 void ModifyGioB(std::uint32_t set, std::uint32_t clear);
 // A software edge: the register is written with `toggle` inverted, then as it was.

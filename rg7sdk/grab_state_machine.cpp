@@ -7,18 +7,11 @@
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/register_access.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 namespace {
-
-constexpr std::uint32_t kDmaControl = 17;
-constexpr std::uint32_t kDmaRequests = 0x20A04200;  // video, pointer, audio and bit-mask requests
-constexpr std::uint32_t kPciControl = 18;
-constexpr std::uint32_t kEndAfterFrame = 0x08;
-constexpr std::uint32_t kGioB = 161;
-constexpr std::uint32_t kTriggerLatched = 0x02;
-constexpr std::uint32_t kFieldParity = 0x80;
 
 const std::uintptr_t kHandler = reinterpret_cast<std::uintptr_t>(&GrabInterruptHandler);
 
@@ -117,7 +110,7 @@ void FinishStop(RG7BoardRecord& b) {
   IHW_SetField(VXP_INCFG_PIPE_RESET, 0);
   IHW_SetField(VXP_INCFG_VID_SCAN, 0);
   IHW_SetField(VXP_OUT_CFG_DISP_MODE, 0);
-  SetRegisterBits(kPciControl, kEndAfterFrame, false);
+  SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, false);
   IHW_SetField(VXP_PCI_DMA_VID_PROG, 0);
   b.grab_state.fetch_and(~grab::kFieldGrab);
 }
@@ -138,7 +131,7 @@ void Disarm(RG7BoardRecord& b) {
 
 void StopDma(RG7BoardRecord& b) {
   SetRunning(b, false);
-  SetRegisterBits(kDmaControl, kDmaRequests, false);
+  SetRegisterBits(reg::kDmaControl, reg::kDmaRequests, false);
 }
 
 // The end of a grab in the handler; returns the deferred stop to call.
@@ -170,9 +163,9 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
   }
 
   if ((s & irq::kFields) && state == grab::kRunning && Continuous(b) && TriggerMode(b) == grab::kTriggerEachFrame &&
-      !(IHW_GetRegister(kGioB) & kTriggerLatched) && FieldMatch(b, s)) {
+      !(IHW_GetRegister(reg::kGioB) & reg::kTriggerLatched) && FieldMatch(b, s)) {
     SetStateNumber(b, grab::kLastFrame);
-    SetRegisterBits(kPciControl, kEndAfterFrame, true);
+    SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, true);
     RG7IRQDisable(irq::kFields, kHandler);
     state = grab::kLastFrame;
   }
@@ -198,7 +191,7 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
     case grab::kRunning:
       if (Continuous(b) || !FieldMatch(b, s)) break;
       SetStateNumber(b, grab::kLastFrame);
-      SetRegisterBits(kPciControl, kEndAfterFrame, true);
+      SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, true);
       RG7IRQDisable(irq::kFields, kHandler);
       if (!(s & irq::kDmaDone)) break;
       [[fallthrough]];
@@ -206,7 +199,7 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
       if (!(s & irq::kDmaDone)) break;
       if (Continuous(b) && TriggerMode(b) == grab::kTriggerEachFrame) {
         SetStateNumber(b, grab::kWaitTrigger);
-        SetRegisterBits(kPciControl, kEndAfterFrame, false);
+        SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, false);
         RG7IRQEnable(irq::kFields, kHandler);
       } else {
         end = true;
@@ -215,7 +208,7 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
     case grab::kTriggerSeen:
       if (!FieldMatch(b, s)) break;
       SetStateNumber(b, grab::kLastFrame);
-      SetRegisterBits(kPciControl, kEndAfterFrame, true);
+      SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, true);
       RG7IRQDisable(irq::kFields, kHandler);
       // The frame's last completion comes with the field that ends it, as in state 2.
       if (s & irq::kDmaDone) end = true;
@@ -377,8 +370,8 @@ std::int32_t RG7WaitForVSync() {
 std::int32_t RG7GetFieldInfo() {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   const RG7BoardRecord& b = CurrentBoardRecord();
-  std::uint32_t gio = IHW_GetRegister(kGioB);
-  if (b.bt829_fitted) return (gio & kFieldParity) ? 0 : 1;
-  if (b.vpc_fitted) return (gio & kFieldParity) ? 1 : 0;
+  std::uint32_t gio = IHW_GetRegister(reg::kGioB);
+  if (b.bt829_fitted) return (gio & reg::kFieldParity) ? 0 : 1;
+  if (b.vpc_fitted) return (gio & reg::kFieldParity) ? 1 : 0;
   return 0;
 }

@@ -8,17 +8,11 @@
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/driver_link.h"
 #include "rg7sdk/global_block.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 namespace {
-
-constexpr std::uint32_t kGioB = 161;
-constexpr std::uint32_t kMaskRegister = 20;
-constexpr std::uint32_t kEventLatched = 0x01;
-constexpr std::uint32_t kTriggerLatched = 0x02;
-constexpr std::uint32_t kEventLatchEnable = 0x08;
-constexpr std::uint32_t kTriggerLatchEnable = 0x20;
 
 std::mutex g_lock;
 std::condition_variable g_dispatchEnded;
@@ -51,24 +45,24 @@ std::uint32_t OthersEnabled(RG7BoardRecord& board, const InterruptCallbackNode* 
 
 // GIO register B latches: acknowledged by a low pulse of their enable bit.
 void PulseLatchEnable(std::uint32_t enableBit) {
-  std::uint32_t gio = IHW_GetRegister(kGioB);
-  IHW_SetRegister(kGioB, gio & ~enableBit);
-  IHW_SetRegister(kGioB, gio);
+  std::uint32_t gio = IHW_GetRegister(reg::kGioB);
+  IHW_SetRegister(reg::kGioB, gio & ~enableBit);
+  IHW_SetRegister(reg::kGioB, gio);
 }
 
 std::int32_t IrqStatusLocked(std::uint32_t mask) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& board = CurrentBoardRecord();
-  std::uint32_t gio = IHW_GetRegister(kGioB);
+  std::uint32_t gio = IHW_GetRegister(reg::kGioB);
   std::uint32_t latched = board.latched.load(std::memory_order_relaxed);
-  if (gio & kEventLatched) {
-    IHW_SetRegister(kGioB, gio & ~kEventLatchEnable);
-    IHW_SetRegister(kGioB, gio);
+  if (gio & reg::kEventLatched) {
+    IHW_SetRegister(reg::kGioB, gio & ~reg::kEventLatchEnable);
+    IHW_SetRegister(reg::kGioB, gio);
     latched |= irq::kEvent;
   }
-  if (gio & kTriggerLatched) {
-    IHW_SetRegister(kGioB, gio & ~kTriggerLatchEnable);
-    IHW_SetRegister(kGioB, gio);
+  if (gio & reg::kTriggerLatched) {
+    IHW_SetRegister(reg::kGioB, gio & ~reg::kTriggerLatchEnable);
+    IHW_SetRegister(reg::kGioB, gio);
     latched |= irq::kTrigger;
   }
   latched |= ReadLatchedIrqStatus();
@@ -82,12 +76,12 @@ std::int32_t IrqResetLocked(std::uint32_t bits) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& board = CurrentBoardRecord();
   board.latched.fetch_and(~bits, std::memory_order_relaxed);
-  if (bits & irq::kEvent) PulseLatchEnable(kEventLatchEnable);
-  if (bits & irq::kTrigger) PulseLatchEnable(kTriggerLatchEnable);
+  if (bits & irq::kEvent) PulseLatchEnable(reg::kEventLatchEnable);
+  if (bits & irq::kTrigger) PulseLatchEnable(reg::kTriggerLatchEnable);
   return 0;
 }
 
-void WriteMaskRegister(std::uint32_t slotMask) { IHW_SetRegister(kMaskRegister, slotMask & irq::kHardwareMask); }
+void WriteMaskRegister(std::uint32_t slotMask) { IHW_SetRegister(reg::kInterruptMask, slotMask & irq::kHardwareMask); }
 
 }  // namespace
 
@@ -303,8 +297,8 @@ std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner) {
     std::int32_t stale = IrqStatusLocked(0xFFFFFFFF);
     if (stale > 0) IrqResetLocked(static_cast<std::uint32_t>(stale) & e);
   }
-  if (e & irq::kEvent) IHW_SetRegister(161, IHW_GetRegister(161) | kEventLatchEnable);
-  if (e & irq::kTrigger) IHW_SetRegister(161, IHW_GetRegister(161) | kTriggerLatchEnable);
+  if (e & irq::kEvent) IHW_SetRegister(reg::kGioB, IHW_GetRegister(reg::kGioB) | reg::kEventLatchEnable);
+  if (e & irq::kTrigger) IHW_SetRegister(reg::kGioB, IHW_GetRegister(reg::kGioB) | reg::kTriggerLatchEnable);
   return 0;
 }
 

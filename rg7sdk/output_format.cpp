@@ -6,19 +6,12 @@
 #include "rg7sdk/decoder_backends.h"
 #include "rg7sdk/pixel_codes.h"
 #include "rg7sdk/register_access.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 namespace {
 
-constexpr std::uint32_t kLutAddress = 93;
-constexpr std::uint32_t kLutLow = 94;
-constexpr std::uint32_t kLutHigh = 95;
-constexpr std::uint32_t kFilterControl = 80;
-constexpr std::uint32_t kHorizontalFlip = 0x20;
-constexpr std::uint32_t kHorizontalPrescale = 85;
-constexpr std::uint32_t kVerticalFraction = 91;
-constexpr std::uint32_t kVerticalInteger = 92;
 constexpr std::uint8_t kVpcRegister34 = 0x22;
 
 bool ValidFactor(float f) { return f >= 1.0f && f < 64.0f; }
@@ -27,9 +20,9 @@ std::int32_t LoadLut(std::int32_t start, std::int32_t count, const std::int16_t*
   IHW_SetField(VXP_INCFG_PIPE_RESET, 1);
   for (std::int32_t n = start; n < start + count; ++n) {
     auto e = static_cast<std::uint16_t>(table[n]);
-    IHW_SetRegister(kLutAddress, static_cast<std::uint32_t>(n));
-    IHW_SetRegister(kLutLow, e & 0xFF);
-    IHW_SetRegister(kLutHigh, e >> 8);
+    IHW_SetRegister(reg::kLutAddress, static_cast<std::uint32_t>(n));
+    IHW_SetRegister(reg::kLutLow, e & 0xFF);
+    IHW_SetRegister(reg::kLutHigh, e >> 8);
   }
   IHW_SetField(VXP_INCFG_PIPE_RESET, 0);
   return 0;
@@ -102,8 +95,8 @@ std::int32_t RG7GetPixelSize() { return static_cast<std::int32_t>(BytesPerPixel(
 
 std::int32_t RG7SetMirrorMode(std::uint32_t on) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  std::uint32_t r = IHW_GetRegister(kFilterControl);
-  IHW_SetRegister(kFilterControl, on ? (r | kHorizontalFlip) : (r & ~kHorizontalFlip));
+  std::uint32_t r = IHW_GetRegister(reg::kFilterControl);
+  IHW_SetRegister(reg::kFilterControl, on ? (r | reg::kHorizontalFlip) : (r & ~reg::kHorizontalFlip));
   CurrentBoardRecord().mirror_mode = on;
   return 0;
 }
@@ -134,7 +127,7 @@ std::int32_t RG7SetHScaleFactor(float f) {
     prescale = 32, threshold = 10;
   }
   IHW_SetField(VXP_PCI_DMA_VIDEO_FIFO_HIGH, threshold);
-  IHW_SetRegister(kHorizontalPrescale, prescale);
+  IHW_SetRegister(reg::kHorizontalPrescale, prescale);
   // The rest of the reduction is the VPC32x5C's own scaler; other decoders have none.
   if (CurrentBoardRecord().vpc_fitted) {
     VPCSetHScale(f / static_cast<float>(prescale));
@@ -151,8 +144,8 @@ std::int32_t RG7SetVScaleFactor(float f) {
   if (cam.vpe_sync) f = 1.0f;
   cam.vertical_scale = f;
   float whole = std::floor(f);
-  IHW_SetRegister(kVerticalInteger, static_cast<std::uint32_t>(whole));
-  IHW_SetRegister(kVerticalFraction, static_cast<std::uint32_t>((f - whole) * 255.0f));
+  IHW_SetRegister(reg::kVerticalInteger, static_cast<std::uint32_t>(whole));
+  IHW_SetRegister(reg::kVerticalFraction, static_cast<std::uint32_t>((f - whole) * 255.0f));
   return 0;
 }
 

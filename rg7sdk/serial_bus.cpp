@@ -1,5 +1,6 @@
 #include "rg7sdk/serial_bus.h"
 
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
@@ -9,7 +10,7 @@ namespace {
 constexpr int kLineWaitReads = 80;
 constexpr int kBitDelayNops = 42;
 
-void WriteShadow(const BoardNode& node) { IHW_SetRegister(kI2cControlRegister, node.serial_bus_shadow); }
+void WriteShadow(const BoardNode& node) { IHW_SetRegister(reg::kI2cControl, node.serial_bus_shadow); }
 
 void SetShadowBit(BoardNode& node, std::uint32_t bit, bool on) {
   if (on)
@@ -35,17 +36,17 @@ void RG7I2CBitDelay() {
 }
 
 void RG7I2CSetLines(BoardNode& node, std::uint32_t flags) {
-  node.serial_bus_shadow &= ~(kI2cClockOut | kI2cDataOut);
-  if (flags & kLinesClockHigh) node.serial_bus_shadow |= kI2cClockOut;
-  if (flags & kLinesDataReleased) node.serial_bus_shadow |= kI2cDataOut;
+  node.serial_bus_shadow &= ~(reg::kI2cClockOut | reg::kI2cDataOut);
+  if (flags & kLinesClockHigh) node.serial_bus_shadow |= reg::kI2cClockOut;
+  if (flags & kLinesDataReleased) node.serial_bus_shadow |= reg::kI2cDataOut;
   for (int i = 0; i < 4; ++i) RG7I2CBitDelay();
   WriteShadow(node);
   for (int i = 0; i < 10; ++i) RG7I2CBitDelay();
 }
 
 void RG7I2CSetData(BoardNode& node, std::uint32_t level) {
-  SetShadowBit(node, kI2cDataValue, level != 0);
-  node.serial_bus_shadow &= ~kI2cDataOut;
+  SetShadowBit(node, reg::kI2cDataValue, level != 0);
+  node.serial_bus_shadow &= ~reg::kI2cDataOut;
   RG7I2CBitDelay();
   WriteShadow(node);
   RG7I2CBitDelay();
@@ -53,16 +54,16 @@ void RG7I2CSetData(BoardNode& node, std::uint32_t level) {
 
 std::uint32_t RG7I2CReadData() {
   RG7I2CBitDelay();
-  return (IHW_GetRegister(kI2cControlRegister) & kI2cDataIn) ? 1 : 0;
+  return (IHW_GetRegister(reg::kI2cControl) & reg::kI2cDataIn) ? 1 : 0;
 }
 
 void RG7I2CWaitClockHigh() {
   for (int i = 0; i < kLineWaitReads; ++i)
-    if (IHW_GetRegister(kI2cControlRegister) & kI2cClockIn) return;
+    if (IHW_GetRegister(reg::kI2cControl) & reg::kI2cClockIn) return;
 }
 
 void RG7I2CStart(BoardNode& node) {
-  node.serial_bus_shadow |= kI2cDataValue;
+  node.serial_bus_shadow |= reg::kI2cDataValue;
   RG7I2CSetLines(node, kLinesClockHigh);
   WaitData(1);
   RG7I2CSetData(node, 0);  // data falls while the clock is high
@@ -109,11 +110,11 @@ std::uint8_t RG7I2CReceiveByte(BoardNode& node, std::uint32_t answer) {
 }
 
 void RG7I2CSendAck(BoardNode& node, std::uint32_t answer) {
-  SetShadowBit(node, kI2cDataValue, answer != 0);
+  SetShadowBit(node, reg::kI2cDataValue, answer != 0);
   RG7I2CSetLines(node, 0);
   RG7I2CSetLines(node, kLinesClockHigh);
   RG7I2CSetLines(node, 0);
-  node.serial_bus_shadow |= kI2cDataValue;
+  node.serial_bus_shadow |= reg::kI2cDataValue;
   RG7I2CSetLines(node, kLinesDataReleased);
 }
 

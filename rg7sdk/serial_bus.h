@@ -8,16 +8,9 @@
 #include <mutex>
 
 #include "rg7sdk/board_nodes.h"
+#include "rg7sdk/rg700_registers.h"
 
 namespace rg7 {
-
-constexpr std::uint32_t kI2cControlRegister = 52;
-// Control register bits.
-constexpr std::uint32_t kI2cClockOut = 0x01;
-constexpr std::uint32_t kI2cDataValue = 0x04;
-constexpr std::uint32_t kI2cDataOut = 0x08;  // 1: data line released
-constexpr std::uint32_t kI2cClockIn = 0x10;
-constexpr std::uint32_t kI2cDataIn = 0x20;
 
 // Flags of RG7I2CSetLines.
 constexpr std::uint32_t kLinesClockHigh = 0x01;

@@ -5,6 +5,7 @@
 #include "rg7sdk/gio_lines.h"
 #include "rg7sdk/grab_state_machine.h"
 #include "rg7sdk/interrupt_callbacks.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
@@ -82,9 +83,9 @@ using namespace rg7;
 std::int32_t RG7SetStrobe(std::uint32_t on) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (on)
-    ModifyGioB(gio::kStrobe, 0);
+    ModifyGioB(reg::kStrobe, 0);
   else
-    ModifyGioB(0, gio::kStrobe);
+    ModifyGioB(0, reg::kStrobe);
   return 0;
 }
 

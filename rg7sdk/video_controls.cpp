@@ -6,6 +6,7 @@
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/board_setup.h"
 #include "rg7sdk/decoder_backends.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 #include "rg7sdk/serial_bus.h"
 
@@ -14,7 +15,6 @@ namespace {
 
 constexpr std::uint32_t kInputConfig = 56;
 constexpr std::uint32_t kEarlySyncBit = 0x04;
-constexpr std::uint32_t kI2cControl = 52;
 constexpr std::uint32_t kTwoSVideoSwitch = 0x80;
 constexpr int kSignalPolls = 1000;
 
@@ -48,7 +48,7 @@ void SetTwoSVideoSwitch(bool on) {
     node->serial_bus_shadow |= kTwoSVideoSwitch;
   else
     node->serial_bus_shadow &= ~kTwoSVideoSwitch;
-  IHW_SetRegister(kI2cControl, node->serial_bus_shadow);
+  IHW_SetRegister(reg::kI2cControl, node->serial_bus_shadow);
 }
 
 }  // namespace
