@@ -51,7 +51,7 @@ class ContinuousGrab {
     // Armed, loaded, running.
     Field();
     Field();
-    ok_ = ok_ && (rg7::g_boardRecords[0].grab_state.load() & rg7::grab::kStateMask) == rg7::grab::kRunning;
+    ok_ = ok_ && rg7::GrabStateOf(rg7::g_boardRecords[0]) == rg7::GrabState::kRunning;
   }
   ~ContinuousGrab() {
     RG7StopGrab(nullptr, 0);

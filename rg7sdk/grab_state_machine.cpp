@@ -15,11 +15,9 @@ namespace {
 
 const std::uintptr_t kHandler = reinterpret_cast<std::uintptr_t>(&GrabInterruptHandler);
 
-std::uint32_t StateNumber(const RG7BoardRecord& b) { return b.grab_state.load() & grab::kStateMask; }
-
-void SetStateNumber(RG7BoardRecord& b, std::uint32_t n) {
+void SetState(RG7BoardRecord& b, GrabState n) {
   std::uint32_t s = b.grab_state.load();
-  b.grab_state.store((s & ~grab::kStateMask) | n);
+  b.grab_state.store((s & ~grab::kStateMask) | static_cast<std::uint32_t>(n));
 }
 
 std::uint32_t FieldSelect(const RG7BoardRecord& b) { return b.field_select_running.load() & 0xFF; }
@@ -115,8 +113,8 @@ void FinishStop(RG7BoardRecord& b) {
   b.grab_state.fetch_and(~grab::kFieldGrab);
 }
 
-bool WaitForState(const RG7BoardRecord& b, std::uint32_t state, DWORD start) {
-  while (StateNumber(b) != state) {
+bool WaitForState(const RG7BoardRecord& b, GrabState state, DWORD start) {
+  while (GrabStateOf(b) != state) {
     if (GetTickCount() - start > grab::kWaitBoundMs) return false;
     Sleep(1);
   }
@@ -126,7 +124,7 @@ bool WaitForState(const RG7BoardRecord& b, std::uint32_t state, DWORD start) {
 // The handler goes idle with its interrupts off: nothing re-arms the DMA after a stop.
 void Disarm(RG7BoardRecord& b) {
   RG7IRQDisable(grab::kHandlerMask, kHandler);
-  SetStateNumber(b, grab::kIdle);
+  SetState(b, GrabState::kIdle);
 }
 
 void StopDma(RG7BoardRecord& b) {
@@ -138,7 +136,7 @@ void StopDma(RG7BoardRecord& b) {
 RG7InterruptCallback EndGrab(RG7BoardRecord& b) {
   RG7StopGrab(nullptr, 0);
   RG7IRQDisable(grab::kHandlerMask, kHandler);
-  SetStateNumber(b, grab::kIdle);
+  SetState(b, GrabState::kIdle);
   return b.deferred_stop.exchange(nullptr);
 }
 
@@ -147,40 +145,41 @@ RG7InterruptCallback EndGrab(RG7BoardRecord& b) {
 std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context) {
   auto& b = *reinterpret_cast<RG7BoardRecord*>(context);
   std::uint32_t s = *status;
-  std::uint32_t state = StateNumber(b);
+  GrabState state = GrabStateOf(b);
   bool end = false;
   std::uint32_t swallowed = 0;
 
   if (s & irq::kTrigger) {
-    if (state == grab::kRunning && TriggerMode(b) == grab::kTriggerEnds) {
-      SetStateNumber(b, grab::kTriggerSeen);
+    if (state == GrabState::kRunning && TriggerMode(b) == grab::kTriggerEnds) {
+      SetState(b, GrabState::kTriggerSeen);
       RG7IRQDisable(irq::kTrigger, kHandler);
-    } else if (state == grab::kWaitTrigger) {
-      SetStateNumber(b, grab::kArmed);
+    } else if (state == GrabState::kWaitTrigger) {
+      SetState(b, GrabState::kArmed);
       if (!Continuous(b)) RG7IRQDisable(irq::kTrigger, kHandler);
     }
-    state = StateNumber(b);
+    state = GrabStateOf(b);
   }
 
-  if ((s & irq::kFields) && state == grab::kRunning && Continuous(b) && TriggerMode(b) == grab::kTriggerEachFrame &&
-      !(IHW_GetRegister(reg::kGioB) & reg::kTriggerLatched) && FieldMatch(b, s)) {
-    SetStateNumber(b, grab::kLastFrame);
+  if ((s & irq::kFields) && state == GrabState::kRunning && Continuous(b) &&
+      TriggerMode(b) == grab::kTriggerEachFrame && !(IHW_GetRegister(reg::kGioB) & reg::kTriggerLatched) &&
+      FieldMatch(b, s)) {
+    SetState(b, GrabState::kLastFrame);
     SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, true);
     RG7IRQDisable(irq::kFields, kHandler);
-    state = grab::kLastFrame;
+    state = GrabState::kLastFrame;
   }
 
   switch (state) {
-    case grab::kArmed:
+    case GrabState::kArmed:
       if (!FieldMatch(b, s)) break;
-      SetStateNumber(b, grab::kLoading);
+      SetState(b, GrabState::kLoading);
       RG7IRQEnable(irq::kDmaDone, kHandler);
       Pulse(VXP_PCI_DMA_VID_LOAD);
       if (!(s & irq::kDmaDone)) break;
       [[fallthrough]];
-    case grab::kLoading:
+    case GrabState::kLoading:
       if (!(s & irq::kDmaDone)) break;
-      SetStateNumber(b, grab::kRunning);
+      SetState(b, GrabState::kRunning);
       // The first completion after the load pulse is no frame of the caller's: user
       // callbacks never see it. Its lines are the frame's first field all the same,
       // so a bounce buffer is still copied.
@@ -188,29 +187,29 @@ std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t context
       s &= ~irq::kDmaDone;
       if (Continuous(b) && TriggerMode(b) != 0) RG7IRQEnable(irq::kTrigger, kHandler);
       break;
-    case grab::kRunning:
+    case GrabState::kRunning:
       if (Continuous(b) || !FieldMatch(b, s)) break;
-      SetStateNumber(b, grab::kLastFrame);
+      SetState(b, GrabState::kLastFrame);
       SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, true);
       RG7IRQDisable(irq::kFields, kHandler);
       if (!(s & irq::kDmaDone)) break;
       [[fallthrough]];
-    case grab::kLastFrame:
+    case GrabState::kLastFrame:
       if (!(s & irq::kDmaDone)) break;
       if (Continuous(b) && TriggerMode(b) == grab::kTriggerEachFrame) {
-        SetStateNumber(b, grab::kWaitTrigger);
+        SetState(b, GrabState::kWaitTrigger);
         SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, false);
         RG7IRQEnable(irq::kFields, kHandler);
       } else {
         end = true;
       }
       break;
-    case grab::kTriggerSeen:
+    case GrabState::kTriggerSeen:
       if (!FieldMatch(b, s)) break;
-      SetStateNumber(b, grab::kLastFrame);
+      SetState(b, GrabState::kLastFrame);
       SetRegisterBits(reg::kPciControl, reg::kEndAfterFrame, true);
       RG7IRQDisable(irq::kFields, kHandler);
-      // The frame's last completion comes with the field that ends it, as in state 2.
+      // The frame's last completion comes with the field that ends it, as when running.
       if (s & irq::kDmaDone) end = true;
       break;
     default:
@@ -283,10 +282,10 @@ std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field) {
   IHW_SetField(VXP_PCI_DMA_VID_REQ, 1);
   if (b.master.field[0].scatter || b.master.field[1].scatter) IHW_SetField(VXP_PCI_DMA_VID_PTR_REQ, 1);
   if ((f & grab::kTriggerModes) == grab::kTriggerEachFrame) {
-    SetStateNumber(b, grab::kWaitTrigger);
+    SetState(b, GrabState::kWaitTrigger);
     RG7IRQEnable(grab::kHandlerMask, kHandler);
   } else {
-    SetStateNumber(b, grab::kArmed);
+    SetState(b, GrabState::kArmed);
     RG7IRQEnable(irq::kFields | irq::kDmaDone, kHandler);
   }
   return 0;
@@ -322,21 +321,21 @@ std::int32_t RG7StopGrab(RG7InterruptCallback callback, std::uintptr_t context) 
     b.grab_flags.fetch_and(~grab::kContinuous);
     return 0;
   }
-  std::uint32_t state = StateNumber(b);
-  if (state == grab::kLastFrame && b.stop_waiting.load()) return 0;
+  GrabState state = GrabStateOf(b);
+  if (state == GrabState::kLastFrame && b.stop_waiting.load()) return 0;
   if (InDispatchOnThisThread()) {
     StopDma(b);
-    if (state != grab::kLastFrame) Sleep(30);
+    if (state != GrabState::kLastFrame) Sleep(30);
     FinishStop(b);
     Disarm(b);
     return 0;
   }
   DWORD start = GetTickCount();
-  if (state == grab::kRunning) {
+  if (state == GrabState::kRunning) {
     // The frame in progress ends; without fields (no signal) the wait gives up.
     b.grab_flags.fetch_and(~grab::kContinuous);
     b.stop_waiting.store(1);
-    WaitForState(b, grab::kIdle, start);
+    WaitForState(b, GrabState::kIdle, start);
     b.stop_waiting.store(0);
   }
   // Whatever state it was in, nothing may re-arm the grab after this: the handler

@@ -68,7 +68,7 @@ std::uint32_t StrobeInterruptHandler(std::uint32_t status, std::uintptr_t contex
     }
   }
 
-  if ((status & irq::kDmaDone) && (b.grab_state.load() & grab::kStateMask) == grab::kIdle) {
+  if ((status & irq::kDmaDone) && GrabStateOf(b) == GrabState::kIdle) {
     if (callback) result = callback(status, userContext);
     RG7IRQDisable(irq::kDmaDone, kOwner);
     Rearm(l);

@@ -76,14 +76,14 @@ class GrabTest : public Rg7Test {
   }
   sim::Rg700Board& hw() { return machine_->rg700(0); }
   rg7::RG7BoardRecord& record() { return rg7::g_boardRecords[0]; }
-  std::uint32_t StateNumber() { return record().grab_state.load() & rg7::grab::kStateMask; }
+  rg7::GrabState State() { return rg7::GrabStateOf(record()); }
   bool GrabRunning() { return ((record().field_select_running.load() >> 8) & 0xFF) != 0; }
 
   // Until the grab has ended by itself and the dispatch that ended it (whose user
   // callbacks run after the grab's handler) is over.
   bool WaitGrabEnds(std::uint32_t timeoutMs = 2000) {
     DWORD start = GetTickCount();
-    while (GrabRunning() || StateNumber() != rg7::grab::kIdle) {
+    while (GrabRunning() || State() != rg7::GrabState::kIdle) {
       if (GetTickCount() - start > timeoutMs) return false;
       Sleep(1);
     }

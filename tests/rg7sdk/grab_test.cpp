@@ -29,7 +29,7 @@ class Grab : public rg7_testing::GrabTest {
   // Nothing runs and nothing re-arms: no DMA request, no load, the handler's bits off.
   void ExpectQuiet() {
     EXPECT_FALSE(GrabRunning());
-    EXPECT_EQ(StateNumber(), 0u);
+    EXPECT_EQ(State(), rg7::GrabState::kIdle);
     EXPECT_EQ(hw().Register(17) & kRequests, 0u);
     EXPECT_FALSE(hw().video_dma().loaded());
     std::size_t written = hw().video_dma().Transfers().size();
@@ -237,7 +237,7 @@ TEST_F(Grab, StopsAreBoundedAndLeaveNothingArmed) {
   // Stopped while it waits for a trigger, a grab does not wake on a later one.
   ASSERT_EQ(RG7StartGrab(2, 1), 0);
   ASSERT_TRUE(WaitFields(4));
-  EXPECT_EQ(StateNumber(), rg7::grab::kWaitTrigger);
+  EXPECT_EQ(State(), rg7::GrabState::kWaitTrigger);
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
   EXPECT_EQ(RG7GenerateTrigger(), 0);
   ExpectQuiet();
@@ -270,7 +270,7 @@ TEST_F(Grab, TriggerModes) {
     ASSERT_EQ(RG7GenerateTrigger(), 0);
     ASSERT_TRUE(WaitFields(8));
     EXPECT_EQ(d.count.load(), 1 + trigger);
-    EXPECT_EQ(StateNumber(), rg7::grab::kWaitTrigger);
+    EXPECT_EQ(State(), rg7::GrabState::kWaitTrigger);
   }
   ASSERT_EQ(RG7StopGrab(nullptr, 0), 0);
 
