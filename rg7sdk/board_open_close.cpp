@@ -257,7 +257,8 @@ std::int32_t RG7Init() {
   IHW_SetField(VXP_OUTCFG_DITHE_EN, 1);
   IHW_SetField(VXP_INCFG_PIPE_RESET, 0);
 
-  IHW_SetRegister(reg::kInterruptMask, 0);
+  // Nothing enabled: the register and what the library keeps of it say the same.
+  ClearEnabledInterrupts();
   IHW_GetRegister(reg::kInterruptStatus);
   IHW_SetField(VXP_PCI_DMA_VIDEO_FIFO_HIGH, 8);
 

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "rg7sdk/interrupt_types.h"
 
@@ -55,6 +56,12 @@ struct FieldTransfer {
   std::uint32_t bounce_stride;  // bytes between the lines the DMA leaves in the bounce buffer
 };
 
+// Caller memory that a field's transfer writes, through the DMA or the bounce copy.
+struct TransferTarget {
+  std::uint8_t* address;
+  std::uint32_t size;
+};
+
 struct MasterModeBlock {
   std::uint32_t page_block_size;  // 12288
   void* page_block;
@@ -65,6 +72,9 @@ struct MasterModeBlock {
   std::uint32_t bounce_size[2];    // 0xD8000
   std::uint32_t* bounce_table[2];  // 1024 physical page addresses each
   FieldTransfer field[2];
+  // Per field buffer, the target programmed since this open; empty until then and
+  // again once the caller unlocks that memory. A grab needs it.
+  TransferTarget programmed[2];
 };
 
 // The strobe, event and trigger lines of a board; zeroed at open.
@@ -91,9 +101,13 @@ struct RG7BoardRecord {
   std::uint32_t two_svideo_mode;
   std::uint32_t reserved;
   std::uint32_t mirror_mode;
-  std::uint32_t dib_mode;  // bottom-up copy
+  std::uint32_t dib_mode;  // bottom-up copy; under transfer_lock
   RG7CameraRecord cameras[4];
   MasterModeBlock master;
+  // Held by whoever changes what the bounce copy or a grab reads of `master` (the
+  // per-field transfer values, the programmed targets, `dib_mode`), and by the copy
+  // while it runs: once a setter returns, no copy writes to an old target.
+  std::mutex transfer_lock;
   // Grab state: low 16 bits the state number, bit 16 a single-field grab.
   std::atomic<std::uint32_t> grab_state;
   std::atomic<std::uint32_t> grab_flags;

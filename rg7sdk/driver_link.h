@@ -12,6 +12,9 @@ bool DriverAvailable();
 
 // The latched interrupt status of slot 0, read and cleared.
 std::uint32_t DrvReadIrqStatus();
+// Pins / unpins host memory for bus-master transfers: 0 or -100.
+std::int32_t DrvPinBuffer(void* address, std::uint32_t size);
+std::int32_t DrvUnpinBuffer(void* address, std::uint32_t size);
 // Physical pages of a pinned buffer: 0 or -100.
 std::int32_t DrvLockPages(const void* address, std::uint32_t size, PhysicalPageList* list);
 

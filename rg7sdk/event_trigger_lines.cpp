@@ -15,13 +15,20 @@ constexpr std::int32_t kPolarityInverted = 256;
 
 using KeptCallback = std::atomic<RG7InterruptCallback> LineRecord::*;
 
+bool ValidPolarity(std::int32_t polarity) { return polarity == 0 || polarity == kPolarityInverted; }
+
+void SetPolarityLocked(std::int32_t polarity, std::uint32_t bit) {
+  if (polarity == 0)
+    ModifyGioBLocked(bit, 0);
+  else
+    ModifyGioBLocked(0, bit);
+}
+
 std::int32_t SetPolarity(std::int32_t polarity, std::uint32_t bit) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  if (polarity != 0 && polarity != kPolarityInverted) return RG7_ERR_PARAMETER;
-  if (polarity == 0)
-    ModifyGioB(bit, 0);
-  else
-    ModifyGioB(0, bit);
+  if (!ValidPolarity(polarity)) return RG7_ERR_PARAMETER;
+  std::lock_guard lock(IrqLock());
+  SetPolarityLocked(polarity, bit);
   return 0;
 }
 
@@ -30,27 +37,29 @@ std::int32_t GetPolarity(std::uint32_t bit) {
   return (IHW_GetRegister(reg::kGioB) & bit) ? 0 : kPolarityInverted;
 }
 
+// Enabling and disabling a line are each one step under the interrupt lock, so that
+// an enable racing a disable leaves the line either connected and kept, or neither.
 std::int32_t EnableLine(KeptCallback kept, std::uint32_t irqBit, std::uint32_t polarityBit, std::int32_t polarity,
                         RG7InterruptCallback callback, std::uintptr_t context) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (!callback) return RG7_ERR_PARAMETER;
+  std::unique_lock lock(IrqLock());
+  WaitForServiceStopsLocked(lock);
   LineRecord& lines = CurrentBoardRecord().lines;
   if ((lines.*kept).load()) return RG7_ERR_ARMED;
-  if (std::int32_t r = SetPolarity(polarity, polarityBit)) return r;
-  RG7InterruptCallback none = nullptr;
-  if (!(lines.*kept).compare_exchange_strong(none, callback)) return RG7_ERR_ARMED;
-  if (std::int32_t r = RG7ConnectInterruptToCallback(CurrentBoardIndex(), callback, irqBit, context)) {
-    (lines.*kept).store(nullptr);
-    return r;
-  }
-  RG7IRQEnable(irqBit, reinterpret_cast<std::uintptr_t>(callback));
+  if (!ValidPolarity(polarity)) return RG7_ERR_PARAMETER;
+  SetPolarityLocked(polarity, polarityBit);
+  if (std::int32_t r = ConnectLocked(lock, CurrentBoardIndex(), callback, irqBit, context)) return r;
+  (lines.*kept).store(callback);
+  IrqEnableLocked(irqBit, reinterpret_cast<std::uintptr_t>(callback));
   return 0;
 }
 
 std::int32_t DisableLine(KeptCallback kept) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
+  std::unique_lock lock(IrqLock());
   if (RG7InterruptCallback callback = (CurrentBoardRecord().lines.*kept).exchange(nullptr))
-    RG7DisconnectInterruptCallback(CurrentBoardIndex(), callback);
+    DisconnectLocked(lock, CurrentBoardIndex(), callback);
   return 0;
 }
 
@@ -64,10 +73,14 @@ std::int32_t Generate(std::uint32_t polarityBit) {
 
 }  // namespace
 
-void ModifyGioB(std::uint32_t set, std::uint32_t clear) {
-  std::lock_guard lock(IrqLock());
+void ModifyGioBLocked(std::uint32_t set, std::uint32_t clear) {
   std::uint32_t r = IHW_GetRegister(reg::kGioB);
   IHW_SetRegister(reg::kGioB, (r | set) & ~clear);
+}
+
+void ModifyGioB(std::uint32_t set, std::uint32_t clear) {
+  std::lock_guard lock(IrqLock());
+  ModifyGioBLocked(set, clear);
 }
 
 void PulseGioB(std::uint32_t toggle) {

@@ -9,6 +9,7 @@
 namespace rg7 {
 
 void ModifyGioB(std::uint32_t set, std::uint32_t clear);
+void ModifyGioBLocked(std::uint32_t set, std::uint32_t clear);  // IrqLock held
 // A software edge: the register is written with `toggle` inverted, then as it was.
 void PulseGioB(std::uint32_t toggle);
 

@@ -21,7 +21,6 @@ void SetState(RG7BoardRecord& b, GrabState n) {
 }
 
 std::uint32_t FieldSelect(const RG7BoardRecord& b) { return b.field_select_running.load() & 0xFF; }
-bool Running(const RG7BoardRecord& b) { return ((b.field_select_running.load() >> 8) & 0xFF) != 0; }
 
 void SetRunning(RG7BoardRecord& b, bool on) {
   std::uint32_t v = b.field_select_running.load();
@@ -77,8 +76,11 @@ void CopyLines(std::uint8_t* target, std::int64_t stride, const std::uint8_t* so
 
 // Lines of a field landed in a bounce buffer go to the caller's buffer. The source
 // steps as the DMA placed the lines; nothing is read or written outside the bounce
-// buffer or the target's size, whatever the transfer control says.
+// buffer or the target's size, whatever the transfer control says. The copy holds
+// the transfer lock: it sees one consistent set of values, and none that a setter
+// has already replaced.
 void CopyBounceBuffers(RG7BoardRecord& b, std::uint32_t status) {
+  std::lock_guard lock(b.transfer_lock);
   MasterModeBlock& m = b.master;
   for (int f = 0; f < 2; ++f) {
     std::uint32_t bit = f == 0 ? irq::kDmaDone0 : irq::kDmaDone1;
@@ -96,6 +98,16 @@ void CopyBounceBuffers(RG7BoardRecord& b, std::uint32_t status) {
       CopyLines(last, -static_cast<std::int64_t>(t.stride), m.bounce[f], step, t.line_length, lines);
     }
   }
+}
+
+// Whether the field buffers the grab fills have a target programmed since this open
+// that is still locked: a single-field grab of field 0 or 1 fills only that field's.
+bool TransferProgrammed(RG7BoardRecord& b, std::int32_t field, bool* scattered) {
+  std::lock_guard lock(b.transfer_lock);
+  const MasterModeBlock& m = b.master;
+  *scattered = m.field[0].scatter || m.field[1].scatter;
+  if ((b.grab_state.load() & grab::kFieldGrab) && field != 2) return m.programmed[field].address != nullptr;
+  return m.programmed[0].address && m.programmed[1].address;
 }
 
 // Ends a grab and leaves the video path quiet.
@@ -268,9 +280,13 @@ std::int32_t RG7SetGrabWindow(std::uint32_t x, std::uint32_t y, std::uint32_t wi
 std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& b = CurrentBoardRecord();
-  if (Running(b)) return RG7_ERR_GRAB_RUNNING;
+  if (GrabRunning(b)) return RG7_ERR_GRAB_RUNNING;
   auto f = static_cast<std::uint32_t>(flags);
   if ((f & grab::kTriggerModes) == grab::kTriggerModes) return RG7_ERR_PARAMETER;
+  // No field matches a select outside 0-2: such a grab would wait for ever.
+  if (field < 0 || field > 2) return RG7_ERR_PARAMETER;
+  bool scattered = false;
+  if (!TransferProgrammed(b, field, &scattered)) return RG7_ERR_PARAMETER;
   if (RG7TestVideoSignalPresence(0) != 0) return RG7_ERR_NO_SIGNAL;
   SetRunning(b, true);
   b.grab_flags.store(f);
@@ -280,7 +296,7 @@ std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field) {
   if (!(b.grab_state.load() & grab::kFieldGrab) && field == 2) select = RG7GetFieldInfo() == 1 ? 1 : 0;
   SetFieldSelect(b, select);
   IHW_SetField(VXP_PCI_DMA_VID_REQ, 1);
-  if (b.master.field[0].scatter || b.master.field[1].scatter) IHW_SetField(VXP_PCI_DMA_VID_PTR_REQ, 1);
+  if (scattered) IHW_SetField(VXP_PCI_DMA_VID_PTR_REQ, 1);
   if ((f & grab::kTriggerModes) == grab::kTriggerEachFrame) {
     SetState(b, GrabState::kWaitTrigger);
     RG7IRQEnable(grab::kHandlerMask, kHandler);
@@ -294,7 +310,8 @@ std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field) {
 std::int32_t RG7StartGrabField(std::int32_t flags, std::int32_t field) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& b = CurrentBoardRecord();
-  if (Running(b)) return RG7_ERR_GRAB_RUNNING;
+  if (GrabRunning(b)) return RG7_ERR_GRAB_RUNNING;
+  if (field < 0 || field > 2) return RG7_ERR_PARAMETER;
   if (field == 0) {
     IHW_SetField(VXP_OUT_CFG_DISP_MODE, 2);
   } else if (field == 1) {
@@ -314,7 +331,7 @@ std::int32_t RG7StartGrabField(std::int32_t flags, std::int32_t field) {
 std::int32_t RG7StopGrab(RG7InterruptCallback callback, std::uintptr_t context) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& b = CurrentBoardRecord();
-  if (!Running(b)) return RG7_ERR_GRAB_NOT_RUNNING;
+  if (!GrabRunning(b)) return RG7_ERR_GRAB_NOT_RUNNING;
   if (callback) {
     b.deferred_stop_context.store(context);
     b.deferred_stop.store(callback);

@@ -34,6 +34,9 @@ inline GrabState GrabStateOf(const RG7BoardRecord& board) {
   return static_cast<GrabState>(board.grab_state.load() & grab::kStateMask);
 }
 
+// Whether a grab runs on the board (from its start until it has stopped).
+inline bool GrabRunning(const RG7BoardRecord& board) { return (board.field_select_running.load() >> 8) & 0xFF; }
+
 std::uint32_t GrabInterruptHandler(std::uint32_t* status, std::uintptr_t board);
 
 }  // namespace rg7

@@ -43,6 +43,13 @@ std::uint32_t OthersEnabled(RG7BoardRecord& board, const InterruptCallbackNode* 
   return others;
 }
 
+// The decoder interrupt carries the event and trigger inputs: it is needed while the
+// mask holds an input or any connection has the decoder bit or an input enabled.
+bool DecoderInUse(RG7BoardRecord& board, std::uint32_t mask) {
+  constexpr std::uint32_t kInputs = irq::kEvent | irq::kTrigger;
+  return (mask & kInputs) || (OthersEnabled(board, nullptr) & (kInputs | irq::kDecoder));
+}
+
 // GIO register B latches: acknowledged by a low pulse of their enable bit.
 void PulseLatchEnable(std::uint32_t enableBit) {
   std::uint32_t gio = IHW_GetRegister(reg::kGioB);
@@ -82,6 +89,17 @@ std::int32_t IrqResetLocked(std::uint32_t bits) {
 }
 
 void WriteMaskRegister(std::uint32_t slotMask) { IHW_SetRegister(reg::kInterruptMask, slotMask & irq::kHardwareMask); }
+
+// Takes `drop` out of the current board's mask and writes the register. The decoder
+// interrupt goes with its last user; `keepDecoderInUse` keeps it while it has one
+// even when `drop` names it.
+void DropBitsLocked(RG7BoardRecord& board, std::uint32_t drop, bool keepDecoderInUse) {
+  std::uint32_t& slotMask = SlotMaskLocked(CurrentBoardIndex());
+  if (keepDecoderInUse && DecoderInUse(board, slotMask & ~drop)) drop &= ~irq::kDecoder;
+  slotMask &= ~drop;
+  if (!DecoderInUse(board, slotMask)) slotMask &= ~irq::kDecoder;
+  WriteMaskRegister(slotMask);
+}
 
 }  // namespace
 
@@ -251,33 +269,20 @@ void ClearCallbackLists(RG7BoardRecord& board) {
 std::int32_t IrqDisableLocked(std::uint32_t bits, std::uintptr_t owner) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& board = CurrentBoardRecord();
-  std::uint32_t d = bits;
-  constexpr std::uint32_t kInputs = irq::kEvent | irq::kTrigger;
-  if (owner != irq::kLibraryOwner) {
-    InterruptCallbackNode* node = FindOwner(board, owner);
-    if (!node) return RG7_ERR_PARAMETER;
-    std::uint32_t others = OthersEnabled(board, node);
-    std::uint32_t removed = bits & node->allowed & node->enabled;
-    node->enabled &= ~removed;
-    d = removed & ~others;
-    // The decoder interrupt carries the event and trigger inputs: it goes when nothing
-    // enabled needs it or them any more, including when the last input is disabled.
-    if (!((others | node->enabled) & (kInputs | irq::kDecoder))) d |= irq::kDecoder;
-  } else if (!(d & kInputs)) {
-    d |= irq::kDecoder;
+  if (owner == irq::kLibraryOwner) {
+    // The library itself takes away what it names, the decoder interrupt included.
+    DropBitsLocked(board, bits, false);
+    return 0;
   }
-  std::uint32_t& slotMask = SlotMaskLocked(CurrentBoardIndex());
-  slotMask &= ~d;
-  WriteMaskRegister(slotMask);
+  InterruptCallbackNode* node = FindOwner(board, owner);
+  if (!node) return RG7_ERR_PARAMETER;
+  std::uint32_t removed = bits & node->allowed & node->enabled;
+  node->enabled &= ~removed;
+  DropBitsLocked(board, removed & ~OthersEnabled(board, node), true);
   return 0;
 }
 
-}  // namespace rg7
-
-using namespace rg7;
-
-std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner) {
-  std::lock_guard lock(IrqLock());
+std::int32_t IrqEnableLocked(std::uint32_t bits, std::uintptr_t owner) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& board = CurrentBoardRecord();
   std::uint32_t e = bits;
@@ -300,6 +305,31 @@ std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner) {
   if (e & irq::kEvent) IHW_SetRegister(reg::kGioB, IHW_GetRegister(reg::kGioB) | reg::kEventLatchEnable);
   if (e & irq::kTrigger) IHW_SetRegister(reg::kGioB, IHW_GetRegister(reg::kGioB) | reg::kTriggerLatchEnable);
   return 0;
+}
+
+void DropConnectionLocked(std::uint32_t allowed) {
+  RG7BoardRecord& board = CurrentBoardRecord();
+  // What the remaining connections (a running grab's handler among them) enabled stays.
+  DropBitsLocked(board, allowed & ~OthersEnabled(board, nullptr), true);
+}
+
+void ClearEnabledInterrupts() {
+  std::lock_guard lock(g_lock);
+  if (!CurrentBoardOpen()) return;
+  RG7BoardRecord& board = CurrentBoardRecord();
+  for (InterruptCallbackNode* n = board.internal_list; n; n = n->next) n->enabled = 0;
+  for (InterruptCallbackNode* n = board.user_list; n; n = n->next) n->enabled = 0;
+  SlotMaskLocked(CurrentBoardIndex()) = 0;
+  WriteMaskRegister(0);
+}
+
+}  // namespace rg7
+
+using namespace rg7;
+
+std::int32_t RG7IRQEnable(std::uint32_t bits, std::uintptr_t owner) {
+  std::lock_guard lock(IrqLock());
+  return IrqEnableLocked(bits, owner);
 }
 
 std::int32_t RG7IRQDisable(std::uint32_t bits, std::uintptr_t owner) {

@@ -68,7 +68,25 @@ bool WaitForRunningDispatch(std::uint32_t milliseconds);
 // Empties both lists of a board, freeing their nodes (library close).
 void ClearCallbackLists(RG7BoardRecord& board);
 
+// RG7IRQEnable and RG7IRQDisable with IrqLock held.
+std::int32_t IrqEnableLocked(std::uint32_t bits, std::uintptr_t owner);
 std::int32_t IrqDisableLocked(std::uint32_t bits, std::uintptr_t owner);
+// After a connection of the current board with `allowed` is gone: the bits that no
+// remaining connection enabled leave the board's mask. IrqLock held.
+void DropConnectionLocked(std::uint32_t allowed);
+// Nothing enabled on the current board any more, in the register and in the books.
+void ClearEnabledInterrupts();
+
+// Connect and disconnect with IrqLock held (the back-end's forms of the exports).
+// Connect first waits for a service thread being stopped to be gone, releasing the
+// lock meanwhile; once it has it back it does not release it again unless it fails,
+// and a failed connect leaves nothing connected. Disconnect unlinks the node before
+// it may release the lock (to wait for a dispatch that may be calling it, or for the
+// service thread to end).
+void WaitForServiceStopsLocked(std::unique_lock<std::mutex>& lock);
+std::int32_t ConnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot, RG7InterruptCallback callback,
+                           std::uint32_t allowed, std::uintptr_t context);
+std::int32_t DisconnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot, RG7InterruptCallback callback);
 
 // Stops the service thread and frees every slot (library detach).
 void ShutdownInterruptService();

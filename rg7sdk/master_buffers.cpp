@@ -38,7 +38,7 @@ std::int32_t PrepareHardwarePageTables(RG7BoardRecord& board, PhysicalPageList* 
   for (int i = 0; i < 2; ++i) {
     m.page[i] = reinterpret_cast<std::uint32_t*>(first + i * 4096);
     m.page_size[i] = 4096;
-    if (RG7LockMasterBuffer(m.page[i], 4096) != 0) {
+    if (DrvPinBuffer(m.page[i], 4096) != 0) {
       m.page_size[i] = 0;
       return RG7_ERR_DRIVER;
     }
@@ -55,7 +55,7 @@ std::int32_t PrepareBounceBuffers(RG7BoardRecord& board, PhysicalPageList* scrat
     m.bounce[i] = static_cast<std::uint8_t*>(AllocateGlobalBlock(kBounceBufferSize));
     m.bounce_table[i] = static_cast<std::uint32_t*>(AllocateGlobalBlock(kPageTableEntries * 4));
     if (!m.bounce[i] || !m.bounce_table[i]) return RG7_ERR_NO_MEMORY;
-    if (RG7LockMasterBuffer(m.bounce[i], kBounceBufferSize) != 0) return RG7_ERR_DRIVER;
+    if (DrvPinBuffer(m.bounce[i], kBounceBufferSize) != 0) return RG7_ERR_DRIVER;
     m.bounce_size[i] = kBounceBufferSize;
     std::memset(scratch, 0, 16);
     if (DrvLockPages(m.bounce[i], kBounceBufferSize, scratch) != 0) return RG7_ERR_DRIVER;
@@ -72,11 +72,11 @@ void ReleaseMasterBuffers(RG7BoardRecord& board) {
   MasterModeBlock& m = board.master;
   if (m.page_block) {
     for (int i = 0; i < 2; ++i)
-      if (m.page[i] && m.page_size[i]) RG7UnlockMasterBuffer(m.page[i], 4096);
+      if (m.page[i] && m.page_size[i]) DrvUnpinBuffer(m.page[i], 4096);
     FreeGlobalBlock(m.page_block);
   }
   for (int i = 0; i < 2; ++i) {
-    if (m.bounce[i] && m.bounce_size[i]) RG7UnlockMasterBuffer(m.bounce[i], kBounceBufferSize);
+    if (m.bounce[i] && m.bounce_size[i]) DrvUnpinBuffer(m.bounce[i], kBounceBufferSize);
     FreeGlobalBlock(m.bounce[i]);
     FreeGlobalBlock(m.bounce_table[i]);
   }

@@ -5,7 +5,6 @@
 
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/driver_link.h"
-#include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/master_buffers.h"
 #include "rg7sdk/pixel_codes.h"
 #include "rg7sdk/register_access.h"
@@ -98,10 +97,11 @@ std::int32_t RG7SetMasterModeTransfer(GrabWindowDesc* desc, void* buffer, std::u
       (!m.bounce[0] || !m.bounce[1] || std::uint64_t{desc->height / 2} * l > std::uint64_t{kBounceBufferSize}))
     return RG7_ERR_PARAMETER;
 
-  std::lock_guard lock(IrqLock());  // the interrupt handler copies with these values
+  std::lock_guard lock(board.transfer_lock);  // the interrupt handler copies with these values
   for (FieldTransfer& f : m.field) f.scatter = scattered ? 1 : 0;
-  desc->pitch = pitch;
   auto* target = static_cast<std::uint8_t*>(buffer);
+  m.programmed[0] = m.programmed[1] = TransferTarget{target, size};
+  desc->pitch = pitch;
   if (bounce) {
     for (int i = 0; i < 2; ++i) {
       FieldTransfer& f = m.field[i];
@@ -157,8 +157,9 @@ std::int32_t RG7SetMasterModeTransferField(GrabWindowDesc* desc, void* buffer, s
   bool scattered = false;
   if (std::int32_t r = MapBuffer(buffer, size, lists, &scattered)) return r;
 
-  std::lock_guard lock(IrqLock());
+  std::lock_guard lock(board.transfer_lock);
   m.field[field].scatter = scattered ? 1 : 0;
+  m.programmed[field] = TransferTarget{static_cast<std::uint8_t*>(buffer), size};
   // This field now goes straight to its buffer: no copy from a bounce buffer.
   m.field[field].bounce = 0;
   desc->pitch = pitch;
@@ -178,8 +179,9 @@ std::int32_t RG7SetMasterModeTransferField(GrabWindowDesc* desc, void* buffer, s
 std::int32_t RG7GetMasterModeTransferControl(std::uint32_t field, MasterTransferControl* control) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (field > 1 || !control) return RG7_ERR_PARAMETER;
-  std::lock_guard lock(IrqLock());
-  const FieldTransfer& f = CurrentBoardRecord().master.field[field];
+  RG7BoardRecord& board = CurrentBoardRecord();
+  std::lock_guard lock(board.transfer_lock);
+  const FieldTransfer& f = board.master.field[field];
   control->target = f.target;
   control->target_size = f.target_size;
   control->line_length = f.line_length;
@@ -198,8 +200,9 @@ std::int32_t RG7SetMasterModeTransferControl(std::uint32_t field, const MasterTr
         (lines - 1) * std::uint64_t{control->stride} + length > control->target_size)
       return RG7_ERR_PARAMETER;
   }
-  std::lock_guard lock(IrqLock());
-  FieldTransfer& f = CurrentBoardRecord().master.field[field];
+  RG7BoardRecord& board = CurrentBoardRecord();
+  std::lock_guard lock(board.transfer_lock);
+  FieldTransfer& f = board.master.field[field];
   f.target = static_cast<std::uint8_t*>(control->target);
   f.target_size = control->target_size;
   f.line_length = control->line_length;

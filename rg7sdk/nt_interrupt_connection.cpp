@@ -102,10 +102,10 @@ std::int32_t StartServiceThread(std::uint16_t slot, std::uint32_t mask) {
   return 0;
 }
 
+// The slot is free again; its mask keeps what the board still has enabled.
 void ReleaseSlot(InterruptSlot& s) {
   s.line = 0;
   s.number = kFreeSlot;
-  s.mask = 0;
 }
 
 }  // namespace
@@ -114,29 +114,27 @@ void ShutdownInterruptService() {
   std::unique_lock lock(IrqLock());
   if (g_thread) DrvUnregisterIrqEvents(g_thread->slot);
   StopServiceThread(lock);
-  for (InterruptSlot& s : g_slots) ReleaseSlot(s);
+  for (InterruptSlot& s : g_slots) s = InterruptSlot{};
   g_connections = 0;
 }
 
 std::uint32_t& SlotMaskLocked(std::uint32_t slot) { return g_slots[slot % kMaxBoardRecords].mask; }
 
-}  // namespace rg7
+void WaitForServiceStopsLocked(std::unique_lock<std::mutex>& lock) {
+  g_stopped.wait(lock, [] { return g_stopping == 0; });
+}
 
-using namespace rg7;
-
-std::int32_t RG7ConnectInterruptToCallback(std::int32_t slot, RG7InterruptCallback callback, std::uint32_t allowedMask,
-                                           std::uintptr_t context) {
+std::int32_t ConnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot, RG7InterruptCallback callback,
+                           std::uint32_t allowed, std::uintptr_t context) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (slot < 0 || slot > 2) return RG7_ERR_PARAMETER;
+  // A thread being stopped must be gone before another may start.
+  WaitForServiceStopsLocked(lock);
   InterruptCallbackNode* node = AllocateCallbackNode();
   if (!node) return RG7_ERR_NO_MEMORY;
-  node->allowed = allowedMask;
+  node->allowed = allowed;
   node->callback = callback;
   node->context = context;
-
-  std::unique_lock lock(IrqLock());
-  // A thread being stopped must be gone before another may start.
-  g_stopped.wait(lock, [] { return g_stopping == 0; });
   RG7BoardRecord& board = CurrentBoardRecord();
   CallbackListAppend(&board.user_list, node);
   InterruptSlot& s = g_slots[slot];
@@ -150,12 +148,12 @@ std::int32_t RG7ConnectInterruptToCallback(std::int32_t slot, RG7InterruptCallba
   }
   // A thread is started whenever none runs, not only at the first connection.
   if (!g_thread) {
-    std::int32_t result = StartServiceThread(static_cast<std::uint16_t>(slot), allowedMask);
+    std::int32_t result = StartServiceThread(static_cast<std::uint16_t>(slot), allowed);
     if (result != 0) {
       CallbackListUnlink(&board.user_list, node);
+      if (filled) ReleaseSlot(s);
       StopServiceThread(lock);
       RetireCallbackNode(lock, node);
-      if (filled) ReleaseSlot(s);
       return result;
     }
   }
@@ -163,35 +161,41 @@ std::int32_t RG7ConnectInterruptToCallback(std::int32_t slot, RG7InterruptCallba
   return 0;
 }
 
-std::int32_t RG7DisconnectInterruptCallback(std::int32_t slot, RG7InterruptCallback callback) {
+std::int32_t DisconnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot, RG7InterruptCallback callback) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  std::unique_lock lock(IrqLock());
   if (g_connections == 0 || slot < 0 || slot > 2 || g_slots[slot].number == kFreeSlot) return RG7_ERR_PARAMETER;
   RG7BoardRecord& board = CurrentBoardRecord();
   InterruptCallbackNode* node = CallbackListRemove(&board.user_list, callback);
   if (!node) return RG7_ERR_PARAMETER;
-  std::uint32_t allowed = node->allowed;
-  RetireCallbackNode(lock, node);
-
-  // The internal handlers (a running grab) keep what they enabled.
-  std::uint32_t others = 0;
-  for (InterruptCallbackNode* n = board.user_list; n; n = n->next) others |= n->enabled;
-  for (InterruptCallbackNode* n = board.internal_list; n; n = n->next) others |= n->enabled;
-  InterruptSlot& s = g_slots[slot];
-  s.mask &= ~(allowed & ~others);
-  // The decoder interrupt goes with the last owner that needs it or the inputs it carries.
-  if (!(others & (irq::kEvent | irq::kTrigger | irq::kDecoder))) s.mask &= ~irq::kDecoder;
-  IrqDisableLocked(~s.mask, irq::kLibraryOwner);
-
-  if (board.user_list) return 0;
-  ReleaseSlot(s);
-  // Only the slot the thread serves takes the thread with it.
-  if (g_thread && g_thread->slot == slot) {
-    DrvUnregisterIrqEvents(static_cast<std::uint16_t>(slot));
-    StopServiceThread(lock);
+  // The bits go from the mask they were enabled in, the current board's, whatever
+  // slot the connection was made to.
+  DropConnectionLocked(node->allowed);
+  if (!board.user_list) {
+    ReleaseSlot(g_slots[slot]);
+    --g_connections;
+    // Only the slot the thread serves takes the thread with it.
+    if (g_thread && g_thread->slot == slot) {
+      DrvUnregisterIrqEvents(static_cast<std::uint16_t>(slot));
+      StopServiceThread(lock);
+    }
   }
-  --g_connections;
+  RetireCallbackNode(lock, node);
   return 0;
+}
+
+}  // namespace rg7
+
+using namespace rg7;
+
+std::int32_t RG7ConnectInterruptToCallback(std::int32_t slot, RG7InterruptCallback callback, std::uint32_t allowedMask,
+                                           std::uintptr_t context) {
+  std::unique_lock lock(IrqLock());
+  return ConnectLocked(lock, slot, callback, allowedMask, context);
+}
+
+std::int32_t RG7DisconnectInterruptCallback(std::int32_t slot, RG7InterruptCallback callback) {
+  std::unique_lock lock(IrqLock());
+  return DisconnectLocked(lock, slot, callback);
 }
 
 namespace rg7 {

@@ -1,6 +1,7 @@
 // Pinning a master-mode buffer on Windows NT: the working set grows by the buffer
 // (and two pages of slack) so that the pages can be locked into it.
 #include "platform/virtual_memory.h"
+#include "rg7sdk/driver_link.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace {
@@ -22,14 +23,18 @@ bool ChangeWorkingSet(SIZE_T delta, bool grow) {
 
 }  // namespace
 
-std::int32_t RG7LockMasterBuffer(void* address, std::uint32_t size) {
+namespace rg7 {
+
+std::int32_t DrvPinBuffer(void* address, std::uint32_t size) {
   if (!ChangeWorkingSet(Growth(size), true)) return RG7_ERR_DRIVER;
   if (VirtualLock(address, size)) return 0;
   ChangeWorkingSet(Growth(size), false);
   return RG7_ERR_DRIVER;
 }
 
-std::int32_t RG7UnlockMasterBuffer(void* address, std::uint32_t size) {
+std::int32_t DrvUnpinBuffer(void* address, std::uint32_t size) {
   ChangeWorkingSet(Growth(size), false);
   return VirtualUnlock(address, size) ? 0 : RG7_ERR_DRIVER;
 }
+
+}  // namespace rg7

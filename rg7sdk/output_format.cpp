@@ -174,6 +174,8 @@ std::int32_t RG7GetScaleFactor(float* h, float* v) {
 
 std::int32_t RG7SetDIBMode(std::uint32_t on) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  CurrentBoardRecord().dib_mode = on;
+  RG7BoardRecord& board = CurrentBoardRecord();
+  std::lock_guard lock(board.transfer_lock);  // the bounce copy reads it
+  board.dib_mode = on;
   return 0;
 }

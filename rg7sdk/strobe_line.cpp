@@ -17,10 +17,10 @@ constexpr std::uint32_t kHandlerMask = 0x1000630;
 
 const std::uintptr_t kOwner = reinterpret_cast<std::uintptr_t>(&StrobeInterruptHandler);
 
-void Drive(std::uint32_t mode, bool active) {
-  bool high = (mode & kInverted) ? active : !active;
-  RG7SetStrobe(high ? 1 : 0);
-}
+// The strobe output's level for `active` in `mode`.
+bool High(std::uint32_t mode, bool active) { return (mode & kInverted) ? active : !active; }
+
+void Drive(std::uint32_t mode, bool active) { RG7SetStrobe(High(mode, active) ? 1 : 0); }
 
 void Reload(LineRecord& l) {
   l.count1.store(l.delay1.load());
@@ -62,7 +62,13 @@ std::uint32_t StrobeInterruptHandler(std::uint32_t status, std::uintptr_t contex
           Rearm(l);
         } else {
           RG7IRQEnable(irq::kDmaDone, kOwner);
-          RG7StartGrab(0, 1);  // one frame from the odd field
+          // One frame from the odd field. A refused start (a grab already running, no
+          // transfer programmed, no signal) ends the sequence: no completion to come is
+          // this sequence's own.
+          if (RG7StartGrab(0, 1) != 0) {
+            RG7IRQDisable(irq::kDmaDone, kOwner);
+            Rearm(l);
+          }
         }
       }
     }
@@ -94,32 +100,37 @@ std::int32_t RG7EnableStrobe(std::int32_t mode, std::uint32_t delay1, std::uint3
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& b = CurrentBoardRecord();
   LineRecord& l = b.lines;
+  // Arming is one step under the interrupt lock against a disarm.
+  std::unique_lock lock(IrqLock());
+  WaitForServiceStopsLocked(lock);
   // Armed is its own word: a strobe armed without a callback is armed all the same.
-  std::uint32_t idle = 0;
-  if (!l.strobe_armed.compare_exchange_strong(idle, 1)) return RG7_ERR_ARMED;
+  if (l.strobe_armed.load()) return RG7_ERR_ARMED;
   auto m = static_cast<std::uint32_t>(mode);
-  Drive(m, false);
+  if (High(m, false))
+    ModifyGioBLocked(reg::kStrobe, 0);
+  else
+    ModifyGioBLocked(0, reg::kStrobe);
   l.strobe_mode.store(m);
   l.delay1.store(delay1);
   l.delay2.store(delay2);
   Reload(l);
   l.strobe_context.store(context);
   l.strobe_callback.store(callback);
-  if (std::int32_t r = RG7ConnectInterruptToCallback(CurrentBoardIndex(), StrobeInterruptHandler, kHandlerMask,
-                                                     reinterpret_cast<std::uintptr_t>(&b))) {
+  if (std::int32_t r = ConnectLocked(lock, CurrentBoardIndex(), StrobeInterruptHandler, kHandlerMask,
+                                     reinterpret_cast<std::uintptr_t>(&b))) {
     l.strobe_callback.store(nullptr);
-    l.strobe_armed.store(0);
     return r;
   }
-  RG7IRQEnable(irq::kEvent, kOwner);
+  l.strobe_armed.store(1);
+  IrqEnableLocked(irq::kEvent, kOwner);
   return 0;
 }
 
 std::int32_t RG7DisableStrobe() {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   LineRecord& l = CurrentBoardRecord().lines;
-  if (l.strobe_armed.load()) RG7DisconnectInterruptCallback(CurrentBoardIndex(), StrobeInterruptHandler);
+  std::unique_lock lock(IrqLock());
   l.strobe_callback.store(nullptr);
-  l.strobe_armed.store(0);
+  if (l.strobe_armed.exchange(0)) DisconnectLocked(lock, CurrentBoardIndex(), StrobeInterruptHandler);
   return 0;
 }
