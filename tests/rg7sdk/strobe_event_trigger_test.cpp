@@ -90,6 +90,34 @@ TEST_F(Lines, AZeroLengthPulseAndTheCallbackMode) {
   EXPECT_TRUE(WaitCount(cb, 2));
 }
 
+TEST_F(Lines, ARefusedStrobeGrabEndsTheSequenceAndRearms) {
+  PinnedBuffer buf(320 * 64 * 2);
+  Prepare(buf, 320, 64, 320);
+  Deliveries& grab = NewRecorder();
+  Deliver(&grab, 0x30);
+  ASSERT_EQ(RG7StartGrab(1, 1), 0);  // the strobe's own grab will be refused
+  Deliveries& strobe = NewRecorder();
+  ASSERT_EQ(RG7EnableStrobe(0, 0, 0, RecordDelivery, Ctx(strobe)), 0);
+  std::uint32_t e = EventBetweenFields();
+  ASSERT_TRUE(WaitFields(6));
+  const sim::StrobeField* pulse = FieldRecord(hw().gio().StrobeHistory(), e);
+  ASSERT_NE(pulse, nullptr);
+  EXPECT_TRUE(pulse->seen_low);
+  EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
+  // A later grab of the caller's own is none of the strobe's business.
+  ASSERT_EQ(RG7StartGrab(0, 1), 0);
+  ASSERT_TRUE(WaitGrabEnds());
+  EXPECT_EQ(strobe.count.load(), 0);
+  // Armed again: the next event runs the whole sequence, its grab included.
+  hw().video_dma().ClearTransfers();
+  e = EventBetweenFields();
+  ASSERT_TRUE(WaitCount(strobe, 1));
+  std::vector<sim::DmaTransfer> t = hw().video_dma().Transfers();
+  ASSERT_FALSE(t.empty());
+  EXPECT_GE(t.front().field, e);
+  EXPECT_EQ(RG7DisableStrobe(), 0);
+}
+
 TEST_F(Lines, TheStrobeIsArmedOnceWithOrWithoutACallback) {
   ASSERT_EQ(RG7EnableStrobe(256, 1, 1, nullptr, 0), 0);
   EXPECT_EQ(RG7EnableStrobe(256, 1, 1, nullptr, 0), RG7_ERR_ARMED);

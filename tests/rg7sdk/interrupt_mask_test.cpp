@@ -1,0 +1,175 @@
+// The interrupt mask register against what the library keeps of it: connections,
+// disconnections, the event, trigger and strobe lines and RG7Init.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "rg7sdk/board_setup.h"
+#include "rg7sdk/interrupt_callbacks.h"
+#include "tests/rg7sdk/grab_fixture.h"
+
+namespace {
+
+using rg7_testing::Deliveries;
+using rg7_testing::PinnedBuffer;
+using rg7_testing::RecordDelivery;
+
+std::uint32_t Third(std::uint32_t status, std::uintptr_t context) { return RecordDelivery(status, context); }
+std::uint32_t TriggerSeen(std::uint32_t status, std::uintptr_t context) { return RecordDelivery(status, context); }
+
+class InterruptMask : public rg7_testing::GrabTest {
+ protected:
+  void SetUp() override {
+    GrabTest::SetUp();
+    OpenBoard();
+  }
+  std::uint32_t MaskRegister() { return hw().Register(sim::Rg700Board::kMaskRegister); }
+  std::uintptr_t Ctx(Deliveries& d) { return reinterpret_cast<std::uintptr_t>(&d); }
+  bool WaitCount(Deliveries& d, int n) {
+    for (int i = 0; i < 2000 && d.count.load() < n; ++i) Sleep(1);
+    return d.count.load() >= n;
+  }
+  // Callbacks on the board's user list other than the one the library keeps there.
+  int UserConnections() {
+    std::lock_guard lock(rg7::IrqLock());
+    int n = 0;
+    for (rg7::InterruptCallbackNode* node = record().user_list; node; node = node->next)
+      if (node->callback != rg7::NullInterruptCallback) ++n;
+    return n;
+  }
+  // Both input lines answer their software edges.
+  void ExpectLinesAlive(Deliveries& event, Deliveries& trigger) {
+    int e = event.count.load(), t = trigger.count.load();
+    ASSERT_EQ(RG7GenerateEvent(), 0);
+    ASSERT_EQ(RG7GenerateTrigger(), 0);
+    EXPECT_TRUE(WaitCount(event, e + 1));
+    EXPECT_TRUE(WaitCount(trigger, t + 1));
+  }
+};
+
+TEST_F(InterruptMask, ADisconnectFromAnotherSlotLeavesARunningGrabAlone) {
+  PinnedBuffer buf(320 * 64 * 2);
+  Prepare(buf, 320, 64, 320);
+  Deliveries& grab = NewRecorder();
+  Deliver(&grab, 0x30);
+  ASSERT_EQ(RG7StartGrab(1, 1), 0);
+  ASSERT_TRUE(WaitCount(grab, 2));
+  std::uint32_t before = MaskRegister();
+  EXPECT_EQ(before & 0x630, 0x630u);
+
+  Deliveries& other = NewRecorder();
+  ASSERT_EQ(RG7ConnectInterruptToCallback(1, Third, 0x30, Ctx(other)), 0);
+  ASSERT_EQ(RG7DisconnectInterruptCallback(1, Third), 0);
+  EXPECT_EQ(MaskRegister(), before);
+  int seen = grab.count.load();
+  ASSERT_TRUE(WaitFields(8));
+  EXPECT_GT(grab.count.load(), seen + 2);
+
+  // Connected to slot 1, enabled, then gone: only what it alone enabled goes.
+  ASSERT_EQ(RG7ConnectInterruptToCallback(1, Third, 0x800, Ctx(other)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x800, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  EXPECT_EQ(MaskRegister(), before | 0x800);
+  ASSERT_EQ(RG7DisconnectInterruptCallback(1, Third), 0);
+  EXPECT_EQ(MaskRegister(), before);
+  EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
+}
+
+TEST_F(InterruptMask, TheDecoderInterruptStaysWhileAnInputLineNeedsIt) {
+  Deliveries& event = NewRecorder();
+  Deliveries& trigger = NewRecorder();
+  ASSERT_EQ(RG7EnableEvent(0, RecordDelivery, Ctx(event)), 0);
+  ASSERT_EQ(RG7EnableTrigger(0, TriggerSeen, Ctx(trigger)), 0);
+  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+
+  // A third callback comes and goes.
+  Deliveries& other = NewRecorder();
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, 0x30, Ctx(other)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(RG7DisconnectInterruptCallback(0, Third), 0);
+  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+  ExpectLinesAlive(event, trigger);
+
+  // The strobe comes and goes while the trigger stays.
+  ASSERT_EQ(RG7DisableEvent(), 0);
+  ASSERT_EQ(RG7EnableStrobe(0, 0, 0, nullptr, 0), 0);
+  ASSERT_EQ(RG7DisableStrobe(), 0);
+  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+  int t = trigger.count.load();
+  ASSERT_EQ(RG7GenerateTrigger(), 0);
+  EXPECT_TRUE(WaitCount(trigger, t + 1));
+
+  // A connection that enabled the decoder interrupt itself does not take it away
+  // from the trigger, nor the library's own disable of something else.
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, 0x800, Ctx(other)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x800, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(RG7IRQDisable(0x800, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(RG7IRQDisable(0x10, RG7_SDK_OWNER), 0);
+  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+
+  // With the last input line gone, the decoder interrupt goes too.
+  ASSERT_EQ(RG7DisconnectInterruptCallback(0, Third), 0);
+  ASSERT_EQ(RG7DisableTrigger(), 0);
+  EXPECT_EQ(MaskRegister(), 0u);
+}
+
+TEST_F(InterruptMask, InitClearsTheMaskInTheRegisterAndInTheBooks) {
+  Deliveries& a = NewRecorder();
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, 0x630, Ctx(a)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x630, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(MaskRegister(), 0x630u);
+  ASSERT_EQ(RG7Init(), 0);
+  EXPECT_EQ(MaskRegister(), 0u);
+  // Later changes start from nothing: no bit enabled before the init comes back.
+  Deliveries& b = NewRecorder();
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, TriggerSeen, 0x30, Ctx(b)), 0);
+  ASSERT_EQ(RG7IRQEnable(0x10, reinterpret_cast<std::uintptr_t>(TriggerSeen)), 0);
+  EXPECT_EQ(MaskRegister(), 0x10u);
+  ASSERT_EQ(RG7IRQEnable(0x20, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  EXPECT_EQ(MaskRegister(), 0x30u);
+  ASSERT_EQ(RG7DisconnectInterruptCallback(0, TriggerSeen), 0);
+  EXPECT_EQ(MaskRegister(), 0x20u);
+}
+
+TEST_F(InterruptMask, LineEnablesRacingDisablesLeaveNothingBehind) {
+  Deliveries& event = NewRecorder();
+  Deliveries& trigger = NewRecorder();
+  auto churn = [&](bool enabler) {
+    for (int i = 0; i < 200; ++i) {
+      if (enabler) {
+        RG7EnableEvent(0, RecordDelivery, Ctx(event));
+        RG7EnableTrigger(0, TriggerSeen, Ctx(trigger));
+      }
+      RG7DisableEvent();
+      RG7DisableTrigger();
+    }
+  };
+  std::thread first(churn, true);
+  std::thread second(churn, false);
+  first.join();
+  second.join();
+  EXPECT_EQ(RG7DisableEvent(), 0);
+  EXPECT_EQ(RG7DisableTrigger(), 0);
+  EXPECT_EQ(UserConnections(), 0);
+  EXPECT_EQ(MaskRegister(), 0u);
+
+  // The strobe likewise.
+  auto strobe = [&](bool enabler) {
+    for (int i = 0; i < 200; ++i) {
+      if (enabler) RG7EnableStrobe(256, 1, 1, nullptr, 0);
+      RG7DisableStrobe();
+    }
+  };
+  std::thread third(strobe, true);
+  std::thread fourth(strobe, false);
+  third.join();
+  fourth.join();
+  EXPECT_EQ(RG7DisableStrobe(), 0);
+  EXPECT_EQ(UserConnections(), 0);
+  EXPECT_EQ(MaskRegister(), 0u);
+  // And both lines work afterwards.
+  ASSERT_EQ(RG7EnableEvent(0, RecordDelivery, Ctx(event)), 0);
+  ASSERT_EQ(RG7EnableTrigger(0, TriggerSeen, Ctx(trigger)), 0);
+  ExpectLinesAlive(event, trigger);
+}
+
+}  // namespace
