@@ -2,7 +2,8 @@
 // library as the loader would, lists the boards the driver found, selects the
 // first one, works with the bridge's registers by field name and reads the
 // decoders' identities over the serial bus; then it grabs one frame of the
-// default camera into memory.
+// default camera into memory and saves it, with the library's own conversion, as
+// frame.bmp, beside a generated test frame as frame.tga and frame.tif.
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -38,9 +39,11 @@ std::uint32_t OnTransferDone(std::uint32_t, std::uintptr_t) {
   return 0;
 }
 
-// One YUV 4:2:2 frame of the current camera into pinned memory.
-void GrabOneFrame() {
-  constexpr std::uint32_t kWidth = 640, kHeight = 480, kSize = kWidth * kHeight * 2;
+constexpr std::uint32_t kWidth = 640, kHeight = 480;
+
+// One YUV 4:2:2 frame of the current camera into pinned memory; empty when the grab failed.
+std::vector<std::uint8_t> GrabOneFrame() {
+  constexpr std::uint32_t kSize = kWidth * kHeight * 2;
   auto* frame = static_cast<std::uint8_t*>(std::aligned_alloc(4096, kSize));
   std::memset(frame, 0, kSize);
   GrabWindowDesc desc{};
@@ -53,10 +56,12 @@ void GrabOneFrame() {
   if (r == 0) r = RG7StartGrab(0, 1);
   DWORD start = GetTickCount();
   while (r == 0 && !g_frameDone.load() && GetTickCount() - start < 2000) Sleep(1);
+  std::vector<std::uint8_t> grabbed;
   if (r != 0 || !g_frameDone.load()) {
     std::printf("grab failed: %d\n", r != 0 ? r : RG7_ERR_NO_SIGNAL);
     RG7StopGrab(nullptr, 0);
   } else {
+    grabbed.assign(frame, frame + kSize);
     std::uint32_t sum = 2166136261u;  // FNV-1a
     for (std::uint32_t i = 0; i < kSize; ++i) sum = (sum ^ frame[i]) * 16777619u;
     std::printf("grabbed one frame: %ux%u YUV 4:2:2, %u bytes, checksum %08X, fields %lld and %lld\n", kWidth, kHeight,
@@ -66,20 +71,19 @@ void GrabOneFrame() {
   RG7DisconnectInterruptCallback(0, OnTransferDone);
   RG7UnlockMasterBuffer(frame, kSize);
   std::free(frame);
+  return grabbed;
 }
 
-// Saves a frame in memory (pixels of an RG7PixelCode, lines `pitch` pixels apart)
-// as frame.bmp, frame.tga and frame.tif in the current directory.
-void SaveFrameFiles(const void* frame, std::uint32_t width, std::uint32_t height, std::uint32_t pitch,
-                    std::uint32_t code) {
-  const struct {
-    const char* name;
-    std::int32_t (*save)(const char*, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                         std::uint32_t, const void*);
-  } files[] = {{"frame.bmp", RG7Memory2BMPfile}, {"frame.tga", RG7Memory2TGAfile}, {"frame.tif", RG7Memory2TIFFfile}};
-  for (const auto& f : files)
-    std::printf("  %s: %d\n", f.name, f.save(f.name, 0, 0, width, height, pitch, code, frame));
+// The grabbed frame as 24-bit rows (B, G, R), converted by the library's export.
+std::vector<std::uint8_t> ToRgb24(const std::vector<std::uint8_t>& yuv) {
+  std::vector<std::uint8_t> rgb(std::size_t{kWidth} * kHeight * 3);
+  for (std::uint32_t y = 0; y < kHeight; ++y)
+    RG7Yuv2Rgb888CCIR601_422(yuv.data() + std::size_t{y} * kWidth * 2, rgb.data() + std::size_t{y} * kWidth * 3,
+                             kWidth);
+  return rgb;
 }
+
+void Report(const char* name, std::int32_t result) { std::printf("  %s: %d\n", name, result); }
 
 // A 24-bit test frame (B, G, R): eight colour bars over a grey ramp.
 std::vector<std::uint8_t> TestFrame(std::uint32_t width, std::uint32_t height) {
@@ -136,11 +140,16 @@ int main() {
   }
   RG7SetVideoChannel(0);
   std::printf("standard of camera 0: %s\n", RG7GetVideoStandard(0) == 0 ? "NTSC" : "PAL");
-  GrabOneFrame();
+  std::vector<std::uint8_t> grabbed = GrabOneFrame();
 
-  std::printf("saving a test frame:\n");
-  std::vector<std::uint8_t> frame = TestFrame(640, 480);
-  SaveFrameFiles(frame.data(), 640, 480, 640, 4);
+  std::printf("saving the grabbed frame and a test frame:\n");
+  if (!grabbed.empty()) {
+    std::vector<std::uint8_t> rgb = ToRgb24(grabbed);
+    Report("frame.bmp", RG7Memory2BMPfile("frame.bmp", 0, 0, kWidth, kHeight, kWidth, 4, rgb.data()));
+  }
+  std::vector<std::uint8_t> test = TestFrame(kWidth, kHeight);
+  Report("frame.tga", RG7Memory2TGAfile("frame.tga", 0, 0, kWidth, kHeight, kWidth, 4, test.data()));
+  Report("frame.tif", RG7Memory2TIFFfile("frame.tif", 0, 0, kWidth, kHeight, kWidth, 4, test.data()));
 
   std::printf("RG7Close: %d\n", RG7Close());
   rg7::LibraryDetach();
