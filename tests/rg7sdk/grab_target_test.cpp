@@ -127,17 +127,18 @@ TEST_F(GrabTarget, TheBounceCopyFollowsTransferChangesWithoutTearing) {
   Deliveries& d = NewRecorder();
   Deliver(&d, 0x30);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
+  // The values change all the time while forty fields are copied.
   std::atomic<bool> done{false};
   std::thread changer([&] {
-    for (int i = 0; i < 400; ++i) {
+    for (int i = 0; !done.load(); ++i) {
       const MasterTransferControl* c = i % 2 ? narrow : wide;
       RG7SetMasterModeTransferControl(0, &c[0]);
       RG7SetMasterModeTransferControl(1, &c[1]);
       RG7SetDIBMode(static_cast<std::uint32_t>(i / 2 % 2));
     }
-    done.store(true);
   });
-  while (!done.load()) ASSERT_TRUE(WaitFields(1));
+  while (d.count.load() < 40) ASSERT_TRUE(WaitFields(1));
+  done.store(true);
   changer.join();
 
   // Once the setters returned, no copy writes to the earlier target.
