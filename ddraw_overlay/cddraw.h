@@ -57,7 +57,7 @@ class CDDraw {
   IDirectDrawSurface2* SurfaceOf(DDrawSurfaceHandle handle) const;
 
   // Colour keys.
-  DWORD MatchColor(IDirectDrawSurface2* surface, COLORREF color);
+  HRESULT MatchColor(IDirectDrawSurface2* surface, COLORREF color, DWORD* value);
   HRESULT SetDestColorKey(COLORREF color);
   HRESULT GetColorKey(COLORREF* color);
   HRESULT MatchDestColor(DWORD* value);

@@ -9,15 +9,16 @@
 namespace zpddraw {
 
 // The display driver's pixel value for a colour: let GDI paint it into pixel (0, 0),
-// read the value back, and put the old pixel back.
-DWORD CDDraw::MatchColor(IDirectDrawSurface2* surface, COLORREF color) {
-  DWORD result = 0xFFFFFFFF;
-  if (!surface) return result;
+// read the value back, and put the old pixel back. Any pixel value may be the
+// answer, so a failure is told by the result alone and *value is left as it was.
+HRESULT CDDraw::MatchColor(IDirectDrawSurface2* surface, COLORREF color, DWORD* value) {
+  if (!surface) return E_ACCESSDENIED;
   COLORREF remembered = 0;
   HDC dc = nullptr;
   if (color != CLR_INVALID) {
     // Without the device context nothing is painted, so the memory holds no answer.
-    if (surface->GetDC(&dc) != DD_OK) return result;
+    HRESULT painted = surface->GetDC(&dc);
+    if (painted != DD_OK) return painted;
     remembered = GetPixel(dc, 0, 0);
     SetPixel(dc, 0, 0, color);
     surface->ReleaseDC(dc);
@@ -30,15 +31,17 @@ DWORD CDDraw::MatchColor(IDirectDrawSurface2* surface, COLORREF color) {
          GetTickCount() - start < kRetryLimitMs) {
   }
   if (hr == DD_OK) {
+    DWORD result;
     std::memcpy(&result, desc.lpSurface, sizeof result);
     if (desc.ddpfPixelFormat.dwRGBBitCount < 32 && bitsPerPixel < 32) result &= (1u << bitsPerPixel) - 1;
     surface->Unlock(desc.lpSurface);
+    if (value) *value = result;
   }
   if (color != CLR_INVALID && surface->GetDC(&dc) == DD_OK) {
     SetPixel(dc, 0, 0, remembered);
     surface->ReleaseDC(dc);
   }
-  return result;
+  return hr;
 }
 
 HRESULT CDDraw::SetDestColorKey(COLORREF color) {
@@ -47,7 +50,9 @@ HRESULT CDDraw::SetDestColorKey(COLORREF color) {
     return E_FAIL;
   }
   destKeyColor = color;
-  DWORD value = MatchColor(primary, color);
+  DWORD value = 0;
+  HRESULT hr = MatchColor(primary, color, &value);
+  if (hr != DD_OK) return hr;
   DDCOLORKEY key{value, value};
   return primary->SetColorKey(DDCKEY_DESTOVERLAY, &key);
 }
@@ -61,11 +66,7 @@ HRESULT CDDraw::GetColorKey(COLORREF* color) {
   return DD_OK;
 }
 
-HRESULT CDDraw::MatchDestColor(DWORD* value) {
-  DWORD v = MatchColor(primary, destKeyColor);
-  if (value) *value = v;
-  return DD_OK;
-}
+HRESULT CDDraw::MatchDestColor(DWORD* value) { return MatchColor(primary, destKeyColor, value); }
 
 HRESULT CDDraw::SetSrcColorKey(LONG selector, DWORD low, DWORD high) {
   if (selector == -1) {

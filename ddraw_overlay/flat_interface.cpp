@@ -94,7 +94,8 @@ std::int32_t ZPDDraw_OpenOffscreenSurface(std::uint32_t count, std::uint32_t wid
 std::int32_t ZPDDraw_CreateOverlayYUV(std::uint32_t count, std::uint32_t width, std::uint32_t height, std::uint32_t,
                                       DDrawSurfaceHandle* handles) {
   if (!g_instance) return MapResult(CO_E_NOTINITIALIZED);
-  if (count && !handles) return MapResult(E_INVALIDARG);
+  // A surface that no handle reaches would live until the layer is closed.
+  if (count == 0 || !handles) return MapResult(E_INVALIDARG);
   DDrawSurfaceHandle handle = 0;
   HRESULT hr = g_instance->CreateOffscreenSurfaceYUV(width, height, kFormatYUY2, 1, 1, &handle);
   if (hr == DD_OK)
@@ -103,7 +104,8 @@ std::int32_t ZPDDraw_CreateOverlayYUV(std::uint32_t count, std::uint32_t width, 
 }
 
 std::int32_t ZPDDraw_CloseOffscreenSurface(DDrawSurfaceHandle handle) {
-  if (!g_instance || !g_instance->SurfaceOf(handle)) return 0;
+  if (!g_instance) return 0;
+  // A handle that holds no surface (released, or never handed out) is passed over.
   g_instance->ReleaseSurface(handle);
   return 1;
 }

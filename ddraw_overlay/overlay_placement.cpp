@@ -1,5 +1,6 @@
 // Showing a surface of the table on the screen: a plain surface is blitted to the
 // primary, an overlay is placed over the desktop behind the destination key.
+#include <cstdint>
 #include <initializer_list>
 
 #include "ddraw_overlay/cddraw.h"
@@ -15,10 +16,15 @@ LONG RoundUp(LONG value, DWORD multiple) {
   return static_cast<LONG>((v + multiple - 1) / multiple * multiple);
 }
 
-// a - (a - b) x c / d in 64 bits, truncated as the 32-bit arithmetic would be.
-LONG Cut(LONG base, LONG span, LONG part, LONG whole) {
-  return static_cast<LONG>(base + static_cast<std::int64_t>(span) * part / whole);
+// base + span x part / whole, truncated. The differences come in 64 bits, since a
+// rectangle may span more than a LONG holds; part is below both whole and 2^31, so
+// the product cannot overflow and the result lies between the source's edges.
+LONG Cut(LONG base, std::int64_t span, std::int64_t part, std::int64_t whole) {
+  return static_cast<LONG>(base + span * part / whole);
 }
+
+// b - a without overflow.
+std::int64_t Span(LONG a, LONG b) { return std::int64_t{b} - a; }
 
 bool SameRect(const RECT& a, const RECT& b) {
   return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -45,20 +51,23 @@ bool ClipOverlayRects(DWORD screenWidth, DWORD screenHeight, RECT* dest, RECT* s
   if (dest->right <= dest->left || dest->bottom <= dest->top) return false;
   if (dest->right <= 0 || dest->bottom <= 0 || dest->left >= width || dest->top >= height) return false;
   if (dest->left < 0) {
-    source->left = Cut(source->left, source->right - source->left, -dest->left, dest->right - dest->left);
+    source->left =
+        Cut(source->left, Span(source->left, source->right), -std::int64_t{dest->left}, Span(dest->left, dest->right));
     dest->left = 0;
   }
   if (dest->top < 0) {
-    source->top = Cut(source->top, source->bottom - source->top, -dest->top, dest->bottom - dest->top);
+    source->top =
+        Cut(source->top, Span(source->top, source->bottom), -std::int64_t{dest->top}, Span(dest->top, dest->bottom));
     dest->top = 0;
   }
   if (dest->right > width) {
-    source->right = Cut(source->right, -(source->right - source->left), dest->right - width, dest->right - dest->left);
+    source->right =
+        Cut(source->right, -Span(source->left, source->right), Span(width, dest->right), Span(dest->left, dest->right));
     dest->right = width;
   }
   if (dest->bottom > height) {
-    source->bottom =
-        Cut(source->bottom, -(source->bottom - source->top), dest->bottom - height, dest->bottom - dest->top);
+    source->bottom = Cut(source->bottom, -Span(source->top, source->bottom), Span(height, dest->bottom),
+                         Span(dest->top, dest->bottom));
     dest->bottom = height;
   }
   return true;

@@ -317,6 +317,9 @@ class HeaderReader {
 
   // What the strip calls rely on, after the last directory.
   Outcome Validate() {
+    // Absent tags leave the sides 0: an image without pixels is no image.
+    if (d_->image_width == 0) return Malformed("GEN_ERROR, imagewidth");
+    if (d_->image_length == 0) return Malformed("GEN_ERROR, imagelength");
     if (!d_->strip_offsets || d_->strip_count == 0) return Malformed("GEN_ERROR, no stripoffsets");
     if (d_->rows_per_strip == 0) return Malformed("GEN_ERROR, rowsperstrip");
     std::uint64_t needed = (std::uint64_t{d_->image_length} + d_->rows_per_strip - 1) / d_->rows_per_strip;

@@ -49,6 +49,39 @@ INSTANTIATE_TEST_SUITE_P(
                       KeyCase{16, false, RGB(0x12, 0x34, 0x56), 0x08CA}, KeyCase{24, false, RGB(1, 2, 3), 0x010203},
                       KeyCase{32, false, RGB(255, 0, 255), 0xFF00FF}, KeyCase{8, false, RGB(255, 0, 255), 0xE3}));
 
+TEST_F(DDrawTest, AKeyWhoseValueCannotBeFoundIsNotSetAndTheFailureIsReturned) {
+  sim::Display& display = Open();
+  BYTE* first = display.desktop_memory();
+  const BYTE before[2] = {0x5A, 0x25};
+  std::memcpy(first, before, 2);
+  struct Failure {
+    const char* call;
+    HRESULT error;
+    std::int32_t code;
+  };
+  for (const Failure& f : {Failure{"IDirectDrawSurface2::GetDC", DDERR_CANTCREATEDC, -100},
+                           Failure{"IDirectDrawSurface2::Lock", DDERR_OUTOFMEMORY, -107}}) {
+    SCOPED_TRACE(f.call);
+    display.ClearCalls();
+    platform::faults::Arm(f.call, 1, static_cast<DWORD>(f.error));
+    EXPECT_EQ(ZPDDraw_SetDestColorKey(RGB(255, 0, 255)), f.code);
+    EXPECT_TRUE(CallsOf(sim::DisplayCallKind::SetColorKey).empty());
+    EXPECT_EQ(std::memcmp(first, before, 2), 0);
+
+    std::uint32_t value = 77;
+    platform::faults::Arm(f.call, 1, static_cast<DWORD>(f.error));
+    EXPECT_EQ(ZPDDraw_MatchDestColor(&value), f.code);
+    EXPECT_EQ(value, 77u);
+    EXPECT_EQ(std::memcmp(first, before, 2), 0);
+  }
+  // Once the driver answers again, so does the layer.
+  display.ClearCalls();
+  ASSERT_EQ(ZPDDraw_SetDestColorKey(RGB(255, 0, 255)), 0);
+  auto keys = CallsOf(sim::DisplayCallKind::SetColorKey);
+  ASSERT_EQ(keys.size(), 1u);
+  EXPECT_EQ(keys[0].key.dwColorSpaceLowValue, 0xF81Fu);
+}
+
 TEST_F(DDrawTest, SurfaceDeviceContextsStorePixelsInTheSurfacesEncoding) {
   Open();
   DDrawSurfaceHandle h;

@@ -54,6 +54,20 @@ TEST_F(Placement, ClippingAtEachScreenEdgeCutsTheSourceInProportion) {
   EXPECT_EQ(info.overlay.dest, Rect(0, 0, 1024, 768));
 }
 
+TEST_F(Placement, DestinationsWiderThanHalfTheCoordinateRangeAreCutExactly) {
+  sim::DisplayDesc d;
+  d.max_overlay_stretch = 0xFFFFFFFF;  // the visible part of such a destination is a sliver of the source
+  Open(d);
+  // 4e9 wide: the left half lies off the screen, so the source starts at its middle.
+  sim::DisplayCall c = Show(Rect(-2000000000, 0, 2000000000, 480));
+  EXPECT_EQ(*c.source_rect, Rect(320, 0, 321, 480));
+  EXPECT_EQ(*c.dest_rect, Rect(0, 0, 1024, 480));
+  // The whole coordinate range high: negating the top edge needs 33 bits.
+  c = Show(Rect(0, -2147483647 - 1, 640, 2147483647));
+  EXPECT_EQ(*c.source_rect, Rect(0, 240, 640, 241));
+  EXPECT_EQ(*c.dest_rect, Rect(0, 0, 640, 768));
+}
+
 TEST_F(Placement, AlignmentRoundsBeforeClipping) {
   sim::DisplayDesc d;
   d.align_boundary_dest = 4;

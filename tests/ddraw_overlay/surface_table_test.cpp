@@ -15,7 +15,7 @@ TEST_F(DDrawTest, FiveHundredHandlesInOrderAndNoReuseUntilAllAreReleased) {
   DDrawSurfaceHandle h = 9999;
   EXPECT_EQ(ZPDDraw_OpenOffscreenSurface(1, 8, 8, &h, 1), -100);
   EXPECT_EQ(ZPDDraw_CloseOffscreenSurface(10), 1);
-  EXPECT_EQ(ZPDDraw_CloseOffscreenSurface(10), 0);  // already released
+  EXPECT_EQ(ZPDDraw_CloseOffscreenSurface(10), 1);  // already released: nothing to do
   EXPECT_EQ(ZPDDraw_CreateOverlayYUV(1, 64, 64, 0, &h), -100);
   EXPECT_EQ(h, 9999u);
   EXPECT_EQ(display().Surfaces().size(), 500u);  // 499 and the primary
@@ -40,6 +40,19 @@ TEST_F(DDrawTest, OneOverlayForAllRequestedHandles) {
   EXPECT_EQ(info.format.dwFourCC, sim::kFourCC_YUY2);
   EXPECT_EQ(layer().isOverlay[0], 1u);
   EXPECT_EQ(layer().srcKeyCapable, 1u);
+}
+
+TEST_F(DDrawTest, AnOverlayForNoHandlesIsRefusedAndNothingIsMade) {
+  Open();
+  const std::size_t surfaces = display().Surfaces().size();
+  DDrawSurfaceHandle handles[2] = {7, 7};
+  EXPECT_EQ(ZPDDraw_CreateOverlayYUV(0, 640, 480, 0, handles), -100);
+  EXPECT_EQ(ZPDDraw_CreateOverlayYUV(0, 640, 480, 0, nullptr), -100);
+  EXPECT_EQ(ZPDDraw_CreateOverlayYUV(2, 640, 480, 0, nullptr), -100);
+  EXPECT_EQ(handles[0], 7u);
+  EXPECT_EQ(layer().surfaceCount, 0u);
+  EXPECT_EQ(display().Surfaces().size(), surfaces);
+  EXPECT_EQ(Overlay(), 0u);  // no handle was used up
 }
 
 TEST_F(DDrawTest, SurfaceMemoryIsStableDisplayMemoryWithAPhysicalAddress) {
@@ -92,12 +105,32 @@ TEST_F(DDrawTest, HandlesNotHandedOutFailWithoutAnyCall) {
     EXPECT_EQ(ZPDDraw_MapSurfaceRect(bad, &dest, &src, 1), -102) << bad;
     EXPECT_EQ(ZPDDraw_SetOverlayPosition(bad, 0, 0), -102) << bad;
     EXPECT_EQ(ZPDDraw_GetSurfaceMemoryPtr(bad, &pitch), nullptr) << bad;
-    EXPECT_EQ(ZPDDraw_CloseOffscreenSurface(bad), 0) << bad;
+    EXPECT_EQ(ZPDDraw_CloseOffscreenSurface(bad), 1) << bad;
     HDC dc;
     EXPECT_EQ(ZPDDraw_GetSurfaceDC(bad, &dc), -102) << bad;
     EXPECT_EQ(ZPDDraw_LockByHandle(bad), nullptr) << bad;
   }
   EXPECT_TRUE(display().Calls().empty());
+}
+
+TEST_F(DDrawTest, ClosingAHandleWithoutASurfaceSucceedsWithoutACall) {
+  Open();
+  DDrawSurfaceHandle kept = Overlay(64, 64), released = Overlay(64, 64);
+  ASSERT_EQ(ZPDDraw_DestroyOverlayYUV(released), 1);
+  display().ClearCalls();
+  const std::size_t live = platform::LiveDirectDrawSurfaces();
+  for (DDrawSurfaceHandle h : {released, 2u, 254u, 255u, 499u, 500u, 0xFFFFFFFFu}) {
+    EXPECT_EQ(ZPDDraw_CloseOffscreenSurface(h), 1) << h;
+    EXPECT_EQ(ZPDDraw_DestroyOverlayYUV(h), 1) << h;
+  }
+  EXPECT_TRUE(display().Calls().empty());
+  EXPECT_EQ(platform::LiveDirectDrawSurfaces(), live);
+  EXPECT_EQ(layer().surfaceCount, 2u);
+  EXPECT_NE(ZPDDraw_GetSurfaceMemoryPtr(kept, nullptr), nullptr);
+  // Without the layer there is nothing to close.
+  ZPDDraw_Close();
+  EXPECT_EQ(ZPDDraw_CloseOffscreenSurface(kept), 0);
+  EXPECT_EQ(ZPDDraw_DestroyOverlayYUV(kept), 0);
 }
 
 TEST_F(DDrawTest, FourCCChoicePrefersYuy2) {

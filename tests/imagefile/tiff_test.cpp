@@ -1,5 +1,6 @@
 #include <cstring>
 #include <map>
+#include <optional>
 
 #include "tests/imagefile/imagefile_fixture.h"
 #include "tests/imagefile/tiff_builder.h"
@@ -422,6 +423,54 @@ TEST_F(TiffTest, MalformedFilesGiveTheirCodeAndMessage) {
     EXPECT_EQ(platform::OpenFileCount(), 0u);
     EXPECT_EQ(testing_support::Val(d.text_pool), nullptr);
     EXPECT_EQ(testing_support::Val(d.strip_offsets), nullptr);
+    EXPECT_EQ(FIOCloseTIFFFile(&d), HFILE_ERROR);
+  }
+}
+
+TEST_F(TiffTest, ImagesWithoutWidthOrLengthAreFormatErrors) {
+  struct Case {
+    const char* what;
+    std::vector<std::pair<std::uint16_t, std::uint32_t>> sides;  // tags 256 and 257 as given
+    std::optional<std::uint32_t> later_width;                    // ImageWidth of a second directory
+    const char* text;
+  };
+  const Case cases[] = {
+      {"width 0", {{256, 0}, {257, 4}}, {}, "GEN_ERROR, imagewidth"},
+      {"no width", {{257, 4}}, {}, "GEN_ERROR, imagewidth"},
+      {"length 0", {{256, 4}, {257, 0}}, {}, "GEN_ERROR, imagelength"},
+      {"no length", {{256, 4}}, {}, "GEN_ERROR, imagelength"},
+      {"neither", {}, {}, "GEN_ERROR, imagewidth"},
+      {"a later directory's width 0", {{256, 4}, {257, 4}}, 0, "GEN_ERROR, imagewidth"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto build = [&](std::uint32_t at) {
+      TiffBuilder t;
+      for (const auto& [tag, value] : c.sides) t.Long(tag, value);
+      t.Short(258, 8).Short(262, 1).Long(273, at).Long(279, 16);
+      Bytes b = t.Build(Bytes(16, 1));
+      return std::make_pair(b, t.PixelOffset());
+    };
+    Bytes b = build(build(0).second).first;
+    if (c.later_width) {
+      // A second directory of one entry at the end of the file.
+      testing_support::PutLe32(b, 10 + 12 * Le16(b, 8), static_cast<std::uint32_t>(b.size()));
+      TiffBuilder second;
+      second.Long(256, *c.later_width);
+      Bytes tail = second.Build();
+      b.insert(b.end(), tail.begin() + 8, tail.end());
+    }
+    Write("side.tif", b);
+    platform::ClearMessageBoxLog();
+    FIOTIFFDesc d{};
+    std::string name = Name("side.tif");
+    d.file_name = name.c_str();
+    EXPECT_EQ(FIORdTIFFHeader(&d), -1);
+    EXPECT_EQ(Texts(), std::vector<std::string>{c.text});
+    EXPECT_EQ(LastCaption(), "ERROR");
+    EXPECT_EQ(platform::OpenFileCount(), 0u);
+    EXPECT_EQ(testing_support::Val(d.text_pool), nullptr);
+    EXPECT_EQ(testing_support::Val(d.strip_pool), nullptr);
     EXPECT_EQ(FIOCloseTIFFFile(&d), HFILE_ERROR);
   }
 }

@@ -108,6 +108,51 @@ TEST_F(FileExportsTest, UnusableCallerArgumentsAreRefused) {
   EXPECT_FALSE(Exists("a.bmp"));
 }
 
+TEST_F(FileExportsTest, MemoryImagesThatCannotExistAreRefusedBeforeAnyFileIsTouched) {
+  struct Geometry {
+    const char* what;
+    std::uint32_t x, width, height, pitch, code;
+  };
+  const std::uint32_t kMax = 0xFFFFFFFF;
+  const Geometry refused[] = {
+      {"pitch below the width", 0, 5, 3, 4, 0},
+      {"pitch 0", 0, 1, 1, 0, 0},
+      {"all sides at the limit", kMax, kMax, kMax, kMax, 0},
+      {"extent wraps in 64 bits", 0, 1, kMax, kMax, 5},
+      {"extent beyond any address", kMax, kMax, 0x80000002, kMax, 0},
+  };
+  MemoryImage image(5, 8, 8);
+  const std::string missing = Name("none.bmp");
+  for (const Geometry& g : refused) {
+    for (const Format& f : kFormats) {
+      SCOPED_TRACE(std::string(g.what) + ", " + f.extension);
+      const std::string file = "n." + std::string(f.extension);
+      EXPECT_EQ(f.save(Name(file).c_str(), g.x, 0, g.width, g.height, g.pitch, g.code, image.bytes.data()),
+                RG7_ERR_PARAMETER);
+      EXPECT_FALSE(Exists(file));
+      // Were the file opened, its absence would answer -5 with a message.
+      EXPECT_EQ(f.load(Name(file).c_str(), g.x, 0, g.width, g.height, g.pitch, g.code, image.bytes.data()),
+                RG7_ERR_PARAMETER);
+    }
+    SCOPED_TRACE(g.what);
+    EXPECT_EQ(RG7BMPfile2MemoryDIB(missing.c_str(), g.x, 0, g.width, g.height, g.pitch, g.code, image.bytes.data()),
+              RG7_ERR_PARAMETER);
+  }
+  EXPECT_TRUE(Texts().empty()) << testing::PrintToString(Texts());
+  EXPECT_TRUE(
+      std::all_of(image.bytes.begin(), image.bytes.end(), [](std::uint8_t b) { return b == MemoryImage::kGuard; }));
+
+  // Lines exactly as long as the pitch, and a column offset that only moves the
+  // whole image, still load.
+  MemoryImage picture(0, 6, 3);
+  FillPicture(&picture, 7);
+  ASSERT_EQ(RG7Memory2BMPfile(Name("p.bmp").c_str(), 0, 0, 6, 3, 6, 0, picture.bytes.data()), 0);
+  MemoryImage shifted(0, 6, 3, 2, 6);
+  ASSERT_EQ(RG7BMPfile2Memory(Name("p.bmp").c_str(), 2, 0, 6, 3, 6, 0, shifted.bytes.data()), 0);
+  EXPECT_EQ(shifted.Lines(), picture.Lines());
+  EXPECT_TRUE(shifted.GuardIntact());
+}
+
 // A BMP header of the given depth with a full colour table for palette depths.
 Bytes BmpOfDepth(int bits, int width, int height) {
   const std::uint32_t entries = bits <= 8 ? 1u << bits : 0;
