@@ -100,7 +100,8 @@ TEST_F(Lines, ARefusedStrobeGrabEndsTheSequenceAndRearms) {
   ASSERT_EQ(RG7EnableStrobe(0, 0, 0, RecordDelivery, Ctx(strobe)), 0);
   std::uint32_t e = EventBetweenFields();
   ASSERT_TRUE(WaitFields(6));
-  const sim::StrobeField* pulse = FieldRecord(hw().gio().StrobeHistory(), e);
+  std::vector<sim::StrobeField> h = hw().gio().StrobeHistory();
+  const sim::StrobeField* pulse = FieldRecord(h, e);
   ASSERT_NE(pulse, nullptr);
   EXPECT_TRUE(pulse->seen_low);
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
