@@ -96,6 +96,12 @@ class GrabTest : public Rg7Test {
   // A recorder that outlives every callback of the test: the library is detached
   // before the fixture goes.
   Deliveries& NewRecorder() { return recorders_.emplace_back(); }
+  static std::uintptr_t Ctx(Deliveries& d) { return reinterpret_cast<std::uintptr_t>(&d); }
+  // Until `d` has had `n` deliveries, at most two seconds.
+  static bool WaitCount(Deliveries& d, int n) {
+    for (int i = 0; i < 2000 && d.count.load() < n; ++i) Sleep(1);
+    return d.count.load() >= n;
+  }
   void Deliver(Deliveries* d, std::uint32_t bits) {
     ASSERT_EQ(RG7ConnectInterruptToCallback(0, RecordDelivery, bits, reinterpret_cast<std::uintptr_t>(d)), 0);
     ASSERT_EQ(RG7IRQEnable(bits, reinterpret_cast<std::uintptr_t>(RecordDelivery)), 0);

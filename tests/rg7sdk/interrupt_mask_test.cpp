@@ -24,11 +24,6 @@ class InterruptMask : public rg7_testing::GrabTest {
     OpenBoard();
   }
   std::uint32_t MaskRegister() { return hw().Register(sim::Rg700Board::kMaskRegister); }
-  std::uintptr_t Ctx(Deliveries& d) { return reinterpret_cast<std::uintptr_t>(&d); }
-  bool WaitCount(Deliveries& d, int n) {
-    for (int i = 0; i < 2000 && d.count.load() < n; ++i) Sleep(1);
-    return d.count.load() >= n;
-  }
   // Callbacks on the board's user list other than the one the library keeps there.
   int UserConnections() {
     std::lock_guard lock(rg7::IrqLock());

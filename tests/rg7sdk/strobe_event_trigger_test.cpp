@@ -16,11 +16,6 @@ class Lines : public rg7_testing::GrabTest {
     GrabTest::SetUp();
     OpenBoard();
   }
-  std::uintptr_t Ctx(Deliveries& d) { return reinterpret_cast<std::uintptr_t>(&d); }
-  bool WaitCount(Deliveries& d, int n) {
-    for (int i = 0; i < 2000 && d.count.load() < n; ++i) Sleep(1);
-    return d.count.load() >= n;
-  }
   // An event with the fields held back, so that it comes between two known fields;
   // returns the number of the first field after it.
   std::uint32_t EventBetweenFields() {
