@@ -3,7 +3,7 @@
 #include "platform/clock.h"
 #include "platform/register_io.h"
 #include "sim/machine.h"
-#include "sim/rg700_serial_bus.h"
+#include "sim/rg700/rg700_serial_bus.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include "platform/clock.h"
 #include "platform/virtual_memory.h"
 #include "sim/machine.h"
-#include "sim/rg700_capture_format.h"
-#include "sim/rg700_gio.h"
-#include "sim/rg700_video_clock.h"
-#include "sim/rg700_video_dma.h"
-#include "sim/test_pattern.h"
+#include "sim/rg700/rg700_capture_format.h"
+#include "sim/rg700/rg700_gio.h"
+#include "sim/rg700/rg700_video_clock.h"
+#include "sim/rg700/rg700_video_dma.h"
+#include "sim/video/test_pattern.h"
 
 namespace {
 

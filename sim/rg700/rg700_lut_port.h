@@ -1,0 +1,31 @@
+// The bridge's picture-control port (registers 93-95): an address register and
+// two data registers through which the 256-entry output look-up table is loaded.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+
+#include "sim/rg700/rg700_board.h"
+
+namespace sim {
+
+class PLATFORM_EXPORT Rg700LutPort : public Rg700RegisterHook {
+ public:
+  static constexpr std::uint32_t kAddress = 93;
+  static constexpr std::uint32_t kLuma = 94;
+  static constexpr std::uint32_t kChroma = 95;
+
+  bool Handles(std::uint32_t index) const override { return index >= kAddress && index <= kChroma; }
+  std::uint32_t OnWrite(std::uint32_t index, std::uint32_t old, std::uint32_t written) override;
+
+  // Entry n as loaded: chroma byte << 8 | luma byte.
+  std::uint16_t Entry(std::uint8_t n) const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::uint8_t address_ = 0;
+  std::array<std::uint16_t, 256> entries_{};
+};
+
+}  // namespace sim
