@@ -16,9 +16,14 @@ class PLATFORM_EXPORT Bt829aModel : public I2cDevice {
   static constexpr std::uint8_t kRegisterCount = 33;
   static constexpr std::uint8_t kStatus = 0x00;
   static constexpr std::uint8_t kIdentity = 0x17;
-  // Status bits: video present and horizontal lock.
+  // Status bits: video present, horizontal lock and 625-line video.
   static constexpr std::uint8_t kVideoPresent = 0x80;
   static constexpr std::uint8_t kHorizontalLock = 0x40;
+  static constexpr std::uint8_t kLines625 = 0x10;
+  // The input format register; its bits 6-5 select the multiplexer input.
+  static constexpr std::uint8_t kInputFormat = 0x01;
+  static constexpr unsigned kMuxSelectShift = 5;
+  static constexpr std::uint8_t kMuxSelectMask = 0x3;  // after the shift
 
   Bt829aModel();
 

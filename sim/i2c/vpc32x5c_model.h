@@ -30,7 +30,9 @@ class PLATFORM_EXPORT Vpc32x5cModel : public I2cDevice {
   static constexpr std::uint16_t kFpIdentity = 0xF1;
   static constexpr std::uint16_t kFpStandard = 0x20;
   static constexpr std::uint16_t kFpInput = 0x21;
-  static constexpr std::uint16_t kFpDone = 0x0800;  // bit 11 of FP 0x20/0x21
+  static constexpr std::uint16_t kFpInputSelect = 0x0007;  // bits of FP 0x21 that pick the input
+  static constexpr std::uint16_t kSignalLocked = 0x0003;   // FP 0x13 with a signal locked
+  static constexpr std::uint16_t kFpDone = 0x0800;         // bit 11 of FP 0x20/0x21
   static constexpr std::size_t kFpCount = 0x1000;
   // A delay that never ends.
   static constexpr std::uint32_t kNever = std::numeric_limits<std::uint32_t>::max();

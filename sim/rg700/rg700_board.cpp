@@ -1,18 +1,83 @@
 #include "sim/rg700/rg700_board.h"
 
 #include "sim/bounded_log.h"
-
 #include "sim/i2c/i2c_device.h"
 #include "sim/memory/low_memory.h"
 #include "sim/rg700/rg700_gio.h"
 #include "sim/rg700/rg700_lut_port.h"
+#include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_serial_bus.h"
 #include "sim/rg700/rg700_video_clock.h"
 #include "sim/rg700/rg700_video_dma.h"
 
 namespace sim {
 
-Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.device_number), desc_(desc) {
+using namespace rg700;
+
+// A write to the mask lets through what waits in the status: the board raises it
+// again, and whatever the new mask passes interrupts at once.
+class Rg700Board::MaskHook : public RegisterHook {
+ public:
+  explicit MaskHook(Rg700Board& board) : board_(board) {}
+  std::uint32_t TakeRaisedInterrupts() override { return board_.registers_.Get(kInterruptStatus); }
+
+ private:
+  Rg700Board& board_;
+};
+
+std::vector<RegisterInfo> Rg700Board::RegisterTable() {
+  RegisterHook* dma = video_dma_.get();
+  RegisterHook* lut = lut_port_.get();
+  // {name, register, reset, read-only bits, write-1-to-clear bits, hook}
+  return {
+      {"VIDEO_ADDRESS1", kVideoAddress1, 0, 0, 0, dma},
+      {"VIDEO_ADDRESS2", kVideoAddress2, 0, 0, 0, dma},
+      {"VIDEO_POINTER1", kVideoPointer1, 0, 0, 0, dma},
+      {"VIDEO_POINTER2", kVideoPointer2, 0, 0, 0, dma},
+      {"VIDEO_STRIDE", kVideoStride, 0, 0, 0, dma},
+      {"DMA_CONTROL", kDmaControl, 0, 0, 0, dma},
+      {"PCI_CONTROL", kPciControl, 0, 0, 0, dma},
+      // The sink takes the status bits it is given; a host write keeps its value.
+      {"INTERRUPT_STATUS", kInterruptStatus, 0, 0, 0, nullptr},
+      {"INTERRUPT_MASK", kInterruptMask, 0, 0, 0, mask_hook_.get()},
+      {"SERIAL_BUS", kSerialBus, 0, 0, 0, serial_bus_.get()},
+      {"CROP_LEFT", kCropLeft},
+      {"CROP_LEFT_HIGH", kCropLeft + 1},
+      {"CROP_RIGHT", kCropRight},
+      {"CROP_RIGHT_HIGH", kCropRight + 1},
+      {"CROP_TOP", kCropTop},
+      {"CROP_TOP_HIGH", kCropTop + 1},
+      {"CROP_BOTTOM", kCropBottom},
+      {"CROP_BOTTOM_HIGH", kCropBottom + 1},
+      {"FILTER_CONTROL", kFilterControl},
+      {"HORIZONTAL_SCALE", kHorizontalScale},
+      {"VERTICAL_SCALE_FRACTION", kVerticalScaleFraction},
+      {"VERTICAL_SCALE_WHOLE", kVerticalScaleWhole},
+      {"LUT_ADDRESS", kLutAddress, 0, 0, 0, lut},
+      {"LUT_LUMA", kLutLuma, 0, 0, 0, lut},
+      {"LUT_CHROMA", kLutChroma, 0, 0, 0, lut},
+      {"OUTPUT_CONFIG", kOutputConfig},
+      // The latches and the parity are the board's to set; a low enable clears its
+      // latch (the hook).
+      {"GIO_B", kGioB, 0, kGioEventLatched | kGioTriggerLatched | kGioFieldParity, 0, gio_.get()},
+  };
+}
+
+unsigned Rg700Board::WidthOf(std::uint32_t index) { return index < kFirstByteRegister ? 4 : 1; }
+
+Rg700Board::Rg700Board(const Rg700Desc& desc)
+    : PciFunction(desc.bus, desc.device_number),
+      desc_(desc),
+      serial_bus_(std::make_unique<Rg700SerialBus>(desc)),
+      video_inputs_(std::make_unique<Rg700VideoInputs>(desc.inputs, serial_bus_->bt829a(), serial_bus_->vpc32x5c())),
+      lut_port_(std::make_unique<Rg700LutPort>()),
+      // The field parity follows the decoder that feeds the bridge: a Bt829A drives
+      // it high in even fields, a VPC32x5C in odd ones.
+      gio_(std::make_unique<Rg700Gio>(*this, !desc.has_bt829a && desc.has_vpc32x5c)),
+      video_dma_(std::make_unique<Rg700VideoDma>(*this)),
+      mask_hook_(std::make_unique<MaskHook>(*this)),
+      video_clock_(std::make_unique<Rg700VideoClock>(*this, desc.timing)),
+      registers_(kRegisterCount, WidthOf, RegisterTable()) {
   SetWord(pci::kVendorId, kVendor);
   SetWord(pci::kDeviceId, kDevice);
   SetWord(pci::kCommand, desc.command);
@@ -22,30 +87,15 @@ Rg700Board::Rg700Board(const Rg700Desc& desc) : PciFunction(desc.bus, desc.devic
   SetByte(pci::kClassCode + 2, 0x04);  // multimedia controller
   SetWritable(pci::kLatencyTimer, 1);
   SetDword(pci::kBar0, desc.bar0);
-  // A 1 MB memory window: only address bits 20 and up are writable.
-  SetWritable(pci::kBar0 + 2, 1, 0xF0);
-  SetWritable(pci::kBar0 + 3, 1, 0xFF);
+  // A memory window of kWindowSize: only the address bits above it are writable.
+  constexpr std::uint32_t kBarMask = ~static_cast<std::uint32_t>(kWindowSize - 1);
+  SetWritable(pci::kBar0 + 2, 1, static_cast<std::uint8_t>(kBarMask >> 16));
+  SetWritable(pci::kBar0 + 3, 1, static_cast<std::uint8_t>(kBarMask >> 24));
   SetWord(pci::kSubsystemVendor, desc.subsystem_vendor);
   SetWord(pci::kSubsystemId, desc.subsystem_id);
   SetByte(pci::kInterruptLine, desc.interrupt_line);
   SetWritable(pci::kInterruptLine, 1);
   SetByte(pci::kInterruptPin, 1);
-  auto serialBus = std::make_unique<Rg700SerialBus>(desc);
-  serial_bus_ = serialBus.get();
-  hooks_.push_back(std::move(serialBus));
-  auto lut = std::make_unique<Rg700LutPort>();
-  lut_port_ = lut.get();
-  hooks_.push_back(std::move(lut));
-  // The field parity follows the decoder that feeds the bridge: a Bt829A drives it
-  // high in even fields, a VPC32x5C in odd ones.
-  auto gio = std::make_unique<Rg700Gio>(*this, !desc.has_bt829a && desc.has_vpc32x5c);
-  gio_ = gio.get();
-  hooks_.push_back(std::move(gio));
-  auto dma = std::make_unique<Rg700VideoDma>(*this);
-  video_dma_ = dma.get();
-  hooks_.push_back(std::move(dma));
-  video_clock_ = std::make_unique<Rg700VideoClock>(*this, desc.timing);
-  video_inputs_ = std::make_unique<Rg700VideoInputs>(desc.inputs, serial_bus_->bt829a(), serial_bus_->vpc32x5c());
   Rg700VideoInputs* inputs = video_inputs_.get();
   for (I2cDevice* d :
        {static_cast<I2cDevice*>(serial_bus_->bt829a()), static_cast<I2cDevice*>(serial_bus_->vpc32x5c())})
@@ -60,17 +110,6 @@ Rg700Board::~Rg700Board() {
   UnmapBelow4G(window_, kWindowSize);
 }
 
-Rg700RegisterHook* Rg700Board::HookFor(std::uint32_t index) const {
-  for (const auto& h : hooks_)
-    if (h->Handles(index)) return h.get();
-  return nullptr;
-}
-
-void Rg700Board::AddHook(std::unique_ptr<Rg700RegisterHook> hook) {
-  std::lock_guard lock(mutex_);
-  hooks_.push_back(std::move(hook));
-}
-
 DWORD Rg700Board::MmioRead(DWORD offset, unsigned width) {
   std::lock_guard lock(mutex_);
   DWORD value = 0;
@@ -81,11 +120,10 @@ DWORD Rg700Board::MmioRead(DWORD offset, unsigned width) {
     DWORD at = offset + i;
     DWORD index = at / 4;
     DWORD byte = at % 4;
-    if (index >= kRegisterCount || (IsByteRegister(index) && byte != 0)) continue;
+    if (index >= kRegisterCount || byte >= registers_.width(index)) continue;
     if (index != lastIndex) {
       lastIndex = index;
-      current = registers_[index];
-      if (Rg700RegisterHook* h = HookFor(index)) current = h->OnRead(index, current);
+      current = registers_.Read(index);
     }
     value |= ((current >> (8 * byte)) & 0xFF) << (8 * i);
   }
@@ -108,9 +146,10 @@ void Rg700Board::SetInterruptSink(InterruptSink sink) {
 }
 
 std::uint32_t Rg700Board::TakePendingLocked() {
-  std::uint32_t pending = registers_[kStatusRegister] & registers_[kMaskRegister];
+  std::uint32_t status = registers_.Get(kInterruptStatus);
+  std::uint32_t pending = status & registers_.Get(kInterruptMask);
   if (pending && sink_) {
-    registers_[kStatusRegister] &= ~pending;
+    registers_.Set(kInterruptStatus, status & ~pending);
     return pending;
   }
   return 0;
@@ -130,7 +169,7 @@ void Rg700Board::RaiseInterrupt(std::uint32_t bits) {
   std::uint32_t pending;
   {
     std::lock_guard lock(mutex_);
-    registers_[kStatusRegister] |= bits;
+    registers_.Set(kInterruptStatus, registers_.Get(kInterruptStatus) | bits);
     pending = TakePendingLocked();
   }
   Deliver(pending);
@@ -148,28 +187,20 @@ void Rg700Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
 std::uint32_t Rg700Board::WriteLocked(DWORD offset, unsigned width, DWORD value) {
   std::uint32_t pending = 0;
   for (DWORD index = offset / 4; index <= (offset + width - 1) / 4 && index < kRegisterCount; ++index) {
-    std::uint32_t old = registers_[index];
-    std::uint32_t updated = old;
-    bool touched = false;
+    // The access's bytes that fall in this register, in the register's lanes.
+    std::uint32_t bits = 0;
+    std::uint32_t mask = 0;
     for (unsigned i = 0; i < width; ++i) {
       DWORD at = offset + i;
-      if (at / 4 != index) continue;
-      DWORD byte = at % 4;
-      if (IsByteRegister(index) && byte != 0) continue;
-      std::uint32_t mask = 0xFFu << (8 * byte);
-      updated = (updated & ~mask) | ((((value >> (8 * i)) & 0xFF) << (8 * byte)) & mask);
-      touched = true;
+      if (at / 4 != index || at % 4 >= registers_.width(index)) continue;
+      bits |= ((value >> (8 * i)) & 0xFF) << (8 * (at % 4));
+      mask |= 0xFFu << (8 * (at % 4));
     }
-    if (!touched) continue;
-    if (Rg700RegisterHook* h = HookFor(index)) {
-      updated = h->OnWrite(index, old, updated);
-      if (std::uint32_t raised = h->TakeRaisedInterrupts()) {
-        registers_[kStatusRegister] |= raised;
-        pending |= TakePendingLocked();
-      }
+    if (!mask) continue;
+    if (std::uint32_t raised = registers_.Write(index, bits, mask)) {
+      registers_.Set(kInterruptStatus, registers_.Get(kInterruptStatus) | raised);
+      pending |= TakePendingLocked();
     }
-    registers_[index] = IsByteRegister(index) ? updated & 0xFF : updated;
-    if (index == kMaskRegister) pending |= TakePendingLocked();
   }
   AppendBounded(writes_, RegisterAccess{offset / 4, width, value}, kWriteLogLimit);
   return pending;
@@ -177,12 +208,12 @@ std::uint32_t Rg700Board::WriteLocked(DWORD offset, unsigned width, DWORD value)
 
 std::uint32_t Rg700Board::Register(std::uint32_t index) const {
   std::lock_guard lock(mutex_);
-  return index < kRegisterCount ? registers_[index] : 0;
+  return registers_.Get(index);
 }
 
 void Rg700Board::SetRegister(std::uint32_t index, std::uint32_t value) {
   std::lock_guard lock(mutex_);
-  if (index < kRegisterCount) registers_[index] = IsByteRegister(index) ? value & 0xFF : value;
+  registers_.Set(index, value);
 }
 
 std::vector<RegisterAccess> Rg700Board::RegisterWrites() const {

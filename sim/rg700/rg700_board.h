@@ -1,8 +1,7 @@
-// The RG-700 capture board: its PCI function and the bridge's register window.
-//
-// Registers 0 to 24 are dwords at n x 4; registers 25 and up are single bytes at
-// n x 4 (the three bytes above each read 0 and ignore writes). The window is 1 MB;
-// only the first 256 registers hold anything.
+// The RG-700 capture board: its PCI function and the bridge's register window,
+// laid out as rg700_registers.h gives it. The registers with behaviour beyond
+// keeping a value are declared in the board's register table, each with the
+// component that gives it that behaviour.
 #pragma once
 
 #include <functional>
@@ -12,6 +11,7 @@
 
 #include "platform/register_io.h"
 #include "sim/pci/pci_bus.h"
+#include "sim/register_table.h"
 #include "sim/rg700/rg700_video_inputs.h"
 #include "sim/video/video_source.h"
 
@@ -40,21 +40,6 @@ struct Rg700Desc {
   VideoTimingDesc timing;
 };
 
-// Behaviour of some of the bridge's registers beyond keeping a value (status bits,
-// serial-bus lines, DMA start). Called with the board's register lock held: a hook
-// keeps to its own state and the values handed to it.
-class PLATFORM_EXPORT Rg700RegisterHook {
- public:
-  virtual ~Rg700RegisterHook() = default;
-  virtual bool Handles(std::uint32_t index) const = 0;
-  // What the host reads; `stored` is the register file's value.
-  virtual std::uint32_t OnRead(std::uint32_t, std::uint32_t stored) { return stored; }
-  // After a host write: returns the value the register file keeps.
-  virtual std::uint32_t OnWrite(std::uint32_t, std::uint32_t /*old*/, std::uint32_t written) { return written; }
-  // Status bits (register 19) that the last write made the device raise.
-  virtual std::uint32_t TakeRaisedInterrupts() { return 0; }
-};
-
 struct RegisterAccess {
   std::uint32_t index;  // register number (offset / 4)
   unsigned width;
@@ -65,9 +50,6 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
  public:
   static constexpr std::uint32_t kVendor = 0x11D1;
   static constexpr std::uint32_t kDevice = 0x01F8;
-  static constexpr std::size_t kWindowSize = 0x100000;
-  static constexpr std::uint32_t kRegisterCount = 256;
-  static constexpr std::uint32_t kFirstByteRegister = 25;
   static constexpr std::size_t kWriteLogLimit = 1 << 20;
 
   explicit Rg700Board(const Rg700Desc& desc);
@@ -80,19 +62,16 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   DWORD MmioRead(DWORD offset, unsigned width) override;
   void MmioWrite(DWORD offset, unsigned width, DWORD value) override;
 
-  // Interrupt status (register 19) and mask (register 20): raised bits stay in the
-  // status; whenever status & mask is non-zero the board interrupts, and the sink
-  // (the driver's service routine) takes those bits, which leave the status.
-  static constexpr std::uint32_t kStatusRegister = 19;
-  static constexpr std::uint32_t kMaskRegister = 20;
+  // Interrupt status and mask: raised bits stay in the status; whenever status &
+  // mask is non-zero the board interrupts, and the sink (the driver's service
+  // routine) takes those bits, which leave the status. A host write to the status
+  // keeps what is written; one to the mask interrupts at once with what it lets
+  // through.
   using InterruptSink = std::function<void(std::uint32_t bits)>;
   void SetInterruptSink(InterruptSink sink);
   void RaiseInterrupt(std::uint32_t bits);
 
-  // Device models attach their register behaviour here; the board owns them.
-  void AddHook(std::unique_ptr<Rg700RegisterHook> hook);
-
-  // The I2C lines of register 52 and the decoders on them.
+  // The serial-bus register's I2C lines and the decoders on them.
   Rg700SerialBus& serial_bus() { return *serial_bus_; }
   Rg700VideoInputs& video_inputs() { return *video_inputs_; }
   const Rg700VideoInputs& video_inputs() const { return *video_inputs_; }
@@ -116,8 +95,10 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   void ClearRegisterWrites();
 
  private:
-  static bool IsByteRegister(std::uint32_t index) { return index >= kFirstByteRegister; }
-  Rg700RegisterHook* HookFor(std::uint32_t index) const;
+  class MaskHook;
+  static unsigned WidthOf(std::uint32_t index);
+  // The registers the model knows, with the components that are their hooks.
+  std::vector<RegisterInfo> RegisterTable();
   // Takes the pending bits out of the status; called with the lock held.
   std::uint32_t TakePendingLocked();
   // A host write with the lock held; returns the bits that now interrupt.
@@ -127,16 +108,16 @@ class PLATFORM_EXPORT Rg700Board : public PciFunction, public platform::MmioDevi
   Rg700Desc desc_;
   void* window_ = nullptr;
   mutable std::mutex mutex_;
-  std::array<std::uint32_t, kRegisterCount> registers_{};
   std::vector<RegisterAccess> writes_;
-  std::vector<std::unique_ptr<Rg700RegisterHook>> hooks_;
   InterruptSink sink_;
-  Rg700SerialBus* serial_bus_ = nullptr;  // owned among hooks_
+  std::unique_ptr<Rg700SerialBus> serial_bus_;
   std::unique_ptr<Rg700VideoInputs> video_inputs_;
-  Rg700LutPort* lut_port_ = nullptr;    // owned among hooks_
-  Rg700Gio* gio_ = nullptr;             // owned among hooks_
-  Rg700VideoDma* video_dma_ = nullptr;  // owned among hooks_
+  std::unique_ptr<Rg700LutPort> lut_port_;
+  std::unique_ptr<Rg700Gio> gio_;
+  std::unique_ptr<Rg700VideoDma> video_dma_;
+  std::unique_ptr<MaskHook> mask_hook_;
   std::unique_ptr<Rg700VideoClock> video_clock_;
+  RegisterFile registers_;  // after the components, which are its hooks
 };
 
 }  // namespace sim

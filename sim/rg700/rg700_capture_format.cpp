@@ -3,13 +3,18 @@
 #include <algorithm>
 
 #include "sim/rg700/rg700_board.h"
+#include "sim/rg700/rg700_registers.h"
 #include "sim/video/test_pattern.h"
 
 namespace sim {
+
+using namespace rg700;
+
 namespace {
 
+// A crop edge: the low eight bits in `low`, the top two in the register after it.
 int TenBits(const Rg700Board& b, std::uint32_t low) {
-  return static_cast<int>((b.Register(low) & 0xFF) | (b.Register(low + 1) & 0x3) << 8);
+  return static_cast<int>((b.Register(low) & 0xFF) | (b.Register(low + 1) & kCropHighMask) << 8);
 }
 
 void PutPixel(CapturePixel pixel, const Yuv& p, int index, std::uint8_t* out) {
@@ -75,26 +80,27 @@ CaptureFormat CaptureFormatOf(const Rg700Board& b) {
   CaptureFormat f;
   f.standard = b.video_inputs().SelectedSource().standard;
   PictureOrigin(b.desc().has_bt829a, f.standard, &f.origin_x, &f.origin_y);
-  int left = TenBits(b, 64), right = TenBits(b, 68), top = TenBits(b, 72), bottom = TenBits(b, 76);
+  int left = TenBits(b, kCropLeft), right = TenBits(b, kCropRight), top = TenBits(b, kCropTop),
+      bottom = TenBits(b, kCropBottom);
   f.crop_left = left;
   f.crop_top = top;
   f.pixels = std::max(0, right - left);
   // The line at the bottom crop is not captured, nor the one before it.
   f.source_lines = std::max(0, bottom - top - 1);
-  f.prescale = static_cast<int>(b.Register(85) & 0x3F);
+  f.prescale = static_cast<int>(b.Register(kHorizontalScale) & kScaleWholeMask);
   if (f.prescale == 0) f.prescale = 1;
-  std::uint32_t whole = b.Register(92) & 0x3F;
+  std::uint32_t whole = b.Register(kVerticalScaleWhole) & kScaleWholeMask;
   if (whole == 0) whole = 1;
-  f.vscale_255 = whole * 255 + (b.Register(91) & 0xFF);
-  f.mirror = (b.Register(80) & 0x20) != 0;
-  switch (b.Register(110) & 0x7) {
-    case 0:
+  f.vscale_255 = whole * 255 + (b.Register(kVerticalScaleFraction) & 0xFF);
+  f.mirror = (b.Register(kFilterControl) & kHorizontalFlip) != 0;
+  switch (b.Register(kOutputConfig) & kOutputFormatMask) {
+    case kOutputYuv422:
       f.pixel = CapturePixel::kYuv422;
       break;
-    case 1:
-      f.pixel = (b.Register(18) & 0x80000) ? CapturePixel::kRgb32 : CapturePixel::kRgb24;
+    case kOutputRgb:
+      f.pixel = (b.Register(kPciControl) & kUnpackRgb32) ? CapturePixel::kRgb32 : CapturePixel::kRgb24;
       break;
-    case 3:
+    case kOutputRgb555:
       f.pixel = CapturePixel::kRgb555;
       break;
     default:

@@ -1,6 +1,11 @@
 #include "sim/rg700/rg700_gio.h"
 
+#include "sim/rg700/rg700_board.h"
+#include "sim/rg700/rg700_registers.h"
+
 namespace sim {
+
+using namespace rg700;
 
 Rg700Gio::Rg700Gio(Rg700Board& board, bool parityHighOnOdd) : board_(board), parity_high_on_odd_(parityHighOnOdd) {
   std::lock_guard lock(mutex_);
@@ -11,21 +16,19 @@ Rg700Gio::Rg700Gio(Rg700Board& board, bool parityHighOnOdd) : board_(board), par
 std::uint32_t Rg700Gio::OnRead(std::uint32_t, std::uint32_t stored) {
   std::lock_guard lock(mutex_);
   bool parity = odd_ == parity_high_on_odd_;
-  return (stored & ~kFieldParity) | latched_ | (parity ? kFieldParity : 0);
+  return (stored & ~kGioFieldParity) | latched_ | (parity ? kGioFieldParity : 0);
 }
 
-std::uint32_t Rg700Gio::OnWrite(std::uint32_t, std::uint32_t old, std::uint32_t written) {
+std::uint32_t Rg700Gio::OnWrite(std::uint32_t, std::uint32_t, std::uint32_t written) {
   std::lock_guard lock(mutex_);
-  // The host cannot set the latches or the parity; a low enable clears its latch.
-  std::uint32_t keep =
-      (written & ~(kEventLatched | kTriggerLatched | kFieldParity)) | (old & (kEventLatched | kTriggerLatched));
-  if (!(written & kEventLatchEnable)) {
-    latched_ &= ~kEventLatched;
-    keep &= ~kEventLatched;
+  std::uint32_t keep = written;
+  if (!(written & kGioEventLatchEnable)) {
+    latched_ &= ~kGioEventLatched;
+    keep &= ~kGioEventLatched;
   }
-  if (!(written & kTriggerLatchEnable)) {
-    latched_ &= ~kTriggerLatched;
-    keep &= ~kTriggerLatched;
+  if (!(written & kGioTriggerLatchEnable)) {
+    latched_ &= ~kGioTriggerLatched;
+    keep &= ~kGioTriggerLatched;
   }
   control_ = written;
   raised_ |= EvaluateLocked();
@@ -51,13 +54,13 @@ std::uint32_t Rg700Gio::EvaluateLocked() {
     }
     line.active = active;
   };
-  evaluate(event_, kEventPolarity, kEventLatchEnable, kEventLatched);
-  evaluate(trigger_, kTriggerPolarity, kTriggerLatchEnable, kTriggerLatched);
+  evaluate(event_, kGioEventPolarity, kGioEventLatchEnable, kGioEventLatched);
+  evaluate(trigger_, kGioTriggerPolarity, kGioTriggerLatchEnable, kGioTriggerLatched);
   return raise;
 }
 
 void Rg700Gio::NoteStrobeLocked() {
-  bool level = (control_ & kStrobe) != 0;
+  bool level = (control_ & kGioStrobe) != 0;
   (level ? current_.seen_high : current_.seen_low) = true;
 }
 
@@ -83,7 +86,7 @@ void Rg700Gio::SetTriggerInput(bool high) {
 
 bool Rg700Gio::strobe() const {
   std::lock_guard lock(mutex_);
-  return (control_ & kStrobe) != 0;
+  return (control_ & kGioStrobe) != 0;
 }
 
 std::vector<StrobeField> Rg700Gio::StrobeHistory() const {
@@ -109,7 +112,7 @@ void Rg700Gio::BeginField(std::uint64_t field, bool odd) {
     if (history_.size() >= kHistoryLimit) history_.pop_front();
     history_.push_back(current_);
   }
-  bool level = (control_ & kStrobe) != 0;
+  bool level = (control_ & kGioStrobe) != 0;
   current_ = StrobeField{field, level, !level, level};
   field_open_ = true;
   odd_ = odd;

@@ -1,13 +1,11 @@
-// General-purpose I/O register B of the bridge (register 161): the external event
-// and trigger inputs with their polarity and latches, the strobe output and the
-// field-parity bit.
+// General-purpose I/O register B of the bridge, the hook of its table entry: the
+// external event and trigger inputs with their polarity and latches, the strobe
+// output and the field-parity bit (rg700_registers.h names the bits).
 //
-// Bits: 0x01 event latched and 0x02 trigger latched (read only; a write with the
-// latch enable 0x08 or 0x20 low clears them), 0x04 and 0x10 the polarities (set:
-// the input is active high), 0x40 the strobe output level, 0x80 the decoder's field
-// parity (read only). A latch is set by the input becoming active while its enable
-// is set, whether the line moved or its polarity bit was flipped, and raises the
-// decoder interrupt 0x800.
+// The latches and the parity are read only; a write with a latch's enable low
+// clears the latch. A latch is set by the input becoming active while its enable is
+// set, whether the line moved or its polarity bit was flipped, and raises the
+// decoder interrupt.
 #pragma once
 
 #include <cstdint>
@@ -15,9 +13,11 @@
 #include <mutex>
 #include <vector>
 
-#include "sim/rg700/rg700_board.h"
+#include "sim/register_table.h"
 
 namespace sim {
+
+class Rg700Board;
 
 // The strobe output during one field.
 struct StrobeField {
@@ -27,24 +27,13 @@ struct StrobeField {
   bool seen_high;
 };
 
-class PLATFORM_EXPORT Rg700Gio : public Rg700RegisterHook {
+class PLATFORM_EXPORT Rg700Gio : public RegisterHook {
  public:
-  static constexpr std::uint32_t kRegister = 161;
-  static constexpr std::uint32_t kEventLatched = 0x01;
-  static constexpr std::uint32_t kTriggerLatched = 0x02;
-  static constexpr std::uint32_t kEventPolarity = 0x04;
-  static constexpr std::uint32_t kEventLatchEnable = 0x08;
-  static constexpr std::uint32_t kTriggerPolarity = 0x10;
-  static constexpr std::uint32_t kTriggerLatchEnable = 0x20;
-  static constexpr std::uint32_t kStrobe = 0x40;
-  static constexpr std::uint32_t kFieldParity = 0x80;
-  static constexpr std::uint32_t kDecoderInterrupt = 0x800;
   static constexpr std::size_t kHistoryLimit = 1 << 16;
 
   // `parityHighOnOdd`: the decoder drives the parity line high during odd fields.
   Rg700Gio(Rg700Board& board, bool parityHighOnOdd);
 
-  bool Handles(std::uint32_t index) const override { return index == kRegister; }
   std::uint32_t OnRead(std::uint32_t index, std::uint32_t stored) override;
   std::uint32_t OnWrite(std::uint32_t index, std::uint32_t old, std::uint32_t written) override;
   std::uint32_t TakeRaisedInterrupts() override;

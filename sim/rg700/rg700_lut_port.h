@@ -1,22 +1,19 @@
-// The bridge's picture-control port (registers 93-95): an address register and
-// two data registers through which the 256-entry output look-up table is loaded.
+// The bridge's picture-control port, the hook of its three registers: an address
+// register and two data registers through which the 256-entry output look-up table
+// is loaded.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <mutex>
 
-#include "sim/rg700/rg700_board.h"
+#include "platform/win_types.h"
+#include "sim/register_table.h"
 
 namespace sim {
 
-class PLATFORM_EXPORT Rg700LutPort : public Rg700RegisterHook {
+class PLATFORM_EXPORT Rg700LutPort : public RegisterHook {
  public:
-  static constexpr std::uint32_t kAddress = 93;
-  static constexpr std::uint32_t kLuma = 94;
-  static constexpr std::uint32_t kChroma = 95;
-
-  bool Handles(std::uint32_t index) const override { return index >= kAddress && index <= kChroma; }
   std::uint32_t OnWrite(std::uint32_t index, std::uint32_t old, std::uint32_t written) override;
 
   // Entry n as loaded: chroma byte << 8 | luma byte.

@@ -1,6 +1,10 @@
 #include "sim/rg700/rg700_serial_bus.h"
 
+#include "sim/rg700/rg700_board.h"
+
 namespace sim {
+
+using namespace rg700;
 
 Rg700SerialBus::Rg700SerialBus(const Rg700Desc& desc) {
   if (desc.has_bt829a) {
@@ -17,13 +21,13 @@ std::uint32_t Rg700SerialBus::OnRead(std::uint32_t, std::uint32_t stored) {
   bool clock = false;
   bool data = false;
   bus_.Sense(&clock, &data);
-  return (stored & ~(kClockIn | kDataIn)) | (clock ? kClockIn : 0) | (data ? kDataIn : 0);
+  return (stored & ~(kSerialClockIn | kSerialDataIn)) | (clock ? kSerialClockIn : 0) | (data ? kSerialDataIn : 0);
 }
 
 std::uint32_t Rg700SerialBus::OnWrite(std::uint32_t, std::uint32_t, std::uint32_t written) {
   written_.store(written);
-  bool dataReleased = (written & kDataReleased) != 0;
-  bus_.Drive((written & kClockOut) != 0, dataReleased || (written & kDataValue) != 0);
+  bool dataReleased = (written & kSerialDataReleased) != 0;
+  bus_.Drive((written & kSerialClockOut) != 0, dataReleased || (written & kSerialDataValue) != 0);
   return written;
 }
 

@@ -4,15 +4,22 @@
 
 #include "sim/rg700/rg700_board.h"
 #include "sim/rg700/rg700_gio.h"
+#include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_video_dma.h"
 #include "sim/video/test_pattern.h"
 
 namespace sim {
+
+using namespace rg700;
+
 namespace {
 
-constexpr std::uint32_t kOutputConfig = 110;
 // How long a field in lockstep waits for its interrupt to be served at most.
 constexpr std::uint32_t kLockstepWaitMs = 1000;
+
+std::uint32_t DisplayMode(const Rg700Board& board) {
+  return (board.Register(kOutputConfig) >> kDisplayModeShift) & kDisplayModeMask;
+}
 
 }  // namespace
 
@@ -103,14 +110,14 @@ void Rg700VideoClock::ProduceField() {
                                      : GeometryOf(board_.video_inputs().SelectedSource().standard).field_period_us;
   }
   bool odd = IsOddField(field);
-  std::uint32_t displayMode = (board_.Register(kOutputConfig) >> 3) & 3;
+  std::uint32_t displayMode = DisplayMode(board_);
   board_.gio().BeginField(field, odd);
   std::uint32_t bits = board_.video_dma().FieldStart(odd, displayMode) | (odd ? kOddField : kEvenField);
   board_.RaiseInterrupt(bits);
   // The active lines begin after the vertical blanking, in which the driver serves
   // the field interrupt.
   WaitServed(lockstep ? kLockstepWaitMs : (period / 2000 ? period / 2000 : 1));
-  displayMode = (board_.Register(kOutputConfig) >> 3) & 3;
+  displayMode = DisplayMode(board_);
   board_.video_dma().Capture(field, odd, displayMode);
   {
     std::lock_guard lock(mutex_);

@@ -1,7 +1,7 @@
 // The field clock of an RG-700: a device thread that produces the fields of the
 // camera on the selected input at the standard's rate (or faster, for tests), and
-// for each field sets the parity line, raises the field interrupt (odd 0x200, even
-// 0x400) together with the DMA completions it reports, and lets the DMA take the
+// for each field sets the parity line, raises the field interrupt (odd or even)
+// together with the DMA completions it reports, and lets the DMA take the
 // field. With no camera on the selected input no fields come. The thread is joined
 // by Stop and by the board's destruction.
 #pragma once
@@ -21,9 +21,6 @@ class Rg700Board;
 
 class PLATFORM_EXPORT Rg700VideoClock {
  public:
-  static constexpr std::uint32_t kOddField = 0x200;
-  static constexpr std::uint32_t kEvenField = 0x400;
-
   Rg700VideoClock(Rg700Board& board, const VideoTimingDesc& timing);
   ~Rg700VideoClock();
   Rg700VideoClock(const Rg700VideoClock&) = delete;

@@ -4,8 +4,12 @@
 #include <cstring>
 
 #include "sim/memory/physical_memory.h"
+#include "sim/rg700/rg700_registers.h"
 
 namespace sim {
+
+using namespace rg700;
+
 namespace {
 
 constexpr std::uint32_t kPage = 4096;
@@ -19,10 +23,6 @@ std::string Hex(std::uint32_t v) {
 
 }  // namespace
 
-bool Rg700VideoDma::Handles(std::uint32_t index) const {
-  return index <= 3 || index == kStride || index == kControl || index == kPciControl;
-}
-
 void Rg700VideoDma::SetMemory(PhysicalMemory* memory) {
   std::lock_guard lock(mutex_);
   memory_ = memory;
@@ -34,23 +34,23 @@ void Rg700VideoDma::WaitIdleLocked(std::unique_lock<std::mutex>& lock) {
 
 std::uint32_t Rg700VideoDma::OnWrite(std::uint32_t index, std::uint32_t, std::uint32_t written) {
   std::unique_lock lock(mutex_);
-  if (index <= 3) {
-    shadow_[index] = written;
-  } else if (index == kStride) {
+  if (index >= kVideoAddress1 && index <= kVideoPointer2) {
+    shadow_[index - kVideoAddress1] = written;
+  } else if (index == kVideoStride) {
     stride_ = written;
-  } else if (index == kControl) {
+  } else if (index == kDmaControl) {
     std::uint32_t rising = written & ~control_, falling = control_ & ~written;
     // A stop returns only once no field is being written.
-    if ((rising & kFifoFlush) || (falling & kRequest)) WaitIdleLocked(lock);
-    if (rising & kFifoFlush) {
+    if ((rising & kVideoFifoFlush) || (falling & kVideoRequest)) WaitIdleLocked(lock);
+    if (rising & kVideoFifoFlush) {
       loaded_ = end_ = false;
       pending_ = 0;
       ++generation_;
     }
-    if (rising & kLoad) {
-      buffers_[0] = Buffer{shadow_[0], shadow_[2]};
-      buffers_[1] = Buffer{shadow_[1], shadow_[3]};
-      loaded_stride_ = (stride_ & 0x7FF) * 4;
+    if (rising & kVideoLoad) {
+      buffers_[0] = Buffer{shadow_[kVideoAddress1], shadow_[kVideoPointer1]};
+      buffers_[1] = Buffer{shadow_[kVideoAddress2], shadow_[kVideoPointer2]};
+      loaded_stride_ = (stride_ & kVideoStrideMask) * 4;
       loaded_ = true;
       end_ = false;
       ++generation_;
@@ -71,14 +71,14 @@ std::uint32_t Rg700VideoDma::OnWrite(std::uint32_t index, std::uint32_t, std::ui
 }
 
 bool Rg700VideoDma::Passes(bool odd, std::uint32_t displayMode) {
-  if (displayMode == 1) return !odd;
-  if (displayMode == 2) return odd;
+  if (displayMode == kDisplayEvenFields) return !odd;
+  if (displayMode == kDisplayOddFields) return odd;
   return true;
 }
 
 std::uint32_t Rg700VideoDma::FieldStart(bool odd, std::uint32_t displayMode) {
   std::lock_guard lock(mutex_);
-  bool running = loaded_ && (control_ & kRequest);
+  bool running = loaded_ && (control_ & kVideoRequest);
   if (!pending_ || (running && !Passes(odd, displayMode))) return 0;
   std::uint32_t done = pending_;
   pending_ = 0;
@@ -94,7 +94,7 @@ void Rg700VideoDma::Capture(std::uint32_t field, bool odd, std::uint32_t display
   std::uint64_t generation;
   {
     std::lock_guard lock(mutex_);
-    if (!loaded_ || !(control_ & kRequest)) return;
+    if (!loaded_ || !(control_ & kVideoRequest)) return;
     if (end_) {
       loaded_ = end_ = false;
       return;
@@ -102,7 +102,7 @@ void Rg700VideoDma::Capture(std::uint32_t field, bool odd, std::uint32_t display
     if (!Passes(odd, displayMode)) return;
     at = buffers_[buffer];
     stride = loaded_stride_;
-    walk = (control_ & kPointerRequest) != 0;
+    walk = (control_ & kVideoPointerRequest) != 0;
     busy_ = true;
     generation = generation_;
   }
@@ -110,7 +110,7 @@ void Rg700VideoDma::Capture(std::uint32_t field, bool odd, std::uint32_t display
   {
     std::lock_guard lock(mutex_);
     busy_ = false;
-    if (generation == generation_ && loaded_) pending_ |= buffer == 0 ? kDone0 : kDone1;
+    if (generation == generation_ && loaded_) pending_ |= buffer == 0 ? kDma1Done : kDma2Done;
     if (ok) {
       if (transfers_.size() >= kLogLimit) transfers_.pop_front();
       transfers_.push_back(

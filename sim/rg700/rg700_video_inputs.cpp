@@ -6,13 +6,9 @@
 namespace sim {
 namespace {
 
-// Bt829A register 0x01 bits 6-5 select the multiplexer input; the board wires
-// multiplexer inputs 2, 3, 0, 1 to its video inputs 0, 1, 2, 3.
+// The board wires the Bt829A's multiplexer inputs 2, 3, 0, 1 to its video inputs
+// 0, 1, 2, 3.
 constexpr int kBtMuxToInput[4] = {2, 3, 0, 1};
-// Status bits beyond presence and lock: 625-line video.
-constexpr std::uint8_t kBtLines625 = 0x10;
-// VPC32x5C: FP 0x21 bits 2-0 select the input.
-constexpr std::uint16_t kVpcLocked = 0x0003;
 
 }  // namespace
 
@@ -38,12 +34,14 @@ VideoSourceDesc Rg700VideoInputs::Source(int input) const {
 
 int Rg700VideoInputs::Bt829aInput() const {
   if (!bt829a_) return -1;
-  return kBtMuxToInput[(bt829a_->Register(0x01) >> 5) & 3];
+  return kBtMuxToInput[(bt829a_->Register(Bt829aModel::kInputFormat) >> Bt829aModel::kMuxSelectShift) &
+                       Bt829aModel::kMuxSelectMask];
 }
 
 int Rg700VideoInputs::VpcInput() const {
   if (!vpc_) return -1;
-  switch (vpc_->Fp(Vpc32x5cModel::kFpInput) & 7) {
+  // The board's wiring of the VPC32x5C's input selections.
+  switch (vpc_->Fp(Vpc32x5cModel::kFpInput) & Vpc32x5cModel::kFpInputSelect) {
     case 0:
       return 0;
     case 6:
@@ -63,12 +61,13 @@ void Rg700VideoInputs::Refresh() {
   if (bt829a_) {
     VideoSourceDesc s = Source(Bt829aInput());
     std::uint8_t status = 0;
-    if (s.present) status = Bt829aModel::kVideoPresent | Bt829aModel::kHorizontalLock | (s.standard ? kBtLines625 : 0);
+    if (s.present)
+      status = Bt829aModel::kVideoPresent | Bt829aModel::kHorizontalLock | (s.standard ? Bt829aModel::kLines625 : 0);
     bt829a_->SetStatus(status);
   }
   if (vpc_) {
     VideoSourceDesc s = Source(VpcInput());
-    vpc_->SetSignalStatus(s.present ? kVpcLocked : 0);
+    vpc_->SetSignalStatus(s.present ? Vpc32x5cModel::kSignalLocked : 0);
   }
 }
 
