@@ -9,8 +9,11 @@
 #include "platform/sync.h"
 #include "platform/virtual_memory.h"
 #include "sim/machine.h"
+#include "sim/rg700/rg700_registers.h"
 
 namespace {
+
+using namespace sim::rg700;
 
 struct Pinned {
   explicit Pinned(std::size_t pages) : size(pages * 4096) {
@@ -116,7 +119,7 @@ TEST(Rg700Interrupts, MaskedBitsWaitInTheStatusAndEnterTheLatchWhenUnmasked) {
   HANDLE events[5];
   std::uint32_t reg[16] = {};
   reg[0] = 0;  // slot 0 in the upper half of the first dword
-  reg[1] = 0x630;
+  reg[1] = kEvenField | kOddField | kDma2Done | kDma1Done;
   for (int i = 0; i < 5; ++i) {
     events[i] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     reg[7 + i] = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(events[i]));
@@ -126,22 +129,22 @@ TEST(Rg700Interrupts, MaskedBitsWaitInTheStatusAndEnterTheLatchWhenUnmasked) {
   EXPECT_TRUE(m.rg7_nt_driver().EventsRegistered(0));
 
   sim::Rg700Board& b = m.rg700(0);
-  b.RaiseInterrupt(0x210);
-  EXPECT_EQ(b.Register(19), 0x210u);
+  b.RaiseInterrupt(kOddField | kDma1Done);
+  EXPECT_EQ(b.Register(kInterruptStatus), kOddField | kDma1Done);
   EXPECT_EQ(WaitForSingleObject(events[0], 0), WAIT_TIMEOUT);
-  b.MmioWrite(20 * 4, 4, 0x10);  // unmask one of them
-  EXPECT_EQ(b.Register(19), 0x200u);
+  b.MmioWrite(kInterruptMask * 4, 4, kDma1Done);  // unmask one of them
+  EXPECT_EQ(b.Register(kInterruptStatus), kOddField);
   for (HANDLE e : events) EXPECT_EQ(WaitForSingleObject(e, 0), WAIT_OBJECT_0);
-  b.RaiseInterrupt(0x10);
+  b.RaiseInterrupt(kDma1Done);
   EXPECT_FALSE(m.rg7_nt_driver().WaitUntilServed(10));
-  EXPECT_EQ(d.ReadStatus(), 0x10u);
+  EXPECT_EQ(d.ReadStatus(), kDma1Done);
   EXPECT_TRUE(d.Processed());
   EXPECT_TRUE(m.rg7_nt_driver().WaitUntilServed(10));
 
   // More latched after the read: the end of the interrupt is refused until it is read.
-  b.RaiseInterrupt(0x10);
+  b.RaiseInterrupt(kDma1Done);
   EXPECT_FALSE(d.Processed());
-  EXPECT_EQ(d.ReadStatus(), 0x10u);
+  EXPECT_EQ(d.ReadStatus(), kDma1Done);
   EXPECT_TRUE(d.Processed());
 
   std::uint32_t unreg[16] = {};
