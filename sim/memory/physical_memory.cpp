@@ -2,30 +2,72 @@
 
 #include <algorithm>
 
-#include "platform/virtual_memory.h"
-
 namespace sim {
 namespace {
+
 constexpr std::uintptr_t kPage = 4096;
-}
+// Pinned pages get addresses from 256 MB up. The top page is left out, so that no
+// run's end wraps past 4 GB.
+constexpr std::uint32_t kFirstPage = 0x10000;
+constexpr std::uint32_t kEndPage = 0xFFFFF;
+
+}  // namespace
+
+PhysicalMemory::PhysicalMemory() { platform::AddUnlockListener(this); }
+
+PhysicalMemory::~PhysicalMemory() { platform::RemoveUnlockListener(this); }
 
 void PhysicalMemory::SetPinShape(PinShape shape) {
   std::lock_guard lock(mutex_);
   shape_ = shape;
 }
 
-void PhysicalMemory::AllocatePages(std::size_t count, std::vector<std::uint32_t>* pages) {
+bool PhysicalMemory::FreeStretch(std::uint32_t from, std::uint32_t* start, std::uint32_t* end) const {
+  std::uint32_t s = std::max(from, kFirstPage);
+  while (s < kEndPage) {
+    bool moved = false;
+    for (const Window& w : windows_) {
+      if (w.first_page <= s && s < w.end_page) {
+        s = w.end_page;
+        moved = true;
+      }
+    }
+    if (moved) continue;
+    auto used = phys_to_host_.lower_bound(s);
+    if (used != phys_to_host_.end() && used->first == s) {
+      for (; used != phys_to_host_.end() && used->first == s; ++used) ++s;
+      continue;
+    }
+    std::uint32_t e = used != phys_to_host_.end() ? std::min(used->first, kEndPage) : kEndPage;
+    for (const Window& w : windows_)
+      if (w.first_page > s) e = std::min(e, w.first_page);
+    *start = s;
+    *end = e;
+    return true;
+  }
+  return false;
+}
+
+bool PhysicalMemory::AllocatePages(std::size_t count, std::vector<std::uint32_t>* pages) {
   pages->clear();
-  switch (shape_) {
-    case PinShape::kContiguous:
-    case PinShape::kPermuted:
-      for (std::size_t i = 0; i < count; ++i) pages->push_back(next_page_ + static_cast<std::uint32_t>(i));
-      next_page_ += static_cast<std::uint32_t>(count) + 1;
-      break;
-    case PinShape::kPagePerEntry:
-      for (std::size_t i = 0; i < count; ++i) pages->push_back(next_page_ + 2 * static_cast<std::uint32_t>(i));
-      next_page_ += 2 * static_cast<std::uint32_t>(count) + 1;
-      break;
+  if (count == 0) return true;
+  std::uint64_t step = shape_ == PinShape::kPagePerEntry ? 2 : 1;
+  std::uint64_t span = (count - 1) * step + 1;
+  std::uint32_t s = 0, e = 0;
+  // First fit, never next to a page pinned for another range: separately pinned
+  // ranges do not merge into one run.
+  for (std::uint32_t from = kFirstPage; pages->empty() && FreeStretch(from, &s, &e); from = e) {
+    std::uint64_t first = InUse(s - 1) ? s + 1 : s;
+    std::uint64_t last = first + span;
+    if (last < e || (last == e && !InUse(e)))
+      for (std::size_t i = 0; i < count; ++i) pages->push_back(static_cast<std::uint32_t>(first + i * step));
+  }
+  // No run of that shape is free: any free pages, lowest first.
+  for (std::uint32_t from = kFirstPage; pages->size() < count && FreeStretch(from, &s, &e); from = e)
+    for (std::uint32_t p = s; p < e && pages->size() < count; ++p) pages->push_back(p);
+  if (pages->size() < count) {
+    pages->clear();
+    return false;
   }
   if (shape_ == PinShape::kPermuted && count > 1) {
     // A fixed shuffle, so a failing case repeats; never the identity order.
@@ -35,36 +77,38 @@ void PhysicalMemory::AllocatePages(std::size_t count, std::vector<std::uint32_t>
       std::swap((*pages)[i], (*pages)[seed % i]);
     }
   }
+  return true;
 }
 
-const PhysicalMemory::DeviceBlock* PhysicalMemory::DeviceBlockAtHost(const void* address, std::size_t size) const {
+const PhysicalMemory::Window* PhysicalMemory::DeviceBlockAtHost(const void* address, std::size_t size) const {
   auto a = reinterpret_cast<std::uintptr_t>(address);
-  for (const DeviceBlock& b : device_) {
-    auto h = reinterpret_cast<std::uintptr_t>(b.host);
-    if (a >= h && a - h <= b.size && size <= b.size - (a - h)) return &b;
+  for (const Window& w : windows_) {
+    if (!w.host) continue;
+    auto h = reinterpret_cast<std::uintptr_t>(w.host);
+    if (a >= h && a - h <= w.size && size <= w.size - (a - h)) return &w;
   }
   return nullptr;
 }
 
-bool PhysicalMemory::PageList(const void* address, std::size_t size, std::vector<PhysicalRun>* runs) {
+PageListResult PhysicalMemory::PageList(const void* address, std::size_t size, std::vector<PhysicalRun>* runs) {
   runs->clear();
-  if (!address || size == 0) return false;
+  if (!address || size == 0) return PageListResult::kNotPinned;
   std::lock_guard lock(mutex_);
   auto a = reinterpret_cast<std::uintptr_t>(address);
-  if (const DeviceBlock* b = DeviceBlockAtHost(address, size)) {
+  if (const Window* w = DeviceBlockAtHost(address, size)) {
     runs->push_back(
-        PhysicalRun{static_cast<std::uint32_t>(b->physical + (a - reinterpret_cast<std::uintptr_t>(b->host))),
+        PhysicalRun{static_cast<std::uint32_t>(w->physical + (a - reinterpret_cast<std::uintptr_t>(w->host))),
                     static_cast<std::uint32_t>(size)});
-    return true;
+    return PageListResult::kListed;
   }
-  if (!platform::IsRangeLocked(address, size)) return false;
+  if (!platform::IsRangeLocked(address, size)) return PageListResult::kNotPinned;
 
   std::uintptr_t first = a / kPage, end = (a + size + kPage - 1) / kPage;
   std::vector<std::uintptr_t> fresh;
   for (std::uintptr_t p = first; p < end; ++p)
     if (!host_to_phys_.count(p)) fresh.push_back(p);
   std::vector<std::uint32_t> pages;
-  AllocatePages(fresh.size(), &pages);
+  if (!AllocatePages(fresh.size(), &pages)) return PageListResult::kNoPhysicalPages;
   for (std::size_t i = 0; i < fresh.size(); ++i) {
     host_to_phys_[fresh[i]] = pages[i];
     phys_to_host_[pages[i]] = fresh[i];
@@ -81,31 +125,63 @@ bool PhysicalMemory::PageList(const void* address, std::size_t size, std::vector
     else
       runs->push_back(PhysicalRun{phys, length});
   }
+  return PageListResult::kListed;
+}
+
+void PhysicalMemory::RangeUnlocked(const void* address, std::size_t size) {
+  auto a = reinterpret_cast<std::uintptr_t>(address);
+  std::uintptr_t first = a / kPage, end = (a + size + kPage - 1) / kPage;
+  std::lock_guard lock(mutex_);
+  for (auto it = host_to_phys_.lower_bound(first); it != host_to_phys_.end() && it->first < end;) {
+    // A page that another lock still holds keeps its address.
+    if (platform::IsRangeLocked(reinterpret_cast<const void*>(it->first * kPage), kPage)) {
+      ++it;
+      continue;
+    }
+    phys_to_host_.erase(it->second);
+    it = host_to_phys_.erase(it);
+  }
+}
+
+bool PhysicalMemory::AddWindowLocked(const Window& window) {
+  auto used = phys_to_host_.lower_bound(window.first_page);
+  if (used != phys_to_host_.end() && used->first < window.end_page) return false;
+  windows_.push_back(window);
   return true;
 }
 
-void PhysicalMemory::MapDeviceMemory(void* host, std::size_t size, std::uint32_t physical) {
+bool PhysicalMemory::MapDeviceMemory(void* host, std::size_t size, std::uint32_t physical) {
+  std::uint64_t end = (std::uint64_t{physical} + size + kPage - 1) / kPage;
   std::lock_guard lock(mutex_);
-  device_.push_back(DeviceBlock{static_cast<std::uint8_t*>(host), size, physical});
+  return AddWindowLocked(Window{static_cast<std::uint32_t>(physical / kPage),
+                                static_cast<std::uint32_t>(std::min<std::uint64_t>(end, kEndPage)),
+                                static_cast<std::uint8_t*>(host), size, physical});
+}
+
+bool PhysicalMemory::ReserveWindow(std::uint32_t physical, std::uint32_t size) {
+  return MapDeviceMemory(nullptr, size, physical);
 }
 
 void PhysicalMemory::UnmapDeviceMemory(void* host) {
   std::lock_guard lock(mutex_);
-  device_.erase(std::remove_if(device_.begin(), device_.end(), [&](const DeviceBlock& b) { return b.host == host; }),
-                device_.end());
+  windows_.erase(
+      std::remove_if(windows_.begin(), windows_.end(), [&](const Window& w) { return w.host && w.host == host; }),
+      windows_.end());
 }
 
 std::uint8_t* PhysicalMemory::Translate(std::uint32_t physical, std::uint32_t length) {
   std::lock_guard lock(mutex_);
-  for (const DeviceBlock& b : device_) {
-    if (physical >= b.physical && physical - b.physical < b.size && length <= b.size - (physical - b.physical))
-      return b.host + (physical - b.physical);
+  for (const Window& w : windows_) {
+    if (w.host && physical >= w.physical && physical - w.physical < w.size &&
+        length <= w.size - (physical - w.physical))
+      return w.host + (physical - w.physical);
   }
   if (length == 0 || (physical % kPage) + length > kPage) return nullptr;
   auto it = phys_to_host_.find(physical / static_cast<std::uint32_t>(kPage));
   if (it == phys_to_host_.end()) return nullptr;
   auto* host = reinterpret_cast<std::uint8_t*>(it->second * kPage + physical % kPage);
-  // Memory unpinned since is no DMA target any more.
+  // Memory unpinned since is no DMA target any more, even before its pages are
+  // given back.
   if (!platform::IsRangeLocked(host, length)) return nullptr;
   return host;
 }

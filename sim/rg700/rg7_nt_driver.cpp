@@ -218,8 +218,14 @@ DWORD Rg7NtDriver::LockPages(const void* in, DWORD inSize, void* out, DWORD outS
   PageLockRequest r;
   std::memcpy(&r, in, sizeof r);
   std::vector<PhysicalRun> runs;
-  if (!machine_->physical_memory().PageList(reinterpret_cast<const void*>(r.address), r.size, &runs))
-    return ERROR_NOT_LOCKED;
+  switch (machine_->physical_memory().PageList(reinterpret_cast<const void*>(r.address), r.size, &runs)) {
+    case PageListResult::kListed:
+      break;
+    case PageListResult::kNotPinned:
+      return ERROR_NOT_LOCKED;
+    case PageListResult::kNoPhysicalPages:
+      return ERROR_NO_SYSTEM_RESOURCES;
+  }
   if (runs.size() > rg7nt::kPageListCapacity) return ERROR_INSUFFICIENT_BUFFER;
   auto* list = static_cast<std::uint8_t*>(out);
   std::memset(list, 0, 16);

@@ -1,12 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/virtual_memory.h"
 #include "sim/machine.h"
 #include "sim/rg700/rg700_capture_format.h"
 #include "sim/rg700/rg700_gio.h"
@@ -14,6 +12,7 @@
 #include "sim/rg700/rg700_video_clock.h"
 #include "sim/rg700/rg700_video_dma.h"
 #include "sim/video/test_pattern.h"
+#include "tests/sim/pinned_buffer.h"
 
 namespace {
 
@@ -51,26 +50,6 @@ TEST(TestPicture, StampRampsAndColour) {
   sim::YuvToRgb({81, 90, 240}, &r, &g, &bl);
   EXPECT_EQ((std::vector<int>{r, g, bl}), (std::vector<int>{254, 0, 0}));
 }
-
-struct Locked {
-  explicit Locked(std::size_t pages) : size(pages * 4096) {
-    data = static_cast<std::uint8_t*>(std::aligned_alloc(4096, size));
-    std::memset(data, 0xEE, size);
-    SIZE_T mn, mx;
-    GetProcessWorkingSetSize(GetCurrentProcess(), &mn, &mx);
-    SetProcessWorkingSetSize(GetCurrentProcess(), mn + size, mx + size);
-    VirtualLock(data, size);
-  }
-  ~Locked() {
-    VirtualUnlock(data, size);
-    SIZE_T mn, mx;
-    GetProcessWorkingSetSize(GetCurrentProcess(), &mn, &mx);
-    SetProcessWorkingSetSize(GetCurrentProcess(), mn - size, mx - size);
-    std::free(data);
-  }
-  std::uint8_t* data;
-  std::size_t size;
-};
 
 // A board whose Bt829A looks at input 2 until something reprograms it.
 class VideoBoard : public ::testing::Test {
@@ -140,10 +119,10 @@ TEST_F(VideoBoard, FieldsFollowTheCameraAndCarryTheirParity) {
 
 TEST_F(VideoBoard, TheDmaWalksThePageTableAndReportsFieldsItPasses) {
   machine_->physical_memory().SetPinShape(sim::PinShape::kPagePerEntry);
-  Locked target(4), table(1);
+  sim_test::PinnedBuffer target(4), table(1);
   std::vector<sim::PhysicalRun> runs, tableRun;
-  ASSERT_TRUE(machine_->physical_memory().PageList(target.data + 0xF80, 3 * 4096, &runs));
-  ASSERT_TRUE(machine_->physical_memory().PageList(table.data, 4096, &tableRun));
+  ASSERT_EQ(machine_->physical_memory().PageList(target.data + 0xF80, 3 * 4096, &runs), sim::PageListResult::kListed);
+  ASSERT_EQ(machine_->physical_memory().PageList(table.data, 4096, &tableRun), sim::PageListResult::kListed);
   ASSERT_EQ(runs.size(), 4u);
   auto* entries = reinterpret_cast<std::uint32_t*>(table.data);
   for (std::size_t i = 0; i < runs.size(); ++i) entries[i] = runs[i].address;
