@@ -40,7 +40,7 @@ bool PhysicalMemory::FreeStretch(std::uint32_t from, std::uint32_t* start, std::
     }
     std::uint32_t e = used != phys_to_host_.end() ? std::min(used->first, kEndPage) : kEndPage;
     for (const Window& w : windows_)
-      if (w.first_page > s) e = std::min(e, w.first_page);
+      if (w.first_page > s && w.first_page < w.end_page) e = std::min(e, w.first_page);
     *start = s;
     *end = e;
     return true;

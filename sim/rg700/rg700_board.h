@@ -4,6 +4,7 @@
 // component that gives it that behaviour.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <mutex>
