@@ -154,7 +154,7 @@ TEST(PhysicalMemory, AFullPhysicalSpaceRefusesPageListsAndWindowsOverPinnedPages
   std::vector<sim::PhysicalRun> runs;
   EXPECT_EQ(mem.PageList(a.data, a.size, &runs), sim::PageListResult::kNoPhysicalPages);
   EXPECT_TRUE(runs.empty());
-  // Two pages apart do not fit: they take what is free.
+  // Three pages two apart would need five: they take the free pages as they are.
   mem.SetPinShape(sim::PinShape::kPagePerEntry);
   ASSERT_EQ(mem.PageList(a.data, 3 * kPage, &runs), sim::PageListResult::kListed);
   for (const sim::PhysicalRun& r : runs) {
