@@ -19,7 +19,7 @@
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
 #include "sim/machine.h"
-#include "sim/rg700_capture_format.h"
+#include "sim/rg700/rg700_capture_format.h"
 
 namespace {
 

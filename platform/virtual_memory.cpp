@@ -1,7 +1,9 @@
 #include "platform/virtual_memory.h"
 
+#include <algorithm>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "platform/fault_injection.h"
 #include "platform/last_error.h"
@@ -22,6 +24,9 @@ SIZE_T g_minimum = kDefaultMinimum;
 SIZE_T g_maximum = kDefaultMaximum;
 // Locked pages (page number -> lock count).
 std::map<std::uintptr_t, int> g_locked;
+// Held while listeners are called, so that one removed is not called after.
+std::mutex g_listener_mutex;
+std::vector<platform::UnlockListener*> g_listeners;
 
 std::uintptr_t FirstPage(const void* address) { return reinterpret_cast<std::uintptr_t>(address) / kPage; }
 std::uintptr_t EndPage(const void* address, SIZE_T size) {
@@ -85,16 +90,20 @@ BOOL VirtualUnlock(LPVOID address, SIZE_T size) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return FALSE;
   }
-  std::lock_guard lock(g_mutex);
-  std::uintptr_t first = FirstPage(address), end = EndPage(address, size);
-  for (std::uintptr_t p = first; p < end; ++p) {
-    if (!g_locked.count(p)) {
-      SetLastError(ERROR_NOT_LOCKED);
-      return FALSE;
+  {
+    std::lock_guard lock(g_mutex);
+    std::uintptr_t first = FirstPage(address), end = EndPage(address, size);
+    for (std::uintptr_t p = first; p < end; ++p) {
+      if (!g_locked.count(p)) {
+        SetLastError(ERROR_NOT_LOCKED);
+        return FALSE;
+      }
     }
+    for (std::uintptr_t p = first; p < end; ++p)
+      if (--g_locked[p] == 0) g_locked.erase(p);
   }
-  for (std::uintptr_t p = first; p < end; ++p)
-    if (--g_locked[p] == 0) g_locked.erase(p);
+  std::lock_guard lock(g_listener_mutex);
+  for (platform::UnlockListener* l : g_listeners) l->RangeUnlocked(address, size);
   return TRUE;
 }
 
@@ -111,6 +120,16 @@ bool IsRangeLocked(const void* address, std::size_t size) {
 std::size_t LockedBytes() {
   std::lock_guard lock(g_mutex);
   return g_locked.size() * kPage;
+}
+
+void AddUnlockListener(UnlockListener* listener) {
+  std::lock_guard lock(g_listener_mutex);
+  g_listeners.push_back(listener);
+}
+
+void RemoveUnlockListener(UnlockListener* listener) {
+  std::lock_guard lock(g_listener_mutex);
+  g_listeners.erase(std::remove(g_listeners.begin(), g_listeners.end(), listener), g_listeners.end());
 }
 
 }  // namespace platform

@@ -20,4 +20,16 @@ namespace platform {
 // True when every page of [address, address + size) is locked.
 PLATFORM_EXPORT bool IsRangeLocked(const void* address, std::size_t size);
 PLATFORM_EXPORT std::size_t LockedBytes();
+
+// Told after each VirtualUnlock of the range it unlocked, outside the platform's
+// lock: the virtual PC gives back the physical pages of those that no lock holds
+// any more (a page may be locked again by the time it is told).
+class PLATFORM_EXPORT UnlockListener {
+ public:
+  virtual ~UnlockListener() = default;
+  virtual void RangeUnlocked(const void* address, std::size_t size) = 0;
+};
+// A listener removed is not called any more once RemoveUnlockListener returns.
+PLATFORM_EXPORT void AddUnlockListener(UnlockListener* listener);
+PLATFORM_EXPORT void RemoveUnlockListener(UnlockListener* listener);
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include "sim/machine.h"
 
+#include "sim/rg700/rg700_registers.h"
+
 namespace sim {
 namespace {
 
@@ -34,6 +36,7 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     auto board = std::make_shared<Rg700Board>(b);
     rg700_.push_back(board);
     pci_.Add(board);
+    physical_memory_.ReserveWindow(b.bar0, rg700::kWindowSize);
   }
   rg7_nt_driver_ = std::make_shared<Rg7NtDriver>(*this);
   // Board i interrupts through slot i of the driver.

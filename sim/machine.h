@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
-#include "sim/display.h"
-#include "sim/host_bridge.h"
-#include "sim/pci_bus.h"
-#include "sim/physical_memory.h"
-#include "sim/rg700_board.h"
-#include "sim/rg7_nt_driver.h"
+#include "sim/display/display.h"
+#include "sim/memory/physical_memory.h"
+#include "sim/pci/host_bridge.h"
+#include "sim/pci/pci_bus.h"
+#include "sim/rg700/rg700_board.h"
+#include "sim/rg700/rg7_nt_driver.h"
 
 namespace sim {
 

@@ -11,7 +11,7 @@
 #include "ddraw_overlay/zpddraw_internal.h"
 #include "platform/display_adapter.h"
 #include "platform/fault_injection.h"
-#include "sim/display_formats.h"
+#include "sim/display/display_formats.h"
 #include "sim/machine.h"
 
 // Found by argument lookup: RECT lives in the global namespace.

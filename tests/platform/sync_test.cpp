@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <vector>
 
 #include "platform/clock.h"
 #include "platform/fault_injection.h"
@@ -70,8 +71,23 @@ TEST(Threads, AThreadIsSignalledWhenItEndsAndKeepsItsPriority) {
   platform::faults::DisarmAll();
 }
 
+// Hears each unlocked range and whether its first page was still locked then.
+struct UnlockRecorder : platform::UnlockListener {
+  void RangeUnlocked(const void* address, std::size_t size) override {
+    heard.push_back({address, size, platform::IsRangeLocked(address, 1)});
+  }
+  struct Heard {
+    const void* address;
+    std::size_t size;
+    bool still_locked;
+  };
+  std::vector<Heard> heard;
+};
+
 TEST(PageLocking, LockedRangesNeedWorkingSetRoom) {
   static std::uint8_t big[1 << 20];
+  UnlockRecorder recorder;
+  platform::AddUnlockListener(&recorder);
   SIZE_T minimum = 0, maximum = 0;
   ASSERT_TRUE(GetProcessWorkingSetSize(GetCurrentProcess(), &minimum, &maximum));
   EXPECT_FALSE(VirtualLock(big, sizeof big));
@@ -83,6 +99,16 @@ TEST(PageLocking, LockedRangesNeedWorkingSetRoom) {
   EXPECT_FALSE(platform::IsRangeLocked(big, 1));
   EXPECT_FALSE(VirtualUnlock(big, sizeof big));
   EXPECT_EQ(GetLastError(), ERROR_NOT_LOCKED);
+  // Listeners hear the unlock that succeeded, once the lock has gone, and nothing
+  // once removed.
+  ASSERT_EQ(recorder.heard.size(), 1u);
+  EXPECT_EQ(recorder.heard[0].address, big);
+  EXPECT_EQ(recorder.heard[0].size, sizeof big);
+  EXPECT_FALSE(recorder.heard[0].still_locked);
+  platform::RemoveUnlockListener(&recorder);
+  EXPECT_TRUE(VirtualLock(big, 4096));
+  EXPECT_TRUE(VirtualUnlock(big, 4096));
+  EXPECT_EQ(recorder.heard.size(), 1u);
   SetProcessWorkingSetSize(GetCurrentProcess(), minimum, maximum);
 }
 

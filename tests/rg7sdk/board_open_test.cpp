@@ -6,10 +6,10 @@
 #include "rg7sdk/board_setup.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
-#include "sim/bt829a_model.h"
-#include "sim/rg700_lut_port.h"
-#include "sim/rg700_serial_bus.h"
-#include "sim/vpc32x5c_model.h"
+#include "sim/i2c/bt829a_model.h"
+#include "sim/i2c/vpc32x5c_model.h"
+#include "sim/rg700/rg700_lut_port.h"
+#include "sim/rg700/rg700_serial_bus.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace {

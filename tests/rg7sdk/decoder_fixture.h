@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "rg7sdk/decoder_backends.h"
-#include "sim/rg700_serial_bus.h"
+#include "sim/rg700/rg700_serial_bus.h"
 #include "tests/rg7sdk/open_board_fixture.h"
 
 namespace rg7_testing {

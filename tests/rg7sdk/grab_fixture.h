@@ -14,10 +14,10 @@
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/grab_state_machine.h"
 #include "rg7sdk/rg7sdk.h"
-#include "sim/rg700_capture_format.h"
-#include "sim/rg700_gio.h"
-#include "sim/rg700_video_clock.h"
-#include "sim/test_pattern.h"
+#include "sim/rg700/rg700_capture_format.h"
+#include "sim/rg700/rg700_gio.h"
+#include "sim/rg700/rg700_video_clock.h"
+#include "sim/video/test_pattern.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace rg7_testing {

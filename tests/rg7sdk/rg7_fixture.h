@@ -10,7 +10,7 @@
 #include "platform/paths.h"
 #include "rg7sdk/library_entry.h"
 #include "sim/machine.h"
-#include "sim/rg700_video_dma.h"
+#include "sim/rg700/rg700_video_dma.h"
 #include "tests/support/temp_dir.h"
 
 namespace rg7_testing {

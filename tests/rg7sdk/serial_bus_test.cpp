@@ -4,7 +4,7 @@
 
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/rg7sdk.h"
-#include "sim/rg700_serial_bus.h"
+#include "sim/rg700/rg700_serial_bus.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "sim/display.h"
-#include "sim/display_memory.h"
+#include "sim/display/display.h"
+#include "sim/display/display_memory.h"
 
 namespace {
 

@@ -7,8 +7,12 @@
 #include "platform/last_error.h"
 #include "platform/register_io.h"
 #include "sim/machine.h"
+#include "sim/rg700/rg700_registers.h"
 
 namespace {
+
+using sim::rg700::kFirstByteRegister;
+namespace pci = sim::pci;
 
 TEST(PciBus, AbsentFunctionsReadAllOnesAndIgnoreWrites) {
   sim::Machine& m = sim::PowerOn();
@@ -23,15 +27,15 @@ TEST(PciBus, AbsentFunctionsReadAllOnesAndIgnoreWrites) {
 TEST(PciBus, ReadOnlyBytesKeepTheirValue) {
   sim::Machine& m = sim::PowerOn();
   sim::Rg700Board& b = m.rg700(0);
-  m.pci().Write(0, 0x0D, 0x00, 4, 0);
-  m.pci().Write(0, 0x0D, 0x2C, 4, 0);
-  EXPECT_EQ(b.ConfigDword(0x00), 0x01F811D1u);
-  EXPECT_EQ(b.ConfigDword(0x2C), 0x00407A1Cu);
+  m.pci().Write(0, 0x0D, pci::kVendorId, 4, 0);
+  m.pci().Write(0, 0x0D, pci::kSubsystemVendor, 4, 0);
+  EXPECT_EQ(b.ConfigDword(pci::kVendorId), 0x01F811D1u);
+  EXPECT_EQ(b.ConfigDword(pci::kSubsystemVendor), 0x00407A1Cu);
   // BAR0 sizing: a 1 MB memory window.
-  m.pci().Write(0, 0x0D, 0x10, 4, 0xFFFFFFFF);
-  EXPECT_EQ(b.ConfigDword(0x10), 0xFFF00000u);
-  m.pci().Write(0, 0x0D, 0x04, 1, 0xFF);
-  EXPECT_EQ(b.ConfigByte(0x04), 0x07);
+  m.pci().Write(0, 0x0D, pci::kBar0, 4, 0xFFFFFFFF);
+  EXPECT_EQ(b.ConfigDword(pci::kBar0), 0xFFF00000u);
+  m.pci().Write(0, 0x0D, pci::kCommand, 1, 0xFF);
+  EXPECT_EQ(b.ConfigByte(pci::kCommand), 0x07);
   ASSERT_EQ(b.ConfigWrites().size(), 4u);
   sim::PowerOff();
 }
@@ -42,19 +46,21 @@ TEST(Rg700Registers, DwordAndByteRegistersThroughTheWindow) {
   std::uintptr_t base = b.mapped_base();
   ASSERT_NE(base, 0u);
   ASSERT_LT(base, 0x100000000ull);
-  WRITE_REGISTER_ULONG(reinterpret_cast<volatile ULONG*>(base + 24 * 4), 0xCAFEF00D);
-  WRITE_REGISTER_ULONG(reinterpret_cast<volatile ULONG*>(base + 25 * 4), 0xCAFEF00D);
-  EXPECT_EQ(b.Register(24), 0xCAFEF00Du);
-  EXPECT_EQ(b.Register(25), 0x0Du);  // a byte register keeps its first byte only
-  EXPECT_EQ(READ_REGISTER_ULONG(reinterpret_cast<volatile ULONG*>(base + 25 * 4)), 0x0Du);
-  EXPECT_EQ(READ_REGISTER_UCHAR(reinterpret_cast<volatile UCHAR*>(base + 24 * 4 + 3)), 0xCA);
-  WRITE_REGISTER_UCHAR(reinterpret_cast<volatile UCHAR*>(base + 24 * 4 + 1), 0x11);
-  EXPECT_EQ(b.Register(24), 0xCAFE110Du);
+  // The last dword register and the first byte register, neither with a hook.
+  const std::uint32_t dword = kFirstByteRegister - 1, byte = kFirstByteRegister;
+  WRITE_REGISTER_ULONG(reinterpret_cast<volatile ULONG*>(base + dword * 4), 0xCAFEF00D);
+  WRITE_REGISTER_ULONG(reinterpret_cast<volatile ULONG*>(base + byte * 4), 0xCAFEF00D);
+  EXPECT_EQ(b.Register(dword), 0xCAFEF00Du);
+  EXPECT_EQ(b.Register(byte), 0x0Du);  // a byte register keeps its first byte only
+  EXPECT_EQ(READ_REGISTER_ULONG(reinterpret_cast<volatile ULONG*>(base + byte * 4)), 0x0Du);
+  EXPECT_EQ(READ_REGISTER_UCHAR(reinterpret_cast<volatile UCHAR*>(base + dword * 4 + 3)), 0xCA);
+  WRITE_REGISTER_UCHAR(reinterpret_cast<volatile UCHAR*>(base + dword * 4 + 1), 0x11);
+  EXPECT_EQ(b.Register(dword), 0xCAFE110Du);
   // Beyond the register file the window reads 0.
   EXPECT_EQ(READ_REGISTER_ULONG(reinterpret_cast<volatile ULONG*>(base + 0x80000)), 0u);
   auto writes = b.RegisterWrites();
   ASSERT_EQ(writes.size(), 3u);
-  EXPECT_EQ(writes[1].index, 25u);
+  EXPECT_EQ(writes[1].index, byte);
   EXPECT_EQ(writes[2].width, 1u);
   sim::PowerOff();
 }
@@ -95,8 +101,8 @@ TEST(Rg7NtDriver, TableListsBoardsOfEveryMakerAndTheBridges) {
     std::memcpy(&base1, t + 0x30C + 4, 4);
     EXPECT_EQ(boards, 2u);
     EXPECT_EQ(bridges, 1u);
-    EXPECT_EQ(t[0x0C + 0x2C], 0x34);  // first header: the other maker's board
-    EXPECT_EQ(t[0x0C + 256 + 0x2C], 0x1C);
+    EXPECT_EQ(t[0x0C + pci::kSubsystemVendor], 0x34);  // first header: the other maker's board
+    EXPECT_EQ(t[0x0C + 256 + pci::kSubsystemVendor], 0x1C);
     EXPECT_EQ(base1, m.rg700(1).mapped_base());
     EXPECT_EQ(t[0x348 + 4], 1);
     EXPECT_EQ(t[0x354 + 4], 0x0E);
@@ -112,13 +118,13 @@ TEST(Rg7NtDriver, TableListsBoardsOfEveryMakerAndTheBridges) {
 TEST(Rg7NtDriver, ConfigurationRequestsAndTheirRefusals) {
   sim::Machine& m = sim::PowerOn();
   Driver d;
-  std::uint32_t req[5] = {0, 0x0D, 0, 0x00, 4};
+  std::uint32_t req[5] = {0, 0x0D, 0, pci::kVendorId, 4};
   std::uint32_t answer[5] = {};
   ASSERT_TRUE(d.Call(sim::rg7nt::kReadConfig, req, 20, answer, 20));
   EXPECT_EQ(answer[2], 0x01F811D1u);
-  std::uint32_t write[5] = {0, 0x0D, 0x40, 0x0D, 1};
+  std::uint32_t write[5] = {0, 0x0D, 0x40, pci::kLatencyTimer, 1};
   ASSERT_TRUE(d.Call(sim::rg7nt::kWriteConfig, write, 20, nullptr, 0));
-  EXPECT_EQ(m.rg700(0).ConfigByte(0x0D), 0x40);
+  EXPECT_EQ(m.rg700(0).ConfigByte(pci::kLatencyTimer), 0x40);
   std::uint32_t bad[5] = {0, 0x0D, 0, 0xFE, 4};
   EXPECT_FALSE(d.Call(sim::rg7nt::kReadConfig, bad, 20, answer, 20));
   bad[3] = 0;

@@ -3,26 +3,33 @@
 #include "platform/clock.h"
 #include "platform/register_io.h"
 #include "sim/machine.h"
-#include "sim/rg700_serial_bus.h"
+#include "sim/rg700/rg700_registers.h"
+#include "sim/rg700/rg700_serial_bus.h"
 
 namespace {
 
+using namespace sim::rg700;
+using sim::Bt829aModel;
 using sim::I2cTransfer;
 using sim::Rg700SerialBus;
 using sim::Vpc32x5cModel;
 
-// A plain I2C master on register 52: a line given as high is released, a low one
-// pulled low (bit 3 clear, bit 2 clear).
+constexpr std::uint8_t kBt = Bt829aModel::kAddress;
+constexpr std::uint8_t kVpc = Vpc32x5cModel::kAddress;
+
+// A plain I2C master on the serial-bus register: a line given as high is released,
+// a low one pulled low (data neither released nor driven high).
 class Master {
  public:
   explicit Master(sim::Rg700Board& board)
-      : reg_(reinterpret_cast<volatile UCHAR*>(std::uintptr_t{board.mapped_base()} + 52 * 4)) {}
+      : reg_(reinterpret_cast<volatile UCHAR*>(std::uintptr_t{board.mapped_base()} + kSerialBus * 4)) {}
 
   void Lines(bool clock, bool data) {
-    WRITE_REGISTER_UCHAR(reg_, static_cast<UCHAR>(extra_ | (clock ? 0x01 : 0) | (data ? 0x08 : 0)));
+    Write(static_cast<UCHAR>(extra_ | (clock ? kSerialClockOut : 0) | (data ? kSerialDataReleased : 0)));
   }
+  void Write(UCHAR value) { WRITE_REGISTER_UCHAR(reg_, value); }
   UCHAR Read() { return READ_REGISTER_UCHAR(reg_); }
-  bool Data() { return (Read() & 0x20) != 0; }
+  bool Data() { return (Read() & kSerialDataIn) != 0; }
 
   void Start() {
     Lines(true, true);
@@ -54,7 +61,7 @@ class Master {
       Lines(false, true);
       Lines(true, true);
       unsigned reads = 1;
-      while (!(Read() & 0x10) && reads < 10000) ++reads;
+      while (!(Read() & kSerialClockIn) && reads < 10000) ++reads;
       if (clockReads) *clockReads = reads;
       v = static_cast<std::uint8_t>(v << 1 | (Data() ? 1 : 0));
     }
@@ -115,7 +122,7 @@ TEST_F(SerialBusModel, DefaultBoardCarriesABt829aOnly) {
   Rg700SerialBus& bus = Bus();
   ASSERT_NE(bus.bt829a(), nullptr);
   EXPECT_EQ(bus.vpc32x5c(), nullptr);
-  EXPECT_EQ(bus.bt829a()->Register(0x17) & 0xF0, 0xE0);
+  EXPECT_EQ(bus.bt829a()->Register(Bt829aModel::kIdentity) & 0xF0, 0xE0);
   sim::PowerOff();
   sim::Machine& m = sim::PowerOn(BoardWith(false, false));
   EXPECT_EQ(m.rg700(0).serial_bus().bt829a(), nullptr);
@@ -124,11 +131,11 @@ TEST_F(SerialBusModel, DefaultBoardCarriesABt829aOnly) {
 
 TEST_F(SerialBusModel, Bt829aWritesAndReadsWithItsLog) {
   Rg700SerialBus& bus = Bus();
-  sim::Bt829aModel& bt = *bus.bt829a();
-  master_->WriteRegister(0x88, 0x0A, {0x7F, 0x20});  // consecutive registers
+  Bt829aModel& bt = *bus.bt829a();
+  master_->WriteRegister(kBt, 0x0A, {0x7F, 0x20});  // consecutive registers
   EXPECT_EQ(bt.Register(0x0A), 0x7F);
   EXPECT_EQ(bt.Register(0x0B), 0x20);
-  EXPECT_EQ(master_->ReadRegister(0x88, 0x0A, 2), (std::vector<std::uint8_t>{0x7F, 0x20}));
+  EXPECT_EQ(master_->ReadRegister(kBt, 0x0A, 2), (std::vector<std::uint8_t>{0x7F, 0x20}));
 
   auto log = bt.Log();
   ASSERT_EQ(log.size(), 2u);
@@ -147,18 +154,19 @@ TEST_F(SerialBusModel, Bt829aWritesAndReadsWithItsLog) {
   // Status and identity are read only; beyond register 0x20 reads 0xFF. The status
   // follows the camera on the selected input.
   board_->video_inputs().SetSource(board_->video_inputs().Bt829aInput(), sim::VideoSourceDesc{true, 0});
-  master_->WriteRegister(0x88, 0x00, {0x00});
-  master_->WriteRegister(0x88, 0x17, {0x70});
-  EXPECT_EQ(master_->ReadRegister(0x88, 0x00, 1)[0], 0xC0);
-  EXPECT_EQ(master_->ReadRegister(0x88, 0x17, 1)[0], 0xE2);
-  EXPECT_EQ(master_->ReadRegister(0x88, 0x21, 1)[0], 0xFF);
+  master_->WriteRegister(kBt, Bt829aModel::kStatus, {0x00});
+  master_->WriteRegister(kBt, Bt829aModel::kIdentity, {0x70});
+  EXPECT_EQ(master_->ReadRegister(kBt, Bt829aModel::kStatus, 1)[0],
+            Bt829aModel::kVideoPresent | Bt829aModel::kHorizontalLock);
+  EXPECT_EQ(master_->ReadRegister(kBt, Bt829aModel::kIdentity, 1)[0], 0xE2);
+  EXPECT_EQ(master_->ReadRegister(kBt, Bt829aModel::kRegisterCount, 1)[0], 0xFF);
 }
 
 TEST_F(SerialBusModel, AnAbsentAddressNeverAcknowledgesAndReadsAllOnes) {
   Rg700SerialBus& bus = Bus();
   bus.bus().ClearFrames();
-  master_->WriteRegister(0x8E, 0x20, {0x55});
-  EXPECT_EQ(master_->ReadRegister(0x8E, 0x20, 2), (std::vector<std::uint8_t>{0xFF, 0xFF}));
+  master_->WriteRegister(kVpc, 0x20, {0x55});
+  EXPECT_EQ(master_->ReadRegister(kVpc, 0x20, 2), (std::vector<std::uint8_t>{0xFF, 0xFF}));
   auto frames = bus.bus().Frames();
   ASSERT_EQ(frames.size(), 2u);
   ASSERT_EQ(frames[0].units.size(), 3u);
@@ -166,23 +174,25 @@ TEST_F(SerialBusModel, AnAbsentAddressNeverAcknowledgesAndReadsAllOnes) {
   EXPECT_EQ(frames[0].units[2].byte, 0x55);
   EXPECT_EQ(frames[1].repeated_starts, 1u);
   ASSERT_EQ(frames[1].units.size(), 5u);
-  EXPECT_EQ(frames[1].units[2].byte, 0x8F);
+  EXPECT_EQ(frames[1].units[2].byte, kVpc + 1);
   EXPECT_TRUE(frames[1].units[3].acked);  // the master's acknowledge of the first byte
   EXPECT_TRUE(bus.bt829a()->Log().empty());
 }
 
 TEST_F(SerialBusModel, LinesReadBackAsSensedAndOtherBitsAreKept) {
   Rg700SerialBus& bus = Bus();
-  EXPECT_EQ(master_->Read() & 0x30, 0);  // at power-on the bridge drives both lines low
-  master_->extra_ = 0xC2;
+  const std::uint32_t sensed = kSerialClockIn | kSerialDataIn;
+  EXPECT_EQ(master_->Read() & sensed, 0u);  // at power-on the bridge drives both lines low
+  // The switch and two bits that only keep their value.
+  master_->extra_ = kTwoSVideoSwitch | 0x42;
   master_->Lines(true, true);
-  EXPECT_EQ(master_->Read(), 0xC2 | 0x01 | 0x08 | 0x10 | 0x20);
+  EXPECT_EQ(master_->Read(), kTwoSVideoSwitch | 0x42 | kSerialClockOut | kSerialDataReleased | sensed);
   EXPECT_TRUE(bus.two_svideo_switch());
-  // Bit 2 drives the data line only while bit 3 is clear.
-  WRITE_REGISTER_UCHAR(reinterpret_cast<volatile UCHAR*>(std::uintptr_t{board_->mapped_base()} + 52 * 4), 0x05);
-  EXPECT_EQ(master_->Read() & 0x30, 0x30);
-  WRITE_REGISTER_UCHAR(reinterpret_cast<volatile UCHAR*>(std::uintptr_t{board_->mapped_base()} + 52 * 4), 0x01);
-  EXPECT_EQ(master_->Read() & 0x30, 0x10);  // and that fall was a start
+  // The data value drives the line only while the data is not released.
+  master_->Write(kSerialClockOut | kSerialDataValue);
+  EXPECT_EQ(master_->Read() & sensed, sensed);
+  master_->Write(kSerialClockOut);
+  EXPECT_EQ(master_->Read() & sensed, kSerialClockIn);  // and that fall was a start
   EXPECT_FALSE(bus.two_svideo_switch());
   EXPECT_TRUE(bus.bus().in_frame());
   master_->Stop();
@@ -200,25 +210,25 @@ TEST_F(SerialBusModel, VpcFpBankThroughItsInterfaceRegisters) {
   Rg700SerialBus& bus = Bus(false, true);
   Vpc32x5cModel& vpc = *bus.vpc32x5c();
   auto fpWrite = [&](std::uint16_t a, std::uint16_t v) {
-    master_->WriteRegister(0x8E, 0x37, {std::uint8_t(a >> 8), std::uint8_t(a)});
-    master_->WriteRegister(0x8E, 0x38, {std::uint8_t(v >> 8), std::uint8_t(v)});
+    master_->WriteRegister(kVpc, Vpc32x5cModel::kFpWriteAddress, {std::uint8_t(a >> 8), std::uint8_t(a)});
+    master_->WriteRegister(kVpc, Vpc32x5cModel::kFpData, {std::uint8_t(v >> 8), std::uint8_t(v)});
   };
   auto fpRead = [&](std::uint16_t a) {
-    master_->WriteRegister(0x8E, 0x36, {std::uint8_t(a >> 8), std::uint8_t(a)});
-    auto b = master_->ReadRegister(0x8E, 0x38, 2);
+    master_->WriteRegister(kVpc, Vpc32x5cModel::kFpReadAddress, {std::uint8_t(a >> 8), std::uint8_t(a)});
+    auto b = master_->ReadRegister(kVpc, Vpc32x5cModel::kFpData, 2);
     return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
   };
   fpWrite(0x41, 0x003F);
   EXPECT_EQ(vpc.Fp(0x41), 0x003F);
   EXPECT_EQ(fpRead(0x41), 0x003F);
-  EXPECT_EQ(fpRead(0xF1), 0x0040);
-  fpWrite(0xF1, 0x1234);
+  EXPECT_EQ(fpRead(Vpc32x5cModel::kFpIdentity), 0x0040);
+  fpWrite(Vpc32x5cModel::kFpIdentity, 0x1234);
   board_->video_inputs().SetSource(board_->video_inputs().VpcInput(), sim::VideoSourceDesc{false, 0});
-  fpWrite(0x13, 0x0003);
-  EXPECT_EQ(fpRead(0xF1), 0x0040);
-  EXPECT_EQ(fpRead(0x13), 0x0000);
-  vpc.SetSignalStatus(0x0003);
-  EXPECT_EQ(fpRead(0x13), 0x0003);
+  fpWrite(Vpc32x5cModel::kFpSignalStatus, Vpc32x5cModel::kSignalLocked);
+  EXPECT_EQ(fpRead(Vpc32x5cModel::kFpIdentity), 0x0040);
+  EXPECT_EQ(fpRead(Vpc32x5cModel::kFpSignalStatus), 0x0000);
+  vpc.SetSignalStatus(Vpc32x5cModel::kSignalLocked);
+  EXPECT_EQ(fpRead(Vpc32x5cModel::kFpSignalStatus), Vpc32x5cModel::kSignalLocked);
   auto log = vpc.FpLog();
   ASSERT_EQ(log.size(), 8u);
   EXPECT_TRUE(log[0].write);
@@ -226,23 +236,23 @@ TEST_F(SerialBusModel, VpcFpBankThroughItsInterfaceRegisters) {
   EXPECT_FALSE(log[2].write);
   EXPECT_EQ(log[2].value, 0x0040);
 
-  // The interface status and the done bit of FP 0x20 answer after their delays.
-  auto status = [&] { return master_->ReadRegister(0x8E, 0x35, 1)[0]; };
+  // The interface status and the standard's done bit answer after their delays.
+  auto status = [&] { return master_->ReadRegister(kVpc, Vpc32x5cModel::kFpStatus, 1)[0]; };
   EXPECT_EQ(status(), 0);
   vpc.SetFpBusyDelay(2);
   vpc.SetDoneDelay(1);
-  fpWrite(0x20, 0x0821);
+  fpWrite(Vpc32x5cModel::kFpStandard, Vpc32x5cModel::kFpDone | 0x0021);
   EXPECT_NE(status(), 0);
   EXPECT_NE(status(), 0);
   EXPECT_EQ(status(), 0);
-  EXPECT_EQ(fpRead(0x20), 0x0021);
-  EXPECT_EQ(fpRead(0x20), 0x0821);
+  EXPECT_EQ(fpRead(Vpc32x5cModel::kFpStandard), 0x0021);
+  EXPECT_EQ(fpRead(Vpc32x5cModel::kFpStandard), Vpc32x5cModel::kFpDone | 0x0021);
   vpc.SetFpBusyDelay(Vpc32x5cModel::kNever);
   vpc.SetDoneDelay(Vpc32x5cModel::kNever);
-  fpWrite(0x21, 0x0420);
+  fpWrite(Vpc32x5cModel::kFpInput, 0x0420);
   for (int i = 0; i < 5; ++i) {
     EXPECT_NE(status(), 0);
-    EXPECT_EQ(fpRead(0x21), 0x0420);
+    EXPECT_EQ(fpRead(Vpc32x5cModel::kFpInput), 0x0420);
   }
 }
 
@@ -250,25 +260,25 @@ TEST_F(SerialBusModel, VpcDelaysInMillisecondsOfTheTickCount) {
   Rg700SerialBus& bus = Bus(false, true);
   Vpc32x5cModel& vpc = *bus.vpc32x5c();
   auto fpWrite = [&](std::uint16_t a, std::uint16_t v) {
-    master_->WriteRegister(0x8E, 0x37, {std::uint8_t(a >> 8), std::uint8_t(a)});
-    master_->WriteRegister(0x8E, 0x38, {std::uint8_t(v >> 8), std::uint8_t(v)});
+    master_->WriteRegister(kVpc, Vpc32x5cModel::kFpWriteAddress, {std::uint8_t(a >> 8), std::uint8_t(a)});
+    master_->WriteRegister(kVpc, Vpc32x5cModel::kFpData, {std::uint8_t(v >> 8), std::uint8_t(v)});
   };
   auto fp20 = [&] {
-    master_->WriteRegister(0x8E, 0x36, {0x00, 0x20});
-    auto b = master_->ReadRegister(0x8E, 0x38, 2);
+    master_->WriteRegister(kVpc, Vpc32x5cModel::kFpReadAddress, {0, Vpc32x5cModel::kFpStandard});
+    auto b = master_->ReadRegister(kVpc, Vpc32x5cModel::kFpData, 2);
     return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
   };
-  auto status = [&] { return master_->ReadRegister(0x8E, 0x35, 1)[0]; };
+  auto status = [&] { return master_->ReadRegister(kVpc, Vpc32x5cModel::kFpStatus, 1)[0]; };
   vpc.SetFpBusyDelayMs(40);
   vpc.SetDoneDelayMs(40);
   DWORD start = GetTickCount();
-  fpWrite(0x20, 0x0001);
+  fpWrite(Vpc32x5cModel::kFpStandard, 0x0001);
   int busyReads = 0;
   while (status() != 0) ++busyReads;
   EXPECT_GE(GetTickCount() - start, 40u);
   EXPECT_GT(busyReads, 0);
   // The done bit counts from the write, not from the later accesses.
-  EXPECT_EQ(fp20(), 0x0801);
+  EXPECT_EQ(fp20(), Vpc32x5cModel::kFpDone | 0x0001);
 
   // A delay in reads still has to pass as well.
   vpc.SetFpBusyDelay(2);
@@ -281,7 +291,7 @@ TEST_F(SerialBusModel, VpcDelaysInMillisecondsOfTheTickCount) {
   vpc.SetFpBusyDelay(0);
   vpc.SetFpBusyDelayMs(Vpc32x5cModel::kNever);
   vpc.SetDoneDelayMs(Vpc32x5cModel::kNever);
-  fpWrite(0x20, 0x0001);
+  fpWrite(Vpc32x5cModel::kFpStandard, 0x0001);
   for (int i = 0; i < 3; ++i) {
     EXPECT_NE(status(), 0);
     EXPECT_EQ(fp20(), 0x0001);
@@ -294,15 +304,15 @@ TEST_F(SerialBusModel, ClockStretchingHoldsTheClockForTheGivenReads) {
   bus.bt829a()->SetClockStretch(5);
   unsigned reads = 0;
   master_->Start();
-  master_->Send(0x88);
+  master_->Send(kBt);
   master_->Send(0x0A);
   master_->Start();
-  master_->Send(0x89);
+  master_->Send(kBt + 1);
   EXPECT_EQ(master_->Receive(false, &reads), 0xA5);
   master_->Stop();
   EXPECT_EQ(reads, 6u);  // five reads low, the sixth high
   // Writes are not held.
-  master_->WriteRegister(0x88, 0x0A, {0x11});
+  master_->WriteRegister(kBt, 0x0A, {0x11});
   EXPECT_EQ(bus.bt829a()->Register(0x0A), 0x11);
 }
 

@@ -1,20 +1,22 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
 
 #include "platform/clock.h"
-#include "platform/virtual_memory.h"
 #include "sim/machine.h"
-#include "sim/rg700_capture_format.h"
-#include "sim/rg700_gio.h"
-#include "sim/rg700_video_clock.h"
-#include "sim/rg700_video_dma.h"
-#include "sim/test_pattern.h"
+#include "sim/rg700/rg700_capture_format.h"
+#include "sim/rg700/rg700_gio.h"
+#include "sim/rg700/rg700_registers.h"
+#include "sim/rg700/rg700_video_clock.h"
+#include "sim/rg700/rg700_video_dma.h"
+#include "sim/video/test_pattern.h"
+#include "tests/sim/pinned_buffer.h"
 
 namespace {
+
+using namespace sim::rg700;
 
 TEST(TestPicture, StampRampsAndColour) {
   sim::CaptureFormat f;
@@ -49,26 +51,6 @@ TEST(TestPicture, StampRampsAndColour) {
   EXPECT_EQ((std::vector<int>{r, g, bl}), (std::vector<int>{254, 0, 0}));
 }
 
-struct Locked {
-  explicit Locked(std::size_t pages) : size(pages * 4096) {
-    data = static_cast<std::uint8_t*>(std::aligned_alloc(4096, size));
-    std::memset(data, 0xEE, size);
-    SIZE_T mn, mx;
-    GetProcessWorkingSetSize(GetCurrentProcess(), &mn, &mx);
-    SetProcessWorkingSetSize(GetCurrentProcess(), mn + size, mx + size);
-    VirtualLock(data, size);
-  }
-  ~Locked() {
-    VirtualUnlock(data, size);
-    SIZE_T mn, mx;
-    GetProcessWorkingSetSize(GetCurrentProcess(), &mn, &mx);
-    SetProcessWorkingSetSize(GetCurrentProcess(), mn - size, mx - size);
-    std::free(data);
-  }
-  std::uint8_t* data;
-  std::size_t size;
-};
-
 // A board whose Bt829A looks at input 2 until something reprograms it.
 class VideoBoard : public ::testing::Test {
  protected:
@@ -84,7 +66,9 @@ class VideoBoard : public ::testing::Test {
     });
   }
   void TearDown() override { sim::PowerOff(); }
-  void W(std::uint32_t index, std::uint32_t value) { board_->MmioWrite(index * 4, index < 25 ? 4 : 1, value); }
+  void W(std::uint32_t index, std::uint32_t value) {
+    board_->MmioWrite(index * 4, index < kFirstByteRegister ? 4 : 1, value);
+  }
   void W10(std::uint32_t low, std::uint32_t value) {
     W(low, value & 0xFF);
     W(low + 1, value >> 8);
@@ -115,7 +99,7 @@ TEST_F(VideoBoard, FieldsFollowTheCameraAndCarryTheirParity) {
   ASSERT_TRUE(Fields(1));
   for (int i = 0; i < 2; ++i) {
     ASSERT_TRUE(Fields(1));
-    std::uint32_t parity = board_->MmioRead(161 * 4, 1) & 0x80;
+    std::uint32_t parity = board_->MmioRead(kGioB * 4, 1) & kGioFieldParity;
     EXPECT_EQ(parity != 0, !sim::IsOddField(board_->video_clock().field_count() - 1));
   }
   board_->video_clock().SetFieldPeriodUs(1000);
@@ -127,7 +111,7 @@ TEST_F(VideoBoard, FieldsFollowTheCameraAndCarryTheirParity) {
   board_->video_inputs().SetSource(2, sim::VideoSourceDesc{true, 1});
   ASSERT_TRUE(Fields(2));
   // Nothing masked in: every field waits in the status register.
-  EXPECT_EQ(board_->Register(19) & 0x600, 0x600u);
+  EXPECT_EQ(board_->Register(kInterruptStatus) & (kOddField | kEvenField), kOddField | kEvenField);
   board_->video_clock().Stop();
   board_->video_clock().Stop();
   EXPECT_FALSE(board_->video_clock().running());
@@ -135,34 +119,39 @@ TEST_F(VideoBoard, FieldsFollowTheCameraAndCarryTheirParity) {
 
 TEST_F(VideoBoard, TheDmaWalksThePageTableAndReportsFieldsItPasses) {
   machine_->physical_memory().SetPinShape(sim::PinShape::kPagePerEntry);
-  Locked target(4), table(1);
+  sim_test::PinnedBuffer target(4), table(1);
   std::vector<sim::PhysicalRun> runs, tableRun;
-  ASSERT_TRUE(machine_->physical_memory().PageList(target.data + 0xF80, 3 * 4096, &runs));
-  ASSERT_TRUE(machine_->physical_memory().PageList(table.data, 4096, &tableRun));
+  ASSERT_EQ(machine_->physical_memory().PageList(target.data + 0xF80, 3 * 4096, &runs), sim::PageListResult::kListed);
+  ASSERT_EQ(machine_->physical_memory().PageList(table.data, 4096, &tableRun), sim::PageListResult::kListed);
   ASSERT_EQ(runs.size(), 4u);
   auto* entries = reinterpret_cast<std::uint32_t*>(table.data);
   for (std::size_t i = 0; i < runs.size(); ++i) entries[i] = runs[i].address;
 
-  W10(64, 122), W10(68, 122 + 64), W10(72, 16), W10(76, 16 + 8 + 1);  // 64 pixels, 8 lines
-  W(85, 1), W(92, 1), W(110, 2 << 3);                                 // odd fields only, YUV
-  W(0, runs[0].address), W(2, tableRun[0].address + 4), W(1, 0x1000), W(3, 0x2000);
-  W(12, 1024 / 4);
-  W(20, 0x630);
-  W(17, 0x20800000);
-  W(17, 0x30800000), W(17, 0x20800000);  // load
+  W10(kCropLeft, 122), W10(kCropRight, 122 + 64);   // 64 pixels
+  W10(kCropTop, 16), W10(kCropBottom, 16 + 8 + 1);  // 8 lines
+  W(kHorizontalScale, 1), W(kVerticalScaleWhole, 1);
+  W(kOutputConfig, kDisplayOddFields << kDisplayModeShift | kOutputYuv422);
+  W(kVideoAddress1, runs[0].address), W(kVideoPointer1, tableRun[0].address + 4);
+  W(kVideoAddress2, 0x1000), W(kVideoPointer2, 0x2000);
+  W(kVideoStride, 1024 / 4);
+  W(kInterruptMask, kEvenField | kOddField | kDma2Done | kDma1Done);
+  const std::uint32_t run = kVideoRequest | kVideoPointerRequest;
+  W(kDmaControl, run);
+  W(kDmaControl, run | kVideoLoad), W(kDmaControl, run);
   ASSERT_TRUE(Fields(6));
-  // A field is done when the next field it passes begins: with 0x200, never with 0x400.
+  // A field is done when the next field it passes begins: with the odd field's
+  // interrupt, never with the even one's.
   for (std::uint32_t bits : Raised()) {
-    if (bits & 0x10) {
-      EXPECT_EQ(bits & 0x600, 0x200u);
+    if (bits & kDma1Done) {
+      EXPECT_EQ(bits & (kOddField | kEvenField), kOddField);
     }
-    EXPECT_EQ(bits & 0x20, 0u);
+    EXPECT_EQ(bits & kDma2Done, 0u);
   }
   // End after this frame: no field starts once it is set, and a new load is needed.
-  W(18, 0x08);
+  W(kPciControl, kEndAfterFrame);
   ASSERT_TRUE(Fields(3));
   EXPECT_FALSE(board_->video_dma().loaded());
-  W(18, 0);
+  W(kPciControl, 0);
   std::vector<sim::DmaTransfer> t = board_->video_dma().Transfers();
   ASSERT_GE(t.size(), 2u);
   for (const sim::DmaTransfer& x : t) EXPECT_EQ(x.buffer, 0);
@@ -181,8 +170,8 @@ TEST_F(VideoBoard, TheDmaWalksThePageTableAndReportsFieldsItPasses) {
   EXPECT_TRUE(board_->video_dma().Errors().empty());
 
   // Both fields after a new load: buffer 1 points at memory nothing pinned, an error.
-  W(110, 0);
-  W(17, 0x30800000), W(17, 0x20800000);
+  W(kOutputConfig, kDisplayBothFields << kDisplayModeShift | kOutputYuv422);
+  W(kDmaControl, run | kVideoLoad), W(kDmaControl, run);
   ASSERT_TRUE(Fields(3));
   std::vector<std::string> e = board_->video_dma().Errors();
   ASSERT_FALSE(e.empty());
@@ -190,38 +179,38 @@ TEST_F(VideoBoard, TheDmaWalksThePageTableAndReportsFieldsItPasses) {
   EXPECT_NE(e[0].find("not in pinned memory"), std::string::npos) << e[0];
   EXPECT_GT(board_->video_dma().Transfers().size(), t.size());
   // A FIFO flush drops it.
-  W(17, 0x21800000), W(17, 0x20800000);
+  W(kDmaControl, run | kVideoFifoFlush), W(kDmaControl, run);
   EXPECT_FALSE(board_->video_dma().loaded());
   board_->video_dma().ClearErrors();
 }
 
 TEST_F(VideoBoard, GioLatchesStrobeAndPolarity) {
   sim::Rg700Gio& gio = board_->gio();
-  W(20, 0x800);
-  W(161, 0x04 | 0x08);  // event active high, latch enabled
+  W(kInterruptMask, kDecoderInterrupt);
+  W(kGioB, kGioEventPolarity | kGioEventLatchEnable);  // event active high, latch enabled
   ClearRaised();
   gio.SetEventInput(true);
-  EXPECT_EQ(board_->MmioRead(161 * 4, 1) & 0x01, 0x01u);
-  EXPECT_EQ(Raised(), std::vector<std::uint32_t>{0x800});
+  EXPECT_EQ(board_->MmioRead(kGioB * 4, 1) & kGioEventLatched, kGioEventLatched);
+  EXPECT_EQ(Raised(), std::vector<std::uint32_t>{kDecoderInterrupt});
   gio.SetEventInput(true);  // no edge, no second latch
   EXPECT_EQ(gio.event_latches(), 1u);
-  W(161, 0x04);  // acknowledge
-  EXPECT_EQ(board_->MmioRead(161 * 4, 1) & 0x01, 0u);
-  W(161, 0x04 | 0x08);
+  W(kGioB, kGioEventPolarity);  // acknowledge
+  EXPECT_EQ(board_->MmioRead(kGioB * 4, 1) & kGioEventLatched, 0u);
+  W(kGioB, kGioEventPolarity | kGioEventLatchEnable);
   // Flipping the polarity makes the line active low: the high line is idle now,
   // and flipping back is an edge.
-  W(161, 0x08);
-  W(161, 0x0C);
+  W(kGioB, kGioEventLatchEnable);
+  W(kGioB, kGioEventPolarity | kGioEventLatchEnable);
   EXPECT_EQ(gio.event_latches(), 2u);
   // The trigger latch stays off while its enable is.
   gio.SetTriggerInput(true);
   gio.SetTriggerInput(false);
   EXPECT_EQ(gio.trigger_latches(), 0u);
 
-  W(161, 0x40);
+  W(kGioB, kGioStrobe);
   ASSERT_TRUE(Fields(2));
-  W(161, 0x00);
-  W(161, 0x40);
+  W(kGioB, 0);
+  W(kGioB, kGioStrobe);
   ASSERT_TRUE(Fields(2));
   std::vector<sim::StrobeField> h = gio.StrobeHistory();
   int pulsed = 0;
