@@ -16,6 +16,7 @@
 #include "rg7sdk/rg7sdk.h"
 #include "sim/rg700/rg700_capture_format.h"
 #include "sim/rg700/rg700_gio.h"
+#include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_video_clock.h"
 #include "sim/video/test_pattern.h"
 #include "tests/rg7sdk/rg7_fixture.h"

@@ -23,7 +23,7 @@ class InterruptMask : public rg7_testing::GrabTest {
     GrabTest::SetUp();
     OpenBoard();
   }
-  std::uint32_t MaskRegister() { return hw().Register(sim::Rg700Board::kMaskRegister); }
+  std::uint32_t MaskRegister() { return hw().Register(sim::rg700::kInterruptMask); }
   // Callbacks on the board's user list other than the one the library keeps there.
   int UserConnections() {
     std::lock_guard lock(rg7::IrqLock());
