@@ -25,7 +25,7 @@ SIZE_T g_maximum = kDefaultMaximum;
 // Locked pages (page number -> lock count).
 std::map<std::uintptr_t, int> g_locked;
 // Held while listeners are called, so that one removed is not called after.
-std::mutex g_listener_mutex;
+std::mutex g_listenerMutex;
 std::vector<platform::UnlockListener*> g_listeners;
 
 std::uintptr_t FirstPage(const void* address) { return reinterpret_cast<std::uintptr_t>(address) / kPage; }
@@ -102,7 +102,7 @@ BOOL VirtualUnlock(LPVOID address, SIZE_T size) {
     for (std::uintptr_t p = first; p < end; ++p)
       if (--g_locked[p] == 0) g_locked.erase(p);
   }
-  std::lock_guard lock(g_listener_mutex);
+  std::lock_guard lock(g_listenerMutex);
   for (platform::UnlockListener* l : g_listeners) l->RangeUnlocked(address, size);
   return TRUE;
 }
@@ -123,12 +123,12 @@ std::size_t LockedBytes() {
 }
 
 void AddUnlockListener(UnlockListener* listener) {
-  std::lock_guard lock(g_listener_mutex);
+  std::lock_guard lock(g_listenerMutex);
   g_listeners.push_back(listener);
 }
 
 void RemoveUnlockListener(UnlockListener* listener) {
-  std::lock_guard lock(g_listener_mutex);
+  std::lock_guard lock(g_listenerMutex);
   g_listeners.erase(std::remove(g_listeners.begin(), g_listeners.end(), listener), g_listeners.end());
 }
 

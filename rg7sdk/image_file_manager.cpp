@@ -18,11 +18,11 @@ bool OneOf(std::uint32_t v, std::initializer_list<std::uint32_t> set) {
 
 // Built ahead of the library's attach hook and destroyed after its detach hook;
 // construction only sets the object's table pointers.
-__attribute__((init_priority(101))) ImageFileManager g_image_files;
+__attribute__((init_priority(101))) ImageFileManager g_imageFiles;
 
 }  // namespace
 
-ImageFileManager& TheImageFileManager() { return g_image_files; }
+ImageFileManager& TheImageFileManager() { return g_imageFiles; }
 
 std::int32_t ImageFileManager::MapPixelCode(std::uint32_t code) {
   return code <= 6 ? static_cast<std::int32_t>(code) : -1;
