@@ -7,6 +7,7 @@
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/board_setup.h"
+#include "rg7sdk/bt829a_registers.h"
 #include "rg7sdk/decoder_backends.h"
 #include "rg7sdk/driver_link.h"
 #include "rg7sdk/grab_state_machine.h"
@@ -16,11 +17,10 @@
 #include "rg7sdk/rg700_ini.h"
 #include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
+#include "rg7sdk/vpc32x5c_registers.h"
 
 namespace rg7 {
 namespace {
-
-constexpr std::uint8_t kVpcRegister34 = 0x22;
 
 std::int32_t g_boardCount = 0;
 std::int32_t g_openCount = 0;
@@ -43,8 +43,10 @@ void PrepareCameras(std::uint32_t board) {
 }
 
 void DetectDecoder(RG7BoardRecord& b) {
-  b.bt829_fitted = (RG7InByteBt829A(0x17) & 0xF0) == 0xE0 ? 1 : 0;
-  b.vpc_fitted = (RG7InWordVPC32x5C_FP(0xF1) & 0xFC0) == 0x40 ? 1 : 0;
+  b.bt829_fitted = (RG7InByteBt829A(bt829a::kIdentity) & bt829a::kIdentityMask) == bt829a::kIdentityBt829a ? 1 : 0;
+  b.vpc_fitted =
+      (RG7InWordVPC32x5C_FP(vpc32x5c::kFpIdentity) & vpc32x5c::kFpIdentityMask) == vpc32x5c::kFpIdentityVpc32x5c ? 1
+                                                                                                                 : 0;
 }
 
 // Opens one board: its records, interrupt connection, decoder and buffers.
@@ -135,7 +137,7 @@ void ApplyVpeSyncCrop() {
   IHW_SetField(VXP_HCROP_RIGHT, cam.crop_origin_x + cam.grab_x + cam.grab_width);
   if (vpc) {
     std::uint16_t r34 = cam.vpe_sync ? 114 : 136;
-    RG7OutWordVPC32x5C(kVpcRegister34, r34);
+    RG7OutWordVPC32x5C(vpc32x5c::kRegister34, r34);
     cam.vpc_direct_shadow[26] = static_cast<std::uint8_t>(r34);
     cam.vpc_direct_shadow[27] = static_cast<std::uint8_t>(r34 >> 8);
   }

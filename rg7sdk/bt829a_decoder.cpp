@@ -1,6 +1,7 @@
 // Bt829A back-end: the camera's register image (register k in byte k) is changed
 // byte by byte and each changed register written through.
 #include "rg7sdk/board_records.h"
+#include "rg7sdk/bt829a_registers.h"
 #include "rg7sdk/decoder_backends.h"
 #include "rg7sdk/rg7sdk.h"
 
@@ -15,19 +16,13 @@ const std::uint8_t kBt829Defaults[2][33] = {
 
 namespace {
 
-constexpr std::uint8_t kBrightness = 0x0A;
-constexpr std::uint8_t kControl = 0x0B;  // bit 2: contrast bit 8; input form
-constexpr std::uint8_t kContrastLow = 0x0C;
-constexpr std::uint8_t kSaturationU = 0x0D;
-constexpr std::uint8_t kSaturationV = 0x0E;
-constexpr std::uint8_t kHue = 0x0F;
-constexpr std::uint8_t kAdcControl = 0x1A;
-constexpr std::uint8_t kContrastBit8 = 0x04;
-constexpr std::uint8_t kAgcOff = 0x10;
+using namespace bt829a;
 
-// The status register and registers 0x15, 0x1F and 0x20 keep the chip's own
-// values: the load skips them.
-bool Loaded(std::uint8_t reg) { return reg != 0x00 && reg != 0x15 && reg != 0x1F && reg != 0x20; }
+bool Loaded(std::uint8_t reg) {
+  for (std::uint8_t owned : bt829a::kChipOwned)
+    if (reg == owned) return false;
+  return true;
+}
 
 void Put(std::uint8_t reg, std::uint8_t value) {
   CurrentCameraRecord().bt829_shadow[reg] = value;
@@ -63,7 +58,7 @@ std::int32_t Bt829SetVideoChannel(std::uint16_t channel) {
   // bit 8 is clear until the contrast is set again.
   static constexpr std::uint8_t kInputForm[4] = {0x20, 0x20, 0x20, 0x60};
   if (channel > 3) return RG7_ERR_PARAMETER;
-  Put(0x01, kMux[channel]);
+  Put(kInputMux, kMux[channel]);
   Put(kControl, kInputForm[channel]);
   return RG7_OK;
 }

@@ -5,14 +5,10 @@
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/rg7sdk.h"
 #include "rg7sdk/serial_bus.h"
+#include "rg7sdk/vpc32x5c_registers.h"
 
 namespace rg7 {
 namespace {
-
-// VPC32x5C word registers of the FP interface.
-constexpr std::uint8_t kFpReadAddress = 0x36;
-constexpr std::uint8_t kFpWriteAddress = 0x37;
-constexpr std::uint8_t kFpData = 0x38;
 
 // The bus of the current board, held for one export. Without a board node or a
 // register window there is no bus: the export does nothing and reads 0.
@@ -72,13 +68,13 @@ std::uint16_t RG7InWordVPC32x5C(std::uint8_t subaddress) {
 void RG7OutWordVPC32x5C_FP(std::uint16_t fpAddress, std::uint16_t value) {
   BusSession bus;
   if (!bus.node()) return;
-  rg7::I2CWriteWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::kFpWriteAddress, rg7::FpAddressWord(fpAddress));
-  rg7::I2CWriteWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::kFpData, value);
+  rg7::I2CWriteWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::vpc32x5c::kFpWriteAddress, rg7::FpAddressWord(fpAddress));
+  rg7::I2CWriteWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::vpc32x5c::kFpData, value);
 }
 
 std::uint16_t RG7InWordVPC32x5C_FP(std::uint16_t fpAddress) {
   BusSession bus;
   if (!bus.node()) return 0;
-  rg7::I2CWriteWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::kFpReadAddress, rg7::FpAddressWord(fpAddress));
-  return rg7::I2CReadWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::kFpData);
+  rg7::I2CWriteWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::vpc32x5c::kFpReadAddress, rg7::FpAddressWord(fpAddress));
+  return rg7::I2CReadWord(*bus.node(), rg7::kVpc32x5cAddress, rg7::vpc32x5c::kFpData);
 }

@@ -8,11 +8,10 @@
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
+#include "rg7sdk/vpc32x5c_registers.h"
 
 namespace rg7 {
 namespace {
-
-constexpr std::uint8_t kVpcRegister34 = 0x22;
 
 bool ValidFactor(float f) { return f >= 1.0f && f < 64.0f; }
 
@@ -132,7 +131,7 @@ std::int32_t RG7SetHScaleFactor(float f) {
   if (CurrentBoardRecord().vpc_fitted) {
     VPCSetHScale(f / static_cast<float>(prescale));
     std::uint16_t r34 = static_cast<std::uint16_t>(cam.vpc_direct_shadow[26] | cam.vpc_direct_shadow[27] << 8);
-    RG7OutWordVPC32x5C(kVpcRegister34, r34 & ~1u);
+    RG7OutWordVPC32x5C(vpc32x5c::kRegister34, r34 & ~1u);
   }
   return 0;
 }

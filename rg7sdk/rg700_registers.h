@@ -30,10 +30,12 @@ constexpr std::uint32_t kI2cDataValue = 0x04;
 constexpr std::uint32_t kI2cDataOut = 0x08;  // 1: data line released
 constexpr std::uint32_t kI2cClockIn = 0x10;
 constexpr std::uint32_t kI2cDataIn = 0x20;
+constexpr std::uint32_t kI2cTwoSVideoSwitch = 0x80;  // the second S-Video input
 
 // Input configuration.
 constexpr std::uint32_t kInputConfig = 56;
 constexpr std::uint32_t kInputConfigBt829a = 0x0B;
+constexpr std::uint32_t kInputEarlySync = 0x04;
 
 // Filter and scaler.
 constexpr std::uint32_t kFilterControl = 80;

@@ -5,17 +5,16 @@
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/board_setup.h"
+#include "rg7sdk/bt829a_registers.h"
 #include "rg7sdk/decoder_backends.h"
 #include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 #include "rg7sdk/serial_bus.h"
+#include "rg7sdk/vpc32x5c_registers.h"
 
 namespace rg7 {
 namespace {
 
-constexpr std::uint32_t kInputConfig = 56;
-constexpr std::uint32_t kEarlySyncBit = 0x04;
-constexpr std::uint32_t kTwoSVideoSwitch = 0x80;
 constexpr int kSignalPolls = 1000;
 
 enum class Decoder { kNone, kBt829A, kVpc };
@@ -45,9 +44,9 @@ void SetTwoSVideoSwitch(bool on) {
   if (!node) return;
   std::lock_guard lock(SerialBusMutex());
   if (on)
-    node->serial_bus_shadow |= kTwoSVideoSwitch;
+    node->serial_bus_shadow |= reg::kI2cTwoSVideoSwitch;
   else
-    node->serial_bus_shadow &= ~kTwoSVideoSwitch;
+    node->serial_bus_shadow &= ~reg::kI2cTwoSVideoSwitch;
   IHW_SetRegister(reg::kI2cControl, node->serial_bus_shadow);
 }
 
@@ -180,14 +179,14 @@ std::int32_t RG7GetAGC() { return GetPictureControl(&RG7CameraRecord::agc); }
 
 std::int32_t RG7SetInputEarlySync(std::uint32_t on) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  std::uint32_t r = IHW_GetRegister(kInputConfig);
-  IHW_SetRegister(kInputConfig, on ? (r | kEarlySyncBit) : (r & ~kEarlySyncBit));
+  std::uint32_t r = IHW_GetRegister(reg::kInputConfig);
+  IHW_SetRegister(reg::kInputConfig, on ? (r | reg::kInputEarlySync) : (r & ~reg::kInputEarlySync));
   return 0;
 }
 
 std::int32_t RG7GetInputEarlySync() {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
-  return (IHW_GetRegister(kInputConfig) & kEarlySyncBit) ? 1 : 0;
+  return (IHW_GetRegister(reg::kInputConfig) & reg::kInputEarlySync) ? 1 : 0;
 }
 
 std::int32_t RG7TestVideoSignalPresence(std::uint32_t) {
@@ -195,12 +194,13 @@ std::int32_t RG7TestVideoSignalPresence(std::uint32_t) {
   const RG7BoardRecord& b = CurrentBoardRecord();
   if (b.vpc_fitted) {
     for (int i = 0; i < kSignalPolls; ++i)
-      if ((RG7InWordVPC32x5C_FP(0x13) & 3) == 3) return 0;
+      if ((RG7InWordVPC32x5C_FP(vpc32x5c::kFpSignalStatus) & vpc32x5c::kFpSignalLocked) == vpc32x5c::kFpSignalLocked)
+        return 0;
     return RG7_ERR_NO_SIGNAL;
   }
   if (b.bt829_fitted) {
     for (int i = 0; i < kSignalPolls; ++i)
-      if ((RG7InByteBt829A(0x00) & 0xC0) == 0xC0) return 0;
+      if ((RG7InByteBt829A(bt829a::kStatus) & bt829a::kStatusSignalLocked) == bt829a::kStatusSignalLocked) return 0;
     return RG7_ERR_NO_SIGNAL;
   }
   return RG7_ERR_NO_SIGNAL;

@@ -7,8 +7,11 @@
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/decoder_backends.h"
 #include "rg7sdk/rg7sdk.h"
+#include "rg7sdk/vpc32x5c_registers.h"
 
 namespace rg7 {
+
+using namespace vpc32x5c;
 
 // Little-endian words; FP register of each word in kFpRegister below.
 const std::uint8_t kVpcFpDefaults[2][78] = {
@@ -51,23 +54,6 @@ enum FpWord : int {
   kWordSaturation = 38,  // FP 0x30
 };
 
-constexpr std::uint16_t kFpStandard = 0x20;
-constexpr std::uint16_t kFpInput = 0x21;
-constexpr std::uint16_t kFp40 = 0x40;
-constexpr std::uint16_t kFpBrightness = 0x41;
-constexpr std::uint16_t kFpScale42 = 0x42;
-constexpr std::uint16_t kFpScale43 = 0x43;
-constexpr std::uint16_t kFpSaturation = 0x30;
-constexpr std::uint16_t kFpAgc = 0x82;
-constexpr std::uint16_t kFpAgcCompanion = 0xB5;
-constexpr std::uint16_t kFpContrast = 0x8E;
-constexpr std::uint16_t kFpHue = 0xDC;
-constexpr std::uint8_t kFpStatus = 0x35;  // direct byte register: 0 = idle
-
-constexpr std::uint16_t kDone = 0x0800;  // bit 11 of FP 0x20/0x21: setting taken
-constexpr std::uint16_t k40Bit11 = 0x0800;
-constexpr std::uint16_t kVcrBit = 0x0400;
-
 // A chip that never answers must not hang the caller.
 constexpr std::uint32_t kWaitLimitMs = 200;
 
@@ -103,7 +89,7 @@ std::int32_t WaitUntil(Ready ready) {
 
 // The chip shows bit 11 of FP 0x20/0x21 once it has taken a new setting there.
 std::int32_t WaitDone(std::uint16_t fpRegister) {
-  return WaitUntil([fpRegister] { return (RG7InWordVPC32x5C_FP(fpRegister) & kDone) != 0; });
+  return WaitUntil([fpRegister] { return (RG7InWordVPC32x5C_FP(fpRegister) & kFpDone) != 0; });
 }
 
 }  // namespace
@@ -136,7 +122,7 @@ std::int32_t VPCLoadCameraRegisters(const RG7CameraRecord& camera) {
   };
   static constexpr DirectLoad kDirectOrder[] = {
       {0x1F, 10, true}, {0x20, 12, false}, {0x23, 14, false}, {0x24, 15, false}, {0x21, 16, true},
-      {0x26, 18, true}, {0x27, 20, true},  {0x28, 22, true},  {0x29, 24, true},  {0x22, 26, true},
+      {0x26, 18, true}, {0x27, 20, true},  {0x28, 22, true},  {0x29, 24, true},  {kRegister34, 26, true},
   };
   for (const FpLoad& l : kFpOrder) RG7OutWordVPC32x5C_FP(l.fp, FpShadow(camera, l.word));
   for (const DirectLoad& l : kDirectOrder) {
@@ -180,12 +166,12 @@ std::int32_t VPCSetVideoChannel(std::uint16_t channel) {
 std::int32_t VPCSetVCRMode(std::int32_t mode) {
   if (mode != 0 && mode != 1) return RG7_ERR_PARAMETER;
   std::uint16_t w1 = FpShadow(CurrentCameraRecord(), kWordInput);
-  w1 = static_cast<std::uint16_t>(mode ? (w1 | kVcrBit) : (w1 & ~kVcrBit));
+  w1 = static_cast<std::uint16_t>(mode ? (w1 | kFpVcrBit) : (w1 & ~kFpVcrBit));
   PutFp(kWordInput, kFpInput, w1);
   return WaitDone(kFpInput);
 }
 
-std::int32_t VPCGetVCRMode() { return (FpShadow(CurrentCameraRecord(), kWordInput) & kVcrBit) ? 1 : 0; }
+std::int32_t VPCGetVCRMode() { return (FpShadow(CurrentCameraRecord(), kWordInput) & kFpVcrBit) ? 1 : 0; }
 
 std::int32_t VPCSetBrightness(std::uint32_t value) {
   // The chip's brightness runs the other way, at half the steps; the difference
@@ -194,7 +180,7 @@ std::int32_t VPCSetBrightness(std::uint32_t value) {
   PutFp(kWordBrightness, kFpBrightness, static_cast<std::uint16_t>(level));
   // Bit 11 of FP 0x40 is cleared on the chip after each change.
   std::uint16_t r40 = RG7InWordVPC32x5C_FP(kFp40);
-  RG7OutWordVPC32x5C_FP(kFp40, static_cast<std::uint16_t>(r40 & ~k40Bit11));
+  RG7OutWordVPC32x5C_FP(kFp40, static_cast<std::uint16_t>(r40 & ~kFp40Bit11));
   return VPCWaitFPIdle();
 }
 
