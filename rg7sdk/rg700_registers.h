@@ -13,7 +13,10 @@ constexpr std::uint32_t kDmaVideoRequest = 0x20000000;
 constexpr std::uint32_t kDmaPointerRequest = 0x800000;
 constexpr std::uint32_t kDmaAudioRequest = 0x200000;
 constexpr std::uint32_t kDmaBitMaskRequest = 0x4000;
-constexpr std::uint32_t kDmaRequests = kDmaVideoRequest | kDmaPointerRequest | kDmaAudioRequest | kDmaBitMaskRequest;
+constexpr std::uint32_t kDmaBitMaskPointerRequest = 0x200;
+constexpr std::uint32_t kDmaRequests =
+    kDmaVideoRequest | kDmaPointerRequest | kDmaAudioRequest | kDmaBitMaskRequest | kDmaBitMaskPointerRequest;
+static_assert(kDmaRequests == 0x20A04200);
 
 // PCI control.
 constexpr std::uint32_t kPciControl = 18;
