@@ -17,10 +17,12 @@
 #include "rg7sdk/nt_driver_link.h"
 #include "rg7sdk/rg7sdk.h"
 #include "sim/machine.h"
+#include "sim/rg700/rg700_registers.h"
 
 namespace {
 
 constexpr std::uint32_t kWidth = 640, kHeight = 480, kSize = kWidth * kHeight * 2;
+constexpr std::uint32_t kDmaDone = RG7_IRQ_DMA_DONE_0 | RG7_IRQ_DMA_DONE_1;
 
 std::atomic<std::uint64_t> g_delivered{0};
 std::uint32_t CountDelivery(std::uint32_t, std::uintptr_t) {
@@ -46,8 +48,8 @@ class ContinuousGrab {
     ok_ = ok_ && RG7LockMasterBuffer(frame_, kSize) == 0 && RG7SetGrabWindow(0, 0, kWidth, kHeight, &d) == 0 &&
           RG7SetMasterModeTransfer(&d, frame_, kSize, kWidth) == 0 &&
           rg7::g_boardRecords[0].master.field[0].bounce == (scattered ? 1u : 0u) &&
-          RG7ConnectInterruptToCallback(0, CountDelivery, 0x30, 0) == 0 &&
-          RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(CountDelivery)) == 0 && RG7StartGrab(1, 1) == 0;
+          RG7ConnectInterruptToCallback(0, CountDelivery, kDmaDone, 0) == 0 &&
+          RG7IRQEnable(kDmaDone, reinterpret_cast<std::uintptr_t>(CountDelivery)) == 0 && RG7StartGrab(1, 1) == 0;
     // Armed, loaded, running.
     Field();
     Field();
@@ -61,10 +63,12 @@ class ContinuousGrab {
     std::free(frame_);
   }
   bool ok() const { return ok_; }
-  // One field: the completion of the one before and the start of this one.
+  // One field, as the board raises it: the completion of the one before and the
+  // start of this one.
   void Field() {
+    using namespace sim::rg700;
     bool odd = (count_ & 1) == 0;
-    std::uint32_t bits = (odd ? 0x200 : 0x400) | (count_ ? (odd ? 0x20 : 0x10) : 0);
+    std::uint32_t bits = (odd ? kOddField : kEvenField) | (count_ ? (odd ? kDma2Done : kDma1Done) : 0);
     machine_->rg7_nt_driver().ServiceInterrupt(0, bits);
     rg7::DispatchInterrupts();
     ++count_;

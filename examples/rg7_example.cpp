@@ -51,8 +51,9 @@ std::vector<std::uint8_t> GrabOneFrame() {
   std::int32_t r = RG7LockMasterBuffer(frame, kSize);
   if (r == 0) r = RG7SetGrabWindow(0, 0, kWidth, kHeight, &desc);
   if (r == 0) r = RG7SetMasterModeTransfer(&desc, frame, kSize, kWidth);
-  if (r == 0) r = RG7ConnectInterruptToCallback(0, OnTransferDone, 0x30, 0);
-  if (r == 0) r = RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(OnTransferDone));
+  constexpr std::uint32_t kTransferDone = RG7_IRQ_DMA_DONE_0 | RG7_IRQ_DMA_DONE_1;
+  if (r == 0) r = RG7ConnectInterruptToCallback(0, OnTransferDone, kTransferDone, 0);
+  if (r == 0) r = RG7IRQEnable(kTransferDone, reinterpret_cast<std::uintptr_t>(OnTransferDone));
   if (r == 0) r = RG7StartGrab(0, 1);
   DWORD start = GetTickCount();
   while (r == 0 && !g_frameDone.load() && GetTickCount() - start < 2000) Sleep(1);

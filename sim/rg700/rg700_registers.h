@@ -1,5 +1,6 @@
 // The RG-700 bridge's registers as the virtual board reads them: register numbers
-// (a register's window offset is its number x 4) and the bits the model acts on.
+// (a register's window offset is its number x 4), the bits the model acts on and
+// the ones the tests look at.
 // The 700-series library keeps its own header of the same registers; the two sides
 // are kept apart on purpose, so that a misreading on one side shows in the tests.
 #pragma once
@@ -25,12 +26,16 @@ constexpr std::uint32_t kVideoPointer2 = 3;
 constexpr std::uint32_t kVideoStride = 12;
 constexpr std::uint32_t kVideoStrideMask = 0x7FF;
 
-// DMA control.
+// DMA control. The model runs the video stream only; the other streams' request
+// bits are kept like any register bit.
 constexpr std::uint32_t kDmaControl = 17;
 constexpr std::uint32_t kVideoRequest = 0x20000000;
 constexpr std::uint32_t kVideoLoad = 0x10000000;
 constexpr std::uint32_t kVideoFifoFlush = 0x1000000;
 constexpr std::uint32_t kVideoPointerRequest = 0x800000;
+constexpr std::uint32_t kAudioRequest = 0x200000;
+constexpr std::uint32_t kBitMaskRequest = 0x4000;
+constexpr std::uint32_t kBitMaskPointerRequest = 0x200;
 
 // PCI control.
 constexpr std::uint32_t kPciControl = 18;
@@ -58,6 +63,12 @@ constexpr std::uint32_t kSerialClockIn = 0x10;
 constexpr std::uint32_t kSerialDataIn = 0x20;
 constexpr std::uint32_t kTwoSVideoSwitch = 0x80;
 
+// Input configuration: the sync polarities and the decoder that feeds the bridge.
+constexpr std::uint32_t kInputConfig = 56;
+constexpr std::uint32_t kInputHSyncPolarity = 0x01;
+constexpr std::uint32_t kInputVSyncPolarity = 0x02;
+constexpr std::uint32_t kInputVideoDecoder = 0x08;
+
 // Crop edges: ten bits each, the low eight in the named register and the top two
 // in the one after it.
 constexpr std::uint32_t kCropLeft = 64;
@@ -69,8 +80,10 @@ constexpr std::uint32_t kCropHighMask = 0x3;
 constexpr std::uint32_t kFilterControl = 80;
 constexpr std::uint32_t kHorizontalFlip = 0x20;
 
-// Scaling: the horizontal prescale and the vertical reduction, a whole part and a
+// Scaling: the horizontal prescale (its fraction, in bits 1-7 of the register
+// before it, is not modelled) and the vertical reduction, a whole part and a
 // fraction of 255.
+constexpr std::uint32_t kHorizontalScaleFraction = 84;
 constexpr std::uint32_t kHorizontalScale = 85;
 constexpr std::uint32_t kVerticalScaleFraction = 91;
 constexpr std::uint32_t kVerticalScaleWhole = 92;
@@ -92,6 +105,13 @@ constexpr std::uint32_t kDisplayModeMask = 0x3;  // after the shift
 constexpr std::uint32_t kDisplayBothFields = 0;
 constexpr std::uint32_t kDisplayEvenFields = 1;
 constexpr std::uint32_t kDisplayOddFields = 2;
+
+// VPE configuration: the sync delay in the high nibble.
+constexpr std::uint32_t kVpeConfig = 111;
+constexpr std::uint32_t kVpeSyncDelayShift = 4;
+
+// General-purpose I/O register A: kept, not modelled.
+constexpr std::uint32_t kGioA = 160;
 
 // General-purpose I/O register B: the external event and trigger inputs with their
 // polarity (set: active high), latch enables and latches, the strobe output and

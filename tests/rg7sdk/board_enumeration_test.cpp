@@ -5,8 +5,12 @@
 #include "platform/kernel_objects.h"
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/chipset_table.h"
+#include "rg7sdk/interrupt_types.h"
 #include "rg7sdk/nt_driver_link.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
+#include "sim/rg700/rg700_registers.h"
+#include "tests/rg7sdk/interrupt_bits.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace {
@@ -49,9 +53,9 @@ TEST_F(BoardEnumerationTest, NodesComeFromTheDriverTableWithTheMappedWindow) {
   EXPECT_EQ(inCopy, n->mapped_base);
   EXPECT_EQ(CurrentRegisterBase(), m.rg700(1).mapped_base());
 
-  IHW_SetRegister(20, 0x630);
-  EXPECT_EQ(m.rg700(1).Register(20), 0x630u);
-  EXPECT_EQ(m.rg700(0).Register(20), 0u);
+  IHW_SetRegister(reg::kInterruptMask, irq::kDmaDone | irq::kFields);
+  EXPECT_EQ(m.rg700(1).Register(sim::rg700::kInterruptMask), rg7_testing::kBoardDmaDoneAndFields);
+  EXPECT_EQ(m.rg700(0).Register(sim::rg700::kInterruptMask), 0u);
   EXPECT_EQ(SelectBoardNode(2), -1);
 }
 
@@ -63,16 +67,16 @@ TEST_F(BoardEnumerationTest, BoardsOfAnotherMakerBecomeNodesButGetNoWindow) {
 
   ASSERT_EQ(SelectBoardNode(0), 0);
   EXPECT_EQ(CurrentRegisterBase(), 0u);
-  IHW_SetRegister(20, 1);
-  EXPECT_EQ(m.rg700(0).Register(20), 0u);
+  IHW_SetRegister(reg::kInterruptMask, 1);
+  EXPECT_EQ(m.rg700(0).Register(sim::rg700::kInterruptMask), 0u);
 
   ASSERT_EQ(SelectBoardNode(1), 0);
   EXPECT_EQ(CurrentRegisterBase(), m.rg700(1).mapped_base());
   // Going back to the foreign board leaves no window of the previous one.
   ASSERT_EQ(SelectBoardNode(0), 0);
   EXPECT_EQ(CurrentRegisterBase(), 0u);
-  IHW_SetRegister(20, 1);
-  EXPECT_EQ(m.rg700(1).Register(20), 0u);
+  IHW_SetRegister(reg::kInterruptMask, 1);
+  EXPECT_EQ(m.rg700(1).Register(sim::rg700::kInterruptMask), 0u);
   ASSERT_EQ(SelectBoardNode(1), 0);
 
   // With the nodes made, enumeration copies the first one of the maker asked for.

@@ -9,12 +9,17 @@
 #include "sim/i2c/bt829a_model.h"
 #include "sim/i2c/vpc32x5c_model.h"
 #include "sim/rg700/rg700_lut_port.h"
+#include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_serial_bus.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace {
 
+using namespace sim::rg700;
 using rg7_testing::Board;
+
+// What the library's init leaves in GIO register A.
+constexpr std::uint32_t kGioAAfterInit = 0x83;
 
 sim::Rg700Desc DecoderBoard(std::uint8_t device, bool bt, bool vpc) {
   sim::Rg700Desc d = Board(device);
@@ -67,14 +72,15 @@ TEST_F(BoardOpenTest, NoBoardOrNoDriverIsNotOpen) {
 TEST_F(BoardOpenTest, InitLeavesTheRegisterDefaults) {
   sim::Machine& m = OpenWith({Board(0x0D)}, 1);
   sim::Rg700Board& b = m.rg700(0);
-  EXPECT_EQ(b.Register(160), 0x83u);
-  EXPECT_EQ(b.Register(84), 0u);
-  EXPECT_EQ(b.Register(85), 1u);
-  EXPECT_EQ(b.Register(91), 0u);
-  EXPECT_EQ(b.Register(92), 1u);
-  EXPECT_EQ(b.Register(80), 0u);
-  EXPECT_EQ(b.Register(56) & 0x0B, 0x0Bu);  // Bt829A input configuration, early sync off
-  EXPECT_EQ(b.Register(20), 0u);
+  EXPECT_EQ(b.Register(kGioA), kGioAAfterInit);
+  EXPECT_EQ(b.Register(kHorizontalScaleFraction), 0u);
+  EXPECT_EQ(b.Register(kHorizontalScale), 1u);
+  EXPECT_EQ(b.Register(kVerticalScaleFraction), 0u);
+  EXPECT_EQ(b.Register(kVerticalScaleWhole), 1u);
+  EXPECT_EQ(b.Register(kFilterControl), 0u);
+  constexpr std::uint32_t kBt829aInput = kInputHSyncPolarity | kInputVSyncPolarity | kInputVideoDecoder;
+  EXPECT_EQ(b.Register(kInputConfig) & kBt829aInput, kBt829aInput);  // Bt829A input configuration, early sync off
+  EXPECT_EQ(b.Register(kInterruptMask), 0u);
   EXPECT_EQ(RG7GetPixelMode(), 2);
   float h = 0, v = 0;
   EXPECT_EQ(RG7GetScaleFactor(&h, &v), 0);
@@ -96,7 +102,7 @@ TEST_F(BoardOpenTest, DefaultStandardCameraComesFromTheIni) {
   sim::Machine& m = OpenWith({Board(0x0D)}, 1);
   EXPECT_EQ(RG7GetVideoStandard(0), 1);
   EXPECT_EQ(rg7::CurrentCameraRecord().full_width, 768u);
-  EXPECT_EQ(m.rg700(0).Register(111), 3u << 4 | 11);
+  EXPECT_EQ(m.rg700(0).Register(kVpeConfig), 3u << kVpeSyncDelayShift | 11);
 }
 
 TEST_F(BoardOpenTest, ThreeBoardsWithDifferentDecoders) {
@@ -110,7 +116,7 @@ TEST_F(BoardOpenTest, ThreeBoardsWithDifferentDecoders) {
     ASSERT_EQ(RG7SetCurrentBoard(i), 0);
     EXPECT_EQ(RG7HasBt829A(), e[i].bt) << i;
     EXPECT_EQ(RG7HasVPC32x5C(), e[i].vpc) << i;
-    EXPECT_EQ(m.rg700(i).Register(160), 0x83u) << i;
+    EXPECT_EQ(m.rg700(i).Register(kGioA), kGioAAfterInit) << i;
   }
   // The board without a decoder refuses what needs one.
   EXPECT_EQ(RG7SetAGC(1), RG7_ERR_DECODER);
@@ -209,9 +215,9 @@ TEST_F(BoardOpenTest, TwoSVideoSwitchIsBit7OfTheSerialBusRegister) {
   ASSERT_EQ(RG7Set2SVideoMode(1), 0);
   EXPECT_EQ(RG7Get2SVideoMode(), 1);
   ASSERT_EQ(RG7SetVideoChannel(0), 0);
-  EXPECT_EQ(m.rg700(0).Register(52) & 0x80, 0x80u);
+  EXPECT_EQ(m.rg700(0).Register(kSerialBus) & kTwoSVideoSwitch, kTwoSVideoSwitch);
   ASSERT_EQ(RG7SetVideoChannel(1), 0);
-  EXPECT_EQ(m.rg700(0).Register(52) & 0x80, 0u);
+  EXPECT_EQ(m.rg700(0).Register(kSerialBus) & kTwoSVideoSwitch, 0u);
 }
 
 TEST_F(BoardOpenTest, AgcOffIsRefusedByTheBt829aButStored) {
@@ -278,21 +284,21 @@ TEST_F(BoardOpenTest, ScaleFactorsAndTheirRefusals) {
   EXPECT_EQ(RG7SetHScaleFactor(64.0f), RG7_ERR_PARAMETER);
   EXPECT_EQ(RG7SetHScaleFactor(0.5f), RG7_ERR_PARAMETER);
   ASSERT_EQ(RG7SetHScaleFactor(3.5f), 0);
-  EXPECT_EQ(m.rg700(0).Register(85), 2u);
+  EXPECT_EQ(m.rg700(0).Register(kHorizontalScale), 2u);
   EXPECT_EQ(rg7::IHW_GetField(rg7::VXP_PCI_DMA_VIDEO_FIFO_HIGH), 8u);
   ASSERT_EQ(RG7SetHScaleFactor(20.0f), 0);
-  EXPECT_EQ(m.rg700(0).Register(85), 16u);
+  EXPECT_EQ(m.rg700(0).Register(kHorizontalScale), 16u);
   EXPECT_EQ(rg7::IHW_GetField(rg7::VXP_PCI_DMA_VIDEO_FIFO_HIGH), 10u);
   ASSERT_EQ(RG7SetVScaleFactor(1.5f), 0);
-  EXPECT_EQ(m.rg700(0).Register(92), 1u);
-  EXPECT_EQ(m.rg700(0).Register(91), 127u);
+  EXPECT_EQ(m.rg700(0).Register(kVerticalScaleWhole), 1u);
+  EXPECT_EQ(m.rg700(0).Register(kVerticalScaleFraction), 127u);
   ASSERT_EQ(RG7SetScaleFactor(1.0f, 1.5f), 0);
   EXPECT_EQ(RG7SetScaleFactor(2.0f, 70.0f), RG7_ERR_PARAMETER);
   float h = 0, v = 0;
   RG7GetScaleFactor(&h, &v);
   EXPECT_EQ(h, 1.0f);
   EXPECT_EQ(v, 1.5f);
-  EXPECT_EQ(m.rg700(0).Register(85), 1u);  // the hardware is back at the old factor too
+  EXPECT_EQ(m.rg700(0).Register(kHorizontalScale), 1u);  // the hardware is back at the old factor too
 }
 
 TEST_F(BoardOpenTest, VpcHorizontalScaleGoesToTheDecoder) {
@@ -311,10 +317,10 @@ TEST_F(BoardOpenTest, VpcHorizontalScaleGoesToTheDecoder) {
 TEST_F(BoardOpenTest, MirrorAndDibMode) {
   sim::Machine& m = OpenWith({Board(0x0D)}, 1);
   ASSERT_EQ(RG7SetMirrorMode(1), 0);
-  EXPECT_EQ(m.rg700(0).Register(80) & 0x20, 0x20u);
+  EXPECT_EQ(m.rg700(0).Register(kFilterControl) & kHorizontalFlip, kHorizontalFlip);
   EXPECT_EQ(RG7GetMirrorMode(), 1);
   ASSERT_EQ(RG7SetMirrorMode(0), 0);
-  EXPECT_EQ(m.rg700(0).Register(80) & 0x20, 0u);
+  EXPECT_EQ(m.rg700(0).Register(kFilterControl) & kHorizontalFlip, 0u);
   ASSERT_EQ(RG7SetDIBMode(1), 0);
   EXPECT_EQ(rg7::CurrentBoardRecord().dib_mode, 1u);
 }

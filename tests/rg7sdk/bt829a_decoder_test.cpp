@@ -8,6 +8,7 @@
 namespace {
 
 using Write = std::pair<int, int>;  // register, value
+using sim::Bt829aModel;
 
 class Bt829aDecoderTest : public rg7_testing::DecoderTest {
  public:
@@ -70,9 +71,9 @@ TEST_F(Bt829aDecoderTest, ChannelSelectsMultiplexerAndInputForm) {
     Writes();
     EXPECT_EQ(rg7::Bt829SetVideoChannel(ch), 0);
     int form = ch == 3 ? 0x60 : 0x20;
-    EXPECT_EQ(Writes(), (std::vector<Write>{{0x01, mux[ch]}, {0x0B, form}})) << ch;
+    EXPECT_EQ(Writes(), (std::vector<Write>{{Bt829aModel::kInputFormat, mux[ch]}, {0x0B, form}})) << ch;
     EXPECT_EQ(bt.Register(0x0B), form);
-    EXPECT_EQ(camera().bt829_shadow[0x01], mux[ch]);
+    EXPECT_EQ(camera().bt829_shadow[Bt829aModel::kInputFormat], mux[ch]);
   }
   EXPECT_EQ(rg7::Bt829SetVideoChannel(4), RG7_ERR_PARAMETER);
   EXPECT_TRUE(Writes().empty());
@@ -122,7 +123,7 @@ TEST_F(Bt829aDecoderTest, LoadWritesTheImageInAscendingOrderBesidesFourRegisters
   EXPECT_EQ(bt.Register(0x1F), 0x00);
   EXPECT_EQ(bt.Register(0x20), 0x00);
   // The record given is loaded, not the current camera's.
-  EXPECT_EQ(camera().bt829_shadow[0x01], 0x58);
+  EXPECT_EQ(camera().bt829_shadow[Bt829aModel::kInputFormat], 0x58);
 }
 
 // After the standard's image is loaded, the timing registers end with the

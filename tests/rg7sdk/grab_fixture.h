@@ -19,6 +19,7 @@
 #include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_video_clock.h"
 #include "sim/video/test_pattern.h"
+#include "tests/rg7sdk/interrupt_bits.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace rg7_testing {

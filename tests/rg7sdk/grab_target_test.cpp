@@ -16,6 +16,7 @@
 namespace {
 
 using rg7_testing::Deliveries;
+using rg7_testing::kDmaDone;
 using rg7_testing::PinnedBuffer;
 
 class GrabTarget : public rg7_testing::GrabTest {
@@ -85,7 +86,7 @@ TEST_F(GrabTarget, UnlockingTheTargetOfARunningGrabStopsItFirst) {
   auto buf = std::make_unique<PinnedBuffer>(320 * 64 * 2);
   Prepare(*buf, 320, 64, 320);
   Deliveries& d = NewRecorder();
-  Deliver(&d, 0x30);
+  Deliver(&d, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   while (d.count.load() < 4) ASSERT_TRUE(WaitFields(1));
   // Unlocking a different buffer changes nothing.
@@ -125,7 +126,7 @@ TEST_F(GrabTarget, TheBounceCopyFollowsTransferChangesWithoutTearing) {
   }
 
   Deliveries& d = NewRecorder();
-  Deliver(&d, 0x30);
+  Deliver(&d, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   // The values change all the time while forty fields are copied.
   std::atomic<bool> done{false};

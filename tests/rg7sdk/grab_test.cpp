@@ -8,10 +8,17 @@
 
 namespace {
 
+using namespace sim::rg700;
 using rg7_testing::Deliveries;
+using rg7_testing::kBoardDmaDoneAndFields;
+using rg7_testing::kDmaDone;
+using rg7_testing::kDmaDoneAndFields;
+using rg7_testing::kFields;
 using rg7_testing::PinnedBuffer;
 
-constexpr std::uint32_t kRequests = 0x20A04200;
+// Every stream's DMA request bits.
+constexpr std::uint32_t kRequests =
+    kVideoRequest | kVideoPointerRequest | kAudioRequest | kBitMaskRequest | kBitMaskPointerRequest;
 
 class Grab : public rg7_testing::GrabTest {
  protected:
@@ -30,7 +37,7 @@ class Grab : public rg7_testing::GrabTest {
   void ExpectQuiet() {
     EXPECT_FALSE(GrabRunning());
     EXPECT_EQ(State(), rg7::GrabState::kIdle);
-    EXPECT_EQ(hw().Register(17) & kRequests, 0u);
+    EXPECT_EQ(hw().Register(kDmaControl) & kRequests, 0u);
     EXPECT_FALSE(hw().video_dma().loaded());
     std::size_t written = hw().video_dma().Transfers().size();
     EXPECT_TRUE(WaitFields(6));
@@ -43,13 +50,13 @@ TEST_F(Grab, ASingleFrameArrivesWholeAndIsDeliveredOnce) {
   PinnedBuffer buf(640 * 480 * 2);
   Prepare(buf, 640, 480, 640);
   Deliveries& d = NewRecorder();
-  Deliver(&d, 0x630);
+  Deliver(&d, kDmaDoneAndFields);
   ASSERT_EQ(RG7StartGrab(0, 1), 0);
   EXPECT_EQ(RG7StartGrab(0, 1), RG7_ERR_GRAB_RUNNING);
   EXPECT_EQ(RG7StartGrabField(0, 1), RG7_ERR_GRAB_RUNNING);
   ASSERT_TRUE(WaitGrabEnds());
   int dma = 0;
-  for (std::uint32_t s : d.Take()) dma += (s & 0x30) != 0;
+  for (std::uint32_t s : d.Take()) dma += (s & kDmaDone) != 0;
   EXPECT_EQ(dma, 1);  // the first completion after the load is never delivered
   std::int64_t first = Stamp(buf.data);
   ASSERT_GE(first, 0);
@@ -167,11 +174,11 @@ TEST_F(Grab, AContinuousGrabStopsFromTheCallersThread) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
   Deliveries& d = NewRecorder();
-  Deliver(&d, 0x30);
+  Deliver(&d, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   while (d.count.load() < 8) ASSERT_TRUE(WaitFields(1));
   std::vector<std::uint32_t> s = d.Take();
-  for (std::size_t i = 1; i < s.size(); ++i) EXPECT_EQ(s[i] ^ s[i - 1], 0x30u) << i;  // 0x10 and 0x20 alternate
+  for (std::size_t i = 1; i < s.size(); ++i) EXPECT_EQ(s[i] ^ s[i - 1], kDmaDone) << i;  // the two buffers alternate
   EXPECT_EQ(RG7WaitForVSync(), 0);
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
   ExpectQuiet();
@@ -199,8 +206,8 @@ TEST_F(Grab, StopsFromInsideACallbackAndDeferredStops) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
   StopInside inside;
-  ASSERT_EQ(RG7ConnectInterruptToCallback(0, StopsOnTheThird, 0x30, reinterpret_cast<std::uintptr_t>(&inside)), 0);
-  ASSERT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(StopsOnTheThird)), 0);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, StopsOnTheThird, kDmaDone, reinterpret_cast<std::uintptr_t>(&inside)), 0);
+  ASSERT_EQ(RG7IRQEnable(kDmaDone, reinterpret_cast<std::uintptr_t>(StopsOnTheThird)), 0);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   ASSERT_TRUE(WaitGrabEnds());
   EXPECT_EQ(inside.result.load(), 0);
@@ -232,7 +239,7 @@ TEST_F(Grab, StopsAreBoundedAndLeaveNothingArmed) {
   EXPECT_EQ(RG7StartGrab(0, 1), RG7_ERR_NO_SIGNAL);
   LoseSignal(false);
   ExpectQuiet();
-  EXPECT_EQ(hw().Register(20) & 0x630, 0u);
+  EXPECT_EQ(hw().Register(kInterruptMask) & kBoardDmaDoneAndFields, 0u);
 
   // Stopped while it waits for a trigger, a grab does not wake on a later one.
   ASSERT_EQ(RG7StartGrab(2, 1), 0);
@@ -241,7 +248,7 @@ TEST_F(Grab, StopsAreBoundedAndLeaveNothingArmed) {
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
   EXPECT_EQ(RG7GenerateTrigger(), 0);
   ExpectQuiet();
-  EXPECT_EQ(hw().Register(20), 0u);
+  EXPECT_EQ(hw().Register(kInterruptMask), 0u);
   // And a new grab runs as usual.
   ASSERT_EQ(RG7StartGrab(0, 1), 0);
   EXPECT_TRUE(WaitGrabEnds());
@@ -251,7 +258,7 @@ TEST_F(Grab, TriggerModes) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
   Deliveries& d = NewRecorder();
-  Deliver(&d, 0x30);
+  Deliver(&d, kDmaDone);
   EXPECT_EQ(RG7StartGrab(6, 1), RG7_ERR_PARAMETER);
   // Mode 2, single: the frame starts on the trigger.
   ASSERT_EQ(RG7StartGrab(2, 1), 0);
@@ -290,7 +297,7 @@ TEST_F(Grab, SingleFieldGrabsTakeOneParity) {
   ASSERT_EQ(RG7SetMasterModeTransferField(&d, odd.data, odd.size, 320, 0), 0);
   ASSERT_EQ(RG7SetMasterModeTransferField(&d, even.data, even.size, 320, 1), 0);
   Deliveries& got = NewRecorder();
-  Deliver(&got, 0x30);
+  Deliver(&got, kDmaDone);
   for (std::int32_t field : {0, 1}) {
     SCOPED_TRACE(field);
     hw().video_dma().ClearTransfers();
@@ -304,10 +311,11 @@ TEST_F(Grab, SingleFieldGrabsTakeOneParity) {
     for (int i = 0; i < 32; ++i)
       ASSERT_EQ(sim::ExpectedCaptureLine(f, static_cast<std::uint32_t>(k), i),
                 std::vector<std::uint8_t>(lines + i * 640, lines + (i + 1) * 640));
-    EXPECT_EQ(hw().Register(110) & 0x18, 0u);  // back to frames
+    EXPECT_EQ((hw().Register(kOutputConfig) >> kDisplayModeShift) & kDisplayModeMask,
+              kDisplayBothFields);  // back to frames
     EXPECT_EQ(record().grab_state.load() & rg7::grab::kFieldGrab, 0u);
   }
-  EXPECT_EQ(got.Take(), (std::vector<std::uint32_t>{0x10, 0x20}));
+  EXPECT_EQ(got.Take(), (std::vector<std::uint32_t>{RG7_IRQ_DMA_DONE_0, RG7_IRQ_DMA_DONE_1}));
 }
 
 TEST_F(Grab, VerticalSyncQueriesDoNotStealTheGrabsFields) {
@@ -318,7 +326,7 @@ TEST_F(Grab, VerticalSyncQueriesDoNotStealTheGrabsFields) {
   std::int32_t seen = 0;
   while (GrabRunning()) seen |= RG7GetVSyncInfo();
   ASSERT_TRUE(WaitGrabEnds());
-  EXPECT_NE(seen & 0x600, 0);
+  EXPECT_NE(seen & kFields, 0u);
   std::int64_t first = Stamp(buf.data);
   EXPECT_TRUE(FrameHolds(buf.data, 640, 64, first, first + 1));
 }

@@ -11,8 +11,13 @@
 namespace {
 
 using rg7_testing::Deliveries;
+using rg7_testing::kBoardDmaDone;
+using rg7_testing::kBoardDmaDoneAndFields;
+using rg7_testing::kDmaDone;
+using rg7_testing::kDmaDoneAndFields;
 using rg7_testing::PinnedBuffer;
 using rg7_testing::RecordDelivery;
+using sim::rg700::kDecoderInterrupt;
 
 std::uint32_t Third(std::uint32_t status, std::uintptr_t context) { return RecordDelivery(status, context); }
 std::uint32_t TriggerSeen(std::uint32_t status, std::uintptr_t context) { return RecordDelivery(status, context); }
@@ -46,14 +51,14 @@ TEST_F(InterruptMask, ADisconnectFromAnotherSlotLeavesARunningGrabAlone) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
   Deliveries& grab = NewRecorder();
-  Deliver(&grab, 0x30);
+  Deliver(&grab, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   ASSERT_TRUE(WaitCount(grab, 2));
   std::uint32_t before = MaskRegister();
-  EXPECT_EQ(before & 0x630, 0x630u);
+  EXPECT_EQ(before & kBoardDmaDoneAndFields, kBoardDmaDoneAndFields);
 
   Deliveries& other = NewRecorder();
-  ASSERT_EQ(RG7ConnectInterruptToCallback(1, Third, 0x30, Ctx(other)), 0);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(1, Third, kDmaDone, Ctx(other)), 0);
   ASSERT_EQ(RG7DisconnectInterruptCallback(1, Third), 0);
   EXPECT_EQ(MaskRegister(), before);
   int seen = grab.count.load();
@@ -61,9 +66,9 @@ TEST_F(InterruptMask, ADisconnectFromAnotherSlotLeavesARunningGrabAlone) {
   EXPECT_GT(grab.count.load(), seen + 2);
 
   // Connected to slot 1, enabled, then gone: only what it alone enabled goes.
-  ASSERT_EQ(RG7ConnectInterruptToCallback(1, Third, 0x800, Ctx(other)), 0);
-  ASSERT_EQ(RG7IRQEnable(0x800, reinterpret_cast<std::uintptr_t>(Third)), 0);
-  EXPECT_EQ(MaskRegister(), before | 0x800);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(1, Third, RG7_IRQ_DECODER, Ctx(other)), 0);
+  ASSERT_EQ(RG7IRQEnable(RG7_IRQ_DECODER, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  EXPECT_EQ(MaskRegister(), before | kDecoderInterrupt);
   ASSERT_EQ(RG7DisconnectInterruptCallback(1, Third), 0);
   EXPECT_EQ(MaskRegister(), before);
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
@@ -74,32 +79,32 @@ TEST_F(InterruptMask, TheDecoderInterruptStaysWhileAnInputLineNeedsIt) {
   Deliveries& trigger = NewRecorder();
   ASSERT_EQ(RG7EnableEvent(0, RecordDelivery, Ctx(event)), 0);
   ASSERT_EQ(RG7EnableTrigger(0, TriggerSeen, Ctx(trigger)), 0);
-  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+  EXPECT_EQ(MaskRegister() & kDecoderInterrupt, kDecoderInterrupt);
 
   // A third callback comes and goes.
   Deliveries& other = NewRecorder();
-  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, 0x30, Ctx(other)), 0);
-  ASSERT_EQ(RG7IRQEnable(0x30, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, kDmaDone, Ctx(other)), 0);
+  ASSERT_EQ(RG7IRQEnable(kDmaDone, reinterpret_cast<std::uintptr_t>(Third)), 0);
   ASSERT_EQ(RG7DisconnectInterruptCallback(0, Third), 0);
-  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+  EXPECT_EQ(MaskRegister() & kDecoderInterrupt, kDecoderInterrupt);
   ExpectLinesAlive(event, trigger);
 
   // The strobe comes and goes while the trigger stays.
   ASSERT_EQ(RG7DisableEvent(), 0);
   ASSERT_EQ(RG7EnableStrobe(0, 0, 0, nullptr, 0), 0);
   ASSERT_EQ(RG7DisableStrobe(), 0);
-  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+  EXPECT_EQ(MaskRegister() & kDecoderInterrupt, kDecoderInterrupt);
   int t = trigger.count.load();
   ASSERT_EQ(RG7GenerateTrigger(), 0);
   EXPECT_TRUE(WaitCount(trigger, t + 1));
 
   // A connection that enabled the decoder interrupt itself does not take it away
   // from the trigger, nor the library's own disable of something else.
-  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, 0x800, Ctx(other)), 0);
-  ASSERT_EQ(RG7IRQEnable(0x800, reinterpret_cast<std::uintptr_t>(Third)), 0);
-  ASSERT_EQ(RG7IRQDisable(0x800, reinterpret_cast<std::uintptr_t>(Third)), 0);
-  ASSERT_EQ(RG7IRQDisable(0x10, RG7_SDK_OWNER), 0);
-  EXPECT_EQ(MaskRegister() & 0x800, 0x800u);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, RG7_IRQ_DECODER, Ctx(other)), 0);
+  ASSERT_EQ(RG7IRQEnable(RG7_IRQ_DECODER, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(RG7IRQDisable(RG7_IRQ_DECODER, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(RG7IRQDisable(RG7_IRQ_DMA_DONE_0, RG7_SDK_OWNER), 0);
+  EXPECT_EQ(MaskRegister() & kDecoderInterrupt, kDecoderInterrupt);
 
   // With the last input line gone, the decoder interrupt goes too.
   ASSERT_EQ(RG7DisconnectInterruptCallback(0, Third), 0);
@@ -109,20 +114,20 @@ TEST_F(InterruptMask, TheDecoderInterruptStaysWhileAnInputLineNeedsIt) {
 
 TEST_F(InterruptMask, InitClearsTheMaskInTheRegisterAndInTheBooks) {
   Deliveries& a = NewRecorder();
-  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, 0x630, Ctx(a)), 0);
-  ASSERT_EQ(RG7IRQEnable(0x630, reinterpret_cast<std::uintptr_t>(Third)), 0);
-  ASSERT_EQ(MaskRegister(), 0x630u);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, kDmaDoneAndFields, Ctx(a)), 0);
+  ASSERT_EQ(RG7IRQEnable(kDmaDoneAndFields, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(MaskRegister(), kBoardDmaDoneAndFields);
   ASSERT_EQ(RG7Init(), 0);
   EXPECT_EQ(MaskRegister(), 0u);
   // Later changes start from nothing: no bit enabled before the init comes back.
   Deliveries& b = NewRecorder();
-  ASSERT_EQ(RG7ConnectInterruptToCallback(0, TriggerSeen, 0x30, Ctx(b)), 0);
-  ASSERT_EQ(RG7IRQEnable(0x10, reinterpret_cast<std::uintptr_t>(TriggerSeen)), 0);
-  EXPECT_EQ(MaskRegister(), 0x10u);
-  ASSERT_EQ(RG7IRQEnable(0x20, reinterpret_cast<std::uintptr_t>(Third)), 0);
-  EXPECT_EQ(MaskRegister(), 0x30u);
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, TriggerSeen, kDmaDone, Ctx(b)), 0);
+  ASSERT_EQ(RG7IRQEnable(RG7_IRQ_DMA_DONE_0, reinterpret_cast<std::uintptr_t>(TriggerSeen)), 0);
+  EXPECT_EQ(MaskRegister(), sim::rg700::kDma1Done);
+  ASSERT_EQ(RG7IRQEnable(RG7_IRQ_DMA_DONE_1, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  EXPECT_EQ(MaskRegister(), kBoardDmaDone);
   ASSERT_EQ(RG7DisconnectInterruptCallback(0, TriggerSeen), 0);
-  EXPECT_EQ(MaskRegister(), 0x20u);
+  EXPECT_EQ(MaskRegister(), sim::rg700::kDma2Done);
 }
 
 TEST_F(InterruptMask, LineEnablesRacingDisablesLeaveNothingBehind) {

@@ -3,14 +3,24 @@
 #include <thread>
 
 #include "rg7sdk/board_nodes.h"
+#include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
+#include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_serial_bus.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace {
 
+using sim::Bt829aModel;
 using sim::I2cTransfer;
+using sim::Vpc32x5cModel;
 using Kind = sim::I2cTransfer::Kind;
+
+// Both serial-bus lines released, as the library reads its control register and
+// as the board reads it.
+constexpr std::uint32_t kLinesReleased = rg7::reg::kI2cClockOut | rg7::reg::kI2cDataValue | rg7::reg::kI2cDataOut;
+constexpr std::uint32_t kBoardLinesReleased =
+    sim::rg700::kSerialClockOut | sim::rg700::kSerialDataValue | sim::rg700::kSerialDataReleased;
 
 class SerialBusTest : public rg7_testing::Rg7Test {
  protected:
@@ -29,7 +39,7 @@ class SerialBusTest : public rg7_testing::Rg7Test {
   std::vector<std::uint32_t> ControlWrites() {
     std::vector<std::uint32_t> out;
     for (const sim::RegisterAccess& w : board().RegisterWrites())
-      if (w.index == 52) out.push_back(w.value);
+      if (w.index == sim::rg700::kSerialBus) out.push_back(w.value);
     return out;
   }
 
@@ -41,9 +51,10 @@ TEST_F(SerialBusTest, Bt829aByteTransactionsAsTheChipSeesThem) {
   sim::Bt829aModel& bt = *bus.bt829a();
   RG7OutByteBt829A(0x0A, 0x80);
   EXPECT_EQ(bt.Register(0x0A), 0x80);
-  bt.SetStatus(0xC0);
-  EXPECT_EQ(RG7InByteBt829A(0x00), 0xC0);
-  EXPECT_EQ(RG7InByteBt829A(0x17) & 0xF0, 0xE0);
+  constexpr std::uint8_t kLocked = Bt829aModel::kVideoPresent | Bt829aModel::kHorizontalLock;
+  bt.SetStatus(kLocked);
+  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kStatus), kLocked);
+  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kIdentity) & 0xF0, 0xE0);
 
   auto log = bt.Log();
   ASSERT_EQ(log.size(), 3u);
@@ -54,8 +65,8 @@ TEST_F(SerialBusTest, Bt829aByteTransactionsAsTheChipSeesThem) {
   // A byte read names its register, restarts and ends its one byte with no acknowledge.
   EXPECT_EQ(log[1].kind, Kind::kRead);
   EXPECT_TRUE(log[1].has_subaddress);
-  EXPECT_EQ(log[1].subaddress, 0x00);
-  EXPECT_EQ(log[1].bytes, (std::vector<std::uint8_t>{0xC0}));
+  EXPECT_EQ(log[1].subaddress, Bt829aModel::kStatus);
+  EXPECT_EQ(log[1].bytes, (std::vector<std::uint8_t>{kLocked}));
   EXPECT_EQ(log[1].acks, (std::vector<bool>{false}));
   EXPECT_TRUE(log[1].stopped);
 }
@@ -82,26 +93,27 @@ TEST_F(SerialBusTest, VpcByteAndWordTransactions) {
 TEST_F(SerialBusTest, FpRegistersThroughTheInterfaceWords) {
   sim::Rg700SerialBus& bus = BootBoard(false, true);
   sim::Vpc32x5cModel& vpc = *bus.vpc32x5c();
-  EXPECT_EQ(RG7InWordVPC32x5C_FP(0xF1), 0x0040);
+  EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity), 0x0040);
   RG7OutWordVPC32x5C_FP(0x41, 63);
   EXPECT_EQ(vpc.Fp(0x41), 63);
   EXPECT_EQ(RG7InWordVPC32x5C_FP(0x41), 63);
-  vpc.SetSignalStatus(0x0003);
-  EXPECT_EQ(RG7InWordVPC32x5C_FP(0x13) & 3, 3);
+  vpc.SetSignalStatus(Vpc32x5cModel::kSignalLocked);
+  EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpSignalStatus) & Vpc32x5cModel::kSignalLocked,
+            Vpc32x5cModel::kSignalLocked);
 
   vpc.ClearLog();
   RG7OutWordVPC32x5C_FP(0x1DC, 1020);  // only the low 8 bits of the address go out
   RG7InWordVPC32x5C_FP(0x1F1);
   auto log = vpc.Log();
   ASSERT_EQ(log.size(), 4u);
-  EXPECT_EQ(log[0].subaddress, 0x37);
+  EXPECT_EQ(log[0].subaddress, Vpc32x5cModel::kFpWriteAddress);
   EXPECT_EQ(log[0].bytes, (std::vector<std::uint8_t>{0x00, 0xDC}));
-  EXPECT_EQ(log[1].subaddress, 0x38);
+  EXPECT_EQ(log[1].subaddress, Vpc32x5cModel::kFpData);
   EXPECT_EQ(log[1].bytes, (std::vector<std::uint8_t>{0x03, 0xFC}));
-  EXPECT_EQ(log[2].subaddress, 0x36);
+  EXPECT_EQ(log[2].subaddress, Vpc32x5cModel::kFpReadAddress);
   EXPECT_EQ(log[2].bytes, (std::vector<std::uint8_t>{0x00, 0xF1}));
   EXPECT_EQ(log[3].kind, Kind::kRead);
-  EXPECT_EQ(log[3].subaddress, 0x38);
+  EXPECT_EQ(log[3].subaddress, Vpc32x5cModel::kFpData);
   EXPECT_EQ(log[3].bytes, (std::vector<std::uint8_t>{0x00, 0x40}));
   EXPECT_EQ(vpc.Fp(0xDC), 1020);
 
@@ -109,47 +121,49 @@ TEST_F(SerialBusTest, FpRegistersThroughTheInterfaceWords) {
   vpc.SetFpBusyDelay(3);
   RG7OutWordVPC32x5C_FP(0x30, 2049);
   int busyReads = 0;
-  while (RG7InByteVPC32x5C(0x35) != 0 && busyReads < 10) ++busyReads;
+  while (RG7InByteVPC32x5C(Vpc32x5cModel::kFpStatus) != 0 && busyReads < 10) ++busyReads;
   EXPECT_EQ(busyReads, 3);
 }
 
 TEST_F(SerialBusTest, AnAbsentDecoderReadsAllOnesAndWritesStillStop) {
   sim::Rg700SerialBus& bus = BootBoard(true, false);
   bus.bus().ClearFrames();
-  RG7OutWordVPC32x5C_FP(0x20, 0x0021);
+  RG7OutWordVPC32x5C_FP(Vpc32x5cModel::kFpStandard, 0x0021);
   RG7OutByteVPC32x5C(0x24, 0xF8);
-  EXPECT_EQ(RG7InByteVPC32x5C(0x35), 0xFF);
+  EXPECT_EQ(RG7InByteVPC32x5C(Vpc32x5cModel::kFpStatus), 0xFF);
   EXPECT_EQ(RG7InWordVPC32x5C(0x21), 0xFFFF);
-  EXPECT_EQ(RG7InWordVPC32x5C_FP(0xF1), 0xFFFF);
+  EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity), 0xFFFF);
   // Every transaction ran to its stop; nothing acknowledged an address or a written byte.
   auto frames = bus.bus().Frames();
   ASSERT_EQ(frames.size(), 7u);
   EXPECT_EQ(frames[0].units.size(), 4u);
-  EXPECT_EQ(frames[0].units[0].byte, 0x8E);
+  EXPECT_EQ(frames[0].units[0].byte, Vpc32x5cModel::kAddress);
   for (const auto& u : frames[0].units) EXPECT_FALSE(u.acked);
   EXPECT_FALSE(bus.bus().in_frame());
   EXPECT_TRUE(bus.bt829a()->Log().empty());
 
   // And a board with neither decoder.
   BootBoard(false, false);
-  RG7OutByteBt829A(0x01, 0x58);
-  EXPECT_EQ(RG7InByteBt829A(0x17), 0xFF);
+  RG7OutByteBt829A(Bt829aModel::kInputFormat, 0x58);
+  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kIdentity), 0xFF);
 }
 
 TEST_F(SerialBusTest, LinesEndReleasedAndTheOtherShadowBitsAreKept) {
   BootBoard(true, true);
-  rg7::CurrentBoardNode()->serial_bus_shadow = 0xC2;
+  // Bits beside the lines, the S-Video switch among them.
+  constexpr std::uint32_t kOtherBits = 0xC2;
+  rg7::CurrentBoardNode()->serial_bus_shadow = kOtherBits;
   board().ClearRegisterWrites();
   RG7OutByteBt829A(0x0F, 0x12);
-  EXPECT_EQ(IHW_GetRegister(52) & 0x0D, 0x0Du);
-  RG7InWordVPC32x5C_FP(0xF1);
-  EXPECT_EQ(IHW_GetRegister(52) & 0x0D, 0x0Du);
+  EXPECT_EQ(IHW_GetRegister(rg7::reg::kI2cControl) & kLinesReleased, kLinesReleased);
+  RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity);
+  EXPECT_EQ(IHW_GetRegister(rg7::reg::kI2cControl) & kLinesReleased, kLinesReleased);
   RG7InByteBt829A(0x0F);
-  EXPECT_EQ(board().Register(52), 0xCFu);
-  EXPECT_EQ(rg7::CurrentBoardNode()->serial_bus_shadow, 0xCFu);
+  EXPECT_EQ(board().Register(sim::rg700::kSerialBus), kOtherBits | kBoardLinesReleased);
+  EXPECT_EQ(rg7::CurrentBoardNode()->serial_bus_shadow, kOtherBits | kLinesReleased);
   auto writes = ControlWrites();
   ASSERT_FALSE(writes.empty());
-  for (std::uint32_t w : writes) EXPECT_EQ(w & 0xC2, 0xC2u) << std::hex << w;
+  for (std::uint32_t w : writes) EXPECT_EQ(w & kOtherBits, kOtherBits) << std::hex << w;
   EXPECT_TRUE(board().serial_bus().two_svideo_switch());
 }
 
@@ -158,10 +172,10 @@ TEST_F(SerialBusTest, WithoutABoardNothingReachesTheBus) {
   sim::MachineDescription d = sim::MachineDescription::Default();
   machine_ = &Boot(d);
   RG7OutByteBt829A(0x0A, 0x11);
-  RG7OutWordVPC32x5C_FP(0x20, 1);
-  EXPECT_EQ(RG7InByteBt829A(0x17), 0);
+  RG7OutWordVPC32x5C_FP(Vpc32x5cModel::kFpStandard, 1);
+  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kIdentity), 0);
   EXPECT_EQ(RG7InWordVPC32x5C(0x21), 0);
-  EXPECT_EQ(RG7InWordVPC32x5C_FP(0xF1), 0);
+  EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity), 0);
   EXPECT_TRUE(ControlWrites().empty());
   EXPECT_TRUE(board().serial_bus().bt829a()->Log().empty());
   rg7::LibraryDetach();
@@ -172,7 +186,7 @@ TEST_F(SerialBusTest, WithoutABoardNothingReachesTheBus) {
   machine_ = &Boot(d);
   ASSERT_EQ(rg7::EnumerateBoards(0x1234, nullptr), 1);
   ASSERT_EQ(rg7::SelectBoardNode(0), 0);
-  EXPECT_EQ(RG7InByteVPC32x5C(0x35), 0);
+  EXPECT_EQ(RG7InByteVPC32x5C(Vpc32x5cModel::kFpStatus), 0);
   RG7OutByteBt829A(0x0A, 0x11);
   EXPECT_TRUE(ControlWrites().empty());
   EXPECT_EQ(rg7::CurrentBoardNode()->serial_bus_shadow, 0u);
@@ -193,7 +207,7 @@ TEST_F(SerialBusTest, ClockStretchingIsWaitedForUpToEightyReads) {
   std::uint64_t reads = bus.bus().sense_count() - before;
   EXPECT_GE(reads, 8u * 80u);
   EXPECT_LT(reads, 8u * 82u + 40u);
-  EXPECT_EQ(IHW_GetRegister(52) & 0x0D, 0x0Du);
+  EXPECT_EQ(IHW_GetRegister(rg7::reg::kI2cControl) & kLinesReleased, kLinesReleased);
   // Once the device lets go, the next transaction finds the bus working.
   bt.SetClockStretch(0);
   EXPECT_EQ(RG7InByteBt829A(0x0E), 0xB4);

@@ -5,6 +5,8 @@
 namespace {
 
 using rg7_testing::Deliveries;
+using rg7_testing::kDmaDone;
+using rg7_testing::kFields;
 using rg7_testing::PinnedBuffer;
 using rg7_testing::RecordDelivery;
 
@@ -59,7 +61,7 @@ TEST_F(Lines, StrobePulseFollowsTheEventByItsDelaysThenGrabsAFrame) {
   ASSERT_FALSE(t.empty());
   EXPECT_GE(t.front().field, e + 6);
   EXPECT_EQ(t.front().field % 2, 0u);
-  EXPECT_NE(done.Take()[0] & 0x30, 0u);
+  EXPECT_NE(done.Take()[0] & kDmaDone, 0u);
 
   // Armed again: the next event runs the sequence once more.
   EventBetweenFields();
@@ -74,7 +76,7 @@ TEST_F(Lines, AZeroLengthPulseAndTheCallbackMode) {
   EXPECT_FALSE(hw().gio().strobe());
   std::uint32_t e = EventBetweenFields();
   ASSERT_TRUE(WaitCount(cb, 1));
-  EXPECT_NE(cb.Take()[0] & 0x600, 0u);
+  EXPECT_NE(cb.Take()[0] & kFields, 0u);
   std::vector<sim::StrobeField> h = hw().gio().StrobeHistory();
   const sim::StrobeField* first = FieldRecord(h, e);
   ASSERT_NE(first, nullptr);
@@ -89,7 +91,7 @@ TEST_F(Lines, ARefusedStrobeGrabEndsTheSequenceAndRearms) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
   Deliveries& grab = NewRecorder();
-  Deliver(&grab, 0x30);
+  Deliver(&grab, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);  // the strobe's own grab will be refused
   Deliveries& strobe = NewRecorder();
   ASSERT_EQ(RG7EnableStrobe(0, 0, 0, RecordDelivery, Ctx(strobe)), 0);
@@ -130,7 +132,7 @@ TEST_F(Lines, DisarmingTheStrobeLeavesARunningGrabAlone) {
   PinnedBuffer buf(320 * 64 * 2);
   Prepare(buf, 320, 64, 320);
   Deliveries& grab = NewRecorder();
-  Deliver(&grab, 0x30);
+  Deliver(&grab, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
   ASSERT_EQ(RG7EnableStrobe(0, 1, 1, nullptr, 0), 0);
   ASSERT_EQ(RG7DisableStrobe(), 0);
@@ -150,14 +152,14 @@ TEST_F(Lines, EventAndTriggerCallbacksOnSoftwareAndExternalEdges) {
   ASSERT_EQ(RG7EnableTrigger(256, OtherRecorder, Ctx(tr)), 0);
   EXPECT_EQ(RG7GetTriggerPolarity(), 256);
 
-  std::uint32_t before = hw().Register(161);
+  std::uint32_t before = hw().Register(sim::rg700::kGioB);
   ASSERT_EQ(RG7GenerateTrigger(), 0);
-  EXPECT_EQ(hw().Register(161), before);
+  EXPECT_EQ(hw().Register(sim::rg700::kGioB), before);
   ASSERT_TRUE(WaitCount(tr, 1));
   ASSERT_EQ(RG7GenerateEvent(), 0);
   ASSERT_TRUE(WaitCount(ev, 1));
-  EXPECT_EQ(ev.Take(), std::vector<std::uint32_t>{0x1000000});
-  EXPECT_EQ(tr.Take(), std::vector<std::uint32_t>{0x2000000});
+  EXPECT_EQ(ev.Take(), std::vector<std::uint32_t>{RG7_IRQ_EVENT});
+  EXPECT_EQ(tr.Take(), std::vector<std::uint32_t>{RG7_IRQ_TRIGGER});
 
   // Outside edges: the event is active high at polarity 0, the trigger active low at 256.
   sim::Rg700Gio& gio = hw().gio();
@@ -180,7 +182,7 @@ TEST_F(Lines, EventAndTriggerCallbacksOnSoftwareAndExternalEdges) {
   Sleep(20);
   EXPECT_EQ(ev.count.load(), 2);
   EXPECT_EQ(tr.count.load(), 2);
-  EXPECT_EQ(hw().Register(20) & 0x800, 0u);
+  EXPECT_EQ(hw().Register(sim::rg700::kInterruptMask) & sim::rg700::kDecoderInterrupt, 0u);
   // And they can be armed again.
   EXPECT_EQ(RG7EnableEvent(256, RecordDelivery, Ctx(ev)), 0);
   EXPECT_EQ(RG7GetEventPolarity(), 256);

@@ -12,6 +12,10 @@ namespace {
 using Access = std::pair<int, int>;  // register, value
 using sim::Vpc32x5cModel;
 
+// The FP registers the chip names, as the access records hold them.
+constexpr int kFpStandard = Vpc32x5cModel::kFpStandard;
+constexpr int kFpInput = Vpc32x5cModel::kFpInput;
+
 class Vpc32x5cDecoderTest : public rg7_testing::DecoderTest {
  protected:
   Vpc32x5cModel& Chip(std::uint16_t standard = 0) {
@@ -28,7 +32,7 @@ class Vpc32x5cDecoderTest : public rg7_testing::DecoderTest {
   std::vector<Access> DirectWrites() {
     std::vector<Access> out;
     for (const sim::I2cTransfer& t : chip_->Log()) {
-      if (t.kind != sim::I2cTransfer::Kind::kWrite || t.subaddress >= 0x36) continue;
+      if (t.kind != sim::I2cTransfer::Kind::kWrite || t.subaddress >= Vpc32x5cModel::kFpReadAddress) continue;
       int v = 0;
       for (std::uint8_t b : t.bytes) v = v << 8 | b;
       out.emplace_back(t.subaddress, v);
@@ -93,15 +97,15 @@ TEST_F(Vpc32x5cDecoderTest, StandardCodeGoesIntoTheLowNibbleOfFp20) {
   Vpc32x5cModel& vpc = Chip(1);  // PAL image: FP 0x20 = 0x0020
   Clear();
   EXPECT_EQ(rg7::VPCSetVideoStandard(0), 0);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x20, 0x0021}}));
-  EXPECT_EQ(FpWrites(true), (std::vector<Access>{{0x20, 0x0821}}));  // waited for bit 11
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{kFpStandard, 0x0021}}));
+  EXPECT_EQ(FpWrites(true), (std::vector<Access>{{kFpStandard, 0x0821}}));  // waited for bit 11
   camera().vpc_fp_shadow[0] = 0x6F;
   Clear();
   EXPECT_EQ(rg7::VPCSetVideoStandard(1), 0);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x20, 0x0060}}));
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{kFpStandard, 0x0060}}));
   EXPECT_EQ(FpWord(0), 0x0060);
   EXPECT_EQ(rg7::VPCSetVideoStandard(2), RG7_ERR_PARAMETER);
-  EXPECT_EQ(vpc.Fp(0x20), 0x0060);
+  EXPECT_EQ(vpc.Fp(kFpStandard), 0x0060);
 }
 
 TEST_F(Vpc32x5cDecoderTest, ChannelCodesSplitOverFp20AndFp21) {
@@ -118,7 +122,8 @@ TEST_F(Vpc32x5cDecoderTest, ChannelCodesSplitOverFp20AndFp21) {
     board().two_svideo_mode = c.two_svideo;
     Clear();
     EXPECT_EQ(rg7::VPCSetVideoChannel(c.channel), 0);
-    EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x20, c.fp20}, {0x21, c.fp21}})) << c.channel << " " << c.two_svideo;
+    EXPECT_EQ(FpWrites(), (std::vector<Access>{{kFpStandard, c.fp20}, {kFpInput, c.fp21}}))
+        << c.channel << " " << c.two_svideo;
     EXPECT_EQ(FpWord(0), c.fp20);
     EXPECT_EQ(FpWord(1), c.fp21);
   }
@@ -134,11 +139,11 @@ TEST_F(Vpc32x5cDecoderTest, VcrModeIsBit10OfFp21) {
   EXPECT_EQ(rg7::VPCSetVCRMode(0), 0);
   EXPECT_EQ(rg7::VPCGetVCRMode(), 0);
   EXPECT_EQ(rg7::VPCSetVCRMode(1), 0);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x21, 0x0165}, {0x21, 0x0565}}));
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{kFpInput, 0x0165}, {kFpInput, 0x0565}}));
   EXPECT_EQ(rg7::VPCSetVCRMode(2), RG7_ERR_PARAMETER);
   EXPECT_EQ(rg7::VPCGetVCRMode(), 1);
   // The answer comes from the shadow, not the chip.
-  vpc.SetFp(0x21, 0);
+  vpc.SetFp(kFpInput, 0);
   EXPECT_EQ(rg7::VPCGetVCRMode(), 1);
 }
 
@@ -158,9 +163,9 @@ TEST_F(Vpc32x5cDecoderTest, LoadWritesBothImagesInOrderWithoutWaiting) {
                                                {0x42, ntsc ? 720 : 792},
                                                {0x40, 0},
                                                {0x43, ntsc ? 1710 : 1410},
-                                               {0x20, ntsc ? 0x0021 : 0x0020},
+                                               {kFpStandard, ntsc ? 0x0021 : 0x0020},
                                                {0x23, 0x0F40},
-                                               {0x21, ntsc ? 0x0420 : 0x0565},
+                                               {kFpInput, ntsc ? 0x0420 : 0x0565},
                                                {0x22, ntsc ? 0 : 6},
                                                {0x40, 0}}))
         << standard;
@@ -236,8 +241,8 @@ TEST_F(Vpc32x5cDecoderTest, WaitsLastAsLongAsTheChipTakes) {
   EXPECT_GE(GetTickCount() - start, 30u);
   auto reads = FpWrites(true);
   ASSERT_GT(reads.size(), 1u);  // read again and again until bit 11 showed
-  EXPECT_EQ(reads.back().second & 0x0800, 0x0800);
-  EXPECT_EQ(reads.front().second & 0x0800, 0);
+  EXPECT_EQ(reads.back().second & Vpc32x5cModel::kFpDone, Vpc32x5cModel::kFpDone);
+  EXPECT_EQ(reads.front().second & Vpc32x5cModel::kFpDone, 0);
 }
 
 TEST_F(Vpc32x5cDecoderTest, AChipThatNeverAnswersFailsAfterTheBound) {
@@ -259,7 +264,7 @@ TEST_F(Vpc32x5cDecoderTest, AChipThatNeverAnswersFailsAfterTheBound) {
   took = GetTickCount() - start;
   EXPECT_GE(took, 200u);
   EXPECT_LT(took, 1000u);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x20, 0x0041}}));
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{kFpStandard, 0x0041}}));
 }
 
 }  // namespace
