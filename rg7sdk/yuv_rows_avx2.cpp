@@ -34,11 +34,11 @@ constexpr int PackedByte(int q, int c) { return 4 * c + q; }
 constexpr Index LumaChromaIndex(int chromaByte) {
   Index x{};
   for (int j = 0; j < 8; ++j) {
-    signed char* lane = x.at + 4 * j;
-    lane[0] = static_cast<signed char>(2 * j);
-    lane[1] = -1;
-    lane[2] = static_cast<signed char>(4 * (j / 2) + chromaByte);
-    lane[3] = -1;
+    signed char* pixel = x.at + 4 * j;
+    pixel[0] = static_cast<signed char>(2 * j);
+    pixel[1] = -1;
+    pixel[2] = static_cast<signed char>(4 * (j / 2) + chromaByte);
+    pixel[3] = -1;
   }
   return x;
 }
