@@ -20,29 +20,10 @@
 #include "sim/rg700/rg700_video_clock.h"
 #include "sim/video/test_pattern.h"
 #include "tests/rg7sdk/interrupt_bits.h"
+#include "tests/rg7sdk/pinned_buffer.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 
 namespace rg7_testing {
-
-// Page-aligned host memory (plus `offset`), pinned while it lives.
-struct PinnedBuffer {
-  explicit PinnedBuffer(std::size_t bytes, std::size_t offset = 0) : size(static_cast<std::uint32_t>(bytes)) {
-    raw = static_cast<std::uint8_t*>(std::aligned_alloc(4096, (bytes + offset + 8191) & ~std::size_t{4095}));
-    data = raw + offset;
-    std::memset(data, 0xEE, bytes);
-    locked = RG7LockMasterBuffer(data, size) == 0;
-  }
-  ~PinnedBuffer() {
-    if (locked) RG7UnlockMasterBuffer(data, size);
-    std::free(raw);
-  }
-  PinnedBuffer(const PinnedBuffer&) = delete;
-  PinnedBuffer& operator=(const PinnedBuffer&) = delete;
-  std::uint8_t* raw;
-  std::uint8_t* data;
-  std::uint32_t size;
-  bool locked;
-};
 
 // The statuses a callback received; connect it with the recorder as context.
 struct Deliveries {

@@ -7,27 +7,13 @@
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
 #include "tests/rg7sdk/open_board_fixture.h"
+#include "tests/rg7sdk/pinned_buffer.h"
 
 namespace {
 
 using namespace rg7;
 
-// Page-aligned host memory, pinned for the test's lifetime.
-struct PinnedBuffer {
-  explicit PinnedBuffer(std::size_t bytes, std::size_t offset = 0) : size(bytes) {
-    raw = static_cast<std::uint8_t*>(std::aligned_alloc(4096, (bytes + offset + 8191) & ~std::size_t{4095}));
-    data = raw + offset;
-    locked = RG7LockMasterBuffer(data, static_cast<std::uint32_t>(size)) == 0;
-  }
-  ~PinnedBuffer() {
-    if (locked) RG7UnlockMasterBuffer(data, static_cast<std::uint32_t>(size));
-    std::free(raw);
-  }
-  std::uint8_t* raw;
-  std::uint8_t* data;
-  std::size_t size;
-  bool locked;
-};
+using rg7_testing::PinnedBuffer;
 
 class MasterModeTest : public rg7_testing::OpenBoardTest {
  protected:
