@@ -3,7 +3,7 @@
 namespace sim {
 
 Bt829aModel::Bt829aModel() : I2cDevice(kAddress) {
-  registers_[kIdentity] = 0xE2;  // chip code 0xE, revision 2
+  registers_[kIdentity] = kChipCode | 0x02;  // revision 2
 }
 
 std::uint8_t Bt829aModel::Register(std::uint8_t index) const {

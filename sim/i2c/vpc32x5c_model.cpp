@@ -18,13 +18,13 @@ Vpc32x5cModel::Vpc32x5cModel() : I2cDevice(kAddress) { fp_[kFpIdentity] = 0x0040
 
 bool Vpc32x5cModel::IsWordRegister(std::uint8_t subaddress) {
   switch (subaddress) {
-    case 0x1F:
-    case 0x21:
-    case 0x22:
-    case 0x26:
-    case 0x27:
-    case 0x28:
-    case 0x29:
+    case kDirect1F:
+    case kDirect21:
+    case kDirect22:
+    case kDirect26:
+    case kDirect27:
+    case kDirect28:
+    case kDirect29:
     case kFpReadAddress:
     case kFpWriteAddress:
     case kFpData:

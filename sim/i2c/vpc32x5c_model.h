@@ -22,10 +22,23 @@ struct VpcFpAccess {
 class PLATFORM_EXPORT Vpc32x5cModel : public I2cDevice {
  public:
   static constexpr std::uint8_t kAddress = 0x8E;
+  // Direct registers that the board's camera image sets; the chip keeps them as
+  // written. kDirect20, kDirect23 and kDirect24 are bytes, the others words.
+  static constexpr std::uint8_t kDirect1F = 0x1F;
+  static constexpr std::uint8_t kDirect20 = 0x20;
+  static constexpr std::uint8_t kDirect21 = 0x21;
+  static constexpr std::uint8_t kDirect22 = 0x22;  // bit 0 cleared with each new horizontal scale
+  static constexpr std::uint8_t kDirect23 = 0x23;
+  static constexpr std::uint8_t kDirect24 = 0x24;
+  static constexpr std::uint8_t kDirect26 = 0x26;
+  static constexpr std::uint8_t kDirect27 = 0x27;
+  static constexpr std::uint8_t kDirect28 = 0x28;
+  static constexpr std::uint8_t kDirect29 = 0x29;
   static constexpr std::uint8_t kFpStatus = 0x35;
   static constexpr std::uint8_t kFpReadAddress = 0x36;
   static constexpr std::uint8_t kFpWriteAddress = 0x37;
   static constexpr std::uint8_t kFpData = 0x38;
+  // FP registers.
   static constexpr std::uint16_t kFpSignalStatus = 0x13;
   static constexpr std::uint16_t kFpIdentity = 0xF1;
   static constexpr std::uint16_t kFpStandard = 0x20;
@@ -33,6 +46,22 @@ class PLATFORM_EXPORT Vpc32x5cModel : public I2cDevice {
   static constexpr std::uint16_t kFpInputSelect = 0x0007;  // bits of FP 0x21 that pick the input
   static constexpr std::uint16_t kSignalLocked = 0x0003;   // FP 0x13 with a signal locked
   static constexpr std::uint16_t kFpDone = 0x0800;         // bit 11 of FP 0x20/0x21
+  static constexpr std::uint16_t kFpSaturation = 0x30;
+  static constexpr std::uint16_t kFpBrightness = 0x41;
+  static constexpr std::uint16_t kFpContrast = 0x8E;
+  static constexpr std::uint16_t kFpHue = 0xDC;
+  static constexpr std::uint16_t kFpAgc = 0x82;  // automatic gain control on (1) or off (0)
+  static constexpr std::uint16_t kFpB5 = 0xB5;   // written 0 with each gain control change
+  // The horizontal scaler: the width of a scaled line and the line length times the factor.
+  static constexpr std::uint16_t kFpScaledWidth = 0x42;
+  static constexpr std::uint16_t kFpScaledLength = 0x43;
+  static constexpr std::uint16_t kFp40 = 0x40;  // written after a scale or brightness change
+  // Set from the camera image and otherwise left alone.
+  static constexpr std::uint16_t kFp22 = 0x22;
+  static constexpr std::uint16_t kFp23 = 0x23;
+  static constexpr std::uint16_t kFp69 = 0x69;
+  static constexpr std::uint16_t kFp6A = 0x6A;
+  static constexpr std::uint16_t kFp6D = 0x6D;
   static constexpr std::size_t kFpCount = 0x1000;
   // A delay that never ends.
   static constexpr std::uint32_t kNever = std::numeric_limits<std::uint32_t>::max();

@@ -197,10 +197,10 @@ TEST_F(BoardOpenTest, VpcStandardsAndVpeSync) {
   EXPECT_EQ(cam.crop_origin_x, 105u);
   EXPECT_EQ(cam.crop_origin_y, 15u);
   sim::Vpc32x5cModel& vpc = *m.rg700(0).serial_bus().vpc32x5c();
-  EXPECT_EQ(vpc.Direct(0x22), 136);
+  EXPECT_EQ(vpc.Direct(sim::Vpc32x5cModel::kDirect22), 136);
   rg7::ZPVIPInitCallback(0, 0);
   EXPECT_EQ(cam.crop_origin_x, 89u);
-  EXPECT_EQ(vpc.Direct(0x22), 114);
+  EXPECT_EQ(vpc.Direct(sim::Vpc32x5cModel::kDirect22), 114);
   EXPECT_EQ(RG7SetHScaleFactor(2.0f), RG7_ERR_PARAMETER);  // VPE sync allows no reduction
   rg7::ZPVIPUninitCallback(0, 0);
   EXPECT_EQ(cam.crop_origin_x, 105u);
@@ -235,14 +235,14 @@ TEST_F(BoardOpenTest, AgcOffIsRefusedByTheBt829aButStored) {
 TEST_F(BoardOpenTest, PictureControlsReachTheBt829a) {
   sim::Machine& m = OpenWith({Board(0x0D)}, 1);
   sim::Bt829aModel& bt = *m.rg700(0).serial_bus().bt829a();
-  EXPECT_EQ(bt.Register(0x0A), 0x00);  // brightness 128 from init
+  EXPECT_EQ(bt.Register(sim::Bt829aModel::kBrightness), 0x00);  // brightness 128 from init
   ASSERT_EQ(RG7SetBrightness(0), 0);
-  EXPECT_EQ(bt.Register(0x0A), 0x80);
+  EXPECT_EQ(bt.Register(sim::Bt829aModel::kBrightness), 0x80);
   ASSERT_EQ(RG7SetContrast(127), 0);
-  EXPECT_EQ(bt.Register(0x0B) & 0x04, 0);
-  EXPECT_EQ(bt.Register(0x0C), 0xFE);
+  EXPECT_EQ(bt.Register(sim::Bt829aModel::kControl) & sim::Bt829aModel::kContrastMsb, 0);
+  EXPECT_EQ(bt.Register(sim::Bt829aModel::kContrastLow), 0xFE);
   ASSERT_EQ(RG7SetVideoChannel(3), 0);
-  EXPECT_EQ(bt.Register(0x0B), 0x60);
+  EXPECT_EQ(bt.Register(sim::Bt829aModel::kControl), 0x60);
 }
 
 TEST_F(BoardOpenTest, LookUpTableLoads) {
@@ -305,13 +305,13 @@ TEST_F(BoardOpenTest, VpcHorizontalScaleGoesToTheDecoder) {
   sim::Machine& m = OpenWith({DecoderBoard(0x0D, false, true)}, 1);
   sim::Vpc32x5cModel& vpc = *m.rg700(0).serial_bus().vpc32x5c();
   ASSERT_EQ(RG7SetHScaleFactor(3.0f), 0);  // prescale 2, the decoder takes 1.5
-  EXPECT_EQ(vpc.Fp(0x43), 2565);
-  EXPECT_EQ(vpc.Fp(0x42), 480);
-  EXPECT_EQ(vpc.Direct(0x22), 0x006E & ~1);
+  EXPECT_EQ(vpc.Fp(sim::Vpc32x5cModel::kFpScaledLength), 2565);
+  EXPECT_EQ(vpc.Fp(sim::Vpc32x5cModel::kFpScaledWidth), 480);
+  EXPECT_EQ(vpc.Direct(sim::Vpc32x5cModel::kDirect22), 0x006E & ~1);
   ASSERT_EQ(RG7SetVideoStandard(1), 0);
   ASSERT_EQ(RG7SetHScaleFactor(1.0f), 0);
-  EXPECT_EQ(vpc.Fp(0x43), 1410);
-  EXPECT_EQ(vpc.Fp(0x42), 816);
+  EXPECT_EQ(vpc.Fp(sim::Vpc32x5cModel::kFpScaledLength), 1410);
+  EXPECT_EQ(vpc.Fp(sim::Vpc32x5cModel::kFpScaledWidth), 816);
 }
 
 TEST_F(BoardOpenTest, MirrorAndDibMode) {

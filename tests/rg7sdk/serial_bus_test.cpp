@@ -49,17 +49,17 @@ class SerialBusTest : public rg7_testing::Rg7Test {
 TEST_F(SerialBusTest, Bt829aByteTransactionsAsTheChipSeesThem) {
   sim::Rg700SerialBus& bus = BootBoard();
   sim::Bt829aModel& bt = *bus.bt829a();
-  RG7OutByteBt829A(0x0A, 0x80);
-  EXPECT_EQ(bt.Register(0x0A), 0x80);
+  RG7OutByteBt829A(Bt829aModel::kBrightness, 0x80);
+  EXPECT_EQ(bt.Register(Bt829aModel::kBrightness), 0x80);
   constexpr std::uint8_t kLocked = Bt829aModel::kVideoPresent | Bt829aModel::kHorizontalLock;
   bt.SetStatus(kLocked);
   EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kStatus), kLocked);
-  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kIdentity) & 0xF0, 0xE0);
+  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kIdentity) & Bt829aModel::kChipCodeMask, Bt829aModel::kChipCode);
 
   auto log = bt.Log();
   ASSERT_EQ(log.size(), 3u);
   EXPECT_EQ(log[0].kind, Kind::kWrite);
-  EXPECT_EQ(log[0].subaddress, 0x0A);
+  EXPECT_EQ(log[0].subaddress, Bt829aModel::kBrightness);
   EXPECT_EQ(log[0].bytes, (std::vector<std::uint8_t>{0x80}));
   EXPECT_TRUE(log[0].stopped);
   // A byte read names its register, restarts and ends its one byte with no acknowledge.
@@ -74,12 +74,12 @@ TEST_F(SerialBusTest, Bt829aByteTransactionsAsTheChipSeesThem) {
 TEST_F(SerialBusTest, VpcByteAndWordTransactions) {
   sim::Rg700SerialBus& bus = BootBoard(false, true);
   sim::Vpc32x5cModel& vpc = *bus.vpc32x5c();
-  RG7OutWordVPC32x5C(0x21, 0x038C);
-  RG7OutByteVPC32x5C(0x24, 0xF8);
-  EXPECT_EQ(vpc.Direct(0x21), 0x038C);
-  EXPECT_EQ(vpc.Direct(0x24), 0xF8);
-  EXPECT_EQ(RG7InWordVPC32x5C(0x21), 0x038C);
-  EXPECT_EQ(RG7InByteVPC32x5C(0x24), 0xF8);
+  RG7OutWordVPC32x5C(Vpc32x5cModel::kDirect21, 0x038C);
+  RG7OutByteVPC32x5C(Vpc32x5cModel::kDirect24, 0xF8);
+  EXPECT_EQ(vpc.Direct(Vpc32x5cModel::kDirect21), 0x038C);
+  EXPECT_EQ(vpc.Direct(Vpc32x5cModel::kDirect24), 0xF8);
+  EXPECT_EQ(RG7InWordVPC32x5C(Vpc32x5cModel::kDirect21), 0x038C);
+  EXPECT_EQ(RG7InByteVPC32x5C(Vpc32x5cModel::kDirect24), 0xF8);
 
   auto log = vpc.Log();
   ASSERT_EQ(log.size(), 4u);
@@ -94,16 +94,16 @@ TEST_F(SerialBusTest, FpRegistersThroughTheInterfaceWords) {
   sim::Rg700SerialBus& bus = BootBoard(false, true);
   sim::Vpc32x5cModel& vpc = *bus.vpc32x5c();
   EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity), 0x0040);
-  RG7OutWordVPC32x5C_FP(0x41, 63);
-  EXPECT_EQ(vpc.Fp(0x41), 63);
-  EXPECT_EQ(RG7InWordVPC32x5C_FP(0x41), 63);
+  RG7OutWordVPC32x5C_FP(Vpc32x5cModel::kFpBrightness, 63);
+  EXPECT_EQ(vpc.Fp(Vpc32x5cModel::kFpBrightness), 63);
+  EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpBrightness), 63);
   vpc.SetSignalStatus(Vpc32x5cModel::kSignalLocked);
   EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpSignalStatus) & Vpc32x5cModel::kSignalLocked,
             Vpc32x5cModel::kSignalLocked);
 
   vpc.ClearLog();
-  RG7OutWordVPC32x5C_FP(0x1DC, 1020);  // only the low 8 bits of the address go out
-  RG7InWordVPC32x5C_FP(0x1F1);
+  RG7OutWordVPC32x5C_FP(0x100 | Vpc32x5cModel::kFpHue, 1020);  // only the low 8 bits of the address go out
+  RG7InWordVPC32x5C_FP(0x100 | Vpc32x5cModel::kFpIdentity);
   auto log = vpc.Log();
   ASSERT_EQ(log.size(), 4u);
   EXPECT_EQ(log[0].subaddress, Vpc32x5cModel::kFpWriteAddress);
@@ -115,11 +115,11 @@ TEST_F(SerialBusTest, FpRegistersThroughTheInterfaceWords) {
   EXPECT_EQ(log[3].kind, Kind::kRead);
   EXPECT_EQ(log[3].subaddress, Vpc32x5cModel::kFpData);
   EXPECT_EQ(log[3].bytes, (std::vector<std::uint8_t>{0x00, 0x40}));
-  EXPECT_EQ(vpc.Fp(0xDC), 1020);
+  EXPECT_EQ(vpc.Fp(Vpc32x5cModel::kFpHue), 1020);
 
   // The interface status byte follows the chip's busy delay.
   vpc.SetFpBusyDelay(3);
-  RG7OutWordVPC32x5C_FP(0x30, 2049);
+  RG7OutWordVPC32x5C_FP(Vpc32x5cModel::kFpSaturation, 2049);
   int busyReads = 0;
   while (RG7InByteVPC32x5C(Vpc32x5cModel::kFpStatus) != 0 && busyReads < 10) ++busyReads;
   EXPECT_EQ(busyReads, 3);
@@ -129,9 +129,9 @@ TEST_F(SerialBusTest, AnAbsentDecoderReadsAllOnesAndWritesStillStop) {
   sim::Rg700SerialBus& bus = BootBoard(true, false);
   bus.bus().ClearFrames();
   RG7OutWordVPC32x5C_FP(Vpc32x5cModel::kFpStandard, 0x0021);
-  RG7OutByteVPC32x5C(0x24, 0xF8);
+  RG7OutByteVPC32x5C(Vpc32x5cModel::kDirect24, 0xF8);
   EXPECT_EQ(RG7InByteVPC32x5C(Vpc32x5cModel::kFpStatus), 0xFF);
-  EXPECT_EQ(RG7InWordVPC32x5C(0x21), 0xFFFF);
+  EXPECT_EQ(RG7InWordVPC32x5C(Vpc32x5cModel::kDirect21), 0xFFFF);
   EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity), 0xFFFF);
   // Every transaction ran to its stop; nothing acknowledged an address or a written byte.
   auto frames = bus.bus().Frames();
@@ -154,11 +154,11 @@ TEST_F(SerialBusTest, LinesEndReleasedAndTheOtherShadowBitsAreKept) {
   constexpr std::uint32_t kOtherBits = 0xC2;
   rg7::CurrentBoardNode()->serial_bus_shadow = kOtherBits;
   board().ClearRegisterWrites();
-  RG7OutByteBt829A(0x0F, 0x12);
+  RG7OutByteBt829A(Bt829aModel::kHue, 0x12);
   EXPECT_EQ(IHW_GetRegister(rg7::reg::kI2cControl) & kLinesReleased, kLinesReleased);
   RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity);
   EXPECT_EQ(IHW_GetRegister(rg7::reg::kI2cControl) & kLinesReleased, kLinesReleased);
-  RG7InByteBt829A(0x0F);
+  RG7InByteBt829A(Bt829aModel::kHue);
   EXPECT_EQ(board().Register(sim::rg700::kSerialBus), kOtherBits | kBoardLinesReleased);
   EXPECT_EQ(rg7::CurrentBoardNode()->serial_bus_shadow, kOtherBits | kLinesReleased);
   auto writes = ControlWrites();
@@ -171,10 +171,10 @@ TEST_F(SerialBusTest, WithoutABoardNothingReachesTheBus) {
   // Attached, no board node yet.
   sim::MachineDescription d = sim::MachineDescription::Default();
   machine_ = &Boot(d);
-  RG7OutByteBt829A(0x0A, 0x11);
+  RG7OutByteBt829A(Bt829aModel::kBrightness, 0x11);
   RG7OutWordVPC32x5C_FP(Vpc32x5cModel::kFpStandard, 1);
   EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kIdentity), 0);
-  EXPECT_EQ(RG7InWordVPC32x5C(0x21), 0);
+  EXPECT_EQ(RG7InWordVPC32x5C(Vpc32x5cModel::kDirect21), 0);
   EXPECT_EQ(RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpIdentity), 0);
   EXPECT_TRUE(ControlWrites().empty());
   EXPECT_TRUE(board().serial_bus().bt829a()->Log().empty());
@@ -187,7 +187,7 @@ TEST_F(SerialBusTest, WithoutABoardNothingReachesTheBus) {
   ASSERT_EQ(rg7::EnumerateBoards(0x1234, nullptr), 1);
   ASSERT_EQ(rg7::SelectBoardNode(0), 0);
   EXPECT_EQ(RG7InByteVPC32x5C(Vpc32x5cModel::kFpStatus), 0);
-  RG7OutByteBt829A(0x0A, 0x11);
+  RG7OutByteBt829A(Bt829aModel::kBrightness, 0x11);
   EXPECT_TRUE(ControlWrites().empty());
   EXPECT_EQ(rg7::CurrentBoardNode()->serial_bus_shadow, 0u);
 }
@@ -195,22 +195,22 @@ TEST_F(SerialBusTest, WithoutABoardNothingReachesTheBus) {
 TEST_F(SerialBusTest, ClockStretchingIsWaitedForUpToEightyReads) {
   sim::Rg700SerialBus& bus = BootBoard();
   sim::Bt829aModel& bt = *bus.bt829a();
-  bt.SetRegister(0x0E, 0xB4);
+  bt.SetRegister(Bt829aModel::kSaturationV, 0xB4);
   bt.SetClockStretch(79);
-  EXPECT_EQ(RG7InByteBt829A(0x0E), 0xB4);
+  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kSaturationV), 0xB4);
 
   // A device that holds the clock far longer is given up on after 80 reads a bit:
   // the read returns in bounded time, with both lines released by the bridge.
   bt.SetClockStretch(100000);
   std::uint64_t before = bus.bus().sense_count();
-  RG7InByteBt829A(0x0E);
+  RG7InByteBt829A(Bt829aModel::kSaturationV);
   std::uint64_t reads = bus.bus().sense_count() - before;
   EXPECT_GE(reads, 8u * 80u);
   EXPECT_LT(reads, 8u * 82u + 40u);
   EXPECT_EQ(IHW_GetRegister(rg7::reg::kI2cControl) & kLinesReleased, kLinesReleased);
   // Once the device lets go, the next transaction finds the bus working.
   bt.SetClockStretch(0);
-  EXPECT_EQ(RG7InByteBt829A(0x0E), 0xB4);
+  EXPECT_EQ(RG7InByteBt829A(Bt829aModel::kSaturationV), 0xB4);
   EXPECT_TRUE(bt.Log().back().stopped);
   EXPECT_FALSE(bus.bus().in_frame());
 }
@@ -222,13 +222,13 @@ TEST_F(SerialBusTest, TransactionsFromTwoThreadsDoNotInterleave) {
   int vpcErrors = 0;
   std::thread other([&] {
     for (int i = 0; i < kRounds; ++i) {
-      RG7OutWordVPC32x5C_FP(0x42, static_cast<std::uint16_t>(0x100 + i));
-      if (RG7InWordVPC32x5C_FP(0x42) != 0x100 + i) ++vpcErrors;
+      RG7OutWordVPC32x5C_FP(Vpc32x5cModel::kFpScaledWidth, static_cast<std::uint16_t>(0x100 + i));
+      if (RG7InWordVPC32x5C_FP(Vpc32x5cModel::kFpScaledWidth) != 0x100 + i) ++vpcErrors;
     }
   });
   for (int i = 0; i < kRounds; ++i) {
-    RG7OutByteBt829A(0x0F, static_cast<std::uint8_t>(i));
-    if (RG7InByteBt829A(0x0F) != i) ++btErrors;
+    RG7OutByteBt829A(Bt829aModel::kHue, static_cast<std::uint8_t>(i));
+    if (RG7InByteBt829A(Bt829aModel::kHue) != i) ++btErrors;
   }
   other.join();
   EXPECT_EQ(btErrors, 0);

@@ -53,18 +53,19 @@ TEST_F(Vpc32x5cDecoderTest, BrightnessRunsBackwardsAtHalfSteps) {
   Vpc32x5cModel& vpc = Chip();
   const std::pair<std::uint32_t, int> cases[] = {{255, 0}, {128, 63}, {0, 127}};
   for (auto [value, level] : cases) {
-    vpc.SetFp(0x40, 0x0A05);
+    vpc.SetFp(Vpc32x5cModel::kFp40, 0x0A05);
     Clear();
     EXPECT_EQ(rg7::VPCSetBrightness(value), 0);
     // Then bit 11 of FP 0x40 is cleared on the chip, keeping its other bits.
-    EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x41, level}, {0x40, 0x0205}})) << value;
-    EXPECT_EQ(FpWrites(true), (std::vector<Access>{{0x40, 0x0A05}}));
+    EXPECT_EQ(FpWrites(), (std::vector<Access>{{Vpc32x5cModel::kFpBrightness, level}, {Vpc32x5cModel::kFp40, 0x0205}}))
+        << value;
+    EXPECT_EQ(FpWrites(true), (std::vector<Access>{{Vpc32x5cModel::kFp40, 0x0A05}}));
     EXPECT_EQ(FpWord(25), level);
     EXPECT_EQ(FpWord(24), 0);  // the shadow of FP 0x40 is not touched
   }
   Clear();
   EXPECT_EQ(rg7::VPCSetBrightness(258), 0);  // a negative difference is truncated toward zero
-  EXPECT_EQ(vpc.Fp(0x41), 0xFFFF);
+  EXPECT_EQ(vpc.Fp(Vpc32x5cModel::kFpBrightness), 0xFFFF);
 }
 
 TEST_F(Vpc32x5cDecoderTest, ContrastHueAndSaturationScaleIntoTheirWords) {
@@ -75,11 +76,15 @@ TEST_F(Vpc32x5cDecoderTest, ContrastHueAndSaturationScaleIntoTheirWords) {
   EXPECT_EQ(rg7::VPCSetHue(255), 0);
   EXPECT_EQ(rg7::VPCSetHue(0x4001), 0);
   EXPECT_EQ(rg7::VPCSetSaturation(128), 0);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x8E, 63}, {0x8E, 0}, {0xDC, 1020}, {0xDC, 4}, {0x30, 2049}}));
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{Vpc32x5cModel::kFpContrast, 63},
+                                             {Vpc32x5cModel::kFpContrast, 0},
+                                             {Vpc32x5cModel::kFpHue, 1020},
+                                             {Vpc32x5cModel::kFpHue, 4},
+                                             {Vpc32x5cModel::kFpSaturation, 2049}}));
   EXPECT_EQ(FpWord(37), 0);
   EXPECT_EQ(FpWord(12), 4);
   EXPECT_EQ(FpWord(38), 2049);
-  EXPECT_EQ(vpc.Fp(0x30), 2049);
+  EXPECT_EQ(vpc.Fp(Vpc32x5cModel::kFpSaturation), 2049);
 }
 
 TEST_F(Vpc32x5cDecoderTest, GainControlSwitchesBothWaysWithoutAShadow) {
@@ -89,7 +94,10 @@ TEST_F(Vpc32x5cDecoderTest, GainControlSwitchesBothWaysWithoutAShadow) {
   Clear();
   EXPECT_EQ(rg7::VPCSetAGC(5), 0);
   EXPECT_EQ(rg7::VPCSetAGC(0), 0);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x82, 1}, {0xB5, 0}, {0x82, 0}, {0xB5, 0}}));
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{Vpc32x5cModel::kFpAgc, 1},
+                                             {Vpc32x5cModel::kFpB5, 0},
+                                             {Vpc32x5cModel::kFpAgc, 0},
+                                             {Vpc32x5cModel::kFpB5, 0}}));
   EXPECT_EQ(std::memcmp(before, camera().vpc_fp_shadow, sizeof before), 0);
 }
 
@@ -157,32 +165,32 @@ TEST_F(Vpc32x5cDecoderTest, LoadWritesBothImagesInOrderWithoutWaiting) {
     chip_->SetDoneDelayMs(Vpc32x5cModel::kNever);
     EXPECT_EQ(rg7::VPCLoadCameraRegisters(image), 0);
     bool ntsc = standard == 0;
-    EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x69, 0x002A},
-                                               {0x6A, 0x0AAB},
-                                               {0x6D, 0x0005},
-                                               {0x42, ntsc ? 720 : 792},
-                                               {0x40, 0},
-                                               {0x43, ntsc ? 1710 : 1410},
+    EXPECT_EQ(FpWrites(), (std::vector<Access>{{Vpc32x5cModel::kFp69, 0x002A},
+                                               {Vpc32x5cModel::kFp6A, 0x0AAB},
+                                               {Vpc32x5cModel::kFp6D, 0x0005},
+                                               {Vpc32x5cModel::kFpScaledWidth, ntsc ? 720 : 792},
+                                               {Vpc32x5cModel::kFp40, 0},
+                                               {Vpc32x5cModel::kFpScaledLength, ntsc ? 1710 : 1410},
                                                {kFpStandard, ntsc ? 0x0021 : 0x0020},
-                                               {0x23, 0x0F40},
+                                               {Vpc32x5cModel::kFp23, 0x0F40},
                                                {kFpInput, ntsc ? 0x0420 : 0x0565},
-                                               {0x22, ntsc ? 0 : 6},
-                                               {0x40, 0}}))
+                                               {Vpc32x5cModel::kFp22, ntsc ? 0 : 6},
+                                               {Vpc32x5cModel::kFp40, 0}}))
         << standard;
     EXPECT_TRUE(FpWrites(true).empty());
-    EXPECT_EQ(DirectWrites(), (std::vector<Access>{{0x1F, 0x0C00},
-                                                   {0x20, 0x80},
-                                                   {0x23, 0x00},
-                                                   {0x24, 0xF8},
-                                                   {0x21, ntsc ? 0x0359 : 0x038C},
-                                                   {0x26, 0x0000},
-                                                   {0x27, 0x0022},
-                                                   {0x28, 0x0072},
-                                                   {0x29, 0x0356},
-                                                   {0x22, ntsc ? 0x006E : 0x0088}}));
+    EXPECT_EQ(DirectWrites(), (std::vector<Access>{{Vpc32x5cModel::kDirect1F, 0x0C00},
+                                                   {Vpc32x5cModel::kDirect20, 0x80},
+                                                   {Vpc32x5cModel::kDirect23, 0x00},
+                                                   {Vpc32x5cModel::kDirect24, 0xF8},
+                                                   {Vpc32x5cModel::kDirect21, ntsc ? 0x0359 : 0x038C},
+                                                   {Vpc32x5cModel::kDirect26, 0x0000},
+                                                   {Vpc32x5cModel::kDirect27, 0x0022},
+                                                   {Vpc32x5cModel::kDirect28, 0x0072},
+                                                   {Vpc32x5cModel::kDirect29, 0x0356},
+                                                   {Vpc32x5cModel::kDirect22, ntsc ? 0x006E : 0x0088}}));
     // Words went out high byte first, bytes as bytes.
-    EXPECT_EQ(chip_->Direct(0x21), ntsc ? 0x0359 : 0x038C);
-    EXPECT_EQ(chip_->Direct(0x24), 0xF8);
+    EXPECT_EQ(chip_->Direct(Vpc32x5cModel::kDirect21), ntsc ? 0x0359 : 0x038C);
+    EXPECT_EQ(chip_->Direct(Vpc32x5cModel::kDirect24), 0xF8);
     chip_->SetFpBusyDelayMs(0);
     chip_->SetDoneDelayMs(0);
   }
@@ -202,21 +210,21 @@ TEST_F(Vpc32x5cDecoderTest, HorizontalScalePerStandard) {
   camera().video_standard = 1;
   EXPECT_EQ(rg7::VPCSetHScale(1.0f), 0);
   EXPECT_EQ(rg7::VPCSetHScale(1.75f), 0);
-  EXPECT_EQ(FpWrites(), (std::vector<Access>{{0x43, 1710},
-                                             {0x42, 720},
-                                             {0x40, 0},
-                                             {0x43, 3420},
-                                             {0x42, 360},
-                                             {0x40, 0},
-                                             {0x43, 2565},
-                                             {0x42, 480},
-                                             {0x40, 0},
-                                             {0x43, 1410},
-                                             {0x42, 816},
-                                             {0x40, 0},
-                                             {0x43, 2468},
-                                             {0x42, 466},
-                                             {0x40, 0}}));
+  EXPECT_EQ(FpWrites(), (std::vector<Access>{{Vpc32x5cModel::kFpScaledLength, 1710},
+                                             {Vpc32x5cModel::kFpScaledWidth, 720},
+                                             {Vpc32x5cModel::kFp40, 0},
+                                             {Vpc32x5cModel::kFpScaledLength, 3420},
+                                             {Vpc32x5cModel::kFpScaledWidth, 360},
+                                             {Vpc32x5cModel::kFp40, 0},
+                                             {Vpc32x5cModel::kFpScaledLength, 2565},
+                                             {Vpc32x5cModel::kFpScaledWidth, 480},
+                                             {Vpc32x5cModel::kFp40, 0},
+                                             {Vpc32x5cModel::kFpScaledLength, 1410},
+                                             {Vpc32x5cModel::kFpScaledWidth, 816},
+                                             {Vpc32x5cModel::kFp40, 0},
+                                             {Vpc32x5cModel::kFpScaledLength, 2468},
+                                             {Vpc32x5cModel::kFpScaledWidth, 466},
+                                             {Vpc32x5cModel::kFp40, 0}}));
   EXPECT_EQ(std::memcmp(before, camera().vpc_fp_shadow, sizeof before), 0);
 
   Clear();
@@ -253,7 +261,7 @@ TEST_F(Vpc32x5cDecoderTest, AChipThatNeverAnswersFailsAfterTheBound) {
   DWORD took = GetTickCount() - start;
   EXPECT_GE(took, 200u);
   EXPECT_LT(took, 1000u);
-  EXPECT_EQ(vpc.Fp(0xDC), 40);  // the setting went out all the same
+  EXPECT_EQ(vpc.Fp(Vpc32x5cModel::kFpHue), 40);  // the setting went out all the same
 
   // The first of two done waits failing ends the channel change there.
   vpc.SetFpBusyDelayMs(0);

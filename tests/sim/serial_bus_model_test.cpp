@@ -122,7 +122,7 @@ TEST_F(SerialBusModel, DefaultBoardCarriesABt829aOnly) {
   Rg700SerialBus& bus = Bus();
   ASSERT_NE(bus.bt829a(), nullptr);
   EXPECT_EQ(bus.vpc32x5c(), nullptr);
-  EXPECT_EQ(bus.bt829a()->Register(Bt829aModel::kIdentity) & 0xF0, 0xE0);
+  EXPECT_EQ(bus.bt829a()->Register(Bt829aModel::kIdentity) & Bt829aModel::kChipCodeMask, Bt829aModel::kChipCode);
   sim::PowerOff();
   sim::Machine& m = sim::PowerOn(BoardWith(false, false));
   EXPECT_EQ(m.rg700(0).serial_bus().bt829a(), nullptr);
@@ -132,26 +132,26 @@ TEST_F(SerialBusModel, DefaultBoardCarriesABt829aOnly) {
 TEST_F(SerialBusModel, Bt829aWritesAndReadsWithItsLog) {
   Rg700SerialBus& bus = Bus();
   Bt829aModel& bt = *bus.bt829a();
-  master_->WriteRegister(kBt, 0x0A, {0x7F, 0x20});  // consecutive registers
-  EXPECT_EQ(bt.Register(0x0A), 0x7F);
-  EXPECT_EQ(bt.Register(0x0B), 0x20);
-  EXPECT_EQ(master_->ReadRegister(kBt, 0x0A, 2), (std::vector<std::uint8_t>{0x7F, 0x20}));
+  master_->WriteRegister(kBt, Bt829aModel::kBrightness, {0x7F, 0x20});  // consecutive registers
+  EXPECT_EQ(bt.Register(Bt829aModel::kBrightness), 0x7F);
+  EXPECT_EQ(bt.Register(Bt829aModel::kControl), 0x20);
+  EXPECT_EQ(master_->ReadRegister(kBt, Bt829aModel::kBrightness, 2), (std::vector<std::uint8_t>{0x7F, 0x20}));
 
   auto log = bt.Log();
   ASSERT_EQ(log.size(), 2u);
   EXPECT_EQ(log[0].kind, I2cTransfer::Kind::kWrite);
-  EXPECT_EQ(log[0].subaddress, 0x0A);
+  EXPECT_EQ(log[0].subaddress, Bt829aModel::kBrightness);
   EXPECT_EQ(log[0].bytes, (std::vector<std::uint8_t>{0x7F, 0x20}));
   EXPECT_EQ(log[0].acks, (std::vector<bool>{true, true}));
   EXPECT_TRUE(log[0].stopped);
   // Subaddress, repeated start and read: one read transfer with the master's answers.
   EXPECT_EQ(log[1].kind, I2cTransfer::Kind::kRead);
   EXPECT_TRUE(log[1].has_subaddress);
-  EXPECT_EQ(log[1].subaddress, 0x0A);
+  EXPECT_EQ(log[1].subaddress, Bt829aModel::kBrightness);
   EXPECT_EQ(log[1].acks, (std::vector<bool>{true, false}));
   EXPECT_TRUE(log[1].stopped);
 
-  // Status and identity are read only; beyond register 0x20 reads 0xFF. The status
+  // Status and identity are read only; past the last register reads 0xFF. The status
   // follows the camera on the selected input.
   board_->video_inputs().SetSource(board_->video_inputs().Bt829aInput(), sim::VideoSourceDesc{true, 0});
   master_->WriteRegister(kBt, Bt829aModel::kStatus, {0x00});
@@ -165,8 +165,8 @@ TEST_F(SerialBusModel, Bt829aWritesAndReadsWithItsLog) {
 TEST_F(SerialBusModel, AnAbsentAddressNeverAcknowledgesAndReadsAllOnes) {
   Rg700SerialBus& bus = Bus();
   bus.bus().ClearFrames();
-  master_->WriteRegister(kVpc, 0x20, {0x55});
-  EXPECT_EQ(master_->ReadRegister(kVpc, 0x20, 2), (std::vector<std::uint8_t>{0xFF, 0xFF}));
+  master_->WriteRegister(kVpc, Vpc32x5cModel::kDirect20, {0x55});
+  EXPECT_EQ(master_->ReadRegister(kVpc, Vpc32x5cModel::kDirect20, 2), (std::vector<std::uint8_t>{0xFF, 0xFF}));
   auto frames = bus.bus().Frames();
   ASSERT_EQ(frames.size(), 2u);
   ASSERT_EQ(frames[0].units.size(), 3u);
@@ -218,9 +218,9 @@ TEST_F(SerialBusModel, VpcFpBankThroughItsInterfaceRegisters) {
     auto b = master_->ReadRegister(kVpc, Vpc32x5cModel::kFpData, 2);
     return static_cast<std::uint16_t>(b[0] << 8 | b[1]);
   };
-  fpWrite(0x41, 0x003F);
-  EXPECT_EQ(vpc.Fp(0x41), 0x003F);
-  EXPECT_EQ(fpRead(0x41), 0x003F);
+  fpWrite(Vpc32x5cModel::kFpBrightness, 0x003F);
+  EXPECT_EQ(vpc.Fp(Vpc32x5cModel::kFpBrightness), 0x003F);
+  EXPECT_EQ(fpRead(Vpc32x5cModel::kFpBrightness), 0x003F);
   EXPECT_EQ(fpRead(Vpc32x5cModel::kFpIdentity), 0x0040);
   fpWrite(Vpc32x5cModel::kFpIdentity, 0x1234);
   board_->video_inputs().SetSource(board_->video_inputs().VpcInput(), sim::VideoSourceDesc{false, 0});
@@ -232,7 +232,7 @@ TEST_F(SerialBusModel, VpcFpBankThroughItsInterfaceRegisters) {
   auto log = vpc.FpLog();
   ASSERT_EQ(log.size(), 8u);
   EXPECT_TRUE(log[0].write);
-  EXPECT_EQ(log[0].address, 0x41);
+  EXPECT_EQ(log[0].address, Vpc32x5cModel::kFpBrightness);
   EXPECT_FALSE(log[2].write);
   EXPECT_EQ(log[2].value, 0x0040);
 
@@ -283,7 +283,7 @@ TEST_F(SerialBusModel, VpcDelaysInMillisecondsOfTheTickCount) {
   // A delay in reads still has to pass as well.
   vpc.SetFpBusyDelay(2);
   vpc.SetFpBusyDelayMs(0);
-  fpWrite(0x41, 1);
+  fpWrite(Vpc32x5cModel::kFpBrightness, 1);
   EXPECT_NE(status(), 0);
   EXPECT_NE(status(), 0);
   EXPECT_EQ(status(), 0);
@@ -300,20 +300,20 @@ TEST_F(SerialBusModel, VpcDelaysInMillisecondsOfTheTickCount) {
 
 TEST_F(SerialBusModel, ClockStretchingHoldsTheClockForTheGivenReads) {
   Rg700SerialBus& bus = Bus();
-  bus.bt829a()->SetRegister(0x0A, 0xA5);
+  bus.bt829a()->SetRegister(Bt829aModel::kBrightness, 0xA5);
   bus.bt829a()->SetClockStretch(5);
   unsigned reads = 0;
   master_->Start();
   master_->Send(kBt);
-  master_->Send(0x0A);
+  master_->Send(Bt829aModel::kBrightness);
   master_->Start();
   master_->Send(kBt + 1);
   EXPECT_EQ(master_->Receive(false, &reads), 0xA5);
   master_->Stop();
   EXPECT_EQ(reads, 6u);  // five reads low, the sixth high
   // Writes are not held.
-  master_->WriteRegister(kBt, 0x0A, {0x11});
-  EXPECT_EQ(bus.bt829a()->Register(0x0A), 0x11);
+  master_->WriteRegister(kBt, Bt829aModel::kBrightness, {0x11});
+  EXPECT_EQ(bus.bt829a()->Register(Bt829aModel::kBrightness), 0x11);
 }
 
 }  // namespace
