@@ -218,6 +218,12 @@ std::int32_t RG7Close() {
 std::int32_t RG7Init() {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   const RG7BoardRecord& b = CurrentBoardRecord();
+  // The init clears every enabled interrupt: nothing may be left waiting for one. A
+  // grab stops, and the lines are disarmed so that they can be armed again.
+  if (GrabRunning(b)) RG7StopGrab(nullptr, 0);
+  RG7DisableStrobe();
+  RG7DisableEvent();
+  RG7DisableTrigger();
   bool bt = b.bt829_fitted != 0;
   const Rg700Settings& ini = IniSettings();
 

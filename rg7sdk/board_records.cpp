@@ -31,7 +31,8 @@ void ResetLineRecord(LineRecord& l) {
   l.trigger_callback.store(nullptr);
   l.event_callback.store(nullptr);
   l.strobe_callback.store(nullptr);
-  for (auto* w : {&l.strobe_mode, &l.delay1, &l.delay2, &l.count1, &l.count2, &l.strobe_armed}) w->store(0);
+  for (auto* w : {&l.strobe_mode, &l.delay1, &l.delay2, &l.count1, &l.count2, &l.strobe_armed, &l.strobe_grab})
+    w->store(0);
   l.strobe_context.store(0);
 }
 

@@ -89,6 +89,7 @@ struct LineRecord {
   std::atomic<std::uint32_t> count2;
   std::atomic<std::uintptr_t> strobe_context;
   std::atomic<std::uint32_t> strobe_armed;
+  std::atomic<std::uint32_t> strobe_grab;  // the grab the sequence started (grab_starts)
 };
 
 void ResetLineRecord(LineRecord& lines);
@@ -120,7 +121,8 @@ struct RG7BoardRecord {
   std::atomic<RG7InterruptCallback> deferred_stop;
   std::atomic<std::uintptr_t> deferred_stop_context;
   LineRecord lines;
-  std::atomic<std::uint32_t> vsync;  // field bits the dispatcher saw since the last query
+  std::atomic<std::uint32_t> vsync;        // field bits the dispatcher saw since the last query
+  std::atomic<std::uint32_t> grab_starts;  // grabs started since the library was loaded
 };
 
 constexpr std::uint32_t kMaxBoardRecords = 3;

@@ -44,7 +44,7 @@ std::int32_t EnableLine(KeptCallback kept, std::uint32_t irqBit, std::uint32_t p
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   if (!callback) return RG7_ERR_PARAMETER;
   std::unique_lock lock(IrqLock());
-  WaitForServiceStopsLocked(lock);
+  WaitBeforeLineConnectLocked(lock);
   LineRecord& lines = CurrentBoardRecord().lines;
   if ((lines.*kept).load()) return RG7_ERR_ARMED;
   if (!ValidPolarity(polarity)) return RG7_ERR_PARAMETER;

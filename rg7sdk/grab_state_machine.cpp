@@ -102,8 +102,8 @@ void CopyBounceBuffers(RG7BoardRecord& b, std::uint32_t status) {
 
 // Whether the field buffers the grab fills have a target programmed since this open
 // that is still locked: a single-field grab of field 0 or 1 fills only that field's.
-bool TransferProgrammed(RG7BoardRecord& b, std::int32_t field, bool* scattered) {
-  std::lock_guard lock(b.transfer_lock);
+// The transfer lock is held.
+bool TransferProgrammedLocked(const RG7BoardRecord& b, std::int32_t field, bool* scattered) {
   const MasterModeBlock& m = b.master;
   *scattered = m.field[0].scatter || m.field[1].scatter;
   if ((b.grab_state.load() & grab::kFieldGrab) && field != 2) return m.programmed[field].address != nullptr;
@@ -285,10 +285,14 @@ std::int32_t RG7StartGrab(std::int32_t flags, std::int32_t field) {
   if ((f & grab::kTriggerModes) == grab::kTriggerModes) return RG7_ERR_PARAMETER;
   // No field matches a select outside 0-2: such a grab would wait for ever.
   if (field < 0 || field > 2) return RG7_ERR_PARAMETER;
+  // Held until the grab runs: an unlock of the target either comes first (and the
+  // grab is refused) or finds the grab running (and stops it).
+  std::lock_guard lock(b.transfer_lock);
   bool scattered = false;
-  if (!TransferProgrammed(b, field, &scattered)) return RG7_ERR_PARAMETER;
+  if (!TransferProgrammedLocked(b, field, &scattered)) return RG7_ERR_PARAMETER;
   if (RG7TestVideoSignalPresence(0) != 0) return RG7_ERR_NO_SIGNAL;
   SetRunning(b, true);
+  b.grab_starts.fetch_add(1);
   b.grab_flags.store(f);
   // A deferred stop asked for an earlier grab is not this one's.
   b.deferred_stop.store(nullptr);

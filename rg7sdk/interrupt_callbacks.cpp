@@ -8,6 +8,7 @@
 #include "rg7sdk/board_nodes.h"
 #include "rg7sdk/driver_link.h"
 #include "rg7sdk/global_block.h"
+#include "rg7sdk/grab_state_machine.h"
 #include "rg7sdk/rg700_registers.h"
 #include "rg7sdk/rg7sdk.h"
 
@@ -180,7 +181,7 @@ std::int32_t GetBoardIrqInfo(BoardIrqInfo* info) {
   if (!CurrentBoardOpen()) return RG7_ERR_NOT_OPEN;
   RG7BoardRecord& board = CurrentBoardRecord();
   info->line = static_cast<std::uint8_t>(GetBoardIrqLine());
-  info->grab_running = static_cast<std::uint16_t>((board.field_select_running.load() >> 8) & 0xFF);
+  info->grab_running = GrabRunning(board) ? 1 : 0;
   info->variant = static_cast<std::uint16_t>(GetBoardVariant());
   return 0;
 }
@@ -240,11 +241,20 @@ std::int32_t DispatchInterrupts() {
   return 0;
 }
 
-void WaitForDispatchToEnd() {
-  std::unique_lock lock(g_lock);
+void WaitForDispatchToEndLocked(std::unique_lock<std::mutex>& lock) {
   if (!g_dispatching || g_dispatchThread == GetCurrentThreadId()) return;
   std::uint64_t running = g_dispatchStarted;
   g_dispatchEnded.wait(lock, [&] { return g_dispatchFinished >= running; });
+}
+
+void WaitBeforeLineConnectLocked(std::unique_lock<std::mutex>& lock) {
+  WaitForDispatchToEndLocked(lock);
+  WaitForServiceStopsLocked(lock);
+}
+
+void WaitForDispatchToEnd() {
+  std::unique_lock lock(g_lock);
+  WaitForDispatchToEndLocked(lock);
 }
 
 bool InDispatchOnThisThread() {
@@ -307,10 +317,11 @@ std::int32_t IrqEnableLocked(std::uint32_t bits, std::uintptr_t owner) {
   return 0;
 }
 
-void DropConnectionLocked(std::uint32_t allowed) {
+void DropConnectionLocked(std::uint32_t enabled) {
   RG7BoardRecord& board = CurrentBoardRecord();
-  // What the remaining connections (a running grab's handler among them) enabled stays.
-  DropBitsLocked(board, allowed & ~OthersEnabled(board, nullptr), true);
+  // What the remaining connections (a running grab's handler among them) or the
+  // library itself enabled stays.
+  DropBitsLocked(board, enabled & ~OthersEnabled(board, nullptr), true);
 }
 
 void ClearEnabledInterrupts() {

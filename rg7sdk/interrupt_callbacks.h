@@ -56,8 +56,10 @@ std::int32_t GetBoardIrqInfo(BoardIrqInfo* info);
 std::uint32_t ReadLatchedIrqStatus();
 // 1 when nothing was pending, else 0.
 std::int32_t DispatchInterrupts();
-// Returns once no dispatch runs (at once on the service thread itself).
+// Returns once the dispatch running now has ended (at once on the service thread
+// itself); the Locked form releases IrqLock while it waits.
 void WaitForDispatchToEnd();
+void WaitForDispatchToEndLocked(std::unique_lock<std::mutex>& lock);
 
 // True on the service thread while it dispatches (so the caller is a handler).
 bool InDispatchOnThisThread();
@@ -71,9 +73,9 @@ void ClearCallbackLists(RG7BoardRecord& board);
 // RG7IRQEnable and RG7IRQDisable with IrqLock held.
 std::int32_t IrqEnableLocked(std::uint32_t bits, std::uintptr_t owner);
 std::int32_t IrqDisableLocked(std::uint32_t bits, std::uintptr_t owner);
-// After a connection of the current board with `allowed` is gone: the bits that no
-// remaining connection enabled leave the board's mask. IrqLock held.
-void DropConnectionLocked(std::uint32_t allowed);
+// After a connection of the current board that had `enabled` is gone: those of its
+// bits that no remaining connection enabled leave the board's mask. IrqLock held.
+void DropConnectionLocked(std::uint32_t enabled);
 // Nothing enabled on the current board any more, in the register and in the books.
 void ClearEnabledInterrupts();
 
@@ -87,6 +89,13 @@ void WaitForServiceStopsLocked(std::unique_lock<std::mutex>& lock);
 std::int32_t ConnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot, RG7InterruptCallback callback,
                            std::uint32_t allowed, std::uintptr_t context);
 std::int32_t DisconnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot, RG7InterruptCallback callback);
+
+// What a line (event, trigger, strobe) waits for before it checks whether it is armed
+// and connects, releasing IrqLock meanwhile: a service thread being stopped, and a
+// dispatch that may still run the line's earlier connection (a handler finds its
+// node by its function, so it must not find the new one). Waiting first keeps the
+// check and the connection one step.
+void WaitBeforeLineConnectLocked(std::unique_lock<std::mutex>& lock);
 
 // Stops the service thread and frees every slot (library detach).
 void ShutdownInterruptService();

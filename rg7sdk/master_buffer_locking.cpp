@@ -17,10 +17,12 @@ bool Overlaps(const std::uint8_t* address, std::uint32_t size, const std::uint8_
 }
 
 // Forgets what `board` had programmed into [begin, begin + length); true when a
-// field's DMA or bounce copy wrote there.
+// grab runs that writes there, through the DMA or the bounce copy.
 bool ForgetTransfersInto(RG7BoardRecord& board, const std::uint8_t* begin, std::uint32_t length) {
   std::lock_guard lock(board.transfer_lock);
   MasterModeBlock& m = board.master;
+  // Copy targets count only while a field is copied at all.
+  bool copying = m.field[0].bounce || m.field[1].bounce;
   bool any = false;
   for (int f = 0; f < 2; ++f) {
     if (Overlaps(m.programmed[f].address, m.programmed[f].size, begin, length)) {
@@ -31,10 +33,10 @@ bool ForgetTransfersInto(RG7BoardRecord& board, const std::uint8_t* begin, std::
     if (Overlaps(t.target, t.target_size, begin, length)) {
       t.target = nullptr;
       t.target_size = 0;
-      any = true;
+      any = any || copying;
     }
   }
-  return any;
+  return any && GrabRunning(board);
 }
 
 // Stops the grab of board `index`, which need not be the current one.
@@ -63,7 +65,7 @@ std::int32_t RG7UnlockMasterBuffer(void* address, std::uint32_t size) {
   const auto* begin = static_cast<const std::uint8_t*>(address);
   for (std::uint16_t i = 0; i < kMaxBoardRecords; ++i) {
     RG7BoardRecord& board = g_boardRecords[i];
-    if (board.open.load() && ForgetTransfersInto(board, begin, size) && GrabRunning(board)) StopGrabOf(i);
+    if (board.open.load() && ForgetTransfersInto(board, begin, size)) StopGrabOf(i);
   }
   return DrvUnpinBuffer(address, size);
 }

@@ -167,9 +167,10 @@ std::int32_t DisconnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t s
   RG7BoardRecord& board = CurrentBoardRecord();
   InterruptCallbackNode* node = CallbackListRemove(&board.user_list, callback);
   if (!node) return RG7_ERR_PARAMETER;
-  // The bits go from the mask they were enabled in, the current board's, whatever
-  // slot the connection was made to.
-  DropConnectionLocked(node->allowed);
+  node->removed = 1;  // no dispatch calls it from here on
+  // What it enabled goes from the mask it was enabled in, the current board's,
+  // whatever slot the connection was made to.
+  DropConnectionLocked(node->enabled);
   if (!board.user_list) {
     ReleaseSlot(g_slots[slot]);
     --g_connections;

@@ -65,7 +65,9 @@ std::uint32_t StrobeInterruptHandler(std::uint32_t status, std::uintptr_t contex
           // One frame from the odd field. A refused start (a grab already running, no
           // transfer programmed, no signal) ends the sequence: no completion to come is
           // this sequence's own.
-          if (RG7StartGrab(0, 1) != 0) {
+          if (RG7StartGrab(0, 1) == 0) {
+            l.strobe_grab.store(b.grab_starts.load());
+          } else {
             RG7IRQDisable(irq::kDmaDone, kOwner);
             Rearm(l);
           }
@@ -74,10 +76,16 @@ std::uint32_t StrobeInterruptHandler(std::uint32_t status, std::uintptr_t contex
     }
   }
 
-  if ((status & irq::kDmaDone) && GrabStateOf(b) == GrabState::kIdle) {
-    if (callback) result = callback(status, userContext);
-    RG7IRQDisable(irq::kDmaDone, kOwner);
-    Rearm(l);
+  if (status & irq::kDmaDone) {
+    // The frame is the sequence's own only while no other grab started since its
+    // own: one that was stopped ends the wait at the next grab's completion, with
+    // no call back.
+    bool own = b.grab_starts.load() == l.strobe_grab.load();
+    if (!own || GrabStateOf(b) == GrabState::kIdle) {
+      if (own && callback) result = callback(status, userContext);
+      RG7IRQDisable(irq::kDmaDone, kOwner);
+      Rearm(l);
+    }
   }
   return result;
 }
@@ -102,7 +110,7 @@ std::int32_t RG7EnableStrobe(std::int32_t mode, std::uint32_t delay1, std::uint3
   LineRecord& l = b.lines;
   // Arming is one step under the interrupt lock against a disarm.
   std::unique_lock lock(IrqLock());
-  WaitForServiceStopsLocked(lock);
+  WaitBeforeLineConnectLocked(lock);
   // Armed is its own word: a strobe armed without a callback is armed all the same.
   if (l.strobe_armed.load()) return RG7_ERR_ARMED;
   auto m = static_cast<std::uint32_t>(mode);

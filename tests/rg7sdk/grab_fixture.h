@@ -85,6 +85,12 @@ class GrabTest : public Rg7Test {
     for (int i = 0; i < 2000 && d.count.load() < n; ++i) Sleep(1);
     return d.count.load() >= n;
   }
+  // Until `d` has had `n` deliveries, at most `fields` more fields.
+  bool WaitDeliveries(Deliveries& d, int n, std::uint32_t fields = 1000) {
+    for (std::uint32_t i = 0; i < fields && d.count.load() < n; ++i)
+      if (!WaitFields(1)) return false;
+    return d.count.load() >= n;
+  }
   void Deliver(Deliveries* d, std::uint32_t bits) {
     ASSERT_EQ(RG7ConnectInterruptToCallback(0, RecordDelivery, bits, reinterpret_cast<std::uintptr_t>(d)), 0);
     ASSERT_EQ(RG7IRQEnable(bits, reinterpret_cast<std::uintptr_t>(RecordDelivery)), 0);

@@ -88,7 +88,7 @@ TEST_F(GrabTarget, UnlockingTheTargetOfARunningGrabStopsItFirst) {
   Deliveries& d = NewRecorder();
   Deliver(&d, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
-  while (d.count.load() < 4) ASSERT_TRUE(WaitFields(1));
+  ASSERT_TRUE(WaitDeliveries(d, 4));
   // Unlocking a different buffer changes nothing.
   PinnedBuffer other(4096);
   ASSERT_EQ(RG7UnlockMasterBuffer(other.data, other.size), 0);
@@ -103,6 +103,29 @@ TEST_F(GrabTarget, UnlockingTheTargetOfARunningGrabStopsItFirst) {
   buf.reset();
   hw().video_dma().ClearTransfers();
   ExpectRefused(RG7StartGrab(1, 1));
+}
+
+TEST_F(GrabTarget, UnlockingAnEarlierTargetLeavesTheGrabAlone) {
+  // First through the bounce buffers into a scattered buffer, then straight into a
+  // contiguous one: the first one's copy targets are left in the transfer values.
+  machine_->physical_memory().SetPinShape(sim::PinShape::kPermuted);
+  auto earlier = std::make_unique<PinnedBuffer>(640 * 120 * 2);
+  Prepare(*earlier, 640, 120, 640);
+  ASSERT_EQ(record().master.field[0].bounce, 1u);
+  machine_->physical_memory().SetPinShape(sim::PinShape::kContiguous);
+  PinnedBuffer now(640 * 120 * 2);
+  Prepare(now, 640, 120, 640);
+  ASSERT_EQ(record().master.field[0].bounce, 0u);
+  Deliveries& d = NewRecorder();
+  Deliver(&d, kDmaDone);
+  ASSERT_EQ(RG7StartGrab(1, 1), 0);
+  ASSERT_EQ(RG7UnlockMasterBuffer(earlier->data, earlier->size), 0);
+  earlier->locked = false;
+  earlier.reset();
+  EXPECT_TRUE(GrabRunning());
+  int seen = d.count.load();
+  ASSERT_TRUE(WaitDeliveries(d, seen + 4));
+  EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
 }
 
 TEST_F(GrabTarget, TheBounceCopyFollowsTransferChangesWithoutTearing) {
@@ -138,15 +161,16 @@ TEST_F(GrabTarget, TheBounceCopyFollowsTransferChangesWithoutTearing) {
       RG7SetDIBMode(static_cast<std::uint32_t>(i / 2 % 2));
     }
   });
-  while (d.count.load() < 40) ASSERT_TRUE(WaitFields(1));
+  bool copied = WaitDeliveries(d, 40);
   done.store(true);
   changer.join();
+  ASSERT_TRUE(copied);
 
   // Once the setters returned, no copy writes to the earlier target.
   for (std::uint32_t f = 0; f < 2; ++f) ASSERT_EQ(RG7SetMasterModeTransferControl(f, &narrow[f]), 0);
   std::fill(frame.data, frame.data + frame.size, 0xEE);
   int seen = d.count.load();
-  while (d.count.load() < seen + 4) ASSERT_TRUE(WaitFields(1));
+  ASSERT_TRUE(WaitDeliveries(d, seen + 4));
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
   EXPECT_EQ(std::count(frame.data, frame.data + frame.size, 0xEE), static_cast<std::ptrdiff_t>(frame.size));
   for (std::uint32_t i = 0; i < kGuard; ++i) {

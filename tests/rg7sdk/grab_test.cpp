@@ -176,7 +176,7 @@ TEST_F(Grab, AContinuousGrabStopsFromTheCallersThread) {
   Deliveries& d = NewRecorder();
   Deliver(&d, kDmaDone);
   ASSERT_EQ(RG7StartGrab(1, 1), 0);
-  while (d.count.load() < 8) ASSERT_TRUE(WaitFields(1));
+  ASSERT_TRUE(WaitDeliveries(d, 8));
   std::vector<std::uint32_t> s = d.Take();
   for (std::size_t i = 1; i < s.size(); ++i) EXPECT_EQ(s[i] ^ s[i - 1], kDmaDone) << i;  // the two buffers alternate
   EXPECT_EQ(RG7WaitForVSync(), 0);

@@ -15,6 +15,7 @@ using rg7_testing::kBoardDmaDone;
 using rg7_testing::kBoardDmaDoneAndFields;
 using rg7_testing::kDmaDone;
 using rg7_testing::kDmaDoneAndFields;
+using rg7_testing::kFields;
 using rg7_testing::PinnedBuffer;
 using rg7_testing::RecordDelivery;
 using sim::rg700::kDecoderInterrupt;
@@ -74,6 +75,23 @@ TEST_F(InterruptMask, ADisconnectFromAnotherSlotLeavesARunningGrabAlone) {
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
 }
 
+TEST_F(InterruptMask, AConnectionTakesAwayOnlyWhatItEnabled) {
+  // The library enables the fields itself; a connection allowed them but enabled
+  // nothing of them.
+  ASSERT_EQ(RG7IRQEnable(kFields, RG7_SDK_OWNER), 0);
+  constexpr std::uint32_t kBoardFields = sim::rg700::kOddField | sim::rg700::kEvenField;
+  ASSERT_EQ(MaskRegister(), kBoardFields);
+  Deliveries& other = NewRecorder();
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, Third, kDmaDoneAndFields, Ctx(other)), 0);
+  ASSERT_EQ(RG7IRQEnable(RG7_IRQ_DMA_DONE_0, reinterpret_cast<std::uintptr_t>(Third)), 0);
+  ASSERT_EQ(RG7DisconnectInterruptCallback(0, Third), 0);
+  EXPECT_EQ(MaskRegister(), kBoardFields);
+  // The strobe, allowed the fields and DMA bits too, likewise.
+  ASSERT_EQ(RG7EnableStrobe(0, 1, 1, nullptr, 0), 0);
+  ASSERT_EQ(RG7DisableStrobe(), 0);
+  EXPECT_EQ(MaskRegister(), kBoardFields);
+}
+
 TEST_F(InterruptMask, TheDecoderInterruptStaysWhileAnInputLineNeedsIt) {
   Deliveries& event = NewRecorder();
   Deliveries& trigger = NewRecorder();
@@ -128,6 +146,29 @@ TEST_F(InterruptMask, InitClearsTheMaskInTheRegisterAndInTheBooks) {
   EXPECT_EQ(MaskRegister(), kBoardDmaDone);
   ASSERT_EQ(RG7DisconnectInterruptCallback(0, TriggerSeen), 0);
   EXPECT_EQ(MaskRegister(), sim::rg700::kDma2Done);
+}
+
+TEST_F(InterruptMask, InitStopsTheGrabAndDisarmsTheLinesItSilences) {
+  PinnedBuffer buf(320 * 64 * 2);
+  Prepare(buf, 320, 64, 320);
+  ASSERT_EQ(RG7StartGrab(1, 1), 0);
+  Deliveries& event = NewRecorder();
+  ASSERT_EQ(RG7EnableEvent(0, RecordDelivery, Ctx(event)), 0);
+  ASSERT_EQ(RG7EnableStrobe(0, 1, 1, nullptr, 0), 0);
+  ASSERT_EQ(RG7Init(), 0);
+  EXPECT_FALSE(GrabRunning());
+  EXPECT_EQ(MaskRegister(), 0u);
+  EXPECT_EQ(UserConnections(), 0);
+  // Armed again, the lines work; so does a grab.
+  ASSERT_EQ(RG7EnableStrobe(0, 1, 1, nullptr, 0), 0);
+  ASSERT_EQ(RG7EnableEvent(0, RecordDelivery, Ctx(event)), 0);
+  ASSERT_EQ(RG7GenerateEvent(), 0);
+  EXPECT_TRUE(WaitCount(event, 1));
+  // The init chose its own pixel mode and window: a grab needs them set again.
+  ASSERT_EQ(RG7SetPixelMode(6), 0);
+  Prepare(buf, 320, 64, 320);
+  ASSERT_EQ(RG7StartGrab(0, 1), 0);
+  EXPECT_TRUE(WaitGrabEnds());
 }
 
 TEST_F(InterruptMask, LineEnablesRacingDisablesLeaveNothingBehind) {

@@ -116,6 +116,28 @@ TEST_F(Lines, ARefusedStrobeGrabEndsTheSequenceAndRearms) {
   EXPECT_EQ(RG7DisableStrobe(), 0);
 }
 
+TEST_F(Lines, AStoppedStrobeGrabIsNotMistakenForALaterOne) {
+  PinnedBuffer buf(320 * 64 * 2);
+  Prepare(buf, 320, 64, 320);
+  Deliveries& strobe = NewRecorder();
+  ASSERT_EQ(RG7EnableStrobe(0, 0, 0, RecordDelivery, Ctx(strobe)), 0);
+  // Slow fields leave time to stop the strobe's grab before its frame is in.
+  hw().video_clock().SetFieldPeriodUs(40000);
+  EventBetweenFields();
+  for (int i = 0; i < 2000 && !GrabRunning(); ++i) Sleep(1);
+  ASSERT_TRUE(GrabRunning());
+  EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
+  hw().video_clock().SetFieldPeriodUs(1000);
+  // A later grab of the caller's own ends; its frame is none of the strobe's.
+  ASSERT_EQ(RG7StartGrab(0, 1), 0);
+  ASSERT_TRUE(WaitGrabEnds());
+  EXPECT_EQ(strobe.count.load(), 0);
+  // The strobe is armed again: the next event runs the whole sequence.
+  EventBetweenFields();
+  EXPECT_TRUE(WaitCount(strobe, 1));
+  EXPECT_EQ(RG7DisableStrobe(), 0);
+}
+
 TEST_F(Lines, TheStrobeIsArmedOnceWithOrWithoutACallback) {
   ASSERT_EQ(RG7EnableStrobe(256, 1, 1, nullptr, 0), 0);
   EXPECT_EQ(RG7EnableStrobe(256, 1, 1, nullptr, 0), RG7_ERR_ARMED);
