@@ -47,21 +47,21 @@ void SetPictureRange(CSliderCtrl& slider, int minimum, int maximum, int ticks, i
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CFormatDlg, CDialog)
-ON_WM_HSCROLL()
-ON_EN_CHANGE(IDC_FORMAT_WIDTH, &CFormatDlg::OnChangeWidth)
-ON_EN_CHANGE(IDC_FORMAT_HEIGHT, &CFormatDlg::OnChangeHeight)
-ON_EN_CHANGE(IDC_FORMAT_OFFSET_X, &CFormatDlg::OnChangeOffsetX)
-ON_EN_CHANGE(IDC_FORMAT_OFFSET_Y, &CFormatDlg::OnChangeOffsetY)
-ON_EN_CHANGE(IDC_FORMAT_HUE, &CFormatDlg::OnChangeHue)
-ON_EN_CHANGE(IDC_FORMAT_SATURATION, &CFormatDlg::OnChangeSaturation)
-ON_EN_CHANGE(IDC_FORMAT_BRIGHTNESS, &CFormatDlg::OnChangeBrightness)
-ON_EN_CHANGE(IDC_FORMAT_CONTRAST, &CFormatDlg::OnChangeContrast)
-ON_CBN_SELCHANGE(IDC_FORMAT_ZOOM, &CFormatDlg::OnSelchangeZoom)
-ON_CBN_SELCHANGE(IDC_FORMAT_IMAGE_FORMAT, &CFormatDlg::OnSelchangeImageFormat)
-ON_CBN_SELCHANGE(IDC_FORMAT_KEY_RED, &CFormatDlg::OnSelchangeColorKey)
-ON_CBN_SELCHANGE(IDC_FORMAT_KEY_GREEN, &CFormatDlg::OnSelchangeColorKey)
-ON_CBN_SELCHANGE(IDC_FORMAT_KEY_BLUE, &CFormatDlg::OnSelchangeColorKey)
-ON_BN_CLICKED(IDC_FORMAT_DEFAULT, &CFormatDlg::OnDefault)
+afx::OnWmHScroll<&CFormatDlg::OnHScroll>(),
+afx::OnCommand<&CFormatDlg::OnChangeWidth>(IDC_FORMAT_WIDTH, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnChangeHeight>(IDC_FORMAT_HEIGHT, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnChangeOffsetX>(IDC_FORMAT_OFFSET_X, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnChangeOffsetY>(IDC_FORMAT_OFFSET_Y, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnChangeHue>(IDC_FORMAT_HUE, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnChangeSaturation>(IDC_FORMAT_SATURATION, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnChangeBrightness>(IDC_FORMAT_BRIGHTNESS, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnChangeContrast>(IDC_FORMAT_CONTRAST, EN_CHANGE),
+afx::OnCommand<&CFormatDlg::OnSelchangeZoom>(IDC_FORMAT_ZOOM, CBN_SELCHANGE),
+afx::OnCommand<&CFormatDlg::OnSelchangeImageFormat>(IDC_FORMAT_IMAGE_FORMAT, CBN_SELCHANGE),
+afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_RED, CBN_SELCHANGE),
+afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_GREEN, CBN_SELCHANGE),
+afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_BLUE, CBN_SELCHANGE),
+afx::OnCommand<&CFormatDlg::OnDefault>(IDC_FORMAT_DEFAULT, BN_CLICKED)
 END_MESSAGE_MAP()
 
 CFormatDlg::CFormatDlg(CFormatSettings& settings, CWnd* parent)
@@ -195,7 +195,7 @@ void CFormatDlg::PostChange(FormatChange code) {
   ::PostMessageA(parent_, WM_USER, static_cast<WPARAM>(posted), 0);
 }
 
-void CFormatDlg::OnHScroll(UINT, UINT, CScrollBar* scrollBar) {
+void CFormatDlg::OnHScroll(UINT, UINT, CWnd* scrollBar) {
   settings_.window_width = width_slider_.GetPos();
   settings_.window_height = height_slider_.GetPos();
   settings_.offset_x = offset_x_slider_.GetPos();

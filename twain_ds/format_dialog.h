@@ -19,7 +19,7 @@ class CFormatDlg : public CDialog {
   BOOL OnInitDialog() override;
   void OnOK() override;
 
-  void OnHScroll(UINT code, UINT position, CScrollBar* scrollBar);
+  void OnHScroll(UINT code, UINT position, CWnd* scrollBar);
   void OnChangeWidth();
   void OnChangeHeight();
   void OnChangeOffsetX();
