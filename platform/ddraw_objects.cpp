@@ -293,6 +293,11 @@ void UnregisterDisplayAdapter(const DisplayAdapter* adapter) {
   if (g_adapter.get() == adapter) g_adapter.reset();
 }
 
+std::shared_ptr<DisplayAdapter> CurrentDisplayAdapter() {
+  std::lock_guard lock(g_mutex);
+  return g_adapter;
+}
+
 std::size_t LiveDirectDrawObjects() { return g_liveObjects.load(); }
 std::size_t LiveDirectDrawSurfaces() { return g_liveSurfaces.load(); }
 

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/ddraw.h"
+#include "platform/screen_picture.h"
 
 namespace platform {
 
@@ -49,12 +50,19 @@ class PLATFORM_EXPORT DisplayAdapter {
   // Copies up to `capacity` codes and returns how many the adapter has.
   virtual DWORD GetFourCCCodes(DWORD* codes, DWORD capacity) = 0;
   virtual HRESULT CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<DisplaySurface>* surface) = 0;
+  // The desktop (the primary surface) in display memory, where windows draw.
+  virtual void DescribeDesktop(SurfaceMemory* memory) = 0;
+  // What the monitor shows: the desktop with every visible overlay where its keys
+  // let it through.
+  virtual Picture Compose() const = 0;
 };
 
 // The virtual PC registers its adapter at power-on and removes it at power-off.
 // Objects made before the removal keep working with the adapter they came from.
 PLATFORM_EXPORT void RegisterDisplayAdapter(std::shared_ptr<DisplayAdapter> adapter);
 PLATFORM_EXPORT void UnregisterDisplayAdapter(const DisplayAdapter* adapter);
+// The adapter registered now, or null.
+PLATFORM_EXPORT std::shared_ptr<DisplayAdapter> CurrentDisplayAdapter();
 
 }  // namespace platform
 

@@ -510,6 +510,16 @@ DesktopMode Display::desktop() const {
   return mode_;
 }
 
+void Display::DescribeDesktop(platform::SurfaceMemory* memory) {
+  std::lock_guard lock(mutex_);
+  memory->base = memory_->base() + mode_.offset;
+  memory->pitch = mode_.pitch;
+  memory->width = mode_.width;
+  memory->height = mode_.height;
+  memory->format = mode_.format;
+  memory->caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY | DDSCAPS_VISIBLE;
+}
+
 BYTE* Display::desktop_memory() const {
   std::lock_guard lock(mutex_);
   return memory_->base() + mode_.offset;

@@ -96,15 +96,7 @@ struct DisplayCall {
 };
 
 // What the screen shows, 8-bit RGB, rows top-down.
-struct Picture {
-  DWORD width = 0;
-  DWORD height = 0;
-  std::vector<BYTE> rgb;
-  COLORREF At(DWORD x, DWORD y) const {
-    const BYTE* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-    return RGB(p[0], p[1], p[2]);
-  }
-};
+using Picture = platform::Picture;
 
 // Binary PPM (P6). False when the file cannot be written.
 PLATFORM_EXPORT bool WritePpm(const Picture& picture, const std::string& path);
@@ -121,6 +113,7 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   void RestoreDisplayMode() override;
   DWORD GetFourCCCodes(DWORD* codes, DWORD capacity) override;
   HRESULT CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platform::DisplaySurface>* surface) override;
+  void DescribeDesktop(platform::SurfaceMemory* memory) override;
 
   const DisplayDesc& desc() const { return desc_; }
   DisplayMemory& memory() { return *memory_; }
@@ -152,7 +145,7 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   void SetVideoMemoryExhausted(bool exhausted);
 
   // The desktop with every visible overlay where its keys let it through.
-  Picture Compose() const;
+  Picture Compose() const override;
 
   // Called by the surfaces.
   struct Record;
