@@ -1,7 +1,9 @@
 // The standard control classes: push buttons, check boxes, radio buttons and
 // group boxes ("Button"), single-line edits, static texts and frames, drop-down
 // lists, trackbars and horizontal scroll bars. Each draws itself through the GDI
-// calls and tells its parent of changes with WM_COMMAND or WM_HSCROLL.
+// calls and tells its parent of changes with WM_COMMAND or WM_HSCROLL. The
+// classes (and the dialog class) are registered by platform::RegisterControlClasses
+// (platform/user.h).
 #pragma once
 
 #include "platform/user.h"
@@ -138,11 +140,3 @@ constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
 constexpr LRESULT DLGC_WANTCHARS = 0x0080;
 constexpr LRESULT DLGC_STATIC = 0x0100;
 constexpr LRESULT DLGC_BUTTON = 0x2000;
-
-namespace platform {
-
-// Registers the control classes and the dialog class once per process; later
-// calls do nothing.
-PLATFORM_EXPORT void RegisterControlClasses();
-
-}  // namespace platform

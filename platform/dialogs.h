@@ -4,9 +4,11 @@
 #pragma once
 
 #include "platform/controls.h"
+#include "platform/message_box.h"
 #include "platform/resource_script.h"
 #include "platform/user.h"
 
+using INT_PTR = std::intptr_t;
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
 constexpr char WC_DIALOGA[] = "#32770";
@@ -35,7 +37,6 @@ constexpr int IDC_STATIC = -1;
 
 // Dialog messages.
 constexpr UINT WM_NEXTDLGCTL = 0x0028;
-constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT DM_GETDEFID = WM_USER;
 constexpr UINT DM_SETDEFID = WM_USER + 1;
 constexpr WORD DC_HASDEFID = 0x534B;
@@ -53,7 +54,6 @@ PLATFORM_EXPORT BOOL IsDialogMessageA(HWND dialog, MSG* message);
 PLATFORM_EXPORT BOOL MapDialogRect(HWND dialog, RECT* rect);
 
 PLATFORM_EXPORT HWND GetDlgItem(HWND dialog, int id);
-PLATFORM_EXPORT int GetDlgCtrlID(HWND control);
 PLATFORM_EXPORT LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 PLATFORM_EXPORT BOOL SetDlgItemInt(HWND dialog, int id, UINT value, BOOL isSigned);
 PLATFORM_EXPORT UINT GetDlgItemInt(HWND dialog, int id, BOOL* translated, BOOL isSigned);

@@ -1,7 +1,6 @@
 #include "platform/resource_symbols.h"
 
 #include "platform/dialogs.h"
-#include "platform/message_box.h"
 
 namespace platform {
 namespace {
