@@ -19,6 +19,22 @@ bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
+// "[name]" of a section line, or nothing for any other line.
+std::optional<std::string_view> SectionName(std::string_view line) {
+  line = Trim(line);
+  if (line.empty() || line.front() != '[') return std::nullopt;
+  std::size_t close = line.find(']');
+  return Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+}
+
+// The key of a "key=value" line, or nothing.
+std::optional<std::string_view> KeyName(std::string_view line) {
+  line = Trim(line);
+  std::size_t eq = line.find('=');
+  if (line.empty() || line.front() == ';' || eq == std::string_view::npos) return std::nullopt;
+  return Trim(line.substr(0, eq));
+}
+
 }  // namespace
 
 IniFile IniFile::Parse(std::string_view text) {
@@ -72,6 +88,68 @@ std::optional<std::string> IniFile::Find(std::string_view section, std::string_v
     return std::nullopt;
   }
   return std::nullopt;
+}
+
+std::string EditIniText(std::string_view text, std::string_view section, const char* key, const char* value) {
+  // Lines keep their own terminators, so untouched lines come back byte for byte.
+  std::vector<std::string_view> lines;
+  for (std::size_t pos = 0; pos < text.size();) {
+    std::size_t eol = text.find('\n', pos);
+    std::size_t end = eol == std::string_view::npos ? text.size() : eol + 1;
+    lines.push_back(text.substr(pos, end - pos));
+    pos = end;
+  }
+  std::string newline = text.find('\n') == std::string_view::npos || text.find("\r\n") != std::string_view::npos
+                            ? "\r\n"
+                            : "\n";
+
+  std::size_t header = lines.size();
+  for (std::size_t i = 0; i < lines.size() && header == lines.size(); ++i)
+    if (auto name = SectionName(lines[i]); name && SameName(*name, section)) header = i;
+  std::size_t bodyEnd = header;
+  if (header < lines.size())
+    for (bodyEnd = header + 1; bodyEnd < lines.size() && !SectionName(lines[bodyEnd]);) ++bodyEnd;
+
+  std::string out;
+  auto append = [&](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) out += lines[i];
+  };
+  auto appendLine = [&](std::string_view line) {
+    if (!out.empty() && out.back() != '\n') out += newline;
+    out += line;
+    out += newline;
+  };
+
+  if (header == lines.size()) {
+    if (!key || !value) return std::string(text);
+    out = text;
+    if (!out.empty()) appendLine("");
+    appendLine("[" + std::string(section) + "]");
+    appendLine(std::string(key) + "=" + value);
+    return out;
+  }
+  if (!key) {
+    append(0, header);
+    append(bodyEnd, lines.size());
+    return out;
+  }
+  std::size_t found = bodyEnd;
+  for (std::size_t i = header + 1; i < bodyEnd && found == bodyEnd; ++i)
+    if (auto name = KeyName(lines[i]); name && SameName(*name, key)) found = i;
+  if (found < bodyEnd) {
+    append(0, found);
+    if (value) appendLine(std::string(*KeyName(lines[found])) + "=" + value);
+    append(found + 1, lines.size());
+    return out;
+  }
+  if (!value) return std::string(text);
+  // A new key goes after the section's last line that is not blank.
+  std::size_t insertAt = bodyEnd;
+  while (insertAt > header + 1 && Trim(lines[insertAt - 1]).empty()) --insertAt;
+  append(0, insertAt);
+  appendLine(std::string(key) + "=" + value);
+  append(insertAt, lines.size());
+  return out;
 }
 
 std::int64_t ParseProfileInteger(std::string_view text) {

@@ -31,6 +31,13 @@ class PLATFORM_EXPORT IniFile {
   std::vector<Section> sections_;
 };
 
+// The INI text with one change, the rest kept as it was (comments, order, line
+// ends): key and value set, a new key added at its section's end, a section and
+// the file's text created as needed; a null value removes the key, a null key the
+// whole section.
+PLATFORM_EXPORT std::string EditIniText(std::string_view text, std::string_view section, const char* key,
+                                        const char* value);
+
 // Integer value as the profile functions read it: optional sign, decimal or 0x hex,
 // up to the first character that is no digit; no digits gives 0.
 PLATFORM_EXPORT std::int64_t ParseProfileInteger(std::string_view text);

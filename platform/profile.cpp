@@ -1,13 +1,20 @@
 #include "platform/profile.h"
 
 #include <cstring>
+#include <fstream>
+#include <mutex>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "platform/ini_file.h"
+#include "platform/last_error.h"
 #include "platform/paths.h"
 
 namespace {
+
+// Writers read, edit and write back whole files; one at a time.
+std::mutex g_writeMutex;
 
 // A bare file name lives in the Windows directory; anything with a directory part
 // is a path of its own.
@@ -47,4 +54,27 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
   auto value = Lookup(section, key, ProfilePath(fileName));
   if (!value) return static_cast<UINT>(defaultValue);
   return static_cast<UINT>(platform::ParseProfileInteger(*value));
+}
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+  std::string hostPath = ProfilePath(fileName);
+  if (!section || hostPath.empty()) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  std::lock_guard lock(g_writeMutex);
+  std::string text;
+  if (std::ifstream in(hostPath, std::ios::binary); in) {
+    std::ostringstream content;
+    content << in.rdbuf();
+    text = content.str();
+  }
+  std::string edited = platform::EditIniText(text, section, key, value);
+  if (edited == text) return TRUE;
+  std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);
+  if (!(out << edited) || !out.flush()) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  return TRUE;
 }

@@ -1,0 +1,119 @@
+#include "platform/afx/dialog.h"
+
+#include "platform/afx/application.h"
+#include "platform/afx/data_exchange.h"
+#include "platform/dialogs.h"
+#include "platform/message_box.h"
+
+namespace {
+
+HWND TopLevelOf(HWND hwnd) {
+  while (hwnd && (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = GetParent(hwnd);
+  return hwnd;
+}
+
+}  // namespace
+
+CDialog::CDialog(UINT templateId, CWnd* parent) : template_id_(templateId), parent_(parent) {}
+
+HWND CDialog::CreateFromTemplate(HWND owner) {
+  return CreateDialogParamA(AfxGetInstanceHandle(), MAKEINTRESOURCEA(static_cast<WORD>(template_id_)), owner,
+                            &AfxDlgProc, reinterpret_cast<LPARAM>(this));
+}
+
+BOOL CDialog::Create(UINT templateId, CWnd* parent) {
+  template_id_ = templateId;
+  parent_ = parent;
+  return CreateFromTemplate(parent ? parent->m_hWnd : nullptr) != nullptr;
+}
+
+int CDialog::DoModal() {
+  // A popup is owned by a top-level window, never by a child.
+  HWND owner = parent_ ? TopLevelOf(parent_->m_hWnd) : nullptr;
+  bool enableOwner = owner && IsWindowEnabled(owner);
+  if (enableOwner) ::EnableWindow(owner, FALSE);
+
+  modal_result_ = -1;
+  in_modal_loop_ = true;
+  HWND hwnd = CreateFromTemplate(owner);
+  if (hwnd && in_modal_loop_ && !IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOW);
+  while (hwnd && in_modal_loop_ && IsWindow(hwnd)) {
+    MSG msg;
+    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+      // The thread's own loop must still see the quit.
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      modal_result_ = -1;
+      break;
+    }
+    if (!WalkPreTranslateTree(&msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageA(&msg);
+    }
+  }
+  in_modal_loop_ = false;
+
+  if (hwnd && IsWindow(hwnd))
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
+                   SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // The owner is enabled before the dialog goes, so that activation returns to it.
+  if (enableOwner) ::EnableWindow(owner, TRUE);
+  if (owner && hwnd && GetActiveWindow() == hwnd) SetActiveWindow(owner);
+  if (hwnd && IsWindow(hwnd)) ::DestroyWindow(hwnd);
+  return modal_result_;
+}
+
+void CDialog::EndDialog(int result) {
+  if (in_modal_loop_) {
+    modal_result_ = result;
+    in_modal_loop_ = false;
+    // Wakes the modal loop should it be waiting for a message.
+    PostMessageA(m_hWnd, WM_NULL, 0, 0);
+  }
+  ::EndDialog(m_hWnd, result);
+}
+
+BOOL CDialog::UpdateData(BOOL saveAndValidate) {
+  CDataExchange dx(this, saveAndValidate);
+  try {
+    DoDataExchange(&dx);
+  } catch (const CDataExchange::Failure&) {
+    return FALSE;
+  }
+  return TRUE;
+}
+
+void CDialog::NextDlgCtrl() const { ::SendMessageA(m_hWnd, WM_NEXTDLGCTL, 0, 0); }
+
+BOOL CDialog::PreTranslateMessage(MSG* msg) {
+  bool input = (msg->message >= WM_KEYFIRST && msg->message <= WM_KEYLAST) ||
+               (msg->message >= WM_MOUSEFIRST && msg->message <= WM_MOUSELAST);
+  return input && IsDialogMessageA(m_hWnd, msg);
+}
+
+BOOL CDialog::OnInitDialog() {
+  UpdateData(FALSE);
+  return TRUE;
+}
+
+void CDialog::OnOK() {
+  if (UpdateData(TRUE)) EndDialog(IDOK);
+}
+
+void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+
+void CDialog::DoDataExchange(CDataExchange*) {}
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+afx::OnCommand<&CDialog::OnOK>(IDOK), afx::OnCommand<&CDialog::OnCancel>(IDCANCEL)
+END_MESSAGE_MAP()
+
+INT_PTR AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
+  // Everything but the start is handled through the subclassed window procedure.
+  if (message != WM_INITDIALOG) return FALSE;
+  auto* dialog = static_cast<CDialog*>(CWnd::FromHandlePermanent(hwnd));
+  if (!dialog) {
+    dialog = reinterpret_cast<CDialog*>(lParam);
+    if (!dialog || !dialog->SubclassWindow(hwnd)) return FALSE;
+  }
+  return dialog->OnInitDialog();
+}

@@ -1,0 +1,162 @@
+// Message maps: each framework class keeps a constant table of the messages it
+// handles, chained to its base class's table. A window's messages are looked up
+// from the most derived table down; the first entry that matches handles it.
+//
+//   class CInputDlg : public CDialog {
+//     ...
+//     DECLARE_MESSAGE_MAP()
+//   };
+//
+//   BEGIN_MESSAGE_MAP(CInputDlg, CDialog)
+//     afx::OnCommand<&CInputDlg::OnSource>(1002),
+//     afx::OnMessage<&CInputDlg::OnSettingsChanged>(WM_USER),
+//     afx::OnWmMove<&CInputDlg::OnMove>()
+//   END_MESSAGE_MAP()
+//
+// Entries are separated by commas, with none after the last. Each entry checks the
+// handler's signature, and the table checks that every handler belongs to the class
+// or one of its bases.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <type_traits>
+
+#include "platform/user.h"
+
+class CWnd;
+
+namespace afx {
+
+// Notification code of a button click (and of commands without a control).
+constexpr UINT kClickedCode = 0;
+
+struct MessageMapEntry {
+  UINT message = 0;
+  UINT id = 0;    // WM_COMMAND: the control id
+  UINT code = 0;  // WM_COMMAND: the notification code
+  LRESULT (*handler)(CWnd* self, WPARAM wParam, LPARAM lParam) = nullptr;
+};
+
+struct MessageMap {
+  const MessageMap* (*base)();  // null for the root class
+  const MessageMapEntry* entries;
+  std::size_t count;
+};
+
+// The framework object of a control handle given in a message.
+CWnd* WndFromHandle(HWND hwnd);
+
+namespace detail {
+
+template <class F>
+struct HandlerTraits;
+template <class C, class R, class... A>
+struct HandlerTraits<R (C::*)(A...)> {
+  using Class = C;
+};
+template <auto F>
+using HandlerClass = typename HandlerTraits<decltype(F)>::Class;
+
+}  // namespace detail
+
+// An entry that remembers which class its handler belongs to.
+template <class C>
+struct TypedEntry {
+  MessageMapEntry entry;
+};
+
+// WM_COMMAND from control `id` with notification `code`: void Handler().
+template <auto F>
+constexpr TypedEntry<detail::HandlerClass<F>> OnCommand(UINT id, UINT code = kClickedCode) {
+  using C = detail::HandlerClass<F>;
+  static_assert(std::is_same_v<decltype(F), void (C::*)()>, "a command handler is void Handler()");
+  return {{WM_COMMAND, id, code, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
+             (static_cast<C*>(self)->*F)();
+             return 0;
+           }}};
+}
+
+// Any message by number (private WM_USER messages): LRESULT Handler(WPARAM, LPARAM).
+template <auto F>
+constexpr TypedEntry<detail::HandlerClass<F>> OnMessage(UINT message) {
+  using C = detail::HandlerClass<F>;
+  static_assert(std::is_same_v<decltype(F), LRESULT (C::*)(WPARAM, LPARAM)>,
+                "a message handler is LRESULT Handler(WPARAM, LPARAM)");
+  return {{message, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+             return (static_cast<C*>(self)->*F)(wParam, lParam);
+           }}};
+}
+
+// WM_HSCROLL: void Handler(UINT code, UINT position, CWnd* bar); bar is null for
+// the window's own scroll bar.
+template <auto F>
+constexpr TypedEntry<detail::HandlerClass<F>> OnWmHScroll() {
+  using C = detail::HandlerClass<F>;
+  static_assert(std::is_same_v<decltype(F), void (C::*)(UINT, UINT, CWnd*)>,
+                "a WM_HSCROLL handler is void Handler(UINT code, UINT position, CWnd* bar)");
+  return {{WM_HSCROLL, 0, 0, [](CWnd* self, WPARAM wParam, LPARAM lParam) -> LRESULT {
+             (static_cast<C*>(self)->*F)(LOWORD(wParam), static_cast<UINT>(static_cast<SHORT>(HIWORD(wParam))),
+                                         WndFromHandle(reinterpret_cast<HWND>(lParam)));
+             return 0;
+           }}};
+}
+
+// WM_MOVE: void Handler(int x, int y), the client area's new top-left.
+template <auto F>
+constexpr TypedEntry<detail::HandlerClass<F>> OnWmMove() {
+  using C = detail::HandlerClass<F>;
+  static_assert(std::is_same_v<decltype(F), void (C::*)(int, int)>, "a WM_MOVE handler is void Handler(int x, int y)");
+  return {{WM_MOVE, 0, 0, [](CWnd* self, WPARAM, LPARAM lParam) -> LRESULT {
+             (static_cast<C*>(self)->*F)(static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam)));
+             return 0;
+           }}};
+}
+
+// WM_PAINT and WM_NCDESTROY: void Handler().
+template <auto F>
+constexpr TypedEntry<detail::HandlerClass<F>> OnWmPaint() {
+  using C = detail::HandlerClass<F>;
+  static_assert(std::is_same_v<decltype(F), void (C::*)()>, "a WM_PAINT handler is void Handler()");
+  return {{WM_PAINT, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
+             (static_cast<C*>(self)->*F)();
+             return 0;
+           }}};
+}
+
+template <auto F>
+constexpr TypedEntry<detail::HandlerClass<F>> OnWmNcDestroy() {
+  using C = detail::HandlerClass<F>;
+  static_assert(std::is_same_v<decltype(F), void (C::*)()>, "a WM_NCDESTROY handler is void Handler()");
+  return {{WM_NCDESTROY, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
+             (static_cast<C*>(self)->*F)();
+             return 0;
+           }}};
+}
+
+// The table of class T: every handler must be a member of T or of a base of T.
+template <class T, class... C>
+constexpr std::array<MessageMapEntry, sizeof...(C)> MessageEntries(TypedEntry<C>... entries) {
+  static_assert((std::is_base_of_v<C, T> && ...), "a handler of another class in this message map");
+  return {entries.entry...};
+}
+
+}  // namespace afx
+
+#define DECLARE_MESSAGE_MAP()                                \
+ protected:                                                  \
+  static const ::afx::MessageMap* ThisMessageMap();          \
+  const ::afx::MessageMap* GetMessageMap() const override;
+
+#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                            \
+  const ::afx::MessageMap* theClass::GetMessageMap() const { return ThisMessageMap(); } \
+  const ::afx::MessageMap* theClass::ThisMessageMap() {                                 \
+    using ThisClass = theClass;                                                         \
+    using TheBaseClass = baseClass;                                                     \
+    static constexpr auto kEntries = ::afx::MessageEntries<ThisClass>(
+
+#define END_MESSAGE_MAP()                                                                                  \
+  );                                                                                                       \
+  static constexpr ::afx::MessageMap kMap{&TheBaseClass::ThisMessageMap, kEntries.data(), kEntries.size()}; \
+  return &kMap;                                                                                            \
+  }
