@@ -47,24 +47,22 @@ void SetPictureRange(CSliderCtrl& slider, int minimum, int maximum, int ticks, i
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CFormatDlg, CDialog)
-afx::OnWmHScroll<&CFormatDlg::OnHScroll>(),
-afx::OnCommand<&CFormatDlg::OnChangeWidth>(IDC_FORMAT_WIDTH, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnChangeHeight>(IDC_FORMAT_HEIGHT, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnChangeOffsetX>(IDC_FORMAT_OFFSET_X, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnChangeOffsetY>(IDC_FORMAT_OFFSET_Y, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnChangeHue>(IDC_FORMAT_HUE, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnChangeSaturation>(IDC_FORMAT_SATURATION, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnChangeBrightness>(IDC_FORMAT_BRIGHTNESS, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnChangeContrast>(IDC_FORMAT_CONTRAST, EN_CHANGE),
-afx::OnCommand<&CFormatDlg::OnSelchangeZoom>(IDC_FORMAT_ZOOM, CBN_SELCHANGE),
-afx::OnCommand<&CFormatDlg::OnSelchangeImageFormat>(IDC_FORMAT_IMAGE_FORMAT, CBN_SELCHANGE),
-afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_RED, CBN_SELCHANGE),
-afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_GREEN, CBN_SELCHANGE),
-afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_BLUE, CBN_SELCHANGE),
-afx::OnCommand<&CFormatDlg::OnDefault>(IDC_FORMAT_DEFAULT, BN_CLICKED)
-END_MESSAGE_MAP()
+afx::OnWmHScroll<&CFormatDlg::OnHScroll>(), afx::OnCommand<&CFormatDlg::OnChangeWidth>(IDC_FORMAT_WIDTH, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnChangeHeight>(IDC_FORMAT_HEIGHT, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnChangeOffsetX>(IDC_FORMAT_OFFSET_X, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnChangeOffsetY>(IDC_FORMAT_OFFSET_Y, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnChangeHue>(IDC_FORMAT_HUE, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnChangeSaturation>(IDC_FORMAT_SATURATION, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnChangeBrightness>(IDC_FORMAT_BRIGHTNESS, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnChangeContrast>(IDC_FORMAT_CONTRAST, EN_CHANGE),
+    afx::OnCommand<&CFormatDlg::OnSelchangeZoom>(IDC_FORMAT_ZOOM, CBN_SELCHANGE),
+    afx::OnCommand<&CFormatDlg::OnSelchangeImageFormat>(IDC_FORMAT_IMAGE_FORMAT, CBN_SELCHANGE),
+    afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_RED, CBN_SELCHANGE),
+    afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_GREEN, CBN_SELCHANGE),
+    afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_BLUE, CBN_SELCHANGE),
+    afx::OnCommand<&CFormatDlg::OnDefault>(IDC_FORMAT_DEFAULT, BN_CLICKED) END_MESSAGE_MAP()
 
-CFormatDlg::CFormatDlg(CFormatSettings& settings, CWnd* parent)
+        CFormatDlg::CFormatDlg(CFormatSettings& settings, CWnd* parent)
     : CDialog(IDD_FORMAT, parent), settings_(settings), parent_(parent ? parent->m_hWnd : nullptr) {
   CopyRecordToValues();
 }
@@ -115,10 +113,13 @@ void CFormatDlg::DoDataExchange(CDataExchange* pDX) {
 }
 
 BOOL CFormatDlg::OnInitDialog() {
-  for (const char* text : kImageFormats) SendDlgItemMessageA(m_hWnd, IDC_FORMAT_IMAGE_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
-  for (const char* text : kZooms) SendDlgItemMessageA(m_hWnd, IDC_FORMAT_ZOOM, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  for (const char* text : kImageFormats)
+    SendDlgItemMessageA(m_hWnd, IDC_FORMAT_IMAGE_FORMAT, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+  for (const char* text : kZooms)
+    SendDlgItemMessageA(m_hWnd, IDC_FORMAT_ZOOM, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   for (int combo : {IDC_FORMAT_KEY_RED, IDC_FORMAT_KEY_GREEN, IDC_FORMAT_KEY_BLUE})
-    for (const char* text : kKeyLevelTexts) SendDlgItemMessageA(m_hWnd, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+    for (const char* text : kKeyLevelTexts)
+      SendDlgItemMessageA(m_hWnd, combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   showing_ = true;
   CDialog::OnInitDialog();
   int pictureMax = rules().picture_control_max;
@@ -218,14 +219,22 @@ void CFormatDlg::OnHScroll(UINT, UINT, CWnd* scrollBar) {
 
   HWND slider = scrollBar ? scrollBar->m_hWnd : nullptr;
   FormatChange code = kChangeRestart;
-  if (slider == hue_slider_.m_hWnd) code = kChangeHue;
-  else if (slider == saturation_slider_.m_hWnd) code = kChangeSaturation;
-  else if (slider == brightness_slider_.m_hWnd) code = kChangeBrightness;
-  else if (slider == contrast_slider_.m_hWnd) code = kChangeContrast;
-  else if (slider == width_slider_.m_hWnd) code = kChangeWidth;
-  else if (slider == height_slider_.m_hWnd) code = kChangeHeight;
-  else if (slider == offset_x_slider_.m_hWnd) code = kChangeOffsetX;
-  else if (slider == offset_y_slider_.m_hWnd) code = kChangeOffsetY;
+  if (slider == hue_slider_.m_hWnd)
+    code = kChangeHue;
+  else if (slider == saturation_slider_.m_hWnd)
+    code = kChangeSaturation;
+  else if (slider == brightness_slider_.m_hWnd)
+    code = kChangeBrightness;
+  else if (slider == contrast_slider_.m_hWnd)
+    code = kChangeContrast;
+  else if (slider == width_slider_.m_hWnd)
+    code = kChangeWidth;
+  else if (slider == height_slider_.m_hWnd)
+    code = kChangeHeight;
+  else if (slider == offset_x_slider_.m_hWnd)
+    code = kChangeOffsetX;
+  else if (slider == offset_y_slider_.m_hWnd)
+    code = kChangeOffsetY;
   PostChange(code);
 }
 

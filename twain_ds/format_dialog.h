@@ -4,7 +4,9 @@
 // Exit keeps the changes made so far.
 #pragma once
 
-#include "platform/afx/afxwin.h"
+#include "platform/afx/afx.h"
+#include "platform/controls.h"
+#include "platform/dialogs.h"
 #include "twain_ds/format_dialog_ids.h"
 #include "twain_ds/format_settings.h"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/user.h"
 #include "twain_ds/capture_backend.h"
 #include "twain_ds/settings_file.h"
 

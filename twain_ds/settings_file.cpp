@@ -1,6 +1,6 @@
 #include "twain_ds/settings_file.h"
 
-#include "platform/afx/afxwin.h"
+#include "platform/afx/application.h"
 
 namespace twain_ds {
 

@@ -95,9 +95,8 @@ TEST_F(FormatSettingsTest, The700SeriesWindowStaysInTheFrameWithAnEvenWidthAndOf
     int want_width, want_height, want_offset_x, want_offset_y;
   };
   const Case cases[] = {
-      {30, 30, 0, 0, 50, 50, 0, 0},         {641, 481, 0, 0, 640, 480, 0, 0},
-      {101, 101, 0, 0, 100, 101, 0, 0},     {600, 400, 3, 5, 600, 400, 2, 5},
-      {600, 400, 100, 100, 600, 400, 40, 80}, {600, 400, -7, -1, 600, 400, 0, 0},
+      {30, 30, 0, 0, 50, 50, 0, 0},     {641, 481, 0, 0, 640, 480, 0, 0},       {101, 101, 0, 0, 100, 101, 0, 0},
+      {600, 400, 3, 5, 600, 400, 2, 5}, {600, 400, 100, 100, 600, 400, 40, 80}, {600, 400, -7, -1, 600, 400, 0, 0},
   };
   for (const Case& c : cases) {
     settings.window_width = c.width;

@@ -1,0 +1,58 @@
+// The Format dialog as a person sees it: written as a picture, its controls
+// where the template puts them.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/screen_picture.h"
+#include "tests/twain_ds/format_dialog_fixture.h"
+
+namespace {
+
+using FormatDialogPictureTest = twain_ds_test::FormatDialogFixture;
+
+TEST_F(FormatDialogPictureTest, ControlsSitAtTheirTemplatePositions) {
+  auto dialogTemplate = platform::FindDialogTemplate(AfxGetInstanceHandle(), twain_ds::IDD_FORMAT);
+  ASSERT_TRUE(dialogTemplate.has_value());
+  EXPECT_EQ(dialogTemplate->caption, "Format");
+  twain_ds::CFormatSettings settings(twain_ds::kRg7Ntc);
+  settings.Load(0);
+  settings.ClampWindowSize(0, 0);
+  platform::Picture picture;
+  int placed = 0;
+  RunDialog(settings, {[&](HWND dialog) {
+              picture = platform::RenderWindow(dialog);
+              RECT frame;
+              GetWindowRect(dialog, &frame);
+              POINT client{0, 0};
+              ClientToScreen(dialog, &client);
+              for (const platform::DialogItem& item : dialogTemplate->items) {
+                if (item.id <= 0) continue;
+                RECT expected{item.x, item.y, item.x + item.cx, item.y + item.cy};
+                MapDialogRect(dialog, &expected);
+                HWND control = GetDlgItem(dialog, item.id);
+                ASSERT_NE(control, nullptr) << item.id;
+                RECT actual;
+                GetWindowRect(control, &actual);
+                EXPECT_EQ(actual.left - client.x, expected.left) << item.id;
+                EXPECT_EQ(actual.top - client.y, expected.top) << item.id;
+                EXPECT_EQ(actual.right - actual.left, expected.right - expected.left) << item.id;
+                // A drop list's template height includes its list.
+                if (item.class_name != WC_COMBOBOXA)
+                  EXPECT_EQ(actual.bottom - actual.top, expected.bottom - expected.top) << item.id;
+                ++placed;
+                // In the picture an edit shows its white inside where the template puts it.
+                if (item.class_name == WC_EDITA) {
+                  LONG x = actual.left - frame.left + 3;
+                  LONG y = actual.top - frame.top + 3;
+                  EXPECT_EQ(picture.At(x, y), RGB(255, 255, 255)) << item.id;
+                }
+              }
+            }});
+  EXPECT_EQ(placed, 24);
+  ASSERT_GT(picture.width, 0u);
+  std::filesystem::create_directories(TWAIN_DS_TEST_OUTPUT_DIR);
+  EXPECT_TRUE(platform::WritePng(picture, std::string(TWAIN_DS_TEST_OUTPUT_DIR) + "/format_dialog.png"));
+}
+
+}  // namespace
