@@ -139,10 +139,8 @@ bool Click(HWND control) {
 }
 
 bool SetText(HWND edit, const std::string& text) {
-  return Reachable(edit) && PostAction(edit, [text](HWND hwnd) {
-           SendMessageA(hwnd, EM_SETSEL, 0, -1);
-           SendMessageA(hwnd, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
-         });
+  // A single-line edit tells its parent of a changed text itself (EN_CHANGE).
+  return Reachable(edit) && PostAction(edit, [text](HWND hwnd) { SetWindowTextA(hwnd, text.c_str()); });
 }
 
 bool Select(HWND combo, int index) {
@@ -208,8 +206,7 @@ void AddStep(LPCSTR title, LPCSTR className, StepWhen when, StepAction action) {
   {
     std::lock_guard lock(g_stepsMutex);
     g_steps.push_back(Step{title ? std::optional<std::string>(title) : std::nullopt,
-                           className ? std::optional<std::string>(className) : std::nullopt, when,
-                           std::move(action)});
+                           className ? std::optional<std::string>(className) : std::nullopt, when, std::move(action)});
   }
   SetIdleHook(&RunDueStep);
 }

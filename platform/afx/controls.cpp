@@ -13,7 +13,9 @@ LRESULT Send(const CWnd* control, UINT message, WPARAM wParam = 0, LPARAM lParam
 void CButton::SetCheck(int state) { Send(this, BM_SETCHECK, static_cast<WPARAM>(state)); }
 int CButton::GetCheck() const { return static_cast<int>(Send(this, BM_GETCHECK)); }
 
-int CComboBox::AddString(LPCSTR text) { return static_cast<int>(Send(this, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text))); }
+int CComboBox::AddString(LPCSTR text) {
+  return static_cast<int>(Send(this, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text)));
+}
 int CComboBox::GetCurSel() const { return static_cast<int>(Send(this, CB_GETCURSEL)); }
 int CComboBox::SetCurSel(int index) { return static_cast<int>(Send(this, CB_SETCURSEL, static_cast<WPARAM>(index))); }
 void CComboBox::ResetContent() { Send(this, CB_RESETCONTENT); }

@@ -53,8 +53,7 @@ int CDialog::DoModal() {
   in_modal_loop_ = false;
 
   if (hwnd && IsWindow(hwnd))
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
-                   SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // The owner is enabled before the dialog goes, so that activation returns to it.
   if (enableOwner) ::EnableWindow(owner, TRUE);
   if (owner && hwnd && GetActiveWindow() == hwnd) SetActiveWindow(owner);
@@ -103,9 +102,11 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 
-BEGIN_MESSAGE_MAP(CDialog, CWnd)
-afx::OnCommand<&CDialog::OnOK>(IDOK), afx::OnCommand<&CDialog::OnCancel>(IDCANCEL)
-END_MESSAGE_MAP()
+DEFINE_MESSAGE_MAP(CDialog, CWnd,
+                   {
+                       afx::OnCommand<&CDialog::OnOK>(IDOK),
+                       afx::OnCommand<&CDialog::OnCancel>(IDCANCEL),
+                   })
 
 INT_PTR AfxDlgProc(HWND hwnd, UINT message, WPARAM, LPARAM lParam) {
   // Everything but the start is handled through the subclassed window procedure.

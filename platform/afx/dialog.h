@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/afx/window.h"
+#include "platform/dialogs.h"
 
 class CDataExchange;
 

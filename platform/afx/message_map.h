@@ -7,29 +7,27 @@
 //     DECLARE_MESSAGE_MAP()
 //   };
 //
-//   BEGIN_MESSAGE_MAP(CInputDlg, CDialog)
-//     afx::OnCommand<&CInputDlg::OnSource>(1002),
-//     afx::OnMessage<&CInputDlg::OnSettingsChanged>(WM_USER),
-//     afx::OnWmMove<&CInputDlg::OnMove>()
-//   END_MESSAGE_MAP()
+//   DEFINE_MESSAGE_MAP(CInputDlg, CDialog,
+//                      {
+//                          afx::OnCommand<&CInputDlg::OnSource>(1002),
+//                          afx::OnMessage<&CInputDlg::OnSettingsChanged>(WM_USER),
+//                          afx::OnWmMove<&CInputDlg::OnMove>(),
+//                      })
 //
-// Entries are separated by commas, with none after the last. Each entry checks the
-// handler's signature, and the table checks that every handler belongs to the class
-// or one of its bases.
+// Each entry checks the handler's signature, and the table checks that every
+// handler belongs to the class or one of its bases.
 #pragma once
 
 #include <array>
 #include <cstddef>
 #include <type_traits>
 
+#include "platform/controls.h"
 #include "platform/user.h"
 
 class CWnd;
 
 namespace afx {
-
-// Notification code of a button click (and of commands without a control).
-constexpr UINT kClickedCode = 0;
 
 struct MessageMapEntry {
   UINT message = 0;
@@ -68,7 +66,7 @@ struct TypedEntry {
 
 // WM_COMMAND from control `id` with notification `code`: void Handler().
 template <auto F>
-constexpr TypedEntry<detail::HandlerClass<F>> OnCommand(UINT id, UINT code = kClickedCode) {
+constexpr TypedEntry<detail::HandlerClass<F>> OnCommand(UINT id, UINT code = BN_CLICKED) {
   using C = detail::HandlerClass<F>;
   static_assert(std::is_same_v<decltype(F), void (C::*)()>, "a command handler is void Handler()");
   return {{WM_COMMAND, id, code, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
@@ -134,29 +132,37 @@ constexpr TypedEntry<detail::HandlerClass<F>> OnWmNcDestroy() {
            }}};
 }
 
-// The table of class T: every handler must be a member of T or of a base of T.
-template <class T, class... C>
-constexpr std::array<MessageMapEntry, sizeof...(C)> MessageEntries(TypedEntry<C>... entries) {
-  static_assert((std::is_base_of_v<C, T> && ...), "a handler of another class in this message map");
-  return {entries.entry...};
+// An entry of class T's table: its handler must be a member of T or of a base of T.
+template <class T>
+struct EntryFor {
+  template <class C>
+  constexpr EntryFor(TypedEntry<C> typed) : entry(typed.entry) {  // NOLINT: converts on purpose
+    static_assert(std::is_base_of_v<C, T>, "a handler of another class in this message map");
+  }
+  MessageMapEntry entry;
+};
+
+template <class T, std::size_t N>
+constexpr std::array<MessageMapEntry, N> Untyped(const EntryFor<T> (&typed)[N]) {
+  std::array<MessageMapEntry, N> entries{};
+  for (std::size_t i = 0; i < N; ++i) entries[i] = typed[i].entry;
+  return entries;
 }
 
 }  // namespace afx
 
-#define DECLARE_MESSAGE_MAP()                                \
- protected:                                                  \
-  static const ::afx::MessageMap* ThisMessageMap();          \
+// In the class: the table and the virtual function that finds it.
+#define DECLARE_MESSAGE_MAP()                       \
+ protected:                                         \
+  static const ::afx::MessageMap* ThisMessageMap(); \
   const ::afx::MessageMap* GetMessageMap() const override;
 
-#define BEGIN_MESSAGE_MAP(theClass, baseClass)                                            \
-  const ::afx::MessageMap* theClass::GetMessageMap() const { return ThisMessageMap(); } \
-  const ::afx::MessageMap* theClass::ThisMessageMap() {                                 \
-    using ThisClass = theClass;                                                         \
-    using TheBaseClass = baseClass;                                                     \
-    static constexpr auto kEntries = ::afx::MessageEntries<ThisClass>(
-
-#define END_MESSAGE_MAP()                                                                                  \
-  );                                                                                                       \
-  static constexpr ::afx::MessageMap kMap{&TheBaseClass::ThisMessageMap, kEntries.data(), kEntries.size()}; \
-  return &kMap;                                                                                            \
+// In the class's source file: the table, a braced list of at least one entry.
+#define DEFINE_MESSAGE_MAP(theClass, baseClass, ...)                                                       \
+  const ::afx::MessageMap* theClass::GetMessageMap() const { return ThisMessageMap(); }                    \
+  const ::afx::MessageMap* theClass::ThisMessageMap() {                                                    \
+    static constexpr ::afx::EntryFor<theClass> kTyped[] = __VA_ARGS__;                                     \
+    static constexpr auto kEntries = ::afx::Untyped(kTyped);                                               \
+    static constexpr ::afx::MessageMap kMap{&baseClass::ThisMessageMap, kEntries.data(), kEntries.size()}; \
+    return &kMap;                                                                                          \
   }

@@ -4,6 +4,8 @@
 #include <mutex>
 #include <unordered_map>
 
+#include "platform/dialogs.h"
+
 namespace {
 
 // Objects bound to windows, for every thread: a window procedure runs on the
@@ -82,8 +84,8 @@ HWND CWnd::Detach() {
 
 BOOL CWnd::SubclassWindow(HWND hwnd) {
   if (!IsWindow(hwnd) || !Attach(hwnd)) return FALSE;
-  super_proc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
+  super_proc_ =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&AfxWndProc)));
   if (!super_proc_) {
     Detach();
     return FALSE;
@@ -186,7 +188,8 @@ void CWnd::Unbind() {
 const afx::MessageMap* CWnd::GetMessageMap() const { return ThisMessageMap(); }
 
 const afx::MessageMap* CWnd::ThisMessageMap() {
-  static constexpr auto kEntries = afx::MessageEntries<CWnd>(afx::OnWmNcDestroy<&CWnd::OnNcDestroy>());
+  static constexpr afx::EntryFor<CWnd> kTyped[] = {afx::OnWmNcDestroy<&CWnd::OnNcDestroy>()};
+  static constexpr auto kEntries = afx::Untyped(kTyped);
   static constexpr afx::MessageMap kMap{nullptr, kEntries.data(), kEntries.size()};
   return &kMap;
 }
