@@ -15,23 +15,23 @@ struct FrameSize {
 
 struct CaptureBackend {
   // Opens the board at MSG_OPENDS; false when the board cannot be opened.
-  bool (*open)();
-  void (*close)();
+  bool (*open)() = nullptr;
+  void (*close)() = nullptr;
   // Size of the video frame of a TV standard (the series' own standard values).
-  FrameSize (*frame_size)(int standard);
+  FrameSize (*frame_size)(int standard) = nullptr;
   // Size of the image that a transfer delivers.
-  FrameSize (*image_size)();
+  FrameSize (*image_size)() = nullptr;
   // Copies the current picture, converted to the transfer's pixel format, into
   // pixels (rows of pitch bytes).
-  bool (*read_frame)(BYTE* pixels, int pitch);
+  bool (*read_frame)(BYTE* pixels, int pitch) = nullptr;
   // Writes the current picture as an image file.
-  bool (*write_file)(const char* path);
+  bool (*write_file)(const char* path) = nullptr;
   // Live video into the video window and back.
-  bool (*start_video)(HWND videoWindow);
-  void (*stop_video)();
-  void (*freeze)();
+  bool (*start_video)(HWND videoWindow) = nullptr;
+  void (*stop_video)() = nullptr;
+  void (*freeze)() = nullptr;
   // The video window moved on the screen.
-  void (*move_video)(HWND videoWindow);
+  void (*move_video)(HWND videoWindow) = nullptr;
 };
 
 }  // namespace twain_ds

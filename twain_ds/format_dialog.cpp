@@ -46,23 +46,25 @@ void SetPictureRange(CSliderCtrl& slider, int minimum, int maximum, int ticks, i
 
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CFormatDlg, CDialog)
-afx::OnWmHScroll<&CFormatDlg::OnHScroll>(), afx::OnCommand<&CFormatDlg::OnChangeWidth>(IDC_FORMAT_WIDTH, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnChangeHeight>(IDC_FORMAT_HEIGHT, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnChangeOffsetX>(IDC_FORMAT_OFFSET_X, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnChangeOffsetY>(IDC_FORMAT_OFFSET_Y, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnChangeHue>(IDC_FORMAT_HUE, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnChangeSaturation>(IDC_FORMAT_SATURATION, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnChangeBrightness>(IDC_FORMAT_BRIGHTNESS, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnChangeContrast>(IDC_FORMAT_CONTRAST, EN_CHANGE),
-    afx::OnCommand<&CFormatDlg::OnSelchangeZoom>(IDC_FORMAT_ZOOM, CBN_SELCHANGE),
-    afx::OnCommand<&CFormatDlg::OnSelchangeImageFormat>(IDC_FORMAT_IMAGE_FORMAT, CBN_SELCHANGE),
-    afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_RED, CBN_SELCHANGE),
-    afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_GREEN, CBN_SELCHANGE),
-    afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_BLUE, CBN_SELCHANGE),
-    afx::OnCommand<&CFormatDlg::OnDefault>(IDC_FORMAT_DEFAULT, BN_CLICKED) END_MESSAGE_MAP()
+DEFINE_MESSAGE_MAP(CFormatDlg, CDialog,
+                   {
+                       afx::OnWmHScroll<&CFormatDlg::OnHScroll>(),
+                       afx::OnCommand<&CFormatDlg::OnChangeWidth>(IDC_FORMAT_WIDTH, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnChangeHeight>(IDC_FORMAT_HEIGHT, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnChangeOffsetX>(IDC_FORMAT_OFFSET_X, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnChangeOffsetY>(IDC_FORMAT_OFFSET_Y, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnChangeHue>(IDC_FORMAT_HUE, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnChangeSaturation>(IDC_FORMAT_SATURATION, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnChangeBrightness>(IDC_FORMAT_BRIGHTNESS, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnChangeContrast>(IDC_FORMAT_CONTRAST, EN_CHANGE),
+                       afx::OnCommand<&CFormatDlg::OnSelchangeZoom>(IDC_FORMAT_ZOOM, CBN_SELCHANGE),
+                       afx::OnCommand<&CFormatDlg::OnSelchangeImageFormat>(IDC_FORMAT_IMAGE_FORMAT, CBN_SELCHANGE),
+                       afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_RED, CBN_SELCHANGE),
+                       afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_GREEN, CBN_SELCHANGE),
+                       afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_BLUE, CBN_SELCHANGE),
+                   })
 
-        CFormatDlg::CFormatDlg(CFormatSettings& settings, CWnd* parent)
+CFormatDlg::CFormatDlg(CFormatSettings& settings, CWnd* parent)
     : CDialog(IDD_FORMAT, parent), settings_(settings), parent_(parent ? parent->m_hWnd : nullptr) {
   CopyRecordToValues();
 }

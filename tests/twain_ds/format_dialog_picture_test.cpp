@@ -38,8 +38,9 @@ TEST_F(FormatDialogPictureTest, ControlsSitAtTheirTemplatePositions) {
                 EXPECT_EQ(actual.top - client.y, expected.top) << item.id;
                 EXPECT_EQ(actual.right - actual.left, expected.right - expected.left) << item.id;
                 // A drop list's template height includes its list.
-                if (item.class_name != WC_COMBOBOXA)
+                if (item.class_name != WC_COMBOBOXA) {
                   EXPECT_EQ(actual.bottom - actual.top, expected.bottom - expected.top) << item.id;
+                }
                 ++placed;
                 // In the picture an edit shows its white inside where the template puts it.
                 if (item.class_name == WC_EDITA) {

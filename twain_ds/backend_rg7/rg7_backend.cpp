@@ -14,17 +14,6 @@ FrameSize Rg7FrameSize(int standard) { return standard == kPalStandard ? kPalFra
 
 // Opening the board, transfers and live video belong to the capture engine,
 // which is not part of this back-end yet.
-const CaptureBackend kRg7Backend{
-    .open = nullptr,
-    .close = nullptr,
-    .frame_size = Rg7FrameSize,
-    .image_size = nullptr,
-    .read_frame = nullptr,
-    .write_file = nullptr,
-    .start_video = nullptr,
-    .stop_video = nullptr,
-    .freeze = nullptr,
-    .move_video = nullptr,
-};
+const CaptureBackend kRg7Backend{.frame_size = Rg7FrameSize};
 
 }  // namespace twain_ds
