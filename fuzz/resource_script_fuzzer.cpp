@@ -1,8 +1,8 @@
 // Resource-script text: any bytes must parse without fault into records or an
 // error with a line inside the text.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <algorithm>
 #include <cstdlib>
 #include <string_view>
 

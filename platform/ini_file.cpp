@@ -99,9 +99,8 @@ std::string EditIniText(std::string_view text, std::string_view section, const c
     lines.push_back(text.substr(pos, end - pos));
     pos = end;
   }
-  std::string newline = text.find('\n') == std::string_view::npos || text.find("\r\n") != std::string_view::npos
-                            ? "\r\n"
-                            : "\n";
+  std::string newline =
+      text.find('\n') == std::string_view::npos || text.find("\r\n") != std::string_view::npos ? "\r\n" : "\n";
 
   std::size_t header = lines.size();
   for (std::size_t i = 0; i < lines.size() && header == lines.size(); ++i)

@@ -6,6 +6,8 @@
 #include <set>
 #include <string>
 
+#include "platform/resources.h"
+
 namespace platform {
 namespace {
 
@@ -27,7 +29,7 @@ void ModuleLoaded(const char* name, ModuleAttachFn attach) {
     g_refused.insert(name);
 }
 
-void ModuleUnloading(const char* name, ModuleDetachFn detach) {
+void ModuleUnloading(const char* name, ModuleDetachFn detach, HMODULE module) {
   bool refused;
   {
     std::lock_guard lock(g_mutex);
@@ -35,6 +37,11 @@ void ModuleUnloading(const char* name, ModuleDetachFn detach) {
   }
   // A module whose attach failed never ran; it gets no detach either.
   if (!refused && detach) detach();
+  // Its code is about to go: nothing may call into it any more.
+  if (!module) return;
+  DestroyModuleWindows(module);
+  UnregisterModuleClasses(module);
+  UnregisterModuleResources(module);
 }
 
 bool ModuleRefused(const char* name) {

@@ -4,6 +4,7 @@
 // Tests that link a library's core call the two functions directly instead.
 #pragma once
 
+#include "platform/user.h"
 #include "platform/win_types.h"
 
 namespace platform {
@@ -12,16 +13,21 @@ using ModuleAttachFn = BOOL (*)();
 using ModuleDetachFn = void (*)();
 
 // Called from the module's load and unload hooks. A refused attach is remembered,
-// so that the module loader can refuse the module the way Windows would.
+// so that the module loader can refuse the module the way Windows would. After the
+// detach, what the module left in the window system goes: its windows, its window
+// classes and its resources.
 PLATFORM_EXPORT void ModuleLoaded(const char* name, ModuleAttachFn attach);
-PLATFORM_EXPORT void ModuleUnloading(const char* name, ModuleDetachFn detach);
+PLATFORM_EXPORT void ModuleUnloading(const char* name, ModuleDetachFn detach, HMODULE module);
 // True when the named module's last attach reported failure.
 PLATFORM_EXPORT bool ModuleRefused(const char* name);
 
 }  // namespace platform
 
-#define PLATFORM_MODULE_ENTRY(name, attach, detach)                                                        \
-  namespace {                                                                                              \
-  __attribute__((constructor)) void PlatformModuleLoadHook() { platform::ModuleLoaded(name, attach); }     \
-  __attribute__((destructor)) void PlatformModuleUnloadHook() { platform::ModuleUnloading(name, detach); } \
+#define PLATFORM_MODULE_ENTRY(name, attach, detach)                                                                   \
+  namespace {                                                                                                         \
+  __attribute__((constructor)) void PlatformModuleLoadHook() { platform::ModuleLoaded(name, attach); }                \
+  __attribute__((destructor)) void PlatformModuleUnloadHook() {                                                       \
+    platform::ModuleUnloading(name, detach,                                                                           \
+                              platform::ModuleFromAddress(reinterpret_cast<const void*>(&PlatformModuleUnloadHook))); \
+  }                                                                                                                   \
   }

@@ -61,8 +61,8 @@ const ControlKind kControlKinds[] = {
 const char* const kBareClassNames[] = {WC_BUTTONA, WC_EDITA, WC_STATICA, WC_COMBOBOXA, WC_SCROLLBARA};
 
 // Options of a resource header that change nothing here.
-constexpr std::string_view kMemoryOptions[] = {"DISCARDABLE", "MOVEABLE", "FIXED",  "PURE",
-                                               "IMPURE",      "PRELOAD",  "LOADONCALL", "SHARED", "NONSHARED"};
+constexpr std::string_view kMemoryOptions[] = {"DISCARDABLE", "MOVEABLE",   "FIXED",  "PURE",     "IMPURE",
+                                               "PRELOAD",     "LOADONCALL", "SHARED", "NONSHARED"};
 
 class Parser {
  public:

@@ -106,11 +106,20 @@ Token ResourceScriptLexer::String() {
     if (c == '\\' && pos_ < text_.size()) {
       char e = text_[pos_++];
       switch (e) {
-        case 'n': value += '\n'; break;
-        case 't': value += '\t'; break;
-        case '\\': value += '\\'; break;
-        case '"': value += '"'; break;
-        default: return Make(TokenKind::kError, "unknown escape in string", line_);
+        case 'n':
+          value += '\n';
+          break;
+        case 't':
+          value += '\t';
+          break;
+        case '\\':
+          value += '\\';
+          break;
+        case '"':
+          value += '"';
+          break;
+        default:
+          return Make(TokenKind::kError, "unknown escape in string", line_);
       }
       continue;
     }

@@ -45,8 +45,7 @@ bool RegisterModuleResources(HMODULE module, std::string_view scriptText, std::s
   std::lock_guard lock(g_mutex);
   ModuleResources& resources = g_modules[module];
   // What an earlier script of the module defined stays as it was.
-  for (StringTable& table : parsed.script.string_tables)
-    resources.strings[table.language].merge(table.strings);
+  for (StringTable& table : parsed.script.string_tables) resources.strings[table.language].merge(table.strings);
   for (DialogTemplate& dialog : parsed.script.dialogs) resources.dialogs.push_back(std::move(dialog));
   return true;
 }

@@ -27,8 +27,7 @@ namespace platform {
 
 // Parses the script and adds its resources to the module's. A script with an
 // error adds nothing; *error then says where and what.
-PLATFORM_EXPORT bool RegisterModuleResources(HMODULE module, std::string_view scriptText,
-                                             std::string* error = nullptr);
+PLATFORM_EXPORT bool RegisterModuleResources(HMODULE module, std::string_view scriptText, std::string* error = nullptr);
 PLATFORM_EXPORT void UnregisterModuleResources(HMODULE module);
 
 // The module's template in the user-interface language, else in English, else in

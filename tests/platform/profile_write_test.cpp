@@ -28,7 +28,8 @@ TEST_F(ProfileWriteTest, ABareNameCreatesTheFileInTheWindowsDirectoryInWriteOrde
   const char* keys[] = {"Color", "Zoom", "Width", "Height"};
   for (const char* key : keys) EXPECT_TRUE(WritePrivateProfileStringA("Format", key, "1", "RG7_NTC.INI"));
   EXPECT_TRUE(WritePrivateProfileStringA("Source", "VideoStandard", "0", "RG7_NTC.INI"));
-  EXPECT_EQ(Read("RG7_NTC.INI"), "[Format]\r\nColor=1\r\nZoom=1\r\nWidth=1\r\nHeight=1\r\n\r\n[Source]\r\nVideoStandard=0\r\n");
+  EXPECT_EQ(Read("RG7_NTC.INI"),
+            "[Format]\r\nColor=1\r\nZoom=1\r\nWidth=1\r\nHeight=1\r\n\r\n[Source]\r\nVideoStandard=0\r\n");
   EXPECT_EQ(GetPrivateProfileIntA("format", "HEIGHT", 7, "rg7_ntc.ini"), 1u);
 }
 
