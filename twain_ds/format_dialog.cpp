@@ -62,6 +62,7 @@ DEFINE_MESSAGE_MAP(CFormatDlg, CDialog,
                        afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_RED, CBN_SELCHANGE),
                        afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_GREEN, CBN_SELCHANGE),
                        afx::OnCommand<&CFormatDlg::OnSelchangeColorKey>(IDC_FORMAT_KEY_BLUE, CBN_SELCHANGE),
+                       afx::OnCommand<&CFormatDlg::OnDefault>(IDC_FORMAT_DEFAULT, BN_CLICKED),
                    })
 
 CFormatDlg::CFormatDlg(CFormatSettings& settings, CWnd* parent)

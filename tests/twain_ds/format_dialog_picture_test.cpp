@@ -28,22 +28,26 @@ TEST_F(FormatDialogPictureTest, ControlsSitAtTheirTemplatePositions) {
               ClientToScreen(dialog, &client);
               for (const platform::DialogItem& item : dialogTemplate->items) {
                 if (item.id <= 0) continue;
-                RECT expected{item.x, item.y, item.x + item.cx, item.y + item.cy};
-                MapDialogRect(dialog, &expected);
+                // Position and size convert from dialog units each on its own.
+                RECT position{item.x, item.y, item.x, item.y};
+                RECT size{0, 0, item.cx, item.cy};
+                MapDialogRect(dialog, &position);
+                MapDialogRect(dialog, &size);
                 HWND control = GetDlgItem(dialog, item.id);
                 ASSERT_NE(control, nullptr) << item.id;
                 RECT actual;
                 GetWindowRect(control, &actual);
-                EXPECT_EQ(actual.left - client.x, expected.left) << item.id;
-                EXPECT_EQ(actual.top - client.y, expected.top) << item.id;
-                EXPECT_EQ(actual.right - actual.left, expected.right - expected.left) << item.id;
+                EXPECT_EQ(actual.left - client.x, position.left) << item.id;
+                EXPECT_EQ(actual.top - client.y, position.top) << item.id;
+                EXPECT_EQ(actual.right - actual.left, size.right) << item.id;
                 // A drop list's template height includes its list.
                 if (item.class_name != WC_COMBOBOXA) {
-                  EXPECT_EQ(actual.bottom - actual.top, expected.bottom - expected.top) << item.id;
+                  EXPECT_EQ(actual.bottom - actual.top, size.bottom) << item.id;
                 }
                 ++placed;
-                // In the picture an edit shows its white inside where the template puts it.
-                if (item.class_name == WC_EDITA) {
+                // In the picture an edit that takes input shows its white inside where the
+                // template puts it.
+                if (item.class_name == WC_EDITA && IsWindowEnabled(control)) {
                   LONG x = actual.left - frame.left + 3;
                   LONG y = actual.top - frame.top + 3;
                   EXPECT_EQ(picture.At(x, y), RGB(255, 255, 255)) << item.id;

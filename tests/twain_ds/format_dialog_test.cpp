@@ -89,7 +89,7 @@ TEST_F(FormatDialogTest, EachSliderPostsItsCodeAndChangesOnlyItsField) {
 TEST_F(FormatDialogTest, DefaultSetsTheSeriesPictureValues) {
   CFormatSettings rg7 = Loaded(kRg7Ntc);
   RunDialog(rg7, {[](HWND dialog) { EXPECT_TRUE(SetText(GetDlgItem(dialog, IDC_FORMAT_HUE), "33")); },
-                  [](HWND dialog) { Click(GetDlgItem(dialog, IDC_FORMAT_DEFAULT)); },
+                  [](HWND dialog) { EXPECT_TRUE(Click(GetDlgItem(dialog, IDC_FORMAT_DEFAULT))); },
                   [](HWND dialog) {
                     EXPECT_EQ(SliderPos(dialog, IDC_FORMAT_HUE_SLIDER), 0);
                     EXPECT_EQ(SliderPos(dialog, IDC_FORMAT_CONTRAST_SLIDER), 128);
