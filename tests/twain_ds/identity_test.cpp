@@ -32,18 +32,19 @@ TEST_F(IdentityTest, AppStartFillsTheIdentityAndForgetsTheApplication) {
   twain_ds::g_appIdentity.Id = 7;
   twain_ds::g_ownIdentity.Id = 9;
   EXPECT_TRUE(app.InitInstance());
-  EXPECT_EQ(twain_ds::g_appIdentity.Id, 0u);
+  EXPECT_EQ(+twain_ds::g_appIdentity.Id, 0u);
 
+  // Unary plus compares copies: the record's fields are packed.
   TW_IDENTITY id = twain_ds::g_ownIdentity;
-  EXPECT_EQ(id.Id, 0u);
-  EXPECT_EQ(id.Version.MajorNum, 1);
-  EXPECT_EQ(id.Version.MinorNum, 0);
-  EXPECT_EQ(id.Version.Language, TWLG_USA);
-  EXPECT_EQ(id.Version.Country, TWCY_USA);
+  EXPECT_EQ(+id.Id, 0u);
+  EXPECT_EQ(+id.Version.MajorNum, 1);
+  EXPECT_EQ(+id.Version.MinorNum, 0);
+  EXPECT_EQ(+id.Version.Language, TWLG_USA);
+  EXPECT_EQ(+id.Version.Country, TWCY_USA);
   EXPECT_STREQ(id.Version.Info, "V 1.00");
-  EXPECT_EQ(id.ProtocolMajor, 1);
-  EXPECT_EQ(id.ProtocolMinor, 5);
-  EXPECT_EQ(id.SupportedGroups, 3u);
+  EXPECT_EQ(+id.ProtocolMajor, 1);
+  EXPECT_EQ(+id.ProtocolMinor, 5);
+  EXPECT_EQ(+id.SupportedGroups, 3u);
   EXPECT_STREQ(id.Manufacturer, "Quillon Technologies, Inc.");
   EXPECT_STREQ(id.ProductFamily, "TWAIN");
   // "Zephlor/QSI/OBC/Kessra RG700 (WinNT)" does not fit a TW_STR32.
