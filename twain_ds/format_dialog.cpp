@@ -18,8 +18,7 @@ constexpr int kHueTicks = 8;
 constexpr int kSaturationTicks = 4;
 constexpr int kBrightnessTicks = 8;
 constexpr int kContrastTicks = 4;
-constexpr int kMinWindowSize = 50;
-// The 700-series offset X is even; one step moves it by one pixel pair.
+// Offset X is even (700 series) or odd (650 series): a step moves it by two.
 constexpr int kOffsetXLineSize = 2;
 
 // A level the combos do not offer shows as the first entry.
@@ -171,8 +170,8 @@ void CFormatDlg::ShowNumber(int editId, int value) {
 }
 
 void CFormatDlg::LoadGeometrySliders() {
-  SetGeometryRange(width_slider_, kMinWindowSize, settings_.limit_width, settings_.window_width);
-  SetGeometryRange(height_slider_, kMinWindowSize, settings_.limit_height, settings_.window_height);
+  SetGeometryRange(width_slider_, CFormatSettings::kMinWindowSize, settings_.limit_width, settings_.window_width);
+  SetGeometryRange(height_slider_, CFormatSettings::kMinWindowSize, settings_.limit_height, settings_.window_height);
 }
 
 void CFormatDlg::RefreshOffsetControls(int typingEditId) {

@@ -10,7 +10,6 @@ namespace twain_ds {
 namespace {
 
 constexpr char kSection[] = "Format";
-constexpr int kMinWindowSize = 50;
 // The 650-series grab window may start this far beyond the zoomed frame.
 constexpr int k650MarginX = 90;
 constexpr int k650MarginY = 20;

@@ -32,7 +32,8 @@ class CFormatSettings {
   int GetMinOffset() const;
   int GetMaxOffsetX() const;
   int GetMaxOffsetY() const;
-  // Offset Y has no lower margin in either series.
+  // The smallest image window side; offset Y has no lower margin in either series.
+  static constexpr int kMinWindowSize = 50;
   static constexpr int kMinOffsetY = 0;
 
   // 1, 2 or 4 for zoom 0, 1, 2 where zoom scales the window; 1 otherwise.
