@@ -494,7 +494,8 @@ constexpr int kDialogBaseUnitY = 13;
 
 // Automation actions travel the target thread's queue as this posted message;
 // DispatchMessageA runs the action (lParam) and deletes it instead of calling the
-// window procedure. A queued action whose window goes away is deleted unrun.
+// window procedure. The queue owns a posted action: one whose window goes away, or
+// that PostMessageA could not queue, is deleted unrun.
 constexpr UINT kAutomationMessage = 0x03F0;
 class PLATFORM_EXPORT AutomationAction {
  public:
