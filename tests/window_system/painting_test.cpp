@@ -196,3 +196,23 @@ TEST_F(DesktopTest, AClientPaintedInTheKeyColourShowsTheOverlay) {
 }
 
 }  // namespace
+
+namespace {
+
+using namespace window_testing;
+
+TEST_F(DesktopTest, ControlsGetTheirColoursFromTheDefaultHandling) {
+  RegisterTestClass();
+  HWND w = Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
+  HDC dc = GetDC(w);
+  EXPECT_EQ(SendMessageA(w, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), 0),
+            reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_3DFACE)));
+  EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_3DFACE));
+  EXPECT_EQ(SendMessageA(w, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(dc), 0),
+            reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW)));
+  EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
+  EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT));
+  ReleaseDC(w, dc);
+}
+
+}  // namespace
