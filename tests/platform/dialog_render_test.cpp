@@ -52,6 +52,7 @@ class DialogRenderTest : public dialog_test::DialogTest {
     SendDlgItemMessageA(dialog_, 1041, CB_SETCURSEL, 0, 0);
     SendDlgItemMessageA(dialog_, 1023, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
     SendDlgItemMessageA(dialog_, 1023, TBM_SETTICFREQ, 10, 0);
+    EnableWindow(GetDlgItem(dialog_, IDCANCEL), FALSE);
     PumpPosted();
     picture_ = platform::RenderWindow(dialog_);
     GetWindowRect(dialog_, &frame_);
@@ -109,6 +110,12 @@ TEST_F(DialogRenderTest, ControlsSitAtTheirTemplatePositions) {
   EXPECT_EQ(At(ok.right, ok.bottom), kFace);
   EXPECT_EQ(At(ok.left + 3, ok.top + 3), kFace);
   EXPECT_GT(CountIn(RECT{ok.left + 4, ok.top + 4, ok.right - 4, ok.bottom - 4}, kBlack), 10);
+
+  // The disabled button's text is grey.
+  RECT cancel = Placed(129, 24, 50, 14);
+  RECT label{cancel.left + 4, cancel.top + 4, cancel.right - 4, cancel.bottom - 4};
+  EXPECT_GT(CountIn(label, RGB(128, 128, 128)), 10);
+  EXPECT_EQ(CountIn(label, kBlack), 0);
 
   // The checked check box: a white box with a black tick; the radio button's dot.
   RECT check = Placed(75, 10, 40, 10);
