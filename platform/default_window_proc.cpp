@@ -1,0 +1,86 @@
+// What a window does with a message its own procedure leaves to the system.
+#include <algorithm>
+#include <cstring>
+
+#include "platform/non_client.h"
+#include "platform/window_system.h"
+
+using namespace platform;
+using namespace platform::ws;
+
+namespace {
+
+LRESULT EraseBackground(HWND hwnd, HDC dc) {
+  HBRUSH brush = reinterpret_cast<HBRUSH>(GetClassLongPtrA(hwnd, GCLP_HBRBACKGROUND));
+  if (!brush) return 0;
+  RECT client;
+  GetClientRect(hwnd, &client);
+  return FillRect(dc, &client, brush) ? 1 : 0;
+}
+
+LRESULT SetText(HWND hwnd, LPCSTR text) {
+  bool caption;
+  {
+    std::lock_guard lock(S().mutex);
+    Window* w = FindLocked(hwnd);
+    if (!w) return FALSE;
+    w->text = text ? text : "";
+    caption = (w->style & WS_CAPTION) == WS_CAPTION && IsVisibleLocked(*w);
+  }
+  // The title shows at once, as it does on Windows.
+  if (caption) DrawNonClient(hwnd);
+  return TRUE;
+}
+
+LRESULT GetText(HWND hwnd, WPARAM capacity, LPSTR buffer) {
+  if (!buffer || capacity == 0) return 0;
+  std::lock_guard lock(S().mutex);
+  Window* w = FindLocked(hwnd);
+  if (!w) return 0;
+  std::size_t n = std::min<std::size_t>(w->text.size(), capacity - 1);
+  std::memcpy(buffer, w->text.data(), n);
+  buffer[n] = '\0';
+  return static_cast<LRESULT>(n);
+}
+
+LRESULT TextLength(HWND hwnd) {
+  std::lock_guard lock(S().mutex);
+  Window* w = FindLocked(hwnd);
+  return w ? static_cast<LRESULT>(w->text.size()) : 0;
+}
+
+}  // namespace
+
+LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_NCCREATE:
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return 0;
+    case WM_ERASEBKGND:
+      return EraseBackground(hwnd, reinterpret_cast<HDC>(wParam));
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      if (BeginPaint(hwnd, &ps)) EndPaint(hwnd, &ps);
+      return 0;
+    }
+    case WM_NCPAINT:
+      DrawNonClient(hwnd);
+      return 0;
+    case WM_SETTEXT:
+      return SetText(hwnd, reinterpret_cast<LPCSTR>(lParam));
+    case WM_GETTEXT:
+      return GetText(hwnd, wParam, reinterpret_cast<LPSTR>(lParam));
+    case WM_GETTEXTLENGTH:
+      return TextLength(hwnd);
+    case WM_WINDOWPOSCHANGED:
+      SendMoveAndSize(hwnd, reinterpret_cast<const WINDOWPOS*>(lParam)->flags);
+      return 0;
+    case WM_ACTIVATE:
+      if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd);
+      return 0;
+    default:
+      return 0;
+  }
+}

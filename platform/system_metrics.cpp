@@ -1,0 +1,61 @@
+// System metrics: the screen is the desktop mode of the registered display adapter
+// (0 without one); frame sizes are those the window manager draws.
+#include "platform/display_adapter.h"
+#include "platform/user.h"
+
+namespace {
+
+constexpr int kCaptionHeight = 19;
+constexpr int kScrollBarSize = 16;
+
+void ScreenSize(int* width, int* height) {
+  platform::SurfaceMemory m;
+  if (auto adapter = platform::CurrentDisplayAdapter()) adapter->DescribeDesktop(&m);
+  *width = static_cast<int>(m.width);
+  *height = static_cast<int>(m.height);
+}
+
+}  // namespace
+
+int GetSystemMetrics(int index) {
+  int width, height;
+  switch (index) {
+    case SM_CXSCREEN:
+    case SM_CXFULLSCREEN:
+      ScreenSize(&width, &height);
+      return width;
+    case SM_CYSCREEN:
+      ScreenSize(&width, &height);
+      return height;
+    case SM_CYFULLSCREEN:
+      ScreenSize(&width, &height);
+      return height ? height - kCaptionHeight : 0;
+    case SM_CYCAPTION:
+      return kCaptionHeight;
+    case SM_CXBORDER:
+    case SM_CYBORDER:
+      return 1;
+    case SM_CXDLGFRAME:
+    case SM_CYDLGFRAME:
+      return 3;
+    case SM_CXFRAME:
+    case SM_CYFRAME:
+      return 4;
+    case SM_CXEDGE:
+    case SM_CYEDGE:
+      return 2;
+    case SM_CXVSCROLL:
+    case SM_CYHSCROLL:
+    case SM_CYVSCROLL:
+    case SM_CXHSCROLL:
+    case SM_CYVTHUMB:
+    case SM_CXHTHUMB:
+      return kScrollBarSize;
+    default:
+      return 0;
+  }
+}
+
+LONG GetDialogBaseUnits() {
+  return static_cast<LONG>(MAKELPARAM(platform::kDialogBaseUnitX, platform::kDialogBaseUnitY));
+}

@@ -1,0 +1,78 @@
+// Timers: WM_TIMER comes when a timer is due and nothing else is queued; a timer
+// without a window belongs to the thread that set it.
+#include <algorithm>
+
+#include "platform/last_error.h"
+#include "platform/window_system.h"
+
+using namespace platform;
+using namespace platform::ws;
+
+namespace {
+
+// The shortest period, as on Windows.
+constexpr UINT kMinimumElapse = 10;
+
+}  // namespace
+
+namespace platform::ws {
+
+bool TakeTimerLocked(ThreadQueue& q, HWND filter, MSG* msg, bool remove) {
+  auto now = Clock::now();
+  for (Timer& t : q.timers) {
+    if (t.due > now || (filter && t.hwnd != filter && !IsDescendantLocked(filter, t.hwnd))) continue;
+    *msg = MSG{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), 0, {}};
+    if (remove) t.due = now + std::chrono::milliseconds(t.elapse);
+    return true;
+  }
+  return false;
+}
+
+std::optional<Clock::time_point> NextTimerLocked(const ThreadQueue& q) {
+  std::optional<Clock::time_point> next;
+  for (const Timer& t : q.timers)
+    if (!next || t.due < *next) next = t.due;
+  return next;
+}
+
+}  // namespace platform::ws
+
+UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
+  std::lock_guard lock(S().mutex);
+  std::shared_ptr<ThreadQueue> q;
+  if (hwnd) {
+    Window* w = FindOrFailLocked(hwnd);
+    if (!w) return 0;
+    q = w->queue;
+  } else {
+    q = MyQueuePtrLocked();
+  }
+  if (!hwnd) id = S().next_thread_timer++;
+  elapse = std::max(elapse, kMinimumElapse);
+  Timer timer{hwnd, id, elapse, proc, Clock::now() + std::chrono::milliseconds(elapse)};
+  auto it =
+      std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+  if (it != q->timers.end())
+    *it = timer;
+  else
+    q->timers.push_back(timer);
+  q->cv.notify_all();
+  return hwnd ? (id ? id : 1) : id;
+}
+
+BOOL KillTimer(HWND hwnd, UINT_PTR id) {
+  std::lock_guard lock(S().mutex);
+  std::shared_ptr<ThreadQueue> q;
+  if (hwnd) {
+    Window* w = FindOrFailLocked(hwnd);
+    if (!w) return FALSE;
+    q = w->queue;
+  } else {
+    q = MyQueuePtrLocked();
+  }
+  auto it =
+      std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+  if (it == q->timers.end()) return FALSE;
+  q->timers.erase(it);
+  return TRUE;
+}

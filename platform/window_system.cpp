@@ -1,0 +1,144 @@
+#include "platform/window_system.h"
+
+#include <algorithm>
+
+#include "platform/last_error.h"
+#include "platform/sync.h"
+
+namespace platform::ws {
+namespace {
+
+constexpr int kCaptionHeight = 19;
+constexpr int kThickFrame = 4;
+constexpr int kDialogFrame = 3;
+constexpr int kBorder = 1;
+constexpr int kClientEdge = 2;
+
+// Closes the thread's queue when the thread ends.
+struct QueueHolder {
+  std::shared_ptr<ThreadQueue> queue;
+  ~QueueHolder() {
+    if (!queue) return;
+    std::lock_guard lock(S().mutex);
+    queue->alive = false;
+    for (auto& sent : queue->sent) {
+      sent->done = true;
+      sent->sender->cv.notify_all();
+    }
+    queue->sent.clear();
+    for (const MSG& m : queue->posted)
+      if (m.message == kAutomationMessage) delete reinterpret_cast<AutomationAction*>(m.lParam);
+    queue->posted.clear();
+    queue->timers.clear();
+  }
+};
+
+thread_local QueueHolder t_queue;
+
+}  // namespace
+
+State& S() {
+  static State* state = new State;
+  return *state;
+}
+
+std::shared_ptr<ThreadQueue> MyQueuePtrLocked() {
+  if (!t_queue.queue) {
+    t_queue.queue = std::make_shared<ThreadQueue>();
+    t_queue.queue->thread_id = GetCurrentThreadId();
+  }
+  return t_queue.queue;
+}
+
+ThreadQueue& MyQueueLocked() { return *MyQueuePtrLocked(); }
+
+Window* FindLocked(HWND hwnd) {
+  auto it = S().windows.find(hwnd);
+  return it == S().windows.end() ? nullptr : it->second.get();
+}
+
+Window* FindOrFailLocked(HWND hwnd) {
+  Window* w = FindLocked(hwnd);
+  if (!w) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+  return w;
+}
+
+bool IsDescendantLocked(HWND ancestor, HWND hwnd) {
+  for (Window* w = FindLocked(hwnd); w && w->parent; w = FindLocked(w->parent))
+    if (w->parent == ancestor) return true;
+  return false;
+}
+
+std::vector<HWND>& SiblingsLocked(const Window& w) {
+  if (!w.parent) return S().top_level;
+  return FindLocked(w.parent)->children;
+}
+
+std::vector<HWND> SubtreeLocked(HWND hwnd) {
+  std::vector<HWND> out{hwnd};
+  for (std::size_t i = 0; i < out.size(); ++i)
+    if (Window* w = FindLocked(out[i])) out.insert(out.end(), w->children.begin(), w->children.end());
+  return out;
+}
+
+HWND TopLevelOfLocked(HWND hwnd) {
+  Window* w = FindLocked(hwnd);
+  while (w && w->parent) w = FindLocked(w->parent);
+  return w ? w->handle : nullptr;
+}
+
+bool IsVisibleLocked(const Window& w) {
+  for (const Window* p = &w; p; p = p->parent ? FindLocked(p->parent) : nullptr)
+    if (!(p->style & WS_VISIBLE)) return false;
+  return true;
+}
+
+RECT NonClientInsets(DWORD style, DWORD exStyle) {
+  LONG b = 0;
+  if (style & WS_THICKFRAME)
+    b = kThickFrame;
+  else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME))
+    b = kDialogFrame;
+  else if (style & WS_BORDER)
+    b = kBorder;
+  if (exStyle & WS_EX_CLIENTEDGE) b += kClientEdge;
+  LONG caption = (style & WS_CAPTION) == WS_CAPTION ? kCaptionHeight : 0;
+  return RECT{b, b + caption, b, b};
+}
+
+RECT WindowScreenRectLocked(const Window& w) {
+  RECT r = w.rect;
+  if (Window* p = w.parent ? FindLocked(w.parent) : nullptr) {
+    RECT origin = ClientScreenRectLocked(*p);
+    r = Offset(r, origin.left, origin.top);
+  }
+  return r;
+}
+
+RECT ClientScreenRectLocked(const Window& w) {
+  RECT r = WindowScreenRectLocked(w);
+  RECT in = NonClientInsets(w.style, w.ex_style);
+  RECT c{r.left + in.left, r.top + in.top, r.right - in.right, r.bottom - in.bottom};
+  if (c.right < c.left) c.right = c.left;
+  if (c.bottom < c.top) c.bottom = c.top;
+  return c;
+}
+
+Region VisibleRegionLocked(const Window& w, bool clientOnly) {
+  if (!IsVisibleLocked(w)) return {};
+  Region region{clientOnly ? ClientScreenRectLocked(w) : WindowScreenRectLocked(w)};
+  for (HWND child : w.children)
+    if (Window* c = FindLocked(child); c && (c->style & WS_VISIBLE))
+      region = Subtract(region, WindowScreenRectLocked(*c));
+  for (const Window* p = &w; p; p = p->parent ? FindLocked(p->parent) : nullptr) {
+    if (p != &w) region = IntersectRegion(region, ClientScreenRectLocked(*p));
+    for (HWND sibling : SiblingsLocked(*p)) {
+      if (sibling == p->handle) break;
+      if (Window* s = FindLocked(sibling); s && (s->style & WS_VISIBLE))
+        region = Subtract(region, WindowScreenRectLocked(*s));
+    }
+  }
+  return region;
+}
+
+}  // namespace platform::ws

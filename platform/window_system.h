@@ -1,0 +1,179 @@
+// The window manager's tables (inside the platform only). One mutex guards them
+// all; it is never held while a window procedure, a timer procedure or the idle hook
+// runs. Functions named ...Locked expect it held; the others take it themselves.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <deque>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/display_adapter.h"
+#include "platform/rect_region.h"
+#include "platform/user.h"
+
+namespace platform::ws {
+
+using Clock = std::chrono::steady_clock;
+
+struct WindowClass {
+  std::string name;
+  ATOM atom = 0;
+  UINT style = 0;
+  WNDPROC proc = nullptr;
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr;
+  HICON icon_small = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  std::string menu_name;
+  int window_extra = 0;
+  std::vector<BYTE> extra;
+  int windows = 0;
+};
+
+struct ThreadQueue;
+
+struct Window {
+  HWND handle = nullptr;
+  WindowClass* cls = nullptr;
+  std::shared_ptr<ThreadQueue> queue;
+  HWND parent = nullptr;  // null for a top-level window
+  HWND owner = nullptr;
+  DWORD style = 0;
+  DWORD ex_style = 0;
+  RECT rect{};  // in the parent's client coordinates, the screen's for a top-level window
+  std::string text;
+  WNDPROC proc = nullptr;
+  LONG_PTR id = 0;
+  HINSTANCE instance = nullptr;
+  LONG_PTR user_data = 0;
+  std::vector<BYTE> extra;
+  std::vector<HWND> children;  // z-order, topmost first; creation order for children
+  // What is to be painted: the bounding rectangle of the invalid client area.
+  bool has_update = false;
+  RECT update{};
+  bool erase = false;
+  bool frame = false;  // the non-client area
+  bool destroying = false;
+};
+
+struct SentMessage {
+  HWND hwnd = nullptr;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  LRESULT result = 0;
+  bool done = false;
+  std::shared_ptr<ThreadQueue> sender;
+};
+
+struct Timer {
+  HWND hwnd = nullptr;
+  UINT_PTR id = 0;
+  UINT elapse = 0;
+  TIMERPROC proc = nullptr;
+  Clock::time_point due;
+};
+
+// A thread's queue and input state; made when the thread first needs one and closed
+// when the thread ends (pending senders are then answered with 0).
+struct ThreadQueue {
+  DWORD thread_id = 0;
+  bool alive = true;
+  std::deque<MSG> posted;
+  std::deque<std::shared_ptr<SentMessage>> sent;
+  bool quit = false;
+  int quit_code = 0;
+  std::vector<Timer> timers;
+  std::condition_variable cv;
+  HWND focus = nullptr;
+  HWND active = nullptr;
+  BYTE keys[256] = {};
+  int answering = 0;  // sent messages from other threads being answered now
+};
+
+struct State {
+  // The desktop the windows were last drawn on; a new one is painted afresh.
+  std::weak_ptr<DisplayAdapter> desktop_adapter;
+  SurfaceMemory desktop{};
+
+  std::mutex mutex;
+  std::unordered_map<HWND, std::unique_ptr<Window>> windows;
+  std::vector<HWND> top_level;  // z-order, topmost first
+  std::list<std::unique_ptr<WindowClass>> classes;
+  std::uintptr_t next_handle = 0x10000;
+  ATOM next_class_atom = 0xC000;
+  HWND foreground = nullptr;
+  UINT_PTR next_thread_timer = 1;
+};
+
+// Never destroyed, so that windows left at exit stay valid for late callers.
+State& S();
+
+// The calling thread's queue, made on first use.
+ThreadQueue& MyQueueLocked();
+std::shared_ptr<ThreadQueue> MyQueuePtrLocked();
+
+// Null (and ERROR_INVALID_WINDOW_HANDLE) for an unknown or destroyed window.
+Window* FindLocked(HWND hwnd);
+Window* FindOrFailLocked(HWND hwnd);
+bool IsDescendantLocked(HWND ancestor, HWND hwnd);
+// The siblings list a window is in: its parent's children or the top-level list.
+std::vector<HWND>& SiblingsLocked(const Window& w);
+// The window and all its descendants, parents before children.
+std::vector<HWND> SubtreeLocked(HWND hwnd);
+HWND TopLevelOfLocked(HWND hwnd);
+// WS_VISIBLE on the window and every ancestor.
+bool IsVisibleLocked(const Window& w);
+
+// Geometry, in screen coordinates.
+RECT NonClientInsets(DWORD style, DWORD exStyle);
+RECT WindowScreenRectLocked(const Window& w);
+RECT ClientScreenRectLocked(const Window& w);
+// The window's client area (or whole window) minus what covers it: its visible
+// children, the siblings above it and above each of its ancestors.
+Region VisibleRegionLocked(const Window& w, bool clientOnly);
+
+// Calls the window procedure and logs the message (message_log.cpp).
+LRESULT Deliver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind);
+void LogMessageLocked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind);
+
+// Due timers (timers.cpp).
+bool TakeTimerLocked(ThreadQueue& q, HWND filter, MSG* msg, bool remove);
+std::optional<Clock::time_point> NextTimerLocked(const ThreadQueue& q);
+
+// Answers the messages other threads sent to this thread (send_message.cpp).
+void AnswerSentMessages(std::unique_lock<std::mutex>& lock);
+
+// Painting state (painting.cpp).
+void InvalidateLocked(Window& w, const RECT* clientRect, bool erase, bool frame);
+void InvalidateTreeLocked(HWND hwnd);
+// Repaints what a window leaves uncovered: the windows beneath and the desktop.
+void ExposeLocked(const RECT& screenRect);
+// Paints the whole desktop and invalidates every window when the display changed.
+void SyncDesktopLocked();
+bool NeedsPaintLocked(const Window& w);
+// A device context on the window's frame (window coordinates), for its non-client area.
+HDC FrameDC(HWND hwnd);
+
+// Drops a destroyed window's queued messages, timers and focus (lifecycle).
+void ForgetWindowLocked(Window& w);
+
+// Registered system classes come first; called before the first class or window.
+void EnsureControlClasses();
+// The module's own class first, then a global one, then any of that name or atom.
+WindowClass* FindClassLocked(LPCSTR name, HINSTANCE instance);
+
+// WM_SIZE and WM_MOVE for what a position change changed (SWP_NOSIZE, SWP_NOMOVE).
+void SendMoveAndSize(HWND hwnd, UINT flags);
+// Focus and activation leave a window that is hidden (focus.cpp).
+void FocusLeaves(HWND hwnd);
+
+}  // namespace platform::ws
