@@ -84,7 +84,7 @@ bool HandleKey(HWND dialog, const MSG& msg, LRESULT wants) {
   switch (msg.wParam) {
     case VK_TAB:
       if (wants & DLGC_WANTTAB) return false;
-      SendMessageA(dialog, WM_NEXTDLGCTL, (GetKeyState(VK_SHIFT) & 0x8000) ? 1 : 0, 0);
+      SendMessageA(dialog, WM_NEXTDLGCTL, GetKeyState(VK_SHIFT) < 0 ? 1 : 0, 0);
       return true;
     case VK_LEFT:
     case VK_UP:

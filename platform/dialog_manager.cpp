@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "platform/dialog_info.h"
 #include "platform/last_error.h"
@@ -44,8 +45,21 @@ POINT Place(const DialogTemplate& t, HWND owner, const RECT& frame) {
   return pos;
 }
 
+bool IsGroupBox(const DialogItem& item) {
+  return ::strcasecmp(item.class_name.c_str(), WC_BUTTONA) == 0 && (item.style & BS_TYPEMASK) == BS_GROUPBOX;
+}
+
+// The window manager keeps a window from drawing under the siblings above it, so a
+// group box, which surrounds controls that come after it, goes to the bottom.
+// Starting a group of its own there keeps it out of the arrow keys' groups.
+void KeepBelowSiblings(HWND groupBox) {
+  SetWindowLongA(groupBox, GWL_STYLE, GetWindowLongA(groupBox, GWL_STYLE) | static_cast<LONG>(WS_GROUP));
+  SetWindowPos(groupBox, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 bool CreateItems(HWND dialog, HINSTANCE instance, const DialogTemplate& t) {
   DialogInfo* info = DialogInfoOf(dialog);
+  std::vector<HWND> groupBoxes;
   for (const DialogItem& item : t.items) {
     HWND control =
         CreateWindowExA(item.ex_style | WS_EX_NOPARENTNOTIFY, item.class_name.c_str(), item.text.c_str(),
@@ -57,7 +71,9 @@ bool CreateItems(HWND dialog, HINSTANCE instance, const DialogTemplate& t) {
     }
     if (!info->default_id && (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON))
       info->default_id = item.id;
+    if (IsGroupBox(item)) groupBoxes.push_back(control);
   }
+  for (HWND groupBox : groupBoxes) KeepBelowSiblings(groupBox);
   return true;
 }
 

@@ -45,6 +45,20 @@ TEST_F(DialogKeysTest, TabWalksTheTabStopsInTemplateOrderSkippingDisabledOnes) {
   EXPECT_TRUE(TakeReceived().empty());
 }
 
+TEST_F(DialogKeysTest, ShiftTabFromTheQueueWalksBack) {
+  // Keys as a person types them: posted, then pumped through the dialog manager.
+  HWND focus = GetFocus();
+  PostMessageA(focus, WM_KEYDOWN, VK_SHIFT, 0);
+  PostMessageA(focus, WM_KEYDOWN, VK_TAB, 0);
+  PostMessageA(focus, WM_KEYUP, VK_TAB, 0);
+  PostMessageA(focus, WM_KEYUP, VK_SHIFT, 0);
+  MSG msg;
+  while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) IsDialogMessageA(dialog_, &msg);
+  EXPECT_EQ(GetFocus(), Item(16));
+  EXPECT_EQ(GetDlgItemTextA(dialog_, 10, nullptr, 0), 0u);  // no tab character typed into the edit
+  EXPECT_TRUE(TakeReceived().empty());
+}
+
 TEST_F(DialogKeysTest, ArrowsMoveWithinTheGroupCheckingAutomaticRadioButtons) {
   SetFocus(Item(11));
   Press(VK_DOWN);
@@ -116,12 +130,27 @@ BEGIN
 END
 )";
 
-TEST_F(DialogTest, InitDialogComesBeforeShowingAndItsFalseLeavesTheFocus) {
+TEST_F(DialogTest, ControlsComeFirstThenInitDialogThenShowing) {
+  platform::StartMessageLog();
+  Open(kSmallDialog, 300);
+  platform::StopMessageLog();
+  std::vector<std::pair<HWND, UINT>> seen;
+  for (const platform::LoggedMessage& m : platform::MessageLog())
+    if (m.message == WM_CREATE || m.message == WM_INITDIALOG || (m.message == WM_SHOWWINDOW && m.hwnd == dialog_) ||
+        (m.message == WM_SETFOCUS && m.hwnd != dialog_))
+      seen.emplace_back(m.hwnd, m.message);
+  std::vector<std::pair<HWND, UINT>> expected = {{dialog_, WM_CREATE},     {Item(10), WM_CREATE},
+                                                 {Item(IDCANCEL), WM_CREATE}, {dialog_, WM_INITDIALOG},
+                                                 {Item(10), WM_SETFOCUS},  {dialog_, WM_SHOWWINDOW}};
+  EXPECT_EQ(seen, expected);
+  EXPECT_TRUE(IsWindowVisible(dialog_));
+}
+
+TEST_F(DialogTest, InitDialogAnsweringFalseLeavesTheFocusAlone) {
   dialog_test::g_initResult = FALSE;
   HWND before = GetFocus();
   Open(kSmallDialog, 300);
   EXPECT_EQ(GetFocus(), before);
-  EXPECT_TRUE(IsWindowVisible(dialog_));
 }
 
 TEST_F(DialogTest, EndDialogHidesAndHandsTheResultToTheLoop) {
