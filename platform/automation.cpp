@@ -43,12 +43,10 @@ bool Reachable(HWND hwnd) {
   return true;
 }
 
-void PostClick(HWND hwnd) {
+LPARAM Centre(HWND hwnd) {
   RECT client{};
   GetClientRect(hwnd, &client);
-  LPARAM centre = MAKELPARAM(static_cast<WORD>(client.right / 2), static_cast<WORD>(client.bottom / 2));
-  PostMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, centre);
-  PostMessageA(hwnd, WM_LBUTTONUP, 0, centre);
+  return MAKELPARAM(static_cast<WORD>(client.right / 2), static_cast<WORD>(client.bottom / 2));
 }
 
 void NotifyParent(HWND control, UINT message, WPARAM wParam) {
@@ -134,8 +132,8 @@ HWND FindControl(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
 bool Click(HWND control) {
   if (!Reachable(control)) return false;
-  PostClick(control);
-  return true;
+  LPARAM centre = Centre(control);
+  return PostMessageA(control, WM_LBUTTONDOWN, MK_LBUTTON, centre) && PostMessageA(control, WM_LBUTTONUP, 0, centre);
 }
 
 bool SetText(HWND edit, const std::string& text) {
@@ -171,7 +169,11 @@ bool Scroll(HWND scrollBar, int code) {
 
 bool Check(HWND button, bool checked) {
   return Reachable(button) && PostAction(button, [checked](HWND hwnd) {
-           if ((SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) PostClick(hwnd);
+           if ((SendMessageA(hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED) == checked) return;
+           // The click happens here, in the action's place among the queued input.
+           LPARAM centre = Centre(hwnd);
+           SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, centre);
+           SendMessageA(hwnd, WM_LBUTTONUP, 0, centre);
          });
 }
 
