@@ -195,12 +195,6 @@ TEST_F(DesktopTest, AClientPaintedInTheKeyColourShowsTheOverlay) {
   overlay->UpdateOverlay(nullptr, primary.get(), nullptr, DDOVER_HIDE, nullptr);
 }
 
-}  // namespace
-
-namespace {
-
-using namespace window_testing;
-
 TEST_F(DesktopTest, ControlsGetTheirColoursFromTheDefaultHandling) {
   RegisterTestClass();
   HWND w = Create(WS_POPUP | WS_VISIBLE, 0, 0, 50, 50);
@@ -213,6 +207,62 @@ TEST_F(DesktopTest, ControlsGetTheirColoursFromTheDefaultHandling) {
   EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_WINDOW));
   EXPECT_EQ(GetTextColor(dc), GetSysColor(COLOR_WINDOWTEXT));
   ReleaseDC(w, dc);
+}
+
+TEST_F(DesktopTest, ANewDesktopIsPaintedAfreshInItsOwnPixelEncoding) {
+  RegisterTestClass("Test", CreateSolidBrush(RGB(200, 30, 40)));
+  HWND w = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 100);
+  Pump();
+  sim::DisplayDesc desc;
+  desc.width = 320;
+  desc.height = 240;
+  desc.bits_per_pixel = 16;
+  auto display16 = std::make_shared<sim::Display>(desc, std::make_shared<sim::DisplayMemory>(1u << 20, 0xD0000000));
+  platform::RegisterDisplayAdapter(display16);
+  InvalidateRect(w, nullptr, TRUE);  // the window system notices the new desktop
+  Pump();
+  const DDPIXELFORMAT& f = display16->desktop().format;
+  auto shown = [&](COLORREF c) { return platform::DecodeColor(f, platform::EncodeColor(f, c)); };
+  platform::Picture screen = platform::RenderScreen();
+  EXPECT_EQ(screen.width, 320u);
+  EXPECT_EQ(screen.At(50, 50), shown(RGB(200, 30, 40)));
+  EXPECT_NE(screen.At(50, 50), RGB(200, 30, 40));  // 5-6-5 cannot hold it exactly
+  EXPECT_EQ(screen.At(200, 200), shown(RGB(0, 128, 128)));
+  platform::UnregisterDisplayAdapter(display16.get());
+}
+
+TEST_F(DesktopTest, APaintDrawsTheFrameThenErasesAndLeavesTheWindowValid) {
+  RegisterTestClass("Test", CreateSolidBrush(RGB(255, 255, 255)));
+  HWND w = Create(WS_POPUP | WS_BORDER | WS_VISIBLE, 10, 10, 100, 100);
+  platform::StartMessageLog(w);
+  Pump();
+  using M = platform::LoggedMessage;
+  const auto sent = platform::MessageKind::Sent;
+  auto log = platform::MessageLog();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0], (M{w, WM_PAINT, 0, 0, platform::MessageKind::Posted}));
+  EXPECT_EQ(log[1], (M{w, WM_NCPAINT, 1, 0, sent}));
+  EXPECT_EQ(log[2].message, WM_ERASEBKGND);
+  RECT update;
+  EXPECT_FALSE(GetUpdateRect(w, &update, FALSE));
+  platform::ClearMessageLog();
+  Pump();
+  EXPECT_TRUE(platform::MessageLog().empty());
+  // Part of the client, without erasing: only WM_PAINT, with that part to paint.
+  RECT part{10, 10, 20, 20};
+  InvalidateRect(w, &part, FALSE);
+  PAINTSTRUCT ps{};
+  handler_ = [&](HWND h, UINT m, WPARAM, LPARAM, LRESULT*) {
+    if (m != WM_PAINT) return false;
+    BeginPaint(h, &ps);
+    EndPaint(h, &ps);
+    return true;
+  };
+  UpdateWindow(w);
+  EXPECT_EQ(Messages(platform::MessageLog()), (std::vector<UINT>{WM_PAINT}));
+  EXPECT_EQ(ps.rcPaint.left, 10);
+  EXPECT_EQ(ps.rcPaint.bottom, 20);
+  EXPECT_FALSE(ps.fErase);
 }
 
 }  // namespace
