@@ -49,6 +49,15 @@ LRESULT TextLength(HWND hwnd) {
   return w ? static_cast<LRESULT>(w->text.size()) : 0;
 }
 
+// Controls ask their parent how to colour themselves: edits and lists on the window
+// colour, everything else on the 3-D face.
+LRESULT ControlColors(UINT message, HDC dc) {
+  int background = (message == WM_CTLCOLOREDIT || message == WM_CTLCOLORLISTBOX) ? COLOR_WINDOW : COLOR_3DFACE;
+  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+  SetBkColor(dc, GetSysColor(background));
+  return reinterpret_cast<LRESULT>(GetSysColorBrush(background));
+}
+
 }  // namespace
 
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -77,6 +86,13 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_WINDOWPOSCHANGED:
       SendMoveAndSize(hwnd, reinterpret_cast<const WINDOWPOS*>(lParam)->flags);
       return 0;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORDLG:
+    case WM_CTLCOLORSCROLLBAR:
+    case WM_CTLCOLORSTATIC:
+      return ControlColors(message, reinterpret_cast<HDC>(wParam));
     case WM_ACTIVATE:
       if (LOWORD(wParam) != WA_INACTIVE) SetFocus(hwnd);
       return 0;

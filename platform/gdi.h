@@ -31,8 +31,8 @@ struct RECT {
 };
 using LPRECT = RECT*;
 
-struct HGDIOBJ__;
-using HGDIOBJ = HGDIOBJ__*;
+// Any GDI object: a brush or a font.
+using HGDIOBJ = void*;
 struct HBRUSH__;
 using HBRUSH = HBRUSH__*;
 struct HFONT__;

@@ -108,7 +108,7 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-  auto* o = reinterpret_cast<GdiObject*>(object);
+  auto* o = static_cast<GdiObject*>(object);
   {
     std::lock_guard lock(GdiMutex());
     if (IsStock(o)) return TRUE;
@@ -119,9 +119,9 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 
 HGDIOBJ GetStockObject(int index) {
-  if (index >= WHITE_BRUSH && index <= NULL_BRUSH) return reinterpret_cast<HGDIOBJ>(&g_stock[index]);
+  if (index >= WHITE_BRUSH && index <= NULL_BRUSH) return static_cast<HGDIOBJ>(&g_stock[index]);
   if (index == ANSI_FIXED_FONT || index == ANSI_VAR_FONT || index == SYSTEM_FONT || index == DEFAULT_GUI_FONT)
-    return reinterpret_cast<HGDIOBJ>(&g_stock[kFontSlot]);
+    return static_cast<HGDIOBJ>(&g_stock[kFontSlot]);
   return nullptr;
 }
 
@@ -132,7 +132,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   if (!d || !o) return nullptr;
   HGDIOBJ& slot = o->kind == Kind::Font ? d->font : d->brush;
   HGDIOBJ old = slot;
-  if (!old) old = reinterpret_cast<HGDIOBJ>(o->kind == Kind::Font ? &g_stock[kFontSlot] : &g_stock[WHITE_BRUSH]);
+  if (!old) old = static_cast<HGDIOBJ>(o->kind == Kind::Font ? &g_stock[kFontSlot] : &g_stock[WHITE_BRUSH]);
   slot = object;
   return old;
 }

@@ -37,41 +37,41 @@ std::optional<Clock::time_point> NextTimerLocked(const ThreadQueue& q) {
 
 }  // namespace platform::ws
 
+namespace {
+
+// The queue a timer of this window (or of the calling thread) lives in.
+std::shared_ptr<ThreadQueue> TimerQueueLocked(HWND hwnd) {
+  if (!hwnd) return MyQueuePtrLocked();
+  Window* w = FindOrFailLocked(hwnd);
+  return w ? w->queue : nullptr;
+}
+
+std::vector<Timer>::iterator FindTimer(ThreadQueue& q, HWND hwnd, UINT_PTR id) {
+  return std::find_if(q.timers.begin(), q.timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+}
+
+}  // namespace
+
 UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   std::lock_guard lock(S().mutex);
-  std::shared_ptr<ThreadQueue> q;
-  if (hwnd) {
-    Window* w = FindOrFailLocked(hwnd);
-    if (!w) return 0;
-    q = w->queue;
-  } else {
-    q = MyQueuePtrLocked();
-  }
+  std::shared_ptr<ThreadQueue> q = TimerQueueLocked(hwnd);
+  if (!q) return 0;
   if (!hwnd) id = S().next_thread_timer++;
   elapse = std::max(elapse, kMinimumElapse);
   Timer timer{hwnd, id, elapse, proc, Clock::now() + std::chrono::milliseconds(elapse)};
-  auto it =
-      std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
-  if (it != q->timers.end())
+  if (auto it = FindTimer(*q, hwnd, id); it != q->timers.end())
     *it = timer;
   else
     q->timers.push_back(timer);
   q->cv.notify_all();
-  return hwnd ? (id ? id : 1) : id;
+  return hwnd && !id ? 1 : id;
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {
   std::lock_guard lock(S().mutex);
-  std::shared_ptr<ThreadQueue> q;
-  if (hwnd) {
-    Window* w = FindOrFailLocked(hwnd);
-    if (!w) return FALSE;
-    q = w->queue;
-  } else {
-    q = MyQueuePtrLocked();
-  }
-  auto it =
-      std::find_if(q->timers.begin(), q->timers.end(), [&](const Timer& t) { return t.hwnd == hwnd && t.id == id; });
+  std::shared_ptr<ThreadQueue> q = TimerQueueLocked(hwnd);
+  if (!q) return FALSE;
+  auto it = FindTimer(*q, hwnd, id);
   if (it == q->timers.end()) return FALSE;
   q->timers.erase(it);
   return TRUE;

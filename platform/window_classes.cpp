@@ -153,51 +153,43 @@ int GetClassNameA(HWND hwnd, LPSTR buffer, int capacity) {
 
 namespace {
 
-// The class field an index names, or null for a bad index.
+// Lets `fn` read and replace the class field an index names; false for a bad index.
 template <typename Fn>
 bool WithClassField(WindowClass& c, int index, Fn fn) {
-  auto pointerField = [&](auto& field) {
-    LONG_PTR value = reinterpret_cast<LONG_PTR>(field);
+  auto field = [&](auto& f) {
+    LONG_PTR value = AsLong(f);
     fn(value);
-    field = reinterpret_cast<std::remove_reference_t<decltype(field)>>(value);
+    f = FromLong<std::remove_reference_t<decltype(f)>>(value);
+    return true;
   };
   switch (index) {
     case GCLP_HBRBACKGROUND:
-      pointerField(c.background);
-      return true;
+      return field(c.background);
     case GCLP_HCURSOR:
-      pointerField(c.cursor);
-      return true;
+      return field(c.cursor);
     case GCLP_HICON:
-      pointerField(c.icon);
-      return true;
+      return field(c.icon);
     case GCLP_HICONSM:
-      pointerField(c.icon_small);
-      return true;
+      return field(c.icon_small);
     case GCLP_WNDPROC:
-      pointerField(c.proc);
-      return true;
+      return field(c.proc);
     case GCLP_HMODULE:
-      pointerField(c.instance);
-      return true;
-    case GCL_STYLE: {
-      LONG_PTR value = c.style;
-      fn(value);
-      c.style = static_cast<UINT>(value);
-      return true;
-    }
+      return field(c.instance);
+    case GCL_STYLE:
+      return field(c.style);
     case GCL_CBWNDEXTRA: {
       LONG_PTR value = c.window_extra;
-      fn(value);  // read-only here: windows already made keep their size
+      fn(value);  // read-only: windows already made keep their size
       return true;
     }
-    default:
+    default: {
       if (index < 0 || static_cast<std::size_t>(index) + sizeof(LONG_PTR) > c.extra.size()) return false;
       LONG_PTR value;
       std::memcpy(&value, &c.extra[static_cast<std::size_t>(index)], sizeof value);
       fn(value);
       std::memcpy(&c.extra[static_cast<std::size_t>(index)], &value, sizeof value);
       return true;
+    }
   }
 }
 

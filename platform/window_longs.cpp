@@ -13,8 +13,8 @@ namespace {
 // Reads and optionally replaces one window long of `size` bytes; false for a bad index.
 bool AccessLong(Window& w, int index, std::size_t size, LONG_PTR* value, bool write) {
   auto field = [&](auto& f) {
-    LONG_PTR old = (LONG_PTR)(f);
-    if (write) f = (std::remove_reference_t<decltype(f)>)(*value);
+    LONG_PTR old = AsLong(f);
+    if (write) f = FromLong<std::remove_reference_t<decltype(f)>>(*value);
     *value = old;
     return true;
   };

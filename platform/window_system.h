@@ -11,6 +11,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <unordered_map>
 #include <vector>
 
@@ -113,6 +114,22 @@ struct State {
   HWND foreground = nullptr;
   UINT_PTR next_thread_timer = 1;
 };
+
+// A window or class field as a window long, and back.
+template <typename T>
+LONG_PTR AsLong(T value) {
+  if constexpr (std::is_pointer_v<T>)
+    return reinterpret_cast<LONG_PTR>(value);
+  else
+    return static_cast<LONG_PTR>(value);
+}
+template <typename T>
+T FromLong(LONG_PTR value) {
+  if constexpr (std::is_pointer_v<T>)
+    return reinterpret_cast<T>(value);
+  else
+    return static_cast<T>(value);
+}
 
 // Never destroyed, so that windows left at exit stay valid for late callers.
 State& S();
