@@ -132,7 +132,8 @@ TEST_F(ControlsTest, DropListSelectsSilentlyByMessageAndNotifiesKeyboardChanges)
   EXPECT_EQ(SendMessageA(Item(7), CB_GETCOUNT, 0, 0), 0);
   EXPECT_TRUE(TakeReceived().empty());
 
-  for (const char* item : {"COM3", "com1", "COM2"}) SendMessageA(Item(10), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+  for (const char* item : {"COM3", "com1", "COM2"})
+    SendMessageA(Item(10), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
   EXPECT_EQ(SendMessageA(Item(10), CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("COM3")), 2);
 }
 
@@ -182,9 +183,9 @@ TEST_F(ControlsTest, ScrollBarAsksTheParentAndEndsOnRelease) {
   Send(9, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(client.right - 1), 1));
   Send(9, WM_KEYDOWN, VK_LEFT);
   Send(9, WM_KEYUP, VK_LEFT);
-  std::vector<Received> expected = {Scroll(dialog_, 9, SB_LINELEFT), Scroll(dialog_, 9, SB_ENDSCROLL),
+  std::vector<Received> expected = {Scroll(dialog_, 9, SB_LINELEFT),  Scroll(dialog_, 9, SB_ENDSCROLL),
                                     Scroll(dialog_, 9, SB_LINERIGHT), Scroll(dialog_, 9, SB_ENDSCROLL),
-                                    Scroll(dialog_, 9, SB_LINELEFT), Scroll(dialog_, 9, SB_ENDSCROLL)};
+                                    Scroll(dialog_, 9, SB_LINELEFT),  Scroll(dialog_, 9, SB_ENDSCROLL)};
   EXPECT_EQ(TakeReceived(), expected);
   EXPECT_EQ(SendMessageA(bar, SBM_GETPOS, 0, 0), 10);  // the parent moves the thumb
 }

@@ -139,9 +139,9 @@ TEST_F(DialogTest, ControlsComeFirstThenInitDialogThenShowing) {
     if (m.message == WM_CREATE || m.message == WM_INITDIALOG || (m.message == WM_SHOWWINDOW && m.hwnd == dialog_) ||
         (m.message == WM_SETFOCUS && m.hwnd != dialog_))
       seen.emplace_back(m.hwnd, m.message);
-  std::vector<std::pair<HWND, UINT>> expected = {{dialog_, WM_CREATE},     {Item(10), WM_CREATE},
+  std::vector<std::pair<HWND, UINT>> expected = {{dialog_, WM_CREATE},        {Item(10), WM_CREATE},
                                                  {Item(IDCANCEL), WM_CREATE}, {dialog_, WM_INITDIALOG},
-                                                 {Item(10), WM_SETFOCUS},  {dialog_, WM_SHOWWINDOW}};
+                                                 {Item(10), WM_SETFOCUS},     {dialog_, WM_SHOWWINDOW}};
   EXPECT_EQ(seen, expected);
   EXPECT_TRUE(IsWindowVisible(dialog_));
 }

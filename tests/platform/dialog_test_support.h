@@ -31,7 +31,8 @@ inline INT_PTR RecordingProc(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 inline Received Command(HWND dialog, int id, WORD code) {
-  return Received{WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))};
+  return Received{WM_COMMAND, MAKEWPARAM(static_cast<WORD>(id), code),
+                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))};
 }
 inline Received Scroll(HWND dialog, int id, WORD code) {
   return Received{WM_HSCROLL, code, reinterpret_cast<LPARAM>(GetDlgItem(dialog, id))};
