@@ -2,16 +2,17 @@
 // handles, chained to its base class's table. A window's messages are looked up
 // from the most derived table down; the first entry that matches handles it.
 //
-//   class CInputDlg : public CDialog {
+//   class CPreviewDlg : public CDialog {
 //     ...
 //     DECLARE_MESSAGE_MAP()
 //   };
 //
-//   DEFINE_MESSAGE_MAP(CInputDlg, CDialog,
+//   DEFINE_MESSAGE_MAP(CPreviewDlg, CDialog,
 //                      {
-//                          afx::OnCommand<&CInputDlg::OnSource>(1002),
-//                          afx::OnMessage<&CInputDlg::OnSettingsChanged>(WM_USER),
-//                          afx::OnWmMove<&CInputDlg::OnMove>(),
+//                          afx::OnCommand<&CPreviewDlg::OnApply>(IDC_APPLY),
+//                          afx::OnCommand<&CPreviewDlg::OnNameChange>(IDC_NAME, EN_CHANGE),
+//                          afx::OnMessage<&CPreviewDlg::OnRefresh>(WM_USER),
+//                          afx::OnWmMove<&CPreviewDlg::OnMove>(),
 //                      })
 //
 // Each entry checks the handler's signature, and the table checks that every
@@ -64,15 +65,25 @@ struct TypedEntry {
   MessageMapEntry entry;
 };
 
-// WM_COMMAND from control `id` with notification `code`: void Handler().
+namespace detail {
+
+// An entry whose handler takes nothing: void Handler().
 template <auto F>
-constexpr TypedEntry<detail::HandlerClass<F>> OnCommand(UINT id, UINT code = BN_CLICKED) {
-  using C = detail::HandlerClass<F>;
-  static_assert(std::is_same_v<decltype(F), void (C::*)()>, "a command handler is void Handler()");
-  return {{WM_COMMAND, id, code, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
+constexpr TypedEntry<HandlerClass<F>> VoidEntry(UINT message, UINT id, UINT code) {
+  using C = HandlerClass<F>;
+  static_assert(std::is_same_v<decltype(F), void (C::*)()>, "this message's handler is void Handler()");
+  return {{message, id, code, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
              (static_cast<C*>(self)->*F)();
              return 0;
            }}};
+}
+
+}  // namespace detail
+
+// WM_COMMAND from control `id` with notification `code`: void Handler().
+template <auto F>
+constexpr TypedEntry<detail::HandlerClass<F>> OnCommand(UINT id, UINT code = BN_CLICKED) {
+  return detail::VoidEntry<F>(WM_COMMAND, id, code);
 }
 
 // Any message by number (private WM_USER messages): LRESULT Handler(WPARAM, LPARAM).
@@ -114,29 +125,19 @@ constexpr TypedEntry<detail::HandlerClass<F>> OnWmMove() {
 // WM_PAINT and WM_NCDESTROY: void Handler().
 template <auto F>
 constexpr TypedEntry<detail::HandlerClass<F>> OnWmPaint() {
-  using C = detail::HandlerClass<F>;
-  static_assert(std::is_same_v<decltype(F), void (C::*)()>, "a WM_PAINT handler is void Handler()");
-  return {{WM_PAINT, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
-             (static_cast<C*>(self)->*F)();
-             return 0;
-           }}};
+  return detail::VoidEntry<F>(WM_PAINT, 0, 0);
 }
 
 template <auto F>
 constexpr TypedEntry<detail::HandlerClass<F>> OnWmNcDestroy() {
-  using C = detail::HandlerClass<F>;
-  static_assert(std::is_same_v<decltype(F), void (C::*)()>, "a WM_NCDESTROY handler is void Handler()");
-  return {{WM_NCDESTROY, 0, 0, [](CWnd* self, WPARAM, LPARAM) -> LRESULT {
-             (static_cast<C*>(self)->*F)();
-             return 0;
-           }}};
+  return detail::VoidEntry<F>(WM_NCDESTROY, 0, 0);
 }
 
 // An entry of class T's table: its handler must be a member of T or of a base of T.
 template <class T>
 struct EntryFor {
   template <class C>
-  constexpr EntryFor(TypedEntry<C> typed) : entry(typed.entry) {  // NOLINT: converts on purpose
+  constexpr EntryFor(TypedEntry<C> typed) : entry(typed.entry) {
     static_assert(std::is_base_of_v<C, T>, "a handler of another class in this message map");
   }
   MessageMapEntry entry;

@@ -73,7 +73,11 @@ BOOL CWnd::Attach(HWND hwnd) {
 
 HWND CWnd::Detach() {
   HWND hwnd = m_hWnd;
-  if (hwnd) {
+  if (!hwnd) return nullptr;
+  // A window that stays gets its own procedure back.
+  if (super_proc_ && IsWindow(hwnd) && GetWindowLongPtrA(hwnd, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(&AfxWndProc))
+    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super_proc_));
+  {
     std::lock_guard lock(g_mapMutex);
     g_permanent.erase(hwnd);
   }

@@ -27,6 +27,7 @@ class CWnd {
 
   // Binds the object to the window without taking over its messages.
   BOOL Attach(HWND hwnd);
+  // Unbinds the object; a subclassed window gets its own procedure back.
   HWND Detach();
   // Binds the object and routes the window's messages through the message map; the
   // window's procedure so far handles what the map does not.
