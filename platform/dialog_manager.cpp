@@ -249,7 +249,7 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (!IsWindow(dialog)) return handled;
   if (!handled) return platform::DefaultDialogMessage(dialog, message, wParam, lParam);
   // These answer with the procedure's own return value; the rest with DWLP_MSGRESULT.
-  if (message == WM_INITDIALOG) return handled;
+  if (message == WM_INITDIALOG || (message >= WM_CTLCOLOREDIT && message <= WM_CTLCOLORSTATIC)) return handled;
   return GetWindowLongPtrA(dialog, DWLP_MSGRESULT);
 }
 

@@ -36,7 +36,6 @@ constexpr DWORD DS_CONTEXTHELP = 0x2000;
 constexpr int IDC_STATIC = -1;
 
 // Dialog messages.
-constexpr UINT WM_NEXTDLGCTL = 0x0028;
 constexpr UINT DM_GETDEFID = WM_USER;
 constexpr UINT DM_SETDEFID = WM_USER + 1;
 constexpr WORD DC_HASDEFID = 0x534B;

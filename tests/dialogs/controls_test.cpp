@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "tests/platform/dialog_test_support.h"
+#include "tests/dialogs/dialog_test_support.h"
 
 namespace {
 

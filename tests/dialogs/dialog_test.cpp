@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/module_entry.h"
-#include "tests/platform/dialog_test_support.h"
+#include "tests/dialogs/dialog_test_support.h"
 
 namespace {
 

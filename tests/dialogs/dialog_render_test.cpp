@@ -7,7 +7,7 @@
 #include "platform/display_adapter.h"
 #include "platform/screen_picture.h"
 #include "sim/display/display.h"
-#include "tests/platform/dialog_test_support.h"
+#include "tests/dialogs/dialog_test_support.h"
 
 namespace {
 
