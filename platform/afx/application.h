@@ -4,8 +4,8 @@
 //
 // A module names its application object and its start-up like this, in one file:
 //
-//   CDataSourceApp theApp AFX_APPLICATION_OBJECT;
-//   PLATFORM_MODULE_ENTRY("rg7_ntc", AfxModuleAttach, AfxModuleDetach)
+//   CViewerApp theApp AFX_APPLICATION_OBJECT;
+//   PLATFORM_MODULE_ENTRY("viewer", AfxModuleAttach, AfxModuleDetach)
 //
 // The module's load hook runs before the file's ordinary static objects are built;
 // AFX_APPLICATION_OBJECT builds the application object ahead of it.

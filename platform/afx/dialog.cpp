@@ -33,43 +33,34 @@ int CDialog::DoModal() {
   bool enableOwner = owner && IsWindowEnabled(owner);
   if (enableOwner) ::EnableWindow(owner, FALSE);
 
-  modal_result_ = -1;
-  in_modal_loop_ = true;
+  INT_PTR result = -1;
   HWND hwnd = CreateFromTemplate(owner);
-  if (hwnd && in_modal_loop_ && !IsWindowVisible(hwnd)) ::ShowWindow(hwnd, SW_SHOW);
-  while (hwnd && in_modal_loop_ && IsWindow(hwnd)) {
+  // EndDialog may come as early as OnInitDialog, or from anyone holding the handle.
+  bool ended = hwnd && platform::DialogEnded(hwnd, &result);
+  if (hwnd && !ended) ::ShowWindow(hwnd, SW_SHOW);
+  while (hwnd && !ended && IsWindow(hwnd)) {
     MSG msg;
     if (!GetMessageA(&msg, nullptr, 0, 0)) {
       // The thread's own loop must still see the quit.
       PostQuitMessage(static_cast<int>(msg.wParam));
-      modal_result_ = -1;
+      result = -1;
       break;
     }
     if (!WalkPreTranslateTree(&msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }
+    ended = platform::DialogEnded(hwnd, &result);
   }
-  in_modal_loop_ = false;
 
-  if (hwnd && IsWindow(hwnd))
-    ::SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // The owner is enabled before the dialog goes, so that activation returns to it.
   if (enableOwner) ::EnableWindow(owner, TRUE);
   if (owner && hwnd && GetActiveWindow() == hwnd) SetActiveWindow(owner);
   if (hwnd && IsWindow(hwnd)) ::DestroyWindow(hwnd);
-  return modal_result_;
+  return static_cast<int>(result);
 }
 
-void CDialog::EndDialog(int result) {
-  if (in_modal_loop_) {
-    modal_result_ = result;
-    in_modal_loop_ = false;
-    // Wakes the modal loop should it be waiting for a message.
-    PostMessageA(m_hWnd, WM_NULL, 0, 0);
-  }
-  ::EndDialog(m_hWnd, result);
-}
+void CDialog::EndDialog(int result) { ::EndDialog(m_hWnd, result); }
 
 BOOL CDialog::UpdateData(BOOL saveAndValidate) {
   CDataExchange dx(this, saveAndValidate);

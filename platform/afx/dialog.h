@@ -18,7 +18,7 @@ class CDialog : public CWnd {
   // destroys the dialog, enables the owner and returns EndDialog's result; -1 when
   // the dialog cannot be created (or the thread is told to quit).
   virtual int DoModal();
-  // Ends the modal loop with the result; a modeless dialog is hidden.
+  // Hides the dialog; a modal one's loop ends with the result.
   void EndDialog(int result);
   // Controls to members (TRUE, with validation) or members to controls (FALSE).
   // FALSE when a value failed validation (the user was told; focus is on the control).
@@ -45,8 +45,6 @@ class CDialog : public CWnd {
 
   UINT template_id_;
   CWnd* parent_;
-  bool in_modal_loop_ = false;
-  int modal_result_ = -1;
 };
 
 // The dialog procedure of framework dialogs: binds the object at WM_INITDIALOG.
