@@ -10,13 +10,14 @@
 #include "platform/dialog_info.h"
 #include "platform/last_error.h"
 #include "platform/resources.h"
+#include "platform/window_system.h"
 
 namespace platform {
 namespace {
 
-// Dialog units to pixels, rounded as MulDiv rounds.
-int ScaleX(int units) { return static_cast<int>(std::lround(units * kDialogBaseUnitX / 4.0)); }
-int ScaleY(int units) { return static_cast<int>(std::lround(units * kDialogBaseUnitY / 8.0)); }
+// Dialog units to pixels, rounded as MulDiv rounds, within the coordinates windows keep.
+int ScaleX(int units) { return ws::ClampCoordinate(std::llround(units * (kDialogBaseUnitX / 4.0))); }
+int ScaleY(int units) { return ws::ClampCoordinate(std::llround(units * (kDialogBaseUnitY / 8.0))); }
 
 HWND TopLevelOf(HWND hwnd) {
   while (hwnd && (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = GetParent(hwnd);
@@ -45,21 +46,8 @@ POINT Place(const DialogTemplate& t, HWND owner, const RECT& frame) {
   return pos;
 }
 
-bool IsGroupBox(const DialogItem& item) {
-  return ::strcasecmp(item.class_name.c_str(), WC_BUTTONA) == 0 && (item.style & BS_TYPEMASK) == BS_GROUPBOX;
-}
-
-// The window manager keeps a window from drawing under the siblings above it, so a
-// group box, which surrounds controls that come after it, goes to the bottom.
-// Starting a group of its own there keeps it out of the arrow keys' groups.
-void KeepBelowSiblings(HWND groupBox) {
-  SetWindowLongA(groupBox, GWL_STYLE, GetWindowLongA(groupBox, GWL_STYLE) | static_cast<LONG>(WS_GROUP));
-  SetWindowPos(groupBox, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
 bool CreateItems(HWND dialog, HINSTANCE instance, const DialogTemplate& t) {
   DialogInfo* info = DialogInfoOf(dialog);
-  std::vector<HWND> groupBoxes;
   for (const DialogItem& item : t.items) {
     HWND control =
         CreateWindowExA(item.ex_style | WS_EX_NOPARENTNOTIFY, item.class_name.c_str(), item.text.c_str(),
@@ -71,9 +59,7 @@ bool CreateItems(HWND dialog, HINSTANCE instance, const DialogTemplate& t) {
     }
     if (!info->default_id && (SendMessageA(control, WM_GETDLGCODE, 0, 0) & DLGC_DEFPUSHBUTTON))
       info->default_id = item.id;
-    if (IsGroupBox(item)) groupBoxes.push_back(control);
   }
-  for (HWND groupBox : groupBoxes) KeepBelowSiblings(groupBox);
   return true;
 }
 

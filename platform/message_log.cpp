@@ -31,9 +31,11 @@ void LogMessageLocked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, Mes
 LRESULT Deliver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind) {
   WNDPROC proc;
   {
-    std::lock_guard lock(S().mutex);
+    std::unique_lock lock(S().mutex);
     Window* w = FindOrFailLocked(hwnd);
     if (!w) return 0;
+    // Only the thread that owns a window runs its procedure.
+    if (w->queue != MyQueuePtrLocked()) return SendToOwnerLocked(lock, *w, message, wParam, lParam, false);
     proc = w->proc;
     LogMessageLocked(hwnd, message, wParam, lParam, kind);
   }

@@ -25,9 +25,11 @@ void NoteKeyLocked(ThreadQueue& q, const MSG& m) {
   if (m.message == WM_KEYUP || m.message == WM_SYSKEYUP) key &= ~0x80;
 }
 
-// Parents before children, top of the z-order first.
+// Parents before children and, among siblings, the bottom of the z-order first, so
+// that where siblings overlap the one on top paints last.
 HWND WindowToPaintLocked(const std::vector<HWND>& windows, const ThreadQueue& q, HWND filter) {
-  for (HWND h : windows) {
+  for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+    HWND h = *it;
     Window* w = FindLocked(h);
     if (!w || !(w->style & WS_VISIBLE)) continue;
     if (w->queue.get() == &q && NeedsPaintLocked(*w) && ForFilterLocked(h, filter)) return h;
@@ -63,6 +65,10 @@ bool TakeLocked(ThreadQueue& q, MSG* msg, HWND filter, UINT min, UINT max, bool 
 bool Retrieve(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wait) {
   std::unique_lock lock(S().mutex);
   ThreadQueue& q = MyQueueLocked();
+  if (!q.alive) {  // the thread is ending: its loop has nothing more to get
+    *msg = MSG{nullptr, WM_QUIT, 0, 0, GetTickCount(), {}};
+    return wait;
+  }
   for (;;) {
     AnswerSentMessages(lock);
     if (TakeLocked(q, msg, filter, min, max, remove)) return true;
@@ -149,6 +155,7 @@ BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 void PostQuitMessage(int exitCode) {
   std::lock_guard lock(S().mutex);
   ThreadQueue& q = MyQueueLocked();
+  if (!q.alive) return;
   q.quit = true;
   q.quit_code = exitCode;
 }
@@ -167,6 +174,7 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
 BOOL WaitMessage() {
   std::unique_lock lock(S().mutex);
   ThreadQueue& q = MyQueueLocked();
+  if (!q.alive) return FALSE;
   for (;;) {
     AnswerSentMessages(lock);
     MSG ignored;
@@ -186,8 +194,10 @@ BOOL TranslateMessage(const MSG* msg) {
   char c = CharOfKey(static_cast<UINT>(msg->wParam), GetKeyState(VK_SHIFT) < 0);
   if (!c) return TRUE;
   std::lock_guard lock(S().mutex);
+  ThreadQueue& q = MyQueueLocked();
+  if (!q.alive) return TRUE;
   // The character comes before anything else queued, the key's release included.
-  MyQueueLocked().posted.push_front(
+  q.posted.push_front(
       MSG{msg->hwnd, WM_CHAR, static_cast<WPARAM>(static_cast<BYTE>(c)), msg->lParam, msg->time, msg->pt});
   return TRUE;
 }

@@ -17,6 +17,19 @@ SurfaceMemory DesktopLocked() {
   return m;
 }
 
+// Validates the client rectangle (all of it for null). The invalid area is kept as
+// one rectangle: it goes when the rectangle covers it. Validating the whole window
+// ends a pending frame too, which the caller then draws (true); otherwise the window
+// would keep asking for WM_PAINT.
+bool ValidateLocked(Window& w, const RECT* rect) {
+  RECT c = ClientScreenRectLocked(w);
+  bool whole = !rect || Contains(*rect, RECT{0, 0, c.right - c.left, c.bottom - c.top});
+  if (whole || Contains(*rect, w.update)) w.has_update = w.erase = false;
+  if (!whole || !w.frame) return false;
+  w.frame = false;
+  return true;
+}
+
 RECT ScreenRect(const SurfaceMemory& m) { return RECT{0, 0, LONG(m.width), LONG(m.height)}; }
 
 void PaintDesktopLocked(const RECT& screenRect) {
@@ -52,6 +65,23 @@ void InvalidateLocked(Window& w, const RECT* clientRect, bool erase, bool frame)
   RECT in = NonClientInsets(w.style, w.ex_style);
   if (frame && (in.left || in.top || in.right || in.bottom)) w.frame = true;
   if (NeedsPaintLocked(w)) w.queue->cv.notify_all();
+}
+
+void InvalidateWithChildrenLocked(Window& w, const RECT* clientRect, bool erase, bool frame) {
+  InvalidateLocked(w, clientRect, erase, frame);
+  if (w.style & WS_CLIPCHILDREN) return;
+  // The parent paints over its children there: they paint again after it.
+  RECT c = ClientScreenRectLocked(w);
+  RECT area = clientRect ? Intersect(Offset(*clientRect, c.left, c.top), c) : c;
+  for (HWND h : w.children) {
+    Window* child = FindLocked(h);
+    if (!child || !(child->style & WS_VISIBLE)) continue;
+    RECT hit = Intersect(area, WindowScreenRectLocked(*child));
+    if (IsEmptyRect(hit)) continue;
+    RECT cc = ClientScreenRectLocked(*child);
+    RECT local = Offset(Intersect(hit, cc), -cc.left, -cc.top);
+    InvalidateWithChildrenLocked(*child, &local, erase, !Contains(cc, hit));
+  }
 }
 
 void InvalidateTreeLocked(HWND hwnd) {
@@ -164,16 +194,19 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   }
   Window* w = FindOrFailLocked(hwnd);
   if (!w) return FALSE;
-  InvalidateLocked(*w, rect, erase, false);
+  InvalidateWithChildrenLocked(*w, rect, erase, false);
   return TRUE;
 }
 
 BOOL ValidateRect(HWND hwnd, const RECT* rect) {
-  std::lock_guard lock(S().mutex);
-  Window* w = FindOrFailLocked(hwnd);
-  if (!w) return FALSE;
-  // The invalid area is kept as one rectangle: it goes when the rectangle covers it.
-  if (!rect || Contains(*rect, w->update)) w->has_update = w->erase = false;
+  bool drawFrame;
+  {
+    std::lock_guard lock(S().mutex);
+    Window* w = FindOrFailLocked(hwnd);
+    if (!w) return FALSE;
+    drawFrame = ValidateLocked(*w, rect);
+  }
+  if (drawFrame) Deliver(hwnd, WM_NCPAINT, 1, 0, MessageKind::Sent);
   return TRUE;
 }
 
@@ -206,6 +239,7 @@ BOOL UpdateWindow(HWND hwnd) {
 
 BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN, UINT flags) {
   if (!hwnd) return (flags & RDW_INVALIDATE) ? InvalidateRect(nullptr, rect, (flags & RDW_ERASE) != 0) : TRUE;
+  std::vector<HWND> frames;
   {
     std::lock_guard lock(S().mutex);
     if (!FindOrFailLocked(hwnd)) return FALSE;
@@ -214,13 +248,17 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN, UINT flags) {
       Window* w = FindLocked(h);
       if (!w) continue;
       const RECT* r = h == hwnd ? rect : nullptr;
-      if (flags & RDW_INVALIDATE) InvalidateLocked(*w, r, flags & RDW_ERASE, flags & RDW_FRAME);
+      if ((flags & RDW_INVALIDATE) && (flags & (RDW_ALLCHILDREN | RDW_NOCHILDREN)))
+        InvalidateLocked(*w, r, flags & RDW_ERASE, flags & RDW_FRAME);
+      else if (flags & RDW_INVALIDATE)
+        InvalidateWithChildrenLocked(*w, r, flags & RDW_ERASE, flags & RDW_FRAME);
       if (flags & RDW_VALIDATE) {
-        if (!r || Contains(*r, w->update)) w->has_update = w->erase = false;
         if (flags & RDW_NOFRAME) w->frame = false;
+        if (ValidateLocked(*w, r)) frames.push_back(h);
       }
     }
   }
+  for (HWND h : frames) Deliver(h, WM_NCPAINT, 1, 0, MessageKind::Sent);
   if (flags & (RDW_UPDATENOW | RDW_ERASENOW)) UpdateWindow(hwnd);
   return TRUE;
 }

@@ -1,6 +1,7 @@
 #include "platform/rect_region.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace platform {
 
@@ -16,7 +17,19 @@ RECT Bounding(const RECT& a, const RECT& b) {
               std::max(a.bottom, b.bottom)};
 }
 
-RECT Offset(const RECT& r, LONG dx, LONG dy) { return RECT{r.left + dx, r.top + dy, r.right + dx, r.bottom + dy}; }
+namespace {
+
+// A sum that stays at the end of LONG's range instead of overflowing.
+LONG Add(LONG a, LONG b) {
+  return static_cast<LONG>(std::clamp<long long>(static_cast<long long>(a) + b, std::numeric_limits<LONG>::min(),
+                                                 std::numeric_limits<LONG>::max()));
+}
+
+}  // namespace
+
+RECT Offset(const RECT& r, LONG dx, LONG dy) {
+  return RECT{Add(r.left, dx), Add(r.top, dy), Add(r.right, dx), Add(r.bottom, dy)};
+}
 
 bool Contains(const RECT& outer, const RECT& inner) {
   return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&

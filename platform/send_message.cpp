@@ -17,7 +17,8 @@ void AnswerSentMessages(std::unique_lock<std::mutex>& lock) {
     q.sent.pop_front();
     q.answering++;
     lock.unlock();
-    LRESULT result = Deliver(m->hwnd, m->message, m->wParam, m->lParam, MessageKind::Sent);
+    LRESULT result =
+        m->destroy ? DestroyWindow(m->hwnd) : Deliver(m->hwnd, m->message, m->wParam, m->lParam, MessageKind::Sent);
     lock.lock();
     q.answering--;
     m->result = result;
@@ -26,21 +27,13 @@ void AnswerSentMessages(std::unique_lock<std::mutex>& lock) {
   }
 }
 
-}  // namespace platform::ws
-
-LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  std::unique_lock lock(S().mutex);
-  Window* w = FindOrFailLocked(hwnd);
-  if (!w) return 0;
+LRESULT SendToOwnerLocked(std::unique_lock<std::mutex>& lock, const Window& w, UINT message, WPARAM wParam,
+                          LPARAM lParam, bool destroy) {
   std::shared_ptr<ThreadQueue> me = MyQueuePtrLocked();
-  std::shared_ptr<ThreadQueue> owner = w->queue;
-  if (owner == me) {
-    lock.unlock();
-    return Deliver(hwnd, message, wParam, lParam, MessageKind::Sent);
-  }
+  std::shared_ptr<ThreadQueue> owner = w.queue;
   if (!owner->alive) return 0;
   auto m = std::make_shared<SentMessage>();
-  *m = SentMessage{hwnd, message, wParam, lParam, 0, false, me};
+  *m = SentMessage{w.handle, message, wParam, lParam, 0, false, me, destroy};
   owner->sent.push_back(m);
   owner->cv.notify_all();
   while (!m->done) {
@@ -51,6 +44,17 @@ LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     me->cv.wait(lock);
   }
   return m->result;
+}
+
+void AskOwnerToDestroy(HWND hwnd) {
+  std::unique_lock lock(S().mutex);
+  if (Window* w = FindLocked(hwnd)) SendToOwnerLocked(lock, *w, WM_NULL, 0, 0, true);
+}
+
+}  // namespace platform::ws
+
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  return Deliver(hwnd, message, wParam, lParam, MessageKind::Sent);
 }
 
 BOOL InSendMessage() {

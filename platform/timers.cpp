@@ -41,7 +41,10 @@ namespace {
 
 // The queue a timer of this window (or of the calling thread) lives in.
 std::shared_ptr<ThreadQueue> TimerQueueLocked(HWND hwnd) {
-  if (!hwnd) return MyQueuePtrLocked();
+  if (!hwnd) {
+    std::shared_ptr<ThreadQueue> q = MyQueuePtrLocked();
+    return q->alive ? q : nullptr;
+  }
   Window* w = FindOrFailLocked(hwnd);
   return w ? w->queue : nullptr;
 }
@@ -56,7 +59,9 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   std::lock_guard lock(S().mutex);
   std::shared_ptr<ThreadQueue> q = TimerQueueLocked(hwnd);
   if (!q) return 0;
-  if (!hwnd) id = S().next_thread_timer++;
+  // A thread timer, or a window's timer asked for with id 0, gets an id of its own:
+  // success is a non-zero id, and it is the one WM_TIMER and KillTimer use.
+  if (!hwnd || !id) id = S().next_timer_id++;
   elapse = std::max(elapse, kMinimumElapse);
   Timer timer{hwnd, id, elapse, proc, Clock::now() + std::chrono::milliseconds(elapse)};
   if (auto it = FindTimer(*q, hwnd, id); it != q->timers.end())
@@ -64,7 +69,7 @@ UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse, TIMERPROC proc) {
   else
     q->timers.push_back(timer);
   q->cv.notify_all();
-  return hwnd && !id ? 1 : id;
+  return id;
 }
 
 BOOL KillTimer(HWND hwnd, UINT_PTR id) {

@@ -2,6 +2,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <set>
 
 #include "platform/last_error.h"
 #include "platform/window_system.h"
@@ -55,14 +56,14 @@ void SendFinalMessages(HWND hwnd) {
   S().windows.erase(hwnd);
 }
 
-bool DestroyWindowImpl(HWND hwnd, bool anyThread) {
+bool DestroyWindowImpl(HWND hwnd) {
   std::vector<HWND> owned;
   bool visible, child;
   {
     std::lock_guard lock(S().mutex);
     Window* w = FindOrFailLocked(hwnd);
     if (!w) return false;
-    if (!anyThread && w->queue.get() != &MyQueueLocked()) {
+    if (w->queue != MyQueuePtrLocked()) {
       SetLastError(ERROR_ACCESS_DENIED);
       return false;
     }
@@ -70,8 +71,14 @@ bool DestroyWindowImpl(HWND hwnd, bool anyThread) {
     w->destroying = true;
     visible = w->style & WS_VISIBLE;
     child = w->style & WS_CHILD;
-    for (auto& [h, other] : S().windows)
-      if (other->owner == hwnd && !other->destroying) owned.push_back(h);
+    // Owned windows of this thread go too; another thread's only lose their owner.
+    for (auto& [h, other] : S().windows) {
+      if (other->owner != hwnd || other->destroying) continue;
+      if (other->queue == w->queue)
+        owned.push_back(h);
+      else
+        other->owner = nullptr;
+    }
   }
   if (visible) {
     if (child)
@@ -79,7 +86,7 @@ bool DestroyWindowImpl(HWND hwnd, bool anyThread) {
     else
       SetWindowPos(hwnd, nullptr, 0, 0, 0, 0, SWP_HIDEWINDOW | SWP_NOACTIVATE | SWP_NOZORDER | SWP_NOMOVE | SWP_NOSIZE);
   }
-  for (HWND h : owned) DestroyWindowImpl(h, true);
+  for (HWND h : owned) DestroyWindowImpl(h);
   SendDestroyMessages(hwnd);
   SendFinalMessages(hwnd);
   return true;
@@ -128,12 +135,17 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
       SetLastError(ERROR_INVALID_WINDOW_HANDLE);
       return nullptr;
     }
+    std::shared_ptr<ThreadQueue> queue = MyQueuePtrLocked();
+    if (!queue->alive) {  // the thread is ending: nobody would answer for the window
+      SetLastError(ERROR_ACCESS_DENIED);
+      return nullptr;
+    }
     auto w = std::make_unique<Window>();
     hwnd = reinterpret_cast<HWND>(S().next_handle);
     S().next_handle += 4;
     w->handle = hwnd;
     w->cls = cls;
-    w->queue = MyQueuePtrLocked();
+    w->queue = queue;
     w->style = style & ~WS_VISIBLE;  // shown at the end of the creation
     w->ex_style = exStyle;
     w->text = windowName ? windowName : "";
@@ -154,7 +166,9 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     }
     if (x == CW_USEDEFAULT) x = 0, y = 0;
     if (width == CW_USEDEFAULT) width = 0, height = 0;
-    w->rect = RECT{x, y, x + std::max(width, 0), y + std::max(height, 0)};
+    x = ClampCoordinate(x), y = ClampCoordinate(y);
+    width = ClampExtent(width), height = ClampExtent(height);
+    w->rect = RECT{x, y, x + width, y + height};
     cls->windows++;
     // Children stack in creation order (that is the tab order); a new top-level
     // window comes to the top.
@@ -173,7 +187,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   auto csParam = reinterpret_cast<LPARAM>(&cs);
   if (!Deliver(hwnd, WM_NCCREATE, 0, csParam, MessageKind::Sent) ||
       Deliver(hwnd, WM_CREATE, 0, csParam, MessageKind::Sent) == -1) {
-    DestroyWindowImpl(hwnd, true);
+    DestroyWindowImpl(hwnd);
     return nullptr;
   }
   if (!IsWindow(hwnd)) return nullptr;
@@ -187,7 +201,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
   return IsWindow(hwnd) ? hwnd : nullptr;
 }
 
-BOOL DestroyWindow(HWND hwnd) { return DestroyWindowImpl(hwnd, false) ? TRUE : FALSE; }
+BOOL DestroyWindow(HWND hwnd) { return DestroyWindowImpl(hwnd) ? TRUE : FALSE; }
 
 BOOL IsWindow(HWND hwnd) {
   std::lock_guard lock(S().mutex);
@@ -197,21 +211,29 @@ BOOL IsWindow(HWND hwnd) {
 namespace platform {
 
 void DestroyModuleWindows(HMODULE module) {
+  std::set<HWND> asked;
   for (;;) {
     HWND target = nullptr;
+    bool mine = false;
     {
       std::lock_guard lock(S().mutex);
       // The deepest match first, so that children go before their parents.
       std::size_t depth = 0;
       for (auto& [h, w] : S().windows) {
-        if (w->destroying || (w->instance != module && w->cls->instance != module)) continue;
+        if (w->destroying || asked.count(h) || (w->instance != module && w->cls->instance != module)) continue;
         std::size_t d = 1;
         for (Window* p = w.get(); p->parent; p = FindLocked(p->parent)) ++d;
         if (d > depth) depth = d, target = h;
       }
+      if (target) mine = FindLocked(target)->queue == MyQueuePtrLocked();
     }
     if (!target) return;
-    DestroyWindowImpl(target, true);
+    asked.insert(target);
+    // Only the owner thread runs a window's procedures, its destruction included.
+    if (mine)
+      DestroyWindowImpl(target);
+    else
+      AskOwnerToDestroy(target);
   }
 }
 

@@ -68,7 +68,8 @@ void SendMoveAndSize(HWND hwnd, UINT flags) {
 }  // namespace platform::ws
 
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags) {
-  WINDOWPOS pos{hwnd, insertAfter, x, y, std::max(width, 0), std::max(height, 0), flags};
+  WINDOWPOS pos{hwnd, insertAfter, ClampCoordinate(x), ClampCoordinate(y), ClampExtent(width), ClampExtent(height),
+                flags};
   {
     std::lock_guard lock(S().mutex);
     Window* w = FindOrFailLocked(hwnd);
@@ -81,7 +82,10 @@ BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int heig
     std::lock_guard lock(S().mutex);
     Window* w = FindOrFailLocked(hwnd);
     if (!w) return FALSE;
-    Normalize(*w, &pos);  // the window procedure may have changed the request
+    // The window procedure may have changed the request.
+    pos.x = ClampCoordinate(pos.x), pos.y = ClampCoordinate(pos.y);
+    pos.cx = ClampExtent(pos.cx), pos.cy = ClampExtent(pos.cy);
+    Normalize(*w, &pos);
     bool wasVisible = IsVisibleLocked(*w);
     RECT before = WindowScreenRectLocked(*w);
     if (!(pos.flags & SWP_NOMOVE)) w->rect = Offset(w->rect, pos.x - w->rect.left, pos.y - w->rect.top);

@@ -14,10 +14,43 @@ constexpr int kDialogFrame = 3;
 constexpr int kBorder = 1;
 constexpr int kClientEdge = 2;
 
-// Closes the thread's queue when the thread ends.
+// Trivially destructible, so that it can still be read once the holder below is gone.
+thread_local bool t_queueEnded = false;
+
+// Removes from the tables, without calling their procedures, the windows of a thread
+// that ended, and what refers to them: nobody is left to answer for them.
+void RemoveThreadWindowsLocked(const ThreadQueue& q) {
+  auto ownedByQ = [&](HWND h) {
+    Window* w = FindLocked(h);
+    return w && w->queue.get() == &q;
+  };
+  // A child of such a window cannot outlive it, whichever thread made the child.
+  std::vector<HWND> gone;
+  std::vector<RECT> uncovered;
+  for (auto& [h, w] : S().windows) {
+    if (w->queue.get() != &q || (w->parent && ownedByQ(w->parent))) continue;
+    for (HWND d : SubtreeLocked(h)) gone.push_back(d);
+    if (IsVisibleLocked(*w)) uncovered.push_back(WindowScreenRectLocked(*w));
+  }
+  for (auto it = gone.rbegin(); it != gone.rend(); ++it) {
+    Window* found = FindLocked(*it);
+    if (!found) continue;  // in the subtree of two of them
+    Window& w = *found;
+    ForgetWindowLocked(w);
+    auto& siblings = SiblingsLocked(w);
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), w.handle), siblings.end());
+    w.cls->windows--;
+    S().windows.erase(*it);
+  }
+  for (const RECT& r : uncovered) ExposeLocked(r);
+}
+
+// Closes the thread's queue when the thread ends. Afterwards (module clean-up at
+// exit runs after thread-local destructors) the thread gets no queue of its own again.
 struct QueueHolder {
   std::shared_ptr<ThreadQueue> queue;
   ~QueueHolder() {
+    t_queueEnded = true;
     if (!queue) return;
     std::lock_guard lock(S().mutex);
     queue->alive = false;
@@ -26,6 +59,7 @@ struct QueueHolder {
       sent->sender->cv.notify_all();
     }
     queue->sent.clear();
+    RemoveThreadWindowsLocked(*queue);
     for (const MSG& m : queue->posted)
       if (m.message == kAutomationMessage) delete reinterpret_cast<AutomationAction*>(m.lParam);
     queue->posted.clear();
@@ -35,6 +69,17 @@ struct QueueHolder {
 
 thread_local QueueHolder t_queue;
 
+// The queue of every thread whose own queue has been closed: never alive, so that
+// nothing waits for it to answer and no window is made on it.
+std::shared_ptr<ThreadQueue> EndedQueue() {
+  static auto* ended = new std::shared_ptr<ThreadQueue>([] {
+    auto q = std::make_shared<ThreadQueue>();
+    q->alive = false;
+    return q;
+  }());
+  return *ended;
+}
+
 }  // namespace
 
 State& S() {
@@ -43,6 +88,7 @@ State& S() {
 }
 
 std::shared_ptr<ThreadQueue> MyQueuePtrLocked() {
+  if (t_queueEnded) return EndedQueue();
   if (!t_queue.queue) {
     t_queue.queue = std::make_shared<ThreadQueue>();
     t_queue.queue->thread_id = GetCurrentThreadId();
@@ -127,11 +173,14 @@ RECT ClientScreenRectLocked(const Window& w) {
 Region VisibleRegionLocked(const Window& w, bool clientOnly) {
   if (!IsVisibleLocked(w)) return {};
   Region region{clientOnly ? ClientScreenRectLocked(w) : WindowScreenRectLocked(w)};
-  for (HWND child : w.children)
-    if (Window* c = FindLocked(child); c && (c->style & WS_VISIBLE))
-      region = Subtract(region, WindowScreenRectLocked(*c));
+  if (w.style & WS_CLIPCHILDREN)
+    for (HWND child : w.children)
+      if (Window* c = FindLocked(child); c && (c->style & WS_VISIBLE))
+        region = Subtract(region, WindowScreenRectLocked(*c));
   for (const Window* p = &w; p; p = p->parent ? FindLocked(p->parent) : nullptr) {
     if (p != &w) region = IntersectRegion(region, ClientScreenRectLocked(*p));
+    // Top-level windows never draw on those above them; a child only with WS_CLIPSIBLINGS.
+    if (p->parent && !(p->style & WS_CLIPSIBLINGS)) continue;
     for (HWND sibling : SiblingsLocked(*p)) {
       if (sibling == p->handle) break;
       if (Window* s = FindLocked(sibling); s && (s->style & WS_VISIBLE))

@@ -3,6 +3,7 @@
 // runs. Functions named ...Locked expect it held; the others take it themselves.
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -73,6 +74,7 @@ struct SentMessage {
   LRESULT result = 0;
   bool done = false;
   std::shared_ptr<ThreadQueue> sender;
+  bool destroy = false;  // the owner destroys the window instead of delivering
 };
 
 struct Timer {
@@ -112,7 +114,7 @@ struct State {
   std::uintptr_t next_handle = 0x10000;
   ATOM next_class_atom = 0xC000;
   HWND foreground = nullptr;
-  UINT_PTR next_thread_timer = 1;
+  UINT_PTR next_timer_id = 1;
 };
 
 // A window or class field as a window long, and back.
@@ -134,7 +136,8 @@ T FromLong(LONG_PTR value) {
 // Never destroyed, so that windows left at exit stay valid for late callers.
 State& S();
 
-// The calling thread's queue, made on first use.
+// The calling thread's queue, made on first use; once the thread's queue has been
+// closed, a queue that is never alive.
 ThreadQueue& MyQueueLocked();
 std::shared_ptr<ThreadQueue> MyQueuePtrLocked();
 
@@ -155,10 +158,12 @@ RECT NonClientInsets(DWORD style, DWORD exStyle);
 RECT WindowScreenRectLocked(const Window& w);
 RECT ClientScreenRectLocked(const Window& w);
 // The window's client area (or whole window) minus what covers it: its visible
-// children, the siblings above it and above each of its ancestors.
+// children (WS_CLIPCHILDREN), and the siblings above it and above each of its
+// ancestors (top-level windows always, child windows with WS_CLIPSIBLINGS).
 Region VisibleRegionLocked(const Window& w, bool clientOnly);
 
-// Calls the window procedure and logs the message (message_log.cpp).
+// Calls the window procedure and logs the message (message_log.cpp); for a window of
+// another thread, sends it there and waits for the answer.
 LRESULT Deliver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind);
 void LogMessageLocked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind);
 
@@ -168,9 +173,17 @@ std::optional<Clock::time_point> NextTimerLocked(const ThreadQueue& q);
 
 // Answers the messages other threads sent to this thread (send_message.cpp).
 void AnswerSentMessages(std::unique_lock<std::mutex>& lock);
+// Queues the message for the thread that owns the window and waits for its answer,
+// answering meanwhile what is sent to this thread; 0 when the owner has ended.
+LRESULT SendToOwnerLocked(std::unique_lock<std::mutex>& lock, const Window& w, UINT message, WPARAM wParam,
+                          LPARAM lParam, bool destroy);
+// Has the thread that owns the window destroy it, and waits until it has.
+void AskOwnerToDestroy(HWND hwnd);
 
 // Painting state (painting.cpp).
 void InvalidateLocked(Window& w, const RECT* clientRect, bool erase, bool frame);
+// Invalidates the children under the rectangle too when the window does not clip them.
+void InvalidateWithChildrenLocked(Window& w, const RECT* clientRect, bool erase, bool frame);
 void InvalidateTreeLocked(HWND hwnd);
 // Repaints what a window leaves uncovered: the windows beneath and the desktop.
 void ExposeLocked(const RECT& screenRect);
@@ -179,6 +192,14 @@ void SyncDesktopLocked();
 bool NeedsPaintLocked(const Window& w);
 // A device context on the window's frame (window coordinates), for its non-client area.
 HDC FrameDC(HWND hwnd);
+
+// Windows keep positions and sizes within 16 bits, so that sums of them never overflow.
+constexpr LONG kMinCoordinate = -32768;
+constexpr LONG kMaxCoordinate = 32767;
+inline LONG ClampCoordinate(long long v) {
+  return static_cast<LONG>(std::clamp<long long>(v, kMinCoordinate, kMaxCoordinate));
+}
+inline LONG ClampExtent(long long v) { return static_cast<LONG>(std::clamp<long long>(v, 0, kMaxCoordinate)); }
 
 // Drops a destroyed window's queued messages, timers and focus (lifecycle).
 void ForgetWindowLocked(Window& w);

@@ -76,9 +76,9 @@ void Paint(HWND hwnd, const ButtonState& state) {
     DrawLabel(dc, hwnd, text, face, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     return;
   }
-  FillSys(dc, rect, COLOR_BTNFACE);
   if (type == BS_GROUPBOX) {
-    // An etched frame whose top line runs through the middle of the title.
+    // An etched frame whose top line runs through the middle of the title; the inside
+    // is left to the controls it surrounds.
     SIZE extent{};
     GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     RECT frame{rect.left, rect.top + kFontCellHeight / 2, rect.right, rect.bottom};
@@ -91,6 +91,7 @@ void Paint(HWND hwnd, const ButtonState& state) {
     }
     return;
   }
+  FillSys(dc, rect, COLOR_BTNFACE);
   int markTop = (rect.top + rect.bottom - kMarkSize) / 2;
   RECT mark{rect.left, markTop, rect.left + kMarkSize, markTop + kMarkSize};
   HBRUSH ink = GetSysColorBrush(IsWindowEnabled(hwnd) ? COLOR_WINDOWTEXT : COLOR_GRAYTEXT);

@@ -147,4 +147,41 @@ TEST_F(DialogRenderTest, ControlsSitAtTheirTemplatePositions) {
   EXPECT_GT(CountIn(leftEnd, kWhite), CountIn(rightEnd, kWhite));
 }
 
+TEST_F(DialogRenderTest, AGroupBoxKeepsItsTemplatePlaceAndLeavesItsInsideToItsControls) {
+  HWND ntsc = Item(1005);
+  HWND group = GetWindow(ntsc, GW_HWNDPREV);
+  EXPECT_EQ(GetWindowLongA(group, GWL_STYLE) & (BS_TYPEMASK | WS_GROUP), BS_GROUPBOX);
+  EXPECT_EQ(GetWindow(group, GW_HWNDPREV), Item(IDCANCEL));
+  // The group box is above the radio buttons; painting it again hides none of them.
+  InvalidateRect(group, nullptr, TRUE);
+  UpdateWindow(group);
+  picture_ = platform::RenderWindow(dialog_);
+  RECT mark = Placed(14, 18, 45, 10);
+  EXPECT_GT(CountIn(RECT{mark.left + 3, mark.top + 3, mark.left + 10, mark.bottom - 3}, kBlack), 10);
+}
+
+TEST_F(DialogRenderTest, AWindowLaidOverAStaticShowsWhenItPaints) {
+  constexpr COLORREF kBlue = RGB(30, 40, 210);
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = DefWindowProcA;
+  wc.hInstance = dialog_test::kModule;
+  wc.hbrBackground = CreateSolidBrush(kBlue);
+  wc.lpszClassName = "Video";
+  ASSERT_NE(RegisterClassA(&wc), 0);
+  RECT placeholder{75, 27, 75 + 24, 27 + 8};  // the "Delay" text
+  MapDialogRect(dialog_, &placeholder);
+  HWND video = CreateWindowExA(0, "Video", "", WS_CHILD | WS_VISIBLE, placeholder.left, placeholder.top,
+                               placeholder.right - placeholder.left, placeholder.bottom - placeholder.top, dialog_,
+                               nullptr, dialog_test::kModule, nullptr);
+  ASSERT_NE(video, nullptr);
+  InvalidateRect(video, nullptr, TRUE);
+  UpdateWindow(video);
+  picture_ = platform::RenderWindow(dialog_);
+  RECT over = Placed(75, 27, 24, 8);
+  EXPECT_EQ(CountIn(over, kBlue), (over.right - over.left) * (over.bottom - over.top));
+  DestroyWindow(video);
+  UnregisterClassA("Video", dialog_test::kModule);
+  DeleteObject(wc.hbrBackground);
+}
+
 }  // namespace

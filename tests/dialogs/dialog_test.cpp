@@ -212,6 +212,24 @@ LANGUAGE LANG_RUSSIAN, SUBLANG_DEFAULT
             nullptr);
 }
 
+TEST_F(DialogTest, HugeTemplateUnitsStayWithinTheCoordinatesWindowsKeep) {
+  Open(R"(
+302 DIALOG 0, 0, 100, 50
+STYLE WS_POPUP | WS_CAPTION
+BEGIN
+  LTEXT "far", 20, 2000000000, -2000000000, 2000000000, 8
+END
+)",
+       302);
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(Item(20), &r));
+  POINT origin{0, 0};
+  ClientToScreen(dialog_, &origin);
+  EXPECT_EQ(r.left - origin.x, 32767);
+  EXPECT_EQ(r.top - origin.y, -32768);
+  EXPECT_EQ(r.right - r.left, 32767);
+}
+
 TEST_F(DialogTest, UnloadingAModuleTakesItsWindowsAndResources) {
   Open(kSmallDialog, 300);
   HWND edit = Item(10);

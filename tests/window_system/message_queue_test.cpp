@@ -85,6 +85,12 @@ TEST_F(WindowTest, TimersFireWhenDueUntilKilled) {
   EXPECT_TRUE(KillTimer(nullptr, threadTimer));
   EXPECT_FALSE(KillTimer(w, 5));
   EXPECT_FALSE(PeekMessageA(&m, nullptr, WM_TIMER, WM_TIMER, PM_REMOVE));
+  // A window's timer asked for with id 0 gets an id that WM_TIMER and KillTimer use.
+  UINT_PTR given = SetTimer(w, 0, 10, nullptr);
+  ASSERT_NE(given, 0u);
+  ASSERT_TRUE(GetMessageA(&m, w, WM_TIMER, WM_TIMER));
+  EXPECT_EQ(m.wParam, given);
+  EXPECT_TRUE(KillTimer(w, given));
 }
 
 class CountedAction : public platform::AutomationAction {

@@ -102,7 +102,7 @@ TEST_F(DesktopTest, WhatAWindowUncoversIsRepaintedBeneathIt) {
 TEST_F(DesktopTest, DrawingIsClippedToWhatOfTheWindowIsVisible) {
   RegisterTestClass("Test", CreateSolidBrush(kWhite));
   RegisterTestClass("Blue", CreateSolidBrush(kBlue));
-  HWND parent = Create(WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+  HWND parent = Create(WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 200, 200);
   Create(WS_CHILD | WS_VISIBLE, 50, 50, 20, 20, parent, "", "Blue");
   Create(WS_POPUP | WS_VISIBLE, 150, 150, 100, 100, nullptr, "", "Blue");
   Pump();
@@ -120,6 +120,64 @@ TEST_F(DesktopTest, DrawingIsClippedToWhatOfTheWindowIsVisible) {
   EXPECT_EQ(screen.At(60, 60), kBlue);
   EXPECT_EQ(screen.At(160, 160), kBlue);
   EXPECT_EQ(screen.At(199, 100), kRed);
+}
+
+TEST_F(DesktopTest, OverlappingSiblingsPaintBottomFirstAndClipOnlyWithClipSiblings) {
+  RegisterTestClass("Test", CreateSolidBrush(kWhite));
+  RegisterTestClass("Red", CreateSolidBrush(kRed));
+  RegisterTestClass("Green", CreateSolidBrush(kGreen));
+  HWND parent = Create(WS_POPUP | WS_VISIBLE, 0, 0, 200, 200);
+  HWND top = Create(WS_CHILD | WS_VISIBLE, 10, 10, 100, 100, parent, "", "Red");  // first made, top of the z-order
+  HWND below = Create(WS_CHILD | WS_VISIBLE, 50, 50, 100, 100, parent, "", "Green");
+  Pump();
+  EXPECT_EQ(platform::RenderScreen().At(75, 75), kRed);
+  // Without WS_CLIPSIBLINGS the lower one draws over the upper one when it paints.
+  InvalidateRect(below, nullptr, TRUE);
+  UpdateWindow(below);
+  EXPECT_EQ(platform::RenderScreen().At(75, 75), kGreen);
+  InvalidateRect(top, nullptr, TRUE);
+  UpdateWindow(top);
+  SetWindowLongA(below, GWL_STYLE, GetWindowLongA(below, GWL_STYLE) | static_cast<LONG>(WS_CLIPSIBLINGS));
+  InvalidateRect(below, nullptr, TRUE);
+  UpdateWindow(below);
+  platform::Picture screen = platform::RenderScreen();
+  EXPECT_EQ(screen.At(75, 75), kRed);
+  EXPECT_EQ(screen.At(140, 140), kGreen);
+  // A parent that does not clip its children paints them again after itself.
+  InvalidateRect(parent, nullptr, TRUE);
+  Pump();
+  screen = platform::RenderScreen();
+  EXPECT_EQ(screen.At(5, 5), kWhite);
+  EXPECT_EQ(screen.At(75, 75), kRed);
+  EXPECT_EQ(screen.At(140, 140), kGreen);
+}
+
+TEST_F(DesktopTest, ValidatingTheWholeWindowEndsItsPaintAndDrawsTheFrame) {
+  RegisterTestClass("Test", CreateSolidBrush(kRed));
+  bool byRedraw = false;
+  handler_ = [&](HWND hwnd, UINT m, WPARAM, LPARAM, LRESULT*) {
+    if (m != WM_PAINT) return false;
+    if (byRedraw)
+      RedrawWindow(hwnd, nullptr, nullptr, RDW_VALIDATE);
+    else
+      ValidateRect(hwnd, nullptr);
+    return true;
+  };
+  auto paintsRetrieved = [] {
+    int paints = 0;
+    MSG m;
+    while (paints < 5 && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
+      paints += m.message == WM_PAINT;
+      DispatchMessageA(&m);
+    }
+    return paints;
+  };
+  HWND w = Create(WS_OVERLAPPED | WS_CAPTION | WS_VISIBLE, 50, 40, 200, 120, nullptr, "Hello");
+  EXPECT_EQ(paintsRetrieved(), 1);
+  EXPECT_EQ(platform::RenderWindow(w).At(150, 4), kNavy);  // the caption
+  byRedraw = true;
+  RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+  EXPECT_EQ(paintsRetrieved(), 1);
 }
 
 TEST_F(DesktopTest, TextIsPlacedByItsFormat) {

@@ -1,9 +1,12 @@
-// Sending across threads: the sender waits while the owner answers, copied data is
-// valid for the call, and a waiting sender keeps answering what is sent to it.
+// Windows and threads: the sender waits while the owner answers, copied data is
+// valid for the call, a waiting sender keeps answering what is sent to it, only the
+// owner thread runs a window's procedure, and a thread's windows end with it.
 #include <atomic>
 #include <cstring>
+#include <functional>
 #include <thread>
 
+#include "platform/last_error.h"
 #include "platform/sync.h"
 #include "tests/window_system/window_fixture.h"
 
@@ -14,15 +17,16 @@ using namespace window_testing;
 // A window owned by a thread of its own that runs a message loop until WM_QUIT.
 class OtherThreadWindow {
  public:
-  explicit OtherThreadWindow(WNDPROC proc) {
+  explicit OtherThreadWindow(WNDPROC proc, HWND owner = nullptr) {
     std::atomic<HWND> made{nullptr};
-    thread_ = std::thread([&made, proc] {
+    thread_ = std::thread([&made, proc, owner, this] {
+      threadId_ = GetCurrentThreadId();
       WNDCLASSA wc{};
       wc.lpfnWndProc = proc;
       wc.hInstance = TestInstance();
       wc.lpszClassName = "Remote";
       RegisterClassA(&wc);
-      made = CreateWindowExA(0, "Remote", "remote", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, TestInstance(), nullptr);
+      made = CreateWindowExA(0, "Remote", "remote", WS_POPUP, 0, 0, 10, 10, owner, nullptr, TestInstance(), nullptr);
       MSG m;
       while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
       DestroyWindow(made);
@@ -35,11 +39,13 @@ class OtherThreadWindow {
     thread_.join();
   }
   HWND hwnd() const { return hwnd_; }
+  DWORD threadId() const { return threadId_; }
 
   static constexpr UINT WM_CLOSE_LOOP = WM_USER + 99;
 
  private:
   std::thread thread_;
+  std::atomic<DWORD> threadId_{0};
   HWND hwnd_;
 };
 
@@ -93,18 +99,109 @@ TEST_F(WindowTest, AWaitingSenderAnswersMessagesSentToItsOwnWindows) {
             (std::vector<platform::LoggedMessage>{{mine, WM_USER + 2, 0, 0, platform::MessageKind::Sent}}));
 }
 
-TEST_F(WindowTest, ASendToAWindowWhoseThreadEndedFails) {
-  HWND orphan;
-  std::thread([&orphan] {
+class CountedAction : public platform::AutomationAction {
+ public:
+  explicit CountedAction(std::atomic<int>* alive) : alive_(alive) { ++*alive_; }
+  ~CountedAction() override { --*alive_; }
+  void Run(HWND) override {}
+
+ private:
+  std::atomic<int>* alive_;
+};
+
+TEST_F(WindowTest, TheWindowsOfAThreadEndWithIt) {
+  RegisterTestClass();
+  HWND mine = Create(WS_POPUP | WS_VISIBLE, 0, 0, 10, 10);
+  HWND orphan, child;
+  std::atomic<int> alive{0};
+  std::thread([&] {
     WNDCLASSA wc{};
     wc.lpfnWndProc = DefWindowProcA;
     wc.hInstance = TestInstance();
     wc.lpszClassName = "Orphan";
     RegisterClassA(&wc);
-    orphan = CreateWindowExA(0, "Orphan", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, TestInstance(), nullptr);
+    orphan = CreateWindowExA(0, "Orphan", "orphan", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                             TestInstance(), nullptr);
+    child =
+        CreateWindowExA(0, "Orphan", "", WS_CHILD | WS_VISIBLE, 0, 0, 5, 5, orphan, nullptr, TestInstance(), nullptr);
+    SetTimer(orphan, 1, 10, nullptr);
+    PostMessageA(orphan, platform::kAutomationMessage, 0, reinterpret_cast<LPARAM>(new CountedAction(&alive)));
+    SetWindowLongPtrA(mine, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(orphan));
   }).join();
+  EXPECT_FALSE(IsWindow(orphan));
+  EXPECT_FALSE(IsWindow(child));
+  EXPECT_EQ(FindWindowA(nullptr, "orphan"), nullptr);
+  EXPECT_EQ(alive.load(), 0);
+  EXPECT_EQ(GetWindow(mine, GW_OWNER), nullptr);
+  EXPECT_TRUE(UnregisterClassA("Orphan", TestInstance()));  // it counts no windows
   EXPECT_EQ(SendMessageA(orphan, WM_USER, 0, 0), 0);
   EXPECT_FALSE(PostMessageA(orphan, WM_USER, 0, 0));
+}
+
+std::atomic<DWORD> g_positionedOn{0}, g_shownOn{0}, g_destroyedOn{0};
+
+LRESULT RecordingThreadProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_WINDOWPOSCHANGING) g_positionedOn = GetCurrentThreadId();
+  if (message == WM_SHOWWINDOW) g_shownOn = GetCurrentThreadId();
+  if (message == WM_DESTROY) {
+    g_destroyedOn = GetCurrentThreadId();
+    PostQuitMessage(0);
+  }
+  if (message == OtherThreadWindow::WM_CLOSE_LOOP) PostQuitMessage(0);
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+TEST_F(WindowTest, OnlyTheOwnerThreadRunsAWindowsProcedure) {
+  OtherThreadWindow remote(RecordingThreadProc);
+  g_positionedOn = g_shownOn = g_destroyedOn = 0;
+  EXPECT_TRUE(SetWindowPos(remote.hwnd(), nullptr, 5, 5, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  EXPECT_EQ(g_positionedOn.load(), remote.threadId());
+  ShowWindow(remote.hwnd(), SW_SHOWNA);
+  EXPECT_EQ(g_shownOn.load(), remote.threadId());
+  EXPECT_FALSE(DestroyWindow(remote.hwnd()));
+  EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+  // Unloading the module has the owner destroy its window.
+  platform::DestroyModuleWindows(TestInstance());
+  EXPECT_FALSE(IsWindow(remote.hwnd()));
+  EXPECT_EQ(g_destroyedOn.load(), remote.threadId());
+}
+
+TEST_F(WindowTest, DestroyingAnOwnerFreesAnotherThreadsOwnedWindow) {
+  RegisterTestClass();
+  HWND owner = Create(WS_POPUP, 0, 0, 10, 10);
+  OtherThreadWindow remote(RecordingThreadProc, owner);
+  EXPECT_EQ(GetWindow(remote.hwnd(), GW_OWNER), owner);
+  EXPECT_TRUE(DestroyWindow(owner));
+  EXPECT_TRUE(IsWindow(remote.hwnd()));
+  EXPECT_EQ(GetWindow(remote.hwnd(), GW_OWNER), nullptr);
+}
+
+// Runs its task when the thread ends, after the window system's own clean-up of the
+// thread (it was made first, so it goes last).
+struct AtThreadEnd {
+  std::function<void()> task;
+  ~AtThreadEnd() {
+    if (task) task();
+  }
+};
+thread_local AtThreadEnd t_atEnd;
+
+TEST_F(WindowTest, AThreadWhoseQueueClosedMakesNoNewOne) {
+  RegisterTestClass();
+  HWND late = reinterpret_cast<HWND>(1);
+  BOOL peeked = TRUE;
+  std::thread([&] {
+    t_atEnd.task = [&] {
+      late = CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, TestInstance(), nullptr);
+      PostQuitMessage(0);
+      MSG m;
+      peeked = PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE);
+      SetTimer(nullptr, 0, 10, nullptr);
+    };
+    CreateWindowExA(0, "Test", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, TestInstance(), nullptr);
+  }).join();
+  EXPECT_EQ(late, nullptr);
+  EXPECT_FALSE(peeked);
 }
 
 }  // namespace

@@ -1,4 +1,6 @@
 // Moving, sizing and showing windows; client coordinates.
+#include <array>
+
 #include "tests/window_system/window_fixture.h"
 
 namespace {
@@ -100,6 +102,23 @@ TEST_F(WindowTest, ShowingReportsThePreviousStateAndChildrenFollowTheirParent) {
   EXPECT_EQ(GetActiveWindow(), nullptr);
   EXPECT_EQ(GetFocus(), nullptr);
   EXPECT_FALSE(IsWindowVisible(child));
+}
+
+std::array<LONG, 4> Edges(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+TEST_F(WindowTest, PositionsAndSizesStayWithinSixteenBits) {
+  RegisterTestClass();
+  HWND w = Create(WS_POPUP, 2147483642, -2147483647, 100, 2147483647);
+  RECT r;
+  ASSERT_TRUE(GetWindowRect(w, &r));
+  EXPECT_EQ(Edges(r), (std::array<LONG, 4>{32767, -32768, 32767 + 100, -32768 + 32767}));
+  HWND child = Create(WS_CHILD, 10, 10, 5, 5, w);
+  EXPECT_TRUE(SetWindowPos(w, nullptr, -2147483647, 2147483647, -5, 2147483647, SWP_NOZORDER | SWP_NOACTIVATE));
+  ASSERT_TRUE(GetWindowRect(w, &r));
+  EXPECT_EQ(Edges(r), (std::array<LONG, 4>{-32768, 32767, -32768, 32767 + 32767}));
+  EXPECT_TRUE(MoveWindow(child, 2147483647, 0, 2147483647, 1, FALSE));
+  ASSERT_TRUE(GetWindowRect(child, &r));
+  EXPECT_EQ(Edges(r), (std::array<LONG, 4>{-32768 + 32767, 32767, -32768 + 32767 + 32767, 32767 + 1}));
 }
 
 }  // namespace
