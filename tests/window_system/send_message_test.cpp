@@ -26,10 +26,12 @@ class OtherThreadWindow {
       wc.hInstance = TestInstance();
       wc.lpszClassName = "Remote";
       RegisterClassA(&wc);
-      made = CreateWindowExA(0, "Remote", "remote", WS_POPUP, 0, 0, 10, 10, owner, nullptr, TestInstance(), nullptr);
+      HWND own =
+          CreateWindowExA(0, "Remote", "remote", WS_POPUP, 0, 0, 10, 10, owner, nullptr, TestInstance(), nullptr);
+      made = own;  // `made` lives only until the constructor returns
       MSG m;
       while (GetMessageA(&m, nullptr, 0, 0)) DispatchMessageA(&m);
-      DestroyWindow(made);
+      DestroyWindow(own);
     });
     while (!made) std::this_thread::yield();
     hwnd_ = made;
