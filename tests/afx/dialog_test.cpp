@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <latch>
+#include <thread>
 #include <vector>
 
 #include "platform/afx/afx.h"
@@ -146,6 +148,21 @@ DEFINE_MESSAGE_MAP(CLabel, CStatic,
                        afx::OnMessage<&CLabel::OnPing>(kPing),
                    })
 
+// Goes with its window's WM_DESTROY, before the window has had its last message.
+class CShortLivedLabel : public CStatic {
+ protected:
+  LRESULT OnDestroy(WPARAM, LPARAM) {
+    delete this;
+    return 0;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+DEFINE_MESSAGE_MAP(CShortLivedLabel, CStatic,
+                   {
+                       afx::OnMessage<&CShortLivedLabel::OnDestroy>(WM_DESTROY),
+                   })
+
 std::string TextOf(HWND hwnd) {
   char text[64] = {};
   GetWindowTextA(hwnd, text, sizeof text);
@@ -231,6 +248,43 @@ TEST_F(AfxDialogTest, SubclassedControlReachesItsHandlersAndDefaultTheOldProcedu
   dlg.DestroyWindow();
   EXPECT_EQ(label.m_hWnd, nullptr);
   EXPECT_EQ(dlg.slider.m_hWnd, nullptr);
+}
+
+TEST_F(AfxDialogTest, AnObjectStaysBoundUntilItsWindowGoesOrItCannotTakeTheWindowWithIt) {
+  CValuesDlg dlg;
+  ASSERT_TRUE(dlg.Create(100));
+  HWND labelWindow = GetDlgItem(dlg.m_hWnd, 1011);
+
+  // A carrier of the handle, made before the object took the window, goes with its thread.
+  CLabel label;
+  std::latch carried(1), bound(1);
+  std::thread worker([&] {
+    EXPECT_EQ(dlg.GetDlgItem(1011)->m_hWnd, labelWindow);
+    carried.count_down();
+    bound.wait();
+  });
+  carried.wait();
+  ASSERT_TRUE(label.SubclassDlgItem(1011, &dlg));
+  bound.count_down();
+  worker.join();
+  EXPECT_EQ(CWnd::FromHandlePermanent(labelWindow), &label);
+  EXPECT_EQ(label.SendMessage(kPing), 55);
+
+  // Another thread may not destroy the window: its object lets go of it instead.
+  HWND cancel = GetDlgItem(dlg.m_hWnd, IDCANCEL);
+  std::thread([&] {
+    CLabel foreign;
+    EXPECT_TRUE(foreign.SubclassWindow(cancel));
+  }).join();
+  EXPECT_TRUE(IsWindow(cancel));
+  EXPECT_EQ(CWnd::FromHandlePermanent(cancel), nullptr);
+  EXPECT_EQ(SendMessageA(cancel, kPing, 0, 0), 0);
+
+  // An object deleted while its window is being destroyed is not reached again.
+  ASSERT_TRUE((new CShortLivedLabel)->SubclassDlgItem(IDOK, &dlg));
+  HWND ok = GetDlgItem(dlg.m_hWnd, IDOK);
+  dlg.DestroyWindow();
+  EXPECT_EQ(CWnd::FromHandlePermanent(ok), nullptr);
 }
 
 TEST_F(AfxDialogTest, ModalLoopDispatchesOtherWindowsMessagesAndEndsWithTheResult) {
