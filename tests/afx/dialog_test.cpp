@@ -163,6 +163,12 @@ DEFINE_MESSAGE_MAP(CShortLivedLabel, CStatic,
                        afx::OnMessage<&CShortLivedLabel::OnDestroy>(WM_DESTROY),
                    })
 
+// Takes every message it is offered but paint, which would otherwise come back forever.
+class CGreedyValuesDlg : public CValuesDlg {
+ public:
+  BOOL PreTranslateMessage(MSG* msg) override { return msg->message != WM_PAINT; }
+};
+
 std::string TextOf(HWND hwnd) {
   char text[64] = {};
   GetWindowTextA(hwnd, text, sizeof text);
@@ -314,6 +320,18 @@ TEST_F(AfxDialogTest, ModalLoopDispatchesOtherWindowsMessagesAndEndsWithTheResul
   EXPECT_EQ(dlg.scrolls[0].bar, &dlg.slider);
   EXPECT_EQ(dlg.scrolls[1].code, TB_ENDTRACK);
   main.DestroyWindow();
+}
+
+TEST_F(AfxDialogTest, ModalLoopRunsActionsWhateverPreTranslateTakes) {
+  CGreedyValuesDlg dlg;
+  std::string text;
+  OnValues([](HWND hwnd) { automation::SetText(GetDlgItem(hwnd, 1000), "77"); });
+  OnValues([&](HWND hwnd) {
+    text = TextOf(GetDlgItem(hwnd, 1000));
+    EndDialog(hwnd, IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(text, "77");
 }
 
 TEST_F(AfxDialogTest, RejectedValueShowsTheRangeBoxAndKeepsTheDialogWithFocusOnTheEdit) {
