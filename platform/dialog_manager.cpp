@@ -156,10 +156,6 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
-}  // namespace
-
-namespace {
-
 bool IsDialogWindow(HWND hwnd) {
   char name[16];
   return GetClassNameA(hwnd, name, sizeof name) && ::strcasecmp(name, WC_DIALOGA) == 0;
