@@ -58,6 +58,15 @@ bool IsDialog(HWND hwnd) {
   return GetClassNameA(hwnd, name, sizeof name) > 0 && ::strcasecmp(name, "#32770") == 0;
 }
 
+// The caller's filter, else the dialog manager of the message's top-level dialog.
+bool Taken(MSG* msg, const PreTranslateFilter& filter) {
+  if (filter) return filter(msg);
+  if (!msg->hwnd) return false;
+  HWND top = msg->hwnd;
+  while (top && IsChildWindow(top)) top = GetParent(top);
+  return top && IsDialog(top) && IsDialogMessageA(top, msg);
+}
+
 enum class Pumped { kNothing, kMessage, kQuit };
 
 Pumped PumpOne(const PreTranslateFilter& filter) {
@@ -67,15 +76,8 @@ Pumped PumpOne(const PreTranslateFilter& filter) {
     PostQuitMessage(static_cast<int>(msg.wParam));  // left for the thread's own loop
     return Pumped::kQuit;
   }
-  bool taken = false;
-  if (filter) {
-    taken = filter(&msg);
-  } else if (msg.hwnd) {
-    HWND top = msg.hwnd;
-    while (top && IsChildWindow(top)) top = GetParent(top);
-    taken = top && IsDialog(top) && IsDialogMessageA(top, &msg);
-  }
-  if (!taken) {
+  // Only dispatching runs and deletes an action, so no filter is offered one.
+  if (msg.message == kAutomationMessage || !Taken(&msg, filter)) {
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }

@@ -6,17 +6,21 @@
 
 namespace platform {
 
+// Used on the dialog's own thread only.
 struct DialogInfo {
   int default_id = 0;
-  bool ended = false;
-  INT_PTR result = 0;
   HWND saved_focus = nullptr;  // the control to give the focus back to on activation
 };
 
 constexpr int kDialogInfoOffset = DLGWINDOWEXTRA;
-constexpr int kDialogInfoBytes = sizeof(DialogInfo*);
+// EndDialog may come from any thread: its mark and result live in window longs,
+// which the window manager guards and which go with the window.
+constexpr int kDialogEndedOffset = kDialogInfoOffset + static_cast<int>(sizeof(DialogInfo*));
+constexpr int kDialogResultOffset = kDialogEndedOffset + static_cast<int>(sizeof(LONG_PTR));
+constexpr int kDialogInfoBytes = kDialogResultOffset + static_cast<int>(sizeof(LONG_PTR)) - kDialogInfoOffset;
 
-// The dialog's record (made on first use); null for a window that is no dialog.
+// The dialog's record, made with its window; null for a window that is no dialog
+// and from the dialog's last message on.
 DialogInfo* DialogInfoOf(HWND dialog);
 void FreeDialogInfo(HWND dialog);
 

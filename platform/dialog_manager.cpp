@@ -83,7 +83,7 @@ void SaveFocus(HWND dialog, DialogInfo* info) {
 // the focus stays where the dialog procedure put it; otherwise the first control
 // takes it.
 void RestoreFocus(HWND dialog, DialogInfo* info, bool justActivated) {
-  if (info->ended) return;
+  if (DialogEnded(dialog, nullptr)) return;
   HWND focus = info->saved_focus;
   info->saved_focus = nullptr;
   if (!focus || !IsWindow(focus) || !IsChild(dialog, focus)) {
@@ -142,17 +142,15 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
+bool IsDialogWindow(HWND hwnd) {
+  char name[16];
+  return GetClassNameA(hwnd, name, sizeof name) && ::strcasecmp(name, WC_DIALOGA) == 0;
+}
+
 }  // namespace
 
 DialogInfo* DialogInfoOf(HWND dialog) {
-  char name[16];
-  if (!GetClassNameA(dialog, name, sizeof name) || ::strcasecmp(name, WC_DIALOGA) != 0) return nullptr;
-  auto* info = reinterpret_cast<DialogInfo*>(GetWindowLongPtrA(dialog, kDialogInfoOffset));
-  if (!info) {
-    info = new DialogInfo;
-    SetWindowLongPtrA(dialog, kDialogInfoOffset, reinterpret_cast<LONG_PTR>(info));
-  }
-  return info;
+  return IsDialogWindow(dialog) ? reinterpret_cast<DialogInfo*>(GetWindowLongPtrA(dialog, kDialogInfoOffset)) : nullptr;
 }
 
 void FreeDialogInfo(HWND dialog) {
@@ -165,9 +163,8 @@ void FocusControl(HWND control) {
 }
 
 bool DialogEnded(HWND dialog, INT_PTR* result) {
-  DialogInfo* info = IsWindow(dialog) ? DialogInfoOf(dialog) : nullptr;
-  if (!info || !info->ended) return false;
-  if (result) *result = info->result;
+  if (!IsDialogWindow(dialog) || !GetWindowLongPtrA(dialog, kDialogEndedOffset)) return false;
+  if (result) *result = GetWindowLongPtrA(dialog, kDialogResultOffset);
   return true;
 }
 
@@ -227,6 +224,8 @@ HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DL
 LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   auto proc = reinterpret_cast<DLGPROC>(GetWindowLongPtrA(dialog, DWLP_DLGPROC));
   SetWindowLongPtrA(dialog, DWLP_MSGRESULT, 0);
+  if (message == WM_NCCREATE && platform::IsDialogWindow(dialog))
+    SetWindowLongPtrA(dialog, platform::kDialogInfoOffset, reinterpret_cast<LONG_PTR>(new DialogInfo));
   INT_PTR handled = proc ? proc(dialog, message, wParam, lParam) : 0;
   if (message == WM_NCDESTROY) {
     platform::FreeDialogInfo(dialog);
@@ -240,10 +239,10 @@ LRESULT DefDlgProcA(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 BOOL EndDialog(HWND dialog, INT_PTR result) {
-  DialogInfo* info = IsWindow(dialog) ? DialogInfoOf(dialog) : nullptr;
-  if (!info) return FALSE;
-  info->ended = true;
-  info->result = result;
+  if (!platform::IsDialogWindow(dialog)) return FALSE;
+  // The result first: whoever sees the mark reads the result.
+  SetWindowLongPtrA(dialog, platform::kDialogResultOffset, result);
+  SetWindowLongPtrA(dialog, platform::kDialogEndedOffset, TRUE);
   SetWindowPos(dialog, nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_HIDEWINDOW);
   // Wakes a modal loop that waits for a message.
   PostMessageA(dialog, WM_NULL, 0, 0);

@@ -46,7 +46,8 @@ int CDialog::DoModal() {
       result = -1;
       break;
     }
-    if (!WalkPreTranslateTree(&msg)) {
+    // Only dispatching runs and deletes an automation action, so no window is offered one.
+    if (msg.message == platform::kAutomationMessage || !WalkPreTranslateTree(&msg)) {
       TranslateMessage(&msg);
       DispatchMessageA(&msg);
     }

@@ -26,11 +26,9 @@ bool IsTopLevel(HWND hwnd) { return !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CH
 CWnd* afx::WndFromHandle(HWND hwnd) { return CWnd::FromHandle(hwnd); }
 
 CWnd::~CWnd() {
-  if (!m_hWnd) return;
-  if (super_proc_)
-    ::DestroyWindow(m_hWnd);  // its WM_NCDESTROY unbinds the object
-  else
-    Detach();
+  if (m_hWnd && super_proc_) ::DestroyWindow(m_hWnd);  // its WM_NCDESTROY unbinds the object
+  // Still bound when the window is another thread's or already on its way out.
+  Detach();
 }
 
 CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
@@ -79,7 +77,8 @@ HWND CWnd::Detach() {
     SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(super_proc_));
   {
     std::lock_guard lock(g_mapMutex);
-    g_permanent.erase(hwnd);
+    // A handle carrier shares the handle with the object bound to the window, if any.
+    if (auto it = g_permanent.find(hwnd); it != g_permanent.end() && it->second == this) g_permanent.erase(it);
   }
   m_hWnd = nullptr;
   super_proc_ = nullptr;

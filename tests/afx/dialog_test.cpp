@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <latch>
+#include <thread>
 #include <vector>
 
 #include "platform/afx/afx.h"
@@ -146,6 +148,27 @@ DEFINE_MESSAGE_MAP(CLabel, CStatic,
                        afx::OnMessage<&CLabel::OnPing>(kPing),
                    })
 
+// Goes with its window's WM_DESTROY, before the window has had its last message.
+class CShortLivedLabel : public CStatic {
+ protected:
+  LRESULT OnDestroy(WPARAM, LPARAM) {
+    delete this;
+    return 0;
+  }
+  DECLARE_MESSAGE_MAP()
+};
+
+DEFINE_MESSAGE_MAP(CShortLivedLabel, CStatic,
+                   {
+                       afx::OnMessage<&CShortLivedLabel::OnDestroy>(WM_DESTROY),
+                   })
+
+// Takes every message it is offered but paint, which would otherwise come back forever.
+class CGreedyValuesDlg : public CValuesDlg {
+ public:
+  BOOL PreTranslateMessage(MSG* msg) override { return msg->message != WM_PAINT; }
+};
+
 std::string TextOf(HWND hwnd) {
   char text[64] = {};
   GetWindowTextA(hwnd, text, sizeof text);
@@ -233,6 +256,43 @@ TEST_F(AfxDialogTest, SubclassedControlReachesItsHandlersAndDefaultTheOldProcedu
   EXPECT_EQ(dlg.slider.m_hWnd, nullptr);
 }
 
+TEST_F(AfxDialogTest, AnObjectStaysBoundUntilItsWindowGoesOrItCannotTakeTheWindowWithIt) {
+  CValuesDlg dlg;
+  ASSERT_TRUE(dlg.Create(100));
+  HWND labelWindow = GetDlgItem(dlg.m_hWnd, 1011);
+
+  // A carrier of the handle, made before the object took the window, goes with its thread.
+  CLabel label;
+  std::latch carried(1), bound(1);
+  std::thread worker([&] {
+    EXPECT_EQ(dlg.GetDlgItem(1011)->m_hWnd, labelWindow);
+    carried.count_down();
+    bound.wait();
+  });
+  carried.wait();
+  ASSERT_TRUE(label.SubclassDlgItem(1011, &dlg));
+  bound.count_down();
+  worker.join();
+  EXPECT_EQ(CWnd::FromHandlePermanent(labelWindow), &label);
+  EXPECT_EQ(label.SendMessage(kPing), 55);
+
+  // Another thread may not destroy the window: its object lets go of it instead.
+  HWND cancel = GetDlgItem(dlg.m_hWnd, IDCANCEL);
+  std::thread([&] {
+    CLabel foreign;
+    EXPECT_TRUE(foreign.SubclassWindow(cancel));
+  }).join();
+  EXPECT_TRUE(IsWindow(cancel));
+  EXPECT_EQ(CWnd::FromHandlePermanent(cancel), nullptr);
+  EXPECT_EQ(SendMessageA(cancel, kPing, 0, 0), 0);
+
+  // An object deleted while its window is being destroyed is not reached again.
+  ASSERT_TRUE((new CShortLivedLabel)->SubclassDlgItem(IDOK, &dlg));
+  HWND ok = GetDlgItem(dlg.m_hWnd, IDOK);
+  dlg.DestroyWindow();
+  EXPECT_EQ(CWnd::FromHandlePermanent(ok), nullptr);
+}
+
 TEST_F(AfxDialogTest, ModalLoopDispatchesOtherWindowsMessagesAndEndsWithTheResult) {
   CMainDlg main;
   ASSERT_TRUE(main.Create(101));
@@ -260,6 +320,18 @@ TEST_F(AfxDialogTest, ModalLoopDispatchesOtherWindowsMessagesAndEndsWithTheResul
   EXPECT_EQ(dlg.scrolls[0].bar, &dlg.slider);
   EXPECT_EQ(dlg.scrolls[1].code, TB_ENDTRACK);
   main.DestroyWindow();
+}
+
+TEST_F(AfxDialogTest, ModalLoopRunsActionsWhateverPreTranslateTakes) {
+  CGreedyValuesDlg dlg;
+  std::string text;
+  OnValues([](HWND hwnd) { automation::SetText(GetDlgItem(hwnd, 1000), "77"); });
+  OnValues([&](HWND hwnd) {
+    text = TextOf(GetDlgItem(hwnd, 1000));
+    EndDialog(hwnd, IDOK);
+  });
+  EXPECT_EQ(dlg.DoModal(), IDOK);
+  EXPECT_EQ(text, "77");
 }
 
 TEST_F(AfxDialogTest, RejectedValueShowsTheRangeBoxAndKeepsTheDialogWithFocusOnTheEdit) {

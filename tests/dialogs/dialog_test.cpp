@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "platform/module_entry.h"
 #include "tests/dialogs/dialog_test_support.h"
 
@@ -162,6 +165,44 @@ TEST_F(DialogTest, EndDialogHidesAndHandsTheResultToTheLoop) {
   EXPECT_EQ(result, 42);
   EXPECT_FALSE(IsWindowVisible(dialog_));
   EXPECT_TRUE(IsWindow(dialog_));
+}
+
+TEST_F(DialogTest, AnEndFromAnotherThreadReachesTheDialogsLoop) {
+  Open(kSmallDialog, 300);
+  for (INT_PTR round = 1; round <= 50; ++round) {
+    INT_PTR result = 0;
+    std::atomic<bool> done = false;
+    std::thread ender([&] {
+      EXPECT_TRUE(EndDialog(dialog_, round));
+      done = true;
+    });
+    // A loop that looks for the end and answers what the ending thread sends the dialog.
+    while (!done) {
+      platform::DialogEnded(dialog_, &result);
+      MSG msg;
+      if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+    }
+    ender.join();
+    EXPECT_TRUE(platform::DialogEnded(dialog_, &result));
+    EXPECT_EQ(result, round);
+  }
+}
+
+WNDPROC g_dialogProc = nullptr;
+
+// Ends the dialog once more after the dialog manager has let go of it.
+LRESULT LateEndingProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  LRESULT result = CallWindowProcA(g_dialogProc, hwnd, message, wParam, lParam);
+  if (message == WM_NCDESTROY) EndDialog(hwnd, IDCANCEL);
+  return result;
+}
+
+TEST_F(DialogTest, AnEndDuringTheLastMessageLeavesNothingBehind) {
+  Open(kSmallDialog, 300);
+  g_dialogProc =
+      reinterpret_cast<WNDPROC>(SetWindowLongPtrA(dialog_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&LateEndingProc)));
+  EXPECT_TRUE(DestroyWindow(dialog_));
+  dialog_ = nullptr;
 }
 
 TEST_F(DialogTest, CloseIsCancel) {

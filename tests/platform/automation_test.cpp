@@ -100,6 +100,16 @@ TEST_F(AutomationTest, ActionsReachTheParentAsUserInputWould) {
   EXPECT_STREQ(text, "abCd");
 }
 
+TEST_F(AutomationTest, ActionsRunWhateverTheCallersFilterTakes) {
+  // Paint is left alone, or a window that stays invalid would be handed out forever.
+  auto takeAll = [](MSG* msg) { return msg->message != WM_PAINT; };
+  EXPECT_TRUE(automation::SetText(Control(10), "typed"));
+  automation::RunUntilIdle(takeAll);
+  char text[16] = {};
+  GetWindowTextA(Control(10), text, sizeof text);
+  EXPECT_STREQ(text, "typed");
+}
+
 TEST_F(AutomationTest, ControlsAUserCannotReachRefuseActions) {
   EXPECT_FALSE(automation::Click(Control(16)));  // disabled
   ShowWindow(Control(15), SW_HIDE);
