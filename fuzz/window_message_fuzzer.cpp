@@ -29,7 +29,7 @@ constexpr int kDialogId = 100;
 constexpr int kScrollBarId = 19;
 // Operations per input beyond which the bytes are ignored: longer runs find little
 // more and would slow every input down with their paints.
-constexpr int kMaxOperations = 64;
+constexpr int kMaxOperations = 40;
 
 constexpr char kScript[] = R"(
 100 DIALOG 0, 0, 124, 84
