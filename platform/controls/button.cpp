@@ -33,12 +33,16 @@ void SetCheck(HWND hwnd, ButtonState& state, UINT check) {
 
 // An automatic radio button that is clicked takes the check from the other
 // automatic radio buttons of its group (those the group walk reaches: enabled and
-// visible ones).
+// visible ones). A hidden button is not on the walk itself, so the walk ends where
+// it started as well.
 void UncheckGroupSiblings(HWND hwnd) {
   HWND parent = GetParent(hwnd);
-  for (HWND other = GetNextDlgGroupItem(parent, hwnd, FALSE); other && other != hwnd;
-       other = GetNextDlgGroupItem(parent, other, FALSE))
+  HWND first = GetNextDlgGroupItem(parent, hwnd, FALSE);
+  for (HWND other = first; other && other != hwnd;) {
     if (TypeOf(other) == BS_AUTORADIOBUTTON) SendMessageA(other, BM_SETCHECK, BST_UNCHECKED, 0);
+    other = GetNextDlgGroupItem(parent, other, FALSE);
+    if (other == first) break;
+  }
 }
 
 void Click(HWND hwnd, ButtonState& state) {

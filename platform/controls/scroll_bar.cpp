@@ -22,8 +22,10 @@ int ArrowWidth(const RECT& client) {
 RECT ThumbRect(const ScrollBarState& s, const RECT& client) {
   int arrow = ArrowWidth(client);
   int track = client.right - client.left - 3 * arrow;
-  int range = s.max - s.min;
-  int x = client.left + arrow + (range > 0 && track > 0 ? (s.pos - s.min) * track / range : 0);
+  // Any two ints may be the ends, so the distances need 64 bits.
+  long long range = static_cast<long long>(s.max) - s.min;
+  int offset = range > 0 && track > 0 ? static_cast<int>((static_cast<long long>(s.pos) - s.min) * track / range) : 0;
+  int x = client.left + arrow + offset;
   return RECT{x, client.top, x + arrow, client.bottom};
 }
 

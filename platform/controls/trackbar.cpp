@@ -23,9 +23,18 @@ constexpr int kThumbTop = 2;
 constexpr int kThumbMaxHeight = 18;
 constexpr int kTickLength = 3;
 
-LONG PageSize(const TrackbarState& s) { return s.page > 0 ? s.page : std::max<LONG>((s.max - s.min) / 5, 1); }
+// Any two LONGs may be the ends, so their distance and the moves need 64 bits.
+long long Range(const TrackbarState& s) { return static_cast<long long>(s.max) - s.min; }
 
-void Clamp(TrackbarState& s) { s.pos = std::clamp(s.pos, s.min, std::max(s.min, s.max)); }
+LONG PageSize(const TrackbarState& s) {
+  return s.page > 0 ? s.page : std::max<LONG>(static_cast<LONG>(Range(s) / 5), 1);
+}
+
+LONG Clamped(const TrackbarState& s, long long value) {
+  return static_cast<LONG>(std::clamp<long long>(value, s.min, std::max(s.min, s.max)));
+}
+
+void Clamp(TrackbarState& s) { s.pos = Clamped(s, s.pos); }
 
 void Changed(HWND hwnd, TrackbarState& s, bool redraw) {
   Clamp(s);
@@ -33,22 +42,22 @@ void Changed(HWND hwnd, TrackbarState& s, bool redraw) {
 }
 
 void KeyDown(HWND hwnd, TrackbarState& s, WPARAM key) {
-  LONG target;
+  long long target;
   WORD code;
   switch (key) {
     case VK_LEFT:
     case VK_UP:
-      target = s.pos - s.line, code = TB_LINEUP;
+      target = static_cast<long long>(s.pos) - s.line, code = TB_LINEUP;
       break;
     case VK_RIGHT:
     case VK_DOWN:
-      target = s.pos + s.line, code = TB_LINEDOWN;
+      target = static_cast<long long>(s.pos) + s.line, code = TB_LINEDOWN;
       break;
     case VK_PRIOR:
-      target = s.pos - PageSize(s), code = TB_PAGEUP;
+      target = static_cast<long long>(s.pos) - PageSize(s), code = TB_PAGEUP;
       break;
     case VK_NEXT:
-      target = s.pos + PageSize(s), code = TB_PAGEDOWN;
+      target = static_cast<long long>(s.pos) + PageSize(s), code = TB_PAGEDOWN;
       break;
     case VK_HOME:
       target = s.min, code = TB_TOP;
@@ -60,8 +69,7 @@ void KeyDown(HWND hwnd, TrackbarState& s, WPARAM key) {
       return;
   }
   LONG old = s.pos;
-  s.pos = target;
-  Clamp(s);
+  s.pos = Clamped(s, target);
   if (s.pos == old) return;
   Redraw(hwnd);
   ScrollParent(hwnd, code);
@@ -70,6 +78,18 @@ void KeyDown(HWND hwnd, TrackbarState& s, WPARAM key) {
 bool MoveKey(WPARAM key) {
   return key == VK_LEFT || key == VK_UP || key == VK_RIGHT || key == VK_DOWN || key == VK_PRIOR || key == VK_NEXT ||
          key == VK_HOME || key == VK_END;
+}
+
+// Whether a tick other than the ends falls on the column: the offsets from the
+// minimum that the column shows are [ceil(column * range / width),
+// ceil((column + 1) * range / width)).
+bool TickInColumn(unsigned long long range, LONG frequency, long long column, int width) {
+  auto w = static_cast<unsigned long long>(width);
+  auto f = static_cast<unsigned long long>(frequency);
+  unsigned long long first = (static_cast<unsigned long long>(column) * range + w - 1) / w;
+  unsigned long long next = (static_cast<unsigned long long>(column + 1) * range + w - 1) / w;
+  unsigned long long tick = std::max((first + f - 1) / f, 1ull) * f;
+  return tick < next && tick < range;
 }
 
 void Paint(HWND hwnd, const TrackbarState& s) {
@@ -81,9 +101,9 @@ void Paint(HWND hwnd, const TrackbarState& s) {
   int width = std::max<int>(rect.right - kThumbWidth / 2 - 2 - left, 1);
   int thumbHeight = std::clamp<int>(rect.bottom - rect.top - kThumbTop - kTickLength - 3, 6, kThumbMaxHeight);
   int mid = rect.top + kThumbTop + thumbHeight / 2;
+  long long range = Range(s);
   auto xOf = [&](LONG value) {
-    LONG range = s.max - s.min;
-    return left + (range > 0 ? static_cast<int>(static_cast<long long>(value - s.min) * width / range) : 0);
+    return left + (range > 0 ? static_cast<int>((static_cast<long long>(value) - s.min) * width / range) : 0);
   };
 
   RECT channel{left - 2, mid - 2, left + width + 2, mid + 2};
@@ -91,17 +111,24 @@ void Paint(HWND hwnd, const TrackbarState& s) {
   FillSys(dc, RECT{channel.left + 2, channel.top + 2, channel.right - 2, channel.bottom - 2}, COLOR_WINDOW);
 
   // Ticks at every multiple of the frequency from the minimum, and at both ends;
-  // a frequency of 0 draws none.
+  // a frequency of 0 draws none. Range and control may be far wider than the
+  // screen, so the ticks in between are looked for column by column, over the
+  // columns the screen can show.
   int tickTop = rect.top + kThumbTop + thumbHeight + 1;
-  auto tick = [&](LONG value) {
-    int x = xOf(value);
-    FillSys(dc, RECT{x, tickTop, x + 1, tickTop + kTickLength}, COLOR_BTNTEXT);
-  };
+  auto tickAt = [&](int x) { FillSys(dc, RECT{x, tickTop, x + 1, tickTop + kTickLength}, COLOR_BTNTEXT); };
   if (!(StyleOf(hwnd) & TBS_NOTICKS) && s.tic_frequency > 0) {
-    tick(s.min);
-    if (StyleOf(hwnd) & TBS_AUTOTICKS)
-      for (LONG v = s.min + s.tic_frequency; v < s.max; v += s.tic_frequency) tick(v);
-    tick(s.max);
+    tickAt(xOf(s.min));
+    if ((StyleOf(hwnd) & TBS_AUTOTICKS) && range > 0) {
+      POINT screen{0, 0};
+      ClientToScreen(hwnd, &screen);
+      long long from = std::max<long long>(left, -static_cast<long long>(screen.x));
+      long long to = std::min<long long>(static_cast<long long>(left) + width,
+                                         static_cast<long long>(GetSystemMetrics(SM_CXSCREEN)) - screen.x);
+      for (long long x = from; x < to; ++x)
+        if (TickInColumn(static_cast<unsigned long long>(range), s.tic_frequency, x - left, width))
+          tickAt(static_cast<int>(x));
+    }
+    tickAt(xOf(s.max));
   }
 
   int x = xOf(s.pos);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "tests/dialogs/dialog_test_support.h"
 
 namespace {
@@ -188,6 +190,40 @@ TEST_F(ControlsTest, ScrollBarAsksTheParentAndEndsOnRelease) {
                                     Scroll(dialog_, 9, SB_LINELEFT),  Scroll(dialog_, 9, SB_ENDSCROLL)};
   EXPECT_EQ(TakeReceived(), expected);
   EXPECT_EQ(SendMessageA(bar, SBM_GETPOS, 0, 0), 10);  // the parent moves the thumb
+}
+
+TEST_F(ControlsTest, TrackbarKeysAtTheEndsOfTheWidestRangeStayInside) {
+  HWND slider = Item(8);
+  constexpr LONG kMin = std::numeric_limits<LONG>::min();
+  constexpr LONG kMax = std::numeric_limits<LONG>::max();
+  SendMessageA(slider, TBM_SETRANGEMIN, FALSE, kMin);
+  SendMessageA(slider, TBM_SETRANGEMAX, FALSE, kMax);
+  SendMessageA(slider, TBM_SETLINESIZE, 0, kMax);
+  SendMessageA(slider, TBM_SETPOS, FALSE, kMax);
+  Send(8, WM_KEYDOWN, VK_RIGHT);
+  EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), kMax);
+  Send(8, WM_KEYDOWN, VK_PRIOR);  // a fifth of the whole range
+  EXPECT_EQ(SendMessageA(slider, TBM_GETPAGESIZE, 0, 0), 858993459);
+  EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), kMax - 858993459);
+  SendMessageA(slider, TBM_SETPOS, FALSE, kMin);
+  Send(8, WM_KEYDOWN, VK_LEFT);
+  EXPECT_EQ(SendMessageA(slider, TBM_GETPOS, 0, 0), kMin);
+  std::vector<Received> expected = {Scroll(dialog_, 8, TB_PAGEUP)};
+  EXPECT_EQ(TakeReceived(), expected);
+}
+
+TEST_F(ControlsTest, ScrollBarClickFindsTheThumbOfTheWidestRange) {
+  HWND bar = Item(9);
+  SendMessageA(bar, SBM_SETRANGE, static_cast<WPARAM>(std::numeric_limits<int>::min()),
+               std::numeric_limits<int>::max());
+  SendMessageA(bar, SBM_SETPOS, static_cast<WPARAM>(std::numeric_limits<int>::max()), TRUE);
+  RECT client;
+  GetClientRect(bar, &client);
+  // The thumb is at the right end, so the middle of the track pages left.
+  Send(9, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(static_cast<WORD>(client.right / 2), 1));
+  Send(9, WM_LBUTTONUP, 0, MAKELPARAM(static_cast<WORD>(client.right / 2), 1));
+  std::vector<Received> expected = {Scroll(dialog_, 9, SB_PAGELEFT), Scroll(dialog_, 9, SB_ENDSCROLL)};
+  EXPECT_EQ(TakeReceived(), expected);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <limits>
+#include <vector>
 
 #include "platform/display_adapter.h"
 #include "platform/screen_picture.h"
@@ -182,6 +184,42 @@ TEST_F(DialogRenderTest, AWindowLaidOverAStaticShowsWhenItPaints) {
   DestroyWindow(video);
   UnregisterClassA("Video", dialog_test::kModule);
   DeleteObject(wc.hbrBackground);
+}
+
+// Tick marks along the trackbar's bottom row, whatever the range: one column per
+// tick, never more columns than the control has.
+class TrackbarTicksTest : public DialogRenderTest {
+ protected:
+  std::vector<LONG> TickColumns(LONG min, LONG max, LONG frequency) {
+    HWND slider = GetDlgItem(dialog_, 1023);
+    SendMessageA(slider, TBM_SETRANGEMIN, FALSE, min);
+    SendMessageA(slider, TBM_SETRANGEMAX, FALSE, max);
+    SendMessageA(slider, TBM_SETTICFREQ, static_cast<WPARAM>(frequency), 0);
+    PumpPosted();
+    picture_ = platform::RenderWindow(dialog_);
+    RECT placed = Placed(75, 50, 100, 15);
+    std::vector<LONG> columns;
+    // The ticks hang below the thumb, in the bottom rows.
+    RECT bottom{placed.left, placed.bottom - 6, placed.left + 1, placed.bottom};
+    for (; bottom.left < placed.right; ++bottom.left, ++bottom.right)
+      if (CountIn(bottom, kBlack) > 0) columns.push_back(bottom.left - placed.left);
+    return columns;
+  }
+};
+
+TEST_F(TrackbarTicksTest, EveryMultipleOfTheFrequencyAndBothEnds) {
+  EXPECT_EQ(TickColumns(0, 100, 10).size(), 11u);
+  // The widest range, sparse: the minimum, three multiples and the maximum.
+  EXPECT_EQ(TickColumns(0, std::numeric_limits<LONG>::max(), 536870912).size(), 5u);
+}
+
+TEST_F(TrackbarTicksTest, TicksCloserThanAPixelFillTheChannel) {
+  std::vector<LONG> sparse = TickColumns(0, 100, 10);
+  std::vector<LONG> dense = TickColumns(std::numeric_limits<LONG>::min(), std::numeric_limits<LONG>::max(), 1);
+  ASSERT_FALSE(dense.empty());
+  EXPECT_EQ(dense.front(), sparse.front());
+  EXPECT_EQ(dense.back(), sparse.back());
+  EXPECT_EQ(dense.back() - dense.front() + 1, static_cast<LONG>(dense.size()));
 }
 
 }  // namespace

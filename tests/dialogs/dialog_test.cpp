@@ -80,6 +80,19 @@ TEST_F(DialogKeysTest, ArrowsMoveWithinTheGroupCheckingAutomaticRadioButtons) {
   EXPECT_EQ(TakeReceived(), expected);
 }
 
+TEST_F(DialogKeysTest, HiddenRadioButtonClickedByMessageTakesTheCheckFromItsGroup) {
+  // A hidden button is not on the group walk; the walk must still end.
+  CheckRadioButton(dialog_, 11, 13, 12);
+  ShowWindow(Item(11), SW_HIDE);
+  SendMessageA(Item(11), BM_CLICK, 0, 0);
+  EXPECT_EQ(IsDlgButtonChecked(dialog_, 11), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog_, 12), BST_UNCHECKED);
+  ShowWindow(Item(13), SW_HIDE);  // now one other button is left to walk over
+  SendMessageA(Item(13), BM_CLICK, 0, 0);
+  EXPECT_EQ(IsDlgButtonChecked(dialog_, 13), BST_CHECKED);
+  EXPECT_EQ(IsDlgButtonChecked(dialog_, 12), BST_UNCHECKED);
+}
+
 TEST_F(DialogKeysTest, EnterGoesToTheFocusedOrDefaultButtonEscToCancel) {
   Press(VK_RETURN);  // focus in the edit: the default button
   Press(VK_ESCAPE);
