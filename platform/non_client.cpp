@@ -32,7 +32,7 @@ void DrawNonClient(HWND hwnd) {
   RECT r = whole;
   if (style & WS_THICKFRAME || (style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) {
     DrawEdge(dc, &r, EDGE_RAISED, BF_RECT | BF_ADJUST);
-    int face = (style & WS_THICKFRAME) ? 2 : 1;
+    int face = ((style & WS_THICKFRAME) ? kThickFrame : kDialogFrame) - kEdge;
     HBRUSH brush = GetSysColorBrush(COLOR_3DFACE);
     for (int i = 0; i < face; ++i) {
       FrameRect(dc, &r, brush);

@@ -2,10 +2,10 @@
 // (0 without one); frame sizes are those the window manager draws.
 #include "platform/display_adapter.h"
 #include "platform/user.h"
+#include "platform/window_system.h"
 
 namespace {
 
-constexpr int kCaptionHeight = 19;
 constexpr int kScrollBarSize = 16;
 
 void ScreenSize(int* width, int* height) {
@@ -29,21 +29,21 @@ int GetSystemMetrics(int index) {
       return height;
     case SM_CYFULLSCREEN:
       ScreenSize(&width, &height);
-      return height ? height - kCaptionHeight : 0;
+      return height ? height - platform::ws::kCaptionHeight : 0;
     case SM_CYCAPTION:
-      return kCaptionHeight;
+      return platform::ws::kCaptionHeight;
     case SM_CXBORDER:
     case SM_CYBORDER:
-      return 1;
+      return platform::ws::kBorder;
     case SM_CXDLGFRAME:
     case SM_CYDLGFRAME:
-      return 3;
+      return platform::ws::kDialogFrame;
     case SM_CXFRAME:
     case SM_CYFRAME:
-      return 4;
+      return platform::ws::kThickFrame;
     case SM_CXEDGE:
     case SM_CYEDGE:
-      return 2;
+      return platform::ws::kEdge;
     case SM_CXVSCROLL:
     case SM_CYHSCROLL:
     case SM_CYVSCROLL:

@@ -502,8 +502,8 @@ PLATFORM_EXPORT BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT
 namespace platform {
 
 // Dialog base units of the built-in font: one character cell.
-constexpr int kDialogBaseUnitX = 6;
-constexpr int kDialogBaseUnitY = 13;
+constexpr int kDialogBaseUnitX = kFontCellWidth;
+constexpr int kDialogBaseUnitY = kFontCellHeight;
 
 // Automation actions travel the target thread's queue as this posted message;
 // DispatchMessageA runs the action (lParam) and deletes it instead of calling the

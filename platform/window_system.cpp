@@ -8,12 +8,6 @@
 namespace platform::ws {
 namespace {
 
-constexpr int kCaptionHeight = 19;
-constexpr int kThickFrame = 4;
-constexpr int kDialogFrame = 3;
-constexpr int kBorder = 1;
-constexpr int kClientEdge = 2;
-
 // Trivially destructible, so that it can still be read once the holder below is gone.
 thread_local bool t_queueEnded = false;
 
@@ -147,7 +141,7 @@ RECT NonClientInsets(DWORD style, DWORD exStyle) {
     b = kDialogFrame;
   else if (style & WS_BORDER)
     b = kBorder;
-  if (exStyle & WS_EX_CLIENTEDGE) b += kClientEdge;
+  if (exStyle & WS_EX_CLIENTEDGE) b += kEdge;
   LONG caption = (style & WS_CAPTION) == WS_CAPTION ? kCaptionHeight : 0;
   return RECT{b, b + caption, b, b};
 }

@@ -153,6 +153,14 @@ HWND TopLevelOfLocked(HWND hwnd);
 // WS_VISIBLE on the window and every ancestor.
 bool IsVisibleLocked(const Window& w);
 
+// Frame sizes the window manager draws (and reports as system metrics). A thick or
+// dialog frame is a raised 3-D edge with face-coloured lines inside it.
+constexpr int kCaptionHeight = 19;
+constexpr int kThickFrame = 4;
+constexpr int kDialogFrame = 3;
+constexpr int kBorder = 1;
+constexpr int kEdge = 2;  // a 3-D edge, also the client edge
+
 // Geometry, in screen coordinates.
 RECT NonClientInsets(DWORD style, DWORD exStyle);
 RECT WindowScreenRectLocked(const Window& w);
