@@ -15,6 +15,7 @@ namespace {
 constexpr DWORD kMaxSurfaceSide = 4096;
 constexpr std::size_t kPageSize = 4096;
 constexpr std::size_t kMaxRecordedCalls = 100000;
+constexpr DWORD kPrimaryCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY | DDSCAPS_VISIBLE;
 
 std::uint64_t AlignUp(std::uint64_t v, std::uint64_t a) { return (v + a - 1) & ~(a - 1); }
 
@@ -182,7 +183,7 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
     if (desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT)) return DDERR_INVALIDPARAMS;
     if (caps & (DDSCAPS_OVERLAY | DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
     r->primary = true;
-    r->caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY | DDSCAPS_VISIBLE;
+    r->caps = kPrimaryCaps;
   } else {
     if ((desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || desc.dwWidth == 0 ||
         desc.dwHeight == 0 || desc.dwWidth > kMaxSurfaceSide || desc.dwHeight > kMaxSurfaceSide)
@@ -232,16 +233,21 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
   return DD_OK;
 }
 
+void Display::DescribeDesktopLocked(platform::SurfaceMemory* m) const {
+  m->base = memory_->base() + mode_.offset;
+  m->pitch = mode_.pitch;
+  m->width = mode_.width;
+  m->height = mode_.height;
+  m->format = mode_.format;
+  m->caps = kPrimaryCaps;
+}
+
 void Display::Describe(const Record& r, platform::SurfaceMemory* m) const {
-  m->caps = r.caps;
   if (r.primary) {
-    m->base = memory_->base() + mode_.offset;
-    m->pitch = mode_.pitch;
-    m->width = mode_.width;
-    m->height = mode_.height;
-    m->format = mode_.format;
+    DescribeDesktopLocked(m);
     return;
   }
+  m->caps = r.caps;
   m->base = r.memory;
   m->pitch = r.pitch;
   m->width = r.width;
@@ -512,17 +518,14 @@ DesktopMode Display::desktop() const {
 
 void Display::DescribeDesktop(platform::SurfaceMemory* memory) {
   std::lock_guard lock(mutex_);
-  memory->base = memory_->base() + mode_.offset;
-  memory->pitch = mode_.pitch;
-  memory->width = mode_.width;
-  memory->height = mode_.height;
-  memory->format = mode_.format;
-  memory->caps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY | DDSCAPS_VISIBLE;
+  DescribeDesktopLocked(memory);
 }
 
 BYTE* Display::desktop_memory() const {
   std::lock_guard lock(mutex_);
-  return memory_->base() + mode_.offset;
+  platform::SurfaceMemory m;
+  DescribeDesktopLocked(&m);
+  return m.base;
 }
 
 void Display::FillDesktop(const RECT& rect, COLORREF color) {

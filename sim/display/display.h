@@ -165,6 +165,7 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   HRESULT CheckOverlay(const Record& r, const RECT& source, const Record& dest, const RECT& destRect, DWORD flags,
                        const DDOVERLAYFX* fx) const;
   void Describe(const Record& r, platform::SurfaceMemory* memory) const;
+  void DescribeDesktopLocked(platform::SurfaceMemory* memory) const;
   SurfaceInfo Info(const Record& r) const;
   DWORD VisibleOverlays() const;
   void Log(DisplayCall call);
