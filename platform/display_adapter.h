@@ -63,6 +63,12 @@ PLATFORM_EXPORT void RegisterDisplayAdapter(std::shared_ptr<DisplayAdapter> adap
 PLATFORM_EXPORT void UnregisterDisplayAdapter(const DisplayAdapter* adapter);
 // The adapter registered now, or null.
 PLATFORM_EXPORT std::shared_ptr<DisplayAdapter> CurrentDisplayAdapter();
+// The adapter's desktop as it is now, or memory without pixels for no adapter.
+inline SurfaceMemory DesktopOf(DisplayAdapter* adapter) {
+  SurfaceMemory m;
+  if (adapter) adapter->DescribeDesktop(&m);
+  return m;
+}
 
 }  // namespace platform
 

@@ -10,13 +10,6 @@ using namespace platform::ws;
 
 namespace {
 
-// The desktop as it is now, or memory without pixels when there is no display.
-SurfaceMemory DesktopLocked() {
-  SurfaceMemory m;
-  if (auto adapter = CurrentDisplayAdapter()) adapter->DescribeDesktop(&m);
-  return m;
-}
-
 // Validates the client rectangle (all of it for null). The invalid area is kept as
 // one rectangle: it goes when the rectangle covers it. Validating the whole window
 // ends a pending frame too, which the caller then draws (true); otherwise the window
@@ -109,7 +102,7 @@ void ExposeLocked(const RECT& screenRect) {
 
 void SyncDesktopLocked() {
   auto adapter = CurrentDisplayAdapter();
-  SurfaceMemory now = DesktopLocked();
+  SurfaceMemory now = DesktopOf(adapter.get());
   State& s = S();
   if (s.desktop_adapter.lock() == adapter && s.desktop.base == now.base && s.desktop.width == now.width &&
       s.desktop.height == now.height && s.desktop.format.dwRGBBitCount == now.format.dwRGBBitCount)
@@ -138,7 +131,7 @@ HDC FrameDC(HWND hwnd) {
 
 HDC GetDC(HWND hwnd) {
   std::lock_guard lock(S().mutex);
-  if (!hwnd) return DesktopDCLocked(POINT{0, 0}, Region{ScreenRect(DesktopLocked())});
+  if (!hwnd) return DesktopDCLocked(POINT{0, 0}, Region{ScreenRect(DesktopOf(CurrentDisplayAdapter().get()))});
   Window* w = FindOrFailLocked(hwnd);
   if (!w) return nullptr;
   RECT c = ClientScreenRectLocked(*w);
@@ -189,7 +182,7 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   if (!hwnd) {
     // The whole screen: every window and the desktop.
     for (auto& [h, w] : S().windows) InvalidateLocked(*w, nullptr, erase, true);
-    PaintDesktopLocked(rect ? *rect : ScreenRect(DesktopLocked()));
+    PaintDesktopLocked(rect ? *rect : ScreenRect(DesktopOf(CurrentDisplayAdapter().get())));
     return TRUE;
   }
   Window* w = FindOrFailLocked(hwnd);

@@ -9,8 +9,7 @@ namespace {
 constexpr int kScrollBarSize = 16;
 
 void ScreenSize(int* width, int* height) {
-  platform::SurfaceMemory m;
-  if (auto adapter = platform::CurrentDisplayAdapter()) adapter->DescribeDesktop(&m);
+  platform::SurfaceMemory m = platform::DesktopOf(platform::CurrentDisplayAdapter().get());
   *width = static_cast<int>(m.width);
   *height = static_cast<int>(m.height);
 }
