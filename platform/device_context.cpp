@@ -14,10 +14,9 @@ std::set<HDC>& Dcs() {
   return *dcs;
 }
 
-RECT SurfaceBounds(const SurfaceMemory& m) { return RECT{0, 0, LONG(m.width), LONG(m.height)}; }
 
 void FillSurfaceLocked(const SurfaceMemory& m, const RECT& rect, DWORD value) {
-  RECT r = Intersect(rect, SurfaceBounds(m));
+  RECT r = Intersect(rect, Whole(m));
   for (LONG y = r.top; y < r.bottom; ++y) {
     BYTE* line = m.base + static_cast<std::ptrdiff_t>(y) * m.pitch;
     for (LONG x = r.left; x < r.right; ++x) WritePixelValue(line, DWORD(x), m.format.dwRGBBitCount, value);
@@ -28,7 +27,7 @@ void FillSurfaceLocked(const SurfaceMemory& m, const RECT& rect, DWORD value) {
 BYTE* LineOf(const HDC__& dc, int x, int y, DWORD* surfaceX) {
   LONG sx = dc.origin.x + x, sy = dc.origin.y + y;
   RECT pixel{sx, sy, sx + 1, sy + 1};
-  if (!dc.memory.base || IsEmptyRect(Intersect(pixel, SurfaceBounds(dc.memory)))) return nullptr;
+  if (!dc.memory.base || IsEmptyRect(Intersect(pixel, Whole(dc.memory)))) return nullptr;
   if (std::none_of(dc.clip.begin(), dc.clip.end(), [&](const RECT& c) { return Contains(c, pixel); })) return nullptr;
   *surfaceX = DWORD(sx);
   return dc.memory.base + static_cast<std::ptrdiff_t>(sy) * dc.memory.pitch;
@@ -49,7 +48,7 @@ HDC CreateClippedDC(const SurfaceMemory& memory, POINT origin, Region clip) {
 }
 
 HDC CreateSurfaceDC(const SurfaceMemory& memory) {
-  return CreateClippedDC(memory, POINT{0, 0}, Region{SurfaceBounds(memory)});
+  return CreateClippedDC(memory, POINT{0, 0}, Region{Whole(memory)});
 }
 
 bool DeleteDeviceContext(HDC dc) {

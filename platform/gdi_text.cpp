@@ -109,7 +109,7 @@ int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
   if (!text || !rect) return 0;
   std::string s(text, length < 0 ? std::strlen(text) : static_cast<std::size_t>(length));
   std::vector<Line> lines;
-  for (const std::string& l : SplitLines(s, format, rect->right - rect->left))
+  for (const std::string& l : SplitLines(s, format, Width(*rect)))
     lines.push_back((format & DT_NOPREFIX) ? Line{l} : TakePrefixes(l));
   int height = static_cast<int>(lines.size()) * kFontCellHeight;
   if (format & DT_CALCRECT) {
@@ -121,12 +121,12 @@ int DrawTextA(HDC dc, LPCSTR text, int length, LPRECT rect, UINT format) {
   }
   int y = rect->top;
   if (format & DT_SINGLELINE) {
-    if (format & DT_VCENTER) y = rect->top + (rect->bottom - rect->top - kFontCellHeight) / 2;
+    if (format & DT_VCENTER) y = rect->top + (Height(*rect) - kFontCellHeight) / 2;
     if (format & DT_BOTTOM) y = rect->bottom - kFontCellHeight;
   }
   for (const Line& line : lines) {
     int x = rect->left;
-    if (format & DT_CENTER) x = rect->left + (rect->right - rect->left - Width(line.text)) / 2;
+    if (format & DT_CENTER) x = rect->left + (Width(*rect) - Width(line.text)) / 2;
     if (format & DT_RIGHT) x = rect->right - Width(line.text);
     if (!DrawLine(dc, x, y, line, *rect)) return 0;
     y += kFontCellHeight;

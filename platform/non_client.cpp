@@ -22,8 +22,7 @@ void DrawNonClient(HWND hwnd) {
     style = w->style;
     exStyle = w->ex_style;
     title = w->text;
-    RECT r = WindowScreenRectLocked(*w);
-    whole = RECT{0, 0, r.right - r.left, r.bottom - r.top};
+    whole = AtOrigin(WindowScreenRectLocked(*w));
   }
   RECT in = NonClientInsets(style, exStyle);
   if (!in.left && !in.top && !in.right && !in.bottom) return;
@@ -36,11 +35,11 @@ void DrawNonClient(HWND hwnd) {
     HBRUSH brush = GetSysColorBrush(COLOR_3DFACE);
     for (int i = 0; i < face; ++i) {
       FrameRect(dc, &r, brush);
-      r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+      r = Deflate(r, 1);
     }
   } else if (style & WS_BORDER) {
     FrameRect(dc, &r, GetSysColorBrush(COLOR_WINDOWFRAME));
-    r = RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
+    r = Deflate(r, kBorder);
   }
   if ((style & WS_CAPTION) == WS_CAPTION) {
     RECT caption{r.left, r.top, r.right, r.top + GetSystemMetrics(SM_CYCAPTION)};

@@ -16,18 +16,16 @@ namespace {
 // would keep asking for WM_PAINT.
 bool ValidateLocked(Window& w, const RECT* rect) {
   RECT c = ClientScreenRectLocked(w);
-  bool whole = !rect || Contains(*rect, RECT{0, 0, c.right - c.left, c.bottom - c.top});
+  bool whole = !rect || Contains(*rect, AtOrigin(c));
   if (whole || Contains(*rect, w.update)) w.has_update = w.erase = false;
   if (!whole || !w.frame) return false;
   w.frame = false;
   return true;
 }
 
-RECT ScreenRect(const SurfaceMemory& m) { return RECT{0, 0, LONG(m.width), LONG(m.height)}; }
-
 void PaintDesktopLocked(const RECT& screenRect) {
   SyncDesktopLocked();
-  Region uncovered{Intersect(screenRect, ScreenRect(S().desktop))};
+  Region uncovered{Intersect(screenRect, Whole(S().desktop))};
   for (HWND h : S().top_level)
     if (Window* w = FindLocked(h); w && (w->style & WS_VISIBLE))
       uncovered = Subtract(uncovered, WindowScreenRectLocked(*w));
@@ -37,7 +35,7 @@ void PaintDesktopLocked(const RECT& screenRect) {
 // A DC whose origin is `origin` on the screen and which draws only on `clip`.
 HDC DesktopDCLocked(POINT origin, Region clip) {
   SyncDesktopLocked();
-  return CreateClippedDC(S().desktop, origin, IntersectRegion(clip, ScreenRect(S().desktop)));
+  return CreateClippedDC(S().desktop, origin, IntersectRegion(clip, Whole(S().desktop)));
 }
 
 }  // namespace
@@ -48,7 +46,7 @@ bool NeedsPaintLocked(const Window& w) { return w.has_update || w.frame; }
 
 void InvalidateLocked(Window& w, const RECT* clientRect, bool erase, bool frame) {
   RECT c = ClientScreenRectLocked(w);
-  RECT client{0, 0, c.right - c.left, c.bottom - c.top};
+  RECT client = AtOrigin(c);
   RECT r = clientRect ? Intersect(*clientRect, client) : client;
   if (!IsEmptyRect(r)) {
     w.update = w.has_update ? Bounding(w.update, r) : r;
@@ -110,7 +108,7 @@ void SyncDesktopLocked() {
   s.desktop_adapter = adapter;
   s.desktop = now;
   // A new desktop holds none of what was painted: paint it all again.
-  Region whole{ScreenRect(now)};
+  Region whole{Whole(now)};
   for (HWND h : s.top_level)
     if (Window* w = FindLocked(h); w && (w->style & WS_VISIBLE)) {
       whole = Subtract(whole, WindowScreenRectLocked(*w));
@@ -131,7 +129,7 @@ HDC FrameDC(HWND hwnd) {
 
 HDC GetDC(HWND hwnd) {
   std::lock_guard lock(S().mutex);
-  if (!hwnd) return DesktopDCLocked(POINT{0, 0}, Region{ScreenRect(DesktopOf(CurrentDisplayAdapter().get()))});
+  if (!hwnd) return DesktopDCLocked(POINT{0, 0}, Region{Whole(DesktopOf(CurrentDisplayAdapter().get()))});
   Window* w = FindOrFailLocked(hwnd);
   if (!w) return nullptr;
   RECT c = ClientScreenRectLocked(*w);
@@ -182,7 +180,7 @@ BOOL InvalidateRect(HWND hwnd, const RECT* rect, BOOL erase) {
   if (!hwnd) {
     // The whole screen: every window and the desktop.
     for (auto& [h, w] : S().windows) InvalidateLocked(*w, nullptr, erase, true);
-    PaintDesktopLocked(rect ? *rect : ScreenRect(DesktopOf(CurrentDisplayAdapter().get())));
+    PaintDesktopLocked(rect ? *rect : Whole(DesktopOf(CurrentDisplayAdapter().get())));
     return TRUE;
   }
   Window* w = FindOrFailLocked(hwnd);

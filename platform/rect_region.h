@@ -11,6 +11,23 @@ namespace platform {
 using Region = std::vector<RECT>;
 
 inline bool IsEmptyRect(const RECT& r) { return r.left >= r.right || r.top >= r.bottom; }
+inline LONG Width(const RECT& r) { return r.right - r.left; }
+inline LONG Height(const RECT& r) { return r.bottom - r.top; }
+// A rectangle of the same size at the origin.
+inline RECT AtOrigin(const RECT& r) { return RECT{0, 0, Width(r), Height(r)}; }
+// All of an image that has a width and a height (surface memory, a picture).
+template <typename Image>
+RECT Whole(const Image& image) {
+  return RECT{0, 0, static_cast<LONG>(image.width), static_cast<LONG>(image.height)};
+}
+// The rectangle moved in (out) by each side's inset.
+inline RECT Deflate(const RECT& r, const RECT& in) {
+  return RECT{r.left + in.left, r.top + in.top, r.right - in.right, r.bottom - in.bottom};
+}
+inline RECT Deflate(const RECT& r, LONG by) { return Deflate(r, RECT{by, by, by, by}); }
+inline RECT Inflate(const RECT& r, const RECT& in) {
+  return RECT{r.left - in.left, r.top - in.top, r.right + in.right, r.bottom + in.bottom};
+}
 RECT Intersect(const RECT& a, const RECT& b);
 // The smallest rectangle holding both; an empty rectangle holds nothing.
 RECT Bounding(const RECT& a, const RECT& b);

@@ -21,11 +21,11 @@ Picture RenderWindow(HWND hwnd) {
   RECT r;
   if (!GetWindowRect(hwnd, &r)) return {};
   Picture screen = RenderScreen();
-  RECT cut = Intersect(r, RECT{0, 0, LONG(screen.width), LONG(screen.height)});
+  RECT cut = Intersect(r, Whole(screen));
   Picture picture;
   if (IsEmptyRect(cut)) return picture;
-  picture.width = DWORD(cut.right - cut.left);
-  picture.height = DWORD(cut.bottom - cut.top);
+  picture.width = DWORD(Width(cut));
+  picture.height = DWORD(Height(cut));
   picture.rgb.resize(std::size_t(picture.width) * picture.height * 3);
   for (DWORD y = 0; y < picture.height; ++y) {
     auto from = screen.rgb.begin() + (std::ptrdiff_t(cut.top + LONG(y)) * screen.width + cut.left) * 3;

@@ -179,8 +179,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     Window& made = *w;
     S().windows.emplace(hwnd, std::move(w));
     RECT in = NonClientInsets(made.style, made.ex_style);
-    client = RECT{made.rect.left + in.left, made.rect.top + in.top, made.rect.right - in.right,
-                  made.rect.bottom - in.bottom};
+    client = Deflate(made.rect, in);
   }
   CREATESTRUCTA cs{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
                    windowName, className, exStyle};

@@ -13,7 +13,7 @@ namespace {
 // WM_SIZE follow only real changes.
 void Normalize(const Window& w, WINDOWPOS* pos) {
   if (pos->x == w.rect.left && pos->y == w.rect.top) pos->flags |= SWP_NOMOVE;
-  if (pos->cx == w.rect.right - w.rect.left && pos->cy == w.rect.bottom - w.rect.top) pos->flags |= SWP_NOSIZE;
+  if (pos->cx == Width(w.rect) && pos->cy == Height(w.rect)) pos->flags |= SWP_NOSIZE;
   if ((pos->flags & SWP_SHOWWINDOW) && (w.style & WS_VISIBLE)) pos->flags &= ~SWP_SHOWWINDOW;
   if ((pos->flags & SWP_HIDEWINDOW) && !(w.style & WS_VISIBLE)) pos->flags &= ~SWP_HIDEWINDOW;
   if (pos->hwndInsertAfter == w.handle) pos->flags |= SWP_NOZORDER;
@@ -59,7 +59,7 @@ void SendMoveAndSize(HWND hwnd, UINT flags) {
   }
   if (!(flags & SWP_NOSIZE))
     Deliver(hwnd, WM_SIZE, SIZE_RESTORED,
-            MAKELPARAM(static_cast<WORD>(client.right - client.left), static_cast<WORD>(client.bottom - client.top)),
+            MAKELPARAM(static_cast<WORD>(Width(client)), static_cast<WORD>(Height(client))),
             MessageKind::Sent);
   if (!(flags & SWP_NOMOVE))
     Deliver(hwnd, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)), MessageKind::Sent);
@@ -163,14 +163,14 @@ BOOL GetClientRect(HWND hwnd, LPRECT rect) {
   Window* w = FindOrFailLocked(hwnd);
   if (!w || !rect) return FALSE;
   RECT c = ClientScreenRectLocked(*w);
-  *rect = RECT{0, 0, c.right - c.left, c.bottom - c.top};
+  *rect = AtOrigin(c);
   return TRUE;
 }
 
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD exStyle) {
   if (!rect) return FALSE;
   RECT in = NonClientInsets(style, exStyle);
-  *rect = RECT{rect->left - in.left, rect->top - in.top, rect->right + in.right, rect->bottom + in.bottom};
+  *rect = Inflate(*rect, in);
   return TRUE;
 }
 

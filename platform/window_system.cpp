@@ -158,7 +158,7 @@ RECT WindowScreenRectLocked(const Window& w) {
 RECT ClientScreenRectLocked(const Window& w) {
   RECT r = WindowScreenRectLocked(w);
   RECT in = NonClientInsets(w.style, w.ex_style);
-  RECT c{r.left + in.left, r.top + in.top, r.right - in.right, r.bottom - in.bottom};
+  RECT c = Deflate(r, in);
   if (c.right < c.left) c.right = c.left;
   if (c.bottom < c.top) c.bottom = c.top;
   return c;

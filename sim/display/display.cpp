@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "platform/pixel_encoding.h"
+#include "platform/rect_region.h"
 #include "sim/display/display_formats.h"
 #include "sim/display/display_record.h"
 #include "sim/memory/low_memory.h"
@@ -19,9 +20,9 @@ constexpr DWORD kPrimaryCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_VIDEOMEMORY | DD
 
 std::uint64_t AlignUp(std::uint64_t v, std::uint64_t a) { return (v + a - 1) & ~(a - 1); }
 
-LONG Width(const RECT& r) { return r.right - r.left; }
-LONG Height(const RECT& r) { return r.bottom - r.top; }
-RECT Whole(const platform::SurfaceMemory& m) { return RECT{0, 0, LONG(m.width), LONG(m.height)}; }
+using platform::Height;
+using platform::Whole;
+using platform::Width;
 
 bool ValidRect(const RECT& r, const platform::SurfaceMemory& m) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && DWORD(r.right) <= m.width &&

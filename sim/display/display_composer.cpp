@@ -2,6 +2,7 @@
 // the destination key (the desktop pixel) and the source key (the overlay pixel)
 // let it through, scaled from its source to its destination rectangle.
 #include "platform/pixel_encoding.h"
+#include "platform/rect_region.h"
 #include "sim/display/display.h"
 #include "sim/display/display_formats.h"
 #include "sim/display/display_record.h"
@@ -69,8 +70,8 @@ Picture Display::Compose() const {
       srcKey = r.srcOverlayKey;
     platform::SurfaceMemory m;
     Describe(r, &m);
-    LONG dw = o.dest.right - o.dest.left, dh = o.dest.bottom - o.dest.top;
-    LONG sw = o.source.right - o.source.left, sh = o.source.bottom - o.source.top;
+    LONG dw = platform::Width(o.dest), dh = platform::Height(o.dest);
+    LONG sw = platform::Width(o.source), sh = platform::Height(o.source);
     for (LONG y = o.dest.top; y < o.dest.bottom; ++y) {
       if (y < 0 || DWORD(y) >= mode_.height) continue;
       auto sy = DWORD(o.source.top + std::int64_t(y - o.dest.top) * sh / dh);
