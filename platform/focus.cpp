@@ -8,8 +8,6 @@ using namespace platform::ws;
 
 namespace {
 
-bool InTreeLocked(HWND root, HWND hwnd) { return hwnd && (hwnd == root || IsDescendantLocked(root, hwnd)); }
-
 bool Activatable(const Window& w, const ThreadQueue& q) {
   return !w.destroying && w.queue.get() == &q && (w.style & WS_VISIBLE) && !(w.style & WS_DISABLED) &&
          !(w.style & WS_CHILD);

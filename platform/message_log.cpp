@@ -24,7 +24,7 @@ namespace ws {
 void LogMessageLocked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind) {
   Log& log = TheLog();
   if (!log.on || log.entries.size() >= kMessageLogLimit) return;
-  if (log.filter && hwnd != log.filter && !IsDescendantLocked(log.filter, hwnd)) return;
+  if (log.filter && !InTreeLocked(log.filter, hwnd)) return;
   log.entries.push_back(LoggedMessage{hwnd, message, wParam, lParam, kind});
 }
 

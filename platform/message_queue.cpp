@@ -17,7 +17,7 @@ std::atomic<IdleHook> g_idleHook{nullptr};
 
 bool InRange(UINT message, UINT min, UINT max) { return (min == 0 && max == 0) || (message >= min && message <= max); }
 
-bool ForFilterLocked(HWND hwnd, HWND filter) { return !filter || hwnd == filter || IsDescendantLocked(filter, hwnd); }
+bool ForFilterLocked(HWND hwnd, HWND filter) { return !filter || InTreeLocked(filter, hwnd); }
 
 void NoteKeyLocked(ThreadQueue& q, const MSG& m) {
   BYTE& key = q.keys[m.wParam & 0xFF];

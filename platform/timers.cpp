@@ -20,7 +20,7 @@ namespace platform::ws {
 bool TakeTimerLocked(ThreadQueue& q, HWND filter, MSG* msg, bool remove) {
   auto now = Clock::now();
   for (Timer& t : q.timers) {
-    if (t.due > now || (filter && t.hwnd != filter && !IsDescendantLocked(filter, t.hwnd))) continue;
+    if (t.due > now || (filter && !InTreeLocked(filter, t.hwnd))) continue;
     *msg = MSG{t.hwnd, WM_TIMER, t.id, reinterpret_cast<LPARAM>(t.proc), 0, {}};
     if (remove) t.due = now + std::chrono::milliseconds(t.elapse);
     return true;

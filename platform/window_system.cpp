@@ -109,6 +109,8 @@ bool IsDescendantLocked(HWND ancestor, HWND hwnd) {
   return false;
 }
 
+bool InTreeLocked(HWND root, HWND hwnd) { return hwnd && (hwnd == root || IsDescendantLocked(root, hwnd)); }
+
 std::vector<HWND>& SiblingsLocked(const Window& w) {
   if (!w.parent) return S().top_level;
   return FindLocked(w.parent)->children;

@@ -145,6 +145,8 @@ std::shared_ptr<ThreadQueue> MyQueuePtrLocked();
 Window* FindLocked(HWND hwnd);
 Window* FindOrFailLocked(HWND hwnd);
 bool IsDescendantLocked(HWND ancestor, HWND hwnd);
+// The window is `root` or one of its descendants; false for null.
+bool InTreeLocked(HWND root, HWND hwnd);
 // The siblings list a window is in: its parent's children or the top-level list.
 std::vector<HWND>& SiblingsLocked(const Window& w);
 // The window and all its descendants, parents before children.
