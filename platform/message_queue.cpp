@@ -143,7 +143,7 @@ BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     q = w->queue;
   }
   if (!q || !q->alive) {
-    if (message == kAutomationMessage) delete reinterpret_cast<AutomationAction*>(lParam);
+    DropPostedLocked(MSG{hwnd, message, wParam, lParam, 0, {}});
     if (q) SetLastError(ERROR_INVALID_WINDOW_HANDLE);
     return FALSE;
   }

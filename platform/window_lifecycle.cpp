@@ -47,13 +47,7 @@ void SendFinalMessages(HWND hwnd) {
   for (HWND child : children) SendFinalMessages(child);
   Send(hwnd, WM_NCDESTROY, 0, 0);
   std::lock_guard lock(S().mutex);
-  Window* w = FindLocked(hwnd);
-  if (!w) return;
-  ForgetWindowLocked(*w);
-  auto& siblings = SiblingsLocked(*w);
-  siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
-  w->cls->windows--;
-  S().windows.erase(hwnd);
+  if (Window* w = FindLocked(hwnd)) RemoveWindowLocked(*w);
 }
 
 bool DestroyWindowImpl(HWND hwnd) {
@@ -94,12 +88,12 @@ bool DestroyWindowImpl(HWND hwnd) {
 
 }  // namespace
 
-void ForgetWindowLocked(Window& w) {
+void RemoveWindowLocked(Window& w) {
   HWND hwnd = w.handle;
   ThreadQueue& q = *w.queue;
   auto gone = [&](const MSG& m) {
     if (m.hwnd != hwnd) return false;
-    if (m.message == kAutomationMessage) delete reinterpret_cast<AutomationAction*>(m.lParam);
+    DropPostedLocked(m);
     return true;
   };
   q.posted.erase(std::remove_if(q.posted.begin(), q.posted.end(), gone), q.posted.end());
@@ -110,6 +104,10 @@ void ForgetWindowLocked(Window& w) {
   if (S().foreground == hwnd) S().foreground = nullptr;
   for (auto& [h, other] : S().windows)
     if (other->owner == hwnd) other->owner = nullptr;
+  auto& siblings = SiblingsLocked(w);
+  siblings.erase(std::remove(siblings.begin(), siblings.end(), hwnd), siblings.end());
+  w.cls->windows--;
+  S().windows.erase(hwnd);
 }
 
 }  // namespace platform::ws

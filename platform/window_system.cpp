@@ -27,14 +27,8 @@ void RemoveThreadWindowsLocked(const ThreadQueue& q) {
     if (IsVisibleLocked(*w)) uncovered.push_back(WindowScreenRectLocked(*w));
   }
   for (auto it = gone.rbegin(); it != gone.rend(); ++it) {
-    Window* found = FindLocked(*it);
-    if (!found) continue;  // in the subtree of two of them
-    Window& w = *found;
-    ForgetWindowLocked(w);
-    auto& siblings = SiblingsLocked(w);
-    siblings.erase(std::remove(siblings.begin(), siblings.end(), w.handle), siblings.end());
-    w.cls->windows--;
-    S().windows.erase(*it);
+    // Null when in the subtree of two of them.
+    if (Window* w = FindLocked(*it)) RemoveWindowLocked(*w);
   }
   for (const RECT& r : uncovered) ExposeLocked(r);
 }
@@ -54,8 +48,7 @@ struct QueueHolder {
     }
     queue->sent.clear();
     RemoveThreadWindowsLocked(*queue);
-    for (const MSG& m : queue->posted)
-      if (m.message == kAutomationMessage) delete reinterpret_cast<AutomationAction*>(m.lParam);
+    for (const MSG& m : queue->posted) DropPostedLocked(m);
     queue->posted.clear();
     queue->timers.clear();
   }

@@ -211,8 +211,14 @@ inline LONG ClampCoordinate(long long v) {
 }
 inline LONG ClampExtent(long long v) { return static_cast<LONG>(std::clamp<long long>(v, 0, kMaxCoordinate)); }
 
-// Drops a destroyed window's queued messages, timers and focus (lifecycle).
-void ForgetWindowLocked(Window& w);
+// Takes a destroyed window out of the tables with its queued messages, timers and
+// focus (lifecycle). The window is gone afterwards.
+void RemoveWindowLocked(Window& w);
+// A posted message that will never be dispatched: deletes the automation action it
+// carries (the queue owns it).
+inline void DropPostedLocked(const MSG& m) {
+  if (m.message == kAutomationMessage) delete reinterpret_cast<AutomationAction*>(m.lParam);
+}
 
 // Registered system classes come first; called before the first class or window.
 void EnsureControlClasses();
