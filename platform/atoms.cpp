@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/last_error.h"
+#include "platform/string_copy.h"
 #include "platform/window_system.h"
 
 namespace {
@@ -115,8 +116,5 @@ UINT GlobalGetAtomNameA(ATOM atom, LPSTR buffer, int capacity) {
     }
     name = it->second.name;
   }
-  std::size_t n = std::min(name.size(), static_cast<std::size_t>(capacity - 1));
-  std::memcpy(buffer, name.data(), n);
-  buffer[n] = '\0';
-  return static_cast<UINT>(n);
+  return static_cast<UINT>(platform::CopyTruncated(name, buffer, static_cast<std::size_t>(capacity)));
 }

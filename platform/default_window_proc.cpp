@@ -1,8 +1,7 @@
 // What a window does with a message its own procedure leaves to the system.
-#include <algorithm>
-#include <cstring>
 
 #include "platform/non_client.h"
+#include "platform/string_copy.h"
 #include "platform/window_system.h"
 
 using namespace platform;
@@ -37,10 +36,7 @@ LRESULT GetText(HWND hwnd, WPARAM capacity, LPSTR buffer) {
   std::lock_guard lock(S().mutex);
   Window* w = FindLocked(hwnd);
   if (!w) return 0;
-  std::size_t n = std::min<std::size_t>(w->text.size(), capacity - 1);
-  std::memcpy(buffer, w->text.data(), n);
-  buffer[n] = '\0';
-  return static_cast<LRESULT>(n);
+  return static_cast<LRESULT>(CopyTruncated(w->text, buffer, capacity));
 }
 
 LRESULT TextLength(HWND hwnd) {

@@ -10,6 +10,7 @@
 #include "platform/ini_file.h"
 #include "platform/last_error.h"
 #include "platform/paths.h"
+#include "platform/string_copy.h"
 
 namespace {
 
@@ -30,20 +31,13 @@ std::optional<std::string> Lookup(LPCSTR section, LPCSTR key, const std::string&
   return platform::IniFile::Load(hostPath).Find(section, key);
 }
 
-DWORD CopyOut(const std::string& value, LPSTR buffer, DWORD size) {
-  if (!buffer || size == 0) return 0;
-  DWORD n = static_cast<DWORD>(value.size() < size - 1 ? value.size() : size - 1);
-  std::memcpy(buffer, value.data(), n);
-  buffer[n] = '\0';
-  return n;
-}
-
 }  // namespace
 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size,
                                LPCSTR fileName) {
   auto value = Lookup(section, key, ProfilePath(fileName));
-  return CopyOut(value ? *value : std::string(defaultValue ? defaultValue : ""), buffer, size);
+  return static_cast<DWORD>(
+      platform::CopyTruncated(value ? *value : std::string(defaultValue ? defaultValue : ""), buffer, size));
 }
 
 DWORD GetProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR buffer, DWORD size) {

@@ -2,10 +2,11 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <vector>
+
+#include "platform/string_copy.h"
 
 namespace platform {
 namespace {
@@ -92,10 +93,7 @@ int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int limit) {
   const std::string* s = platform::FindString(module->second, ui, id);
   if (!s) s = platform::FindString(module->second, platform::kLanguageEnglish, id);
   if (!s) return 0;
-  std::size_t n = std::min<std::size_t>(s->size(), static_cast<std::size_t>(limit) - 1);
-  std::memcpy(buffer, s->data(), n);
-  buffer[n] = '\0';
-  return static_cast<int>(n);
+  return static_cast<int>(platform::CopyTruncated(*s, buffer, static_cast<std::size_t>(limit)));
 }
 
 LANGID GetUserDefaultUILanguage() { return platform::UiLanguage(); }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/last_error.h"
+#include "platform/string_copy.h"
 #include "platform/window_system.h"
 
 namespace platform::ws {
@@ -145,10 +146,7 @@ int GetClassNameA(HWND hwnd, LPSTR buffer, int capacity) {
   std::lock_guard lock(S().mutex);
   WindowClass* c = ClassOfLocked(hwnd);
   if (!c || !buffer || capacity <= 0) return 0;
-  auto n = std::min<std::size_t>(c->name.size(), static_cast<std::size_t>(capacity - 1));
-  std::memcpy(buffer, c->name.data(), n);
-  buffer[n] = '\0';
-  return static_cast<int>(n);
+  return static_cast<int>(CopyTruncated(c->name, buffer, static_cast<std::size_t>(capacity)));
 }
 
 namespace {

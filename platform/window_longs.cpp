@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/last_error.h"
+#include "platform/string_copy.h"
 #include "platform/window_system.h"
 
 using namespace platform;
@@ -105,10 +106,7 @@ int GetWindowTextA(HWND hwnd, LPSTR buffer, int capacity) {
     return static_cast<int>(
         SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(capacity), reinterpret_cast<LPARAM>(buffer)));
   }
-  auto n = std::min<std::size_t>(text.size(), static_cast<std::size_t>(capacity - 1));
-  std::memcpy(buffer, text.data(), n);
-  buffer[n] = '\0';
-  return static_cast<int>(n);
+  return static_cast<int>(CopyTruncated(text, buffer, static_cast<std::size_t>(capacity)));
 }
 
 int GetWindowTextLengthA(HWND hwnd) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/controls/control_support.h"
+#include "platform/string_copy.h"
 
 namespace platform::controls {
 namespace {
@@ -150,12 +151,8 @@ LRESULT ComboBoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
       return state.selection == CB_ERR ? 0 : static_cast<LRESULT>(state.items[state.selection].size());
     case WM_GETTEXT: {
       auto* buffer = reinterpret_cast<LPSTR>(lParam);
-      if (!buffer || wParam == 0) return 0;
-      std::string text = state.selection == CB_ERR ? std::string() : state.items[state.selection];
-      std::size_t n = std::min<std::size_t>(text.size(), wParam - 1);
-      std::memcpy(buffer, text.data(), n);
-      buffer[n] = '\0';
-      return static_cast<LRESULT>(n);
+      std::string_view text = state.selection == CB_ERR ? std::string_view() : state.items[state.selection];
+      return static_cast<LRESULT>(CopyTruncated(text, buffer, wParam));
     }
     case WM_KEYDOWN:
       KeyDown(hwnd, state, wParam);
