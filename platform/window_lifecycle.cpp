@@ -119,7 +119,6 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
                      int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param) {
   EnsureControlClasses();
   HWND hwnd;
-  RECT client;
   {
     std::lock_guard lock(S().mutex);
     WindowClass* cls = FindClassLocked(className, instance);
@@ -174,10 +173,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
       parentWindow->children.push_back(hwnd);
     else
       S().top_level.insert(S().top_level.begin(), hwnd);
-    Window& made = *w;
     S().windows.emplace(hwnd, std::move(w));
-    RECT in = NonClientInsets(made.style, made.ex_style);
-    client = Deflate(made.rect, in);
   }
   CREATESTRUCTA cs{param,      instance,  menu,   parent, height, width, y, x, static_cast<LONG>(style),
                    windowName, className, exStyle};
@@ -188,12 +184,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     return nullptr;
   }
   if (!IsWindow(hwnd)) return nullptr;
-  Deliver(hwnd, WM_SIZE, SIZE_RESTORED,
-          MAKELPARAM(static_cast<WORD>(std::max<LONG>(client.right - client.left, 0)),
-                     static_cast<WORD>(std::max<LONG>(client.bottom - client.top, 0))),
-          MessageKind::Sent);
-  Deliver(hwnd, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(client.left), static_cast<WORD>(client.top)),
-          MessageKind::Sent);
+  SendMoveAndSize(hwnd, 0);
   if (style & WS_VISIBLE) ShowWindow(hwnd, SW_SHOW);
   return IsWindow(hwnd) ? hwnd : nullptr;
 }
