@@ -15,8 +15,6 @@ struct HDC__ {
   COLORREF text_color = RGB(0, 0, 0);
   COLORREF bk_color = RGB(255, 255, 255);
   int bk_mode = OPAQUE;
-  HGDIOBJ brush = nullptr;
-  HGDIOBJ font = nullptr;
 };
 
 namespace platform {

@@ -135,8 +135,6 @@ PLATFORM_EXPORT COLORREF SetPixel(HDC dc, int x, int y, COLORREF color);
 PLATFORM_EXPORT HBRUSH CreateSolidBrush(COLORREF color);
 PLATFORM_EXPORT BOOL DeleteObject(HGDIOBJ object);
 PLATFORM_EXPORT HGDIOBJ GetStockObject(int index);
-// Selecting a brush or font returns the one it replaces; there is only one font.
-PLATFORM_EXPORT HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);
 PLATFORM_EXPORT DWORD GetSysColor(int index);
 PLATFORM_EXPORT HBRUSH GetSysColorBrush(int index);
 

@@ -125,18 +125,6 @@ HGDIOBJ GetStockObject(int index) {
   return nullptr;
 }
 
-HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
-  std::lock_guard lock(GdiMutex());
-  HDC__* d = LiveDcLocked(dc);
-  GdiObject* o = ObjectLocked(object);
-  if (!d || !o) return nullptr;
-  HGDIOBJ& slot = o->kind == Kind::Font ? d->font : d->brush;
-  HGDIOBJ old = slot;
-  if (!old) old = static_cast<HGDIOBJ>(o->kind == Kind::Font ? &g_stock[kFontSlot] : &g_stock[WHITE_BRUSH]);
-  slot = object;
-  return old;
-}
-
 DWORD GetSysColor(int index) {
   return index >= 0 && index < kColorCount ? kSystemColors[static_cast<std::size_t>(index)] : 0;
 }

@@ -15,12 +15,10 @@ void AnswerSentMessages(std::unique_lock<std::mutex>& lock) {
   while (!q.sent.empty()) {
     std::shared_ptr<SentMessage> m = q.sent.front();
     q.sent.pop_front();
-    q.answering++;
     lock.unlock();
     LRESULT result =
         m->destroy ? DestroyWindow(m->hwnd) : Deliver(m->hwnd, m->message, m->wParam, m->lParam, MessageKind::Sent);
     lock.lock();
-    q.answering--;
     m->result = result;
     m->done = true;
     m->sender->cv.notify_all();
@@ -55,9 +53,4 @@ void AskOwnerToDestroy(HWND hwnd) {
 
 LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return Deliver(hwnd, message, wParam, lParam, MessageKind::Sent);
-}
-
-BOOL InSendMessage() {
-  std::lock_guard lock(S().mutex);
-  return MyQueueLocked().answering > 0 ? TRUE : FALSE;
 }

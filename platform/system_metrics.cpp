@@ -54,7 +54,3 @@ int GetSystemMetrics(int index) {
       return 0;
   }
 }
-
-LONG GetDialogBaseUnits() {
-  return static_cast<LONG>(MAKELPARAM(platform::kDialogBaseUnitX, platform::kDialogBaseUnitY));
-}

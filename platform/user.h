@@ -433,7 +433,6 @@ PLATFORM_EXPORT BOOL ShowWindow(HWND hwnd, int command);
 PLATFORM_EXPORT BOOL IsWindowVisible(HWND hwnd);
 PLATFORM_EXPORT BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int width, int height, UINT flags);
 PLATFORM_EXPORT BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
-PLATFORM_EXPORT BOOL BringWindowToTop(HWND hwnd);
 PLATFORM_EXPORT BOOL GetWindowRect(HWND hwnd, LPRECT rect);
 PLATFORM_EXPORT BOOL GetClientRect(HWND hwnd, LPRECT rect);
 PLATFORM_EXPORT BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
@@ -450,7 +449,6 @@ PLATFORM_EXPORT BOOL WaitMessage();
 PLATFORM_EXPORT BOOL TranslateMessage(const MSG* msg);
 PLATFORM_EXPORT LRESULT DispatchMessageA(const MSG* msg);
 PLATFORM_EXPORT void PostQuitMessage(int exitCode);
-PLATFORM_EXPORT BOOL InSendMessage();
 PLATFORM_EXPORT LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 PLATFORM_EXPORT LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 PLATFORM_EXPORT SHORT GetKeyState(int virtualKey);
@@ -477,7 +475,6 @@ PLATFORM_EXPORT BOOL SetForegroundWindow(HWND hwnd);
 
 // Metrics and system colours.
 PLATFORM_EXPORT int GetSystemMetrics(int index);
-PLATFORM_EXPORT LONG GetDialogBaseUnits();
 
 // Cursor and icons.
 PLATFORM_EXPORT HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);

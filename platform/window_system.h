@@ -99,7 +99,6 @@ struct ThreadQueue {
   HWND focus = nullptr;
   HWND active = nullptr;
   BYTE keys[256] = {};
-  int answering = 0;  // sent messages from other threads being answered now
 };
 
 struct State {
