@@ -16,11 +16,7 @@ std::set<HDC>& Dcs() {
 
 
 void FillSurfaceLocked(const SurfaceMemory& m, const RECT& rect, DWORD value) {
-  RECT r = Intersect(rect, Whole(m));
-  for (LONG y = r.top; y < r.bottom; ++y) {
-    BYTE* line = m.base + static_cast<std::ptrdiff_t>(y) * m.pitch;
-    for (LONG x = r.left; x < r.right; ++x) WritePixelValue(line, DWORD(x), m.format.dwRGBBitCount, value);
-  }
+  FillPixels(m.base, m.pitch, m.format.dwRGBBitCount, Intersect(rect, Whole(m)), value);
 }
 
 // The pixel's line, or null when the point lies outside what the DC may touch.

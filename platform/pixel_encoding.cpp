@@ -120,4 +120,11 @@ void WritePixelValue(BYTE* line, DWORD x, DWORD bitsPerPixel, DWORD value) {
   for (DWORD i = 0; i < bytes && i < 4; ++i) p[i] = static_cast<BYTE>(value >> (8 * i));
 }
 
+void FillPixels(BYTE* base, LONG pitch, DWORD bitsPerPixel, const RECT& rect, DWORD value) {
+  for (LONG y = rect.top; y < rect.bottom; ++y) {
+    BYTE* line = base + static_cast<std::ptrdiff_t>(y) * pitch;
+    for (LONG x = rect.left; x < rect.right; ++x) WritePixelValue(line, DWORD(x), bitsPerPixel, value);
+  }
+}
+
 }  // namespace platform

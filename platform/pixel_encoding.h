@@ -18,5 +18,7 @@ PLATFORM_EXPORT COLORREF DecodeColor(const DDPIXELFORMAT& format, DWORD pixel);
 // bits of a byte.
 PLATFORM_EXPORT DWORD ReadPixelValue(const BYTE* line, DWORD x, DWORD bitsPerPixel);
 PLATFORM_EXPORT void WritePixelValue(BYTE* line, DWORD x, DWORD bitsPerPixel, DWORD value);
+// Sets every pixel of `rect`, which must lie within the pixels at `base`.
+PLATFORM_EXPORT void FillPixels(BYTE* base, LONG pitch, DWORD bitsPerPixel, const RECT& rect, DWORD value);
 
 }  // namespace platform

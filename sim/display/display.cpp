@@ -531,13 +531,11 @@ BYTE* Display::desktop_memory() const {
 
 void Display::FillDesktop(const RECT& rect, COLORREF color) {
   std::lock_guard lock(mutex_);
-  DWORD value = platform::EncodeColor(mode_.format, color);
-  LONG left = std::max<LONG>(rect.left, 0), top = std::max<LONG>(rect.top, 0);
-  LONG right = std::min<LONG>(rect.right, LONG(mode_.width)), bottom = std::min<LONG>(rect.bottom, LONG(mode_.height));
-  for (LONG y = top; y < bottom; ++y) {
-    BYTE* line = memory_->base() + mode_.offset + static_cast<std::ptrdiff_t>(y) * mode_.pitch;
-    for (LONG x = left; x < right; ++x) platform::WritePixelValue(line, DWORD(x), mode_.format.dwRGBBitCount, value);
-  }
+  platform::SurfaceMemory m;
+  DescribeDesktopLocked(&m);
+  RECT r{std::max<LONG>(rect.left, 0), std::max<LONG>(rect.top, 0), std::min<LONG>(rect.right, LONG(m.width)),
+         std::min<LONG>(rect.bottom, LONG(m.height))};
+  platform::FillPixels(m.base, m.pitch, m.format.dwRGBBitCount, r, platform::EncodeColor(m.format, color));
 }
 
 SurfaceInfo Display::Info(const Record& r) const {
