@@ -6,9 +6,9 @@
 #include <mutex>
 #include <new>
 
+#include "platform/device_context.h"
 #include "platform/display_adapter.h"
 #include "platform/fault_injection.h"
-#include "platform/surface_dc.h"
 
 namespace platform {
 namespace {
@@ -36,7 +36,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
  public:
   explicit SurfaceObject(std::shared_ptr<DisplaySurface> surface) : surface_(std::move(surface)) { ++g_liveSurfaces; }
   ~SurfaceObject() {
-    if (dc_) DeleteSurfaceDC(dc_);
+    if (dc_) DeleteDeviceContext(dc_);
     for (; locks_ > 0; --locks_) surface_->Unlock();
     --g_liveSurfaces;
   }
@@ -149,7 +149,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
     hr = surface_->Describe(&m);
     if (hr != DD_OK) return hr;
     if (m.format.dwFlags & DDPF_FOURCC) return DDERR_CANTCREATEDC;
-    dc_ = CreateSurfaceDC(m);
+    dc_ = CreateClippedDC(m, POINT{0, 0}, Region{Whole(m)});
     *dc = dc_;
     return DD_OK;
   }
@@ -157,7 +157,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
     HRESULT hr;
     if (Fail("IDirectDrawSurface2::ReleaseDC", &hr)) return hr;
     if (!dc_ || dc != dc_) return DDERR_INVALIDPARAMS;
-    DeleteSurfaceDC(dc_);
+    DeleteDeviceContext(dc_);
     dc_ = nullptr;
     return DD_OK;
   }

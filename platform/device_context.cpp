@@ -4,7 +4,6 @@
 #include <set>
 
 #include "platform/pixel_encoding.h"
-#include "platform/surface_dc.h"
 
 namespace platform {
 namespace {
@@ -43,10 +42,6 @@ HDC CreateClippedDC(const SurfaceMemory& memory, POINT origin, Region clip) {
   return dc;
 }
 
-HDC CreateSurfaceDC(const SurfaceMemory& memory) {
-  return CreateClippedDC(memory, POINT{0, 0}, Region{Whole(memory)});
-}
-
 bool DeleteDeviceContext(HDC dc) {
   {
     std::lock_guard lock(GdiMutex());
@@ -55,8 +50,6 @@ bool DeleteDeviceContext(HDC dc) {
   delete dc;
   return true;
 }
-
-void DeleteSurfaceDC(HDC dc) { DeleteDeviceContext(dc); }
 
 HDC__* LiveDcLocked(HDC dc) { return Dcs().count(dc) ? dc : nullptr; }
 

@@ -17,16 +17,16 @@ Log& TheLog() {
   return *log;
 }
 
-}  // namespace
-
-namespace ws {
-
 void LogMessageLocked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind) {
   Log& log = TheLog();
   if (!log.on || log.entries.size() >= kMessageLogLimit) return;
-  if (log.filter && !InTreeLocked(log.filter, hwnd)) return;
+  if (log.filter && !ws::InTreeLocked(log.filter, hwnd)) return;
   log.entries.push_back(LoggedMessage{hwnd, message, wParam, lParam, kind});
 }
+
+}  // namespace
+
+namespace ws {
 
 LRESULT Deliver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind) {
   WNDPROC proc;

@@ -38,6 +38,24 @@ HDC DesktopDCLocked(POINT origin, Region clip) {
   return CreateClippedDC(S().desktop, origin, IntersectRegion(clip, Whole(S().desktop)));
 }
 
+// Invalidates the children under the rectangle too when the window does not clip them.
+void InvalidateWithChildrenLocked(Window& w, const RECT* clientRect, bool erase, bool frame) {
+  InvalidateLocked(w, clientRect, erase, frame);
+  if (w.style & WS_CLIPCHILDREN) return;
+  // The parent paints over its children there: they paint again after it.
+  RECT c = ClientScreenRectLocked(w);
+  RECT area = clientRect ? Intersect(Offset(*clientRect, c.left, c.top), c) : c;
+  for (HWND h : w.children) {
+    Window* child = FindLocked(h);
+    if (!child || !(child->style & WS_VISIBLE)) continue;
+    RECT hit = Intersect(area, WindowScreenRectLocked(*child));
+    if (IsEmptyRect(hit)) continue;
+    RECT cc = ClientScreenRectLocked(*child);
+    RECT local = Offset(Intersect(hit, cc), -cc.left, -cc.top);
+    InvalidateWithChildrenLocked(*child, &local, erase, !Contains(cc, hit));
+  }
+}
+
 }  // namespace
 
 namespace platform::ws {
@@ -56,23 +74,6 @@ void InvalidateLocked(Window& w, const RECT* clientRect, bool erase, bool frame)
   RECT in = NonClientInsets(w.style, w.ex_style);
   if (frame && (in.left || in.top || in.right || in.bottom)) w.frame = true;
   if (NeedsPaintLocked(w)) w.queue->cv.notify_all();
-}
-
-void InvalidateWithChildrenLocked(Window& w, const RECT* clientRect, bool erase, bool frame) {
-  InvalidateLocked(w, clientRect, erase, frame);
-  if (w.style & WS_CLIPCHILDREN) return;
-  // The parent paints over its children there: they paint again after it.
-  RECT c = ClientScreenRectLocked(w);
-  RECT area = clientRect ? Intersect(Offset(*clientRect, c.left, c.top), c) : c;
-  for (HWND h : w.children) {
-    Window* child = FindLocked(h);
-    if (!child || !(child->style & WS_VISIBLE)) continue;
-    RECT hit = Intersect(area, WindowScreenRectLocked(*child));
-    if (IsEmptyRect(hit)) continue;
-    RECT cc = ClientScreenRectLocked(*child);
-    RECT local = Offset(Intersect(hit, cc), -cc.left, -cc.top);
-    InvalidateWithChildrenLocked(*child, &local, erase, !Contains(cc, hit));
-  }
 }
 
 void InvalidateTreeLocked(HWND hwnd) {

@@ -14,12 +14,12 @@ namespace {
 
 thread_local bool t_registeringControls = false;
 
+}  // namespace
+
 bool SameName(const WindowClass& c, LPCSTR name) {
   if (IS_INTRESOURCE(name)) return c.atom == reinterpret_cast<std::uintptr_t>(name);
   return ::strcasecmp(c.name.c_str(), name) == 0;
 }
-
-}  // namespace
 
 void EnsureControlClasses() {
   static std::once_flag once;

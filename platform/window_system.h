@@ -174,7 +174,6 @@ Region VisibleRegionLocked(const Window& w, bool clientOnly);
 // Calls the window procedure and logs the message (message_log.cpp); for a window of
 // another thread, sends it there and waits for the answer.
 LRESULT Deliver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind);
-void LogMessageLocked(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind);
 
 // Due timers (timers.cpp).
 bool TakeTimerLocked(ThreadQueue& q, HWND filter, MSG* msg, bool remove);
@@ -191,8 +190,6 @@ void AskOwnerToDestroy(HWND hwnd);
 
 // Painting state (painting.cpp).
 void InvalidateLocked(Window& w, const RECT* clientRect, bool erase, bool frame);
-// Invalidates the children under the rectangle too when the window does not clip them.
-void InvalidateWithChildrenLocked(Window& w, const RECT* clientRect, bool erase, bool frame);
 void InvalidateTreeLocked(HWND hwnd);
 // Repaints what a window leaves uncovered: the windows beneath and the desktop.
 void ExposeLocked(const RECT& screenRect);
@@ -223,6 +220,8 @@ inline void DropPostedLocked(const MSG& m) {
 void EnsureControlClasses();
 // The module's own class first, then a global one, then any of that name or atom.
 WindowClass* FindClassLocked(LPCSTR name, HINSTANCE instance);
+// The class has this name (any case) or, for an atom given as a name, this atom.
+bool SameName(const WindowClass& c, LPCSTR name);
 
 // WM_SIZE and WM_MOVE for what a position change changed (SWP_NOSIZE, SWP_NOMOVE).
 void SendMoveAndSize(HWND hwnd, UINT flags);

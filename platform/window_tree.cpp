@@ -59,11 +59,7 @@ HWND FindWindowA(LPCSTR className, LPCSTR windowName) {
   for (HWND h : S().top_level) {
     Window* w = FindLocked(h);
     if (!w || w->destroying) continue;
-    if (className) {
-      bool same = IS_INTRESOURCE(className) ? w->cls->atom == reinterpret_cast<std::uintptr_t>(className)
-                                            : ::strcasecmp(w->cls->name.c_str(), className) == 0;
-      if (!same) continue;
-    }
+    if (className && !SameName(*w->cls, className)) continue;
     if (windowName && ::strcasecmp(w->text.c_str(), windowName) != 0) continue;
     return h;
   }
