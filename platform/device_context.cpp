@@ -13,7 +13,6 @@ std::set<HDC>& Dcs() {
   return *dcs;
 }
 
-
 void FillSurfaceLocked(const SurfaceMemory& m, const RECT& rect, DWORD value) {
   FillPixels(m.base, m.pitch, m.format.dwRGBBitCount, Intersect(rect, Whole(m)), value);
 }

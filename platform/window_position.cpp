@@ -59,8 +59,7 @@ void SendMoveAndSize(HWND hwnd, UINT flags) {
   }
   if (!(flags & SWP_NOSIZE))
     Deliver(hwnd, WM_SIZE, SIZE_RESTORED,
-            MAKELPARAM(static_cast<WORD>(Width(client)), static_cast<WORD>(Height(client))),
-            MessageKind::Sent);
+            MAKELPARAM(static_cast<WORD>(Width(client)), static_cast<WORD>(Height(client))), MessageKind::Sent);
   if (!(flags & SWP_NOMOVE))
     Deliver(hwnd, WM_MOVE, 0, MAKELPARAM(static_cast<WORD>(origin.x), static_cast<WORD>(origin.y)), MessageKind::Sent);
 }
@@ -147,7 +146,6 @@ BOOL IsWindowVisible(HWND hwnd) {
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint) {
   return SetWindowPos(hwnd, nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0 : SWP_NOREDRAW));
 }
-
 
 BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
   std::lock_guard lock(S().mutex);
