@@ -61,9 +61,7 @@ bool IsDialog(HWND hwnd) {
 // The caller's filter, else the dialog manager of the message's top-level dialog.
 bool Taken(MSG* msg, const PreTranslateFilter& filter) {
   if (filter) return filter(msg);
-  if (!msg->hwnd) return false;
-  HWND top = msg->hwnd;
-  while (top && IsChildWindow(top)) top = GetParent(top);
+  HWND top = TopLevelOf(msg->hwnd);
   return top && IsDialog(top) && IsDialogMessageA(top, msg);
 }
 

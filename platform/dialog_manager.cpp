@@ -19,11 +19,6 @@ namespace {
 int ScaleX(int units) { return ws::ClampCoordinate(std::llround(units * (kDialogBaseUnitX / 4.0))); }
 int ScaleY(int units) { return ws::ClampCoordinate(std::llround(units * (kDialogBaseUnitY / 8.0))); }
 
-HWND TopLevelOf(HWND hwnd) {
-  while (hwnd && (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = GetParent(hwnd);
-  return hwnd;
-}
-
 // Top-left corner of the dialog's frame: DS_CENTER centres it on the owner (or
 // the screen); otherwise the template places its client area relative to the
 // owner's client area. A pop-up stays on the screen.
@@ -185,6 +180,7 @@ HWND CreateDialogIndirectParamA(HINSTANCE instance, const platform::DialogTempla
   if (style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
   // A pop-up dialog is owned by its parent's top-level window.
   HWND owner = (style & WS_CHILD) ? parent : platform::TopLevelOf(parent);
+  if (parent && !owner) return nullptr;
 
   RECT frame{0, 0, platform::ScaleX(t.cx), platform::ScaleY(t.cy)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);

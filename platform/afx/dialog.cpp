@@ -5,15 +5,6 @@
 #include "platform/dialogs.h"
 #include "platform/message_box.h"
 
-namespace {
-
-HWND TopLevelOf(HWND hwnd) {
-  while (hwnd && (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = GetParent(hwnd);
-  return hwnd;
-}
-
-}  // namespace
-
 CDialog::CDialog(UINT templateId, CWnd* parent) : template_id_(templateId), parent_(parent) {}
 
 HWND CDialog::CreateFromTemplate(HWND owner) {
@@ -29,7 +20,9 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 
 int CDialog::DoModal() {
   // A popup is owned by a top-level window, never by a child.
-  HWND owner = parent_ ? TopLevelOf(parent_->m_hWnd) : nullptr;
+  HWND parentWindow = parent_ ? parent_->m_hWnd : nullptr;
+  HWND owner = platform::TopLevelOf(parentWindow);
+  if (parentWindow && !owner) return -1;
   bool enableOwner = owner && IsWindowEnabled(owner);
   if (enableOwner) ::EnableWindow(owner, FALSE);
 
