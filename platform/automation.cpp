@@ -1,7 +1,5 @@
 #include "platform/automation.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <chrono>
 #include <deque>
@@ -53,16 +51,11 @@ void NotifyParent(HWND control, UINT message, WPARAM wParam) {
   SendMessageA(GetParent(control), message, wParam, reinterpret_cast<LPARAM>(control));
 }
 
-bool IsDialog(HWND hwnd) {
-  char name[16] = {};
-  return GetClassNameA(hwnd, name, sizeof name) > 0 && ::strcasecmp(name, "#32770") == 0;
-}
-
 // The caller's filter, else the dialog manager of the message's top-level dialog.
 bool Taken(MSG* msg, const PreTranslateFilter& filter) {
   if (filter) return filter(msg);
   HWND top = TopLevelOf(msg->hwnd);
-  return top && IsDialog(top) && IsDialogMessageA(top, msg);
+  return top && IsDialogWindow(top) && IsDialogMessageA(top, msg);
 }
 
 enum class Pumped { kNothing, kMessage, kQuit };

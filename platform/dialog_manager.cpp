@@ -137,12 +137,12 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
+}  // namespace
+
 bool IsDialogWindow(HWND hwnd) {
   char name[16];
   return GetClassNameA(hwnd, name, sizeof name) && ::strcasecmp(name, WC_DIALOGA) == 0;
 }
-
-}  // namespace
 
 DialogInfo* DialogInfoOf(HWND dialog) {
   return IsDialogWindow(dialog) ? reinterpret_cast<DialogInfo*>(GetWindowLongPtrA(dialog, kDialogInfoOffset)) : nullptr;
