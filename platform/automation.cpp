@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "platform/controls.h"
+#include "platform/controls/control_support.h"
 #include "platform/dialogs.h"
 #include "platform/sync.h"
 
@@ -45,10 +46,6 @@ LPARAM Centre(HWND hwnd) {
   RECT client{};
   GetClientRect(hwnd, &client);
   return MAKELPARAM(static_cast<WORD>(client.right / 2), static_cast<WORD>(client.bottom / 2));
-}
-
-void NotifyParent(HWND control, UINT message, WPARAM wParam) {
-  SendMessageA(GetParent(control), message, wParam, reinterpret_cast<LPARAM>(control));
 }
 
 // The caller's filter, else the dialog manager of the message's top-level dialog.
@@ -138,7 +135,7 @@ bool Select(HWND combo, int index) {
   return Reachable(combo) && PostAction(combo, [index](HWND hwnd) {
            if (index < 0 || index >= SendMessageA(hwnd, CB_GETCOUNT, 0, 0)) return;
            SendMessageA(hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-           NotifyParent(hwnd, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(hwnd)), CBN_SELCHANGE));
+           controls::NotifyParent(hwnd, CBN_SELCHANGE);
          });
 }
 
@@ -148,15 +145,15 @@ bool MoveSlider(HWND trackbar, int position) {
            int high = static_cast<int>(SendMessageA(hwnd, TBM_GETRANGEMAX, 0, 0));
            int clamped = std::clamp(position, low, std::max(low, high));
            SendMessageA(hwnd, TBM_SETPOS, TRUE, clamped);
-           NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, static_cast<WORD>(clamped)));
-           NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0));
+           controls::ScrollParent(hwnd, TB_THUMBTRACK, static_cast<WORD>(clamped));
+           controls::ScrollParent(hwnd, TB_ENDTRACK);
          });
 }
 
 bool Scroll(HWND scrollBar, int code) {
   return Reachable(scrollBar) && PostAction(scrollBar, [code](HWND hwnd) {
-           NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(static_cast<WORD>(code), 0));
-           if (code != SB_ENDSCROLL) NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0));
+           controls::ScrollParent(hwnd, static_cast<WORD>(code));
+           if (code != SB_ENDSCROLL) controls::ScrollParent(hwnd, SB_ENDSCROLL);
          });
 }
 
