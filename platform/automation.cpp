@@ -60,16 +60,7 @@ enum class Pumped { kNothing, kMessage, kQuit };
 Pumped PumpOne(const PreTranslateFilter& filter) {
   MSG msg;
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return Pumped::kNothing;
-  if (msg.message == WM_QUIT) {
-    PostQuitMessage(static_cast<int>(msg.wParam));  // left for the thread's own loop
-    return Pumped::kQuit;
-  }
-  // Only dispatching runs and deletes an action, so no filter is offered one.
-  if (msg.message == kAutomationMessage || !Taken(&msg, filter)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return Pumped::kMessage;
+  return DeliverMessage(&msg, filter) ? Pumped::kMessage : Pumped::kQuit;
 }
 
 // Pumps until `done` holds, the time is up or the thread is told to quit.
@@ -115,6 +106,19 @@ bool RunDueStep() {
 }
 
 }  // namespace
+
+bool DeliverMessage(MSG* msg, const PreTranslateFilter& filter) {
+  if (msg->message == WM_QUIT) {
+    PostQuitMessage(static_cast<int>(msg->wParam));  // left for the thread's own loop
+    return false;
+  }
+  // Only dispatching runs and deletes an action, so no filter is offered one.
+  if (msg->message == kAutomationMessage || !Taken(msg, filter)) {
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+  }
+  return true;
+}
 
 HWND FindWindow(LPCSTR className, LPCSTR title) { return FindWindowA(className, title); }
 

@@ -2,6 +2,7 @@
 
 #include "platform/afx/application.h"
 #include "platform/afx/data_exchange.h"
+#include "platform/automation.h"
 #include "platform/dialogs.h"
 #include "platform/message_box.h"
 
@@ -31,18 +32,13 @@ int CDialog::DoModal() {
   // EndDialog may come as early as OnInitDialog, or from anyone holding the handle.
   bool ended = hwnd && platform::DialogEnded(hwnd, &result);
   if (hwnd && !ended) ::ShowWindow(hwnd, SW_SHOW);
+  const platform::automation::PreTranslateFilter preTranslate = &WalkPreTranslateTree;
   while (hwnd && !ended && IsWindow(hwnd)) {
     MSG msg;
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
-      // The thread's own loop must still see the quit.
-      PostQuitMessage(static_cast<int>(msg.wParam));
+    GetMessageA(&msg, nullptr, 0, 0);
+    if (!platform::automation::DeliverMessage(&msg, preTranslate)) {
       result = -1;
       break;
-    }
-    // Only dispatching runs and deletes an automation action, so no window is offered one.
-    if (msg.message == platform::kAutomationMessage || !WalkPreTranslateTree(&msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
     }
     ended = platform::DialogEnded(hwnd, &result);
   }
