@@ -97,12 +97,6 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   DialogInfo* info = DialogInfoOf(dialog);
   if (!info) return DefWindowProcA(dialog, message, wParam, lParam);
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client;
-      GetClientRect(dialog, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
-      return 1;
-    }
     case WM_SHOWWINDOW:
       if (!wParam) SaveFocus(dialog, info);
       return DefWindowProcA(dialog, message, wParam, lParam);
