@@ -1,7 +1,5 @@
 #include "platform/automation.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <chrono>
 #include <deque>
@@ -10,6 +8,7 @@
 #include <thread>
 
 #include "platform/controls.h"
+#include "platform/controls/control_support.h"
 #include "platform/dialogs.h"
 #include "platform/sync.h"
 
@@ -49,22 +48,11 @@ LPARAM Centre(HWND hwnd) {
   return MAKELPARAM(static_cast<WORD>(client.right / 2), static_cast<WORD>(client.bottom / 2));
 }
 
-void NotifyParent(HWND control, UINT message, WPARAM wParam) {
-  SendMessageA(GetParent(control), message, wParam, reinterpret_cast<LPARAM>(control));
-}
-
-bool IsDialog(HWND hwnd) {
-  char name[16] = {};
-  return GetClassNameA(hwnd, name, sizeof name) > 0 && ::strcasecmp(name, "#32770") == 0;
-}
-
 // The caller's filter, else the dialog manager of the message's top-level dialog.
 bool Taken(MSG* msg, const PreTranslateFilter& filter) {
   if (filter) return filter(msg);
-  if (!msg->hwnd) return false;
-  HWND top = msg->hwnd;
-  while (top && IsChildWindow(top)) top = GetParent(top);
-  return top && IsDialog(top) && IsDialogMessageA(top, msg);
+  HWND top = TopLevelOf(msg->hwnd);
+  return top && IsDialogWindow(top) && IsDialogMessageA(top, msg);
 }
 
 enum class Pumped { kNothing, kMessage, kQuit };
@@ -72,16 +60,7 @@ enum class Pumped { kNothing, kMessage, kQuit };
 Pumped PumpOne(const PreTranslateFilter& filter) {
   MSG msg;
   if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) return Pumped::kNothing;
-  if (msg.message == WM_QUIT) {
-    PostQuitMessage(static_cast<int>(msg.wParam));  // left for the thread's own loop
-    return Pumped::kQuit;
-  }
-  // Only dispatching runs and deletes an action, so no filter is offered one.
-  if (msg.message == kAutomationMessage || !Taken(&msg, filter)) {
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
-  }
-  return Pumped::kMessage;
+  return DeliverMessage(&msg, filter) ? Pumped::kMessage : Pumped::kQuit;
 }
 
 // Pumps until `done` holds, the time is up or the thread is told to quit.
@@ -128,6 +107,19 @@ bool RunDueStep() {
 
 }  // namespace
 
+bool DeliverMessage(MSG* msg, const PreTranslateFilter& filter) {
+  if (msg->message == WM_QUIT) {
+    PostQuitMessage(static_cast<int>(msg->wParam));  // left for the thread's own loop
+    return false;
+  }
+  // Only dispatching runs and deletes an action, so no filter is offered one.
+  if (msg->message == kAutomationMessage || !Taken(msg, filter)) {
+    TranslateMessage(msg);
+    DispatchMessageA(msg);
+  }
+  return true;
+}
+
 HWND FindWindow(LPCSTR className, LPCSTR title) { return FindWindowA(className, title); }
 
 HWND FindControl(HWND dialog, int id) { return GetDlgItem(dialog, id); }
@@ -147,7 +139,7 @@ bool Select(HWND combo, int index) {
   return Reachable(combo) && PostAction(combo, [index](HWND hwnd) {
            if (index < 0 || index >= SendMessageA(hwnd, CB_GETCOUNT, 0, 0)) return;
            SendMessageA(hwnd, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
-           NotifyParent(hwnd, WM_COMMAND, MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(hwnd)), CBN_SELCHANGE));
+           controls::NotifyParent(hwnd, CBN_SELCHANGE);
          });
 }
 
@@ -157,15 +149,15 @@ bool MoveSlider(HWND trackbar, int position) {
            int high = static_cast<int>(SendMessageA(hwnd, TBM_GETRANGEMAX, 0, 0));
            int clamped = std::clamp(position, low, std::max(low, high));
            SendMessageA(hwnd, TBM_SETPOS, TRUE, clamped);
-           NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(TB_THUMBTRACK, static_cast<WORD>(clamped)));
-           NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0));
+           controls::ScrollParent(hwnd, TB_THUMBTRACK, static_cast<WORD>(clamped));
+           controls::ScrollParent(hwnd, TB_ENDTRACK);
          });
 }
 
 bool Scroll(HWND scrollBar, int code) {
   return Reachable(scrollBar) && PostAction(scrollBar, [code](HWND hwnd) {
-           NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(static_cast<WORD>(code), 0));
-           if (code != SB_ENDSCROLL) NotifyParent(hwnd, WM_HSCROLL, MAKEWPARAM(SB_ENDSCROLL, 0));
+           controls::ScrollParent(hwnd, static_cast<WORD>(code));
+           if (code != SB_ENDSCROLL) controls::ScrollParent(hwnd, SB_ENDSCROLL);
          });
 }
 

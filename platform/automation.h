@@ -48,6 +48,9 @@ PLATFORM_EXPORT void RunUntilIdle(const PreTranslateFilter& filter = {});
 PLATFORM_EXPORT bool RunUntil(const std::function<bool()>& done, DWORD timeoutMs,
                               const PreTranslateFilter& filter = {});
 PLATFORM_EXPORT void RunFor(DWORD milliseconds, const PreTranslateFilter& filter = {});
+// One retrieved message as the pumps above handle it, for a loop of one's own:
+// false for a WM_QUIT, which is posted again for the thread's own loop.
+PLATFORM_EXPORT bool DeliverMessage(MSG* msg, const PreTranslateFilter& filter = {});
 
 // Scripted steps: each runs once, in the order added, when the window with the title
 // (and class, if given; either may be null) exists or is the active window of its

@@ -2,9 +2,12 @@
 // controls in tab order and within a group.
 #include <vector>
 
+#include "platform/controls/control_support.h"
 #include "platform/dialog_info.h"
 
 namespace {
+
+using platform::controls::StyleOf;
 
 std::vector<HWND> Children(HWND dialog) {
   std::vector<HWND> children;
@@ -12,8 +15,6 @@ std::vector<HWND> Children(HWND dialog) {
     children.push_back(child);
   return children;
 }
-
-DWORD StyleOf(HWND hwnd) { return static_cast<DWORD>(GetWindowLongA(hwnd, GWL_STYLE)); }
 
 // Visible and enabled by its own style: the dialog itself may still be hidden.
 bool Reachable(HWND hwnd) { return (StyleOf(hwnd) & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE; }

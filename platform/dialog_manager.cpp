@@ -19,11 +19,6 @@ namespace {
 int ScaleX(int units) { return ws::ClampCoordinate(std::llround(units * (kDialogBaseUnitX / 4.0))); }
 int ScaleY(int units) { return ws::ClampCoordinate(std::llround(units * (kDialogBaseUnitY / 8.0))); }
 
-HWND TopLevelOf(HWND hwnd) {
-  while (hwnd && (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = GetParent(hwnd);
-  return hwnd;
-}
-
 // Top-left corner of the dialog's frame: DS_CENTER centres it on the owner (or
 // the screen); otherwise the template places its client area relative to the
 // owner's client area. A pop-up stays on the screen.
@@ -102,12 +97,6 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   DialogInfo* info = DialogInfoOf(dialog);
   if (!info) return DefWindowProcA(dialog, message, wParam, lParam);
   switch (message) {
-    case WM_ERASEBKGND: {
-      RECT client;
-      GetClientRect(dialog, &client);
-      FillRect(reinterpret_cast<HDC>(wParam), &client, GetSysColorBrush(COLOR_BTNFACE));
-      return 1;
-    }
     case WM_SHOWWINDOW:
       if (!wParam) SaveFocus(dialog, info);
       return DefWindowProcA(dialog, message, wParam, lParam);
@@ -142,12 +131,12 @@ LRESULT DefaultDialogMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
   }
 }
 
+}  // namespace
+
 bool IsDialogWindow(HWND hwnd) {
   char name[16];
   return GetClassNameA(hwnd, name, sizeof name) && ::strcasecmp(name, WC_DIALOGA) == 0;
 }
-
-}  // namespace
 
 DialogInfo* DialogInfoOf(HWND dialog) {
   return IsDialogWindow(dialog) ? reinterpret_cast<DialogInfo*>(GetWindowLongPtrA(dialog, kDialogInfoOffset)) : nullptr;
@@ -185,6 +174,7 @@ HWND CreateDialogIndirectParamA(HINSTANCE instance, const platform::DialogTempla
   if (style & DS_MODALFRAME) exStyle |= WS_EX_DLGMODALFRAME;
   // A pop-up dialog is owned by its parent's top-level window.
   HWND owner = (style & WS_CHILD) ? parent : platform::TopLevelOf(parent);
+  if (parent && !owner) return nullptr;
 
   RECT frame{0, 0, platform::ScaleX(t.cx), platform::ScaleY(t.cy)};
   AdjustWindowRectEx(&frame, style, FALSE, exStyle);

@@ -67,6 +67,9 @@ PLATFORM_EXPORT HWND GetNextDlgGroupItem(HWND dialog, HWND control, BOOL previou
 
 namespace platform {
 
+// A window of the dialog class.
+PLATFORM_EXPORT bool IsDialogWindow(HWND hwnd);
+
 // True once EndDialog has been called for the dialog; *result receives its value.
 // The modal loop that runs a dialog stops on it.
 PLATFORM_EXPORT bool DialogEnded(HWND dialog, INT_PTR* result);

@@ -44,41 +44,38 @@ IniFile IniFile::Parse(std::string_view text) {
     std::size_t eol = text.find('\n');
     std::string_view line = text.substr(0, eol);
     text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-    line = Trim(line);
-    if (line.empty() || line.front() == ';') continue;
-    if (line.front() == '[') {
-      std::size_t close = line.find(']');
-      std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? line.size() - 1 : close - 1));
+    if (auto name = SectionName(line)) {
       current = nullptr;
       for (Section& s : ini.sections_)
-        if (SameName(s.name, name)) current = &s;
+        if (SameName(s.name, *name)) current = &s;
       if (!current) {
-        ini.sections_.push_back(Section{std::string(name), {}});
+        ini.sections_.push_back(Section{std::string(*name), {}});
         current = &ini.sections_.back();
       }
       continue;
     }
-    std::size_t eq = line.find('=');
-    if (!current || eq == std::string_view::npos) continue;
-    std::string_view key = Trim(line.substr(0, eq));
-    std::string_view value = Trim(line.substr(eq + 1));
+    auto key = KeyName(line);
+    if (!current || !key) continue;
+    std::string_view value = Trim(line.substr(line.find('=') + 1));
     // A value in one pair of double quotes is given without them.
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
     bool known = false;
     for (const Entry& e : current->entries)
-      if (SameName(e.key, key)) known = true;
-    if (!known) current->entries.push_back(Entry{std::string(key), std::string(value)});
+      if (SameName(e.key, *key)) known = true;
+    if (!known) current->entries.push_back(Entry{std::string(*key), std::string(value)});
   }
   return ini;
 }
 
-IniFile IniFile::Load(const std::string& hostPath) {
+std::string ReadIniText(const std::string& hostPath) {
   std::ifstream in(hostPath, std::ios::binary);
-  if (!in) return IniFile();
+  if (!in) return {};
   std::ostringstream text;
   text << in.rdbuf();
-  return Parse(text.str());
+  return text.str();
 }
+
+IniFile IniFile::Load(const std::string& hostPath) { return Parse(ReadIniText(hostPath)); }
 
 std::optional<std::string> IniFile::Find(std::string_view section, std::string_view key) const {
   for (const Section& s : sections_) {

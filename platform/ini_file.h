@@ -31,6 +31,9 @@ class PLATFORM_EXPORT IniFile {
   std::vector<Section> sections_;
 };
 
+// The whole text of a host file; an unreadable file is an empty one.
+PLATFORM_EXPORT std::string ReadIniText(const std::string& hostPath);
+
 // The INI text with one change, the rest kept as it was (comments, order, line
 // ends): key and value set, a new key added at its section's end, a section and
 // the file's text created as needed; a null value removes the key, a null key the

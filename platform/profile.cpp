@@ -4,7 +4,6 @@
 #include <fstream>
 #include <mutex>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "platform/ini_file.h"
@@ -57,12 +56,7 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     return FALSE;
   }
   std::lock_guard lock(g_writeMutex);
-  std::string text;
-  if (std::ifstream in(hostPath, std::ios::binary); in) {
-    std::ostringstream content;
-    content << in.rdbuf();
-    text = content.str();
-  }
+  std::string text = platform::ReadIniText(hostPath);
   std::string edited = platform::EditIniText(text, section, key, value);
   if (edited == text) return TRUE;
   std::ofstream out(hostPath, std::ios::binary | std::ios::trunc);

@@ -554,4 +554,8 @@ PLATFORM_EXPORT void ClearCursorLog();
 // registration or window creation.
 void RegisterControlClasses();
 
+// The top-level window that holds `hwnd` (itself when it has no parent); null for
+// a null handle, and with ERROR_INVALID_WINDOW_HANDLE for one that is no window.
+PLATFORM_EXPORT HWND TopLevelOf(HWND hwnd);
+
 }  // namespace platform

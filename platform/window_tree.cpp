@@ -73,3 +73,8 @@ DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
   if (processId) *processId = static_cast<DWORD>(::getpid());
   return w->queue->thread_id;
 }
+
+HWND platform::TopLevelOf(HWND hwnd) {
+  std::lock_guard lock(S().mutex);
+  return hwnd && FindOrFailLocked(hwnd) ? TopLevelOfLocked(hwnd) : nullptr;
+}

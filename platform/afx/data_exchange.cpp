@@ -34,7 +34,7 @@ bool ParseInteger(const std::string& text, int* value) {
   char* end = nullptr;
   errno = 0;
   long parsed = std::strtol(begin, &end, 10);
-  if (end == begin || !std::isdigit(static_cast<unsigned char>(end[-1]))) return false;
+  if (end == begin) return false;
   while (std::isspace(static_cast<unsigned char>(*end))) ++end;
   if (*end || errno == ERANGE || parsed < INT_MIN || parsed > INT_MAX) return false;
   *value = static_cast<int>(parsed);

@@ -2,17 +2,9 @@
 
 #include "platform/afx/application.h"
 #include "platform/afx/data_exchange.h"
+#include "platform/automation.h"
 #include "platform/dialogs.h"
 #include "platform/message_box.h"
-
-namespace {
-
-HWND TopLevelOf(HWND hwnd) {
-  while (hwnd && (GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD)) hwnd = GetParent(hwnd);
-  return hwnd;
-}
-
-}  // namespace
 
 CDialog::CDialog(UINT templateId, CWnd* parent) : template_id_(templateId), parent_(parent) {}
 
@@ -29,7 +21,9 @@ BOOL CDialog::Create(UINT templateId, CWnd* parent) {
 
 int CDialog::DoModal() {
   // A popup is owned by a top-level window, never by a child.
-  HWND owner = parent_ ? TopLevelOf(parent_->m_hWnd) : nullptr;
+  HWND parentWindow = parent_ ? parent_->m_hWnd : nullptr;
+  HWND owner = platform::TopLevelOf(parentWindow);
+  if (parentWindow && !owner) return -1;
   bool enableOwner = owner && IsWindowEnabled(owner);
   if (enableOwner) ::EnableWindow(owner, FALSE);
 
@@ -38,18 +32,13 @@ int CDialog::DoModal() {
   // EndDialog may come as early as OnInitDialog, or from anyone holding the handle.
   bool ended = hwnd && platform::DialogEnded(hwnd, &result);
   if (hwnd && !ended) ::ShowWindow(hwnd, SW_SHOW);
+  const platform::automation::PreTranslateFilter preTranslate = &WalkPreTranslateTree;
   while (hwnd && !ended && IsWindow(hwnd)) {
     MSG msg;
-    if (!GetMessageA(&msg, nullptr, 0, 0)) {
-      // The thread's own loop must still see the quit.
-      PostQuitMessage(static_cast<int>(msg.wParam));
+    GetMessageA(&msg, nullptr, 0, 0);
+    if (!platform::automation::DeliverMessage(&msg, preTranslate)) {
       result = -1;
       break;
-    }
-    // Only dispatching runs and deletes an automation action, so no window is offered one.
-    if (msg.message == platform::kAutomationMessage || !WalkPreTranslateTree(&msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageA(&msg);
     }
     ended = platform::DialogEnded(hwnd, &result);
   }
