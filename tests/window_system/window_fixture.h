@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "platform/user.h"
-#include "sim/display/display.h"
+#include "sim/machine.h"
+#include "tests/support/desktop_machine.h"
 
 namespace window_testing {
 
@@ -76,20 +77,14 @@ class WindowTest : public ::testing::Test {
 // A 32-bit desktop of 640 x 480, so that colours come back exactly.
 class DesktopTest : public WindowTest {
  protected:
-  void SetUp() override {
-    sim::DisplayDesc desc;
-    desc.width = 640;
-    desc.height = 480;
-    desc.bits_per_pixel = 32;
-    display_ = std::make_shared<sim::Display>(desc, std::make_shared<sim::DisplayMemory>(8u << 20, 0xD0000000));
-    platform::RegisterDisplayAdapter(display_);
-  }
+  void SetUp() override { testing_support::PowerOnDesktop(640, 480, 32); }
   void TearDown() override {
     WindowTest::TearDown();
-    platform::UnregisterDisplayAdapter(display_.get());
+    sim::PowerOff();
   }
 
-  std::shared_ptr<sim::Display> display_;
+  // The desktop of the machine that is on: a test may power on another.
+  static sim::Display& display() { return sim::CurrentMachine()->display(); }
 };
 
 }  // namespace window_testing
