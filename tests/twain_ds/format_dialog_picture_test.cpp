@@ -15,9 +15,7 @@ TEST_F(FormatDialogPictureTest, ControlsSitAtTheirTemplatePositions) {
   auto dialogTemplate = platform::FindDialogTemplate(AfxGetInstanceHandle(), twain_ds::IDD_FORMAT);
   ASSERT_TRUE(dialogTemplate.has_value());
   EXPECT_EQ(dialogTemplate->caption, "Format");
-  twain_ds::CFormatSettings settings(twain_ds::kRg7Ntc);
-  settings.Load(0);
-  settings.ClampWindowSize(0, 0);
+  twain_ds::CFormatSettings settings = Loaded(twain_ds::kRg7Ntc);
   platform::Picture picture;
   int placed = 0;
   RunDialog(settings, {[&](HWND dialog) {
