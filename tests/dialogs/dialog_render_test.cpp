@@ -2,13 +2,13 @@
 // them, converted from dialog units, and each draws what it is.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <limits>
 #include <vector>
 
 #include "platform/screen_picture.h"
 #include "tests/dialogs/dialog_test_support.h"
 #include "tests/support/desktop_machine.h"
+#include "tests/support/test_output.h"
 
 namespace {
 
@@ -79,8 +79,7 @@ class DialogRenderTest : public dialog_test::DialogTest {
 };
 
 TEST_F(DialogRenderTest, ControlsSitAtTheirTemplatePositions) {
-  std::filesystem::create_directories("test_output");
-  EXPECT_TRUE(platform::WritePng(picture_, "test_output/source_dialog.png"));
+  EXPECT_TRUE(platform::WritePng(picture_, testing_support::TestOutputPath("source_dialog.png")));
   ASSERT_EQ(picture_.width, static_cast<DWORD>(frame_.right - frame_.left));
 
   // Centred on the screen.

@@ -2,11 +2,10 @@
 // the desktop they uncover, text, overlays through the key colour, PNG pictures.
 #include <png.h>
 
-#include <cstdlib>
-
 #include "platform/pixel_encoding.h"
 #include "platform/screen_picture.h"
 #include "sim/display/display_formats.h"
+#include "tests/support/test_output.h"
 #include "tests/window_system/window_fixture.h"
 
 namespace {
@@ -15,11 +14,6 @@ using namespace window_testing;
 
 const COLORREF kTeal = RGB(0, 128, 128), kNavy = RGB(0, 0, 128), kWhite = RGB(255, 255, 255);
 const COLORREF kRed = RGB(200, 30, 40), kGreen = RGB(20, 160, 60), kBlue = RGB(30, 40, 210);
-
-std::string OutputPath(const std::string& name) {
-  const char* dir = std::getenv("TEST_OUTPUT_DIR");
-  return std::string(dir && *dir ? dir : ".") + "/" + name;
-}
 
 platform::Picture ReadPng(const std::string& path) {
   png_image image{};
@@ -50,7 +44,7 @@ TEST_F(DesktopTest, AWindowPicturesWithFrameCaptionTitleAndItsClassBackground) {
   EXPECT_EQ(p.At(196, 116), kRed);
   EXPECT_EQ(platform::RenderScreen().At(10, 10), kTeal);  // the desktop around it
 
-  std::string path = OutputPath("window_with_caption.png");
+  std::string path = testing_support::TestOutputPath("window_with_caption.png");
   ASSERT_TRUE(platform::WritePng(p, path));
   platform::Picture back = ReadPng(path);
   EXPECT_EQ(back.width, 200u);
@@ -249,7 +243,7 @@ TEST_F(DesktopTest, AClientPaintedInTheKeyColourShowsTheOverlay) {
   EXPECT_EQ(screen.At(200, 200), sim::YuvToRgb(81, 90, 240));  // the client shows the video
   EXPECT_EQ(screen.At(200, 110), kNavy);                       // the caption does not
   EXPECT_EQ(screen.At(20, 20), kTeal);                         // nor the desktop
-  EXPECT_TRUE(platform::WritePng(screen, OutputPath("overlay_through_key.png")));
+  EXPECT_TRUE(platform::WritePng(screen, testing_support::TestOutputPath("overlay_through_key.png")));
   overlay->UpdateOverlay(nullptr, primary.get(), nullptr, DDOVER_HIDE, nullptr);
 }
 
