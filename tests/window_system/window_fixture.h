@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/automation.h"
 #include "platform/user.h"
 #include "sim/machine.h"
 #include "tests/support/desktop_machine.h"
@@ -50,13 +51,7 @@ class WindowTest : public ::testing::Test {
   }
 
   // Dispatches everything queued for this thread (paints included) until the queue is empty.
-  static void Pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-  }
+  static void Pump() { platform::automation::RunUntilIdle(); }
 
   static std::vector<UINT> Messages(const std::vector<platform::LoggedMessage>& log) {
     std::vector<UINT> out;
