@@ -30,6 +30,8 @@ int KeyIndex(BYTE level) {
 BYTE KeyLevel(int index) {
   return index >= 0 && index < static_cast<int>(std::size(kKeyLevels)) ? kKeyLevels[index] : 0;
 }
+// The key colour of three combo selections.
+COLORREF KeyColor(int red, int green, int blue) { return RGB(KeyLevel(red), KeyLevel(green), KeyLevel(blue)); }
 
 void SetGeometryRange(CSliderCtrl& slider, int minimum, int maximum, int position) {
   slider.SetRange(minimum, maximum, TRUE);
@@ -66,10 +68,7 @@ DEFINE_MESSAGE_MAP(CFormatDlg, CDialog,
 
 CFormatDlg::CFormatDlg(CFormatSettings& settings, CWnd* parent)
     : CDialog(IDD_FORMAT, parent), settings_(settings), parent_(parent ? parent->m_hWnd : nullptr) {
-  CopyRecordToValues();
-}
-
-void CFormatDlg::CopyRecordToValues() {
+  // The controls start out showing the record.
   hue_ = settings_.hue;
   saturation_ = settings_.saturation;
   brightness_ = settings_.brightness;
@@ -129,8 +128,7 @@ BOOL CFormatDlg::OnInitDialog() {
   SetPictureRange(saturation_slider_, 0, pictureMax, kSaturationTicks, settings_.saturation);
   SetPictureRange(brightness_slider_, 0, kBrightnessMax, kBrightnessTicks, settings_.brightness);
   SetPictureRange(contrast_slider_, 0, pictureMax, kContrastTicks, settings_.contrast);
-  LoadGeometrySliders();
-  RefreshOffsetControls(0);
+  RefreshGeometry(0);
   showing_ = false;
   return TRUE;
 }
@@ -152,10 +150,9 @@ void CFormatDlg::StoreValues() {
   settings_.offset_y = offset_y_;
   settings_.color = image_format_;
   settings_.zoom = zoom_;
-  settings_.color_key = RGB(KeyLevel(key_red_), KeyLevel(key_green_), KeyLevel(key_blue_));
+  settings_.color_key = KeyColor(key_red_, key_green_, key_blue_);
   // A typed size may lie outside the frame; the video window must not.
-  settings_.ClampWindowToFrame();
-  settings_.ClampOffsets();
+  settings_.ClampWindowAndOffsets();
 }
 
 int CFormatDlg::ComboSelection(int comboId) const {
@@ -169,9 +166,10 @@ void CFormatDlg::ShowNumber(int editId, int value) {
   showing_ = wasShowing;
 }
 
-void CFormatDlg::LoadGeometrySliders() {
+void CFormatDlg::RefreshGeometry(int typingEditId) {
   SetGeometryRange(width_slider_, CFormatSettings::kMinWindowSize, settings_.limit_width, settings_.window_width);
   SetGeometryRange(height_slider_, CFormatSettings::kMinWindowSize, settings_.limit_height, settings_.window_height);
+  RefreshOffsetControls(typingEditId);
 }
 
 void CFormatDlg::RefreshOffsetControls(int typingEditId) {
@@ -187,8 +185,6 @@ void CFormatDlg::RefreshOffsetControls(int typingEditId) {
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FORMAT_OFFSET_X), minX != maxX);
   offset_y_slider_.EnableWindow(minY != maxY);
   ::EnableWindow(::GetDlgItem(m_hWnd, IDC_FORMAT_OFFSET_Y), minY != maxY);
-  offset_x_ = settings_.offset_x;
-  offset_y_ = settings_.offset_y;
   if (typingEditId != IDC_FORMAT_OFFSET_X) ShowNumber(IDC_FORMAT_OFFSET_X, settings_.offset_x);
   if (typingEditId != IDC_FORMAT_OFFSET_Y) ShowNumber(IDC_FORMAT_OFFSET_Y, settings_.offset_y);
 }
@@ -207,17 +203,14 @@ void CFormatDlg::OnHScroll(UINT, UINT, CWnd* scrollBar) {
   settings_.saturation = saturation_slider_.GetPos();
   settings_.brightness = brightness_slider_.GetPos();
   settings_.contrast = contrast_slider_.GetPos();
-  settings_.ClampWindowToFrame();
-  settings_.ClampOffsets();
-  CopyRecordToValues();
+  settings_.ClampWindowAndOffsets();
   ShowNumber(IDC_FORMAT_WIDTH, settings_.window_width);
   ShowNumber(IDC_FORMAT_HEIGHT, settings_.window_height);
   ShowNumber(IDC_FORMAT_HUE, settings_.hue);
   ShowNumber(IDC_FORMAT_SATURATION, settings_.saturation);
   ShowNumber(IDC_FORMAT_BRIGHTNESS, settings_.brightness);
   ShowNumber(IDC_FORMAT_CONTRAST, settings_.contrast);
-  LoadGeometrySliders();
-  RefreshOffsetControls(0);
+  RefreshGeometry(0);
 
   HWND slider = scrollBar ? scrollBar->m_hWnd : nullptr;
   FormatChange code = kChangeRestart;
@@ -242,15 +235,13 @@ void CFormatDlg::OnHScroll(UINT, UINT, CWnd* scrollBar) {
 
 void CFormatDlg::OnChangeWidth() {
   if (showing_ || !TakeValues()) return;
-  LoadGeometrySliders();
-  RefreshOffsetControls(IDC_FORMAT_WIDTH);
+  RefreshGeometry(IDC_FORMAT_WIDTH);
   PostChange(kChangeWidth);
 }
 
 void CFormatDlg::OnChangeHeight() {
   if (showing_ || !TakeValues()) return;
-  LoadGeometrySliders();
-  RefreshOffsetControls(IDC_FORMAT_HEIGHT);
+  RefreshGeometry(IDC_FORMAT_HEIGHT);
   PostChange(kChangeHeight);
 }
 
@@ -294,35 +285,29 @@ void CFormatDlg::OnChangeContrast() {
 }
 
 void CFormatDlg::OnSelchangeZoom() {
-  zoom_ = ComboSelection(IDC_FORMAT_ZOOM);
-  settings_.zoom = zoom_;
-  settings_.ClampWindowToFrame();
-  settings_.ClampOffsets();
-  LoadGeometrySliders();
-  RefreshOffsetControls(0);
+  settings_.zoom = ComboSelection(IDC_FORMAT_ZOOM);
+  settings_.ClampWindowAndOffsets();
+  RefreshGeometry(0);
   PostChange(kChangeRestart);
 }
 
 void CFormatDlg::OnSelchangeImageFormat() {
-  image_format_ = ComboSelection(IDC_FORMAT_IMAGE_FORMAT);
-  settings_.color = image_format_;
+  settings_.color = ComboSelection(IDC_FORMAT_IMAGE_FORMAT);
   PostChange(kChangeRestart);
 }
 
 void CFormatDlg::OnSelchangeColorKey() {
-  key_red_ = ComboSelection(IDC_FORMAT_KEY_RED);
-  key_green_ = ComboSelection(IDC_FORMAT_KEY_GREEN);
-  key_blue_ = ComboSelection(IDC_FORMAT_KEY_BLUE);
-  settings_.color_key = RGB(KeyLevel(key_red_), KeyLevel(key_green_), KeyLevel(key_blue_));
+  settings_.color_key = KeyColor(ComboSelection(IDC_FORMAT_KEY_RED), ComboSelection(IDC_FORMAT_KEY_GREEN),
+                                 ComboSelection(IDC_FORMAT_KEY_BLUE));
   PostChange(kChangeColorKey);
 }
 
 void CFormatDlg::OnDefault() {
   const PictureDefaults& defaults = rules().default_picture;
-  settings_.brightness = brightness_ = defaults.brightness;
-  settings_.contrast = contrast_ = defaults.contrast;
-  settings_.hue = hue_ = defaults.hue;
-  settings_.saturation = saturation_ = defaults.saturation;
+  settings_.brightness = defaults.brightness;
+  settings_.contrast = defaults.contrast;
+  settings_.hue = defaults.hue;
+  settings_.saturation = defaults.saturation;
   brightness_slider_.SetPos(defaults.brightness);
   contrast_slider_.SetPos(defaults.contrast);
   hue_slider_.SetPos(defaults.hue);

@@ -44,11 +44,11 @@ class CFormatDlg : public CDialog {
   bool TakeValues();
   // The exchanged values into the record, the image window clamped.
   void StoreValues();
-  void CopyRecordToValues();
   int ComboSelection(int comboId) const;
   // Shows the value in an edit without it counting as the user's change.
   void ShowNumber(int editId, int value);
-  void LoadGeometrySliders();
+  // Size sliders, then the offset controls, follow the record.
+  void RefreshGeometry(int typingEditId);
   // Offset ranges, positions and enabling follow the window size; the edit the
   // user is typing in keeps its text.
   void RefreshOffsetControls(int typingEditId);
@@ -60,7 +60,8 @@ class CFormatDlg : public CDialog {
   // then no edits of the user.
   bool showing_ = false;
 
-  // Exchanged values: the edits' numbers and the combos' selections.
+  // Exchanged values: the edits' numbers and the combos' selections, as the
+  // controls hold them after the last UpdateData(TRUE).
   int hue_ = 0;
   int saturation_ = 0;
   int brightness_ = 0;

@@ -98,6 +98,11 @@ void CFormatSettings::ClampOffsets() {
   offset_y = Between(offset_y, kMinOffsetY, GetMaxOffsetY());
 }
 
+void CFormatSettings::ClampWindowAndOffsets() {
+  ClampWindowToFrame();
+  ClampOffsets();
+}
+
 int CFormatSettings::GetMinOffset() const { return Is650() ? k650MinOffsetX : 0; }
 
 int CFormatSettings::GetMaxOffsetX() const {

@@ -28,6 +28,8 @@ class CFormatSettings {
   // The first part of ClampWindowSize: window size into the (zoomed) frame.
   void ClampWindowToFrame();
   void ClampOffsets();
+  // After an edit of the window: its size into the frame, then the offsets.
+  void ClampWindowAndOffsets();
 
   int GetMinOffset() const;
   int GetMaxOffsetX() const;

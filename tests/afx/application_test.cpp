@@ -6,18 +6,14 @@
 #include <filesystem>
 
 #include "platform/module_entry.h"
-#include "platform/paths.h"
 #include "platform/profile.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/windows_directory.h"
 
 namespace {
 
-using testing_support::TempDir;
-
 class AfxApplicationTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetWindowsDirectory(dir_.path()); }
-  TempDir dir_;
+  testing_support::ScopedWindowsDirectory dir_;
 };
 
 TEST_F(AfxApplicationTest, ProfileRoundTripInTheModulesIniFile) {

@@ -2,14 +2,13 @@
 // them, converted from dialog units, and each draws what it is.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <limits>
 #include <vector>
 
-#include "platform/display_adapter.h"
 #include "platform/screen_picture.h"
-#include "sim/display/display.h"
 #include "tests/dialogs/dialog_test_support.h"
+#include "tests/support/desktop_machine.h"
+#include "tests/support/test_output.h"
 
 namespace {
 
@@ -40,13 +39,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 class DialogRenderTest : public dialog_test::DialogTest {
  protected:
   void SetUp() override {
-    sim::DisplayDesc desc;
-    desc.width = 800;
-    desc.height = 600;
-    desc.bits_per_pixel = 32;
-    memory_ = std::make_shared<sim::DisplayMemory>(desc.memory_bytes, desc.physical_base);
-    display_ = std::make_shared<sim::Display>(desc, memory_);
-    platform::RegisterDisplayAdapter(display_);
+    testing_support::PowerOnDesktop(800, 600, 32);
     Open(kSourceDialog, 104);
     CheckRadioButton(dialog_, 1004, 1005, 1005);
     CheckDlgButton(dialog_, 1035, BST_CHECKED);
@@ -62,7 +55,7 @@ class DialogRenderTest : public dialog_test::DialogTest {
   void TearDown() override {
     DialogTest::TearDown();
     dialog_ = nullptr;
-    platform::UnregisterDisplayAdapter(display_.get());
+    sim::PowerOff();
   }
   // Where the template puts a control, in the picture's coordinates.
   RECT Placed(int x, int y, int cx, int cy) const {
@@ -81,15 +74,12 @@ class DialogRenderTest : public dialog_test::DialogTest {
     return n;
   }
 
-  std::shared_ptr<sim::DisplayMemory> memory_;
-  std::shared_ptr<sim::Display> display_;
   platform::Picture picture_;
   RECT frame_{};
 };
 
 TEST_F(DialogRenderTest, ControlsSitAtTheirTemplatePositions) {
-  std::filesystem::create_directories("test_output");
-  EXPECT_TRUE(platform::WritePng(picture_, "test_output/source_dialog.png"));
+  EXPECT_TRUE(platform::WritePng(picture_, testing_support::TestOutputPath("source_dialog.png")));
   ASSERT_EQ(picture_.width, static_cast<DWORD>(frame_.right - frame_.left));
 
   // Centred on the screen.

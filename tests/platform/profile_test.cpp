@@ -4,16 +4,13 @@
 
 #include "platform/ini_file.h"
 #include "platform/paths.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/windows_directory.h"
 
 namespace {
 
-using testing_support::TempDir;
-
 class ProfileTest : public ::testing::Test {
  protected:
-  void SetUp() override { platform::SetWindowsDirectory(dir_.path()); }
-  TempDir dir_;
+  testing_support::ScopedWindowsDirectory dir_;
 };
 
 TEST_F(ProfileTest, WinIniIsReadFromTheWindowsDirectory) {

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 namespace testing_support {
@@ -25,6 +26,11 @@ class TempDir {
   void Write(const std::string& name, const std::string& text) const {
     std::filesystem::create_directories(std::filesystem::path(File(name)).parent_path());
     std::ofstream(File(name), std::ios::binary) << text;
+  }
+  // The file's bytes; empty when it does not exist.
+  std::string Read(const std::string& name) const {
+    std::ifstream in(File(name), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
   }
 
  private:

@@ -54,6 +54,16 @@ class FormatDialogFixture : public SettingsFixture {
     return dialog.DoModal();
   }
 
+  // Settings as the main dialog hands them over: loaded and clamped.
+  static twain_ds::CFormatSettings Loaded(const twain_ds::BuildDescriptor& build, int width = 0, int height = 0) {
+    twain_ds::CFormatSettings settings(build);
+    settings.Load(build.rules->ntsc_standard);
+    settings.window_width = width;
+    settings.window_height = height;
+    settings.ClampWindowSize(0, 0);
+    return settings;
+  }
+
   static std::vector<WPARAM>& Codes() {
     static std::vector<WPARAM> codes;
     return codes;

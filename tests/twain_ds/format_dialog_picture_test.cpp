@@ -2,9 +2,8 @@
 // where the template puts them.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "platform/screen_picture.h"
+#include "tests/support/test_output.h"
 #include "tests/twain_ds/format_dialog_fixture.h"
 
 namespace {
@@ -15,9 +14,7 @@ TEST_F(FormatDialogPictureTest, ControlsSitAtTheirTemplatePositions) {
   auto dialogTemplate = platform::FindDialogTemplate(AfxGetInstanceHandle(), twain_ds::IDD_FORMAT);
   ASSERT_TRUE(dialogTemplate.has_value());
   EXPECT_EQ(dialogTemplate->caption, "Format");
-  twain_ds::CFormatSettings settings(twain_ds::kRg7Ntc);
-  settings.Load(0);
-  settings.ClampWindowSize(0, 0);
+  twain_ds::CFormatSettings settings = Loaded(twain_ds::kRg7Ntc);
   platform::Picture picture;
   int placed = 0;
   RunDialog(settings, {[&](HWND dialog) {
@@ -56,8 +53,7 @@ TEST_F(FormatDialogPictureTest, ControlsSitAtTheirTemplatePositions) {
             }});
   EXPECT_EQ(placed, 24);
   ASSERT_GT(picture.width, 0u);
-  std::filesystem::create_directories(TWAIN_DS_TEST_OUTPUT_DIR);
-  EXPECT_TRUE(platform::WritePng(picture, std::string(TWAIN_DS_TEST_OUTPUT_DIR) + "/format_dialog.png"));
+  EXPECT_TRUE(platform::WritePng(picture, testing_support::TestOutputPath("format_dialog.png")));
 }
 
 }  // namespace

@@ -16,18 +16,7 @@ using platform::automation::SetText;
 using twain_ds::CFormatSettings;
 using namespace twain_ds;  // control ids and change codes
 
-class FormatDialogTest : public twain_ds_test::FormatDialogFixture {
- protected:
-  // Settings as the main dialog hands them over: loaded and clamped.
-  static CFormatSettings Loaded(const BuildDescriptor& build, int width = 0, int height = 0) {
-    CFormatSettings settings(build);
-    settings.Load(build.rules->ntsc_standard);
-    settings.window_width = width;
-    settings.window_height = height;
-    settings.ClampWindowSize(0, 0);
-    return settings;
-  }
-};
+using FormatDialogTest = twain_ds_test::FormatDialogFixture;
 
 // Everything the dialog edits, to compare two records field by field.
 struct Fields {

@@ -2,11 +2,10 @@
 // the desktop they uncover, text, overlays through the key colour, PNG pictures.
 #include <png.h>
 
-#include <cstdlib>
-
 #include "platform/pixel_encoding.h"
 #include "platform/screen_picture.h"
 #include "sim/display/display_formats.h"
+#include "tests/support/test_output.h"
 #include "tests/window_system/window_fixture.h"
 
 namespace {
@@ -15,11 +14,6 @@ using namespace window_testing;
 
 const COLORREF kTeal = RGB(0, 128, 128), kNavy = RGB(0, 0, 128), kWhite = RGB(255, 255, 255);
 const COLORREF kRed = RGB(200, 30, 40), kGreen = RGB(20, 160, 60), kBlue = RGB(30, 40, 210);
-
-std::string OutputPath(const std::string& name) {
-  const char* dir = std::getenv("TEST_OUTPUT_DIR");
-  return std::string(dir && *dir ? dir : ".") + "/" + name;
-}
 
 platform::Picture ReadPng(const std::string& path) {
   png_image image{};
@@ -50,7 +44,7 @@ TEST_F(DesktopTest, AWindowPicturesWithFrameCaptionTitleAndItsClassBackground) {
   EXPECT_EQ(p.At(196, 116), kRed);
   EXPECT_EQ(platform::RenderScreen().At(10, 10), kTeal);  // the desktop around it
 
-  std::string path = OutputPath("window_with_caption.png");
+  std::string path = testing_support::TestOutputPath("window_with_caption.png");
   ASSERT_TRUE(platform::WritePng(p, path));
   platform::Picture back = ReadPng(path);
   EXPECT_EQ(back.width, 200u);
@@ -223,13 +217,13 @@ TEST_F(DesktopTest, AClientPaintedInTheKeyColourShowsTheOverlay) {
   desc.dwFlags = DDSD_CAPS;
   desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
   std::shared_ptr<platform::DisplaySurface> primary, overlay;
-  ASSERT_EQ(display_->CreateSurface(desc, &primary), DD_OK);
+  ASSERT_EQ(display().CreateSurface(desc, &primary), DD_OK);
   desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
   desc.dwWidth = 320;
   desc.dwHeight = 240;
   desc.ddsCaps.dwCaps = DDSCAPS_OVERLAY | DDSCAPS_VIDEOMEMORY;
   desc.ddpfPixelFormat = sim::FourCCFormat(sim::kFourCC_YUY2);
-  ASSERT_EQ(display_->CreateSurface(desc, &overlay), DD_OK);
+  ASSERT_EQ(display().CreateSurface(desc, &overlay), DD_OK);
   platform::SurfaceMemory m;
   ASSERT_EQ(overlay->Lock(&m), DD_OK);
   for (DWORD y = 0; y < 240; ++y)
@@ -240,7 +234,7 @@ TEST_F(DesktopTest, AClientPaintedInTheKeyColourShowsTheOverlay) {
   overlay->Unlock();
   DDOVERLAYFX fx{};
   fx.dwSize = sizeof fx;
-  DWORD key = platform::EncodeColor(m.format.dwFlags ? display_->desktop().format : m.format, magenta);
+  DWORD key = platform::EncodeColor(m.format.dwFlags ? display().desktop().format : m.format, magenta);
   fx.dckDestColorkey = DDCOLORKEY{key, key};
   RECT source{0, 0, 320, 240}, dest{0, 0, 640, 480};
   ASSERT_EQ(overlay->UpdateOverlay(&source, primary.get(), &dest, DDOVER_SHOW | DDOVER_KEYDESTOVERRIDE, &fx), DD_OK);
@@ -249,7 +243,7 @@ TEST_F(DesktopTest, AClientPaintedInTheKeyColourShowsTheOverlay) {
   EXPECT_EQ(screen.At(200, 200), sim::YuvToRgb(81, 90, 240));  // the client shows the video
   EXPECT_EQ(screen.At(200, 110), kNavy);                       // the caption does not
   EXPECT_EQ(screen.At(20, 20), kTeal);                         // nor the desktop
-  EXPECT_TRUE(platform::WritePng(screen, OutputPath("overlay_through_key.png")));
+  EXPECT_TRUE(platform::WritePng(screen, testing_support::TestOutputPath("overlay_through_key.png")));
   overlay->UpdateOverlay(nullptr, primary.get(), nullptr, DDOVER_HIDE, nullptr);
 }
 
@@ -271,22 +265,16 @@ TEST_F(DesktopTest, ANewDesktopIsPaintedAfreshInItsOwnPixelEncoding) {
   RegisterTestClass("Test", CreateSolidBrush(RGB(200, 30, 40)));
   HWND w = Create(WS_POPUP | WS_VISIBLE, 10, 10, 100, 100);
   Pump();
-  sim::DisplayDesc desc;
-  desc.width = 320;
-  desc.height = 240;
-  desc.bits_per_pixel = 16;
-  auto display16 = std::make_shared<sim::Display>(desc, std::make_shared<sim::DisplayMemory>(1u << 20, 0xD0000000));
-  platform::RegisterDisplayAdapter(display16);
+  sim::Display& display16 = testing_support::PowerOnDesktop(320, 240, 16);
   InvalidateRect(w, nullptr, TRUE);  // the window system notices the new desktop
   Pump();
-  const DDPIXELFORMAT& f = display16->desktop().format;
+  const DDPIXELFORMAT& f = display16.desktop().format;
   auto shown = [&](COLORREF c) { return platform::DecodeColor(f, platform::EncodeColor(f, c)); };
   platform::Picture screen = platform::RenderScreen();
   EXPECT_EQ(screen.width, 320u);
   EXPECT_EQ(screen.At(50, 50), shown(RGB(200, 30, 40)));
   EXPECT_NE(screen.At(50, 50), RGB(200, 30, 40));  // 5-6-5 cannot hold it exactly
   EXPECT_EQ(screen.At(200, 200), shown(RGB(0, 128, 128)));
-  platform::UnregisterDisplayAdapter(display16.get());
 }
 
 TEST_F(DesktopTest, APaintDrawsTheFrameThenErasesAndLeavesTheWindowValid) {

@@ -8,8 +8,10 @@
 #include <memory>
 #include <vector>
 
+#include "platform/automation.h"
 #include "platform/user.h"
-#include "sim/display/display.h"
+#include "sim/machine.h"
+#include "tests/support/desktop_machine.h"
 
 namespace window_testing {
 
@@ -49,13 +51,7 @@ class WindowTest : public ::testing::Test {
   }
 
   // Dispatches everything queued for this thread (paints included) until the queue is empty.
-  static void Pump() {
-    MSG m;
-    while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&m);
-      DispatchMessageA(&m);
-    }
-  }
+  static void Pump() { platform::automation::RunUntilIdle(); }
 
   static std::vector<UINT> Messages(const std::vector<platform::LoggedMessage>& log) {
     std::vector<UINT> out;
@@ -76,20 +72,14 @@ class WindowTest : public ::testing::Test {
 // A 32-bit desktop of 640 x 480, so that colours come back exactly.
 class DesktopTest : public WindowTest {
  protected:
-  void SetUp() override {
-    sim::DisplayDesc desc;
-    desc.width = 640;
-    desc.height = 480;
-    desc.bits_per_pixel = 32;
-    display_ = std::make_shared<sim::Display>(desc, std::make_shared<sim::DisplayMemory>(8u << 20, 0xD0000000));
-    platform::RegisterDisplayAdapter(display_);
-  }
+  void SetUp() override { testing_support::PowerOnDesktop(640, 480, 32); }
   void TearDown() override {
     WindowTest::TearDown();
-    platform::UnregisterDisplayAdapter(display_.get());
+    sim::PowerOff();
   }
 
-  std::shared_ptr<sim::Display> display_;
+  // The desktop of the machine that is on: a test may power on another.
+  static sim::Display& display() { return sim::CurrentMachine()->display(); }
 };
 
 }  // namespace window_testing
