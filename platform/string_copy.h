@@ -12,7 +12,8 @@ namespace platform {
 inline std::size_t CopyTruncated(std::string_view text, char* buffer, std::size_t size) {
   if (!buffer || size == 0) return 0;
   std::size_t n = text.size() < size - 1 ? text.size() : size - 1;
-  std::memcpy(buffer, text.data(), n);
+  // An empty view may carry no data pointer at all.
+  if (n != 0) std::memcpy(buffer, text.data(), n);
   buffer[n] = '\0';
   return n;
 }

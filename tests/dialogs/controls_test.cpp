@@ -130,6 +130,8 @@ TEST_F(ControlsTest, DropListSelectsSilentlyByMessageAndNotifiesKeyboardChanges)
             CB_ERR);
   EXPECT_EQ(SendMessageA(Item(7), CB_SETCURSEL, 5, 0), CB_ERR);
   EXPECT_EQ(SendMessageA(Item(7), CB_GETCURSEL, 0, 0), CB_ERR);
+  // With nothing selected the window text is empty.
+  EXPECT_EQ(Text(7), "");
   Send(7, CB_RESETCONTENT);
   EXPECT_EQ(SendMessageA(Item(7), CB_GETCOUNT, 0, 0), 0);
   EXPECT_TRUE(TakeReceived().empty());
