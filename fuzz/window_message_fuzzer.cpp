@@ -5,6 +5,7 @@
 // spell out, pumping the queue (paints included) as a program's loop would, and
 // destroys everything again, so that leaks and stale state show. Pointers go
 // only with buffers this harness owns, sized as the input says.
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -163,7 +164,8 @@ INT_PTR DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_HSCROLL: {
       HWND bar = GetDlgItem(dialog, kScrollBarId);
       if (reinterpret_cast<HWND>(lParam) != bar || !bar) return FALSE;
-      int pos = static_cast<int>(SendMessageA(bar, SBM_GETPOS, 0, 0));
+      // Wide, so that stepping past either end of the int range is no overflow of its own.
+      std::int64_t pos = static_cast<int>(SendMessageA(bar, SBM_GETPOS, 0, 0));
       switch (LOWORD(wParam)) {
         case SB_LINELEFT:
           --pos;
@@ -184,7 +186,8 @@ INT_PTR DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
         default:
           return TRUE;
       }
-      SendMessageA(bar, SBM_SETPOS, static_cast<WPARAM>(pos), TRUE);
+      pos = std::clamp<std::int64_t>(pos, std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
+      SendMessageA(bar, SBM_SETPOS, static_cast<WPARAM>(static_cast<int>(pos)), TRUE);
       return TRUE;
     }
     case WM_COMMAND:
