@@ -88,7 +88,8 @@ std::int32_t ImageFileManagerBase::InquireTiff(const char* file, std::uint16_t* 
   tiff_query_.file_name = file;
   tiff_query_.mode = 0;
   if (std::int32_t r = FIORdTIFFHeader(&tiff_query_)) return r;
-  const std::uint16_t depth = static_cast<std::uint16_t>(tiff_query_.bits_per_sample * tiff_query_.samples_per_pixel);
+  const std::uint16_t depth =
+      static_cast<std::uint16_t>(std::uint32_t{tiff_query_.bits_per_sample} * tiff_query_.samples_per_pixel);
   const std::uint32_t w = tiff_query_.image_width, h = tiff_query_.image_length;
   FIOCloseTIFFFile(&tiff_query_);
   if (!OneOf(depth, {1, 8, 16, 24, 32})) return kEngineBadCode;

@@ -181,7 +181,8 @@ std::int32_t TiffImageFile::Load(const char* file, std::uint32_t x, std::uint32_
   header_.file_name = file;
   header_.mode = 0;
   if (std::int32_t r = FIORdTIFFHeader(&header_)) return r;
-  const std::uint32_t bits = static_cast<std::uint16_t>(header_.samples_per_pixel * header_.bits_per_sample);
+  const std::uint32_t bits =
+      static_cast<std::uint16_t>(std::uint32_t{header_.samples_per_pixel} * header_.bits_per_sample);
   const Samples samples = SamplesOf(header_);
   if ((bits != 1 && bits != 8 && bits != 16 && bits != 24 && bits != 32) || samples == Samples::kNone) {
     FIOCloseTIFFFile(&header_);

@@ -281,6 +281,9 @@ TEST_F(CodecTest, TiffFilesTheLoadRefuses) {
   // Two 4-bit samples make 8 bits of no layout the conversions know.
   Write("s.tif", TiffFile(false, 2, 1, 4, 2, 1, {0x12, 0x34}));
   EXPECT_EQ(TiffLoad("s.tif", &image), rg7::kEngineBadDepth);
+  // Sample counts and sizes whose product is beyond any depth.
+  Write("h.tif", TiffFile(false, 2, 1, 65287, 41729, 1, {1, 2}));
+  EXPECT_EQ(TiffLoad("h.tif", &image), rg7::kEngineBadDepth);
   Write("c.tif", TiffFile(false, 2, 1, 8, 1, 1, {1, 2}, 5));
   EXPECT_EQ(TiffLoad("c.tif", &image), -1);
   EXPECT_EQ(Texts().back(), "GEN_ERROR, compression");
