@@ -19,6 +19,10 @@ struct MachineDescription {
   std::vector<HostBridgeDesc> host_bridges;
   std::vector<Rg700Desc> rg700_boards;
   DisplayDesc display;
+  // The drivers installed: the Windows NT kernel driver RG7DRIVE and the Windows 95
+  // VxD RG700W95. A description may leave either out.
+  bool rg7_nt_driver = true;
+  bool rg7_w95_vxd = true;
 
   // One Natoma host bridge, one RG-700 board and a 16-bit desktop.
   PLATFORM_EXPORT static MachineDescription Default();

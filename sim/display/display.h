@@ -16,6 +16,20 @@
 
 namespace sim {
 
+// The adapter's video port (its VIP input), fed by the first RG-700 board.
+struct VideoPortDesc {
+  bool present = true;
+  DWORD video_port_id = 0;
+  DWORD caps = 0x1 | 0x40 | 0x80;  // auto-flip, skip even fields, skip odd fields
+  DWORD port_width = 8;            // bits
+  DWORD max_width = 1024;
+  DWORD max_height = 1024;  // lines per field
+  // Connection types offered, in order: by default one, the interlaced VIP connection.
+  std::vector<GUID> connections = {{0x54F39980, 0xDA60, 0x11CF, {0x9B, 0x06, 0x00, 0xA0, 0xC9, 0x03, 0xA3, 0xB8}}};
+  // A driver that cannot make a flipping target surface.
+  bool refuse_flipping_target = false;
+};
+
 struct DisplayDesc {
   // Desktop mode: depth 4, 8, 16 (565 or 555), 24 or 32 bits.
   DWORD width = 1024;
@@ -40,6 +54,7 @@ struct DisplayDesc {
   DWORD min_overlay_stretch = 250;
   DWORD max_overlay_stretch = 8000;
   std::vector<DWORD> fourcc_codes = {MakeFourCC('Y', 'U', 'Y', '2'), MakeFourCC('U', 'Y', 'V', 'Y')};
+  VideoPortDesc video_port;
 };
 
 struct DesktopMode {
