@@ -246,7 +246,14 @@ TEST(Rg7W95Vxd, AListLongerThanTheOutputFillsWhatFitsAndKeepsTheRangePinned) {
   sim::Machine& m = sim::PowerOn();
   m.physical_memory().SetPinShape(sim::PinShape::kPagePerEntry);
   Vxd v;
-  sim_test::PinnedBuffer buf(513, false);
+  // More than the process's working set allows: the VxD locks for the system.
+  SIZE_T minimum, maximum;
+  GetProcessWorkingSetSize(GetCurrentProcess(), &minimum, &maximum);
+  struct {
+    std::size_t size = 513 * 4096;
+    std::uint8_t* data = static_cast<std::uint8_t*>(std::aligned_alloc(4096, size));
+  } buf;
+  ASSERT_GT(buf.size, minimum);
   std::vector<std::uint8_t> list(kListSize);
   EXPECT_EQ(v.Lock(buf.data, static_cast<std::uint32_t>(buf.size), list), ERROR_MORE_DATA);
   EXPECT_EQ(ListWord(list, w95::kPageListCountOffset), 512);
@@ -260,9 +267,13 @@ TEST(Rg7W95Vxd, AListLongerThanTheOutputFillsWhatFitsAndKeepsTheRangePinned) {
   EXPECT_EQ(ListWord(header, w95::kPageListMaxEntriesOffset), 0);
   std::vector<std::uint8_t> tiny(15);
   EXPECT_EQ(v.Lock(buf.data, 4096, tiny), ERROR_INVALID_PARAMETER);
-  // Power-off gives the locks back.
+  // Power-off gives the locks and the working set back.
   sim::PowerOff();
   EXPECT_FALSE(platform::IsRangeLocked(buf.data, buf.size));
+  SIZE_T after, afterMaximum;
+  GetProcessWorkingSetSize(GetCurrentProcess(), &after, &afterMaximum);
+  EXPECT_EQ(after, minimum);
+  std::free(buf.data);
 }
 
 TEST(Rg7W95Vxd, DisplayMemoryIsListedWithoutAPageLock) {
