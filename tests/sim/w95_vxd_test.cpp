@@ -97,7 +97,7 @@ TEST(Rg7W95Vxd, OpensOnlyAsADynamicLoadAndCountsLoadsAndUnloads) {
 TEST(Rg7W95Vxd, MapsBoardWindowsAndDisplayMemoryBelow4GB) {
   sim::Machine& m = sim::PowerOn();
   Vxd v;
-  std::uint32_t bar = m.rg700(0).ConfigDword(sim::pci::kBar0) & ~0xFu;
+  std::uint32_t bar = m.rg700(0).ConfigDword(sim::pci::kBar0) & sim::pci::kMemoryBarAddress;
   sim::Rg7MapRecord r{bar, 0, 0x100000};
   ASSERT_EQ(v.Call(w95::kMapMemory, &r, sizeof r, &r, sizeof r), ERROR_SUCCESS);
   EXPECT_EQ(r.linear, m.rg700(0).mapped_base());
