@@ -1,6 +1,7 @@
 #include "sim/machine.h"
 
 #include "sim/rg700/rg700_registers.h"
+#include "sim/rg700/rg700_video_clock.h"
 
 namespace sim {
 namespace {
@@ -50,6 +51,10 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   // Bus masters reach display memory at its physical address.
   physical_memory_.MapDeviceMemory(display_memory_->base(), display_memory_->size(), display_memory_->physical_base());
   platform::RegisterDisplayAdapter(display_);
+  // The first board's VIP output feeds the display's video port.
+  if (!rg700_.empty())
+    rg700_[0]->video_clock().SetVipSink(
+        [display = display_](const VipField& field) { display->ReceiveVipField(field); });
   Rg7NtDriver* driver = rg7_nt_driver_.get();
   for (auto& board : rg700_)
     board->ConnectBus(&physical_memory_, [driver](std::uint32_t ms) { return driver->WaitUntilServed(ms); });
