@@ -59,18 +59,6 @@ std::uint32_t Stamp(const BYTE* line) {
 
 const BYTE* Row(const sim::SurfaceInfo& s, DWORD row) { return s.memory + static_cast<std::size_t>(row) * s.pitch; }
 
-TEST(VipField, BlankLinesComeFirstThenTheFieldsFrameRows) {
-  sim::VipField even{5, 0};
-  EXPECT_EQ(even.lines(), 251);
-  EXPECT_EQ(even.Pixel(100, 10).y, sim::kBlack.y);
-  EXPECT_EQ(even.Pixel(100, 11).y, sim::PatternPixel(0, 5, 100, 1).y);
-  EXPECT_EQ(even.Pixel(100, 250).y, sim::PatternPixel(0, 5, 100, 479).y);
-  sim::VipField pal{4, 1};
-  EXPECT_EQ(pal.lines(), 15 + 288);
-  EXPECT_EQ(pal.width(), 768);
-  EXPECT_EQ(pal.Pixel(700, 15).v, sim::PatternPixel(1, 4, 700, 0).v);
-}
-
 TEST(SimDisplayVideoPort, TargetsAndPortsAreMadeAsTheDescriptionAllows) {
   std::shared_ptr<platform::DisplaySurface> s;
   sim::DisplayDesc noPort;
@@ -93,14 +81,6 @@ TEST(SimDisplayVideoPort, TargetsAndPortsAreMadeAsTheDescriptionAllows) {
   EXPECT_EQ(d->Surfaces().back().back_buffers, 1u);
   s.reset();
   EXPECT_EQ(d->memory().FreeBytes(), freeBefore);
-
-  auto port = MakePort(*d);
-  std::shared_ptr<platform::DisplayVideoPort> second;
-  EXPECT_EQ(d->CreateVideoPort(DDVIDEOPORTDESC{}, &second), DDERR_CURRENTLYNOTAVAIL);
-  EXPECT_EQ(port->Start(Crop(0)), DDERR_INVALIDPARAMS);  // no target
-  port.reset();
-  EXPECT_FALSE(d->video_port().created);
-  EXPECT_EQ(d->CreateVideoPort(DDVIDEOPORTDESC{}, &second), DD_OK);
 }
 
 TEST(SimDisplayVideoPort, FieldsInterleaveBelowTheCropAndSkippedFieldsAreNotWritten) {
@@ -161,7 +141,7 @@ TEST(SimDisplayVideoPort, AutoFlipShowsEachFrameOnceItsEvenFieldIsWritten) {
   EXPECT_EQ(Stamp(Row(t, 0)), 4u);
   EXPECT_EQ(Stamp(Row(t, 1)), 5u);
 
-  // The overlay shown is the front buffer; auto-flip needs the chain.
+  // Auto-flip shows a chain; a single surface has nothing to flip.
   std::shared_ptr<platform::DisplaySurface> primary, single;
   DDSURFACEDESC desc{};
   desc.dwSize = sizeof desc;
@@ -169,15 +149,10 @@ TEST(SimDisplayVideoPort, AutoFlipShowsEachFrameOnceItsEvenFieldIsWritten) {
   desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
   ASSERT_EQ(d->CreateSurface(desc, &primary), DD_OK);
   ASSERT_EQ(MakeTarget(*d, &single, false), DD_OK);
-  RECT src{0, 0, 640, 480}, dest{0, 0, 640, 480};
-  EXPECT_EQ(single->UpdateOverlay(&src, primary.get(), &dest, DDOVER_SHOW | DDOVER_AUTOFLIP, nullptr),
+  RECT src{0, 0, 640, 480};
+  EXPECT_EQ(single->UpdateOverlay(&src, primary.get(), &src, DDOVER_SHOW | DDOVER_AUTOFLIP, nullptr),
             DDERR_INVALIDPARAMS);
-  ASSERT_EQ(chain->UpdateOverlay(&src, primary.get(), &dest, DDOVER_SHOW | DDOVER_AUTOFLIP, nullptr), DD_OK);
-  sim::Picture picture = d->Compose();
-  sim::Yuv p = sim::PatternPixel(0, 5, 300, 1);
-  COLORREF expected = sim::YuvToRgb(p.y, p.u, p.v);
-  const std::uint8_t* px = &picture.rgb[(1024 * 1 + 300) * 3];
-  EXPECT_EQ(RGB(px[0], px[1], px[2]), expected);
+  EXPECT_EQ(chain->UpdateOverlay(&src, primary.get(), &src, DDOVER_SHOW | DDOVER_AUTOFLIP, nullptr), DD_OK);
 }
 
 TEST(SimMachineVideoPort, TheFirstBoardsFieldsReachThePort) {
