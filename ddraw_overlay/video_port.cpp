@@ -22,7 +22,7 @@ constexpr GUID kVipConnection = {0x54F39980, 0xDA60, 0x11CF, {0x9B, 0x06, 0x00, 
 constexpr DWORD kMicrosecondsPerField = 16667;
 constexpr DWORD kMaxPixelsPerSecond = 20736000;
 constexpr DWORD kYuvBitCount = 16;
-// The source of a port overlay stops short of the right edge of the target by this.
+// The shown source leaves out the last pixels of each line, which the port may not fill.
 constexpr LONG kShowSourceRightTrim = 4;
 
 // Keeps each port's capabilities in turn, so the last port listed is the one used.

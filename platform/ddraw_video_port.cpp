@@ -38,11 +38,6 @@ HRESULT CopyCounted(const std::vector<T>& all, DWORD* count, T* out) {
   return n < total ? DDERR_MOREDATA : DD_OK;
 }
 
-bool IsYuvInput(const DDPIXELFORMAT& f) {
-  return (f.dwFlags & DDPF_FOURCC) &&
-         (f.dwFourCC == MakeFourCC('Y', 'U', 'Y', '2') || f.dwFourCC == MakeFourCC('U', 'Y', 'V', 'Y'));
-}
-
 class VideoPortObject final : public IDirectDrawVideoPort {
  public:
   VideoPortObject(std::shared_ptr<DisplayVideoPort> port, const DDVIDEOPORTDESC& desc, const DDVIDEOPORTCAPS& caps)
@@ -93,7 +88,8 @@ class VideoPortObject final : public IDirectDrawVideoPort {
         ((f & DDVP_SKIPEVENFIELDS) && !(caps_.dwCaps & DDVPCAPS_SKIPEVENFIELDS)) ||
         ((f & DDVP_SKIPODDFIELDS) && !(caps_.dwCaps & DDVPCAPS_SKIPODDFIELDS)))
       return DDERR_INVALIDCAPS;
-    if (!IsYuvInput(*info->lpddpfInputFormat)) return DDERR_INVALIDPIXELFORMAT;
+    // An input the port cannot write out.
+    if (port_->GetOutputFormats(*info->lpddpfInputFormat, nullptr, 0) == 0) return DDERR_INVALIDPIXELFORMAT;
     VideoPortStart start;
     start.flags = f;
     start.input = *info->lpddpfInputFormat;

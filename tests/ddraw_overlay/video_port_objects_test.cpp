@@ -171,6 +171,10 @@ TEST_F(VideoPortObjectsTest, FormatsTargetsAndTheStartRecordAreChecked) {
     info.rCrop = k.crop;
     EXPECT_EQ(port_->StartVideo(&info), k.result) << std::hex << k.flags << " " << k.crop;
   }
+  DDPIXELFORMAT yv12 = yuy2;
+  yv12.dwFourCC = MakeFourCC('Y', 'V', '1', '2');
+  info.lpddpfInputFormat = &yv12;
+  EXPECT_EQ(port_->StartVideo(&info), DDERR_INVALIDPIXELFORMAT);
   EXPECT_TRUE(display().video_port().running);
   EXPECT_EQ(port_->StopVideo(), DD_OK);
   EXPECT_FALSE(display().video_port().running);
