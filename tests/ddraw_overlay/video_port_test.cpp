@@ -218,8 +218,9 @@ TEST_F(VideoPortTest, TheVipConnectionIsLookedForAmongThePortsConnections) {
 TEST_F(VideoPortTest, AFailedTargetIsReleased) {
   Open();
   ASSERT_EQ(ZPDDraw_OpenVIP(), 0);
+  ASSERT_EQ(ZPDDraw_EnableCaps(202, 1, 0), 0);
   for (const char* call : {"IDirectDrawVideoPort::SetTargetSurface", "IDirectDraw2::CreateSurface"}) {
-    // Both tries of the surface fail in the second case.
+    // In the second case both tries fail, the flipping target and the single one.
     platform::faults::Arm(call, 2, static_cast<DWORD>(DDERR_INVALIDPARAMS));
     EXPECT_EQ(ZPDDraw_InitVIP(0, 640, 240), -100) << call;
     EXPECT_EQ(layer().portSurface, nullptr);
