@@ -71,6 +71,9 @@ class CDDraw {
   HRESULT VideoPort_Open();
   HRESULT VideoPort_Close();
   HRESULT VideoPort_Init(DWORD formatId, DWORD width, DWORD height);
+  HRESULT VideoPort_Create(DWORD width, DWORD height);
+  HRESULT VideoPort_SetPixelFormat(DWORD formatId);
+  HRESULT VideoPort_CreateTargetSurface(DWORD formatId, DWORD width, DWORD height);
   HRESULT VideoPort_Uninit();
   HRESULT VideoPort_Start(DWORD width, DWORD height);
   HRESULT VideoPort_Stop();
@@ -114,6 +117,13 @@ class CDDraw {
   DWORD cropTopLines;
   DWORD autoFlipEnabled;
 };
+
+// Releases an interface the object holds and clears the pointer.
+template <class T>
+void ReleaseInterface(T*& p) {
+  if (p) p->Release();
+  p = nullptr;
+}
 
 // 1 (8 bits), 2 (32), 888 (24), 100r + 10g + b from the mask runs (16), 0 otherwise.
 DWORD ScreenModeCodeOf(const DDPIXELFORMAT& format);

@@ -17,12 +17,6 @@ DWORD MaskRun(DWORD mask) {
   return run;
 }
 
-template <class T>
-void ReleaseInterface(T*& p) {
-  if (p) p->Release();
-  p = nullptr;
-}
-
 }  // namespace
 
 DWORD ScreenModeCodeOf(const DDPIXELFORMAT& format) {

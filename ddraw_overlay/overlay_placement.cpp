@@ -26,10 +26,6 @@ LONG Cut(LONG base, std::int64_t span, std::int64_t part, std::int64_t whole) {
 // b - a without overflow.
 std::int64_t Span(LONG a, LONG b) { return std::int64_t{b} - a; }
 
-bool SameRect(const RECT& a, const RECT& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
 }  // namespace
 
 void AlignOverlayRects(const DDCAPS& caps, RECT* dest, RECT* source) {

@@ -23,11 +23,11 @@ void Call(const VipRegistration& r) {
 DWORD PortCapabilityBit(std::uint32_t capability) {
   switch (capability) {
     case 200:
-      return 0x40;  // skip even fields
+      return DDVPCAPS_SKIPEVENFIELDS;
     case 201:
-      return 0x80;  // skip odd fields
+      return DDVPCAPS_SKIPODDFIELDS;
     case 202:
-      return 0x1;  // auto-flip
+      return DDVPCAPS_AUTOFLIP;
     default:
       return 0;
   }

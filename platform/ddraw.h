@@ -15,6 +15,7 @@ constexpr HRESULT DDERR_OUTOFMEMORY = E_OUTOFMEMORY;
 constexpr HRESULT DDERR_UNSUPPORTED = E_NOTIMPL;
 
 constexpr HRESULT MakeDDrawResult(DWORD code) { return static_cast<HRESULT>(0x88760000u | code); }
+constexpr HRESULT DDERR_CURRENTLYNOTAVAIL = MakeDDrawResult(40);
 constexpr HRESULT DDERR_INVALIDCAPS = MakeDDrawResult(100);
 constexpr HRESULT DDERR_INVALIDPIXELFORMAT = MakeDDrawResult(145);
 constexpr HRESULT DDERR_INVALIDRECT = MakeDDrawResult(150);
@@ -40,6 +41,7 @@ constexpr HRESULT DDERR_WRONGMODE = MakeDDrawResult(587);
 constexpr HRESULT DDERR_NOTPAGELOCKED = MakeDDrawResult(600);
 constexpr HRESULT DDERR_DCALREADYCREATED = MakeDDrawResult(620);
 constexpr HRESULT DDERR_MOREDATA = MakeDDrawResult(690);  // 0x887602B2
+constexpr HRESULT DDERR_VIDEONOTACTIVE = MakeDDrawResult(695);
 
 // ---- Flags ---------------------------------------------------------------------
 
@@ -105,6 +107,37 @@ constexpr DWORD DDPF_FOURCC = 0x4;
 constexpr DWORD DDPF_PALETTEINDEXED4 = 0x8;
 constexpr DWORD DDPF_PALETTEINDEXED8 = 0x20;
 constexpr DWORD DDPF_RGB = 0x40;
+
+// DDVIDEOPORTCAPS::dwCaps
+constexpr DWORD DDVPCAPS_AUTOFLIP = 0x1;
+constexpr DWORD DDVPCAPS_INTERLACED = 0x2;
+constexpr DWORD DDVPCAPS_SKIPEVENFIELDS = 0x40;
+constexpr DWORD DDVPCAPS_SKIPODDFIELDS = 0x80;
+
+// DDVIDEOPORTCAPS::dwFlags: which fields of the record are valid, and of a filter
+// which ones must match.
+constexpr DWORD DDVPD_WIDTH = 0x1;
+constexpr DWORD DDVPD_HEIGHT = 0x2;
+constexpr DWORD DDVPD_ID = 0x4;
+constexpr DWORD DDVPD_CAPS = 0x8;
+
+// DDVIDEOPORTCONNECT::dwFlags
+constexpr DWORD DDVPCONNECT_INTERLACED = 0x20;
+
+// DDVIDEOPORTINFO::dwVPFlags
+constexpr DWORD DDVP_AUTOFLIP = 0x1;
+constexpr DWORD DDVP_CONVERT = 0x2;
+constexpr DWORD DDVP_CROP = 0x4;
+constexpr DWORD DDVP_SKIPEVENFIELDS = 0x80;
+constexpr DWORD DDVP_SKIPODDFIELDS = 0x100;
+
+// GetOutputFormats and SetTargetSurface
+constexpr DWORD DDVPFORMAT_VIDEO = 0x1;
+constexpr DWORD DDVPTARGET_VIDEO = 0x1;
+
+// Enumeration callbacks
+constexpr HRESULT DDENUMRET_CANCEL = 0;
+constexpr HRESULT DDENUMRET_OK = 1;
 
 // Four characters read as a little-endian 32-bit word.
 constexpr DWORD MakeFourCC(char a, char b, char c, char d) {
@@ -231,15 +264,32 @@ static_assert(sizeof(DDOVERLAYFX) == 56);
 struct DDBLTFX;
 struct RGNDATA;
 
-// Video-port records, as the video-port container reports them.
+// Video-port records. The connection, the port description and the capabilities
+// hold no pointers and keep their 32-bit sizes; the start record holds pointers to
+// pixel formats, so its size is this platform's.
 struct DDVIDEOPORTCONNECT {
   DWORD dwSize;
-  DWORD dwPortWidth;
+  DWORD dwPortWidth;  // bits
   GUID guidTypeID;
   DWORD dwFlags;
   DWORD dwReserved1;
 };
 static_assert(sizeof(DDVIDEOPORTCONNECT) == 32);
+
+struct DDVIDEOPORTDESC {
+  DWORD dwSize;
+  DWORD dwFieldWidth;
+  DWORD dwVBIWidth;
+  DWORD dwFieldHeight;  // lines of one field, the vertical blanking lines included
+  DWORD dwMicrosecondsPerField;
+  DWORD dwMaxPixelsPerSecond;
+  DWORD dwVideoPortID;
+  DWORD dwReserved1;
+  DDVIDEOPORTCONNECT VideoPortType;
+  DWORD dwReserved2;
+  DWORD dwReserved3;
+};
+static_assert(sizeof(DDVIDEOPORTDESC) == 72);
 
 struct DDVIDEOPORTCAPS {
   DWORD dwSize;
@@ -263,6 +313,24 @@ struct DDVIDEOPORTCAPS {
   WORD wNumFilterTapsY;
 };
 static_assert(sizeof(DDVIDEOPORTCAPS) == 72);
+
+// 64 bytes in the 32-bit layout; the three format pointers are real pointers here.
+struct DDVIDEOPORTINFO {
+  DWORD dwSize;  // sizeof(DDVIDEOPORTINFO)
+  DWORD dwOriginX;
+  DWORD dwOriginY;
+  DWORD dwVPFlags;
+  RECT rCrop;  // in the field's lines and pixels, right and bottom exclusive
+  DWORD dwPrescaleWidth;
+  DWORD dwPrescaleHeight;
+  DDPIXELFORMAT* lpddpfInputFormat;
+  DDPIXELFORMAT* lpddpfVBIInputFormat;
+  DDPIXELFORMAT* lpddpfVBIOutputFormat;
+  DWORD dwVBIHeight;
+  DWORD dwReserved1;
+  DWORD dwReserved2;
+};
+static_assert(sizeof(DDVIDEOPORTINFO) == 80);
 
 // ---- Interfaces ----------------------------------------------------------------
 
@@ -330,13 +398,40 @@ class PLATFORM_EXPORT IDirectDrawClipper : public IUnknown {
   ~IDirectDrawClipper() = default;
 };
 
-// The video-port interfaces. The simulated adapter has no video port, so no object
-// of these kinds is ever handed out (QueryInterface answers E_NOINTERFACE).
+using LPDDENUMVIDEOCALLBACK = HRESULT (*)(DDVIDEOPORTCAPS* caps, LPVOID context);
+
+class IDirectDrawVideoPort;
+
+// The video-port container is the DirectDraw object itself, reached through
+// QueryInterface when the adapter has a video port.
 class PLATFORM_EXPORT IDDVideoPortContainer : public IUnknown {
+ public:
+  // flags 0 only; the port is created for video, not for VBI data alone.
+  virtual HRESULT CreateVideoPort(DWORD flags, DDVIDEOPORTDESC* desc, IDirectDrawVideoPort** port, IUnknown* outer) = 0;
+  // Calls back once per port that matches the filter's DDVPD_ID (null or no flags:
+  // every port) until the callback answers DDENUMRET_CANCEL.
+  virtual HRESULT EnumVideoPorts(DWORD flags, DDVIDEOPORTCAPS* filter, LPVOID context,
+                                 LPDDENUMVIDEOCALLBACK callback) = 0;
+  // With connections null, *count receives the number of connections the port
+  // takes. Otherwise up to *count entries are filled, *count receives the number
+  // filled, and DDERR_MOREDATA says that more were left out.
+  virtual HRESULT GetVideoPortConnectInfo(DWORD portId, DWORD* count, DDVIDEOPORTCONNECT* connections) = 0;
+
  protected:
   ~IDDVideoPortContainer() = default;
 };
+
 class PLATFORM_EXPORT IDirectDrawVideoPort : public IUnknown {
+ public:
+  // The formats the port can write for an input format, counted and filled as
+  // GetVideoPortConnectInfo does.
+  virtual HRESULT GetOutputFormats(DDPIXELFORMAT* input, DWORD* count, DDPIXELFORMAT* formats, DWORD flags) = 0;
+  // An overlay surface made with DDSCAPS_VIDEOPORT; the port writes its front buffer,
+  // or with auto-flip its back buffer.
+  virtual HRESULT SetTargetSurface(IDirectDrawSurface* surface, DWORD flags) = 0;
+  virtual HRESULT StartVideo(DDVIDEOPORTINFO* info) = 0;
+  virtual HRESULT StopVideo() = 0;
+
  protected:
   ~IDirectDrawVideoPort() = default;
 };

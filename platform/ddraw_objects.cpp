@@ -6,8 +6,8 @@
 #include <mutex>
 #include <new>
 
+#include "platform/ddraw_internal.h"
 #include "platform/device_context.h"
-#include "platform/display_adapter.h"
 #include "platform/fault_injection.h"
 
 namespace platform {
@@ -18,14 +18,6 @@ std::shared_ptr<DisplayAdapter> g_adapter;
 const void* g_exclusiveOwner = nullptr;
 std::atomic<std::size_t> g_liveObjects{0};
 std::atomic<std::size_t> g_liveSurfaces{0};
-
-// An armed fault returns its error value as the call's result.
-bool Fail(const char* call, HRESULT* result) {
-  DWORD error = 0;
-  if (!faults::ShouldFail(call, &error)) return false;
-  *result = static_cast<HRESULT>(error);
-  return true;
-}
 
 bool RectInside(const RECT& r, DWORD width, DWORD height) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && static_cast<DWORD>(r.right) <= width &&
@@ -42,6 +34,8 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   }
 
   static SurfaceObject* From(IDirectDrawSurface2* s) { return dynamic_cast<SurfaceObject*>(s); }
+  static SurfaceObject* From(IDirectDrawSurface* s) { return dynamic_cast<SurfaceObject*>(s); }
+  DisplaySurface* adapter_surface() const { return surface_.get(); }
 
   HRESULT QueryInterface(REFIID iid, void** object) override {
     if (!object) return DDERR_INVALIDPARAMS;
@@ -64,7 +58,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
 
   HRESULT Lock(RECT* rect, DDSURFACEDESC* desc, DWORD, HANDLE) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::Lock", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::Lock", &hr)) return hr;
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC)) return DDERR_INVALIDPARAMS;
     SurfaceMemory m;
     hr = surface_->Lock(&m);
@@ -92,7 +86,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   }
   HRESULT Unlock(LPVOID) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::Unlock", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::Unlock", &hr)) return hr;
     if (locks_ == 0) return DDERR_NOTLOCKED;
     --locks_;
     surface_->Unlock();
@@ -100,20 +94,20 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   }
   HRESULT Restore() override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::Restore", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::Restore", &hr)) return hr;
     return surface_->Restore();
   }
   HRESULT GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface2** attached) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::GetAttachedSurface", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::GetAttachedSurface", &hr)) return hr;
     if (!caps || !attached) return DDERR_INVALIDPARAMS;
-    // No flipping chains are built, so nothing is ever attached.
+    // Back buffers of flipping chains are the video port's alone and are not handed out.
     *attached = nullptr;
     return DDERR_NOTFOUND;
   }
   HRESULT Blt(RECT* destRect, IDirectDrawSurface2* source, RECT* sourceRect, DWORD flags, DDBLTFX*) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::Blt", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::Blt", &hr)) return hr;
     SurfaceObject* src = source ? From(source) : nullptr;
     if (!src) return DDERR_INVALIDPARAMS;
     return surface_->Blt(destRect, src->surface_.get(), sourceRect, flags);
@@ -121,7 +115,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   HRESULT UpdateOverlay(RECT* sourceRect, IDirectDrawSurface2* dest, RECT* destRect, DWORD flags,
                         DDOVERLAYFX* fx) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::UpdateOverlay", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::UpdateOverlay", &hr)) return hr;
     SurfaceObject* target = dest ? From(dest) : nullptr;
     if (!target) return DDERR_INVALIDPARAMS;
     if ((flags & DDOVER_DDFX) && (!fx || fx->dwSize != sizeof(DDOVERLAYFX))) return DDERR_INVALIDPARAMS;
@@ -130,18 +124,18 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   }
   HRESULT SetOverlayPosition(LONG x, LONG y) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::SetOverlayPosition", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::SetOverlayPosition", &hr)) return hr;
     return surface_->SetOverlayPosition(x, y);
   }
   HRESULT SetColorKey(DWORD flags, DDCOLORKEY* key) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::SetColorKey", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::SetColorKey", &hr)) return hr;
     if (!key) return DDERR_INVALIDPARAMS;
     return surface_->SetColorKey(flags, key);
   }
   HRESULT GetDC(HDC* dc) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::GetDC", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::GetDC", &hr)) return hr;
     if (!dc) return DDERR_INVALIDPARAMS;
     *dc = nullptr;
     if (dc_) return DDERR_DCALREADYCREATED;
@@ -155,7 +149,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   }
   HRESULT ReleaseDC(HDC dc) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::ReleaseDC", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::ReleaseDC", &hr)) return hr;
     if (!dc_ || dc != dc_) return DDERR_INVALIDPARAMS;
     DeleteDeviceContext(dc_);
     dc_ = nullptr;
@@ -163,13 +157,13 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   }
   HRESULT PageLock(DWORD flags) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::PageLock", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::PageLock", &hr)) return hr;
     if (flags != 0) return DDERR_INVALIDPARAMS;
     return surface_->PageLock();
   }
   HRESULT PageUnlock(DWORD flags) override {
     HRESULT hr;
-    if (Fail("IDirectDrawSurface2::PageUnlock", &hr)) return hr;
+    if (DDrawFault("IDirectDrawSurface2::PageUnlock", &hr)) return hr;
     if (flags != 0) return DDERR_INVALIDPARAMS;
     return surface_->PageUnlock();
   }
@@ -181,7 +175,7 @@ class SurfaceObject final : public IDirectDrawSurface, public IDirectDrawSurface
   HDC dc_ = nullptr;
 };
 
-class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
+class DirectDrawObject final : public IDirectDraw, public IDirectDraw2, public IDDVideoPortContainer {
  public:
   explicit DirectDrawObject(std::shared_ptr<DisplayAdapter> adapter) : adapter_(std::move(adapter)) { ++g_liveObjects; }
   ~DirectDrawObject() {
@@ -201,6 +195,8 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
       *object = static_cast<IDirectDraw*>(this);
     else if (IsEqualGUID(iid, IID_IDirectDraw2))
       *object = static_cast<IDirectDraw2*>(this);
+    else if (IsEqualGUID(iid, IID_IDDVideoPortContainer) && !adapter_->VideoPortCaps().empty())
+      *object = static_cast<IDDVideoPortContainer*>(this);
     else
       return E_NOINTERFACE;
     AddRef();
@@ -213,9 +209,21 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
     return left;
   }
 
+  // IDDVideoPortContainer
+  HRESULT CreateVideoPort(DWORD flags, DDVIDEOPORTDESC* desc, IDirectDrawVideoPort** port, IUnknown* outer) override {
+    return platform::CreateVideoPort(*adapter_, flags, desc, port, outer);
+  }
+  HRESULT EnumVideoPorts(DWORD flags, DDVIDEOPORTCAPS* filter, LPVOID context,
+                         LPDDENUMVIDEOCALLBACK callback) override {
+    return platform::EnumVideoPorts(*adapter_, flags, filter, context, callback);
+  }
+  HRESULT GetVideoPortConnectInfo(DWORD portId, DWORD* count, DDVIDEOPORTCONNECT* connections) override {
+    return platform::GetVideoPortConnectInfo(*adapter_, portId, count, connections);
+  }
+
   HRESULT SetCooperativeLevel(HWND window, DWORD flags) override {
     HRESULT hr;
-    if (Fail("IDirectDraw2::SetCooperativeLevel", &hr)) return hr;
+    if (DDrawFault("IDirectDraw2::SetCooperativeLevel", &hr)) return hr;
     bool exclusive = flags & DDSCL_EXCLUSIVE;
     bool fullScreen = flags & DDSCL_FULLSCREEN;
     // Exclusive and full-screen go together and need the window that owns the screen.
@@ -233,7 +241,7 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
   }
   HRESULT SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel, DWORD, DWORD) override {
     HRESULT hr;
-    if (Fail("IDirectDraw2::SetDisplayMode", &hr)) return hr;
+    if (DDrawFault("IDirectDraw2::SetDisplayMode", &hr)) return hr;
     if (!(level_ & DDSCL_EXCLUSIVE)) return DDERR_NOEXCLUSIVEMODE;
     hr = adapter_->SetDisplayMode(width, height, bitsPerPixel);
     if (hr == DD_OK) mode_changed_ = true;
@@ -241,7 +249,7 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
   }
   HRESULT GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) override {
     HRESULT hr;
-    if (Fail("IDirectDraw2::GetCaps", &hr)) return hr;
+    if (DDrawFault("IDirectDraw2::GetCaps", &hr)) return hr;
     if (!driverCaps && !emulationCaps) return DDERR_INVALIDPARAMS;
     for (DDCAPS* caps : {driverCaps, emulationCaps}) {
       if (!caps) continue;
@@ -254,7 +262,7 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
   }
   HRESULT CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, IUnknown* outer) override {
     HRESULT hr;
-    if (Fail("IDirectDraw2::CreateSurface", &hr)) return hr;
+    if (DDrawFault("IDirectDraw2::CreateSurface", &hr)) return hr;
     if (!desc || desc->dwSize != sizeof(DDSURFACEDESC) || !surface || outer) return DDERR_INVALIDPARAMS;
     *surface = nullptr;
     if (level_ == 0) return DDERR_NOCOOPERATIVELEVELSET;
@@ -268,7 +276,7 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
   }
   HRESULT GetFourCCCodes(DWORD* count, DWORD* codes) override {
     HRESULT hr;
-    if (Fail("IDirectDraw2::GetFourCCCodes", &hr)) return hr;
+    if (DDrawFault("IDirectDraw2::GetFourCCCodes", &hr)) return hr;
     if (!count) return DDERR_INVALIDPARAMS;
     *count = adapter_->GetFourCCCodes(codes, codes ? *count : 0);
     return DD_OK;
@@ -282,6 +290,18 @@ class DirectDrawObject final : public IDirectDraw, public IDirectDraw2 {
 };
 
 }  // namespace
+
+bool DDrawFault(const char* call, HRESULT* result) {
+  DWORD error = 0;
+  if (!faults::ShouldFail(call, &error)) return false;
+  *result = static_cast<HRESULT>(error);
+  return true;
+}
+
+DisplaySurface* AdapterSurfaceOf(IDirectDrawSurface* surface) {
+  SurfaceObject* object = SurfaceObject::From(surface);
+  return object ? object->adapter_surface() : nullptr;
+}
 
 void RegisterDisplayAdapter(std::shared_ptr<DisplayAdapter> adapter) {
   std::lock_guard lock(g_mutex);
@@ -307,7 +327,7 @@ using namespace platform;
 
 HRESULT DirectDrawCreate(GUID* driver, IDirectDraw** directDraw, IUnknown* outer) {
   HRESULT hr;
-  if (Fail("DirectDrawCreate", &hr)) return hr;
+  if (DDrawFault("DirectDrawCreate", &hr)) return hr;
   if (!directDraw || outer || driver) return DDERR_INVALIDPARAMS;
   *directDraw = nullptr;
   std::shared_ptr<DisplayAdapter> adapter;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "platform/ddraw.h"
 #include "platform/screen_picture.h"
@@ -39,6 +40,25 @@ class PLATFORM_EXPORT DisplaySurface {
   virtual HRESULT PageUnlock() = 0;
 };
 
+// How a video port is to run, as StartVideo checked it.
+struct VideoPortStart {
+  DWORD flags = 0;  // DDVP_*
+  RECT crop{};      // the part of each field that is written
+  DDPIXELFORMAT input{};
+};
+
+// One video port the adapter made. It writes each field of its input into the
+// target surface while it runs.
+class PLATFORM_EXPORT DisplayVideoPort {
+ public:
+  virtual ~DisplayVideoPort() = default;
+  // Copies up to `capacity` formats and returns how many the port can write for `input`.
+  virtual DWORD GetOutputFormats(const DDPIXELFORMAT& input, DDPIXELFORMAT* formats, DWORD capacity) = 0;
+  virtual HRESULT SetTargetSurface(DisplaySurface* surface) = 0;
+  virtual HRESULT Start(const VideoPortStart& start) = 0;
+  virtual HRESULT Stop() = 0;
+};
+
 class PLATFORM_EXPORT DisplayAdapter {
  public:
   virtual ~DisplayAdapter() = default;
@@ -52,6 +72,13 @@ class PLATFORM_EXPORT DisplayAdapter {
   virtual HRESULT CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<DisplaySurface>* surface) = 0;
   // The desktop (the primary surface) in display memory, where windows draw.
   virtual void DescribeDesktop(SurfaceMemory* memory) = 0;
+  // The video ports (none when the adapter has no video input) and the
+  // connections each one takes, in the order the driver prefers them.
+  virtual std::vector<DDVIDEOPORTCAPS> VideoPortCaps() = 0;
+  virtual std::vector<DDVIDEOPORTCONNECT> VideoPortConnections(DWORD portId) = 0;
+  // DirectDraw has checked the description against the port's capabilities and
+  // connections; the adapter refuses a port that is in use.
+  virtual HRESULT CreateVideoPort(const DDVIDEOPORTDESC& desc, std::shared_ptr<DisplayVideoPort>* port) = 0;
   // What the monitor shows: the desktop with every visible overlay where its keys
   // let it through.
   virtual Picture Compose() const = 0;
@@ -74,8 +101,9 @@ inline SurfaceMemory DesktopOf(DisplayAdapter* adapter) {
 
 namespace platform {
 
-// DirectDraw objects and surface objects not yet released (for leak checks in tests).
+// DirectDraw objects, surface objects and video ports not yet released (for leak checks in tests).
 PLATFORM_EXPORT std::size_t LiveDirectDrawObjects();
 PLATFORM_EXPORT std::size_t LiveDirectDrawSurfaces();
+PLATFORM_EXPORT std::size_t LiveDirectDrawVideoPorts();
 
 }  // namespace platform

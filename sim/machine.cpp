@@ -4,6 +4,7 @@
 
 #include "platform/module_loader.h"
 #include "sim/rg700/rg700_registers.h"
+#include "sim/rg700/rg700_video_clock.h"
 
 namespace sim {
 namespace {
@@ -54,6 +55,10 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   // Bus masters reach display memory at its physical address.
   physical_memory_.MapDeviceMemory(display_memory_->base(), display_memory_->size(), display_memory_->physical_base());
   platform::RegisterDisplayAdapter(display_);
+  // The first board's VIP output feeds the display's video port.
+  if (!rg700_.empty())
+    rg700_[0]->video_clock().SetVipSink(
+        [display = display_](const VipField& field) { display->ReceiveVipField(field); });
   for (std::size_t i = 0; i < rg700_.size(); ++i)
     rg700_[i]->ConnectBus(&physical_memory_,
                           [this, i](std::uint32_t ms) { return DriverInUse(i).WaitUntilServed(ms); });

@@ -8,6 +8,7 @@
 #include "platform/rect_region.h"
 #include "sim/display/display_formats.h"
 #include "sim/display/display_record.h"
+#include "sim/display/display_surface.h"
 #include "sim/memory/low_memory.h"
 
 namespace sim {
@@ -28,45 +29,6 @@ bool ValidRect(const RECT& r, const platform::SurfaceMemory& m) {
   return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && DWORD(r.right) <= m.width &&
          DWORD(r.bottom) <= m.height;
 }
-
-// The adapter's side of one DirectDraw surface.
-class SimSurface final : public platform::DisplaySurface {
- public:
-  SimSurface(std::shared_ptr<Display> display, std::uint32_t id) : display_(std::move(display)), id_(id) {}
-  ~SimSurface() override { display_->SurfaceDestroyed(id_); }
-
-  HRESULT Lock(platform::SurfaceMemory* memory) override { return display_->SurfaceLock(id_, memory, true); }
-  void Unlock() override { display_->SurfaceUnlock(id_); }
-  HRESULT Describe(platform::SurfaceMemory* memory) override { return display_->SurfaceLock(id_, memory, false); }
-  HRESULT Restore() override { return display_->SurfaceRestore(id_); }
-  HRESULT Blt(const RECT* destRect, DisplaySurface* source, const RECT* sourceRect, DWORD flags) override {
-    auto* src = Mine(source);
-    if (!src) return DDERR_INVALIDPARAMS;
-    return display_->SurfaceBlt(id_, destRect, src->id_, sourceRect, flags);
-  }
-  HRESULT UpdateOverlay(const RECT* sourceRect, DisplaySurface* dest, const RECT* destRect, DWORD flags,
-                        const DDOVERLAYFX* fx) override {
-    auto* target = Mine(dest);
-    if (!target) return DDERR_INVALIDPARAMS;
-    return display_->SurfaceUpdateOverlay(id_, sourceRect, target->id_, destRect, flags, fx);
-  }
-  HRESULT SetOverlayPosition(LONG x, LONG y) override { return display_->SurfaceSetOverlayPosition(id_, x, y); }
-  HRESULT SetColorKey(DWORD flags, const DDCOLORKEY* key) override {
-    return display_->SurfaceSetColorKey(id_, flags, key);
-  }
-  HRESULT PageLock() override { return display_->SurfacePageLock(id_, true); }
-  HRESULT PageUnlock() override { return display_->SurfacePageLock(id_, false); }
-
- private:
-  // A surface of this same display, or null.
-  SimSurface* Mine(DisplaySurface* other) const {
-    auto* s = dynamic_cast<SimSurface*>(other);
-    return s && s->display_ == display_ ? s : nullptr;
-  }
-
-  std::shared_ptr<Display> display_;
-  std::uint32_t id_;
-};
 
 }  // namespace
 
@@ -138,6 +100,10 @@ void Display::GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) {
     c.dwVidMemTotal = memory_->size();
     c.dwVidMemFree = exhausted_ ? 0 : memory_->FreeBytes();
     c.dwNumFourCCCodes = static_cast<DWORD>(desc_.fourcc_codes.size());
+    if (desc_.video_port.present) {
+      c.dwMaxVideoPorts = 1;
+      c.dwCurrVideoPorts = port_.created ? 1 : 0;
+    }
   }
   if (emulationCaps) {
     // Software emulation blits and stretches, nothing more.
@@ -172,10 +138,9 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
     return create_error_;
   }
   DWORD caps = (desc.dwFlags & DDSD_CAPS) ? desc.ddsCaps.dwCaps : 0;
-  // No flipping chains and no video port on this adapter.
-  if ((desc.dwFlags & DDSD_BACKBUFFERCOUNT) ||
-      (caps & (DDSCAPS_COMPLEX | DDSCAPS_FLIP | DDSCAPS_BACKBUFFER | DDSCAPS_VIDEOPORT)))
-    return DDERR_INVALIDCAPS;
+  HRESULT hr = CheckChainAndPort(desc, caps);
+  if (hr != DD_OK) return hr;
+  bool flipping = caps & DDSCAPS_FLIP;
   if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return DDERR_INVALIDCAPS;
 
   auto r = std::make_unique<Record>();
@@ -220,6 +185,15 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
     }
     bool mayUseSystem = !overlay && !(caps & DDSCAPS_VIDEOMEMORY);
     if (!placed && !mayUseSystem) return DDERR_OUTOFVIDEOMEMORY;
+    if (flipping) {
+      auto back = memory_->Allocate(bytes, desc_.pitch_alignment);
+      if (!back) {
+        memory_->Free(r->offset);
+        return DDERR_OUTOFVIDEOMEMORY;
+      }
+      r->backOffset = *back;
+      r->backMemory = memory_->base() + *back;
+    }
     if (!placed) {
       r->systemBytes = AlignUp(bytes, kPageSize);
       r->memory = static_cast<BYTE*>(MapBelow4G(r->systemBytes, true));
@@ -231,6 +205,23 @@ HRESULT Display::CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platfo
   std::uint32_t id = r->id;
   surfaces_[id] = std::move(r);
   *surface = std::make_shared<SimSurface>(shared_from_this(), id);
+  return DD_OK;
+}
+
+HRESULT Display::CheckChainAndPort(const DDSURFACEDESC& desc, DWORD caps) const {
+  if (caps & DDSCAPS_VIDEOPORT) {
+    if (!desc_.video_port.present) return DDERR_INVALIDCAPS;
+    if (!(caps & DDSCAPS_OVERLAY)) return DDERR_INVALIDCAPS;
+  }
+  bool chain = (desc.dwFlags & DDSD_BACKBUFFERCOUNT) || (caps & (DDSCAPS_COMPLEX | DDSCAPS_FLIP));
+  if (caps & DDSCAPS_BACKBUFFER) return DDERR_INVALIDCAPS;
+  if (!chain) return DD_OK;
+  // Flipping chains only as a video port's target that auto-flips: a front buffer
+  // and one back buffer.
+  if (!(caps & DDSCAPS_VIDEOPORT) || (caps & (DDSCAPS_COMPLEX | DDSCAPS_FLIP)) != (DDSCAPS_COMPLEX | DDSCAPS_FLIP) ||
+      !(desc.dwFlags & DDSD_BACKBUFFERCOUNT) || desc.dwBackBufferCount != 1)
+    return DDERR_INVALIDCAPS;
+  if (desc_.video_port.refuse_flipping_target) return DDERR_INVALIDCAPS;
   return DD_OK;
 }
 
@@ -388,6 +379,8 @@ HRESULT Display::SurfaceUpdateOverlay(std::uint32_t id, const RECT* sourceRect, 
   if (r.loseRemaining > 0 || target.loseRemaining > 0) return finish(DDERR_SURFACELOST);
   if (!(r.caps & DDSCAPS_OVERLAY)) return finish(DDERR_NOTAOVERLAYSURFACE);
   if (!target.primary) return finish(DDERR_INVALIDPARAMS);
+  // Auto-flip shows the chain's buffers in turn; a single surface has nothing to flip.
+  if ((flags & DDOVER_AUTOFLIP) && !r.backMemory) return finish(DDERR_INVALIDPARAMS);
   if ((flags & DDOVER_SHOW) && (flags & DDOVER_HIDE)) return finish(DDERR_INVALIDPARAMS);
   if (flags & DDOVER_HIDE) {
     r.overlay.visible = false;
@@ -493,7 +486,9 @@ void Display::SurfaceDestroyed(std::uint32_t id) {
   if (it == surfaces_.end()) return;
   Record& r = *it->second;
   if (r.inDisplayMemory) memory_->Free(r.offset);
+  if (r.backMemory) memory_->Free(r.backOffset);
   if (r.systemBytes) UnmapBelow4G(r.memory, r.systemBytes);
+  if (port_.target == id) port_.target = 0;
   // Overlays shown on a destination that goes away are no longer shown.
   for (auto& entry : surfaces_)
     if (entry.second->overlay.dest_surface == id) entry.second->overlay.visible = false;
@@ -556,6 +551,8 @@ SurfaceInfo Display::Info(const Record& r) const {
   info.dest_overlay_key = r.destOverlayKey;
   info.src_overlay_key = r.srcOverlayKey;
   info.overlay = r.overlay;
+  info.back_buffers = r.backMemory ? 1 : 0;
+  info.flips = r.flips;
   return info;
 }
 

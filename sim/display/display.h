@@ -4,6 +4,7 @@
 // lost or the blitter busy, and can compose what the screen shows into a picture.
 #pragma once
 
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -13,6 +14,7 @@
 
 #include "platform/display_adapter.h"
 #include "sim/display/display_memory.h"
+#include "sim/video/vip_field.h"
 
 namespace sim {
 
@@ -20,14 +22,31 @@ namespace sim {
 struct VideoPortDesc {
   bool present = true;
   DWORD video_port_id = 0;
-  DWORD caps = 0x1 | 0x40 | 0x80;  // auto-flip, skip even fields, skip odd fields
-  DWORD port_width = 8;            // bits
+  DWORD caps = DDVPCAPS_AUTOFLIP | DDVPCAPS_SKIPEVENFIELDS | DDVPCAPS_SKIPODDFIELDS;
+  DWORD port_width = 8;  // bits
   DWORD max_width = 1024;
   DWORD max_height = 1024;  // lines per field
   // Connection types offered, in order: by default one, the interlaced VIP connection.
   std::vector<GUID> connections = {{0x54F39980, 0xDA60, 0x11CF, {0x9B, 0x06, 0x00, 0xA0, 0xC9, 0x03, 0xA3, 0xB8}}};
   // A driver that cannot make a flipping target surface.
   bool refuse_flipping_target = false;
+};
+
+// The video port as tests see it. While it runs, each field of its input lands in
+// the target: the crop's lines, the first on target row 0 (odd fields) or row 1
+// (even fields) and the next ones every second row, so that the two fields of a
+// frame interleave. Skipped fields are not written. With auto-flip the fields go to
+// the back buffer, which becomes the front when a frame's even field is done.
+struct VideoPortStatus {
+  bool created = false;
+  bool running = false;
+  DDVIDEOPORTDESC desc{};
+  std::uint32_t target = 0;  // surface id; 0 none
+  platform::VideoPortStart start;
+  std::uint32_t fields_written = 0;  // since the port was made
+  std::uint32_t fields_skipped = 0;
+  std::uint32_t last_field = 0;  // number of the last field written
+  std::uint32_t flips = 0;
 };
 
 struct DisplayDesc {
@@ -91,6 +110,8 @@ struct SurfaceInfo {
   std::optional<DDCOLORKEY> dest_overlay_key;
   std::optional<DDCOLORKEY> src_overlay_key;
   OverlayState overlay;
+  DWORD back_buffers = 0;  // 1 for a flipping chain; memory is then the front buffer's
+  std::uint32_t flips = 0;
 };
 
 enum class DisplayCallKind { UpdateOverlay, Blt, SetOverlayPosition, SetColorKey };
@@ -129,6 +150,15 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   DWORD GetFourCCCodes(DWORD* codes, DWORD capacity) override;
   HRESULT CreateSurface(const DDSURFACEDESC& desc, std::shared_ptr<platform::DisplaySurface>* surface) override;
   void DescribeDesktop(platform::SurfaceMemory* memory) override;
+  std::vector<DDVIDEOPORTCAPS> VideoPortCaps() override;
+  std::vector<DDVIDEOPORTCONNECT> VideoPortConnections(DWORD portId) override;
+  HRESULT CreateVideoPort(const DDVIDEOPORTDESC& desc, std::shared_ptr<platform::DisplayVideoPort>* port) override;
+
+  // The VIP input: one field from the board that feeds the port.
+  void ReceiveVipField(const VipField& field);
+  VideoPortStatus video_port() const;
+  // Until the port has written `count` fields since it was made; false on time-out.
+  bool WaitForPortFields(std::uint32_t count, std::uint32_t timeoutMs = 5000) const;
 
   const DisplayDesc& desc() const { return desc_; }
   DisplayMemory& memory() { return *memory_; }
@@ -174,9 +204,16 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   HRESULT SurfaceSetColorKey(std::uint32_t id, DWORD flags, const DDCOLORKEY* key);
   HRESULT SurfacePageLock(std::uint32_t id, bool lock);
   void SurfaceDestroyed(std::uint32_t id);
+  // Called by the video port.
+  DWORD PortOutputFormats(const DDPIXELFORMAT& input, DDPIXELFORMAT* formats, DWORD capacity) const;
+  HRESULT PortSetTarget(std::uint32_t surface);
+  HRESULT PortStart(const platform::VideoPortStart& start);
+  HRESULT PortStop();
+  void PortDestroyed();
 
  private:
   HRESULT SetMode(DWORD width, DWORD height, DWORD bitsPerPixel, bool rgb565);
+  HRESULT CheckChainAndPort(const DDSURFACEDESC& desc, DWORD caps) const;
   HRESULT CheckOverlay(const Record& r, const RECT& source, const Record& dest, const RECT& destRect, DWORD flags,
                        const DDOVERLAYFX* fx) const;
   void Describe(const Record& r, platform::SurfaceMemory* memory) const;
@@ -184,6 +221,7 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   SurfaceInfo Info(const Record& r) const;
   DWORD VisibleOverlays() const;
   void Log(DisplayCall call);
+  void WriteFieldLocked(const VipField& field, const Record& target, BYTE* base) const;
 
   DisplayDesc desc_;
   std::shared_ptr<DisplayMemory> memory_;
@@ -198,6 +236,8 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   int create_failures_ = 0;
   HRESULT create_error_ = DDERR_GENERIC;
   bool exhausted_ = false;
+  VideoPortStatus port_;
+  mutable std::condition_variable port_progress_;
 };
 
 }  // namespace sim

@@ -23,6 +23,10 @@ struct Display::Record {
   std::optional<DDCOLORKEY> destOverlayKey;
   std::optional<DDCOLORKEY> srcOverlayKey;
   OverlayState overlay;
+  // A flipping chain's back buffer; a flip swaps it with memory and offset.
+  BYTE* backMemory = nullptr;
+  std::uint32_t backOffset = 0;
+  std::uint32_t flips = 0;
 };
 
 }  // namespace sim

@@ -32,6 +32,11 @@ void Rg700VideoClock::SetServedWaiter(ServedWaiter waiter) {
   waiter_ = std::move(waiter);
 }
 
+void Rg700VideoClock::SetVipSink(VipSink sink) {
+  std::lock_guard lock(mutex_);
+  vip_sink_ = std::move(sink);
+}
+
 void Rg700VideoClock::Start() {
   std::lock_guard lock(mutex_);
   if (thread_.joinable()) return;
@@ -102,12 +107,14 @@ void Rg700VideoClock::Run() {
 void Rg700VideoClock::ProduceField() {
   std::uint32_t field, period;
   bool lockstep;
+  VipSink vipSink;
+  std::uint16_t standard = board_.video_inputs().SelectedSource().standard;
   {
     std::lock_guard lock(mutex_);
     field = fields_;
     lockstep = timing_.lockstep;
-    period = timing_.field_period_us ? timing_.field_period_us
-                                     : GeometryOf(board_.video_inputs().SelectedSource().standard).field_period_us;
+    period = timing_.field_period_us ? timing_.field_period_us : GeometryOf(standard).field_period_us;
+    vipSink = vip_sink_;
   }
   bool odd = IsOddField(field);
   std::uint32_t displayMode = DisplayMode(board_);
@@ -119,6 +126,7 @@ void Rg700VideoClock::ProduceField() {
   WaitServed(lockstep ? kLockstepWaitMs : (period / 2000 ? period / 2000 : 1));
   displayMode = DisplayMode(board_);
   board_.video_dma().Capture(field, odd, displayMode);
+  if (vipSink) vipSink(VipField{field, standard});
   {
     std::lock_guard lock(mutex_);
     ++fields_;

@@ -2,8 +2,10 @@
 // camera on the selected input at the standard's rate (or faster, for tests), and
 // for each field sets the parity line, raises the field interrupt (odd or even)
 // together with the DMA completions it reports, and lets the DMA take the
-// field. With no camera on the selected input no fields come. The thread is joined
-// by Stop and by the board's destruction.
+// field. Each field also leaves by the board's VIP output, whole, to the sink
+// connected there (the display adapter's video port). With no camera on the
+// selected input no fields come. The thread is joined by Stop and by the board's
+// destruction.
 #pragma once
 
 #include <condition_variable>
@@ -14,6 +16,7 @@
 
 #include "platform/win_types.h"
 #include "sim/video/video_source.h"
+#include "sim/video/vip_field.h"
 
 namespace sim {
 
@@ -30,6 +33,9 @@ class PLATFORM_EXPORT Rg700VideoClock {
   // served; the machine connects it to the driver.
   using ServedWaiter = std::function<bool(std::uint32_t milliseconds)>;
   void SetServedWaiter(ServedWaiter waiter);
+  // Where the VIP output goes; null disconnects it.
+  using VipSink = std::function<void(const VipField& field)>;
+  void SetVipSink(VipSink sink);
 
   void Start();
   void Stop();
@@ -54,6 +60,7 @@ class PLATFORM_EXPORT Rg700VideoClock {
   mutable std::condition_variable changed_;
   VideoTimingDesc timing_;
   ServedWaiter waiter_;
+  VipSink vip_sink_;
   bool stop_ = false;
   std::thread thread_;
   std::uint32_t fields_ = 0;

@@ -28,11 +28,14 @@ inline HWND const kWindow = reinterpret_cast<HWND>(0x1234);
 
 class DDrawTest : public ::testing::Test {
  protected:
+  // Each case starts as a freshly loaded library: no port enumerated yet.
+  void SetUp() override { zpddraw::g_portCaps = DDVIDEOPORTCAPS{}; }
   void TearDown() override {
     ZPDDraw_Close();
     platform::faults::DisarmAll();
     EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
     EXPECT_EQ(platform::LiveDirectDrawSurfaces(), 0u);
+    EXPECT_EQ(platform::LiveDirectDrawVideoPorts(), 0u);
     sim::PowerOff();
   }
 
@@ -77,6 +80,12 @@ class DDrawTest : public ::testing::Test {
 };
 
 inline RECT Rect(LONG l, LONG t, LONG r, LONG b) { return RECT{l, t, r, b}; }
+
+inline sim::DisplayDesc WithoutVideoPort() {
+  sim::DisplayDesc d;
+  d.video_port.present = false;
+  return d;
+}
 
 // Fills a YUY2 surface with one colour.
 inline void FillYuy2(void* memory, DWORD pitch, DWORD width, DWORD height, BYTE y, BYTE u, BYTE v) {

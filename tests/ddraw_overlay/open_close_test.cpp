@@ -114,7 +114,7 @@ TEST_F(DDrawTest, GetInterfacesAddsAReferenceToWhatItHandsOut) {
 }
 
 TEST_F(DDrawTest, DirectDrawObjectsCheckTheirCallers) {
-  Boot();
+  Boot(WithoutVideoPort());
   IDirectDraw* first = nullptr;
   ASSERT_EQ(DirectDrawCreate(nullptr, &first, nullptr), DD_OK);
   IDirectDraw2* dd = nullptr;
