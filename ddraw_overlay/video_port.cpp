@@ -81,6 +81,8 @@ HRESULT CDDraw::VideoPort_Close() {
 }
 
 HRESULT CDDraw::VideoPort_Init(DWORD formatId, DWORD width, DWORD height) {
+  // Initialising again starts afresh: the port and target of the last init go first.
+  VideoPort_Uninit();
   HRESULT hr = VideoPort_Create(width, height);
   if (hr != DD_OK) return hr;
   hr = VideoPort_SetPixelFormat(formatId);

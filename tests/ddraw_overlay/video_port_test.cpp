@@ -202,6 +202,15 @@ TEST_F(VideoPortTest, OpeningTwiceKeepsOneContainerAndConnectionList) {
   EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
 }
 
+TEST_F(VideoPortTest, InitialisingTwiceReplacesThePortAndItsTarget) {
+  Init(0, {202});
+  ASSERT_EQ(ZPDDraw_InitVIP(0, 320, 120), 0);
+  EXPECT_EQ(platform::LiveDirectDrawVideoPorts(), 1u);
+  EXPECT_EQ(Target().height, 2u * (120 + 11));
+  ASSERT_EQ(ZPDDraw_UninitVIP(), 0);
+  EXPECT_EQ(platform::LiveDirectDrawVideoPorts(), 0u);
+}
+
 TEST_F(VideoPortTest, TheVipConnectionIsLookedForAmongThePortsConnections) {
   const GUID other = {0x12345678, 0x1, 0x2, {3, 4, 5, 6, 7, 8, 9, 10}};
   sim::DisplayDesc desc;
