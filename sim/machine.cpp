@@ -38,6 +38,8 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     pci_.Add(board);
     physical_memory_.ReserveWindow(b.bar0, rg700::kWindowSize);
   }
+  pci_bios_ = std::make_shared<PciBios>(pci_);
+  platform::RegisterPciBios(pci_bios_);
   rg7_nt_driver_ = std::make_shared<Rg7NtDriver>(*this);
   // Board i interrupts through slot i of the driver.
   for (std::size_t i = 0; i < rg700_.size() && i < rg7nt::kMaxBoards; ++i) {
@@ -60,6 +62,7 @@ Machine::~Machine() {
   for (auto& board : rg700_) board->StopVideo();
   platform::UnregisterDisplayAdapter(display_.get());
   platform::UnregisterDevice("RG7DRIVE");
+  platform::RegisterPciBios(nullptr);
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);
   rg7_nt_driver_->Unplug();
 }

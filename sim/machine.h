@@ -9,6 +9,7 @@
 #include "sim/display/display.h"
 #include "sim/memory/physical_memory.h"
 #include "sim/pci/host_bridge.h"
+#include "sim/pci/pci_bios.h"
 #include "sim/pci/pci_bus.h"
 #include "sim/rg700/rg700_board.h"
 #include "sim/rg700/rg7_nt_driver.h"
@@ -47,6 +48,7 @@ class PLATFORM_EXPORT Machine {
  private:
   MachineDescription desc_;
   PciBus pci_;
+  std::shared_ptr<PciBios> pci_bios_;
   PhysicalMemory physical_memory_;
   std::vector<std::shared_ptr<HostBridge>> bridges_;
   std::vector<std::shared_ptr<Rg700Board>> rg700_;
