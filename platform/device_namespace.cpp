@@ -33,6 +33,12 @@ class DeviceObject : public KernelObject {
   std::shared_ptr<DeviceDriver> driver_;
 };
 
+std::shared_ptr<DeviceDriver> FindDevice(const std::string& name) {
+  std::lock_guard lock(g_mutex);
+  auto it = g_devices.find(Upper(name));
+  return it == g_devices.end() ? nullptr : it->second;
+}
+
 bool Fail(const char* call) {
   DWORD error = ERROR_SUCCESS;
   if (!faults::ShouldFail(call, &error)) return false;
@@ -65,12 +71,7 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_AT
     SetLastError(ERROR_NOT_SUPPORTED);
     return INVALID_HANDLE_VALUE;
   }
-  std::shared_ptr<DeviceDriver> driver;
-  {
-    std::lock_guard lock(g_mutex);
-    auto it = g_devices.find(Upper(name));
-    if (it != g_devices.end()) driver = it->second;
-  }
+  std::shared_ptr<DeviceDriver> driver = FindDevice(name);
   if (!driver) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return INVALID_HANDLE_VALUE;
@@ -86,10 +87,20 @@ HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_AT
 
 BOOL DeleteFileA(LPCSTR fileName) {
   if (Fail("DeleteFileA")) return FALSE;
-  if (!fileName || IsDevicePath(fileName, nullptr)) {
-    // A device name is no file: there is nothing to delete.
+  if (!fileName) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return FALSE;
+  }
+  if (std::string name; IsDevicePath(fileName, &name)) {
+    // A VxD is opened as NAME.VXD and unloaded as NAME.
+    std::shared_ptr<DeviceDriver> driver = FindDevice(name);
+    if (!driver) driver = FindDevice(name + ".VXD");
+    DWORD error = driver ? driver->Unload() : ERROR_FILE_NOT_FOUND;
+    if (error != ERROR_SUCCESS) {
+      SetLastError(error);
+      return FALSE;
+    }
+    return TRUE;
   }
   if (::unlink(MapPath(fileName).c_str()) != 0) {
     SetLastError(ERROR_FILE_NOT_FOUND);

@@ -17,6 +17,9 @@ class PLATFORM_EXPORT DeviceDriver {
   virtual DWORD Open(DWORD access, DWORD shareMode, DWORD creation, DWORD flags) = 0;
   virtual void Close() = 0;
   virtual DWORD IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* bytesReturned) = 0;
+  // DeleteFileA("\\.\NAME"): how a program unloads a dynamically loaded VxD. A
+  // driver that cannot be unloaded so keeps this answer.
+  virtual DWORD Unload() { return ERROR_FILE_NOT_FOUND; }
 };
 
 // Names are matched without regard to case.
@@ -28,6 +31,8 @@ PLATFORM_EXPORT void UnregisterDevice(const std::string& name);
 extern "C" {
 PLATFORM_EXPORT HANDLE CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security,
                                    DWORD creation, DWORD flags, HANDLE templateFile);
+// A device path unloads the driver registered as NAME or NAME.VXD (see
+// DeviceDriver::Unload); any other path deletes the file.
 PLATFORM_EXPORT BOOL DeleteFileA(LPCSTR fileName);
 PLATFORM_EXPORT BOOL DeviceIoControl(HANDLE device, DWORD code, LPVOID in, DWORD inSize, LPVOID out, DWORD outSize,
                                      LPDWORD bytesReturned, LPOVERLAPPED overlapped);

@@ -19,7 +19,6 @@ class PLATFORM_EXPORT IniFile {
 
   std::optional<std::string> Find(std::string_view section, std::string_view key) const;
 
- private:
   struct Entry {
     std::string key;
     std::string value;
@@ -28,6 +27,10 @@ class PLATFORM_EXPORT IniFile {
     std::string name;
     std::vector<Entry> entries;
   };
+  // In the order of their first appearance.
+  const std::vector<Section>& sections() const { return sections_; }
+
+ private:
   std::vector<Section> sections_;
 };
 

@@ -2,10 +2,12 @@
 
 #include <strings.h>
 
+#include <map>
 #include <mutex>
 #include <set>
 #include <string>
 
+#include "platform/attached_modules.h"
 #include "platform/resources.h"
 
 namespace platform {
@@ -17,16 +19,40 @@ struct NoCase {
 
 std::mutex g_mutex;
 std::set<std::string, NoCase> g_refused;
+std::map<std::string, HMODULE, NoCase> g_attached;
+thread_local AttachScope* t_scope = nullptr;
 
 }  // namespace
 
-void ModuleLoaded(const char* name, ModuleAttachFn attach) {
+AttachScope::AttachScope() : outer_(t_scope) { t_scope = this; }
+AttachScope::~AttachScope() { t_scope = outer_; }
+void AttachScope::NoteRefusal() {
+  if (t_scope) t_scope->refused_ = true;
+}
+
+HMODULE FindAttachedModule(std::string_view name) {
+  std::lock_guard lock(g_mutex);
+  auto it = g_attached.find(std::string(name));
+  return it == g_attached.end() ? nullptr : it->second;
+}
+
+std::string AttachedModuleName(HMODULE module) {
+  std::lock_guard lock(g_mutex);
+  for (const auto& [name, m] : g_attached)
+    if (m == module) return name;
+  return {};
+}
+
+void ModuleLoaded(const char* name, ModuleAttachFn attach, HMODULE module) {
+  PowerOnIfNeeded();
   BOOL ok = attach ? attach() : TRUE;
+  if (!ok) AttachScope::NoteRefusal();
   std::lock_guard lock(g_mutex);
   if (ok)
     g_refused.erase(name);
   else
     g_refused.insert(name);
+  if (module) g_attached[name] = module;
 }
 
 void ModuleUnloading(const char* name, ModuleDetachFn detach, HMODULE module) {
@@ -39,6 +65,10 @@ void ModuleUnloading(const char* name, ModuleDetachFn detach, HMODULE module) {
   if (!refused && detach) detach();
   // Its code is about to go: nothing may call into it any more.
   if (!module) return;
+  {
+    std::lock_guard lock(g_mutex);
+    if (auto it = g_attached.find(name); it != g_attached.end() && it->second == module) g_attached.erase(it);
+  }
   DestroyModuleWindows(module);
   UnregisterModuleClasses(module);
   UnregisterModuleResources(module);

@@ -13,19 +13,25 @@ using ModuleAttachFn = BOOL (*)();
 using ModuleDetachFn = void (*)();
 
 // Called from the module's load and unload hooks. A refused attach is remembered,
-// so that the module loader can refuse the module the way Windows would. After the
-// detach, what the module left in the window system goes: its windows, its window
-// classes and its resources.
-PLATFORM_EXPORT void ModuleLoaded(const char* name, ModuleAttachFn attach);
+// so that the module loader can refuse the module the way Windows would; the name
+// finds the module for GetModuleHandleA and LoadLibraryA. Before the first attach
+// in a process without a machine, the virtual PC powers on by itself (see
+// SetAutomaticPowerOn). After the detach, what the module left in the window system
+// goes: its windows, its window classes and its resources.
+PLATFORM_EXPORT void ModuleLoaded(const char* name, ModuleAttachFn attach, HMODULE module = nullptr);
 PLATFORM_EXPORT void ModuleUnloading(const char* name, ModuleDetachFn detach, HMODULE module);
-// True when the named module's last attach reported failure.
+// True when the named module's last attach reported failure. A module loaded by
+// someone else's dlopen asks this about a dependency that it needs.
 PLATFORM_EXPORT bool ModuleRefused(const char* name);
 
 }  // namespace platform
 
 #define PLATFORM_MODULE_ENTRY(name, attach, detach)                                                                   \
   namespace {                                                                                                         \
-  __attribute__((constructor)) void PlatformModuleLoadHook() { platform::ModuleLoaded(name, attach); }                \
+  __attribute__((constructor)) void PlatformModuleLoadHook() {                                                        \
+    platform::ModuleLoaded(name, attach,                                                                              \
+                           platform::ModuleFromAddress(reinterpret_cast<const void*>(&PlatformModuleLoadHook)));      \
+  }                                                                                                                   \
   __attribute__((destructor)) void PlatformModuleUnloadHook() {                                                       \
     platform::ModuleUnloading(name, detach,                                                                           \
                               platform::ModuleFromAddress(reinterpret_cast<const void*>(&PlatformModuleUnloadHook))); \

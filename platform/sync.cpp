@@ -90,6 +90,7 @@ static BOOL SignalEvent(HANDLE event, bool on) {
 }
 
 BOOL SetEvent(HANDLE event) { return SignalEvent(event, true); }
+bool platform::IsEvent(HANDLE handle) { return platform::LookupObjectAs<Event>(handle) != nullptr; }
 BOOL ResetEvent(HANDLE event) { return SignalEvent(event, false); }
 
 DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll, DWORD milliseconds) {

@@ -30,3 +30,8 @@ PLATFORM_EXPORT BOOL SetThreadPriority(HANDLE thread, int priority);
 PLATFORM_EXPORT int GetThreadPriority(HANDLE thread);
 PLATFORM_EXPORT DWORD GetCurrentThreadId();
 }
+
+namespace platform {
+// True when the handle names an event (not a thread, device or closed handle).
+PLATFORM_EXPORT bool IsEvent(HANDLE handle);
+}  // namespace platform

@@ -1,5 +1,6 @@
 #include "sim/machine.h"
 
+#include "platform/module_loader.h"
 #include "sim/rg700/rg700_registers.h"
 
 namespace sim {
@@ -70,10 +71,14 @@ Machine::~Machine() {
 Machine& PowerOn(const MachineDescription& desc) {
   g_machine.reset();
   g_machine = std::make_unique<Machine>(desc);
+  platform::SetMachinePresent(true);
   return *g_machine;
 }
 
-void PowerOff() { g_machine.reset(); }
+void PowerOff() {
+  g_machine.reset();
+  platform::SetMachinePresent(false);
+}
 
 Machine* CurrentMachine() { return g_machine.get(); }
 

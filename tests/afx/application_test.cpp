@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "platform/module_entry.h"
+#include "platform/module_loader.h"
 #include "platform/profile.h"
 #include "tests/support/windows_directory.h"
 
@@ -41,6 +42,8 @@ TEST_F(AfxApplicationTest, ProfileRoundTripInTheModulesIniFile) {
 }
 
 TEST_F(AfxApplicationTest, ModuleStartUpRunsInitInstanceAndAFalseRefusesTheModule) {
+  // Start-up alone: no virtual PC behind the modules.
+  platform::SetAutomaticPowerOn(false);
   void* accepting = dlopen(AFX_ACCEPTING_MODULE, RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(accepting, nullptr) << dlerror();
   EXPECT_FALSE(platform::ModuleRefused("afx_accepting"));
@@ -57,6 +60,8 @@ TEST_F(AfxApplicationTest, ModuleStartUpRunsInitInstanceAndAFalseRefusesTheModul
   ini = dir_.File("afx_refusing.INI");
   EXPECT_EQ(GetPrivateProfileIntA("Module", "Init", 0, ini.c_str()), 1u);
   EXPECT_EQ(GetPrivateProfileIntA("Module", "Exit", 0, ini.c_str()), 0u);
+  platform::SetAutomaticPowerOn(true);
+  EXPECT_FALSE(platform::MachinePresent());
 }
 
 }  // namespace

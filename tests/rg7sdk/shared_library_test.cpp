@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/module_entry.h"
+#include "platform/module_loader.h"
 #include "rg7sdk/rg700_registers.h"
 #include "sim/machine.h"
 
@@ -40,7 +41,10 @@ TEST(Rg7AppNtModule, ExportsItsFunctionsButNotTheInternalOnes) {
 
 TEST(Rg7AppNtModule, LoadsWithoutItsDriver) {
   sim::PowerOff();
+  platform::SetAutomaticPowerOn(false);
   void* lib = ::dlopen(RG7APPNT_PATH, RTLD_NOW | RTLD_LOCAL);
+  platform::SetAutomaticPowerOn(true);
+  EXPECT_EQ(sim::CurrentMachine(), nullptr);
   ASSERT_NE(lib, nullptr) << ::dlerror();
   EXPECT_FALSE(platform::ModuleRefused("rg7appNT"));
   auto get = reinterpret_cast<std::uint32_t (*)(std::uint32_t)>(::dlsym(lib, "IHW_GetRegister"));

@@ -1,0 +1,39 @@
+// The machine description file: an INI file that says what the virtual PC is made
+// of, for a process that powers it on by itself.
+//
+//   [display]     width, height, bits_per_pixel, rgb565, memory_bytes, physical_base,
+//                 pitch_alignment, overlay, dest_overlay_key, src_overlay_key,
+//                 blt_stretch, max_visible_overlays, align_boundary_dest,
+//                 align_size_dest, align_size_src, min_overlay_stretch,
+//                 max_overlay_stretch, fourcc_codes (e.g. "YUY2,UYVY")
+//   [video port]  present, id, caps, port_width, max_width, max_height,
+//                 connections (GUIDs "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", comma
+//                 separated), refuse_flipping_target
+//   [bridge N]    N = 0..7: vendor, device, revision, bus, device_number, class_code,
+//                 registers ("0x51:0x80,0x57:0x01": chipset offset and byte)
+//   [rg700 N]     N = 0..2: bus, device_number, subsystem_vendor, subsystem_id,
+//                 interrupt_line, command, bar0, bt829a, vpc32x5c,
+//                 input0..input3 (none, ntsc or pal), running, field_period_us,
+//                 lockstep
+//   [drivers]     RG7DRIVE, RG700W95
+//
+// The bridges and boards are those the file lists, numbered from 0 without gaps;
+// any other value not given keeps its default. Numbers are decimal or 0x hex, flags
+// 0 or 1. Names compare without regard to case. An unknown section or key, a value
+// out of its range or a desktop that does not fit the display memory is an error.
+#pragma once
+
+#include <string>
+
+#include "sim/machine.h"
+
+namespace sim {
+
+constexpr std::size_t kMaxDescribedBridges = 8;
+constexpr std::size_t kMaxDescribedRg700Boards = 3;
+
+// False with *error saying where and what when the text is no valid description;
+// *out is then unchanged.
+PLATFORM_EXPORT bool ParseMachineDescription(const std::string& text, MachineDescription* out, std::string* error);
+
+}  // namespace sim
