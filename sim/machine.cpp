@@ -1,5 +1,7 @@
 #include "sim/machine.h"
 
+#include <algorithm>
+
 #include "platform/module_loader.h"
 #include "sim/rg700/rg700_registers.h"
 
@@ -42,30 +44,52 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   pci_bios_ = std::make_shared<PciBios>(pci_);
   platform::RegisterPciBios(pci_bios_);
   rg7_nt_driver_ = std::make_shared<Rg7NtDriver>(*this);
-  // Board i interrupts through slot i of the driver.
-  for (std::size_t i = 0; i < rg700_.size() && i < rg7nt::kMaxBoards; ++i) {
-    Rg7NtDriver* driver = rg7_nt_driver_.get();
-    rg700_[i]->SetInterruptSink([driver, i](std::uint32_t bits) { driver->ServiceInterrupt(i, bits); });
-  }
-  platform::RegisterDevice("RG7DRIVE", rg7_nt_driver_);
+  rg7_w95_vxd_ = std::make_shared<Rg7W95Vxd>(*this);
+  for (std::size_t i = 0; i < rg700_.size(); ++i)
+    rg700_[i]->SetInterruptSink([this, i](std::uint32_t bits) { DriverInUse(i).ServiceInterrupt(i, bits); });
+  if (desc.rg7_nt_driver) platform::RegisterDevice(rg7nt::kDeviceName, rg7_nt_driver_);
+  if (desc.rg7_w95_vxd) platform::RegisterDevice(rg7w95::kDeviceName, rg7_w95_vxd_);
   display_memory_ = std::make_shared<DisplayMemory>(desc.display.memory_bytes, desc.display.physical_base);
   display_ = std::make_shared<Display>(desc.display, display_memory_);
   // Bus masters reach display memory at its physical address.
   physical_memory_.MapDeviceMemory(display_memory_->base(), display_memory_->size(), display_memory_->physical_base());
   platform::RegisterDisplayAdapter(display_);
-  Rg7NtDriver* driver = rg7_nt_driver_.get();
-  for (auto& board : rg700_)
-    board->ConnectBus(&physical_memory_, [driver](std::uint32_t ms) { return driver->WaitUntilServed(ms); });
+  for (std::size_t i = 0; i < rg700_.size(); ++i)
+    rg700_[i]->ConnectBus(&physical_memory_,
+                          [this, i](std::uint32_t ms) { return DriverInUse(i).WaitUntilServed(ms); });
 }
 
 Machine::~Machine() {
   // The field clocks go first: they write into memory and raise interrupts.
   for (auto& board : rg700_) board->StopVideo();
   platform::UnregisterDisplayAdapter(display_.get());
-  platform::UnregisterDevice("RG7DRIVE");
+  platform::UnregisterDevice(rg7nt::kDeviceName);
+  platform::UnregisterDevice(rg7w95::kDeviceName);
   platform::RegisterPciBios(nullptr);
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);
   rg7_nt_driver_->Unplug();
+  rg7_w95_vxd_->Unplug();
+}
+
+Rg7DriverBase& Machine::DriverInUse(std::size_t board) {
+  Rg7DriverBase* nt = rg7_nt_driver_.get();
+  Rg7DriverBase* vxd = rg7_w95_vxd_.get();
+  for (Rg7DriverBase* d : {nt, vxd})
+    if (d->EventsRegistered(board)) return *d;
+  for (Rg7DriverBase* d : {nt, vxd})
+    if (d->IsOpen()) return *d;
+  return desc_.rg7_nt_driver || !desc_.rg7_w95_vxd ? *nt : *vxd;
+}
+
+bool Machine::WaitUntilInterruptsServed(std::uint32_t ms) {
+  std::vector<Rg7DriverBase*> drivers;
+  for (std::size_t i = 0; i < rg700_.size(); ++i) {
+    Rg7DriverBase* d = &DriverInUse(i);
+    if (std::find(drivers.begin(), drivers.end(), d) == drivers.end()) drivers.push_back(d);
+  }
+  bool served = true;
+  for (Rg7DriverBase* d : drivers) served = d->WaitUntilServed(ms) && served;
+  return served;
 }
 
 Machine& PowerOn(const MachineDescription& desc) {

@@ -13,6 +13,7 @@
 #include "sim/pci/pci_bus.h"
 #include "sim/rg700/rg700_board.h"
 #include "sim/rg700/rg7_nt_driver.h"
+#include "sim/rg700/rg7_w95_vxd.h"
 
 namespace sim {
 
@@ -41,11 +42,22 @@ class PLATFORM_EXPORT Machine {
   Rg700Board& rg700(std::size_t i) { return *rg700_.at(i); }
   std::size_t rg700_count() const { return rg700_.size(); }
   HostBridge& host_bridge(std::size_t i) { return *bridges_.at(i); }
+  // Both drivers exist whether or not the description installs them.
   Rg7NtDriver& rg7_nt_driver() { return *rg7_nt_driver_; }
+  Rg7W95Vxd& rg7_w95_vxd() { return *rg7_w95_vxd_; }
   PhysicalMemory& physical_memory() { return physical_memory_; }
+  DisplayMemory& display_memory() { return *display_memory_; }
   Display& display() { return *display_; }
 
+  // For tests: waits until the driver in use for each board has served every
+  // interrupt it received; false on time-out.
+  bool WaitUntilInterruptsServed(std::uint32_t ms = 2000);
+
  private:
+  // The driver that board `board`'s interrupts go to: one with an event registered
+  // for the board, else an open one, else the NT driver if installed, else the VxD.
+  Rg7DriverBase& DriverInUse(std::size_t board);
+
   MachineDescription desc_;
   PciBus pci_;
   std::shared_ptr<PciBios> pci_bios_;
@@ -53,6 +65,7 @@ class PLATFORM_EXPORT Machine {
   std::vector<std::shared_ptr<HostBridge>> bridges_;
   std::vector<std::shared_ptr<Rg700Board>> rg700_;
   std::shared_ptr<Rg7NtDriver> rg7_nt_driver_;
+  std::shared_ptr<Rg7W95Vxd> rg7_w95_vxd_;
   std::shared_ptr<DisplayMemory> display_memory_;
   std::shared_ptr<Display> display_;
 };

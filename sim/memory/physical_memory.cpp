@@ -90,6 +90,11 @@ const PhysicalMemory::Window* PhysicalMemory::DeviceBlockAtHost(const void* addr
   return nullptr;
 }
 
+bool PhysicalMemory::IsDeviceMemory(const void* address, std::size_t size) {
+  std::lock_guard lock(mutex_);
+  return DeviceBlockAtHost(address, size) != nullptr;
+}
+
 PageListResult PhysicalMemory::PageList(const void* address, std::size_t size, std::vector<PhysicalRun>* runs) {
   runs->clear();
   if (!address || size == 0) return PageListResult::kNotPinned;

@@ -48,6 +48,10 @@ class PLATFORM_EXPORT PhysicalMemory : private platform::UnlockListener {
   // Physical runs of a pinned host range or of device memory, in order.
   PageListResult PageList(const void* address, std::size_t size, std::vector<PhysicalRun>* runs);
 
+  // True when [address, address + size) lies in one block of device memory, which
+  // needs no pinning.
+  bool IsDeviceMemory(const void* address, std::size_t size);
+
   // Device memory that bus masters reach at `physical`. False, and nothing mapped,
   // when pinned pages already have addresses in that range.
   bool MapDeviceMemory(void* host, std::size_t size, std::uint32_t physical);

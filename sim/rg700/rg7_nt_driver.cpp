@@ -1,8 +1,5 @@
 #include "sim/rg700/rg7_nt_driver.h"
 
-#include "sim/bounded_log.h"
-
-#include <chrono>
 #include <cstring>
 
 #include "platform/sync.h"
@@ -51,39 +48,8 @@ void Put16(std::uint8_t* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
 DWORD Rg7NtDriver::Open(DWORD access, DWORD, DWORD creation, DWORD) {
   if (creation != OPEN_EXISTING || (access & (GENERIC_READ | GENERIC_WRITE)) == 0) return ERROR_ACCESS_DENIED;
   std::lock_guard lock(mutex_);
-  ++opens_;
+  OpenedLocked();
   return ERROR_SUCCESS;
-}
-
-void Rg7NtDriver::Close() {
-  std::lock_guard lock(mutex_);
-  if (opens_ > 0) --opens_;
-}
-
-bool Rg7NtDriver::IsOpen() const {
-  std::lock_guard lock(mutex_);
-  return opens_ > 0;
-}
-
-DWORD Rg7NtDriver::IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
-  std::shared_lock plug(plug_);
-  DWORD result = ERROR_SUCCESS;
-  bool injected = false;
-  bool plugged = false;
-  {
-    std::lock_guard lock(mutex_);
-    plugged = machine_ != nullptr;
-    auto it = failures_.find(code);
-    if (it != failures_.end() && it->second.first > 0) {
-      --it->second.first;
-      result = it->second.second;
-      injected = true;
-    }
-  }
-  if (!injected) result = plugged ? Serve(code, in, inSize, out, outSize, returned) : ERROR_IO_DEVICE;
-  std::lock_guard lock(mutex_);
-  AppendBounded(requests_, DriverRequest{code, inSize, outSize, result});
-  return result;
 }
 
 DWORD Rg7NtDriver::Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
@@ -115,7 +81,7 @@ DWORD Rg7NtDriver::FillInfoTable(void* out, DWORD outSize, DWORD* returned) {
   std::memset(t, 0, rg7nt::kInfoTableSize);
   std::uint32_t boards = 0;
   std::uint32_t bridges = 0;
-  for (const auto& f : machine_->pci().functions()) {
+  for (const auto& f : machine().pci().functions()) {
     std::uint32_t id = f->ReadConfig(pci::kVendorId, 4);
     if (id == (Rg700Board::kDevice << 16 | Rg700Board::kVendor)) {
       if (boards >= rg7nt::kMaxBoards) continue;
@@ -153,7 +119,7 @@ DWORD Rg7NtDriver::ConfigRead(const void* in, DWORD inSize, void* out, DWORD out
   if ((r.size != 1 && r.size != 2 && r.size != 4) || r.offset + r.size > 256 || r.bus > 255 || r.device > 31)
     return ERROR_INVALID_PARAMETER;
   r.value =
-      machine_->pci().Read(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size);
+      machine().pci().Read(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size);
   std::memcpy(out, &r, sizeof r);
   if (returned) *returned = sizeof r;
   return ERROR_SUCCESS;
@@ -165,7 +131,7 @@ DWORD Rg7NtDriver::ConfigWrite(const void* in, DWORD inSize) {
   std::memcpy(&r, in, sizeof r);
   if ((r.size != 1 && r.size != 2 && r.size != 4) || r.offset + r.size > 256 || r.bus > 255 || r.device > 31)
     return ERROR_INVALID_PARAMETER;
-  machine_->pci().Write(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size,
+  machine().pci().Write(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device), r.offset, r.size,
                         r.value);
   return ERROR_SUCCESS;
 }
@@ -195,7 +161,7 @@ DWORD Rg7NtDriver::ReadStatus(const void* in, DWORD inSize, void* out, DWORD out
   std::lock_guard lock(mutex_);
   std::uint32_t status = slots_[slot].latched;
   slots_[slot].latched = 0;
-  read_mark_ = delivered_;
+  StatusReadLocked();
   std::memcpy(out, &status, 4);
   if (returned) *returned = 4;
   return ERROR_SUCCESS;
@@ -207,9 +173,9 @@ DWORD Rg7NtDriver::InterruptProcessed(const void* in, DWORD inSize) {
   std::memcpy(&slot, in, 2);
   if (slot >= rg7nt::kMaxBoards) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(mutex_);
-  if (slots_[slot].latched != 0) return rg7nt::kErrorMorePending;
-  served_ = read_mark_;
-  served_changed_.notify_all();
+  // The end of an interrupt is refused while more is latched.
+  if (slots_[slot].latched != 0) return ERROR_BUSY;
+  ServedLocked();
   return ERROR_SUCCESS;
 }
 
@@ -218,7 +184,7 @@ DWORD Rg7NtDriver::LockPages(const void* in, DWORD inSize, void* out, DWORD outS
   PageLockRequest r;
   std::memcpy(&r, in, sizeof r);
   std::vector<PhysicalRun> runs;
-  switch (machine_->physical_memory().PageList(reinterpret_cast<const void*>(r.address), r.size, &runs)) {
+  switch (machine().physical_memory().PageList(reinterpret_cast<const void*>(r.address), r.size, &runs)) {
     case PageListResult::kListed:
       break;
     case PageListResult::kNotPinned:
@@ -245,15 +211,10 @@ void Rg7NtDriver::ServiceInterrupt(std::size_t slot, std::uint32_t bits) {
   {
     std::lock_guard lock(mutex_);
     slots_[slot].latched |= bits;
-    ++delivered_;
+    DeliveredLocked();
     events = slots_[slot].events;
   }
   for (HANDLE e : events) SetEvent(e);
-}
-
-bool Rg7NtDriver::WaitUntilServed(std::uint32_t timeoutMs) {
-  std::unique_lock lock(mutex_);
-  return served_changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return served_ >= delivered_; });
 }
 
 std::uint32_t Rg7NtDriver::Latched(std::size_t slot) const {
@@ -271,38 +232,10 @@ std::uint32_t Rg7NtDriver::RegisteredMask(std::size_t slot) const {
   return slot < rg7nt::kMaxBoards ? slots_[slot].mask : 0;
 }
 
-void Rg7NtDriver::Unplug() {
-  std::unique_lock plug(plug_);
-  std::lock_guard lock(mutex_);
-  machine_ = nullptr;
-}
-
-void Rg7NtDriver::FailRequest(DWORD code, int count, DWORD error) {
-  std::lock_guard lock(mutex_);
-  failures_[code] = {count, error};
-}
-
 void Rg7NtDriver::FalsifyTableCounts(std::optional<std::uint32_t> boards, std::optional<std::uint32_t> bridges) {
   std::lock_guard lock(mutex_);
   false_boards_ = boards;
   false_bridges_ = bridges;
-}
-
-std::vector<DriverRequest> Rg7NtDriver::Requests() const {
-  std::lock_guard lock(mutex_);
-  return requests_;
-}
-
-std::size_t Rg7NtDriver::CountRequests(DWORD code) const {
-  std::lock_guard lock(mutex_);
-  std::size_t n = 0;
-  for (const auto& r : requests_) n += r.code == code;
-  return n;
-}
-
-void Rg7NtDriver::ClearRequests() {
-  std::lock_guard lock(mutex_);
-  requests_.clear();
 }
 
 }  // namespace sim

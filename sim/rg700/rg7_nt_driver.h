@@ -3,20 +3,15 @@
 // is logged, and tests can make requests fail or falsify the board table.
 #pragma once
 
-#include <condition_variable>
-#include <map>
-#include <mutex>
 #include <optional>
-#include <shared_mutex>
 #include <vector>
 
-#include "platform/device_namespace.h"
+#include "sim/rg700/rg7_driver_base.h"
 
 namespace sim {
 
-class Machine;
-
 namespace rg7nt {
+constexpr const char* kDeviceName = "RG7DRIVE";
 constexpr DWORD kOpen = 0x80001C00;
 constexpr DWORD kClose = 0x80001C04;
 constexpr DWORD kReadConfig = 0x80001C08;
@@ -33,47 +28,25 @@ constexpr std::size_t kBridgeEntriesOffset = 0x360;
 constexpr std::size_t kMaxBridges = (kInfoTableSize - kBridgeEntriesOffset) / 8;
 constexpr std::size_t kPageListSize = 32784;
 constexpr std::size_t kPageListCapacity = 4096;
-constexpr DWORD kErrorMorePending = 170;  // ERROR_BUSY: the end of an interrupt while more is latched
 }  // namespace rg7nt
 
-struct DriverRequest {
-  DWORD code;
-  DWORD in_size;
-  DWORD out_size;
-  DWORD result;  // ERROR_SUCCESS or the error reported
-};
-
-class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
+class PLATFORM_EXPORT Rg7NtDriver : public Rg7DriverBase {
  public:
-  explicit Rg7NtDriver(Machine& machine) : machine_(&machine) {}
+  using Rg7DriverBase::Rg7DriverBase;
 
-  // The service routine of board `slot`'s interrupt: latches the bits and signals
-  // the slot's registered events.
-  void ServiceInterrupt(std::size_t slot, std::uint32_t bits);
-  // Waits until every interrupt delivered so far has been read and acknowledged as
-  // processed; false on time-out.
-  bool WaitUntilServed(std::uint32_t timeoutMs = 2000);
+  // Board `slot`'s interrupt: latches the bits and signals the slot's registered events.
+  void ServiceInterrupt(std::size_t slot, std::uint32_t bits) override;
+  bool EventsRegistered(std::size_t slot) const override;
   std::uint32_t Latched(std::size_t slot) const;
-  bool EventsRegistered(std::size_t slot) const;
   std::uint32_t RegisteredMask(std::size_t slot) const;
-  // The machine is going away: every later request fails as if the device were gone.
-  void Unplug();
 
   DWORD Open(DWORD access, DWORD shareMode, DWORD creation, DWORD flags) override;
-  void Close() override;
-  DWORD IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
 
-  // Test controls.
-  void FailRequest(DWORD code, int count, DWORD error = ERROR_GEN_FAILURE);
-  // Report these counts in the board table instead of the true ones.
+  // Test control: report these counts in the board table instead of the true ones.
   void FalsifyTableCounts(std::optional<std::uint32_t> boards, std::optional<std::uint32_t> bridges);
-  std::vector<DriverRequest> Requests() const;
-  std::size_t CountRequests(DWORD code) const;
-  void ClearRequests();
-  bool IsOpen() const;
 
  private:
-  DWORD Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+  DWORD Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
   DWORD FillInfoTable(void* out, DWORD outSize, DWORD* returned);
   DWORD ConfigRead(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
   DWORD ConfigWrite(const void* in, DWORD inSize);
@@ -88,20 +61,9 @@ class PLATFORM_EXPORT Rg7NtDriver : public platform::DeviceDriver {
     std::vector<HANDLE> events;
   };
 
-  Machine* machine_;
-  // Held shared by every request, so that the machine cannot go while one runs.
-  std::shared_mutex plug_;
-  mutable std::mutex mutex_;
-  int opens_ = 0;
-  std::map<DWORD, std::pair<int, DWORD>> failures_;
   std::optional<std::uint32_t> false_boards_;
   std::optional<std::uint32_t> false_bridges_;
-  std::vector<DriverRequest> requests_;
   Slot slots_[rg7nt::kMaxBoards];
-  std::uint64_t delivered_ = 0;
-  std::uint64_t read_mark_ = 0;
-  std::uint64_t served_ = 0;
-  std::condition_variable served_changed_;
 };
 
 }  // namespace sim

@@ -69,6 +69,30 @@ TEST_F(DeviceTest, UnknownDevicesAndRefusedOpensFail) {
   EXPECT_FALSE(DeleteFileA("\\\\.\\ECHO"));
 }
 
+// A dynamically loaded VxD: registered under its file name, unloaded by its name.
+class UnloadableDriver : public EchoDriver {
+ public:
+  DWORD Unload() override {
+    ++unloads;
+    return ERROR_SUCCESS;
+  }
+  int unloads = 0;
+};
+
+TEST_F(DeviceTest, DeletingADevicePathUnloadsItsDriverWhenItCanBe) {
+  auto vxd = std::make_shared<UnloadableDriver>();
+  platform::RegisterDevice("THING.VXD", vxd);
+  EXPECT_TRUE(DeleteFileA("\\\\.\\thing"));
+  EXPECT_TRUE(DeleteFileA("\\\\.\\THING.VXD"));
+  EXPECT_EQ(vxd->unloads, 2);
+  platform::UnregisterDevice("THING.VXD");
+  EXPECT_FALSE(DeleteFileA("\\\\.\\THING"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  // A driver that is no VxD cannot be unloaded so.
+  EXPECT_FALSE(DeleteFileA("\\\\.\\ECHO"));
+  EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+}
+
 TEST_F(DeviceTest, InjectedFaultsFailTheChosenCalls) {
   platform::faults::Arm("CreateFileA", 1, ERROR_ACCESS_DENIED, 1);
   HANDLE first = CreateFileA("\\\\.\\ECHO", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
