@@ -22,6 +22,27 @@ bool ReadRecord(const void* in, DWORD inSize, Record* record) {
 void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 void Put16(std::uint8_t* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
 
+// A VxD locks pages for the system, not out of the process's working set: the
+// platform's quota grows by what it locks and shrinks again when it unlocks.
+bool LockForSystem(void* address, std::uint32_t size) {
+  SIZE_T minimum = 0, maximum = 0, growth = (SIZE_T{size} / 4096 + 2) * 4096;
+  GetProcessWorkingSetSize(GetCurrentProcess(), &minimum, &maximum);
+  SetProcessWorkingSetSize(GetCurrentProcess(), minimum + growth, maximum + growth);
+  if (VirtualLock(address, size)) return true;
+  DWORD error = GetLastError();
+  SetProcessWorkingSetSize(GetCurrentProcess(), minimum, maximum);
+  SetLastError(error);
+  return false;
+}
+
+void UnlockForSystem(void* address, std::uint32_t size) {
+  VirtualUnlock(address, size);
+  SIZE_T minimum = 0, maximum = 0, growth = (SIZE_T{size} / 4096 + 2) * 4096;
+  GetProcessWorkingSetSize(GetCurrentProcess(), &minimum, &maximum);
+  SetProcessWorkingSetSize(GetCurrentProcess(), minimum > growth ? minimum - growth : 0,
+                           maximum > growth ? maximum - growth : 0);
+}
+
 // True when the block [base, base + size) holds the record's range whole.
 bool Covers(std::uint64_t base, std::uint64_t size, const Rg7MapRecord& r) {
   return r.physical >= base && std::uint64_t(r.physical) + r.length <= base + size;
@@ -137,14 +158,14 @@ DWORD Rg7W95Vxd::PinLocked(const void* address, std::uint32_t size, bool* fresh)
   if (!*fresh) return ERROR_SUCCESS;
   // Device memory is listed as it is; host memory must be locked first.
   bool device = machine().physical_memory().IsDeviceMemory(address, size);
-  if (!device && !VirtualLock(const_cast<void*>(address), size)) return GetLastError();
+  if (!device && !LockForSystem(const_cast<void*>(address), size)) return GetLastError();
   pins_[key] = !device;
   return ERROR_SUCCESS;
 }
 
 void Rg7W95Vxd::UnpinLocked(const void* address, std::uint32_t size) {
   auto it = pins_.find({reinterpret_cast<std::uintptr_t>(address), size});
-  if (it->second) VirtualUnlock(const_cast<void*>(address), size);
+  if (it->second) UnlockForSystem(const_cast<void*>(address), size);
   pins_.erase(it);
 }
 
@@ -203,7 +224,7 @@ void Rg7W95Vxd::Unplugged() {
   // The pages go back with the machine; the platform's locks must not outlive it.
   std::lock_guard lock(pins_mutex_);
   for (const auto& [range, locked] : pins_)
-    if (locked) VirtualUnlock(reinterpret_cast<void*>(range.first), range.second);
+    if (locked) UnlockForSystem(reinterpret_cast<void*>(range.first), range.second);
   pins_.clear();
 }
 

@@ -9,6 +9,7 @@
 #include "rg7sdk/chipset_table.h"
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg700_registers.h"
+#include "rg7sdk/rg7sdk.h"
 #include "sim/rg700/rg700_registers.h"
 #include "tests/rg7sdk/rg7_fixture.h"
 

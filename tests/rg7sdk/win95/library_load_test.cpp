@@ -126,7 +126,9 @@ TEST_F(Rg7App95Load, AttachLoadsTheVxdOnceAndDetachUnmapsTheWindowAndUnloadsIt) 
   attached_ = false;
   ASSERT_EQ(vxd.CountRequests(kUnmapMemory), 1u);
   for (const sim::DriverRequest& r : vxd.Requests())
-    if (r.code == kUnmapMemory) EXPECT_EQ(r.in_size, 12u);  // the window's record
+    if (r.code == kUnmapMemory) {
+      EXPECT_EQ(r.in_size, 12u);  // the window's record
+    }
   EXPECT_FALSE(vxd.IsOpen());
   EXPECT_EQ(RG7Open(258), RG7_ERR_NOT_OPEN);
 }

@@ -41,10 +41,10 @@ TEST_F(PageList95Test, ABufferOfMoreThan512ScatteredPagesCannotBeDescribed) {
   PhysicalPageList* list = AllocatePageList();
   EXPECT_EQ(DrvLockPages(buf.data, buf.size, list), RG7_ERR_PAGE_TABLE);
   FreePageList(list);
-  // 1024 lines of 2048 bytes: the master-mode exports refuse it whole.
-  GrabWindowDesc d = Window(1024, 1026);
-  EXPECT_EQ(RG7SetMasterModeTransfer(&d, buf.data, buf.size, 1024), RG7_ERR_PAGE_TABLE);
-  EXPECT_EQ(RG7SetMasterModeTransferField(&d, buf.data, buf.size, 1024, 0), RG7_ERR_PAGE_TABLE);
+  // The master-mode exports refuse it whole.
+  GrabWindowDesc d = Window(500, 2096);
+  EXPECT_EQ(RG7SetMasterModeTransfer(&d, buf.data, buf.size, 500), RG7_ERR_PAGE_TABLE);
+  EXPECT_EQ(RG7SetMasterModeTransferField(&d, buf.data, buf.size, 500, 0), RG7_ERR_PAGE_TABLE);
   EXPECT_EQ(board().master.programmed[0].address, nullptr);
   EXPECT_EQ(RG7UnlockMasterBuffer(buf.data, buf.size), 0);
   EXPECT_EQ(vxd().PinnedRanges(), pinned);
@@ -59,8 +59,8 @@ TEST_F(PageList95Test, FiveHundredTwelvePagesFitTheList) {
   EXPECT_EQ(DrvLockPages(buf.data, buf.size, list), 0);
   EXPECT_EQ(list->entry_count, 512);
   FreePageList(list);
-  GrabWindowDesc d = Window(1024, 1024);
-  EXPECT_EQ(RG7SetMasterModeTransfer(&d, buf.data, buf.size, 1024), 0);
+  GrabWindowDesc d = Window(500, 2096);
+  EXPECT_EQ(RG7SetMasterModeTransfer(&d, buf.data, buf.size, 500), 0);
 }
 
 TEST_F(PageList95Test, AContiguousBufferOfManyPagesIsOneEntry) {
