@@ -63,13 +63,4 @@ TEST_F(PageList95Test, FiveHundredTwelvePagesFitTheList) {
   EXPECT_EQ(RG7SetMasterModeTransfer(&d, buf.data, buf.size, 500), 0);
 }
 
-TEST_F(PageList95Test, AContiguousBufferOfManyPagesIsOneEntry) {
-  machine_->physical_memory().SetPinShape(sim::PinShape::kContiguous);
-  PinnedBuffer buf(1000 * 4096);
-  PhysicalPageList* list = AllocatePageList();
-  EXPECT_EQ(DrvLockPages(buf.data, buf.size, list), 0);
-  EXPECT_EQ(list->entry_count, 1);
-  FreePageList(list);
-}
-
 }  // namespace
