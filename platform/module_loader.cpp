@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <map>
 #include <mutex>
-#include <optional>
 #include <string>
 #include <vector>
 

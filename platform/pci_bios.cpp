@@ -10,8 +10,6 @@ namespace {
 std::shared_mutex g_mutex;
 std::shared_ptr<BiosInterruptHandler> g_bios;
 
-void SetAh(BiosRegisters& regs, std::uint8_t ah) { regs.eax = (regs.eax & ~0xFF00u) | std::uint32_t{ah} << 8; }
-
 }  // namespace
 
 void RegisterPciBios(std::shared_ptr<BiosInterruptHandler> bios) {

@@ -15,6 +15,9 @@ struct BiosRegisters {
   std::uint32_t flags;  // bit 0: carry
 };
 constexpr std::uint32_t kCarryFlag = 0x1;
+// AH, the status of a BIOS call.
+inline std::uint8_t Ah(const BiosRegisters& regs) { return static_cast<std::uint8_t>(regs.eax >> 8); }
+inline void SetAh(BiosRegisters& regs, std::uint8_t ah) { regs.eax = (regs.eax & ~0xFF00u) | std::uint32_t{ah} << 8; }
 constexpr std::uint8_t kPciBiosVector = 0x1A;
 // AH after a call into a BIOS that lacks the function.
 constexpr std::uint8_t kBiosFunctionNotSupported = 0x81;

@@ -247,7 +247,7 @@ bool Apply(const platform::IniFile::Section& section, const Fields& fields, std:
     for (const auto& [key, set] : fields)
       if (SameName(key, entry.key)) setter = &set;
     if (!setter) return Fail(error, "[" + section.name + "] unknown key " + entry.key);
-    if (!(*setter)(Trim(entry.value)))
+    if (!(*setter)(entry.value))
       return Fail(error, "[" + section.name + "] " + entry.key + ": bad value \"" + entry.value + "\"");
   }
   return true;

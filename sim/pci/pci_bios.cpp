@@ -5,14 +5,13 @@
 namespace sim {
 namespace {
 
+using platform::Ah;
 using platform::BiosRegisters;
+using platform::SetAh;
 
 constexpr unsigned kConfigSpaceSize = 256;
 
-std::uint8_t Ah(const BiosRegisters& r) { return static_cast<std::uint8_t>(r.eax >> 8); }
 std::uint8_t Al(const BiosRegisters& r) { return static_cast<std::uint8_t>(r.eax); }
-void SetAh(BiosRegisters& r, std::uint8_t v) { r.eax = (r.eax & ~0xFF00u) | std::uint32_t{v} << 8; }
-void SetAl(BiosRegisters& r, std::uint8_t v) { r.eax = (r.eax & ~0xFFu) | v; }
 
 // Keeps the bytes of `reg` above the `size` low ones.
 void SetLow(std::uint32_t& reg, std::uint32_t value, unsigned size) {
@@ -83,7 +82,7 @@ void PciBios::Interrupt(std::uint8_t, BiosRegisters& regs) {
 
 void PciBios::Present(BiosRegisters& regs) const {
   SetAh(regs, pcibios::kSuccessful);
-  SetAl(regs, pcibios::kMechanism1);
+  SetLow(regs.eax, pcibios::kMechanism1, 1);
   SetLow(regs.ebx, pcibios::kInterfaceLevel, 2);
   SetLow(regs.ecx, last_bus_, 1);
   regs.edx = pcibios::kSignature;

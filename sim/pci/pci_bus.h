@@ -77,6 +77,8 @@ constexpr std::uint32_t kClassCode = 0x09;
 constexpr std::uint32_t kLatencyTimer = 0x0D;
 constexpr std::uint32_t kHeaderType = 0x0E;
 constexpr std::uint32_t kBar0 = 0x10;
+// The address bits of a memory base address register; the low four are its type.
+constexpr std::uint32_t kMemoryBarAddress = ~0xFu;
 constexpr std::uint32_t kSubsystemVendor = 0x2C;
 constexpr std::uint32_t kSubsystemId = 0x2E;
 constexpr std::uint32_t kInterruptLine = 0x3C;

@@ -95,7 +95,7 @@ DWORD Rg7W95Vxd::MapMemory(const void* in, DWORD inSize, void* out, DWORD outSiz
   bool mapped = false;
   for (std::size_t i = 0; i < m.rg700_count() && !mapped; ++i) {
     Rg700Board& b = m.rg700(i);
-    std::uint32_t bar = b.ReadConfig(pci::kBar0, 4) & ~0xFu;
+    std::uint32_t bar = b.ReadConfig(pci::kBar0, 4) & pci::kMemoryBarAddress;
     if (bar != 0 && Covers(bar, rg700::kWindowSize, r)) {
       r.linear = b.mapped_base() + (r.physical - bar);
       mapped = true;

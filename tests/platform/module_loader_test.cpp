@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/last_error.h"
 #include "platform/module_entry.h"
@@ -132,6 +134,24 @@ TEST_F(ModuleLoaderTest, Twain32IsTheSourceManagerAlreadyLoadedNeverANewOne) {
   platform::RegisterSourceManager(program);
   EXPECT_EQ(GetModuleHandleA("TWAIN_32"), GetModuleHandleA(nullptr));
   ::dlclose(program);
+}
+
+TEST_F(ModuleLoaderTest, ThreadsLoadAndFreeOneModuleTogether) {
+  HMODULE held = LoadLibraryA("loader_accepting");
+  ASSERT_NE(held, nullptr);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([held] {
+      for (int i = 0; i < 50; ++i) {
+        HMODULE module = LoadLibraryA("loader_accepting");
+        EXPECT_EQ(module, held);
+        EXPECT_NE(GetProcAddress(module, "LoaderModuleAnswer"), nullptr);
+        EXPECT_TRUE(FreeLibrary(module));
+      }
+    });
+  for (auto& thread : threads) thread.join();
+  EXPECT_TRUE(FreeLibrary(held));
+  EXPECT_EQ(GetModuleHandleA("loader_accepting"), nullptr);
 }
 
 TEST_F(ModuleLoaderTest, TheNullNameIsTheProgram) {
