@@ -1,5 +1,6 @@
 // The Windows 95 build as a loader sees it: it loads only with its VxD, which it
 // loads and unloads itself, and so does the data source that links it.
+#include <dlfcn.h>
 #include <elf.h>
 #include <gtest/gtest.h>
 
@@ -65,6 +66,12 @@ TEST_F(Rg7App95Load, IsRefusedWithoutItsVxdAndSoIsItsDataSource) {
   EXPECT_EQ(GetLastError(), ERROR_DLL_INIT_FAILED);
   EXPECT_EQ(GetModuleHandleA("rg7app95"), nullptr);
   EXPECT_EQ(m.rg7_w95_vxd().LoadCount(), 0);
+  // A source manager's own dlopen cannot be refused: the data source refuses itself.
+  void* source = ::dlopen(RG7_95V_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(source, nullptr) << ::dlerror();
+  EXPECT_TRUE(platform::ModuleRefused("rg7app95"));
+  EXPECT_TRUE(platform::ModuleRefused("rg7_95v"));
+  ::dlclose(source);
 }
 
 TEST_F(Rg7App95Load, ADataSourceLinkingItLoadsWithTheVxd) {
