@@ -22,6 +22,16 @@ struct DriverRequest {
   DWORD result;  // ERROR_SUCCESS or the error reported
 };
 
+// The range of a page-list request (both drivers; the VxD's unpin too). The
+// caller's buffer address is a full pointer here, so the record is widened from
+// {u32 address, u32 size} to 16 bytes.
+struct Rg7PageRange {
+  std::uint64_t address;
+  std::uint32_t size;
+  std::uint32_t reserved;
+};
+static_assert(sizeof(Rg7PageRange) == 16);
+
 class PLATFORM_EXPORT Rg7DriverBase : public platform::DeviceDriver {
  public:
   explicit Rg7DriverBase(Machine& machine) : machine_(&machine) {}

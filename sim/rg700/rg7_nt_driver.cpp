@@ -32,14 +32,6 @@ struct EventRegistration {
 };
 static_assert(sizeof(EventRegistration) == 64);
 
-// A page-list request. The caller's buffer address is a full pointer here.
-struct PageLockRequest {
-  std::uint64_t address;
-  std::uint32_t size;
-  std::uint32_t reserved;
-};
-static_assert(sizeof(PageLockRequest) == 16);
-
 void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 void Put16(std::uint8_t* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
 
@@ -180,8 +172,8 @@ DWORD Rg7NtDriver::InterruptProcessed(const void* in, DWORD inSize) {
 }
 
 DWORD Rg7NtDriver::LockPages(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
-  if (!in || inSize < sizeof(PageLockRequest) || !out || outSize < rg7nt::kPageListSize) return ERROR_INVALID_PARAMETER;
-  PageLockRequest r;
+  if (!in || inSize < sizeof(Rg7PageRange) || !out || outSize < rg7nt::kPageListSize) return ERROR_INVALID_PARAMETER;
+  Rg7PageRange r;
   std::memcpy(&r, in, sizeof r);
   std::vector<PhysicalRun> runs;
   switch (machine().physical_memory().PageList(reinterpret_cast<const void*>(r.address), r.size, &runs)) {

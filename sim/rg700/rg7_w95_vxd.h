@@ -62,15 +62,6 @@ struct Rg7IrqStatusRecord {
 };
 static_assert(sizeof(Rg7IrqStatusRecord) == 8);
 
-// Requests 1013 and 1014. The caller's buffer address is a full pointer here, so
-// the record is widened from {u32 address, u32 size} to 16 bytes.
-struct Rg7PageRange {
-  std::uint64_t address;
-  std::uint32_t size;
-  std::uint32_t reserved;
-};
-static_assert(sizeof(Rg7PageRange) == 16);
-
 class PLATFORM_EXPORT Rg7W95Vxd : public Rg7DriverBase {
  public:
   using Rg7DriverBase::Rg7DriverBase;
