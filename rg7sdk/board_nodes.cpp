@@ -53,6 +53,7 @@ void FillNodeFromConfig(BoardNode* node, std::uint32_t mappedBase) {
   std::memcpy(node->config + kBar0, &node->mapped_base, 4);
   node->subsystem_id = ConfigWord(*node, kSubsystemId);
 }
+
 BoardNode* CurrentBoardNode() { return g_current; }
 std::uintptr_t CurrentRegisterBase() { return g_registerBase.load(std::memory_order_relaxed); }
 

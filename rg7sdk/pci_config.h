@@ -21,6 +21,7 @@ constexpr std::uint32_t kInterruptLine = 0x3C;
 constexpr std::uint8_t kMemorySpaceEnable = 0x02;
 constexpr std::uint8_t kBusMasterEnable = 0x04;
 constexpr std::uint32_t kBarIoSpace = 0x1;
+constexpr std::uint32_t kBarMemoryAddress = ~0xFu;
 }  // namespace pcicfg
 
 // What a failed read returns is the back-end's: the platform's last-error value

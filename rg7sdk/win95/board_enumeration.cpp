@@ -21,7 +21,6 @@ constexpr std::uint32_t kSubsystemMask = 0xF000FFFF;
 constexpr std::uint32_t kOldVgaClass = 0x0001;
 constexpr std::uint32_t kDisplayClass = 0x0300;
 constexpr std::uint32_t kWindowSize = 0x100000;
-constexpr std::uint32_t kBarAddressMask = ~0xFu;
 // A frame buffer sits on a 1 MB boundary.
 constexpr std::uint32_t kBelowOneMegabyte = 0x000FFFF0;
 
@@ -50,7 +49,7 @@ void DescribeBoard(BoardNode* node, std::uint8_t index, std::uint32_t bus, std::
     node->config[r] = static_cast<std::uint8_t>(read_confreg_byte(r, bus, device));
   std::uint32_t bar0 = 0;
   std::memcpy(&bar0, node->config + kBar0, 4);
-  FillNodeFromConfig(node, bar0 ? DrvMapMemory(bar0 & kBarAddressMask, kWindowSize) : 0);
+  FillNodeFromConfig(node, bar0 ? DrvMapMemory(bar0 & kBarMemoryAddress, kWindowSize) : 0);
 }
 
 }  // namespace

@@ -26,8 +26,8 @@ std::uint16_t DeviceSelector(std::uint32_t bus, std::uint32_t device) {
 
 bool Call(std::uint16_t function, std::uint16_t selector, std::uint32_t reg, std::uint16_t value, PciBiosRegs* out) {
   PciBiosRegs in{function, selector, value, 0, 0, static_cast<std::uint16_t>(reg), 0};
-  PciBiosCall(kPciBiosInterrupt, &in, out);
-  return (out->flags & kCarry) == 0;
+  PciBiosCall(platform::kPciBiosVector, &in, out);
+  return (out->flags & platform::kCarryFlag) == 0;
 }
 
 std::uint32_t Read(std::uint16_t function, std::uint16_t selector, std::uint32_t reg) {
@@ -45,7 +45,7 @@ std::uint32_t Write(std::uint16_t function, std::uint16_t selector, std::uint32_
 
 std::int32_t PciBiosCall(std::uint32_t interrupt, const PciBiosRegs* in, PciBiosRegs* out) {
   platform::BiosRegisters regs{in->ax, in->bx, in->cx, in->dx, in->si, in->di, in->flags};
-  if (interrupt == kDpmiInterrupt || interrupt == kPciBiosInterrupt || interrupt == kPciFunctionInterrupt)
+  if (interrupt == kDpmiInterrupt || interrupt == platform::kPciBiosVector || interrupt == kPciFunctionInterrupt)
     platform::SoftwareInterrupt(static_cast<std::uint8_t>(interrupt), regs);
   else
     regs.flags |= platform::kCarryFlag;
@@ -59,8 +59,8 @@ std::int32_t PciBiosCall(std::uint32_t interrupt, const PciBiosRegs* in, PciBios
 std::int32_t PciBiosPresent(PciBiosInfo* info) {
   PciBiosRegs in{pcibios::kBiosPresent, 0, 0, 0, 0, 0, 0};
   PciBiosRegs out{};
-  PciBiosCall(kPciBiosInterrupt, &in, &out);
-  if (out.flags & kCarry) return -1;
+  PciBiosCall(platform::kPciBiosVector, &in, &out);
+  if (out.flags & platform::kCarryFlag) return -1;
   info->mechanism = static_cast<std::uint8_t>(out.ax);
   info->last_bus = static_cast<std::uint8_t>(out.cx);
   return 0;

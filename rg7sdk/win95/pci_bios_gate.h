@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/pci_bios.h"
+
 namespace rg7 {
 
 // The 16-bit register pack of a BIOS call.
@@ -11,11 +13,10 @@ struct PciBiosRegs {
 };
 static_assert(sizeof(PciBiosRegs) == 14);
 
-constexpr std::uint16_t kCarry = 0x1;  // in `flags`: the call failed
-
-// The software interrupts a BIOS call may go through.
+// The software interrupts a BIOS call may go through besides the PCI BIOS's own
+// (platform::kPciBiosVector). The carry flag (platform::kCarryFlag) in `flags`
+// reports failure.
 constexpr std::uint32_t kDpmiInterrupt = 0x31;
-constexpr std::uint32_t kPciBiosInterrupt = 0x1A;
 constexpr std::uint32_t kPciFunctionInterrupt = 0xB1;
 
 namespace pcibios {

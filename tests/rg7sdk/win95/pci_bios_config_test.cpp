@@ -67,15 +67,15 @@ TEST_F(PciBiosConfigTest, WhatTheBiosRefusesIsMinusOne) {
 TEST_F(PciBiosConfigTest, TheGateIssuesOnlyItsThreeInterrupts) {
   PciBiosRegs in{pcibios::kBiosPresent, 0, 0, 0, 0, 0, 0};
   PciBiosRegs out{};
-  EXPECT_EQ(PciBiosCall(kPciBiosInterrupt, &in, &out), 0);
-  EXPECT_EQ(out.flags & kCarry, 0);
+  EXPECT_EQ(PciBiosCall(platform::kPciBiosVector, &in, &out), 0);
+  EXPECT_EQ(out.flags & platform::kCarryFlag, 0);
   EXPECT_EQ(out.ax >> 8, 0);  // AH 0: present
   PciBiosInfo info{};
   ASSERT_EQ(PciBiosPresent(&info), 0);
   EXPECT_EQ(info.mechanism & 0x01, 0x01);
   EXPECT_EQ(info.last_bus, 0);
   EXPECT_EQ(PciBiosCall(0x21, &in, &out), 0);
-  EXPECT_NE(out.flags & kCarry, 0);
+  EXPECT_NE(out.flags & platform::kCarryFlag, 0);
   EXPECT_EQ(out.ax, pcibios::kBiosPresent);
 }
 
