@@ -1,8 +1,6 @@
 // Pinning buffers and describing them by physical pages through the VxD. Its page
 // list holds 512 entries: a buffer it cannot describe whole is refused (-112)
 // rather than handed on as a short list that the DMA would run past.
-#include <cstring>
-
 #include "platform/last_error.h"
 #include "rg7sdk/rg7sdk.h"
 #include "rg7sdk/win95/vxd_link.h"
