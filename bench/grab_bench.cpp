@@ -3,6 +3,7 @@
 // path, the line copy into a scattered target. The virtual board's clock is
 // stopped; the benchmark thread latches each field's status in the driver and
 // dispatches it itself, so CPU time is the library's (and the driver requests').
+// Built once per build of the library, each with its own driver.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
@@ -12,12 +13,13 @@
 #include "platform/paths.h"
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/grab_state_machine.h"
+#include "rg7sdk/interrupt_backend.h"
 #include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/library_entry.h"
-#include "rg7sdk/nt_driver_link.h"
 #include "rg7sdk/rg7sdk.h"
 #include "sim/machine.h"
 #include "sim/rg700/rg700_registers.h"
+#include "tests/rg7sdk/driver_shim.h"
 
 namespace {
 
@@ -40,7 +42,7 @@ class ContinuousGrab {
     rg7::LibraryAttach();
     ok_ = RG7Open(258) == 1;
     // Fields are dispatched by hand: the service thread is not woken.
-    rg7::DrvUnregisterIrqEvents(0);
+    rg7::kInterruptBackend.unregister_events(rg7::ServiceRegistration{});
     RG7SetPixelMode(6);
     machine_->physical_memory().SetPinShape(scattered ? sim::PinShape::kPagePerEntry : sim::PinShape::kContiguous);
     frame_ = static_cast<std::uint8_t*>(std::aligned_alloc(4096, kSize));
@@ -69,7 +71,7 @@ class ContinuousGrab {
     using namespace sim::rg700;
     bool odd = (count_ & 1) == 0;
     std::uint32_t bits = (odd ? kOddField : kEvenField) | (count_ ? (odd ? kDma2Done : kDma1Done) : 0);
-    machine_->rg7_nt_driver().ServiceInterrupt(0, bits);
+    rg7_testing::Driver(*machine_).ServiceInterrupt(0, bits);
     rg7::DispatchInterrupts();
     ++count_;
   }

@@ -12,11 +12,7 @@
 namespace rg7 {
 namespace {
 
-constexpr std::uint32_t kCommand = 0x04;
-constexpr std::uint32_t kLatencyTimer = 0x0D;
-constexpr std::uint32_t kSubsystemVendor = 0x2C;
-constexpr std::uint32_t kInterruptLine = 0x3C;
-constexpr std::uint8_t kBusMasterEnable = 0x04;
+using namespace pcicfg;
 
 BoardNode* g_head = nullptr;
 BoardNode* g_current = nullptr;
@@ -37,6 +33,27 @@ void LinkBoardNode(BoardNode* node) {
 }
 
 BoardNode* FirstBoardNode() { return g_head; }
+
+std::int32_t CopyFirstMatchingNode(std::uint16_t subsystemVendor, BoardNode* copy) {
+  for (BoardNode* n = g_head; n; n = n->next) {
+    if (subsystemVendor != kAnySubsystemVendor && ConfigWord(*n, kSubsystemVendor) != subsystemVendor) continue;
+    if (copy) std::memcpy(copy, n, sizeof(BoardNode));
+    return 1;
+  }
+  return 0;
+}
+
+void FillNodeFromConfig(BoardNode* node, std::uint32_t mappedBase) {
+  if (!(node->config[kCommand] & kMemorySpaceEnable)) {
+    node->config[kCommand] |= kMemorySpaceEnable;
+    write_confreg_byte(node->config[kCommand], kCommand, node->bus, node->device);
+  }
+  std::memcpy(&node->bar0, node->config + kBar0, 4);
+  node->mapped_base = mappedBase;
+  std::memcpy(node->config + kBar0, &node->mapped_base, 4);
+  node->subsystem_id = ConfigWord(*node, kSubsystemId);
+}
+
 BoardNode* CurrentBoardNode() { return g_current; }
 std::uintptr_t CurrentRegisterBase() { return g_registerBase.load(std::memory_order_relaxed); }
 

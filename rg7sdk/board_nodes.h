@@ -7,6 +7,7 @@
 namespace rg7 {
 
 constexpr std::uint16_t kZephlorSubsystemVendor = 0x7A1C;
+constexpr std::uint16_t kAnySubsystemVendor = 0xFFFF;
 
 // Field order as stored; `next` is a pointer, so the record is larger than the
 // 32-bit original's 300 bytes.
@@ -29,6 +30,13 @@ struct BoardNode {
 BoardNode* AllocateBoardNode();
 void LinkBoardNode(BoardNode* node);
 BoardNode* FirstBoardNode();
+// Copies the first node whose subsystem vendor matches (kAnySubsystemVendor: any)
+// into `copy` when given: 1, or 0 when none matches.
+std::int32_t CopyFirstMatchingNode(std::uint16_t subsystemVendor, BoardNode* copy);
+// Finishes a node whose bus, device and configuration copy are set: memory space on
+// where it was off, BAR0 kept as read and replaced in the copy by `mappedBase`, and
+// the subsystem id.
+void FillNodeFromConfig(BoardNode* node, std::uint32_t mappedBase);
 BoardNode* CurrentBoardNode();
 
 std::int32_t SelectBoardNode(std::uint32_t boardIndex);
@@ -44,8 +52,7 @@ std::uint8_t BusMasterOn();
 std::uint8_t BusMasterOff();
 
 // The board-node layer's EnumerateBoards (back-end form): nodes for every board;
-// with nodes already made, copies the first whose subsystem vendor matches (0xFFFF:
-// any) into `copy` when given and returns 1, or 0 when none matches.
+// with nodes already made, CopyFirstMatchingNode.
 std::int32_t EnumerateBoards(std::uint16_t subsystemVendor, BoardNode* copy);
 
 }  // namespace rg7

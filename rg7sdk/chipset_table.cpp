@@ -15,6 +15,7 @@ struct ChipsetState {
   std::uint32_t device = kNone;
   std::uint32_t id = 0;
   std::uint32_t display_chip = 0;
+  std::uint32_t display_bar = 0;  // the display controller's frame buffer, from a bus scan
   std::int32_t window = 0;
   // OPTi 82c832: the window registers as found, and which of them the window uses.
   std::uint8_t opti_registers[4] = {};
@@ -111,6 +112,15 @@ void NoteHostBridge(std::uint16_t vendor, std::uint16_t device, std::uint8_t rev
                     std::uint8_t deviceNumber) {
   std::uint32_t id = std::uint32_t{device} << 16 | vendor;
   if (id == kDisplayChipA || id == kDisplayChipB) g_chipset.display_chip = id;
+  MatchChipset(id, revision, bus, deviceNumber);
+}
+
+void NoteDisplayController(std::uint32_t id, std::uint32_t frameBufferBar) {
+  g_chipset.display_chip = id;
+  g_chipset.display_bar = frameBufferBar;
+}
+
+void MatchChipset(std::uint32_t id, std::uint8_t revision, std::uint8_t bus, std::uint8_t deviceNumber) {
   for (std::int32_t i = 0; kChipsetTable[i].id != 0xFFFFFFFF; ++i) {
     const ChipsetEntry& e = kChipsetTable[i];
     if (e.id != id || (e.revision != 0xFF && e.revision != revision)) continue;
@@ -145,6 +155,7 @@ std::int32_t ChipsetRestoreWindow() {
 }
 
 std::uint32_t DisplayChipId() { return g_chipset.display_chip; }
+std::uint32_t DisplayFrameBufferBar() { return g_chipset.display_bar; }
 
 void ChipsetSelectWindow() {
   g_chipset.window = 0;

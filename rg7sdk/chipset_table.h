@@ -26,6 +26,11 @@ constexpr std::uint32_t kDisplayChipB = 0x88D05333;
 // Matches a host bridge seen at enumeration and runs its fix-up.
 void NoteHostBridge(std::uint16_t vendor, std::uint16_t device, std::uint8_t revision, std::uint8_t bus,
                     std::uint8_t deviceNumber);
+// Matches a device `id` (device << 16 | vendor) against the table and runs its
+// fix-up; the last match is the chipset.
+void MatchChipset(std::uint32_t id, std::uint8_t revision, std::uint8_t bus, std::uint8_t deviceNumber);
+// A display controller found by a bus scan, with its frame-buffer BAR (0: none).
+void NoteDisplayController(std::uint32_t id, std::uint32_t frameBufferBar);
 
 const char* ChipsetName();
 std::int32_t ChipsetMatchedIndex();
@@ -33,6 +38,7 @@ std::int32_t ChipsetWindowState();
 std::int32_t ChipsetEnableWindow();
 std::int32_t ChipsetRestoreWindow();
 std::uint32_t DisplayChipId();
+std::uint32_t DisplayFrameBufferBar();
 // Selecting a node starts with the window cleared, then runs the enable routine.
 void ChipsetSelectWindow();
 void ResetChipsetState();

@@ -100,7 +100,4 @@ void WaitBeforeLineConnectLocked(std::unique_lock<std::mutex>& lock);
 // Stops the service thread and frees every slot (library detach).
 void ShutdownInterruptService();
 
-// The back-end's end of an interrupt: non-zero when the driver has nothing more pending.
-std::int32_t RG7InterruptProcessed(std::uint16_t slot);
-
 }  // namespace rg7

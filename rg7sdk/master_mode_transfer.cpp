@@ -31,7 +31,7 @@ struct PageLists {
 std::int32_t MapBuffer(void* buffer, std::uint32_t size, PageLists& lists, bool* scattered) {
   std::memset(lists.pinned, 0, 16);
   lists.pinned->max_entries = static_cast<std::uint16_t>(kPageListCapacity);
-  if (DrvLockPages(buffer, size, lists.pinned) != 0) return RG7_ERR_DRIVER;
+  if (std::int32_t r = DrvLockPages(buffer, size, lists.pinned)) return r;
   std::uint64_t covered = 0;
   std::uint32_t count = lists.pinned->entry_count;
   if (count > kPageListCapacity) return RG7_ERR_PAGE_TABLE;

@@ -38,20 +38,22 @@ std::uint32_t WriteConfig(std::uint32_t value, std::uint32_t reg, std::uint32_t 
 
 }  // namespace
 
-void AttachDriverLink() {
-  if (g_device != INVALID_HANDLE_VALUE) return;
+// A missing driver does not keep the library from loading: RG7Open reports it.
+bool AttachDriverLink() {
+  if (g_device != INVALID_HANDLE_VALUE) return true;
   g_device =
       CreateFileA(kDeviceName, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (g_device == INVALID_HANDLE_VALUE) {
     DeleteFileA(kDeviceName);
-    return;
+    return true;
   }
   std::memset(&g_info, 0, sizeof g_info);
-  if (!Request(ioctl::kOpen, nullptr, 0, &g_info, sizeof g_info)) return;
+  if (!Request(ioctl::kOpen, nullptr, 0, &g_info, sizeof g_info)) return true;
   // The counts come from outside: never more than the records that hold them.
   g_info.board_count = std::min<std::uint32_t>(g_info.board_count, kMaxBoards);
   g_info.host_bridge_count = std::min<std::uint32_t>(g_info.host_bridge_count, kMaxHostBridges);
   g_deviceOpen = true;
+  return true;
 }
 
 void DetachDriverLink() {

@@ -84,25 +84,6 @@ struct IrqEventRegistration {
 };
 static_assert(sizeof(IrqEventRegistration) == 64);
 
-struct RG7IrqStatusRecord {
-  std::uint16_t slot;
-  std::uint16_t reserved0;
-  std::uint32_t status;
-};
-static_assert(sizeof(RG7IrqStatusRecord) == 8);
-
-// The caller's buffer address passes through as a full pointer.
-struct PageLockRequest {
-  std::uint64_t address;
-  std::uint32_t size;
-  std::uint32_t reserved;
-};
-static_assert(sizeof(PageLockRequest) == 16);
-
-// Library attach and detach of the driver link.
-void AttachDriverLink();
-void DetachDriverLink();
-
 HANDLE DriverHandle();
 bool DriverOpen();
 // The table read at attach, with its counts clamped to what fits.
@@ -111,5 +92,7 @@ const DriverInfoTable& DriverInfo();
 std::int32_t DrvRegisterIrqEvents(std::uint16_t slot, const HANDLE* events, std::uint32_t count, std::uint32_t mask);
 std::int32_t DrvUnregisterIrqEvents(std::uint16_t slot);
 std::int32_t DrvSetIrqMask(std::uint32_t mask);
+// Ends an interrupt of the slot: non-zero when the driver has nothing more pending.
+std::int32_t RG7InterruptProcessed(std::uint16_t slot);
 
 }  // namespace rg7

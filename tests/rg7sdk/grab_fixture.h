@@ -70,7 +70,7 @@ class GrabTest : public Rg7Test {
       if (GetTickCount() - start > timeoutMs) return false;
       Sleep(1);
     }
-    return machine_->rg7_nt_driver().WaitUntilServed(timeoutMs);
+    return machine_->WaitUntilInterruptsServed(timeoutMs);
   }
   bool WaitFields(std::uint32_t more) {
     sim::Rg700VideoClock& c = hw().video_clock();

@@ -11,6 +11,7 @@
 
 #include "platform/fault_injection.h"
 #include "rg7sdk/register_access.h"
+#include "tests/rg7sdk/driver_shim.h"
 #include "tests/rg7sdk/grab_fixture.h"
 
 namespace {
@@ -50,6 +51,7 @@ TEST_F(GrabTarget, AGrabNeedsATransferProgrammedSinceThisOpen) {
   EXPECT_NE(RG7LockMasterBuffer(unlocked.data(), 320 * 64 * 2), 0);
   GrabWindowDesc d{};
   ASSERT_EQ(RG7SetGrabWindow(0, 0, 320, 64, &d), 0);
+  rg7_testing::Driver(*machine_).FailRequest(rg7_testing::kPageListRequest, 1);
   EXPECT_NE(RG7SetMasterModeTransfer(&d, unlocked.data(), 320 * 64 * 2, 320), 0);
   ExpectRefused(RG7StartGrab(0, 1));
 

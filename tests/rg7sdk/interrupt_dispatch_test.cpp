@@ -11,6 +11,7 @@
 #include "rg7sdk/interrupt_callbacks.h"
 #include "rg7sdk/rg7sdk.h"
 #include "sim/rg700/rg700_registers.h"
+#include "tests/rg7sdk/driver_shim.h"
 #include "tests/rg7sdk/interrupt_bits.h"
 #include "tests/rg7sdk/open_board_fixture.h"
 
@@ -18,12 +19,16 @@ namespace {
 
 using namespace rg7;
 using namespace sim::rg700;
+using rg7_testing::Driver;
 using rg7_testing::kBoardDmaDone;
 using rg7_testing::kBoardDmaDoneAndFields;
 using rg7_testing::kDmaDone;
 using rg7_testing::kDmaDoneAndFields;
 using rg7_testing::kEventAndTrigger;
 using rg7_testing::kFields;
+using rg7_testing::kRegisterEventsRequest;
+using rg7_testing::kServiceEvents;
+using rg7_testing::RegisteredMask;
 
 // What the callbacks saw, in order, and on which thread.
 struct Trace {
@@ -68,7 +73,7 @@ class InterruptDispatchTest : public rg7_testing::OpenBoardTest {
   }
   void Raise(std::uint32_t bits) {
     machine_->rg700(0).RaiseInterrupt(bits);
-    ASSERT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+    ASSERT_TRUE(machine_->WaitUntilInterruptsServed());
   }
   Trace trace_;
   sim::Machine* machine_ = nullptr;
@@ -106,15 +111,15 @@ TEST_F(InterruptDispatchTest, CallbacksGetOnlyWhatTheyEnabled) {
 TEST_F(InterruptDispatchTest, ServiceThreadRunsTimeCriticalAndStopsWithTheLastCallback) {
   std::size_t before = platform::OpenHandleCount();
   ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, kDmaDone, 'A'), 0);
-  EXPECT_TRUE(machine_->rg7_nt_driver().EventsRegistered(0));
-  EXPECT_EQ(machine_->rg7_nt_driver().RegisteredMask(0), kBoardDmaDone);
-  EXPECT_EQ(platform::OpenHandleCount(), before + 6);  // five events and the thread
+  EXPECT_TRUE(Driver(*machine_).EventsRegistered(0));
+  EXPECT_EQ(RegisteredMask(*machine_), kBoardDmaDone);
+  EXPECT_EQ(platform::OpenHandleCount(), before + kServiceEvents + 1);  // the events and the thread
   ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserB, kDmaDone, 'B'), 0);
-  EXPECT_EQ(platform::OpenHandleCount(), before + 6);
+  EXPECT_EQ(platform::OpenHandleCount(), before + kServiceEvents + 1);
   EXPECT_EQ(RG7DisconnectInterruptCallback(0, UserA), 0);
-  EXPECT_TRUE(machine_->rg7_nt_driver().EventsRegistered(0));
+  EXPECT_TRUE(Driver(*machine_).EventsRegistered(0));
   EXPECT_EQ(RG7DisconnectInterruptCallback(0, UserB), 0);
-  EXPECT_FALSE(machine_->rg7_nt_driver().EventsRegistered(0));
+  EXPECT_FALSE(Driver(*machine_).EventsRegistered(0));
   EXPECT_EQ(platform::OpenHandleCount(), before);
 
   // A later connection starts a new thread.
@@ -145,11 +150,11 @@ TEST_F(InterruptDispatchTest, ConnectionFailuresAreReportedAndRolledBack) {
   std::size_t handles = platform::OpenHandleCount();
   platform::faults::Arm("GlobalAlloc", 1, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, kDmaDone, 0), RG7_ERR_NO_MEMORY);
-  platform::faults::Arm("CreateEventA", 1, ERROR_NOT_ENOUGH_MEMORY, 2);
+  platform::faults::Arm("CreateEventA", 1, ERROR_NOT_ENOUGH_MEMORY, static_cast<int>(kServiceEvents) - 1);
   EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, kDmaDone, 0), RG7_ERR_DRIVER);
   platform::faults::Arm("CreateThread", 1, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, kDmaDone, 0), RG7_ERR_DRIVER);
-  machine_->rg7_nt_driver().FailRequest(sim::rg7nt::kRegisterIrqEvents, 1);
+  Driver(*machine_).FailRequest(kRegisterEventsRequest, 1);
   EXPECT_EQ(RG7ConnectInterruptToCallback(0, UserA, kDmaDone, 0), RG7_ERR_DRIVER);
   EXPECT_EQ(platform::OpenHandleCount(), handles);
   EXPECT_EQ(board().user_list, nullptr);
@@ -178,8 +183,8 @@ TEST_F(InterruptDispatchTest, StatusOutsideTheSlotMaskIsNeverReported) {
   ASSERT_EQ(RG7ConnectInterruptToCallback(0, UserA, kDmaDoneAndFields, 'A'), 0);
   ASSERT_EQ(RG7IRQEnable(kDmaDone, reinterpret_cast<std::uintptr_t>(UserA)), 0);
   // Latched in the driver without the thread seeing it: read by hand.
-  machine_->rg7_nt_driver().ServiceInterrupt(0, kOddField | kBoardDmaDone);
-  ASSERT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+  Driver(*machine_).ServiceInterrupt(0, kOddField | kBoardDmaDone);
+  ASSERT_TRUE(machine_->WaitUntilInterruptsServed());
   std::lock_guard lock(trace_.mutex);
   ASSERT_EQ(trace_.calls.size(), 1u);
   EXPECT_EQ(trace_.calls[0].second, kDmaDone);
@@ -244,7 +249,7 @@ TEST_F(InterruptDispatchTest, ConnectAndDisconnectWhileInterruptsAreDispatched) 
   raiser.join();
   // Enabling clears stale latches, so the churn above may swallow fields; the one
   // raised after it must arrive.
-  EXPECT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+  EXPECT_TRUE(machine_->WaitUntilInterruptsServed());
   Raise(kOddField);
   EXPECT_GT(g_hits.load(), 0);
 }

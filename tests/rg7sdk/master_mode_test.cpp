@@ -6,6 +6,7 @@
 
 #include "rg7sdk/register_access.h"
 #include "rg7sdk/rg7sdk.h"
+#include "tests/rg7sdk/driver_shim.h"
 #include "tests/rg7sdk/open_board_fixture.h"
 #include "tests/rg7sdk/pinned_buffer.h"
 
@@ -153,10 +154,13 @@ TEST_F(MasterModeTest, WindowsThatDoNotFitAreRefused) {
   EXPECT_EQ(RG7SetMasterModeTransfer(&d, tall.data, tall.size, 1024), RG7_ERR_PARAMETER);
 }
 
-TEST_F(MasterModeTest, UnpinnedBuffersAreADriverFailure) {
-  std::unique_ptr<std::uint8_t[]> plain(new std::uint8_t[640 * 480 * 2]);
+TEST_F(MasterModeTest, APageListTheDriverRefusesIsADriverFailure) {
+  PinnedBuffer buf(640 * 480 * 2);
   GrabWindowDesc d = Window(640, 480);
-  EXPECT_EQ(RG7SetMasterModeTransfer(&d, plain.get(), 640 * 480 * 2, 640), RG7_ERR_DRIVER);
+  board().cameras[0].frame_flag = 1;
+  rg7_testing::Driver(*machine_).FailRequest(rg7_testing::kPageListRequest, 2);
+  EXPECT_EQ(RG7SetMasterModeTransfer(&d, buf.data, buf.size, 640), RG7_ERR_DRIVER);
+  EXPECT_EQ(RG7SetMasterModeTransferField(&d, buf.data, buf.size, 640, 0), RG7_ERR_DRIVER);
 }
 
 TEST_F(MasterModeTest, FieldTransfersUseTheirOwnTable) {

@@ -181,15 +181,18 @@ TEST_F(SerialBusTest, WithoutABoardNothingReachesTheBus) {
   rg7::LibraryDetach();
   attached_ = false;
 
-  // A node of another maker's board has no register window.
+  // Another maker's board has no register window (from the NT driver's table it is
+  // a node without one; a bus scan makes no node of it).
   d.rg700_boards[0].subsystem_vendor = 0x1234;
   machine_ = &Boot(d);
-  ASSERT_EQ(rg7::EnumerateBoards(0x1234, nullptr), 1);
-  ASSERT_EQ(rg7::SelectBoardNode(0), 0);
+  rg7::EnumerateBoards(0x1234, nullptr);
+  rg7::SelectBoardNode(0);
   EXPECT_EQ(RG7InByteVPC32x5C(Vpc32x5cModel::kFpStatus), 0);
   RG7OutByteBt829A(Bt829aModel::kBrightness, 0x11);
   EXPECT_TRUE(ControlWrites().empty());
-  EXPECT_EQ(rg7::CurrentBoardNode()->serial_bus_shadow, 0u);
+  if (rg7::BoardNode* node = rg7::CurrentBoardNode()) {
+    EXPECT_EQ(node->serial_bus_shadow, 0u);
+  }
 }
 
 TEST_F(SerialBusTest, ClockStretchingIsWaitedForUpToEightyReads) {

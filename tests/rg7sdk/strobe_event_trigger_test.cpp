@@ -24,9 +24,9 @@ class Lines : public rg7_testing::GrabTest {
     hw().video_inputs().SetSource(0, sim::VideoSourceDesc{false, 0});
     std::uint32_t next = hw().video_clock().field_count();
     for (Sleep(5); hw().video_clock().field_count() != next; Sleep(5)) next = hw().video_clock().field_count();
-    EXPECT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+    EXPECT_TRUE(machine_->WaitUntilInterruptsServed());
     EXPECT_EQ(RG7GenerateEvent(), 0);
-    EXPECT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+    EXPECT_TRUE(machine_->WaitUntilInterruptsServed());
     hw().video_inputs().SetSource(0, sim::VideoSourceDesc{true, 0});
     return next;
   }
@@ -191,7 +191,7 @@ TEST_F(Lines, EventAndTriggerCallbacksOnSoftwareAndExternalEdges) {
   gio.SetTriggerInput(true);
   gio.SetTriggerInput(false);
   ASSERT_TRUE(WaitCount(tr, 2));
-  ASSERT_TRUE(machine_->rg7_nt_driver().WaitUntilServed());
+  ASSERT_TRUE(machine_->WaitUntilInterruptsServed());
   EXPECT_EQ(ev.count.load(), 2);
   EXPECT_EQ(tr.count.load(), 2);
   EXPECT_EQ(RG7ResetEvent(), 0);

@@ -1,7 +1,7 @@
 // The 700-series BMP engine: the files it writes, byte for byte, and what it makes
 // of each depth in each pixel code, including the 16-bit grey codes that only the
 // engine takes.
-#include "tests/rg7sdk/image_file_fixture.h"
+#include "tests/rg7sdk/images/image_file_fixture.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The TGA and TIFF codecs of the 700-series library: the files they write, byte
 // for byte, and the files of other depths, orders and layouts they read.
 #include "tests/imagefile/tiff_builder.h"
-#include "tests/rg7sdk/image_file_fixture.h"
+#include "tests/rg7sdk/images/image_file_fixture.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 // byte orders and both TGA row orders.
 #include <sstream>
 
-#include "tests/rg7sdk/image_file_fixture.h"
+#include "tests/rg7sdk/images/image_file_fixture.h"
 
 namespace {
 

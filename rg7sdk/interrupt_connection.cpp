@@ -1,21 +1,20 @@
-// Connecting callbacks to the board interrupt on Windows NT: five driver events
-// and a service thread that waits on them.
+// Connecting callbacks to the board interrupt: the slots, the connection count and
+// a service thread that waits on the events the driver back-end signals.
 #include <atomic>
 #include <condition_variable>
 #include <memory>
 
-#include "platform/device_namespace.h"
 #include "platform/kernel_objects.h"
 #include "platform/sync.h"
+#include "rg7sdk/interrupt_backend.h"
 #include "rg7sdk/interrupt_callbacks.h"
-#include "rg7sdk/nt_driver_link.h"
 #include "rg7sdk/rg7sdk.h"
 
 namespace rg7 {
 namespace {
 
 constexpr std::uint16_t kFreeSlot = 0xFFFF;
-constexpr std::uint32_t kEventCount = 5;
+constexpr std::uint32_t kMaxEvents = 5;
 // Without anything pending, a driver that never reports the interrupt processed is
 // asked this many times before the thread waits again.
 constexpr int kIdleProcessedTries = 100;
@@ -32,8 +31,12 @@ struct ServiceThread {
   HANDLE handle = nullptr;
   DWORD id = 0;
   std::uint16_t slot = 0;
+  std::uint16_t line = 0;
+  std::uint32_t mask = 0;
   std::atomic<bool> stop{false};
-  HANDLE events[kEventCount] = {};
+  std::uint32_t event_count = 0;
+  HANDLE events[kMaxEvents] = {};
+  ServiceRegistration Registration() const { return ServiceRegistration{slot, line, mask, events, handle}; }
   ~ServiceThread() {
     for (HANDLE e : events)
       if (e) CloseHandle(e);
@@ -52,23 +55,25 @@ DWORD InterruptServiceThread(LPVOID parameter) {
   std::unique_ptr<std::shared_ptr<ServiceThread>> own(static_cast<std::shared_ptr<ServiceThread>*>(parameter));
   ServiceThread& t = **own;
   while (!t.stop.load()) {
-    DWORD r = WaitForMultipleObjects(kEventCount, t.events, FALSE, INFINITE);
-    if (t.stop.load() || r >= WAIT_OBJECT_0 + kEventCount) break;
+    DWORD r = WaitForMultipleObjects(t.event_count, t.events, FALSE, INFINITE);
+    if (t.stop.load() || r >= WAIT_OBJECT_0 + t.event_count) break;
     ResetEvent(t.events[r - WAIT_OBJECT_0]);
     int idle = 0;
     while (!t.stop.load()) {
       bool nothing = DispatchInterrupts() == 1;
-      if (RG7InterruptProcessed(t.slot)) break;
+      if (kInterruptBackend.end_of_interrupt(t.slot)) break;
       if (nothing && ++idle >= kIdleProcessedTries) break;
     }
   }
   return 0;
 }
 
-// Ends the service thread and waits for it, unless this is that thread.
-void StopServiceThread(std::unique_lock<std::mutex>& lock) {
+// Has the driver let go of the service thread's events, then ends the thread and
+// waits for it, unless this is that thread. The last reference closes the handles.
+void StopServiceThread(std::unique_lock<std::mutex>& lock, bool registered = true) {
   std::shared_ptr<ServiceThread> t = std::move(g_thread);
   if (!t) return;
+  if (registered) kInterruptBackend.unregister_events(t->Registration());
   t->stop.store(true);
   SetEvent(t->events[0]);
   if (t->id == GetCurrentThreadId()) return;
@@ -80,12 +85,15 @@ void StopServiceThread(std::unique_lock<std::mutex>& lock) {
   g_stopped.notify_all();
 }
 
-std::int32_t StartServiceThread(std::uint16_t slot, std::uint32_t mask) {
+std::int32_t StartServiceThread(std::uint16_t slot, std::uint16_t line, std::uint32_t mask) {
   auto t = std::make_shared<ServiceThread>();
   t->slot = slot;
-  for (HANDLE& e : t->events) {
-    e = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!e) return RG7_ERR_DRIVER;
+  t->line = line;
+  t->mask = mask;
+  t->event_count = kInterruptBackend.event_count < kMaxEvents ? kInterruptBackend.event_count : kMaxEvents;
+  for (std::uint32_t i = 0; i < t->event_count; ++i) {
+    t->events[i] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!t->events[i]) return RG7_ERR_DRIVER;
   }
   auto* ref = new std::shared_ptr<ServiceThread>(t);
   DWORD id = 0;
@@ -98,8 +106,7 @@ std::int32_t StartServiceThread(std::uint16_t slot, std::uint32_t mask) {
   t->id = id;
   g_thread = t;
   SetThreadPriority(handle, THREAD_PRIORITY_TIME_CRITICAL);
-  if (DrvRegisterIrqEvents(slot, t->events, kEventCount, mask) != 0) return RG7_ERR_DRIVER;
-  return 0;
+  return kInterruptBackend.register_events(t->Registration());
 }
 
 // The slot is free again; its mask keeps what the board still has enabled.
@@ -112,7 +119,6 @@ void ReleaseSlot(InterruptSlot& s) {
 
 void ShutdownInterruptService() {
   std::unique_lock lock(IrqLock());
-  if (g_thread) DrvUnregisterIrqEvents(g_thread->slot);
   StopServiceThread(lock);
   for (InterruptSlot& s : g_slots) s = InterruptSlot{};
   g_connections = 0;
@@ -139,20 +145,23 @@ std::int32_t ConnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot
   CallbackListAppend(&board.user_list, node);
   InterruptSlot& s = g_slots[slot];
   bool filled = false;
+  // The thread learns the line of a slot filled now, 0 for a slot already in use.
+  std::uint16_t line = 0;
   if (s.number == kFreeSlot) {
     BoardIrqInfo info{};
     GetBoardIrqInfo(&info);
     s.line = info.line;
     s.number = static_cast<std::uint16_t>(slot);
+    line = s.line;
     filled = true;
   }
   // A thread is started whenever none runs, not only at the first connection.
   if (!g_thread) {
-    std::int32_t result = StartServiceThread(static_cast<std::uint16_t>(slot), allowed);
+    std::int32_t result = StartServiceThread(static_cast<std::uint16_t>(slot), line, allowed);
     if (result != 0) {
       CallbackListUnlink(&board.user_list, node);
       if (filled) ReleaseSlot(s);
-      StopServiceThread(lock);
+      StopServiceThread(lock, false);
       RetireCallbackNode(lock, node);
       return result;
     }
@@ -174,11 +183,8 @@ std::int32_t DisconnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t s
   if (!board.user_list) {
     ReleaseSlot(g_slots[slot]);
     --g_connections;
-    // Only the slot the thread serves takes the thread with it.
-    if (g_thread && g_thread->slot == slot) {
-      DrvUnregisterIrqEvents(static_cast<std::uint16_t>(slot));
-      StopServiceThread(lock);
-    }
+    // Only the slot whose connection started the thread takes it with it.
+    if (g_thread && g_thread->slot == slot) StopServiceThread(lock);
   }
   RetireCallbackNode(lock, node);
   return 0;
@@ -198,17 +204,3 @@ std::int32_t RG7DisconnectInterruptCallback(std::int32_t slot, RG7InterruptCallb
   std::unique_lock lock(IrqLock());
   return DisconnectLocked(lock, slot, callback);
 }
-
-namespace rg7 {
-
-std::int32_t RG7InterruptProcessed(std::uint16_t slot) {
-  struct {
-    std::uint16_t slot;
-    std::uint8_t reserved[6];
-  } request{slot, {}};
-  DWORD returned = 0;
-  return DeviceIoControl(DriverHandle(), ioctl::kInterruptProcessed, &request, sizeof request, nullptr, 0, &returned,
-                         nullptr);
-}
-
-}  // namespace rg7

@@ -3,7 +3,7 @@
 // and calls from two threads.
 #include <thread>
 
-#include "tests/rg7sdk/image_file_fixture.h"
+#include "tests/rg7sdk/images/image_file_fixture.h"
 
 namespace {
 
