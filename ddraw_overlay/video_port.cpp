@@ -64,6 +64,8 @@ HRESULT CDDraw::VideoPort_Open() {
   if (hr != DD_OK && hr != DDERR_MOREDATA) return hr;
   // Never beyond the list, whatever count the driver reports.
   if (connectionCount > count) connectionCount = count;
+  // Out of range until the VIP connection is found, so no port is made on another.
+  connectionIndex = connectionCount;
   for (DWORD i = 0; i < connectionCount; ++i)
     if (GuidEquals(connections[i].guidTypeID, kVipConnection)) {
       connectionIndex = i;
@@ -77,6 +79,7 @@ HRESULT CDDraw::VideoPort_Close() {
   delete[] connections;
   connections = nullptr;
   connectionCount = 0;
+  connectionIndex = 0;
   return DD_OK;
 }
 
@@ -196,6 +199,8 @@ HRESULT CDDraw::VideoPort_Uninit() {
   inputFormat = DDPIXELFORMAT{};
   outputFormat = DDPIXELFORMAT{};
   ReleaseInterface(videoPort);
+  // The last destination was that of the surface just released.
+  lastPortDestRect = RECT{};
   return DD_OK;
 }
 

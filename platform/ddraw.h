@@ -41,7 +41,6 @@ constexpr HRESULT DDERR_WRONGMODE = MakeDDrawResult(587);
 constexpr HRESULT DDERR_NOTPAGELOCKED = MakeDDrawResult(600);
 constexpr HRESULT DDERR_DCALREADYCREATED = MakeDDrawResult(620);
 constexpr HRESULT DDERR_MOREDATA = MakeDDrawResult(690);  // 0x887602B2
-constexpr HRESULT DDERR_VIDEONOTACTIVE = MakeDDrawResult(695);
 
 // ---- Flags ---------------------------------------------------------------------
 
@@ -110,7 +109,6 @@ constexpr DWORD DDPF_RGB = 0x40;
 
 // DDVIDEOPORTCAPS::dwCaps
 constexpr DWORD DDVPCAPS_AUTOFLIP = 0x1;
-constexpr DWORD DDVPCAPS_INTERLACED = 0x2;
 constexpr DWORD DDVPCAPS_SKIPEVENFIELDS = 0x40;
 constexpr DWORD DDVPCAPS_SKIPODDFIELDS = 0x80;
 

@@ -14,6 +14,8 @@ namespace {
 
 constexpr const char* kMachineVariable = "VPC_MACHINE";
 constexpr const char* kMachineFile = "machine.ini";
+// Far more than any machine description needs.
+constexpr std::uintmax_t kMaxMachineFileBytes = 1u << 20;
 
 }  // namespace
 
@@ -26,9 +28,18 @@ MachineDescription DescriptionForPowerOn() {
     path = platform::MapPath((platform::WindowsDirectory() + "/" + kMachineFile).c_str());
     if (!std::filesystem::is_regular_file(path, ec)) return MachineDescription::Default();
   }
-  std::ifstream in(path, std::ios::binary);
+  // A named file that is no regular file, or is larger than any machine, is not read at all.
+  std::error_code ec;
+  bool readable = std::filesystem::is_regular_file(path, ec);
+  auto size = readable ? std::filesystem::file_size(path, ec) : 0;
+  readable = readable && !ec && size <= kMaxMachineFileBytes;
+  std::ifstream in;
+  if (readable)
+    in.open(path, std::ios::binary);
+  else
+    in.setstate(std::ios::failbit);
   std::ostringstream text;
-  text << in.rdbuf();
+  if (in) text << in.rdbuf();
   MachineDescription desc;
   std::string error = in ? "" : "cannot be read";
   if (in && ParseMachineDescription(text.str(), &desc, &error)) return desc;

@@ -59,6 +59,10 @@ HRESULT Display::PortSetTarget(std::uint32_t surface) {
   if (it == surfaces_.end()) return DDERR_INVALIDPARAMS;
   DWORD caps = it->second->caps;
   if (!(caps & DDSCAPS_VIDEOPORT) || !(caps & DDSCAPS_OVERLAY)) return DDERR_INVALIDPARAMS;
+  // The port writes only YUY2 or UYVY; a target in the desktop's format would be overrun.
+  const DDPIXELFORMAT& format = it->second->format;
+  if (!(format.dwFlags & DDPF_FOURCC) || (format.dwFourCC != kFourCC_YUY2 && format.dwFourCC != kFourCC_UYVY))
+    return DDERR_INVALIDPIXELFORMAT;
   port_.target = surface;
   return DD_OK;
 }
@@ -117,7 +121,8 @@ void Display::ReceiveVipField(const VipField& field) {
 void Display::WriteFieldLocked(const VipField& field, const Record& target, BYTE* base) const {
   const RECT& crop = port_.start.crop;
   bool uyvy = target.format.dwFourCC == kFourCC_UYVY;
-  auto width = std::min<DWORD>(DWORD(crop.right - crop.left), target.width) & ~1u;
+  // Two bytes a pixel; never past the end of a row.
+  auto width = std::min({DWORD(crop.right - crop.left), target.width, DWORD(target.pitch) / 2}) & ~1u;
   for (LONG i = 0; i < crop.bottom - crop.top; ++i) {
     DWORD row = 2 * DWORD(i) + (field.odd() ? 0 : 1);
     if (row >= target.height) break;

@@ -166,6 +166,21 @@ TEST_F(VideoPortTest, ShowUpdatesOncePerDestinationAndAgainAfterHide) {
   EXPECT_EQ(shows[2].fx->dckSrcColorkey.dwColorSpaceHighValue, 0x20u);
 }
 
+TEST_F(VideoPortTest, ANewTargetIsShownEvenAtTheLastDestination) {
+  Init(0);
+  RECT src = Rect(0, 0, 640, 480), dest = Rect(0, 100, 640, 580);
+  for (int i = 0; i < 2; ++i) {
+    if (i > 0) {
+      ASSERT_EQ(ZPDDraw_UninitVIP(), 0);
+      ASSERT_EQ(ZPDDraw_InitVIP(0, 640, 240), 0);
+    }
+    ASSERT_EQ(ZPDDraw_VIPStartVideo(640, 240), 0);
+    RECT d = dest;
+    ASSERT_EQ(ZPDDraw_VIPShow(&src, &d), 0);
+  }
+  EXPECT_EQ(CallsOf(sim::DisplayCallKind::UpdateOverlay).size(), 2u);
+}
+
 TEST_F(VideoPortTest, AnEmptyDestinationIsRefusedWithoutAShow) {
   Init(0);
   ASSERT_EQ(ZPDDraw_VIPStartVideo(640, 240), 0);
@@ -217,6 +232,7 @@ TEST_F(VideoPortTest, TheVipConnectionIsLookedForAmongThePortsConnections) {
   desc.video_port.connections = {other};
   Open(desc);
   EXPECT_EQ(ZPDDraw_OpenVIP(), -100);
+  EXPECT_EQ(ZPDDraw_InitVIP(0, 640, 240), -100);
   ZPDDraw_Close();
   desc.video_port.connections = {other, sim::VideoPortDesc{}.connections[0]};
   Open(desc);

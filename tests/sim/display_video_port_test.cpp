@@ -83,6 +83,23 @@ TEST(SimDisplayVideoPort, TargetsAndPortsAreMadeAsTheDescriptionAllows) {
   EXPECT_EQ(d->memory().FreeBytes(), freeBefore);
 }
 
+TEST(SimDisplayVideoPort, ATargetInTheDesktopFormatIsRefused) {
+  sim::DisplayDesc eightBit;
+  eightBit.bits_per_pixel = 8;
+  auto d = NewDisplay(eightBit);
+  DDSURFACEDESC desc{};
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;  // no pixel format: the desktop's
+  desc.dwWidth = 640;
+  desc.dwHeight = 502;
+  desc.ddsCaps.dwCaps = kTargetCaps;
+  std::shared_ptr<platform::DisplaySurface> s;
+  ASSERT_EQ(d->CreateSurface(desc, &s), DD_OK);
+  auto port = MakePort(*d);
+  EXPECT_EQ(port->SetTargetSurface(s.get()), DDERR_INVALIDPIXELFORMAT);
+  EXPECT_EQ(port->Start(Crop(0)), DDERR_INVALIDPARAMS);  // no target
+}
+
 TEST(SimDisplayVideoPort, FieldsInterleaveBelowTheCropAndSkippedFieldsAreNotWritten) {
   auto d = NewDisplay();
   std::shared_ptr<platform::DisplaySurface> single, uyvy;

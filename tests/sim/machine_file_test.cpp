@@ -232,7 +232,10 @@ TEST_F(PowerOnDescription, TheNamedFileComesFirstThenMachineIniThenTheDefault) {
 
 TEST_F(PowerOnDescription, AFileThatDoesNotParseOrReadGivesTheDefault) {
   windows_.Write("bad.ini", "[rg700 0]\ncolour=blue\n");
-  for (std::string path : {windows_.File("bad.ini"), windows_.File("missing.ini")}) {
+  // A machine that would parse, but in a file too large to be one.
+  windows_.Write("huge.ini", "[drivers]\nRG7DRIVE=0\n" + std::string(1u << 20, '\n'));
+  for (std::string path :
+       {windows_.File("bad.ini"), windows_.File("missing.ini"), windows_.File("huge.ini"), windows_.File("")}) {
     ::setenv("VPC_MACHINE", path.c_str(), 1);
     MachineDescription m = sim::DescriptionForPowerOn();
     EXPECT_EQ(m.rg700_boards.size(), 1u);
