@@ -46,9 +46,9 @@ struct ServiceThread {
 
 InterruptSlot g_slots[kMaxBoardRecords];
 std::int32_t g_connections = 0;
-std::shared_ptr<ServiceThread> g_thread;    // the running one, if any
-std::shared_ptr<ServiceThread> g_retiring;  // one that stopped itself and may still be running
-int g_stopping = 0;                         // stops waiting for their thread to end
+std::shared_ptr<ServiceThread> g_thread;  // the running one, if any
+std::weak_ptr<ServiceThread> g_retiring;  // one that stopped itself and may still be running
+int g_stopping = 0;                       // stops waiting for their thread to end
 std::condition_variable g_stopped;
 
 DWORD InterruptServiceThread(LPVOID parameter) {
@@ -79,7 +79,7 @@ void StopServiceThread(std::unique_lock<std::mutex>& lock, bool registered = tru
   SetEvent(t->events[0]);
   if (t->id == GetCurrentThreadId()) {
     // It cannot wait for itself; the next connect or the detach does.
-    g_retiring = std::move(t);
+    g_retiring = t;
     return;
   }
   ++g_stopping;
@@ -123,8 +123,9 @@ void ReleaseSlot(InterruptSlot& s) {
 // Waits, with the lock released, for a thread that stopped itself to end, unless
 // this is that thread.
 void WaitForRetiringLocked(std::unique_lock<std::mutex>& lock) {
-  while (g_retiring && g_retiring->id != GetCurrentThreadId()) {
-    std::shared_ptr<ServiceThread> t = std::move(g_retiring);
+  while (std::shared_ptr<ServiceThread> t = g_retiring.lock()) {
+    if (t->id == GetCurrentThreadId()) return;
+    g_retiring.reset();
     lock.unlock();
     WaitForSingleObject(t->handle, INFINITE);
     t.reset();
