@@ -47,6 +47,7 @@ struct ServiceThread {
 InterruptSlot g_slots[kMaxBoardRecords];
 std::int32_t g_connections = 0;
 std::shared_ptr<ServiceThread> g_thread;  // the running one, if any
+std::weak_ptr<ServiceThread> g_retiring;  // one that stopped itself and may still be running
 int g_stopping = 0;                       // stops waiting for their thread to end
 std::condition_variable g_stopped;
 
@@ -76,7 +77,11 @@ void StopServiceThread(std::unique_lock<std::mutex>& lock, bool registered = tru
   if (registered) kInterruptBackend.unregister_events(t->Registration());
   t->stop.store(true);
   SetEvent(t->events[0]);
-  if (t->id == GetCurrentThreadId()) return;
+  if (t->id == GetCurrentThreadId()) {
+    // It cannot wait for itself; the next connect or the detach does.
+    g_retiring = t;
+    return;
+  }
   ++g_stopping;
   lock.unlock();
   WaitForSingleObject(t->handle, INFINITE);
@@ -115,11 +120,25 @@ void ReleaseSlot(InterruptSlot& s) {
   s.number = kFreeSlot;
 }
 
+// Waits, with the lock released, for a thread that stopped itself to end, unless
+// this is that thread.
+void WaitForRetiringLocked(std::unique_lock<std::mutex>& lock) {
+  while (std::shared_ptr<ServiceThread> t = g_retiring.lock()) {
+    if (t->id == GetCurrentThreadId()) return;
+    g_retiring.reset();
+    lock.unlock();
+    WaitForSingleObject(t->handle, INFINITE);
+    t.reset();
+    lock.lock();
+  }
+}
+
 }  // namespace
 
 void ShutdownInterruptService() {
   std::unique_lock lock(IrqLock());
   StopServiceThread(lock);
+  WaitForRetiringLocked(lock);
   for (InterruptSlot& s : g_slots) s = InterruptSlot{};
   g_connections = 0;
 }
@@ -128,6 +147,7 @@ std::uint32_t& SlotMaskLocked(std::uint32_t slot) { return g_slots[slot % kMaxBo
 
 void WaitForServiceStopsLocked(std::unique_lock<std::mutex>& lock) {
   g_stopped.wait(lock, [] { return g_stopping == 0; });
+  WaitForRetiringLocked(lock);
 }
 
 std::int32_t ConnectLocked(std::unique_lock<std::mutex>& lock, std::int32_t slot, RG7InterruptCallback callback,

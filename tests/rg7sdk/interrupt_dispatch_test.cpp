@@ -254,6 +254,14 @@ TEST_F(InterruptDispatchTest, ConnectAndDisconnectWhileInterruptsAreDispatched) 
   EXPECT_GT(g_hits.load(), 0);
 }
 
+TEST_F(InterruptDispatchTest, DetachRightAfterTheServiceThreadStoppedItself) {
+  // The detach must wait for the thread's tail instead of racing it.
+  ASSERT_EQ(RG7ConnectInterruptToCallback(0, DisconnectsItself, kDmaDoneAndFields, 0), 0);
+  ASSERT_EQ(RG7IRQEnable(RG7_IRQ_ODD_FIELD, reinterpret_cast<std::uintptr_t>(DisconnectsItself)), 0);
+  Raise(kOddField);
+  rg7::LibraryDetach();
+}
+
 TEST_F(InterruptDispatchTest, ThreadsStartAndStopWhileOthersConnect) {
   // Two callers each empty and refill the list, so the service thread is stopped and
   // started again and again while interrupts arrive.
