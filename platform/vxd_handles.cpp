@@ -19,6 +19,16 @@ DWORD g_next = 0xC1000000u;
 DWORD OpenVxDHandle(HANDLE event) {
   if (!platform::IsEvent(event)) return 0;
   std::lock_guard lock(g_mutex);
+  // Handles of events that are gone go now, so the table does not grow with every
+  // event a library made and closed.
+  for (auto e = g_ring0.begin(); e != g_ring0.end();) {
+    if (platform::IsEvent(e->first)) {
+      ++e;
+      continue;
+    }
+    g_events.erase(e->second);
+    e = g_ring0.erase(e);
+  }
   auto [it, added] = g_ring0.emplace(event, g_next);
   if (added) {
     g_events.emplace(g_next, event);

@@ -80,6 +80,8 @@ TEST_F(InterruptThread95Test, EachInterruptEndsWithTheVxdsEndOfInterrupt) {
   // While the VxD reports more pending, the thread dispatches again.
   vxd().FailRequest(kEndOfInterrupt, 3, ERROR_BUSY);
   ASSERT_TRUE(RaiseUntil(1));
+  // The callback runs before the thread's end-of-interrupt retries: wait for them.
+  for (int i = 0; i < 2000 && vxd().CountRequests(kEndOfInterrupt) < 4; ++i) Sleep(1);
   EXPECT_GE(vxd().CountRequests(kEndOfInterrupt), 4u);
 }
 
