@@ -74,7 +74,7 @@ std::int32_t DrvRegisterIrqEvents(std::uint16_t slot, const HANDLE* events, std:
   IrqEventRegistration r{};
   r.slot = slot;
   r.mask = mask & 0xFFFF;
-  for (std::uint32_t i = 0; i < count && i < 5; ++i)
+  for (std::uint32_t i = 0; i < count && i < kIrqEventCount; ++i)
     r.events[i] = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(events[i]));
   r.event_count = count;
   return Request(ioctl::kRegisterIrqEvents, &r, sizeof r, nullptr, 0) ? 0 : -100;

@@ -72,12 +72,15 @@ struct PciConfigRequest {
 };
 static_assert(sizeof(PciConfigRequest) == 20);
 
+// Events the NT driver signals for one slot.
+constexpr std::uint32_t kIrqEventCount = 5;
+
 struct IrqEventRegistration {
   std::uint16_t reserved0;
   std::uint16_t slot;
   std::uint32_t mask;
   std::uint32_t reserved1[5];
-  std::uint32_t events[5];  // the platform's handle values fit in 32 bits
+  std::uint32_t events[kIrqEventCount];  // the platform's handle values fit in 32 bits
   std::uint32_t reserved2;
   std::uint32_t event_count;
   std::uint8_t reserved3[8];

@@ -17,7 +17,7 @@ bool EndOfInterrupt(std::uint16_t slot) { return RG7InterruptProcessed(slot) != 
 
 }  // namespace
 
-const InterruptBackend kInterruptBackend{5, RegisterEvents, UnregisterEvents, EndOfInterrupt};
+const InterruptBackend kInterruptBackend{kIrqEventCount, RegisterEvents, UnregisterEvents, EndOfInterrupt};
 
 std::int32_t RG7InterruptProcessed(std::uint16_t slot) {
   struct {
