@@ -83,6 +83,16 @@ HGLOBAL GlobalFree(HGLOBAL memory) {
 
 HGLOBAL GlobalHandle(LPCVOID memory) { return const_cast<void*>(memory); }
 
+SIZE_T GlobalSize(HGLOBAL memory) {
+  std::lock_guard lock(g_mutex);
+  auto it = g_blocks.find(memory);
+  if (it == g_blocks.end()) {
+    SetLastError(ERROR_INVALID_HANDLE);
+    return 0;
+  }
+  return it->second.size;
+}
+
 namespace platform {
 std::size_t LiveGlobalBlocks() {
   std::lock_guard lock(g_mutex);

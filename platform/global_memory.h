@@ -11,6 +11,9 @@ PLATFORM_EXPORT BOOL GlobalUnlock(HGLOBAL memory);
 // Null on success, the handle on failure.
 PLATFORM_EXPORT HGLOBAL GlobalFree(HGLOBAL memory);
 PLATFORM_EXPORT HGLOBAL GlobalHandle(LPCVOID memory);
+// The size GlobalAlloc was asked for; 0 for a block it did not allocate. Only for
+// blocks not yet released: one that a peer released with free() is not known to be gone.
+PLATFORM_EXPORT SIZE_T GlobalSize(HGLOBAL memory);
 }
 
 namespace platform {

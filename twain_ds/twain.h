@@ -190,6 +190,7 @@ constexpr TW_UINT16 TWRC_CANCEL = 3;
 constexpr TW_UINT16 TWRC_DSEVENT = 4;
 constexpr TW_UINT16 TWRC_NOTDSEVENT = 5;
 constexpr TW_UINT16 TWRC_XFERDONE = 6;
+constexpr TW_UINT16 TWRC_ENDOFLIST = 7;
 
 // Condition codes.
 constexpr TW_UINT16 TWCC_SUCCESS = 0;
@@ -202,6 +203,7 @@ constexpr TW_UINT16 TWCC_BADCAP = 6;
 constexpr TW_UINT16 TWCC_BADPROTOCOL = 9;
 constexpr TW_UINT16 TWCC_BADVALUE = 10;
 constexpr TW_UINT16 TWCC_SEQERROR = 11;
+constexpr TW_UINT16 TWCC_BADDEST = 12;
 
 // Data groups.
 constexpr TW_UINT32 DG_CONTROL = 0x0001;
@@ -232,10 +234,14 @@ constexpr TW_UINT16 MSG_NULL = 0x0000;
 constexpr TW_UINT16 MSG_GET = 0x0001;
 constexpr TW_UINT16 MSG_GETCURRENT = 0x0002;
 constexpr TW_UINT16 MSG_GETDEFAULT = 0x0003;
+constexpr TW_UINT16 MSG_GETFIRST = 0x0004;
+constexpr TW_UINT16 MSG_GETNEXT = 0x0005;
 constexpr TW_UINT16 MSG_SET = 0x0006;
 constexpr TW_UINT16 MSG_RESET = 0x0007;
 constexpr TW_UINT16 MSG_XFERREADY = 0x0101;
 constexpr TW_UINT16 MSG_CLOSEDSREQ = 0x0102;
+constexpr TW_UINT16 MSG_OPENDSM = 0x0301;
+constexpr TW_UINT16 MSG_CLOSEDSM = 0x0302;
 constexpr TW_UINT16 MSG_OPENDS = 0x0401;
 constexpr TW_UINT16 MSG_CLOSEDS = 0x0402;
 constexpr TW_UINT16 MSG_DISABLEDS = 0x0501;
@@ -263,6 +269,13 @@ constexpr TW_UINT16 TWTY_UINT32 = 0x0005;
 constexpr TW_UINT16 TWTY_BOOL = 0x0006;
 constexpr TW_UINT16 TWTY_FIX32 = 0x0007;
 constexpr TW_UINT16 TWTY_FRAME = 0x0008;
+constexpr TW_UINT16 TWTY_STR32 = 0x0009;
+constexpr TW_UINT16 TWTY_STR64 = 0x000A;
+constexpr TW_UINT16 TWTY_STR128 = 0x000B;
+constexpr TW_UINT16 TWTY_STR255 = 0x000C;
+constexpr TW_UINT16 TWTY_STR1024 = 0x000D;
+constexpr TW_UINT16 TWTY_UNI512 = 0x000E;
+constexpr TW_UINT16 TWTY_HANDLE = 0x000F;
 
 // Capabilities.
 constexpr TW_UINT16 CAP_XFERCOUNT = 0x0001;
@@ -295,6 +308,11 @@ constexpr TW_UINT16 TWSX_FILE = 1;
 constexpr TW_UINT16 TWSX_MEMORY = 2;
 constexpr TW_UINT16 TWUN_INCHES = 0;
 constexpr TW_UINT16 TWUN_PIXELS = 5;
+
+// Entry points of a data source and of the source manager.
+using DSENTRYPROC = TW_UINT16 (*)(TW_IDENTITY* pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData);
+using DSMENTRYPROC = TW_UINT16 (*)(TW_IDENTITY* pOrigin, TW_IDENTITY* pDest, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG,
+                                   TW_MEMREF pData);
 
 // Flags of TW_MEMORY.
 constexpr TW_UINT32 TWMF_APPOWNS = 0x0001;

@@ -1,0 +1,46 @@
+#include "twain_ds/triplet_states.h"
+
+#include "twain_ds/twain_error.h"
+
+namespace twain_ds {
+namespace {
+
+// A rule for every MSG of its DAT.
+constexpr TW_UINT16 kEveryMsg = 0xFFFF;
+
+struct StateRow {
+  TW_UINT32 dg;
+  TW_UINT16 dat;
+  TW_UINT16 msg;
+  StateRule rule;
+};
+
+constexpr StateSet kLoadedOnly{TwainState::kLoaded};
+constexpr StateSet kOpenOnly{TwainState::kOpen};
+constexpr StateSet kXferReadyOnly{TwainState::kXferReady};
+
+// Rows for one MSG come before the row for every MSG of the same DAT.
+constexpr StateRow kStateRows[] = {
+    {DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, {kLoadedOnly, kLeadOpenDS}},
+    {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, {kOpenStates, kLeadCloseDS}},
+    {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, {kOpenOnly, kLeadEnableDS}},
+    {DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, {kEnabledStates, kLeadDisableDS}},
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_GET, {kOpenStates, kLeadPendingXfer}},
+    {DG_CONTROL, DAT_PENDINGXFERS, MSG_RESET, {kXferStates, kLeadPendingXfer}},
+    {DG_CONTROL, DAT_SETUPMEMXFER, kEveryMsg, {kOpenStates, kLeadSetupMemXfer}},
+    {DG_CONTROL, DAT_SETUPFILEXFER, kEveryMsg, {kOpenStates, kLeadSetupFileXfer}},
+    {DG_CONTROL, DAT_XFERGROUP, kEveryMsg, {kOpenStates, kLeadXferGroup}},
+    // Image information is given while the image is ready, not during a transfer.
+    {DG_IMAGE, DAT_IMAGEINFO, kEveryMsg, {kXferReadyOnly, kLeadTransfer}},
+    {DG_IMAGE, DAT_IMAGENATIVEXFER, kEveryMsg, {kXferStates, kLeadNativeXfer}},
+};
+
+}  // namespace
+
+std::optional<StateRule> FindStateRule(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg) {
+  for (const StateRow& row : kStateRows)
+    if (row.dg == dg && row.dat == dat && (row.msg == msg || row.msg == kEveryMsg)) return row.rule;
+  return std::nullopt;
+}
+
+}  // namespace twain_ds
