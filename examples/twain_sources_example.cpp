@@ -1,0 +1,76 @@
+// Example: a TWAIN application on the default virtual PC finds the 700-series data
+// sources through the test source manager, prints their identities, and asks the
+// Windows NT build what it can do. Opening a source needs its board, so the
+// questions go to the source as it is before MSG_OPENDS (the manager's raw mode).
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "outside/twain_app/test_application.h"
+#include "outside/twain_dsm/twain_dsm.h"
+#include "sim/machine.h"
+
+namespace {
+
+std::string Text(const char* field) { return std::string(field, strnlen(field, sizeof(TW_STR32))); }
+
+const char* ContainerName(TW_UINT16 conType) {
+  switch (conType) {
+    case TWON_ONEVALUE:
+      return "one value";
+    case TWON_ENUMERATION:
+      return "enumeration";
+    case TWON_ARRAY:
+      return "array";
+    default:
+      return "container";
+  }
+}
+
+}  // namespace
+
+int main() {
+  // The sources are installed side by side, as a source directory holds them.
+  std::filesystem::path sources = std::filesystem::temp_directory_path() / "twain_sources_example";
+  std::filesystem::remove_all(sources);
+  std::filesystem::create_directories(sources);
+  for (const char* path : {RG7_NTC_PATH, RG7_95V_PATH})
+    std::filesystem::copy_file(path, sources / std::filesystem::path(path).filename());
+  sim::PowerOn();
+  twain_dsm::SetSourcePath(sources.string());
+
+  int failures = 0;
+  {
+    twain_app::TestApplication app("TWAIN sources example");
+    if (app.OpenManager() != TWRC_SUCCESS) return 1;
+    for (const TW_IDENTITY& identity : app.ListSources()) {
+      std::printf("source \"%s\" by %s, %s, TWAIN %d.%d\n", Text(identity.ProductName).c_str(),
+                  Text(identity.Manufacturer).c_str(), Text(identity.Version.Info).c_str(), identity.ProtocolMajor,
+                  identity.ProtocolMinor);
+      if (Text(identity.ProductName).find("Kessra") != std::string::npos) app.source() = identity;
+    }
+
+    twain_dsm::SetRawMode(true);
+    twain_app::CapabilityAnswer supported = app.GetCapability(CAP_SUPPORTEDCAPS);
+    if (supported.rc != TWRC_SUCCESS || supported.container.size() < 6) return 1;
+    TW_UINT32 count;
+    std::memcpy(&count, supported.container.data() + 2, sizeof count);
+    std::printf("rg7_ntc supports %u capabilities:\n", count);
+    for (TW_UINT32 i = 0; i < count && 6 + 2 * i + 2 <= supported.container.size(); ++i) {
+      TW_UINT16 cap;
+      std::memcpy(&cap, supported.container.data() + 6 + 2 * i, sizeof cap);
+      twain_app::CapabilityAnswer answer = app.GetCapability(cap);
+      std::printf("  0x%04X: %s of %zu bytes:", cap, ContainerName(answer.con_type), answer.allocated);
+      for (std::uint8_t byte : answer.container) std::printf(" %02X", byte);
+      std::printf("\n");
+      failures += answer.rc != TWRC_SUCCESS;
+    }
+    TW_UINT16 set = app.SetOneValue(ICAP_UNITS, TWTY_UINT16, TWUN_INCHES);
+    std::printf("inches as units: %s, condition %u\n", set == TWRC_SUCCESS ? "taken" : "refused",
+                app.SourceCondition());
+    twain_dsm::SetRawMode(false);
+  }
+  sim::PowerOff();
+  return failures == 0 ? 0 : 1;
+}
