@@ -16,6 +16,7 @@
 #include "twain_ds/capabilities.h"
 #include "twain_ds/capability_containers.h"
 #include "twain_ds/data_source_app.h"
+#include "twain_ds/twain_state.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (capId == ICAP_UNITS && condition == TWCC_SUCCESS && twain_ds::ReadOneValue(cap).value_or(0) != TWUN_PIXELS &&
       twain_ds::ReadEnumeration(cap, twain_ds::kCurrentItem).value_or(0) != TWUN_PIXELS)
     std::abort();
+  if (twain_ds::g_requestedXferMech > TWSX_MEMORY) std::abort();
   twain_ds::ReadEnumeration(cap, index);
   GlobalFree(block);
 

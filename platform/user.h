@@ -184,6 +184,8 @@ constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_PARENTNOTIFY = 0x0210;
 constexpr UINT WM_CAPTURECHANGED = 0x0215;
 constexpr UINT WM_USER = 0x0400;
+// Messages an application defines for itself: WM_APP to 0xBFFF.
+constexpr UINT WM_APP = 0x8000;
 constexpr UINT WM_KEYFIRST = WM_KEYDOWN;
 constexpr UINT WM_KEYLAST = 0x0109;
 constexpr UINT WM_MOUSEFIRST = WM_MOUSEMOVE;

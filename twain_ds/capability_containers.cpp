@@ -94,9 +94,9 @@ std::size_t ItemSizeOfType(TW_UINT16 itemType) {
     case TWTY_STR255:
       return sizeof(TW_STR255);
     case TWTY_STR1024:
-      return 1026;
+      return sizeof(TW_STR1024);
     case TWTY_UNI512:
-      return 1024;
+      return sizeof(TW_UNI512);
     case TWTY_HANDLE:
       return sizeof(TW_HANDLE);
     default:

@@ -39,18 +39,17 @@ TW_UINT16 ProcessEvent(TW_MEMREF data) {
 }  // namespace
 }  // namespace twain_ds
 
-using namespace twain_ds;
-
 TW_UINT16 DS_Entry(TW_IDENTITY* pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData) {
-  CDataSourceApp* app = DataSourceApp();
+  namespace ds = twain_ds;
+  ds::CDataSourceApp* app = ds::DataSourceApp();
   if (!app || !app->started()) return TWRC_FAILURE;
   // Neither the state nor the condition is the foreign application's business.
-  if (IsForeign(pOrigin, DG, DAT, MSG)) return MSG == MSG_PROCESSEVENT ? TWRC_NOTDSEVENT : TWRC_FAILURE;
-  if (MSG == MSG_PROCESSEVENT) return ProcessEvent(pData);
+  if (ds::IsForeign(pOrigin, DG, DAT, MSG)) return MSG == MSG_PROCESSEVENT ? TWRC_NOTDSEVENT : TWRC_FAILURE;
+  if (MSG == MSG_PROCESSEVENT) return ds::ProcessEvent(pData);
 
-  TwainTriplet triplet{pOrigin, DG, DAT, MSG, pData};
-  if (DG == DG_CONTROL) return DispatchTriplet(triplet, kControlDispatch);
-  if (DG == DG_IMAGE) return DispatchTriplet(triplet, kImageDispatch);
-  if (app->build().rules->trace_hook) TraceHook("Unknown data group\r\n");
-  return FailQuietly(TWCC_BADPROTOCOL);
+  ds::TwainTriplet triplet{pOrigin, DG, DAT, MSG, pData};
+  if (DG == DG_CONTROL) return ds::DispatchTriplet(triplet, ds::kControlDispatch);
+  if (DG == DG_IMAGE) return ds::DispatchTriplet(triplet, ds::kImageDispatch);
+  if (app->build().rules->trace_hook) ds::TraceHook("Unknown data group\r\n");
+  return ds::FailQuietly(TWCC_BADPROTOCOL);
 }

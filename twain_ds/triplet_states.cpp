@@ -19,7 +19,6 @@ constexpr StateSet kLoadedOnly{TwainState::kLoaded};
 constexpr StateSet kOpenOnly{TwainState::kOpen};
 constexpr StateSet kXferReadyOnly{TwainState::kXferReady};
 
-// Rows for one MSG come before the row for every MSG of the same DAT.
 constexpr StateRow kStateRows[] = {
     {DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, {kLoadedOnly, kLeadOpenDS}},
     {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, {kOpenStates, kLeadCloseDS}},
@@ -38,8 +37,9 @@ constexpr StateRow kStateRows[] = {
 }  // namespace
 
 std::optional<StateRule> FindStateRule(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg) {
-  for (const StateRow& row : kStateRows)
-    if (row.dg == dg && row.dat == dat && (row.msg == msg || row.msg == kEveryMsg)) return row.rule;
+  for (TW_UINT16 wanted : {msg, kEveryMsg})
+    for (const StateRow& row : kStateRows)
+      if (row.dg == dg && row.dat == dat && row.msg == wanted) return row.rule;
   return std::nullopt;
 }
 

@@ -17,7 +17,7 @@ struct StateRule {
 };
 
 // The rule for a request: the one for its MSG, else the one for every MSG of its
-// DAT, else none.
+// DAT, else none. (A MSG that matches no rule is the handler's to refuse.)
 std::optional<StateRule> FindStateRule(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg);
 
 }  // namespace twain_ds

@@ -12,6 +12,8 @@ using TW_STR32 = char[34];
 using TW_STR64 = char[66];
 using TW_STR128 = char[130];
 using TW_STR255 = char[256];
+using TW_STR1024 = char[1026];
+using TW_UNI512 = std::uint16_t[512];
 
 using TW_INT8 = char;
 using TW_INT16 = std::int16_t;

@@ -13,12 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "outside/twain_app/received_data.h"
 #include "platform/user.h"
 #include "twain_ds/twain.h"
 
 namespace twain_app {
-
-using Bytes = std::vector<std::uint8_t>;
 
 // A capability answer: the container as the source built it, copied before the
 // handle was freed (its length from the container's own header), and the size of
@@ -138,8 +137,5 @@ class TestApplication {
   std::vector<MemoryTransfer> memory_transfers_;
   std::vector<FileTransfer> file_transfers_;
 };
-
-// A packed DIB as a BMP file, for people to look at; false when it cannot be written.
-bool WriteDibAsBmp(const Bytes& dib, const std::string& path);
 
 }  // namespace twain_app

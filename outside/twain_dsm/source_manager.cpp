@@ -16,9 +16,9 @@
 namespace twain_dsm {
 namespace {
 
-// Posted to an application's window to carry a source's notification, and answered
-// by the manager in MSG_PROCESSEVENT; private to the manager (WM_APP range).
-constexpr UINT kCarrierMessage = 0x8000 + 0x2D5;
+// Posted to an application's window to carry a source's notification (wParam: the
+// source's Id), and answered by the manager in MSG_PROCESSEVENT; private to the manager.
+constexpr UINT kCarrierMessage = WM_APP + 0x2D5;
 
 struct Application {
   TW_UINT32 id = 0;
@@ -294,6 +294,8 @@ TW_UINT16 ProcessEvent(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_MEMREF data) {
   std::memcpy(&event, data, sizeof event);
   const MSG* msg = static_cast<const MSG*>(event.pEvent);
   bool carrier = msg && parent && msg->hwnd == parent && msg->message == kCarrierMessage;
+  // Another source's carrier is for the application to offer to that source.
+  if (carrier && msg->wParam != sourceId) return TWRC_NOTDSEVENT;
   // Without a window there is no carrier: the next event of the application takes the notification.
   bool windowless = !carrier && !(parent && IsWindow(parent));
   if (carrier || windowless) {
@@ -317,6 +319,13 @@ TW_UINT16 Forward(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT32 dg, TW_UINT1
     entry = source->module.entry;
   }
   return entry(origin, dg, dat, msg, data);
+}
+
+// Whether `dest` is a source that the application `origin` opened.
+bool OpenedBy(const TW_IDENTITY* origin, const TW_IDENTITY* dest) {
+  Manager& m = State();
+  std::lock_guard lock(m.mutex);
+  return FindAppLocked(m, IdOf(origin)) && FindSourceLocked(m, IdOf(dest), IdOf(origin));
 }
 
 // In raw mode: the entry of the listed source that `dest` names, loaded for it if
@@ -384,7 +393,9 @@ TW_UINT16 DSM_Entry(TW_IDENTITY* pOrigin, TW_IDENTITY* pDest, TW_UINT32 DG, TW_U
   if (DG == DG_CONTROL && DAT == DAT_NULL && (MSG == MSG_XFERREADY || MSG == MSG_CLOSEDSREQ))
     return Notify(pOrigin, pDest, MSG);
   if (pDest) {
-    if (DSENTRYPROC entry = RawEntry(*pDest)) return entry(pOrigin, DG, DAT, MSG, pData);
+    // Raw mode reaches only what normal routing would refuse.
+    if (!OpenedBy(pOrigin, pDest))
+      if (DSENTRYPROC entry = RawEntry(*pDest)) return entry(pOrigin, DG, DAT, MSG, pData);
     if (DG == DG_CONTROL && DAT == DAT_EVENT && MSG == MSG_PROCESSEVENT) return ProcessEvent(pOrigin, pDest, pData);
     return Forward(pOrigin, pDest, DG, DAT, MSG, pData);
   }

@@ -200,11 +200,11 @@ TEST_F(SourceManagerTest, AWindowGetsACarrierThatOnlyTheManagerAnswers) {
   }
   // Posted in the range of private window messages, one to each window.
   MSG carrier{};
-  ASSERT_TRUE(PeekMessageA(&carrier, app.window(), 0x8000, 0xBFFF, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&carrier, app.window(), WM_APP, 0xBFFF, PM_REMOVE));
   MSG second{};
-  EXPECT_FALSE(PeekMessageA(&second, app.window(), 0x8000, 0xBFFF, PM_NOREMOVE));
+  EXPECT_FALSE(PeekMessageA(&second, app.window(), WM_APP, 0xBFFF, PM_NOREMOVE));
   MSG othersCarrier{};
-  ASSERT_TRUE(PeekMessageA(&othersCarrier, other.window(), 0x8000, 0xBFFF, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&othersCarrier, other.window(), WM_APP, 0xBFFF, PM_REMOVE));
 
   TW_UINT16 message = 0;
   // With a window, only its own carrier delivers.
@@ -222,6 +222,36 @@ TEST_F(SourceManagerTest, AWindowGetsACarrierThatOnlyTheManagerAnswers) {
     EXPECT_EQ(application->EndTransfer(), TWRC_SUCCESS);
     EXPECT_EQ(application->Disable(), TWRC_SUCCESS);
   }
+}
+
+TEST_F(SourceManagerTest, ACarrierIsAnsweredOnlyForTheSourceThatSentIt) {
+  // One application, two sources, one window: the application offers each message
+  // to its sources in turn, and the carrier waits for the one it names.
+  TestApplication app;
+  ASSERT_EQ(app.OpenManager(), TWRC_SUCCESS);
+  TW_IDENTITY& me = app.identity();
+  TW_IDENTITY first{};
+  TW_IDENTITY second{};
+  std::strcpy(first.ProductName, "Fake source");
+  std::strcpy(second.ProductName, "Second fake source");
+  ASSERT_EQ(DSM_Entry(&me, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &first), TWRC_SUCCESS);
+  ASSERT_EQ(DSM_Entry(&me, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &second), TWRC_SUCCESS);
+  TW_USERINTERFACE ui{0, 0, app.window()};
+  ASSERT_EQ(DSM_Entry(&me, &first, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui), TWRC_SUCCESS);
+  MSG carrier{};
+  ASSERT_TRUE(PeekMessageA(&carrier, app.window(), WM_APP, 0xBFFF, PM_REMOVE));
+
+  TW_UINT16 message = 0;
+  EXPECT_EQ(ProcessEvent(&me, &second, carrier, &message), TWRC_NOTDSEVENT);
+  EXPECT_EQ(twain_dsm::PendingNotificationCount(), 1u);
+  EXPECT_EQ(ProcessEvent(&me, &first, carrier, &message), TWRC_DSEVENT);
+  EXPECT_EQ(message, MSG_XFERREADY);
+
+  TW_PENDINGXFERS pending{};
+  EXPECT_EQ(DSM_Entry(&me, &first, DG_CONTROL, DAT_PENDINGXFERS, MSG_ENDXFER, &pending), TWRC_SUCCESS);
+  EXPECT_EQ(DSM_Entry(&me, &first, DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, &ui), TWRC_SUCCESS);
+  for (TW_IDENTITY* source : {&first, &second})
+    EXPECT_EQ(DSM_Entry(&me, nullptr, DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, source), TWRC_SUCCESS);
 }
 
 TEST_F(SourceManagerTest, ASourceThreadNotifiesOnlyItsOwnApplication) {
@@ -254,7 +284,7 @@ TEST_F(SourceManagerTest, RawModeReachesAListedSourceBeforeItIsOpenedFromAnyOrig
   EXPECT_EQ(DSM_Entry(nullptr, &dest, DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui), TWRC_FAILURE);
   TW_STATUS status{};
   EXPECT_EQ(DSM_Entry(nullptr, &dest, DG_CONTROL, DAT_STATUS, MSG_GET, &status), TWRC_SUCCESS);
-  EXPECT_EQ(status.ConditionCode, TWCC_SEQERROR);
+  EXPECT_EQ(+status.ConditionCode, TWCC_SEQERROR);
   EXPECT_EQ(twain_dsm::LoadedSourceCount(), 1u);
 
   void* module = ::dlopen(FAKE_SOURCE_PATH, RTLD_NOW | RTLD_NOLOAD);
@@ -269,6 +299,11 @@ TEST_F(SourceManagerTest, RawModeReachesAListedSourceBeforeItIsOpenedFromAnyOrig
   // Opened normally, it is found by its Id too; raw mode keeps its own load until switched off.
   ASSERT_EQ(app.OpenSource("Fake source"), TWRC_SUCCESS);
   EXPECT_EQ(twain_dsm::LoadedSourceCount(), 1u);
+  // Its own application's triplets take the normal road, notifications included.
+  ASSERT_EQ(app.Enable(false), TWRC_SUCCESS);
+  EXPECT_TRUE(app.WaitForNotification(MSG_XFERREADY, 2000));
+  EXPECT_EQ(app.EndTransfer(), TWRC_SUCCESS);
+  EXPECT_EQ(app.Disable(), TWRC_SUCCESS);
   DSM_Entry(nullptr, &app.source(), DG_CONTROL, DAT_STATUS, MSG_GET, &status);
   EXPECT_EQ(lastOrigin(), nullptr);
   ASSERT_EQ(app.CloseSource(), TWRC_SUCCESS);

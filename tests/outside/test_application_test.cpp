@@ -59,7 +59,7 @@ TEST_F(TestApplicationTest, TheMessageLoopTakesEachNotificationOnceAndDispatches
   platform::StopMessageLog();
   EXPECT_EQ(app.notifications(), (std::vector<TW_UINT16>{MSG_CLOSEDSREQ, MSG_XFERREADY}));
   for (const platform::LoggedMessage& logged : platform::MessageLog())
-    EXPECT_FALSE(logged.message >= 0x8000 && logged.message <= 0xBFFF) << std::hex << logged.message;
+    EXPECT_FALSE(logged.message >= WM_APP && logged.message <= 0xBFFF) << std::hex << logged.message;
   EXPECT_EQ(app.EndTransfer(), TWRC_SUCCESS);
 }
 

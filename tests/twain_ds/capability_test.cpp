@@ -79,6 +79,10 @@ TEST_F(CapabilityTest, AnswersAreTheTwainLayoutsByteForByte) {
   EXPECT_EQ(Get(ICAP_PHYSICALWIDTH).container, (Bytes{0x07, 0x00, 0x00, 0x03, 0x00, 0x00}));
   EXPECT_EQ(Get(ICAP_PHYSICALHEIGHT).container, (Bytes{0x07, 0x00, 0x40, 0x02, 0x00, 0x00}));
   EXPECT_EQ(Get(ICAP_XRESOLUTION).container, (Bytes{0x07, 0x00, 0x01, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Get(ICAP_YRESOLUTION).container, (Bytes{0x07, 0x00, 0x01, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Get(ICAP_COMPRESSION).container, (Bytes{0x04, 0x00, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Get(ICAP_PLANARCHUNKY).container, (Bytes{0x04, 0x00, 0x00, 0x00, 0x00, 0x00}));
+  EXPECT_EQ(Get(ICAP_PIXELFLAVOR).container, (Bytes{0x04, 0x00, 0x00, 0x00, 0x00, 0x00}));
   EXPECT_EQ(Get(CAP_UICONTROLLABLE).container, (Bytes{0x06, 0x00, 0x00, 0x00, 0x00, 0x00}));
   EXPECT_EQ(Get(ICAP_BITORDER).container, (Bytes{0x04, 0x00, 0x01, 0x00, 0x00, 0x00}));
   EXPECT_EQ(Get(ICAP_UNITS).container, (Bytes{0x04, 0x00, 0x05, 0x00, 0x00, 0x00}));
@@ -127,6 +131,7 @@ TEST_F(CapabilityTest, SetAcceptsOnlyWhatTheSourceCanDo) {
       // A range or an array is no value the source takes.
       {ICAP_UNITS, TWON_RANGE, Bytes(22), TWCC_BADCAP},
       {ICAP_XFERMECH, TWON_ARRAY, Bytes(8), TWCC_BADCAP},
+      {ICAP_UNITS, 99, OneValue(TWTY_UINT16, TWUN_PIXELS), TWCC_BADCAP},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "cap 0x" << std::hex << c.cap << " container " << c.con_type);

