@@ -1,5 +1,6 @@
 #include "twain_ds/capability_containers.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -9,12 +10,9 @@ namespace twain_ds {
 namespace {
 
 // Bytes of the container records before their items.
-constexpr std::size_t kOneValueBytes = sizeof(TW_UINT16) + sizeof(TW_UINT32);
-constexpr std::size_t kArrayHeaderBytes = sizeof(TW_UINT16) + sizeof(TW_UINT32);
-constexpr std::size_t kEnumerationHeaderBytes = sizeof(TW_UINT16) + 3 * sizeof(TW_UINT32);
-static_assert(kOneValueBytes == sizeof(TW_ONEVALUE));
-static_assert(kArrayHeaderBytes == offsetof(TW_ARRAY, ItemList));
-static_assert(kEnumerationHeaderBytes == offsetof(TW_ENUMERATION, ItemList));
+constexpr std::size_t kOneValueBytes = sizeof(TW_ONEVALUE);
+constexpr std::size_t kArrayHeaderBytes = offsetof(TW_ARRAY, ItemList);
+constexpr std::size_t kEnumerationHeaderBytes = offsetof(TW_ENUMERATION, ItemList);
 // Every block the source builds has room for one byte more than its items need.
 constexpr std::size_t kSpareByte = 1;
 
@@ -30,10 +28,9 @@ TW_UINT32 CutToType(TW_UINT16 itemType, TW_UINT32 value) {
   }
 }
 
+// The low `size` bytes of the value (little-endian), at most all four.
 void PutItem(std::uint8_t* at, std::size_t size, TW_UINT32 value) {
-  std::uint8_t bytes[sizeof value];
-  std::memcpy(bytes, &value, sizeof value);
-  std::memcpy(at, bytes, size < sizeof value ? size : sizeof value);
+  std::memcpy(at, &value, size < sizeof value ? size : sizeof value);
 }
 
 // A new zero-filled block, locked; its handle goes to cap.
