@@ -1,7 +1,6 @@
 // Example: a TWAIN application on the default virtual PC finds the 700-series data
-// sources through the test source manager, prints their identities, and asks the
-// Windows NT build what it can do. Opening a source needs its board, so the
-// questions go to the source as it is before MSG_OPENDS (the manager's raw mode).
+// sources through the test source manager, prints their identities, opens the
+// Windows NT build on the board, asks it what it can do and closes it again.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -51,7 +50,8 @@ int main() {
       if (Text(identity.ProductName).find("Kessra") != std::string::npos) app.source() = identity;
     }
 
-    twain_dsm::SetRawMode(true);
+    if (app.OpenSource(Text(app.source().ProductName)) != TWRC_SUCCESS) return 1;
+    std::printf("rg7_ntc opened on the RG-700\n");
     twain_app::CapabilityAnswer supported = app.GetCapability(CAP_SUPPORTEDCAPS);
     if (supported.rc != TWRC_SUCCESS || supported.container.size() < 6) return 1;
     TW_UINT32 count;
@@ -69,7 +69,8 @@ int main() {
     TW_UINT16 set = app.SetOneValue(ICAP_UNITS, TWTY_UINT16, TWUN_INCHES);
     std::printf("inches as units: %s, condition %u\n", set == TWRC_SUCCESS ? "taken" : "refused",
                 app.SourceCondition());
-    twain_dsm::SetRawMode(false);
+    if (app.CloseSource() != TWRC_SUCCESS) return 1;
+    std::printf("rg7_ntc closed\n");
   }
   sim::PowerOff();
   return failures == 0 ? 0 : 1;

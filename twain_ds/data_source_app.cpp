@@ -17,4 +17,6 @@ const BuildDescriptor& CurrentBuild() { return DataSourceApp()->build(); }
 
 CFormatSettings& FormatSettings() { return DataSourceApp()->format_settings(); }
 
+CSourceSettings& SourceSettings() { return DataSourceApp()->source_settings(); }
+
 }  // namespace twain_ds

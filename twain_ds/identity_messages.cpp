@@ -2,16 +2,55 @@
 // application.
 #include <cstring>
 
+#include "platform/afx/dialog.h"
+#include "twain_ds/capture_backend.h"
+#include "twain_ds/data_source_app.h"
 #include "twain_ds/identity.h"
 #include "twain_ds/triplet_dispatch.h"
 #include "twain_ds/twain_error.h"
+#include "twain_ds/twain_state.h"
 
 namespace twain_ds {
 namespace {
 
-// The board is not opened yet: no application can connect.
-TW_UINT16 OpenDS(const TwainTriplet&) { return FailTriplet(TWCC_SEQERROR, kLeadOpenDS); }
-TW_UINT16 CloseDS(const TwainTriplet&) { return FailTriplet(TWCC_SEQERROR, kLeadCloseDS); }
+// One application at a time. The state rules let this run in state 300 only.
+TW_UINT16 OpenDS(const TwainTriplet& triplet) {
+  // Another application holds the source: refuse and leave it to that one.
+  if (g_appIdentity.Id != 0) return FailTriplet(TWCC_MAXCONNECTIONS, kLeadOpenDS);
+  std::memcpy(&g_appIdentity, triplet.pOrigin, sizeof g_appIdentity);
+  // The identity as the source manager completed it, with the Id it assigned.
+  if (triplet.pData) std::memcpy(&g_ownIdentity, triplet.pData, sizeof g_ownIdentity);
+  const CaptureBackend* backend = CurrentBuild().backend;
+  if (!backend || !backend->open || !backend->open()) {
+    // A failed open connects nobody: the next application may try.
+    g_appIdentity.Id = 0;
+    return FailTriplet(TWCC_BUMMER, kLeadOpenDS);
+  }
+  CSourceSettings& source = SourceSettings();
+  source.Load();
+  FormatSettings().Load(source.tv_standard);
+  g_state = TwainState::kOpen;
+  return TWRC_SUCCESS;
+}
+
+void DestroyMainDialog() {
+  if (!g_mainDialog) return;
+  g_mainDialog->DestroyWindow();
+  delete g_mainDialog;
+  g_mainDialog = nullptr;
+}
+
+// The state rules let this run in states 400 to 700.
+TW_UINT16 CloseDS(const TwainTriplet&) {
+  g_appIdentity.Id = 0;
+  DestroyMainDialog();
+  FormatSettings().Save();
+  SourceSettings().Save();
+  const CaptureBackend* backend = CurrentBuild().backend;
+  if (backend && backend->close) backend->close();
+  g_state = TwainState::kLoaded;
+  return TWRC_SUCCESS;
+}
 
 }  // namespace
 

@@ -5,9 +5,12 @@
 namespace twain_ds {
 
 bool RegisterDataSourceResources(HMODULE module, const BuildDescriptor& build) {
-  const char* strings = build.series() == BoardSeries::k650 ? kKt6StringsScript : kRg7StringsScript;
+  bool is650 = build.series() == BoardSeries::k650;
+  const char* strings = is650 ? kKt6StringsScript : kRg7StringsScript;
+  const char* sourceDialog = is650 ? kKt6SourceDialogScript : kRg7SourceDialogScript;
   return platform::RegisterModuleResources(module, strings) &&
-         platform::RegisterModuleResources(module, kFormatDialogScript);
+         platform::RegisterModuleResources(module, kFormatDialogScript) &&
+         platform::RegisterModuleResources(module, sourceDialog);
 }
 
 }  // namespace twain_ds

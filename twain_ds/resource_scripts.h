@@ -9,6 +9,8 @@ namespace twain_ds {
 extern const char kRg7StringsScript[];
 extern const char kKt6StringsScript[];
 extern const char kFormatDialogScript[];
+extern const char kRg7SourceDialogScript[];
+extern const char kKt6SourceDialogScript[];
 
 // Registers the string tables and dialogs of the build's series with the module.
 bool RegisterDataSourceResources(HMODULE module, const BuildDescriptor& build);

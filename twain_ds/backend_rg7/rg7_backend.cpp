@@ -1,5 +1,9 @@
 #include "twain_ds/backend_rg7/rg7_backend.h"
 
+#include "rg7sdk/rg7sdk.h"
+#include "twain_ds/backend_rg7/capture_engine.h"
+#include "twain_ds/data_source_app.h"
+
 namespace twain_ds {
 namespace {
 
@@ -10,10 +14,27 @@ constexpr FrameSize kPalFrame{768, 574};
 
 FrameSize Rg7FrameSize(int standard) { return standard == kPalStandard ? kPalFrame : kNtscFrame; }
 
+bool Rg7Open() {
+  if (RG7Open(static_cast<std::uint16_t>(CurrentBuild().rules->board_open_argument)) <= 0) return false;
+  RG7SetAGC(0);
+  // The engine prepares the overlay with the settings as they stand; the live
+  // video window opens it again with the loaded ones.
+  g_captureEngine = new CCaptureEngine(FormatSettings(), SourceSettings());
+  return true;
+}
+
+void Rg7Close() {
+  if (g_captureEngine) {
+    g_captureEngine->CloseOverlay();
+    delete g_captureEngine;
+    g_captureEngine = nullptr;
+  }
+  RG7Close();
+}
+
 }  // namespace
 
-// Opening the board, transfers and live video belong to the capture engine,
-// which is not part of this back-end yet.
-const CaptureBackend kRg7Backend{.frame_size = Rg7FrameSize};
+// Transfers and live video come with the main dialog.
+const CaptureBackend kRg7Backend{.open = Rg7Open, .close = Rg7Close, .frame_size = Rg7FrameSize};
 
 }  // namespace twain_ds
