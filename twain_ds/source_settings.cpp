@@ -8,8 +8,6 @@ namespace {
 constexpr char kSourceSection[] = "Source";
 constexpr char kCameraSection[] = "CAMERA";
 
-constexpr int kNtsc700 = 0;
-constexpr int kNtsc650 = 1;
 constexpr int kLastConnector = 2;
 constexpr int kFirstPort = 1;
 constexpr int kLastPort = 4;
@@ -20,7 +18,8 @@ int InRange(int value, int low, int high, int fallback) { return value >= low &&
 }  // namespace
 
 CSourceSettings::CSourceSettings(const BuildDescriptor& build) : build_(&build) {
-  tv_standard = build.series() == BoardSeries::k650 ? kNtsc650 : kNtsc700;
+  // Both series start with NTSC, whatever its value.
+  tv_standard = build.rules->ntsc_standard;
   strobe_on = build.has_camera_control();
   strobe_width = build.rules->strobe_width_default;
   camera_active = build.has_camera_control();
@@ -28,9 +27,9 @@ CSourceSettings::CSourceSettings(const BuildDescriptor& build) : build_(&build) 
 
 void CSourceSettings::Load() {
   vcr_mode = ReadSetting(kSourceSection, "VCRMode", 0) != 0;
-  int defaultStandard = build_->series() == BoardSeries::k650 ? kNtsc650 : kNtsc700;
   // Compared unsigned: a negative standard falls back like any other.
-  unsigned standard = static_cast<unsigned>(ReadSetting(kSourceSection, "VideoStandard", defaultStandard));
+  unsigned standard =
+      static_cast<unsigned>(ReadSetting(kSourceSection, "VideoStandard", build_->rules->ntsc_standard));
   tv_standard = standard <= 1 ? static_cast<int>(standard) : 1;
   input_format = InRange(ReadSetting(kSourceSection, "InputFormat", kSVideo), kComposite, kSVideo, kSVideo);
   connector = InRange(ReadSetting(kSourceSection, "Connector", 0), 0, kLastConnector, kLastConnector);

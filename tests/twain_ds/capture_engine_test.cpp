@@ -250,5 +250,37 @@ TEST_F(CaptureEngineTest, FreezeAndLiveRaceTheCallbackWithoutLosingTheGrabState)
   EXPECT_TRUE(board().video_dma().Errors().empty());
 }
 
+TEST_F(CaptureEngineTest, TheCameraTakesFlashModeUnderTheHourglassForAFreezeAndLiveModeAgainAfter) {
+  PowerOn();
+  source_.strobe_on = false;
+  CCaptureEngine& engine = LiveEngine();
+  Kessra32Camera().ClearCalls();
+  HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+  SetCursor(arrow);
+  platform::ClearCursorLog();
+  engine.Freeze();
+  using Calls = std::vector<camera_sim::CameraCall>;
+  EXPECT_EQ(Kessra32Camera().Calls(), (Calls{{"FlashMode", {0}}}));
+  EXPECT_EQ(Kessra32Camera().State().mode, camera_sim::CameraMode::Flash);
+  std::vector<HCURSOR> cursors = platform::CursorLog();
+  ASSERT_EQ(cursors.size(), 2u);
+  EXPECT_EQ(platform::CursorId(cursors[0]), 32514);
+  EXPECT_EQ(cursors[1], arrow);
+
+  Kessra32Camera().ClearCalls();
+  engine.LiveVideo();
+  EXPECT_EQ(Kessra32Camera().Calls(), (Calls{{"LiveMode", {}}}));
+  EXPECT_EQ(Kessra32Camera().State().mode, camera_sim::CameraMode::Live);
+
+  // With the camera controls off the camera is left alone.
+  source_.camera_active = false;
+  Kessra32Camera().ClearCalls();
+  platform::ClearCursorLog();
+  engine.Freeze();
+  engine.LiveVideo();
+  EXPECT_TRUE(Kessra32Camera().Calls().empty());
+  EXPECT_TRUE(platform::CursorLog().empty());
+}
+
 }  // namespace
 }  // namespace twain_ds_test
