@@ -8,6 +8,7 @@
 
 #include "outside/twain_app/test_application.h"
 #include "outside/twain_dsm/twain_dsm.h"
+#include "platform/paths.h"
 #include "sim/machine.h"
 
 namespace {
@@ -36,6 +37,9 @@ int main() {
   std::filesystem::create_directories(sources);
   for (const char* path : {RG7_NTC_PATH, RG7_95V_PATH})
     std::filesystem::copy_file(path, sources / std::filesystem::path(path).filename());
+  // The source keeps its settings file in the Windows directory: one of the example's own.
+  std::filesystem::create_directories(sources / "windows");
+  platform::SetWindowsDirectory((sources / "windows").string());
   sim::PowerOn();
   twain_dsm::SetSourcePath(sources.string());
 

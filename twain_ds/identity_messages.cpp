@@ -17,6 +17,7 @@ namespace {
 TW_UINT16 OpenDS(const TwainTriplet& triplet) {
   // Another application holds the source: refuse and leave it to that one.
   if (g_appIdentity.Id != 0) return FailTriplet(TWCC_MAXCONNECTIONS, kLeadOpenDS);
+  if (!triplet.pOrigin) return FailTriplet(TWCC_BADVALUE, kLeadOpenDS);
   std::memcpy(&g_appIdentity, triplet.pOrigin, sizeof g_appIdentity);
   // The identity as the source manager completed it, with the Id it assigned.
   if (triplet.pData) std::memcpy(&g_ownIdentity, triplet.pData, sizeof g_ownIdentity);

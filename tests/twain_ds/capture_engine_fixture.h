@@ -23,6 +23,7 @@ struct EngineMachine {
   DWORD bits_per_pixel = 16;
   DWORD pitch_alignment = 8;
   bool video_running = true;
+  bool overlay = true;
 };
 
 class CaptureEngineTest : public ::testing::Test {
@@ -31,6 +32,7 @@ class CaptureEngineTest : public ::testing::Test {
     sim::MachineDescription desc = sim::MachineDescription::Default();
     desc.display.bits_per_pixel = shape.bits_per_pixel;
     desc.display.pitch_alignment = shape.pitch_alignment;
+    desc.display.overlay = shape.overlay;
     desc.rg700_boards[0].timing.lockstep = true;
     desc.rg700_boards[0].timing.field_period_us = 1000;
     desc.rg700_boards[0].timing.running = shape.video_running;
@@ -52,6 +54,7 @@ class CaptureEngineTest : public ::testing::Test {
     }
     Kessra32Camera().Reset();
     sim::PowerOff();
+    machine_ = nullptr;
   }
 
   twain_ds::CCaptureEngine& MakeEngine() {

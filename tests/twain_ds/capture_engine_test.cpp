@@ -1,6 +1,8 @@
 // The capture engine: overlay, live video by DMA into the surface, freeze, the
 // strobe count-down on the interrupt thread, and what it leaves behind.
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -94,6 +96,9 @@ TEST_F(CaptureEngineTest, LiveVideoLandsUnshearedWhereTheDisplayPadsTheLinesAndA
   EXPECT_EQ(0, std::memcmp(part.data(), frame.data() + 640 * 2 + 4, 8));
   EXPECT_EQ(engine.ReadSurfaceRect(637, 0, 4, 1, part.data()), -1);
   EXPECT_EQ(engine.ReadSurfaceRect(0, 478, 1, 3, part.data()), -1);
+  std::string file = windows_.File("frame.bmp");
+  EXPECT_EQ(engine.SaveBmpFile(file.c_str(), 600, 0, 200, 480), -1);
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 TEST_F(CaptureEngineTest, LiveTwiceStartsOneGrabAndFreezeWhileNotGrabbingTouchesNothing) {
@@ -147,6 +152,31 @@ TEST_F(CaptureEngineTest, StrobeCountDownSwitchesTheStrobeAndStopsOnTheThirdDmaD
   EXPECT_FALSE(engine.strobe_running());
 }
 
+TEST_F(CaptureEngineTest, GoingLiveCallsOffAStrobedFreezeThatIsStillWaitingOrCounting) {
+  PowerOn({.video_running = false});
+  source_.strobe_on = true;
+  source_.strobe_delay = 0;
+  source_.strobe_width = 3;
+  CCaptureEngine& engine = LiveEngine();
+  auto context = reinterpret_cast<std::uintptr_t>(&engine);
+  // Waiting for its field start.
+  engine.Freeze();
+  engine.LiveVideo();
+  CCaptureEngine::StrobeCallback(kOddStart | kDmaDone, context);
+  EXPECT_FALSE(engine.strobe_running());
+  EXPECT_TRUE(engine.grabbing());
+  // Counting, with the strobe line low.
+  engine.Freeze();
+  CCaptureEngine::StrobeCallback(kOddStart | kDmaDone, context);
+  ASSERT_TRUE(engine.strobe_running());
+  ASSERT_FALSE(board().gio().strobe());
+  engine.LiveVideo();
+  EXPECT_TRUE(board().gio().strobe());
+  for (int i = 0; i < 5; ++i) CCaptureEngine::StrobeCallback(kDmaDone, context);
+  EXPECT_TRUE(engine.grabbing());
+  EXPECT_FALSE(engine.frozen());
+}
+
 TEST_F(CaptureEngineTest, NegativeStrobeCountsEndTheSequenceOnTheFirstDmaDone) {
   PowerOn({.video_running = false});
   source_.strobe_on = true;
@@ -182,6 +212,35 @@ TEST_F(CaptureEngineTest, AStrobedFreezeEndsByItselfOnTheInterruptThread) {
   ASSERT_TRUE(WaitFields(4));
   ASSERT_EQ(engine.ReadSurfaceRect(0, 0, 640, 1, later.data()), 0);
   EXPECT_EQ(frame, later);
+}
+
+TEST_F(CaptureEngineTest, DesktopsWithoutAnOverlayGiveTheirResultsAndNoSurface) {
+  struct Case {
+    DWORD bits;
+    bool overlay;
+    int result;
+  };
+  for (const Case& c : {Case{4, true, -2}, Case{16, false, -3}, Case{32, true, 0}}) {
+    PowerOn({.bits_per_pixel = c.bits, .overlay = c.overlay});
+    CCaptureEngine& engine = MakeEngine();
+    EXPECT_EQ(engine.OpenOverlay(640, 480), c.result) << c.bits << " bits";
+    EXPECT_EQ(engine.has_surface(), c.result == 0);
+    TearDown();
+  }
+}
+
+TEST_F(CaptureEngineTest, OpeningAgainReplacesTheOverlayAndConnectsOnce) {
+  PowerOn();
+  source_.strobe_on = false;
+  CCaptureEngine& engine = LiveEngine();
+  engine.OpenOverlay(768, 574);
+  std::vector<sim::SurfaceInfo> overlays = Overlays(display());
+  ASSERT_EQ(overlays.size(), 1u);
+  EXPECT_EQ(overlays[0].width, 768u);
+  EXPECT_FALSE(engine.grabbing());
+  engine.CloseOverlay();
+  EXPECT_EQ(board().Register(sim::rg700::kInterruptMask) & CCaptureEngine::kEventMask, 0u);
+  EXPECT_TRUE(Overlays(display()).empty());
 }
 
 TEST_F(CaptureEngineTest, AnEightBitDesktopLeavesNoSurfaceAndNothingStarts) {
@@ -242,6 +301,9 @@ TEST_F(CaptureEngineTest, FreezeAndLiveRaceTheCallbackWithoutLosingTheGrabState)
       ASSERT_TRUE(WaitFields(1));
     }
     engine.LiveVideo();
+    // Whatever the callback was doing, live means grabbing, also fields later.
+    ASSERT_TRUE(WaitFields(i % 4));
+    ASSERT_TRUE(engine.grabbing()) << "round " << i;
   }
   engine.DisarmStrobe();
   engine.Freeze();

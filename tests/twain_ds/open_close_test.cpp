@@ -134,6 +134,14 @@ TEST_F(OpenCloseInProcess, AHeldIdentityRefusesTheOpenWithoutTouchingTheBoard) {
   EXPECT_EQ(Kessra32Camera().State().port, 0);
 }
 
+TEST_F(OpenCloseInProcess, AnOpenWithoutAnApplicationIdentityIsRefused) {
+  TW_IDENTITY source = twain_ds::g_ownIdentity;
+  EXPECT_EQ(DS_Entry(nullptr, DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source), TWRC_FAILURE);
+  EXPECT_EQ(Condition(), TWCC_BADVALUE);
+  EXPECT_EQ(twain_ds::g_state, TwainState::kLoaded);
+  EXPECT_EQ(twain_ds::g_captureEngine, nullptr);
+}
+
 TEST_F(OpenCloseInProcess, AFailedBoardOpenConnectsNobodySoTheNextApplicationCanOpen) {
   rg7::LibraryDetach();
   PowerOn(0);

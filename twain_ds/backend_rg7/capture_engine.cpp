@@ -51,6 +51,9 @@ int CCaptureEngine::FrameWidth() const { return format_.frame_width; }
 int CCaptureEngine::FrameHeight() const { return format_.frame_height; }
 
 int CCaptureEngine::OpenOverlay(int width, int height) {
+  // A second open would leave the DMA on a destroyed surface and the callback
+  // connected twice.
+  if (layer_open_ || connected_) CloseOverlay();
   if (width == 0 || height == 0) {
     width = FrameWidth();
     height = FrameHeight();
@@ -83,6 +86,7 @@ int CCaptureEngine::OpenOverlay(int width, int height) {
     ZPDDraw_SetDestColorKey(color_key_);
   }
   RG7ConnectInterruptToCallback(kCallbackSlot, StrobeCallback, kEventMask, reinterpret_cast<std::uintptr_t>(this));
+  connected_ = true;
   RG7SetStrobe(kStrobeIdle);
   RG7IRQEnable(kEventMask, CallbackOwner());
   OpenCameraControl();
@@ -90,9 +94,10 @@ int CCaptureEngine::OpenOverlay(int width, int height) {
 }
 
 int CCaptureEngine::CloseOverlay() {
-  RG7StopGrab(nullptr, 0);
+  StopGrab();
   RG7IRQDisable(kEventMask, CallbackOwner());
   RG7DisconnectInterruptCallback(kCallbackSlot, StrobeCallback);
+  connected_ = false;
   CloseCameraControl();
   // Only a surface and a layer of our own: a failed open left none.
   if (surface_created_) ZPDDraw_DestroyOverlayYUV(surface_);
@@ -164,15 +169,23 @@ void CCaptureEngine::CoupleCamera(bool freeze) {
 void CCaptureEngine::FreezeOrLive(bool freeze) {
   frozen_.store(freeze);
   CoupleCamera(freeze);
-  if (freeze)
+  if (freeze) {
     RequestStopGrab();
-  else
-    StartGrab();
+    return;
+  }
+  // Live again: a freeze still waiting for its strobe sequence is called off, and
+  // a sequence under way gives the strobe back its idle level.
+  stop_requested_.store(false);
+  if (strobe_running_.exchange(false)) RG7SetStrobe(kStrobeIdle);
+  StartGrab();
 }
 
 void CCaptureEngine::StartGrab() {
+  // No grab without a surface for the DMA to fill.
   if (!has_surface()) return;
-  if (!grabbing_.exchange(true)) RG7StartGrab(kContinuousGrab, kOddField);
+  if (grabbing_.exchange(true)) return;
+  // A refused start (no signal) leaves nothing grabbing.
+  if (RG7StartGrab(kContinuousGrab, kOddField) != RG7_OK) grabbing_.store(false);
 }
 
 void CCaptureEngine::StopGrab() {
@@ -210,10 +223,13 @@ void CCaptureEngine::MapSurfaceRect() {
   ZPDDraw_MapSurfaceRect(surface_, &window_rect_, &source_rect_, 1);
 }
 
+bool CCaptureEngine::InSurface(int x, int y, int width, int height) const {
+  return has_surface() && x >= 0 && y >= 0 && width >= 0 && height >= 0 && x <= surface_width_ - width &&
+         y <= surface_height_ - height;
+}
+
 int CCaptureEngine::ReadSurfaceRect(int x, int y, int width, int height, BYTE* destination) const {
-  if (!has_surface() || !destination) return kRefused;
-  if (x < 0 || y < 0 || width < 0 || height < 0 || x + width > surface_width_ || y + height > surface_height_)
-    return kRefused;
+  if (!destination || !InSurface(x, y, width, height)) return kRefused;
   std::size_t rowBytes = static_cast<std::size_t>(width) * kBytesPerPixel;
   const BYTE* source = surface_memory_ + static_cast<std::size_t>(y) * surface_pitch_ +
                        static_cast<std::size_t>(x) * kBytesPerPixel;
@@ -234,7 +250,7 @@ int CCaptureEngine::GetImageSize(int* offsetX, int* offsetY, int* width, int* he
 }
 
 int CCaptureEngine::SaveBmpFile(const char* name, int x, int y, int width, int height) const {
-  if (!has_surface()) return kRefused;
+  if (!InSurface(x, y, width, height)) return kRefused;
   return RG7Memory2BMPfile(name, static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y),
                            static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
                            surface_pitch_ / kBytesPerPixel, pixel_format_, surface_memory_);
@@ -285,10 +301,10 @@ std::uint32_t CCaptureEngine::StrobeCallback(std::uint32_t status, std::uintptr_
   int delay = engine.delay_countdown_.load();
   if (delay != 0) {
     engine.delay_countdown_.store(delay - 1);
-  } else {
-    engine.StopGrab();
-    engine.strobe_running_.store(false);
+    return 0;
   }
+  // The sequence is over; a live request that came meanwhile keeps the grab.
+  if (engine.strobe_running_.exchange(false) && engine.frozen_.load()) engine.StopGrab();
   return 0;
 }
 

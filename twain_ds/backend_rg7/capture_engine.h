@@ -64,7 +64,8 @@ class CCaptureEngine {
   int ReadSurfaceRect(int x, int y, int width, int height, BYTE* destination) const;
   // The image window of the format settings; each output may be null.
   int GetImageSize(int* offsetX, int* offsetY, int* width, int* height) const;
-  // The SDK's BMP write of the surface rectangle; -1 without a surface.
+  // The SDK's BMP write of the surface rectangle; -1 without a surface or for a
+  // rectangle outside it.
   int SaveBmpFile(const char* name, int x, int y, int width, int height) const;
 
   // 0, or 1 when the camera's port cannot be opened (the user is told).
@@ -99,6 +100,7 @@ class CCaptureEngine {
   // Camera to flash mode under the hourglass, or back to live.
   void CoupleCamera(bool freeze);
   bool CameraActive() const;
+  bool InSurface(int x, int y, int width, int height) const;
   // Forgets the surface and every grab and strobe flag.
   void ResetCaptureState();
 
@@ -108,6 +110,7 @@ class CCaptureEngine {
   HWND owner_ = nullptr;
   // The BMP write's pixel code: the surface's own YUV layout.
   std::uint32_t pixel_format_ = kYuv422Mode;
+  // What the display offered at the last open; kept for the record.
   DWORD screen_width_ = 0;
   DWORD screen_height_ = 0;
   std::uint32_t screen_mode_ = 0;
@@ -126,6 +129,8 @@ class CCaptureEngine {
   // The surface and the display layer were made by this engine.
   bool surface_created_ = false;
   bool layer_open_ = false;
+  // The strobe callback is connected.
+  bool connected_ = false;
 
   // Shared with the interrupt thread.
   std::atomic<bool> strobe_armed_{false};
