@@ -8,6 +8,8 @@
 
 namespace twain_ds {
 
+struct VideoWindowOps;
+
 struct FrameSize {
   int width;
   int height;
@@ -26,12 +28,8 @@ struct CaptureBackend {
   bool (*read_frame)(BYTE* pixels, int pitch) = nullptr;
   // Writes the current picture as an image file.
   bool (*write_file)(const char* path) = nullptr;
-  // Live video into the video window and back.
-  bool (*start_video)(HWND videoWindow) = nullptr;
-  void (*stop_video)() = nullptr;
-  void (*freeze)() = nullptr;
-  // The video window moved on the screen.
-  void (*move_video)(HWND videoWindow) = nullptr;
+  // Live video in the main dialog's video window (video_window_ops.h).
+  const VideoWindowOps* video = nullptr;
 };
 
 }  // namespace twain_ds

@@ -3,6 +3,7 @@
 // dialog are offered to it.
 #include <cstring>
 
+#include "platform/afx/dialog.h"
 #include "platform/dialogs.h"
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/identity.h"
@@ -24,13 +25,16 @@ bool IsForeign(const TW_IDENTITY* origin, TW_UINT32 dg, TW_UINT16 dat, TW_UINT16
 }
 
 // Keyboard input of the modeless main dialog arrives here from the application's
-// message loop.
+// message loop: the dialog's own pre-translation (the arrow keys), then the
+// dialog keys.
 TW_UINT16 ProcessEvent(TW_MEMREF data) {
   HWND dialog = GetMainDialogWindow();
   if (!dialog || !data) return TWRC_NOTDSEVENT;
   TW_EVENT event;
   std::memcpy(&event, data, sizeof event);
-  if (!event.pEvent || !IsDialogMessageA(dialog, static_cast<MSG*>(event.pEvent))) return TWRC_NOTDSEVENT;
+  auto* msg = static_cast<MSG*>(event.pEvent);
+  if (!msg || (msg->hwnd != dialog && !IsChild(dialog, msg->hwnd))) return TWRC_NOTDSEVENT;
+  if (!g_mainDialog->PreTranslateMessage(msg)) return TWRC_NOTDSEVENT;
   event.TWMessage = MSG_NULL;
   std::memcpy(data, &event, sizeof event);
   return TWRC_DSEVENT;

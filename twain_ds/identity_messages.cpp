@@ -2,10 +2,10 @@
 // application.
 #include <cstring>
 
-#include "platform/afx/dialog.h"
 #include "twain_ds/capture_backend.h"
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/identity.h"
+#include "twain_ds/input_dialog.h"
 #include "twain_ds/triplet_dispatch.h"
 #include "twain_ds/twain_error.h"
 #include "twain_ds/twain_state.h"
@@ -32,13 +32,6 @@ TW_UINT16 OpenDS(const TwainTriplet& triplet) {
   FormatSettings().Load(source.tv_standard);
   g_state = TwainState::kOpen;
   return TWRC_SUCCESS;
-}
-
-void DestroyMainDialog() {
-  if (!g_mainDialog) return;
-  g_mainDialog->DestroyWindow();
-  delete g_mainDialog;
-  g_mainDialog = nullptr;
 }
 
 // The state rules let this run in states 400 to 700.

@@ -9,6 +9,7 @@ bool RegisterDataSourceResources(HMODULE module, const BuildDescriptor& build) {
   const char* strings = is650 ? kKt6StringsScript : kRg7StringsScript;
   const char* sourceDialog = is650 ? kKt6SourceDialogScript : kRg7SourceDialogScript;
   return platform::RegisterModuleResources(module, strings) &&
+         platform::RegisterModuleResources(module, kInputDialogScript) &&
          platform::RegisterModuleResources(module, kFormatDialogScript) &&
          platform::RegisterModuleResources(module, sourceDialog);
 }

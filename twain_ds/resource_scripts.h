@@ -9,6 +9,7 @@ namespace twain_ds {
 extern const char kRg7StringsScript[];
 extern const char kKt6StringsScript[];
 extern const char kFormatDialogScript[];
+extern const char kInputDialogScript[];
 extern const char kRg7SourceDialogScript[];
 extern const char kKt6SourceDialogScript[];
 

@@ -2,6 +2,7 @@
 
 #include "rg7sdk/rg7sdk.h"
 #include "twain_ds/backend_rg7/capture_engine.h"
+#include "twain_ds/backend_rg7/rg7_video_window.h"
 #include "twain_ds/data_source_app.h"
 
 namespace twain_ds {
@@ -34,7 +35,11 @@ void Rg7Close() {
 
 }  // namespace
 
-// Transfers and live video come with the main dialog.
-const CaptureBackend kRg7Backend{.open = Rg7Open, .close = Rg7Close, .frame_size = Rg7FrameSize};
+const CaptureBackend kRg7Backend{
+    .open = Rg7Open,
+    .close = Rg7Close,
+    .frame_size = Rg7FrameSize,
+    .video = &kRg7VideoWindow,
+};
 
 }  // namespace twain_ds
