@@ -1,7 +1,9 @@
 #include "platform/afx/window.h"
 
+#include <map>
 #include <memory>
 #include <mutex>
+#include <thread>
 #include <unordered_map>
 
 #include "platform/dialogs.h"
@@ -13,8 +15,17 @@ namespace {
 std::mutex g_mapMutex;
 std::unordered_map<HWND, CWnd*> g_permanent;
 
-// Handle carriers made by FromHandle for windows without an object.
-thread_local std::unordered_map<HWND, std::unique_ptr<CWnd>> t_temporary;
+// Handle carriers made by FromHandle for windows without an object, per thread.
+// A module-wide table, not a thread-local one: a thread-local object with a
+// destructor would keep a data source's module loaded until the thread ends, and a
+// source manager unloads the source right after its close.
+struct TemporaryKey {
+  std::thread::id thread;
+  HWND hwnd;
+  auto operator<=>(const TemporaryKey&) const = default;
+};
+std::mutex g_temporaryMutex;
+std::map<TemporaryKey, std::unique_ptr<CWnd>> g_temporary;
 
 // The message being handled on this thread, for Default().
 thread_local MSG t_currentMessage{};
@@ -40,17 +51,19 @@ CWnd* CWnd::FromHandlePermanent(HWND hwnd) {
 CWnd* CWnd::FromHandle(HWND hwnd) {
   if (!hwnd) return nullptr;
   if (CWnd* bound = FromHandlePermanent(hwnd)) return bound;
-  if (auto it = t_temporary.find(hwnd); it != t_temporary.end()) return it->second.get();
-  // Carriers of windows that are gone are dropped here, so the table stays as
-  // small as the thread's set of windows.
-  std::erase_if(t_temporary, [](const auto& entry) {
-    if (IsWindow(entry.first)) return false;
+  std::thread::id self = std::this_thread::get_id();
+  std::lock_guard lock(g_temporaryMutex);
+  if (auto it = g_temporary.find({self, hwnd}); it != g_temporary.end()) return it->second.get();
+  // This thread's carriers of windows that are gone are dropped here, so the table
+  // stays as small as the threads' sets of windows.
+  std::erase_if(g_temporary, [self](const auto& entry) {
+    if (entry.first.thread != self || IsWindow(entry.first.hwnd)) return false;
     entry.second->m_hWnd = nullptr;
     return true;
   });
   auto carrier = std::make_unique<CWnd>();
   carrier->m_hWnd = hwnd;
-  return t_temporary.emplace(hwnd, std::move(carrier)).first->second.get();
+  return g_temporary.emplace(TemporaryKey{self, hwnd}, std::move(carrier)).first->second.get();
 }
 
 BOOL CWnd::WalkPreTranslateTree(MSG* msg) {
