@@ -71,6 +71,15 @@ TEST_F(InputDialogTest, EnableShowsLiveVideoInsideTheVideoWindow) {
   EXPECT_EQ(Condition(), TWCC_SEQERROR);
 }
 
+TEST_F(InputDialogTest, AParentThatIsNoWindowOfOursOwnsNothing) {
+  ASSERT_EQ(Open(), TWRC_SUCCESS);
+  // A toolkit's own handle, as a Linux application passes it.
+  TW_USERINTERFACE ui{TRUE, FALSE, reinterpret_cast<TW_HANDLE>(std::uintptr_t{0x5a17c0de})};
+  ASSERT_EQ(Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui), TWRC_SUCCESS);
+  EXPECT_EQ(GetParent(Dialog()), nullptr);
+  EXPECT_EQ(twain_ds::g_parentWindow, nullptr);
+}
+
 TEST_F(InputDialogTest, SaveAnnouncesTheImageEachTimeAndCancelAsksForTheClose) {
   ASSERT_EQ(OpenAndEnable(), TWRC_SUCCESS);
   Pump();
