@@ -36,6 +36,7 @@ std::size_t WindowsTitled(const char* title) {
 }
 
 TEST_F(InputDialogTest, EnableShowsLiveVideoInsideTheVideoWindow) {
+  WriteSettings("StrobeOn=0\r\n");
   ASSERT_EQ(OpenAndEnable(), TWRC_SUCCESS);
   EXPECT_EQ(twain_ds::g_state, TwainState::kEnabled);
   ASSERT_NE(Dialog(), nullptr);
@@ -57,7 +58,10 @@ TEST_F(InputDialogTest, EnableShowsLiveVideoInsideTheVideoWindow) {
   EXPECT_EQ(overlays[0].overlay.dest.left, place.left);
   EXPECT_EQ(overlays[0].overlay.dest.top, place.top);
 
-  // Where the window shows the key, the screen shows the camera's picture.
+  // Where the window shows the key, the screen shows the camera's picture: the
+  // last frame once Stop has ended the DMA, so that the picture is whole.
+  Click(twain_ds::IDC_INPUT_STOP);
+  ASSERT_FALSE(g_captureEngine->grabbing());
   platform::Picture screen = platform::RenderScreen();
   EXPECT_TRUE(platform::WritePng(screen, testing_support::TestOutputPath("input_dialog_live.png")));
   COLORREF key = twain_ds::FormatSettings().color_key;
