@@ -20,6 +20,7 @@ run: build
 	./$(BUILD)/examples/format_dialog_example
 	./$(BUILD)/examples/source_dialog_example
 	./$(BUILD)/examples/twain_sources_example
+	./$(BUILD)/examples/acquisition_example
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

@@ -15,18 +15,30 @@ struct FrameSize {
   int height;
 };
 
+// Where the image of a transfer lies in the video frame, its size and its depth
+// (8 grey, 24 colour).
+struct TransferImage {
+  int x;
+  int y;
+  int width;
+  int height;
+  int bits_per_pixel;
+};
+
 struct CaptureBackend {
   // Opens the board at MSG_OPENDS; false when the board cannot be opened.
   bool (*open)() = nullptr;
   void (*close)() = nullptr;
   // Size of the video frame of a TV standard (the series' own standard values).
   FrameSize (*frame_size)(int standard) = nullptr;
-  // Size of the image that a transfer delivers.
-  FrameSize (*image_size)() = nullptr;
-  // Copies the current picture, converted to the transfer's pixel format, into
-  // pixels (rows of pitch bytes).
-  bool (*read_frame)(BYTE* pixels, int pitch) = nullptr;
-  // Writes the current picture as an image file.
+  // The image that a transfer delivers; false when it cannot be read.
+  bool (*image_size)(TransferImage* image) = nullptr;
+  // One frame of the rectangle (x, y, width, height), bitsPerPixel 8 (luma) or 24,
+  // into destination as rows without fill bytes: top row first and R, G, B with
+  // topDown, else bottom row first and B, G, R. FALSE when nothing was read.
+  using VideoDataReader = BOOL(BYTE* destination, int x, int y, int width, int height, int bitsPerPixel, BOOL topDown);
+  VideoDataReader* get_video_data = nullptr;
+  // Writes one frame of the transfer's image as a BMP file.
   bool (*write_file)(const char* path) = nullptr;
   // Live video in the main dialog's video window (video_window_ops.h).
   const VideoWindowOps* video = nullptr;

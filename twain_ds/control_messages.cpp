@@ -2,6 +2,7 @@
 // the transfer group.
 #include <cstring>
 
+#include "twain_ds/transfer_state.h"
 #include "twain_ds/triplet_dispatch.h"
 #include "twain_ds/twain_error.h"
 #include "twain_ds/twain_state.h"
@@ -26,7 +27,10 @@ TW_UINT16 PendingXferMsg(const TwainTriplet& triplet) {
   std::memcpy(&pending, triplet.pData, sizeof pending);
   pending.Count = 0;
   std::memcpy(triplet.pData, &pending, sizeof pending);
-  if (kXferStates.Contains(g_state) && triplet.MSG != MSG_GET) g_state = TwainState::kEnabled;
+  if (triplet.MSG == MSG_GET) return TWRC_SUCCESS;
+  // The transfer is over or given up: a memory transfer under way with it.
+  ResetMemoryTransfer();
+  if (kXferStates.Contains(g_state)) g_state = TwainState::kEnabled;
   return TWRC_SUCCESS;
 }
 

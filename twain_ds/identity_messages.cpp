@@ -6,6 +6,7 @@
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/identity.h"
 #include "twain_ds/input_dialog.h"
+#include "twain_ds/transfer_state.h"
 #include "twain_ds/triplet_dispatch.h"
 #include "twain_ds/twain_error.h"
 #include "twain_ds/twain_state.h"
@@ -38,6 +39,7 @@ TW_UINT16 OpenDS(const TwainTriplet& triplet) {
 TW_UINT16 CloseDS(const TwainTriplet&) {
   g_appIdentity.Id = 0;
   DestroyMainDialog();
+  ResetMemoryTransfer();
   FormatSettings().Save();
   SourceSettings().Save();
   const CaptureBackend* backend = CurrentBuild().backend;

@@ -31,7 +31,10 @@ constexpr StateRow kStateRows[] = {
     {DG_CONTROL, DAT_XFERGROUP, kEveryMsg, {kOpenStates, kLeadXferGroup}},
     // Image information is given while the image is ready, not during a transfer.
     {DG_IMAGE, DAT_IMAGEINFO, kEveryMsg, {kXferReadyOnly, kLeadTransfer}},
+    // The transfers take the image in hand; each refuses with its own box.
+    {DG_IMAGE, DAT_IMAGEMEMXFER, kEveryMsg, {kXferStates, kLeadImageInfo}},
     {DG_IMAGE, DAT_IMAGENATIVEXFER, kEveryMsg, {kXferStates, kLeadNativeXfer}},
+    {DG_IMAGE, DAT_IMAGEFILEXFER, kEveryMsg, {kXferStates, kLeadImageInfo}},
 };
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "twain_ds/capture_backend.h"
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/input_dialog.h"
+#include "twain_ds/transfer_state.h"
 #include "twain_ds/triplet_dispatch.h"
 #include "twain_ds/twain_error.h"
 #include "twain_ds/twain_state.h"
@@ -42,6 +43,8 @@ TW_UINT16 DisableDS(const TwainTriplet& triplet) {
   if (triplet.pData) std::memcpy(&ui, triplet.pData, sizeof ui);
   // With ShowUI the dialog stays on screen until MSG_CLOSEDS.
   if (!ui.ShowUI && g_mainDialog) g_mainDialog->ShowWindow(SW_HIDE);
+  // An abandoned memory transfer does not carry over to the next image.
+  ResetMemoryTransfer();
   g_state = TwainState::kOpen;
   return TWRC_SUCCESS;
 }

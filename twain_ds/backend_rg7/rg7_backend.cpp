@@ -2,6 +2,7 @@
 
 #include "rg7sdk/rg7sdk.h"
 #include "twain_ds/backend_rg7/capture_engine.h"
+#include "twain_ds/backend_rg7/rg7_frame_readout.h"
 #include "twain_ds/backend_rg7/rg7_video_window.h"
 #include "twain_ds/data_source_app.h"
 
@@ -39,6 +40,9 @@ const CaptureBackend kRg7Backend{
     .open = Rg7Open,
     .close = Rg7Close,
     .frame_size = Rg7FrameSize,
+    .image_size = Rg7ImageSize,
+    .get_video_data = Rg7GetVideoData,
+    .write_file = Rg7WriteFile,
     .video = &kRg7VideoWindow,
 };
 
