@@ -77,6 +77,33 @@ TEST_F(AcquisitionThroughManager, SaveAndCancelReachTheApplicationThroughItsLoop
   if (module) ::dlclose(module);
 }
 
+TEST_F(AcquisitionThroughManager, EachSaveDeliversTheImageByTheMechanismTheApplicationChooses) {
+  twain_app::TestApplication app;
+  ASSERT_TRUE(OpenAndEnable(app));
+  PressWhenShown(IDOK);
+  ASSERT_TRUE(app.WaitForNotification(MSG_XFERREADY, 5000));
+  twain_app::NativeTransfer native = app.TakeNative();
+  ASSERT_EQ(native.rc, TWRC_XFERDONE);
+  EXPECT_EQ(native.dib.size(), 40u + 640 * 3 * 480);
+
+  PressWhenShown(IDOK);
+  ASSERT_TRUE(app.WaitForNotification(MSG_XFERREADY, 5000));
+  twain_app::MemoryTransfer memory = app.TakeMemory(640 * 3 * 100);
+  ASSERT_EQ(memory.rc, TWRC_XFERDONE);
+  EXPECT_EQ(memory.info.ImageWidth, 640);
+  EXPECT_EQ(memory.info.ImageLength, 480);
+  ASSERT_EQ(memory.strips.size(), 6u);  // five of 100 rows, one of 80, then the end
+  EXPECT_EQ(memory.strips[4].record.Rows, 80u);
+
+  PressWhenShown(IDOK);
+  ASSERT_TRUE(app.WaitForNotification(MSG_XFERREADY, 5000));
+  twain_app::FileTransfer file = app.TakeFile(windows_.File("acquired.bmp"));
+  ASSERT_EQ(file.rc, TWRC_XFERDONE);
+  EXPECT_EQ(file.contents.size(), 54u + 640 * 3 * 480);
+  EXPECT_EQ(app.Disable(), TWRC_SUCCESS);
+  EXPECT_EQ(app.CloseSource(), TWRC_SUCCESS);
+}
+
 TEST_F(AcquisitionThroughManager, RepeatedSessionsLeaveNoThreadHandleOrBlockBehind) {
   auto session = [this] {
     twain_app::TestApplication app;

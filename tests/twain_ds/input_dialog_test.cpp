@@ -8,6 +8,7 @@
 #include "rg7sdk/rg7sdk.h"
 #include "tests/support/test_output.h"
 #include "tests/twain_ds/input_dialog_fixture.h"
+#include "tests/twain_ds/transfer_fixture.h"
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/format_dialog_ids.h"
 #include "twain_ds/source_dialog_ids.h"
@@ -157,6 +158,28 @@ TEST_F(InputDialogTest, StopFreezesVideoResumesAndAFrozenCloseLeavesTheGrabStopp
   std::uint32_t before = rg7::g_boardRecords[0].grab_starts.load();
   Pump(20);
   EXPECT_EQ(rg7::g_boardRecords[0].grab_starts.load(), before);
+}
+
+TEST_F(InputDialogTest, StopThenSaveDeliversTheFrozenFrameAndEndsInLiveVideo) {
+  WriteSettings("StrobeOn=0\r\n");
+  ASSERT_EQ(OpenAndEnable(), TWRC_SUCCESS);
+  Pump(20);
+  Click(twain_ds::IDC_INPUT_STOP);
+  ASSERT_FALSE(g_captureEngine->grabbing());
+  std::vector<BYTE> frozen(640 * 2);
+  ASSERT_EQ(g_captureEngine->ReadSurfaceRect(0, 0, 640, 1, frozen.data()), 0);
+  Pump(20);
+  Click(IDOK);
+  ASSERT_EQ(twain_ds::g_state, TwainState::kXferReady);
+  TW_HANDLE dib = nullptr;
+  ASSERT_EQ(Call(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &dib), TWRC_XFERDONE);
+  const auto* bytes = static_cast<const std::uint8_t*>(dib);
+  Image image = DibRows(bytes, bytes + 40);
+  std::vector<std::uint8_t> expected(640 * 3);
+  RG7Yuv2Rgb888CCIR601_422(frozen.data(), expected.data(), 640);
+  EXPECT_TRUE(std::equal(expected.begin(), expected.end(), image.Row(0)));
+  GlobalFree(dib);
+  EXPECT_TRUE(g_captureEngine->grabbing());
 }
 
 TEST_F(InputDialogTest, ArrowKeysPanTheImageWindowByPixelPairsUpToTheFrameEdge) {
