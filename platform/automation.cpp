@@ -5,12 +5,12 @@
 #include <deque>
 #include <mutex>
 #include <optional>
-#include <thread>
 
 #include "platform/controls.h"
 #include "platform/controls/control_support.h"
 #include "platform/dialogs.h"
 #include "platform/sync.h"
+#include "platform/window_system.h"
 
 namespace platform::automation {
 namespace {
@@ -70,7 +70,7 @@ void Pump(Done done, DWORD milliseconds, const PreTranslateFilter& filter) {
   while (!done()) {
     Pumped pumped = PumpOne(filter);
     if (pumped == Pumped::kQuit || std::chrono::steady_clock::now() >= deadline) return;
-    if (pumped == Pumped::kNothing) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (pumped == Pumped::kNothing) ws::PumpPause(1);
   }
 }
 
@@ -171,17 +171,18 @@ bool Check(HWND button, bool checked) {
          });
 }
 
-bool PressKey(UINT virtualKey, bool shift) {
-  HWND focus = GetFocus();
+bool PressKey(UINT virtualKey, bool shift) { return PressKeyAt(GetFocus(), virtualKey, shift); }
+
+bool PressKeyAt(HWND focus, UINT virtualKey, bool shift) {
   if (!focus) return false;
   // lParam: repeat count 1; a release also carries the previous-state and transition bits.
   constexpr LPARAM kPress = 1;
   constexpr LPARAM kRelease = static_cast<LPARAM>(0xC0000001u);
   if (shift) PostMessageA(focus, WM_KEYDOWN, VK_SHIFT, kPress);
-  PostMessageA(focus, WM_KEYDOWN, virtualKey, kPress);
+  bool posted = PostMessageA(focus, WM_KEYDOWN, virtualKey, kPress);
   PostMessageA(focus, WM_KEYUP, virtualKey, kRelease);
   if (shift) PostMessageA(focus, WM_KEYUP, VK_SHIFT, kRelease);
-  return true;
+  return posted;
 }
 
 void RunUntilIdle(const PreTranslateFilter& filter) {

@@ -36,6 +36,8 @@ PLATFORM_EXPORT bool Check(HWND button, bool checked);
 // Key down and up into the queue of the calling thread's focus window, with Shift
 // held around it when asked; false when no window has the focus.
 PLATFORM_EXPORT bool PressKey(UINT virtualKey, bool shift = false);
+// The same into the queue of the thread that owns `focus`, addressed to it.
+PLATFORM_EXPORT bool PressKeyAt(HWND focus, UINT virtualKey, bool shift = false);
 
 // Message pumps of the calling thread. A message goes to the filter first (as a
 // framework's pre-translation would); without one, a message of a dialog or of its

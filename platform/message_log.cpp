@@ -2,6 +2,7 @@
 // order of messages.
 #include "platform/last_error.h"
 #include "platform/window_system.h"
+#include "platform/window_system_lock.h"
 
 namespace platform {
 namespace {
@@ -34,12 +35,14 @@ LRESULT Deliver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKi
     std::unique_lock lock(S().mutex);
     Window* w = FindOrFailLocked(hwnd);
     if (!w) return 0;
-    // Only the thread that owns a window runs its procedure.
+    // Only the thread that owns a window (or acts for it) runs its procedure.
     if (w->queue != MyQueuePtrLocked()) return SendToOwnerLocked(lock, *w, message, wParam, lParam, false);
     proc = w->proc;
     LogMessageLocked(hwnd, message, wParam, lParam, kind);
   }
-  return proc ? proc(hwnd, message, wParam, lParam) : 0;
+  if (!proc) return 0;
+  WindowSystemLock held;
+  return proc(hwnd, message, wParam, lParam);
 }
 
 }  // namespace ws

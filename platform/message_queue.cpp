@@ -1,12 +1,14 @@
 // Posted messages and the retrieval loop: sent messages are answered first, then
 // posted messages come in order, then WM_QUIT, then WM_PAINT for a window with
 // something to paint, then WM_TIMER for a due timer. When nothing is there, the idle
-// hook may run a step before the thread waits.
+// hook may run a step before the thread waits. A thread waits for messages without
+// the window-system lock.
 #include <atomic>
 
 #include "platform/clock.h"
 #include "platform/last_error.h"
 #include "platform/window_system.h"
+#include "platform/window_system_lock.h"
 
 using namespace platform;
 using namespace platform::ws;
@@ -64,15 +66,26 @@ bool TakeLocked(ThreadQueue& q, MSG* msg, HWND filter, UINT min, UINT max, bool 
 
 bool Retrieve(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wait) {
   std::unique_lock lock(S().mutex);
-  ThreadQueue& q = MyQueueLocked();
+  std::shared_ptr<ThreadQueue> queue = MyQueuePtrLocked();
+  ThreadQueue& q = *queue;
   if (!q.alive) {  // the thread is ending: its loop has nothing more to get
     *msg = MSG{nullptr, WM_QUIT, 0, 0, GetTickCount(), {}};
     return wait;
   }
+  PumpingScope pumping(q);
+  // A thread acting for another's queue runs neither the idle hook (it belongs to
+  // the owner's own loop) nor the queue's wait without first offering it to its
+  // wait hook.
+  bool acting = BorrowedQueueLocked() != nullptr;
   for (;;) {
+    if (BorrowedByAnotherLocked(q)) {
+      if (!wait) return false;
+      q.cv.wait(lock);
+      continue;
+    }
     AnswerSentMessages(lock);
     if (TakeLocked(q, msg, filter, min, max, remove)) return true;
-    if (IdleHook hook = g_idleHook.load()) {
+    if (IdleHook hook = acting ? nullptr : g_idleHook.load()) {
       lock.unlock();
       bool ran = hook();
       lock.lock();
@@ -82,6 +95,12 @@ bool Retrieve(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wait)
     }
     if (!wait) return false;
     if (!q.sent.empty()) continue;
+    if (WaitHook hook = acting ? ThreadWaitHook() : nullptr) {
+      lock.unlock();
+      bool ran = hook();
+      lock.lock();
+      if (ran) continue;
+    }
     if (auto due = NextTimerLocked(q))
       q.cv.wait_until(lock, *due);
     else
@@ -94,7 +113,10 @@ bool BadFilter(HWND filter) {
   return filter && !FindOrFailLocked(filter);
 }
 
-// The character a key gives, 0 for keys without one.
+}  // namespace
+
+namespace platform::ws {
+
 char CharOfKey(UINT key, bool shift) {
   static const char kShiftedDigits[] = ")!@#$%^&*(";
   if (key >= 'A' && key <= 'Z') return static_cast<char>(shift ? key : key + ('a' - 'A'));
@@ -128,7 +150,7 @@ char CharOfKey(UINT key, bool shift) {
   }
 }
 
-}  // namespace
+}  // namespace platform::ws
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_COPYDATA) {
@@ -162,6 +184,7 @@ void PostQuitMessage(int exitCode) {
 
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax) {
   if (!msg || BadFilter(hwnd)) return -1;
+  WindowSystemLockReleased released;
   Retrieve(msg, hwnd, filterMin, filterMax, true, true);
   return msg->message == WM_QUIT ? FALSE : TRUE;
 }
@@ -172,13 +195,27 @@ BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT rem
 }
 
 BOOL WaitMessage() {
+  WindowSystemLockReleased released;
   std::unique_lock lock(S().mutex);
-  ThreadQueue& q = MyQueueLocked();
+  std::shared_ptr<ThreadQueue> queue = MyQueuePtrLocked();
+  ThreadQueue& q = *queue;
   if (!q.alive) return FALSE;
+  PumpingScope pumping(q);
+  bool acting = BorrowedQueueLocked() != nullptr;
   for (;;) {
+    if (BorrowedByAnotherLocked(q)) {
+      q.cv.wait(lock);
+      continue;
+    }
     AnswerSentMessages(lock);
     MSG ignored;
     if (TakeLocked(q, &ignored, nullptr, 0, 0, false)) return TRUE;
+    if (WaitHook hook = acting ? ThreadWaitHook() : nullptr) {
+      lock.unlock();
+      bool ran = hook();
+      lock.lock();
+      if (ran) continue;
+    }
     if (auto due = NextTimerLocked(q))
       q.cv.wait_until(lock, *due);
     else
@@ -206,11 +243,15 @@ LRESULT DispatchMessageA(const MSG* msg) {
   if (!msg) return 0;
   if (msg->message == kAutomationMessage) {
     auto* action = reinterpret_cast<AutomationAction*>(msg->lParam);
-    if (action) action->Run(msg->hwnd);
+    if (action) {
+      WindowSystemLock held;
+      action->Run(msg->hwnd);
+    }
     delete action;
     return 0;
   }
   if (msg->message == WM_TIMER && msg->lParam) {
+    WindowSystemLock held;
     reinterpret_cast<TIMERPROC>(msg->lParam)(msg->hwnd, WM_TIMER, msg->wParam, GetTickCount());
     return 0;
   }

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <atomic>
 #include <map>
 #include <mutex>
 #include <set>
@@ -21,6 +22,14 @@ std::mutex g_mutex;
 std::set<std::string, NoCase> g_refused;
 std::map<std::string, HMODULE, NoCase> g_attached;
 thread_local AttachScope* t_scope = nullptr;
+
+// The platform's own objects go with the process's exit handlers; the modules still
+// loaded then (those the loader keeps to the end) are finalised after them, when
+// nothing of the platform may be reached any more.
+std::atomic<bool> g_platformGone{false};
+struct PlatformLifetime {
+  ~PlatformLifetime() { g_platformGone = true; }
+} g_platformLifetime;
 
 }  // namespace
 
@@ -56,6 +65,7 @@ void ModuleLoaded(const char* name, ModuleAttachFn attach, HMODULE module) {
 }
 
 void ModuleUnloading(const char* name, ModuleDetachFn detach, HMODULE module) {
+  if (g_platformGone) return;
   bool refused;
   {
     std::lock_guard lock(g_mutex);

@@ -17,7 +17,9 @@ using ModuleDetachFn = void (*)();
 // finds the module for GetModuleHandleA and LoadLibraryA. Before the first attach
 // in a process without a machine, the virtual PC powers on by itself (see
 // SetAutomaticPowerOn). After the detach, what the module left in the window system
-// goes: its windows, its window classes and its resources.
+// goes: its windows, its window classes and its resources. A module that is still
+// loaded when the process has run its exit handlers (one the loader keeps to the
+// end) gets neither: the platform's own objects are gone by then.
 PLATFORM_EXPORT void ModuleLoaded(const char* name, ModuleAttachFn attach, HMODULE module = nullptr);
 PLATFORM_EXPORT void ModuleUnloading(const char* name, ModuleDetachFn detach, HMODULE module);
 // True when the named module's last attach reported failure. A module loaded by

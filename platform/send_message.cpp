@@ -1,7 +1,7 @@
 // SendMessageA: a direct call on the window's own thread; from another thread the
 // message waits in the owner's queue until the owner answers it, and the waiting
 // sender keeps answering what is sent to its own windows, so that two threads that
-// send to each other do not deadlock.
+// send to each other do not deadlock. It waits without the window-system lock.
 #include "platform/last_error.h"
 #include "platform/window_system.h"
 
@@ -11,8 +11,10 @@ using namespace platform::ws;
 namespace platform::ws {
 
 void AnswerSentMessages(std::unique_lock<std::mutex>& lock) {
-  ThreadQueue& q = MyQueueLocked();
-  while (!q.sent.empty()) {
+  std::shared_ptr<ThreadQueue> queue = MyQueuePtrLocked();
+  ThreadQueue& q = *queue;
+  // The thread acting for the queue answers them meanwhile.
+  while (!q.sent.empty() && !BorrowedByAnotherLocked(q)) {
     std::shared_ptr<SentMessage> m = q.sent.front();
     q.sent.pop_front();
     lock.unlock();
@@ -34,12 +36,23 @@ LRESULT SendToOwnerLocked(std::unique_lock<std::mutex>& lock, const Window& w, U
   *m = SentMessage{w.handle, message, wParam, lParam, 0, false, me, destroy};
   owner->sent.push_back(m);
   owner->cv.notify_all();
-  while (!m->done) {
-    if (!me->sent.empty()) {
-      AnswerSentMessages(lock);
-      continue;
+  // The owner may need the window-system lock to answer. Giving it up does not
+  // block, so it may be done with the tables held; taking it back waits outside them.
+  int holds = ReleaseWindowSystemLock();
+  {
+    PumpingScope pumping(*me);
+    while (!m->done) {
+      if (!me->sent.empty() && !BorrowedByAnotherLocked(*me)) {
+        AnswerSentMessages(lock);
+        continue;
+      }
+      me->cv.wait(lock);
     }
-    me->cv.wait(lock);
+  }
+  if (holds) {
+    lock.unlock();
+    RetakeWindowSystemLock(holds);
+    lock.lock();
   }
   return m->result;
 }

@@ -1,6 +1,8 @@
 #include "platform/window_system.h"
 
 #include <algorithm>
+#include <thread>
+#include <utility>
 
 #include "platform/last_error.h"
 #include "platform/sync.h"
@@ -55,6 +57,9 @@ struct QueueHolder {
 };
 
 thread_local QueueHolder t_queue;
+// The queue this thread acts for (QueueBorrow).
+thread_local std::shared_ptr<ThreadQueue> t_borrowed;
+thread_local WaitHook t_waitHook = nullptr;
 
 // The queue of every thread whose own queue has been closed: never alive, so that
 // nothing waits for it to answer and no window is made on it.
@@ -75,6 +80,7 @@ State& S() {
 }
 
 std::shared_ptr<ThreadQueue> MyQueuePtrLocked() {
+  if (t_borrowed) return t_borrowed;
   if (t_queueEnded) return EndedQueue();
   if (!t_queue.queue) {
     t_queue.queue = std::make_shared<ThreadQueue>();
@@ -84,6 +90,59 @@ std::shared_ptr<ThreadQueue> MyQueuePtrLocked() {
 }
 
 ThreadQueue& MyQueueLocked() { return *MyQueuePtrLocked(); }
+
+QueueBorrow::QueueBorrow(std::shared_ptr<ThreadQueue> queue) {
+  std::lock_guard lock(S().mutex);
+  if (!queue || !CanBorrowLocked(*queue)) return;
+  queue_ = std::move(queue);
+  previous_ = std::exchange(t_borrowed, queue_);
+  queue_->borrower = GetCurrentThreadId();
+  ++queue_->borrows;
+}
+
+QueueBorrow::~QueueBorrow() {
+  if (!queue_) return;
+  std::lock_guard lock(S().mutex);
+  t_borrowed = previous_;
+  if (--queue_->borrows == 0) queue_->borrower = 0;
+  // The owner's retrievals that waited go on.
+  queue_->cv.notify_all();
+}
+
+std::shared_ptr<ThreadQueue> BorrowedQueueLocked() { return t_borrowed; }
+
+bool BorrowedByAnotherLocked(const ThreadQueue& q) { return q.borrows > 0 && q.borrower != GetCurrentThreadId(); }
+
+bool PumpsItselfLocked(const ThreadQueue& q) { return q.pumping > 0 || Clock::now() - q.last_pumped < kRecentPump; }
+
+bool CanBorrowLocked(const ThreadQueue& q) { return q.alive && !PumpsItselfLocked(q) && !BorrowedByAnotherLocked(q); }
+
+PumpingScope::PumpingScope(ThreadQueue& q) : queue_(t_borrowed ? nullptr : &q) {
+  if (!queue_) return;
+  ++queue_->pumping;
+  queue_->last_pumped = Clock::now();
+}
+
+PumpingScope::~PumpingScope() {
+  if (!queue_) return;
+  --queue_->pumping;
+  queue_->last_pumped = Clock::now();
+}
+
+void PumpPause(DWORD milliseconds) {
+  std::unique_lock lock(S().mutex);
+  std::shared_ptr<ThreadQueue> q = MyQueuePtrLocked();
+  PumpingScope pumping(*q);
+  lock.unlock();
+  {
+    WindowSystemLockReleased released;
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+  }
+  lock.lock();
+}
+
+void SetThreadWaitHook(WaitHook hook) { t_waitHook = hook; }
+WaitHook ThreadWaitHook() { return t_waitHook; }
 
 Window* FindLocked(HWND hwnd) {
   auto it = S().windows.find(hwnd);

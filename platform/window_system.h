@@ -1,6 +1,8 @@
 // The window manager's tables (inside the platform only). One mutex guards them
 // all; it is never held while a window procedure, a timer procedure or the idle hook
 // runs. Functions named ...Locked expect it held; the others take it themselves.
+// The window-system lock (window_system_lock.h) is the outer one: it is never taken
+// while the tables' mutex is held.
 #pragma once
 
 #include <algorithm>
@@ -99,6 +101,13 @@ struct ThreadQueue {
   HWND focus = nullptr;
   HWND active = nullptr;
   BYTE keys[256] = {};
+  // A thread that waits for messages now (pumping counts the waits it is in) or
+  // looked for one a moment ago dispatches its own input.
+  int pumping = 0;
+  Clock::time_point last_pumped{};
+  // Another thread acting as this queue's owner (see QueueBorrow), and how deeply.
+  DWORD borrower = 0;
+  int borrows = 0;
 };
 
 struct State {
@@ -170,6 +179,73 @@ RECT ClientScreenRectLocked(const Window& w);
 // children (WS_CLIPCHILDREN), and the siblings above it and above each of its
 // ancestors (top-level windows always, child windows with WS_CLIPSIBLINGS).
 Region VisibleRegionLocked(const Window& w, bool clientOnly);
+
+// The calling thread's holds on the window-system lock: all given up (their count
+// returned) and taken back, around a wait; and a take that gives up after a while.
+int ReleaseWindowSystemLock();
+void RetakeWindowSystemLock(int holds);
+bool TryTakeWindowSystemLock(DWORD milliseconds);
+void GiveWindowSystemLock();
+class WindowSystemLockReleased {
+ public:
+  WindowSystemLockReleased() : holds_(ReleaseWindowSystemLock()) {}
+  ~WindowSystemLockReleased() { RetakeWindowSystemLock(holds_); }
+  WindowSystemLockReleased(const WindowSystemLockReleased&) = delete;
+  WindowSystemLockReleased& operator=(const WindowSystemLockReleased&) = delete;
+
+ private:
+  int holds_;
+};
+
+// While one lives, the calling thread acts as the thread that owns the queue: it
+// retrieves the queue's messages and runs its windows' procedures, with the
+// queue's focus and activation. This is how the UI script runs the windows of a
+// thread that runs no message loop. A queue is borrowed only when CanBorrowLocked
+// allows it (false otherwise), and only by a holder of the window-system lock; the
+// owner's own retrievals wait (a peek finds nothing) until the last borrow ends.
+class QueueBorrow {
+ public:
+  explicit QueueBorrow(std::shared_ptr<ThreadQueue> queue);
+  ~QueueBorrow();
+  QueueBorrow(const QueueBorrow&) = delete;
+  QueueBorrow& operator=(const QueueBorrow&) = delete;
+  explicit operator bool() const { return queue_ != nullptr; }
+
+ private:
+  std::shared_ptr<ThreadQueue> queue_;
+  std::shared_ptr<ThreadQueue> previous_;
+};
+// The queue the calling thread acts for, null while it acts as itself.
+std::shared_ptr<ThreadQueue> BorrowedQueueLocked();
+bool BorrowedByAnotherLocked(const ThreadQueue& q);
+// The queue's thread dispatches its own input: it waits for messages now or looked
+// for one within kRecentPump.
+constexpr auto kRecentPump = std::chrono::milliseconds(100);
+bool PumpsItselfLocked(const ThreadQueue& q);
+bool CanBorrowLocked(const ThreadQueue& q);
+// Marks the calling thread's own queue as waiting for messages while it lives.
+class PumpingScope {
+ public:
+  explicit PumpingScope(ThreadQueue& q);
+  ~PumpingScope();  // with the tables' mutex held
+  PumpingScope(const PumpingScope&) = delete;
+  PumpingScope& operator=(const PumpingScope&) = delete;
+
+ private:
+  ThreadQueue* queue_;
+};
+// A message pump's pause: waiting for messages, without the window-system lock.
+void PumpPause(DWORD milliseconds);
+// Run by GetMessageA and WaitMessage of a thread acting for another's queue, when
+// there is nothing to take, before waiting; true when it did something. One per
+// thread: the UI script's thread runs its next line there (a modal loop that one
+// of its lines opened).
+using WaitHook = bool (*)();
+void SetThreadWaitHook(WaitHook hook);
+WaitHook ThreadWaitHook();
+
+// The character a key gives (WM_CHAR), 0 for keys without one.
+char CharOfKey(UINT key, bool shift);
 
 // Calls the window procedure and logs the message (message_log.cpp); for a window of
 // another thread, sends it there and waits for the answer.

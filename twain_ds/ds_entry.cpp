@@ -5,6 +5,7 @@
 
 #include "platform/afx/dialog.h"
 #include "platform/dialogs.h"
+#include "platform/window_system_lock.h"
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/identity.h"
 #include "twain_ds/triplet_dispatch.h"
@@ -44,6 +45,8 @@ TW_UINT16 ProcessEvent(TW_MEMREF data) {
 }  // namespace twain_ds
 
 TW_UINT16 DS_Entry(TW_IDENTITY* pOrigin, TW_UINT32 DG, TW_UINT16 DAT, TW_UINT16 MSG, TW_MEMREF pData) {
+  // The source runs on one thread at a time: the host's here, or a UI script's in its windows.
+  platform::WindowSystemLock lock;
   namespace ds = twain_ds;
   ds::CDataSourceApp* app = ds::DataSourceApp();
   if (!app || !app->started()) return TWRC_FAILURE;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "outside/camera_control/camera_control.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "platform/user.h"
 
@@ -239,6 +240,15 @@ int CCaptureEngine::ReadSurfaceRect(int x, int y, int width, int height, BYTE* d
     destination += rowBytes;
   }
   return 0;
+}
+
+bool CCaptureEngine::WaitUntilStopped(DWORD timeoutMs) const {
+  DWORD start = GetTickCount();
+  while (grabbing_.load()) {
+    if (GetTickCount() - start >= timeoutMs) return false;
+    Sleep(1);
+  }
+  return true;
 }
 
 int CCaptureEngine::GetImageSize(int* offsetX, int* offsetY, int* width, int* height) const {

@@ -62,6 +62,11 @@ class CCaptureEngine {
   // Copies height rows of 2 x width bytes from the surface; -1 (nothing copied)
   // without a surface or for a rectangle outside it.
   int ReadSurfaceRect(int x, int y, int width, int height, BYTE* destination) const;
+  // Whether the rectangle lies inside the surface (false without one).
+  bool InSurface(int x, int y, int width, int height) const;
+  // Until a freeze that waits for its strobe sequence has stopped the grab; false
+  // when it has not within the time.
+  bool WaitUntilStopped(DWORD timeoutMs) const;
   // The image window of the format settings; each output may be null.
   int GetImageSize(int* offsetX, int* offsetY, int* width, int* height) const;
   // The SDK's BMP write of the surface rectangle; -1 without a surface or for a
@@ -100,7 +105,6 @@ class CCaptureEngine {
   // Camera to flash mode under the hourglass, or back to live.
   void CoupleCamera(bool freeze);
   bool CameraActive() const;
-  bool InSurface(int x, int y, int width, int height) const;
   // Forgets the surface and every grab and strobe flag.
   void ResetCaptureState();
 

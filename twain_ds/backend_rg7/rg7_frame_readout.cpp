@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <utility>
 
 #include "platform/clock.h"
@@ -21,6 +20,9 @@ constexpr std::size_t kYuvBytes = CCaptureEngine::kBytesPerPixel;
 constexpr std::uint32_t kBmpYuv422 = CCaptureEngine::kYuv422Mode;
 constexpr std::uint32_t kBmpGrey = 0;
 
+// The longest a read waits beyond the settle time for a strobed freeze to stop.
+constexpr DWORD kStrobedStopMilliseconds = 1000;
+
 // The video stands still for one read and runs again on every way out.
 class FrozenVideo {
  public:
@@ -30,6 +32,9 @@ class FrozenVideo {
     // Busy: the application's thread waits here anyway, and the read follows at once.
     while (GetTickCount() - start < kFreezeSettleMilliseconds) {
     }
+    // A strobed freeze may still be counting its fields: the read waits for the
+    // stop, so that no DMA writes into the frame while it is copied.
+    engine_.WaitUntilStopped(kStrobedStopMilliseconds);
   }
   ~FrozenVideo() { engine_.LiveVideo(); }
   FrozenVideo(const FrozenVideo&) = delete;
@@ -39,13 +44,8 @@ class FrozenVideo {
   CCaptureEngine& engine_;
 };
 
-// Only the engine knows the surface's size: a read of the rectangle's last pixel
-// succeeds exactly when the whole rectangle lies inside the surface.
 bool InSurface(const CCaptureEngine& engine, int x, int y, int width, int height) {
-  if (!engine.has_surface() || x < 0 || y < 0 || width <= 0 || height <= 0) return false;
-  if (x > std::numeric_limits<int>::max() - width || y > std::numeric_limits<int>::max() - height) return false;
-  BYTE lastPixel[kYuvBytes];
-  return engine.ReadSurfaceRect(x + width - 1, y + height - 1, 1, 1, lastPixel) == 0;
+  return width > 0 && height > 0 && engine.InSurface(x, y, width, height);
 }
 
 bool InSurface(const CCaptureEngine& engine, const TransferImage& image) {
