@@ -101,6 +101,30 @@ TEST_F(InputDialogTest, SaveAnnouncesTheImageEachTimeAndCancelAsksForTheClose) {
   EXPECT_FALSE(IsWindowVisible(Dialog()));
 }
 
+TEST_F(InputDialogTest, NotificationsReachTheLinuxSourceManagerByItsSoname) {
+  platform::RegisterSourceManager(nullptr);
+  void* linuxManager = ::dlopen(SONAME_MANAGER_PATH, RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(linuxManager, nullptr);
+  std::vector<TW_UINT16> received;
+  static std::vector<TW_UINT16>* sink = nullptr;
+  sink = &received;
+  auto setHandler = reinterpret_cast<void (*)(void (*)(TW_UINT16))>(::dlsym(linuxManager, "SetNotificationHandler"));
+  ASSERT_NE(setHandler, nullptr);
+  setHandler([](TW_UINT16 message) { sink->push_back(message); });
+  ASSERT_EQ(OpenAndEnable(), TWRC_SUCCESS);
+  Pump();
+  Click(IDOK);
+  EXPECT_EQ(received, std::vector<TW_UINT16>{MSG_XFERREADY});
+  EXPECT_TRUE(Notifications().empty());
+  // The notification used the copy already in the process, never a second one.
+  void* again = ::dlopen("libtwaindsm.so.2", RTLD_NOW | RTLD_NOLOAD);
+  EXPECT_EQ(again, linuxManager);
+  if (again) ::dlclose(again);
+  ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr), TWRC_SUCCESS);
+  setHandler(nullptr);
+  ::dlclose(linuxManager);
+}
+
 TEST_F(InputDialogTest, TheApplicationMayCloseTheSourceFromInsideEitherNotification) {
   for (int button : {IDOK, IDCANCEL}) {
     ASSERT_EQ(OpenAndEnable(), TWRC_SUCCESS);
