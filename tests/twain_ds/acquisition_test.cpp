@@ -90,10 +90,10 @@ TEST_F(AcquisitionThroughManager, EachSaveDeliversTheImageByTheMechanismTheAppli
   ASSERT_TRUE(app.WaitForNotification(MSG_XFERREADY, 5000));
   twain_app::MemoryTransfer memory = app.TakeMemory(640 * 3 * 100);
   ASSERT_EQ(memory.rc, TWRC_XFERDONE);
-  EXPECT_EQ(memory.info.ImageWidth, 640);
-  EXPECT_EQ(memory.info.ImageLength, 480);
+  EXPECT_EQ(+memory.info.ImageWidth, 640);
+  EXPECT_EQ(+memory.info.ImageLength, 480);
   ASSERT_EQ(memory.strips.size(), 6u);  // five of 100 rows, one of 80, then the end
-  EXPECT_EQ(memory.strips[4].record.Rows, 80u);
+  EXPECT_EQ(+memory.strips[4].record.Rows, 80u);
 
   PressWhenShown(IDOK);
   ASSERT_TRUE(app.WaitForNotification(MSG_XFERREADY, 5000));
