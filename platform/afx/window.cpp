@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "platform/dialogs.h"
+#include "platform/thread_message.h"
 
 namespace {
 
@@ -26,9 +27,6 @@ struct TemporaryKey {
 };
 std::mutex g_temporaryMutex;
 std::map<TemporaryKey, std::unique_ptr<CWnd>> g_temporary;
-
-// The message being handled on this thread, for Default().
-thread_local MSG t_currentMessage{};
 
 bool IsTopLevel(HWND hwnd) { return !(GetWindowLongPtrA(hwnd, GWL_STYLE) & WS_CHILD); }
 
@@ -158,7 +156,8 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 BOOL CWnd::PreTranslateMessage(MSG*) { return FALSE; }
 
 LRESULT CWnd::Default() {
-  return DefWindowProc(t_currentMessage.message, t_currentMessage.wParam, t_currentMessage.lParam);
+  const MSG& current = platform::ThreadCurrentMessage();
+  return DefWindowProc(current.message, current.wParam, current.lParam);
 }
 
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -213,11 +212,12 @@ const afx::MessageMap* CWnd::ThisMessageMap() {
 LRESULT AfxWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   CWnd* wnd = CWnd::FromHandlePermanent(hwnd);
   if (!wnd) return DefWindowProcA(hwnd, message, wParam, lParam);
-  MSG outer = t_currentMessage;
-  t_currentMessage = MSG{hwnd, message, wParam, lParam, 0, {}};
+  MSG& current = platform::ThreadCurrentMessage();
+  MSG outer = current;
+  current = MSG{hwnd, message, wParam, lParam, 0, {}};
   LRESULT result = wnd->WindowProc(message, wParam, lParam);
   // A WM_NCDESTROY handler that did not call the framework's still unbinds.
   if (message == WM_NCDESTROY && CWnd::FromHandlePermanent(hwnd) == wnd) wnd->Unbind();
-  t_currentMessage = outer;
+  current = outer;
   return result;
 }
