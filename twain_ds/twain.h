@@ -98,6 +98,13 @@ struct TW_USERINTERFACE {
   TW_HANDLE hParent;
 };
 
+// An application's entry for the source manager's notifications (DAT_CALLBACK).
+struct TW_CALLBACK {
+  TW_MEMREF CallBackProc;
+  TW_UINT32 RefCon;
+  TW_INT16 Message;
+};
+
 struct TW_PENDINGXFERS {
   TW_UINT16 Count;
   TW_UINT32 Reserved;
@@ -175,6 +182,7 @@ static_assert(sizeof(TW_RANGE) == 22);
 static_assert(sizeof(TW_ARRAY) == 8);
 static_assert(sizeof(TW_USERINTERFACE) == 12);
 static_assert(sizeof(TW_PENDINGXFERS) == 6);
+static_assert(sizeof(TW_CALLBACK) == 14);
 static_assert(sizeof(TW_IMAGEINFO) == 42);
 static_assert(sizeof(TW_IMAGELAYOUT) == 28);
 static_assert(sizeof(TW_SETUPMEMXFER) == 12);
@@ -223,6 +231,7 @@ constexpr TW_UINT16 DAT_SETUPFILEXFER = 0x0007;
 constexpr TW_UINT16 DAT_STATUS = 0x0008;
 constexpr TW_UINT16 DAT_USERINTERFACE = 0x0009;
 constexpr TW_UINT16 DAT_XFERGROUP = 0x000A;
+constexpr TW_UINT16 DAT_CALLBACK = 0x0010;
 constexpr TW_UINT16 DAT_IMAGEINFO = 0x0101;
 constexpr TW_UINT16 DAT_IMAGELAYOUT = 0x0102;
 constexpr TW_UINT16 DAT_IMAGEMEMXFER = 0x0103;
@@ -250,6 +259,7 @@ constexpr TW_UINT16 MSG_DISABLEDS = 0x0501;
 constexpr TW_UINT16 MSG_ENABLEDS = 0x0502;
 constexpr TW_UINT16 MSG_PROCESSEVENT = 0x0601;
 constexpr TW_UINT16 MSG_ENDXFER = 0x0701;
+constexpr TW_UINT16 MSG_REGISTER_CALLBACK = 0x0902;
 
 // Languages and countries of TW_VERSION.
 constexpr TW_UINT16 TWLG_USA = 13;

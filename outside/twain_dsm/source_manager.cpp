@@ -24,6 +24,8 @@ struct Application {
   TW_UINT32 id = 0;
   TW_IDENTITY identity{};
   HWND parent = nullptr;
+  // DAT_CALLBACK: notifications go straight to the application's entry.
+  DSMENTRYPROC callback = nullptr;
   std::vector<ListedSource> sources;
   std::size_t next = 0;  // where MSG_GETNEXT goes on
 };
@@ -246,20 +248,49 @@ TW_UINT16 Status(TW_MEMREF data) {
   return TWRC_SUCCESS;
 }
 
-// A source's DAT_NULL: queued for its application, with a carrier to its window.
+// A source's DAT_NULL: to the application's callback when it registered one, else
+// queued for it, with a carrier to its window.
 TW_UINT16 Notify(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_UINT16 msg) {
   Manager& m = State();
   TW_UINT32 sourceId = IdOf(origin);
   HWND parent = nullptr;
+  DSMENTRYPROC callback = nullptr;
+  TW_IDENTITY source{};
+  TW_IDENTITY application{};
   {
     std::lock_guard lock(m.mutex);
     Application* app = FindAppLocked(m, IdOf(dest));
-    if (!app || !FindSourceLocked(m, sourceId, app->id)) return Fail(TWCC_BADDEST);
-    m.notifications.push_back({app->id, sourceId, msg});
-    parent = app->parent;
+    OpenSource* open = app ? FindSourceLocked(m, sourceId, app->id) : nullptr;
+    if (!open) return Fail(TWCC_BADDEST);
+    callback = app->callback;
+    if (callback) {
+      source = open->identity;
+      application = app->identity;
+    } else {
+      m.notifications.push_back({app->id, sourceId, msg});
+      parent = app->parent;
+    }
+  }
+  // Called without the manager's lock: the application may call back in at once.
+  if (callback) {
+    callback(&source, &application, DG_CONTROL, DAT_NULL, msg, nullptr);
+    return TWRC_SUCCESS;
   }
   // The window system takes its own lock, which a source may hold while it calls here.
   if (parent && IsWindow(parent)) PostMessageA(parent, kCarrierMessage, sourceId, 0);
+  return TWRC_SUCCESS;
+}
+
+// DAT_CALLBACK MSG_REGISTER_CALLBACK, from an application with the source open.
+TW_UINT16 RegisterCallback(TW_IDENTITY* origin, TW_IDENTITY* dest, TW_MEMREF data) {
+  if (!data) return Fail(TWCC_BADVALUE);
+  TW_CALLBACK entry;
+  std::memcpy(&entry, data, sizeof entry);
+  Manager& m = State();
+  std::lock_guard lock(m.mutex);
+  Application* app = FindAppLocked(m, IdOf(origin));
+  if (!app || !FindSourceLocked(m, IdOf(dest), app->id)) return Fail(TWCC_BADDEST);
+  app->callback = reinterpret_cast<DSMENTRYPROC>(entry.CallBackProc);
   return TWRC_SUCCESS;
 }
 
@@ -397,6 +428,8 @@ TW_UINT16 DSM_Entry(TW_IDENTITY* pOrigin, TW_IDENTITY* pDest, TW_UINT32 DG, TW_U
     if (!OpenedBy(pOrigin, pDest))
       if (DSENTRYPROC entry = RawEntry(*pDest)) return entry(pOrigin, DG, DAT, MSG, pData);
     if (DG == DG_CONTROL && DAT == DAT_EVENT && MSG == MSG_PROCESSEVENT) return ProcessEvent(pOrigin, pDest, pData);
+    if (DG == DG_CONTROL && DAT == DAT_CALLBACK && MSG == MSG_REGISTER_CALLBACK)
+      return RegisterCallback(pOrigin, pDest, pData);
     return Forward(pOrigin, pDest, DG, DAT, MSG, pData);
   }
   if (DG == DG_CONTROL && DAT == DAT_PARENT) {

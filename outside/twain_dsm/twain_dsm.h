@@ -10,11 +10,13 @@
 // unloaded again. MSG_OPENDS loads the chosen source and assigns its Id; it is
 // unloaded right after its MSG_CLOSEDS succeeds (or when its MSG_OPENDS fails).
 //
-// A source's DAT_NULL (MSG_XFERREADY, MSG_CLOSEDSREQ) is queued for its
-// application, which receives it from DAT_EVENT MSG_PROCESSEVENT: the manager posts
-// a message of its own to the application's parent window and answers that message
-// with TWRC_DSEVENT and the notification; an application without a window gets it
-// from its next MSG_PROCESSEVENT.
+// A source's DAT_NULL (MSG_XFERREADY, MSG_CLOSEDSREQ) goes to the entry that its
+// application registered with DAT_CALLBACK MSG_REGISTER_CALLBACK, at once, inside
+// the source's call. Without one it is queued for the application, which receives
+// it from DAT_EVENT MSG_PROCESSEVENT: the manager posts a message of its own to the
+// application's parent window and answers that message with TWRC_DSEVENT and the
+// notification; an application without a window gets it from its next
+// MSG_PROCESSEVENT.
 #pragma once
 
 #include <cstddef>
