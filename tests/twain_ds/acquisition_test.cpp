@@ -22,10 +22,6 @@
 namespace twain_ds_test {
 namespace {
 
-std::size_t ThreadCount() {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
-}
-
 class AcquisitionThroughManager : public ::testing::Test {
  protected:
   AcquisitionThroughManager() {

@@ -15,6 +15,7 @@
 #include "sim/rg700/rg700_gio.h"
 #include "sim/rg700/rg700_video_clock.h"
 #include "tests/support/windows_directory.h"
+#include "tests/twain_ds/test_machine.h"
 #include "twain_ds/backend_rg7/capture_engine.h"
 
 namespace twain_ds_test {
@@ -29,12 +30,10 @@ struct EngineMachine {
 class CaptureEngineTest : public ::testing::Test {
  protected:
   void PowerOn(const EngineMachine& shape = EngineMachine{}) {
-    sim::MachineDescription desc = sim::MachineDescription::Default();
+    sim::MachineDescription desc = QuickMachine();
     desc.display.bits_per_pixel = shape.bits_per_pixel;
     desc.display.pitch_alignment = shape.pitch_alignment;
     desc.display.overlay = shape.overlay;
-    desc.rg700_boards[0].timing.lockstep = true;
-    desc.rg700_boards[0].timing.field_period_us = 1000;
     desc.rg700_boards[0].timing.running = shape.video_running;
     machine_ = &sim::PowerOn(desc);
     rg7::LibraryAttach();

@@ -20,13 +20,6 @@ using twain_ds::CCaptureEngine;
 constexpr std::uint32_t kOddStart = RG7_IRQ_ODD_FIELD;
 constexpr std::uint32_t kDmaDone = RG7_IRQ_DMA_DONE_0;
 
-std::vector<sim::SurfaceInfo> Overlays(const sim::Display& display) {
-  std::vector<sim::SurfaceInfo> overlays;
-  for (const sim::SurfaceInfo& s : display.Surfaces())
-    if (s.caps & DDSCAPS_OVERLAY) overlays.push_back(s);
-  return overlays;
-}
-
 // Rows 0, 2, ... of the frame hold one field and rows 1, 3, ... the next, every
 // row where the surface pitch puts it.
 ::testing::AssertionResult FrameIsWhole(const sim::Rg700Board& board, const std::vector<BYTE>& frame, int width,

@@ -23,13 +23,6 @@ using twain_ds::TwainState;
 int Width(const RECT& r) { return r.right - r.left; }
 int Height(const RECT& r) { return r.bottom - r.top; }
 
-std::vector<sim::SurfaceInfo> Overlays() {
-  std::vector<sim::SurfaceInfo> overlays;
-  for (const sim::SurfaceInfo& s : sim::CurrentMachine()->display().Surfaces())
-    if (s.caps & DDSCAPS_OVERLAY) overlays.push_back(s);
-  return overlays;
-}
-
 std::size_t WindowsTitled(const char* title) {
   std::size_t count = 0;
   for (HWND w = platform::automation::FindWindow(nullptr, title); w; w = nullptr) count += IsWindow(w) ? 1 : 0;

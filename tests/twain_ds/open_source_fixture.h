@@ -12,6 +12,7 @@
 #include "sim/rg700/rg700_registers.h"
 #include "tests/support/windows_directory.h"
 #include "tests/twain_ds/entry_fixture.h"
+#include "tests/twain_ds/test_machine.h"
 #include "twain_ds/backend_rg7/capture_engine.h"
 
 namespace twain_ds_test {
@@ -31,24 +32,8 @@ inline std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-inline std::size_t OverlayCount() {
-  std::size_t count = 0;
-  for (const sim::SurfaceInfo& s : sim::CurrentMachine()->display().Surfaces()) count += (s.caps & DDSCAPS_OVERLAY) != 0;
-  return count;
-}
-
 inline std::uint32_t EngineInterrupts() {
   return sim::CurrentMachine()->rg700(0).Register(sim::rg700::kInterruptMask) & twain_ds::CCaptureEngine::kEventMask;
-}
-
-inline sim::MachineDescription QuickMachine(std::size_t boards = 1) {
-  sim::MachineDescription desc = sim::MachineDescription::Default();
-  desc.rg700_boards.resize(boards);
-  for (sim::Rg700Desc& board : desc.rg700_boards) {
-    board.timing.lockstep = true;
-    board.timing.field_period_us = 1000;
-  }
-  return desc;
 }
 
 // The source in the test's own process, entered through DS_Entry.

@@ -15,6 +15,7 @@
 #include "platform/message_box.h"
 #include "sim/machine.h"
 #include "tests/support/temp_dir.h"
+#include "tests/twain_ds/test_machine.h"
 
 namespace {
 
@@ -31,9 +32,7 @@ std::string NameOf(const TW_IDENTITY& identity) {
   return name;
 }
 
-std::size_t ThreadCount() {
-  return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
-}
+using twain_ds_test::ThreadCount;
 
 bool Loaded(const char* path) {
   void* handle = ::dlopen(path, RTLD_NOW | RTLD_NOLOAD);
