@@ -21,6 +21,7 @@ run: build
 	./$(BUILD)/examples/source_dialog_example
 	./$(BUILD)/examples/twain_sources_example
 	./$(BUILD)/examples/acquisition_example
+	./$(BUILD)/examples/mci_preview_example
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)

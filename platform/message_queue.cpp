@@ -7,6 +7,7 @@
 
 #include "platform/clock.h"
 #include "platform/last_error.h"
+#include "platform/process.h"
 #include "platform/window_system.h"
 #include "platform/window_system_lock.h"
 
@@ -93,6 +94,7 @@ bool Retrieve(MSG* msg, HWND filter, UINT min, UINT max, bool remove, bool wait)
       AnswerSentMessages(lock);
       if (TakeLocked(q, msg, filter, min, max, remove)) return true;
     }
+    if (!acting) NoteInputIdle();
     if (!wait) return false;
     if (!q.sent.empty()) continue;
     if (WaitHook hook = acting ? ThreadWaitHook() : nullptr) {

@@ -8,6 +8,7 @@
 
 #include "platform/fault_injection.h"
 #include "platform/last_error.h"
+#include "platform/waitable.h"
 
 namespace {
 
@@ -17,12 +18,7 @@ namespace {
 std::mutex& g_waitMutex = *new std::mutex;
 std::condition_variable& g_waitChanged = *new std::condition_variable;
 
-class Waitable : public platform::KernelObject {
- public:
-  // Called with g_waitMutex held.
-  virtual bool IsSignalled() const = 0;
-  virtual void Consume() {}
-};
+using platform::Waitable;
 
 class Event : public Waitable {
  public:
@@ -49,6 +45,8 @@ class Thread : public Waitable {
 };
 
 thread_local DWORD t_threadId = 0;
+// The virtual process the thread belongs to; 0 for the host process's own threads.
+thread_local DWORD t_processId = 0;
 DWORD g_nextThreadId = 1000;
 
 bool Fail(const char* call) {
@@ -151,14 +149,12 @@ HANDLE CreateThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE start,
   }
   HANDLE handle = platform::InsertObject(thread);
   // The object outlives its handles while the thread runs: the thread holds it.
-  std::thread([thread, start, parameter, id] {
+  // A new thread belongs to its creator's process.
+  std::thread([thread, start, parameter, id, process = t_processId] {
     t_threadId = id;
+    t_processId = process;
     start(parameter);
-    {
-      std::lock_guard lock(g_waitMutex);
-      thread->Finish();
-    }
-    g_waitChanged.notify_all();
+    platform::ChangeWaitState([&] { thread->Finish(); });
   }).detach();
   if (threadId) *threadId = id;
   return handle;
@@ -189,3 +185,27 @@ DWORD GetCurrentThreadId() {
   }
   return t_threadId;
 }
+
+namespace platform {
+
+void ChangeWaitState(const std::function<void()>& change) {
+  {
+    std::lock_guard lock(g_waitMutex);
+    change();
+  }
+  g_waitChanged.notify_all();
+}
+
+bool WaitForState(const std::function<bool()>& ready, DWORD milliseconds) {
+  std::unique_lock lock(g_waitMutex);
+  if (milliseconds == INFINITE) {
+    g_waitChanged.wait(lock, ready);
+    return true;
+  }
+  return g_waitChanged.wait_for(lock, std::chrono::milliseconds(milliseconds), ready);
+}
+
+DWORD ThreadProcessId() { return t_processId; }
+void SetThreadProcessId(DWORD processId) { t_processId = processId; }
+
+}  // namespace platform

@@ -34,4 +34,8 @@ PLATFORM_EXPORT DWORD GetCurrentThreadId();
 namespace platform {
 // True when the handle names an event (not a thread, device or closed handle).
 PLATFORM_EXPORT bool IsEvent(HANDLE handle);
+// The program process (CreateProcessA) the calling thread belongs to, 0 for the
+// host's own threads; a thread that CreateThread starts inherits its creator's.
+PLATFORM_EXPORT DWORD ThreadProcessId();
+PLATFORM_EXPORT void SetThreadProcessId(DWORD processId);
 }  // namespace platform

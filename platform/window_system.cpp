@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/last_error.h"
+#include "platform/process.h"
 #include "platform/sync.h"
 
 namespace platform::ws {
@@ -35,25 +36,28 @@ void RemoveThreadWindowsLocked(const ThreadQueue& q) {
   for (const RECT& r : uncovered) ExposeLocked(r);
 }
 
-// Closes the thread's queue when the thread ends. Afterwards (module clean-up at
-// exit runs after thread-local destructors) the thread gets no queue of its own again.
+// Closes a thread's queue. Afterwards (module clean-up at exit runs after
+// thread-local destructors) the thread gets no queue of its own again.
+void EndQueue(std::shared_ptr<ThreadQueue> queue) {
+  t_queueEnded = true;
+  if (!queue) return;
+  std::lock_guard lock(S().mutex);
+  queue->alive = false;
+  for (auto& sent : queue->sent) {
+    sent->done = true;
+    sent->sender->cv.notify_all();
+  }
+  queue->sent.clear();
+  RemoveThreadWindowsLocked(*queue);
+  for (const MSG& m : queue->posted) DropPostedLocked(m);
+  queue->posted.clear();
+  queue->timers.clear();
+}
+
+// Closes the thread's queue when the thread ends.
 struct QueueHolder {
   std::shared_ptr<ThreadQueue> queue;
-  ~QueueHolder() {
-    t_queueEnded = true;
-    if (!queue) return;
-    std::lock_guard lock(S().mutex);
-    queue->alive = false;
-    for (auto& sent : queue->sent) {
-      sent->done = true;
-      sent->sender->cv.notify_all();
-    }
-    queue->sent.clear();
-    RemoveThreadWindowsLocked(*queue);
-    for (const MSG& m : queue->posted) DropPostedLocked(m);
-    queue->posted.clear();
-    queue->timers.clear();
-  }
+  ~QueueHolder() { EndQueue(std::move(queue)); }
 };
 
 thread_local QueueHolder t_queue;
@@ -85,11 +89,14 @@ std::shared_ptr<ThreadQueue> MyQueuePtrLocked() {
   if (!t_queue.queue) {
     t_queue.queue = std::make_shared<ThreadQueue>();
     t_queue.queue->thread_id = GetCurrentThreadId();
+    t_queue.queue->process_id = GetCurrentProcessId();
   }
   return t_queue.queue;
 }
 
 ThreadQueue& MyQueueLocked() { return *MyQueuePtrLocked(); }
+
+void EndThisThreadQueue() { EndQueue(std::move(t_queue.queue)); }
 
 QueueBorrow::QueueBorrow(std::shared_ptr<ThreadQueue> queue) {
   std::lock_guard lock(S().mutex);

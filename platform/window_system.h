@@ -91,6 +91,7 @@ struct Timer {
 // when the thread ends (pending senders are then answered with 0).
 struct ThreadQueue {
   DWORD thread_id = 0;
+  DWORD process_id = 0;
   bool alive = true;
   std::deque<MSG> posted;
   std::deque<std::shared_ptr<SentMessage>> sent;
@@ -147,6 +148,9 @@ State& S();
 // The calling thread's queue, made on first use; once the thread's queue has been
 // closed, a queue that is never alive.
 ThreadQueue& MyQueueLocked();
+// Closes the calling thread's queue now, as its end would: its windows go without
+// their procedures being called (a program's process ends this way).
+void EndThisThreadQueue();
 std::shared_ptr<ThreadQueue> MyQueuePtrLocked();
 
 // Null (and ERROR_INVALID_WINDOW_HANDLE) for an unknown or destroyed window.

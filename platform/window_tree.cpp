@@ -1,6 +1,5 @@
 // Parents, owners, children and z-order neighbours; finding top-level windows.
 #include <strings.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -70,7 +69,7 @@ DWORD GetWindowThreadProcessId(HWND hwnd, LPDWORD processId) {
   std::lock_guard lock(S().mutex);
   Window* w = FindOrFailLocked(hwnd);
   if (!w) return 0;
-  if (processId) *processId = static_cast<DWORD>(::getpid());
+  if (processId) *processId = w->queue->process_id;
   return w->queue->thread_id;
 }
 

@@ -25,9 +25,9 @@ struct ChildEnd {
 };
 
 // `environment` entries ("NAME=value", or "NAME=" to drop NAME) replace the
-// test's own; the child's standard error goes to errorFile.
-inline ChildEnd RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
-                         const std::string& errorFile, std::chrono::seconds limit) {
+// test's own; the child's standard error goes to errorFile. 0 when it did not start.
+inline pid_t SpawnChild(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                        const std::string& errorFile) {
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
     std::string entry = *e;
@@ -47,12 +47,16 @@ inline ChildEnd RunChild(const std::vector<std::string>& argv, const std::vector
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ChildEnd end;
-  auto start = std::chrono::steady_clock::now();
   pid_t pid = 0;
   int spawned = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) return end;
+  return spawned == 0 ? pid : 0;
+}
+
+// Until the child ends, at most `limit` from `start`; a child that hangs is killed.
+inline ChildEnd WaitForChild(pid_t pid, std::chrono::steady_clock::time_point start, std::chrono::seconds limit) {
+  ChildEnd end;
+  if (pid == 0) return end;
   int status = 0;
   for (;;) {
     if (waitpid(pid, &status, WNOHANG) == pid) {
@@ -70,6 +74,30 @@ inline ChildEnd RunChild(const std::vector<std::string>& argv, const std::vector
   end.exited = WIFEXITED(status);
   end.exit_code = end.exited ? WEXITSTATUS(status) : -1;
   return end;
+}
+
+inline ChildEnd RunChild(const std::vector<std::string>& argv, const std::vector<std::string>& environment,
+                         const std::string& errorFile, std::chrono::seconds limit) {
+  auto start = std::chrono::steady_clock::now();
+  return WaitForChild(SpawnChild(argv, environment, errorFile), start, limit);
+}
+
+// The same, with SIGTERM sent after `runFor` (a child that has ended by then is
+// not signalled).
+inline ChildEnd RunChildUntilSignalled(const std::vector<std::string>& argv,
+                                       const std::vector<std::string>& environment, const std::string& errorFile,
+                                       std::chrono::milliseconds runFor, std::chrono::seconds limit) {
+  auto start = std::chrono::steady_clock::now();
+  pid_t pid = SpawnChild(argv, environment, errorFile);
+  if (pid == 0) return {};
+  std::this_thread::sleep_for(runFor);
+  int status = 0;
+  if (waitpid(pid, &status, WNOHANG) == pid) {
+    ChildEnd end{true, WIFEXITED(status), WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}};
+    return end;
+  }
+  kill(pid, SIGTERM);
+  return WaitForChild(pid, start, limit);
 }
 
 }  // namespace outside_testing

@@ -14,11 +14,16 @@
 #include "sim/machine.h"
 #include "sim/rg700/rg700_gio.h"
 #include "sim/rg700/rg700_video_clock.h"
+#include "tests/support/test_machine.h"
 #include "tests/support/windows_directory.h"
-#include "tests/twain_ds/test_machine.h"
 #include "twain_ds/backend_rg7/capture_engine.h"
 
 namespace twain_ds_test {
+
+using testing_support::OverlayCount;
+using testing_support::Overlays;
+using testing_support::QuickMachine;
+using testing_support::ThreadCount;
 
 struct EngineMachine {
   DWORD bits_per_pixel = 16;

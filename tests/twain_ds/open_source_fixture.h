@@ -10,12 +10,17 @@
 #include "rg7sdk/library_entry.h"
 #include "sim/machine.h"
 #include "sim/rg700/rg700_registers.h"
+#include "tests/support/test_machine.h"
 #include "tests/support/windows_directory.h"
 #include "tests/twain_ds/entry_fixture.h"
-#include "tests/twain_ds/test_machine.h"
 #include "twain_ds/backend_rg7/capture_engine.h"
 
 namespace twain_ds_test {
+
+using testing_support::OverlayCount;
+using testing_support::Overlays;
+using testing_support::QuickMachine;
+using testing_support::ThreadCount;
 
 // The text's lines without line ends, blank ones left out.
 inline std::vector<std::string> Lines(const std::string& text) {

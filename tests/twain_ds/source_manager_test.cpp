@@ -15,7 +15,7 @@
 #include "platform/message_box.h"
 #include "sim/machine.h"
 #include "tests/support/temp_dir.h"
-#include "tests/twain_ds/test_machine.h"
+#include "tests/support/test_machine.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ std::string NameOf(const TW_IDENTITY& identity) {
   return name;
 }
 
-using twain_ds_test::ThreadCount;
+using testing_support::ThreadCount;
 
 bool Loaded(const char* path) {
   void* handle = ::dlopen(path, RTLD_NOW | RTLD_NOLOAD);

@@ -1,4 +1,4 @@
-// The virtual PC as the data-source tests use it: RG-700 boards whose field clock
+// The virtual PC as the data-source and preview tests use it: RG-700 boards whose field clock
 // runs in lockstep at a millisecond a field, and what the tests look at on it.
 #pragma once
 
@@ -9,7 +9,7 @@
 
 #include "sim/machine.h"
 
-namespace twain_ds_test {
+namespace testing_support {
 
 inline sim::MachineDescription QuickMachine(std::size_t boards = 1) {
   sim::MachineDescription desc = sim::MachineDescription::Default();
@@ -35,4 +35,4 @@ inline std::size_t ThreadCount() {
   return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}));
 }
 
-}  // namespace twain_ds_test
+}  // namespace testing_support
