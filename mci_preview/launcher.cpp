@@ -31,11 +31,15 @@ int main() {
     sim::PowerOff();
     return 1;
   }
-  std::thread([signals] {
+  std::thread([signals, ended = process.hProcess] {
     int signal = 0;
-    while (sigwait(&signals, &signal) == 0)
-      if (HWND window = FindWindowA(mci_preview::kPreviewClassName, mci_preview::kPreviewWindowName))
+    if (sigwait(&signals, &signal) != 0) return;
+    // A signal that comes before the window exists closes it once it does.
+    while (WaitForSingleObject(ended, 10) == WAIT_TIMEOUT)
+      if (HWND window = FindWindowA(mci_preview::kPreviewClassName, mci_preview::kPreviewWindowName)) {
         PostMessageA(window, WM_CLOSE, 0, 0);
+        return;
+      }
   }).detach();
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;

@@ -92,8 +92,8 @@ void ClosePreviewBoard() {
   s.board_open = false;
   RG7IRQDisable(kStrobeEventMask, CallbackOwner());
   // The DMA writes into the surface until the grab stops: stop it before the
-  // surface goes. A grab whose strobe shot is pending still runs.
-  if (s.grabbing || s.shot.load() != StrobeShot::kIdle) RG7StopGrab(nullptr, 0);
+  // surface goes, whatever a strobe shot on the interrupt thread is doing.
+  RG7StopGrab(nullptr, 0);
   s.grabbing = false;
   s.shot.store(StrobeShot::kIdle);
   ZPDDraw_DestroyOverlayYUV(s.overlay);

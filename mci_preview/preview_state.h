@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "ddraw_overlay/zpddraw.h"
 #include "mci_preview/preview_settings.h"
@@ -56,6 +57,9 @@ struct PreviewState {
   bool grabbing = false;
   std::atomic<bool> strobe_armed{false};
   std::atomic<StrobeShot> shot{StrobeShot::kIdle};
+  // Held across a change of the shot together with the strobe level it sets, so
+  // that the two threads' levels cannot land in the wrong order.
+  std::mutex shot_mutex;
   // The counts as received, and the counters of the running sequence.
   std::atomic<std::int32_t> delay_count{0};
   std::atomic<std::int32_t> width_count{0};

@@ -144,5 +144,8 @@ extern "C" __attribute__((visibility("default"))) int WinMain(HINSTANCE instance
     TranslateMessage(&msg);
     DispatchMessageA(&msg);
   }
+  // The window goes with the process without a WM_DESTROY: a quit that no close
+  // preceded must not leave the board calling into a module that is unloaded.
+  ClosePreviewBoard();
   return static_cast<int>(msg.wParam);
 }

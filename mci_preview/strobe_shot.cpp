@@ -1,6 +1,7 @@
 // Grab control and the strobe shot: with the strobe armed, a stop switches the
 // strobe output at the next field for `width` DMA completions, switches it back,
 // and stops the grab `delay` completions later, on the library's interrupt thread.
+#include <mutex>
 #include <thread>
 
 #include "mci_preview/preview_state.h"
@@ -20,16 +21,19 @@ void StartGrab() {
   if (s.grabbing) return;
   s.grabbing = true;
   // A shot that has not stopped the grab yet is called off: the grab goes on.
-  StrobeShot shot = s.shot.load();
+  StrobeShot shot;
   for (;;) {
-    if (shot == StrobeShot::kStopping) {
-      std::this_thread::yield();
+    {
+      std::lock_guard lock(s.shot_mutex);
       shot = s.shot.load();
-      continue;
+      if (shot != StrobeShot::kStopping) {
+        s.shot.store(StrobeShot::kIdle);
+        if (shot == StrobeShot::kCounting) RG7SetStrobe(kStrobeIdle);
+        break;
+      }
     }
-    if (s.shot.compare_exchange_weak(shot, StrobeShot::kIdle)) break;
+    std::this_thread::yield();  // the interrupt thread is stopping the grab
   }
-  if (shot == StrobeShot::kCounting) RG7SetStrobe(kStrobeIdle);
   if (shot == StrobeShot::kIdle) RG7StartGrab(kContinuousGrab, kOddField);
 }
 
@@ -54,9 +58,10 @@ void DisarmStrobe() { g_preview.strobe_armed.store(false); }
 
 std::uint32_t PreviewInterruptCallback(std::uint32_t status, std::uintptr_t) {
   PreviewState& s = g_preview;
-  if (status & kFieldStartBits) {
-    StrobeShot pending = StrobeShot::kStopPending;
-    if (s.shot.compare_exchange_strong(pending, StrobeShot::kCounting)) {
+  if (status & kFieldStartBits && s.shot.load() == StrobeShot::kStopPending) {
+    std::lock_guard lock(s.shot_mutex);
+    if (s.shot.load() == StrobeShot::kStopPending) {
+      s.shot.store(StrobeShot::kCounting);
       RG7SetStrobe(kStrobeActive);
       s.delay_counter.store(s.delay_count.load());
       s.width_counter.store(s.width_count.load());
@@ -69,6 +74,8 @@ std::uint32_t PreviewInterruptCallback(std::uint32_t status, std::uintptr_t) {
     return 0;
   }
   if (width == 0) {
+    std::lock_guard lock(s.shot_mutex);
+    if (s.shot.load() != StrobeShot::kCounting) return 0;  // called off meanwhile
     RG7SetStrobe(kStrobeIdle);
     s.width_counter.store(-1);
   }
@@ -77,11 +84,13 @@ std::uint32_t PreviewInterruptCallback(std::uint32_t status, std::uintptr_t) {
     s.delay_counter.store(delay - 1);
     return 0;
   }
-  StrobeShot counting = StrobeShot::kCounting;
-  if (s.shot.compare_exchange_strong(counting, StrobeShot::kStopping)) {
-    RG7StopGrab(nullptr, 0);
-    s.shot.store(StrobeShot::kIdle);
+  {
+    std::lock_guard lock(s.shot_mutex);
+    if (s.shot.load() != StrobeShot::kCounting) return 0;
+    s.shot.store(StrobeShot::kStopping);
   }
+  RG7StopGrab(nullptr, 0);
+  s.shot.store(StrobeShot::kIdle);
   return 0;
 }
 

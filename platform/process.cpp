@@ -23,6 +23,8 @@ class Process : public Waitable {
  public:
   explicit Process(DWORD id) : id_(id) {}
   bool IsSignalled() const override { return ended_; }
+  // The program's window procedures need the lock to run.
+  bool WaitsForWindows() const override { return true; }
   DWORD id() const { return id_; }
   // Under the wait lock.
   DWORD exit_code() const { return ended_ ? exit_code_ : STILL_ACTIVE; }
@@ -59,10 +61,12 @@ thread_local Process* t_mainOf = nullptr;
 
 DWORD NewProcessId() {
   std::lock_guard lock(g_mutex);
-  DWORD id = g_nextProcessId;
-  g_nextProcessId += 4;
+  DWORD id;
   // Never the host's own id, which GetCurrentProcessId gives outside programs.
-  if (id == static_cast<DWORD>(::getpid())) return NewProcessId();
+  do {
+    id = g_nextProcessId;
+    g_nextProcessId += 4;
+  } while (id == static_cast<DWORD>(::getpid()));
   return id;
 }
 
@@ -233,6 +237,7 @@ DWORD WaitForInputIdle(HANDLE handle, DWORD milliseconds) {
     return WAIT_FAILED;
   }
   Process& p = *process;
+  ws::WindowSystemLockReleased released;
   return WaitForState([&] { return p.idle || p.IsSignalled(); }, milliseconds) ? 0 : WAIT_TIMEOUT;
 }
 

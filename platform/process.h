@@ -5,6 +5,10 @@
 // its caller. The process ends when WinMain returns: its windows go, its module is
 // unloaded (and with it what it alone loaded), then the process handle is signalled.
 //
+// A thread that waits for a process (WaitForSingleObject on its handle,
+// WaitForInputIdle) gives up the window-system lock meanwhile, as one waiting for
+// messages does: the program's window procedures need it.
+//
 // A program is found by its executable's name or path ("prog.exe", "prog", or a
 // path to either): its module is libprog.so or prog.so in that directory, else the
 // module of that name where the loader looks. One module runs as one process at a

@@ -3,12 +3,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
 #include "platform/fault_injection.h"
 #include "platform/last_error.h"
 #include "platform/waitable.h"
+#include "platform/window_system.h"
 
 namespace {
 
@@ -101,6 +103,12 @@ DWORD WaitForMultipleObjects(DWORD count, const HANDLE* objects, BOOL waitAll, D
     SetLastError(ERROR_INVALID_HANDLE);
     return WAIT_FAILED;
   }
+  std::optional<platform::ws::WindowSystemLockReleased> released;
+  for (auto& w : waitables)
+    if (w->WaitsForWindows() && milliseconds != 0) {
+      released.emplace();
+      break;
+    }
   std::unique_lock lock(g_waitMutex);
   auto ready = [&]() -> DWORD {
     if (waitAll) {

@@ -14,6 +14,9 @@ class Waitable : public KernelObject {
   virtual bool IsSignalled() const = 0;
   // A wait that this object ended takes it (an auto-reset event resets).
   virtual void Consume() {}
+  // Whether what signals it runs window procedures, so that a thread waiting for
+  // it must give up the window-system lock meanwhile.
+  virtual bool WaitsForWindows() const { return false; }
 };
 
 // Runs `change` under the wait lock, then wakes every waiter to look again.

@@ -102,7 +102,8 @@ std::int32_t Rg7mciOpen(const char* program, const Rg7mciVideoSettings* settings
   HWND preview = Ended(d->process.hProcess) ? nullptr : FindWindowA(kPreviewClass, kPreviewTitle);
   DWORD owner = 0;
   if (preview) GetWindowThreadProcessId(preview, &owner);
-  if (!preview || owner != d->process.dwProcessId || !(d->key = CreateKeyWindow())) {
+  if (owner != d->process.dwProcessId) preview = nullptr;  // another program's
+  if (!preview || !(d->key = CreateKeyWindow())) {
     if (preview) PostMessageA(preview, WM_CLOSE, 0, 0);
     WaitForSingleObject(d->process.hProcess, kCloseTimeoutMs);
     Free(d);

@@ -45,7 +45,10 @@ TEST_F(PreviewTest, TheDriverShowsTheProgramsWindowWhichTheProgramNeverShowsItse
   EXPECT_FALSE(machine_->rg7_w95_vxd().IsOpen());
 }
 
-TEST_F(PreviewTest, ClosingDuringAGrabStopsTheDmaBeforeTheOverlayGoes) {
+// The order within the close is not visible on the virtual PC (the surface's memory
+// stays display memory); what is: the process ends cleanly, the DMA wrote only where
+// it may, the overlay is gone, and under ASan nothing touched freed memory.
+TEST_F(PreviewTest, ClosingDuringAStrobeShotEndsTheGrabAndLeavesNoOverlay) {
   PowerOn();
   ASSERT_EQ(Open(), RG7MCI_OK);
   ASSERT_EQ(Rg7mciArmStrobe(device_, 50, 50), RG7MCI_OK);
@@ -57,6 +60,29 @@ TEST_F(PreviewTest, ClosingDuringAGrabStopsTheDmaBeforeTheOverlayGoes) {
   ASSERT_TRUE(Fields(6));
   EXPECT_TRUE(board().video_dma().Errors().empty());
   EXPECT_TRUE(testing_support::Overlays(machine_->display()).empty());
+}
+
+TEST_F(PreviewTest, StartedWithoutTheDriverTheProgramKeepsItsWindowHidden) {
+  PowerOn();
+  PROCESS_INFORMATION p{};
+  std::string program = RG7MCIWIN_PATH;
+  ASSERT_TRUE(CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &p));
+  ASSERT_EQ(WaitForInputIdle(p.hProcess, 10000), 0u);
+  HWND window = FindWindowA("MCIQSIWClass", "MCI Preview Window");
+  ASSERT_NE(window, nullptr);
+  EXPECT_FALSE(IsWindowVisible(window));
+  EXPECT_EQ(testing_support::OverlayCount(), 1u);
+  // WM_DESTROY closes as WM_CLOSE does, and a second close finds nothing open.
+  SendMessageA(window, WM_DESTROY, 0, 0);
+  EXPECT_EQ(testing_support::OverlayCount(), 0u);
+  SendMessageA(window, WM_CLOSE, 0, 0);
+  ASSERT_EQ(WaitForSingleObject(p.hProcess, 10000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeProcess(p.hProcess, &code);
+  EXPECT_EQ(code, 0u);
+  CloseHandle(p.hProcess);
+  CloseHandle(p.hThread);
+  EXPECT_EQ(GetModuleHandleA("rg7app95"), nullptr);
 }
 
 TEST_F(PreviewTest, A256ColourDesktopIsWarnedAboutAndThenServedAsAnyOther) {

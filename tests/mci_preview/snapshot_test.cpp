@@ -39,7 +39,10 @@ class SnapshotTest : public PreviewTest {
  protected:
   void SetUp() override {
     PreviewTest::SetUp();
-    PowerOn();
+    // Lines padded past the image: the snapshot must read them a pitch apart.
+    sim::MachineDescription desc = PreviewMachine();
+    desc.display.pitch_alignment = 2048;
+    PowerOn(desc);
     ASSERT_EQ(Open(), RG7MCI_OK);
     ASSERT_EQ(Rg7mciPlay(device_), RG7MCI_OK);
     ASSERT_TRUE(Fields(6));
@@ -62,6 +65,7 @@ TEST_F(SnapshotTest, SavesTheDeliveredPatternAsA24BitBmpAndDeletesTheAtom) {
   ASSERT_EQ(image.width, 640);
   ASSERT_EQ(image.height, 480);
   sim::SurfaceInfo surface = Overlay();
+  ASSERT_GT(surface.pitch, 640 * 2);
   for (int row = 0; row < 480; ++row) {
     std::uint32_t field = StampOf(surface.memory + static_cast<std::ptrdiff_t>(row) * surface.pitch);
     ASSERT_EQ(field & 1, static_cast<std::uint32_t>(row & 1)) << "row " << row << " from the wrong field";
