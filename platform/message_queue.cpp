@@ -176,6 +176,19 @@ BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return TRUE;
 }
 
+BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam) {
+  std::lock_guard lock(S().mutex);
+  auto it = S().queues.find(threadId);
+  std::shared_ptr<ThreadQueue> q = it == S().queues.end() ? nullptr : it->second.lock();
+  if (!q || !q->alive) {
+    SetLastError(ERROR_INVALID_THREAD_ID);
+    return FALSE;
+  }
+  q->posted.push_back(MSG{nullptr, message, wParam, lParam, GetTickCount(), {}});
+  q->cv.notify_all();
+  return TRUE;
+}
+
 void PostQuitMessage(int exitCode) {
   std::lock_guard lock(S().mutex);
   ThreadQueue& q = MyQueueLocked();

@@ -445,6 +445,9 @@ PLATFORM_EXPORT int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT cou
 // Messages.
 PLATFORM_EXPORT LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 PLATFORM_EXPORT BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+// To a thread's queue, with no window; ERROR_INVALID_THREAD_ID for a thread that
+// has no queue (it never used one, or it ended).
+PLATFORM_EXPORT BOOL PostThreadMessageA(DWORD threadId, UINT message, WPARAM wParam, LPARAM lParam);
 PLATFORM_EXPORT BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
 PLATFORM_EXPORT BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeFlags);
 PLATFORM_EXPORT BOOL WaitMessage();

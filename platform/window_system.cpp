@@ -43,6 +43,7 @@ void EndQueue(std::shared_ptr<ThreadQueue> queue) {
   if (!queue) return;
   std::lock_guard lock(S().mutex);
   queue->alive = false;
+  S().queues.erase(queue->thread_id);
   for (auto& sent : queue->sent) {
     sent->done = true;
     sent->sender->cv.notify_all();
@@ -90,6 +91,7 @@ std::shared_ptr<ThreadQueue> MyQueuePtrLocked() {
     t_queue.queue = std::make_shared<ThreadQueue>();
     t_queue.queue->thread_id = GetCurrentThreadId();
     t_queue.queue->process_id = GetCurrentProcessId();
+    S().queues[t_queue.queue->thread_id] = t_queue.queue;
   }
   return t_queue.queue;
 }

@@ -118,6 +118,8 @@ struct State {
 
   std::mutex mutex;
   std::unordered_map<HWND, std::unique_ptr<Window>> windows;
+  // Every thread's queue, by thread id, for PostThreadMessageA.
+  std::unordered_map<DWORD, std::weak_ptr<ThreadQueue>> queues;
   std::vector<HWND> top_level;  // z-order, topmost first
   std::list<std::unique_ptr<WindowClass>> classes;
   std::uintptr_t next_handle = 0x10000;

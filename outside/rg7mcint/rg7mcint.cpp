@@ -104,7 +104,11 @@ std::int32_t Rg7mciOpen(const char* program, const Rg7mciVideoSettings* settings
   if (preview) GetWindowThreadProcessId(preview, &owner);
   if (owner != d->process.dwProcessId) preview = nullptr;  // another program's
   if (!preview || !(d->key = CreateKeyWindow())) {
-    if (preview) PostMessageA(preview, WM_CLOSE, 0, 0);
+    // A program that runs without a window we can use is asked to end all the same.
+    if (preview)
+      PostMessageA(preview, WM_CLOSE, 0, 0);
+    else
+      PostThreadMessageA(d->process.dwThreadId, WM_QUIT, 0, 0);
     WaitForSingleObject(d->process.hProcess, kCloseTimeoutMs);
     Free(d);
     return RG7MCI_ERR_NO_WINDOW;

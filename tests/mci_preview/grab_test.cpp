@@ -99,5 +99,26 @@ TEST_F(PreviewTest, StartingAgainBeforeTheStrobeShotHasStoppedTheGrabKeepsItLive
   EXPECT_GT(TransferCount(board()), transfers);
 }
 
+TEST_F(PreviewTest, StartingAgainWhileTheStrobeShotCountsCallsItOffAndGivesTheStrobeBack) {
+  PowerOn();
+  ASSERT_EQ(Open(), RG7MCI_OK);
+  ASSERT_EQ(Rg7mciArmStrobe(device_, 1000, 1000), RG7MCI_OK);
+  ASSERT_EQ(Rg7mciPlay(device_), RG7MCI_OK);
+  ASSERT_TRUE(Fields(2));
+  ASSERT_EQ(Rg7mciStop(device_), RG7MCI_OK);
+  for (int i = 0; i < 50 && board().gio().strobe(); ++i) ASSERT_TRUE(Fields(1));
+  ASSERT_FALSE(board().gio().strobe()) << "the shot never started";
+  ASSERT_EQ(Rg7mciPlay(device_), RG7MCI_OK);
+  EXPECT_TRUE(board().gio().strobe());
+  std::size_t transfers = TransferCount(board());
+  ASSERT_TRUE(Fields(6));
+  EXPECT_GT(TransferCount(board()), transfers);
+  EXPECT_TRUE(board().gio().strobe());
+  // A later stop, still armed, fires a new shot.
+  ASSERT_EQ(Rg7mciStop(device_), RG7MCI_OK);
+  for (int i = 0; i < 50 && board().gio().strobe(); ++i) ASSERT_TRUE(Fields(1));
+  EXPECT_FALSE(board().gio().strobe());
+}
+
 }  // namespace
 }  // namespace mci_preview_test

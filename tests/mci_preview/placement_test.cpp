@@ -1,5 +1,7 @@
 // The picture on the screen: the live test pattern through the overlay, inside the
 // driver's key-coloured window, wherever it goes, cut at the screen's edges.
+#include <utility>
+
 #include "platform/screen_picture.h"
 #include "sim/display/display_formats.h"
 #include "tests/mci_preview/preview_fixture.h"
@@ -70,6 +72,35 @@ TEST_F(PlacementTest, AWindowAboveTheScreenIsCutAtTheTopEdgeLikewise) {
   platform::Picture screen = Placed(60, -120, 640, 480);
   // Screen row 0 shows source row 120, not a picture far below the screen.
   EXPECT_EQ(Mismatches(screen, RECT{60, 0, 700, 360}, -60, 120), 0);
+}
+
+// The program's own window: a move puts the picture below its caption; a resize is
+// undone, the picture keeping its size; an empty destination keeps the board's scale.
+TEST_F(PreviewTest, MovingTheProgramsWindowMovesThePictureAndItsSizeStays) {
+  PowerOn();
+  ASSERT_EQ(Open(), RG7MCI_OK);
+  const int caption = GetSystemMetrics(SM_CYCAPTION);
+  ASSERT_TRUE(SetWindowPos(preview(), nullptr, 200, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  RECT dest = Overlay().overlay.dest;
+  EXPECT_EQ(dest.left, 200);
+  EXPECT_EQ(dest.top, 100 + caption);
+
+  ASSERT_TRUE(SetWindowPos(preview(), nullptr, 0, 0, 300, 200, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE));
+  RECT rect{};
+  GetWindowRect(preview(), &rect);
+  EXPECT_EQ(rect.left, 200);
+  EXPECT_EQ(rect.right - rect.left, 640);
+  EXPECT_EQ(rect.bottom - rect.top, 480 + caption);
+
+  auto scale = [&] {
+    float h = 0, v = 0;
+    Sdk<std::int32_t (*)(float*, float*)>("RG7GetScaleFactor")(&h, &v);
+    return std::pair{h, v};
+  };
+  ASSERT_EQ(Rg7mciPutDestination(device_, 10, 10, 320, 480), RG7MCI_OK);
+  EXPECT_EQ(scale(), std::pair(2.0f, 1.0f));
+  ASSERT_EQ(Rg7mciPutDestination(device_, 10, 10, 0, 240), RG7MCI_OK);
+  EXPECT_EQ(scale(), std::pair(2.0f, 1.0f));
 }
 
 }  // namespace

@@ -107,6 +107,18 @@ TEST_F(ProcessTest, ASecondStartOfARunningProgramIsRefusedAndOneAfterItsEndRuns)
   EXPECT_EQ(WaitForInputIdle(again.hProcess, 5000), 0u);
 }
 
+TEST_F(ProcessTest, AQuitPostedToTheProgramsThreadEndsIt) {
+  PROCESS_INFORMATION p = Start();
+  ASSERT_EQ(WaitForInputIdle(p.hProcess, 5000), 0u);
+  ASSERT_TRUE(PostThreadMessageA(p.dwThreadId, WM_QUIT, 5, 0));
+  ASSERT_EQ(WaitForSingleObject(p.hProcess, 5000), WAIT_OBJECT_0);
+  EXPECT_EQ(ExitCode(p.hProcess), 5u);
+  // Its queue went with it.
+  SetLastError(0);
+  EXPECT_FALSE(PostThreadMessageA(p.dwThreadId, WM_QUIT, 0, 0));
+  EXPECT_EQ(GetLastError(), ERROR_INVALID_THREAD_ID);
+}
+
 TEST_F(ProcessTest, StartsThatCannotRunSayWhy) {
   struct Case {
     const char* program;
