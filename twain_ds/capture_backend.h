@@ -42,6 +42,9 @@ struct CaptureBackend {
   bool (*write_file)(const char* path) = nullptr;
   // Live video in the main dialog's video window (video_window_ops.h).
   const VideoWindowOps* video = nullptr;
+  // The camera set-up dialog's Freeze, and its way back to live video.
+  void (*camera_freeze)() = nullptr;
+  void (*camera_live)() = nullptr;
 };
 
 }  // namespace twain_ds

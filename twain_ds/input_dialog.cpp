@@ -1,5 +1,6 @@
 #include "twain_ds/input_dialog.h"
 
+#include "twain_ds/camera_setup_dialog.h"
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/format_dialog.h"
 #include "twain_ds/notifications.h"
@@ -35,6 +36,7 @@ class CInputDlg::Notifying {
 
 DEFINE_MESSAGE_MAP(CInputDlg, CDialog,
                    {
+                       afx::OnCommand<&CInputDlg::OnCamera>(IDC_INPUT_CAMERA),
                        afx::OnCommand<&CInputDlg::OnStop>(IDC_INPUT_STOP),
                        afx::OnCommand<&CInputDlg::OnVideo>(IDC_INPUT_VIDEO),
                        afx::OnCommand<&CInputDlg::OnSource>(IDC_INPUT_SOURCE),
@@ -61,6 +63,7 @@ BOOL CInputDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   video_button_.EnableWindow(FALSE);
   video_.SubclassDlgItem(IDC_INPUT_VIDEO_WINDOW, this);
+  if (build_.has_camera_control()) camera_.ShowWindow(SW_SHOW);
   ClampAndPlace();
   if (!video_.Start()) {
     video_.Stop();
@@ -138,6 +141,12 @@ void CInputDlg::OnVideo() { Unfreeze(); }
 
 void CInputDlg::LiveBeforeDialog() {
   if (!Is650()) Unfreeze();
+}
+
+void CInputDlg::OnCamera() {
+  LiveBeforeDialog();
+  CCameraSetupDlg dialog(SourceSettings(), this);
+  dialog.DoModal();
 }
 
 void CInputDlg::OnSource() {

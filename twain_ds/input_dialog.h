@@ -32,6 +32,7 @@ class CInputDlg : public CDialog {
   void OnCancel() override;
   void PostNcDestroy() override;
 
+  void OnCamera();
   void OnStop();
   void OnVideo();
   void OnSource();

@@ -12,6 +12,7 @@ extern const char kFormatDialogScript[];
 extern const char kInputDialogScript[];
 extern const char kRg7SourceDialogScript[];
 extern const char kKt6SourceDialogScript[];
+extern const char kRg7CameraDialogScript[];
 
 // Registers the string tables and dialogs of the build's series with the module.
 bool RegisterDataSourceResources(HMODULE module, const BuildDescriptor& build);

@@ -99,7 +99,8 @@ std::int32_t SimulatedCamera::Port() const {
 
 std::int32_t SimulatedCamera::Capabilities() const {
   std::lock_guard lock(mutex_);
-  return state_.port ? capabilities_ : 0;
+  // The library knows its camera's model without asking it.
+  return capabilities_;
 }
 
 std::int32_t SimulatedCamera::SetMode(CameraMode mode) {

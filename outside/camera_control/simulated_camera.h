@@ -129,7 +129,7 @@ class SimulatedCamera {
   std::int32_t Open(std::int32_t port);
   std::int32_t Close();
   std::int32_t Port() const;
-  std::int32_t Capabilities() const;  // 0 while closed
+  std::int32_t Capabilities() const;  // the port open or not
   std::int32_t SetMode(CameraMode mode);
   std::int32_t ShowMenu(bool show);
   std::int32_t MenuShowing() const;  // 0 while closed

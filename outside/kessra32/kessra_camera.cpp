@@ -1,12 +1,14 @@
-// The Kessra camera: everything but an on-screen menu.
+// The Kessra camera. It reports every capability, its menu included; the data
+// sources for it keep their "Menu:" check box disabled all the same.
 #include "outside/camera_control/camera_library.h"
 #include "outside/kessra32/kessra32.h"
 
 namespace {
 
 constexpr std::int32_t kKessraCapabilities = CAMERA_CAP_ZOOM | CAMERA_CAP_FOCUS | CAMERA_CAP_RED_BLUE |
-                                             CAMERA_CAP_SHUTTER_IRIS | CAMERA_CAP_AGC | CAMERA_CAP_BRIGHTNESS;
-static_assert(kKessraCapabilities == 0xB7);
+                                             CAMERA_CAP_MENU | CAMERA_CAP_SHUTTER_IRIS | CAMERA_CAP_AGC |
+                                             CAMERA_CAP_BRIGHTNESS;
+static_assert(kKessraCapabilities == 0xBF);
 
 }  // namespace
 

@@ -31,8 +31,10 @@ TEST(CameraLibraryBinding, EachModuleReachesTheLibraryItLinks) {
   EXPECT_EQ(Entry<Open>(kessra, "ModuleOpenCamera")(3), 0);
   EXPECT_EQ(Orbctl32Camera().State().port, 2);
   EXPECT_EQ(Kessra32Camera().State().port, 3);
+  // Both cameras report every bit; one that reports fewer tells them apart.
+  Kessra32Camera().SetCapabilities(0x07);
   EXPECT_EQ(Entry<Capabilities>(orbicam, "ModuleCameraCapabilities")(), 0xBF);
-  EXPECT_EQ(Entry<Capabilities>(kessra, "ModuleCameraCapabilities")(), 0xB7);
+  EXPECT_EQ(Entry<Capabilities>(kessra, "ModuleCameraCapabilities")(), 0x07);
   // The program's own calls go to the library it linked first.
   EXPECT_EQ(GetCameraPort(), 3);
 

@@ -18,10 +18,10 @@ using outside_testing::RunChild;
 
 class TwainHostWithoutLoop : public ::testing::Test {
  protected:
-  TwainHostWithoutLoop() {
+  explicit TwainHostWithoutLoop(const char* source = RG7_NTC_PATH) {
     std::filesystem::create_directories(dir_.File("sources"));
     std::filesystem::create_directories(dir_.File("windows"));
-    std::filesystem::copy_file(RG7_NTC_PATH, dir_.File("sources/rg7_ntc.ds"));
+    std::filesystem::copy_file(source, dir_.File("sources") / std::filesystem::path(source).filename());
   }
   ChildEnd Run(const std::string& script, int seconds) {
     dir_.Write("script.txt", script);
@@ -48,6 +48,26 @@ TEST_F(TwainHostWithoutLoop, WithoutSomebodyPressingSaveNoImageIsAnnounced) {
   ChildEnd end = Run("wait Input\n", 2);
   ASSERT_TRUE(end.ended) << Errors();
   EXPECT_EQ(end.exit_code, 2) << Errors();
+}
+
+// rg7_95v, with its Orbicam camera: the Camera button opens the camera set-up
+// dialog, whose OK writes the camera settings.
+class TwainHostWithCamera : public TwainHostWithoutLoop {
+ protected:
+  TwainHostWithCamera() : TwainHostWithoutLoop(RG7_95V_PATH) {}
+};
+
+TEST_F(TwainHostWithCamera, TheCameraDialogOpensFromTheInputDialogAndItsOkSavesTheSettings) {
+  std::string picture = dir_.File("camera.png");
+  ChildEnd end = Run("wait Input\nclick Camera\nwait Camera Set Up\nclick Flash\nscreen " + picture +
+                         "\nclick OK\nwait Input\nclick Save\n",
+                     30);
+  ASSERT_TRUE(end.ended) << Errors();
+  EXPECT_EQ(end.exit_code, 0) << Errors();
+  EXPECT_EQ(Errors(), "");
+  EXPECT_TRUE(std::filesystem::exists(picture));
+  std::string settings = dir_.Read("windows/rg7_95v.INI");
+  EXPECT_NE(settings.find("[CAMERA]"), std::string::npos) << settings;
 }
 
 }  // namespace

@@ -22,7 +22,8 @@ class InputDialogTest : public OpenSourceFixture {
  protected:
   InputDialogTest() {
     for (const char* script :
-         {twain_ds::kInputDialogScript, twain_ds::kFormatDialogScript, twain_ds::kRg7SourceDialogScript})
+         {twain_ds::kInputDialogScript, twain_ds::kFormatDialogScript, twain_ds::kRg7SourceDialogScript,
+          twain_ds::kRg7CameraDialogScript})
       platform::RegisterModuleResources(app_.m_hInstance, script);
     manager_ = ::dlopen(NOTIFY_MANAGER_PATH, RTLD_NOW | RTLD_LOCAL);
     auto setHandler =

@@ -232,8 +232,8 @@ bool CCaptureEngine::InSurface(int x, int y, int width, int height) const {
 int CCaptureEngine::ReadSurfaceRect(int x, int y, int width, int height, BYTE* destination) const {
   if (!destination || !InSurface(x, y, width, height)) return kRefused;
   std::size_t rowBytes = static_cast<std::size_t>(width) * kBytesPerPixel;
-  const BYTE* source = surface_memory_ + static_cast<std::size_t>(y) * surface_pitch_ +
-                       static_cast<std::size_t>(x) * kBytesPerPixel;
+  const BYTE* source =
+      surface_memory_ + static_cast<std::size_t>(y) * surface_pitch_ + static_cast<std::size_t>(x) * kBytesPerPixel;
   for (int row = 0; row < height; ++row) {
     std::memcpy(destination, source, rowBytes);
     source += surface_pitch_;
@@ -283,7 +283,10 @@ int CCaptureEngine::OpenCameraControl() {
 
 int CCaptureEngine::CloseCameraControl() {
   LiveMode();
-  CloseCamera();
+  // A port that was open before the source opened it is another program's: closing
+  // it would cut that program off, and the reopen of every preview start would then
+  // take the settings' port instead.
+  if (!source_.port_fixed) CloseCamera();
   return 1;
 }
 
