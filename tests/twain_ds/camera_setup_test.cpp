@@ -221,15 +221,19 @@ TEST_F(CameraSetupTest, EachScrollBarStepsTheCameraUntilItsScrollEnds) {
 }
 
 TEST_F(CameraSetupTest, TheFloatingControlTakesOverFocusAndZoomWhileItIsOn) {
+  WriteSettings("StrobeOn=0\r\n");
   OpenLive();
   std::vector<int> on, off;
   camera_sim::CameraState onState;
   int focusWhileOn = -1;
   Press(twain_ds::IDC_CAMERA_FLOATING_700);
+  // The picture of the screen is taken of a frame the DMA no longer writes.
+  Press(twain_ds::IDC_CAMERA_FREEZE);
   Step([&](HWND dialog) {
     on = EnabledControls(dialog);
     onState = Kessra32Camera().State();
     focusWhileOn = twain_ds::SourceSettings().manual_focus;
+    EXPECT_TRUE(g_captureEngine->WaitUntilStopped(2000));
     EXPECT_TRUE(
         platform::WritePng(platform::RenderScreen(), testing_support::TestOutputPath("camera_setup_floating.png")));
   });
