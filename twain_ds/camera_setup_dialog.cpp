@@ -57,8 +57,7 @@ DEFINE_MESSAGE_MAP(CCameraSetupDlg, CDialog,
                        afx::OnCommand<&CCameraSetupDlg::OnLive>(IDC_CAMERA_LIVE),
                        afx::OnCommand<&CCameraSetupDlg::OnFlash>(IDC_CAMERA_FLASH),
                        afx::OnCommand<&CCameraSetupDlg::OnSelchangePort>(IDC_CAMERA_PORT, CBN_SELCHANGE),
-                       afx::OnCommand<&CCameraSetupDlg::OnFloatingControl>(IDC_CAMERA_FLOATING_700),
-                       afx::OnCommand<&CCameraSetupDlg::OnFloatingControl>(IDC_CAMERA_FLOATING_650),
+                       afx::OnCommand<&CCameraSetupDlg::OnFloatingControl>(IDC_CAMERA_FLOATING),
                        afx::OnCommand<&CCameraSetupDlg::OnFreeze>(IDC_CAMERA_FREEZE),
                        afx::OnWmHScroll<&CCameraSetupDlg::OnHScroll>(),
                    })
@@ -66,17 +65,12 @@ DEFINE_MESSAGE_MAP(CCameraSetupDlg, CDialog,
 CCameraSetupDlg::CCameraSetupDlg(CSourceSettings& settings, CWnd* parent)
     : CDialog(settings.build().camera_dialog_template, parent),
       settings_(settings),
-      backend_(*settings.build().backend),
-      // A port that was open before the source opened is another program's to close.
-      opened_here_(IsCameraOpen() != 0 && !settings.port_fixed) {}
-
-int CCameraSetupDlg::FloatingControlId() const {
-  return settings_.build().series() == BoardSeries::k650 ? IDC_CAMERA_FLOATING_650 : IDC_CAMERA_FLOATING_700;
-}
+      backend_(settings.build().backend),
+      opened_here_(IsCameraOpen() != 0) {}
 
 void CCameraSetupDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
-  DDX_Control(pDX, FloatingControlId(), floating_);
+  DDX_Control(pDX, IDC_CAMERA_FLOATING, floating_);
   DDX_Control(pDX, IDC_CAMERA_FREEZE, freeze_);
   DDX_Control(pDX, IDC_CAMERA_FOCUS, focus_bar_);
   DDX_Control(pDX, IDC_CAMERA_ZOOM, zoom_bar_);
@@ -94,7 +88,7 @@ void CCameraSetupDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Check(pDX, IDC_CAMERA_MENU, menu_showing_);
   DDX_Check(pDX, IDC_CAMERA_ACTIVE, controls_active_);
   DDX_Check(pDX, IDC_CAMERA_MANUAL_FOCUS, manual_focus_);
-  DDX_Check(pDX, FloatingControlId(), floating_control_);
+  DDX_Check(pDX, IDC_CAMERA_FLOATING, floating_control_);
 }
 
 BOOL CCameraSetupDlg::OnInitDialog() {
@@ -132,18 +126,19 @@ void CCameraSetupDlg::EnableControls(bool enable) {
   shutter_bar_.EnableWindow(enable && flash && Has(bits, CAMERA_CAP_SHUTTER_IRIS));
   iris_bar_.EnableWindow(enable && flash && Has(bits, CAMERA_CAP_SHUTTER_IRIS));
   agc_bar_.EnableWindow(enable && flash && Has(bits, CAMERA_CAP_AGC));
-  EnableFocusAndZoom(enable, bits);
+  // The floating control has focus and zoom while it is on.
+  EnableFocusAndZoom(enable && floating_control_ == 0, bits);
   live_.EnableWindow(enable);
   GetDlgItem(IDC_CAMERA_FLASH)->EnableWindow(enable);
   menu_.EnableWindow(enable && Has(bits, CAMERA_CAP_MENU) && !settings_.build().camera_menu_always_disabled);
-  // Another program's open port is used, not taken over.
-  if (enable && !opened_here_ && !settings_.port_fixed && OpenCamera(settings_.camera_port) == 0) {
+  if (enable && !opened_here_ && OpenCamera(settings_.camera_port) == 0) {
     menu_showing_ = 0;
     opened_here_ = true;
   }
   port_.SetCurSel(settings_.camera_port - 1);
   if (!enable) {
-    if (opened_here_) CloseCamera();
+    // A port that was open before the source opened it is another program's.
+    if (opened_here_ && !settings_.port_fixed) CloseCamera();
     opened_here_ = false;
     UpdateData(FALSE);
     return;
@@ -232,21 +227,21 @@ void CCameraSetupDlg::OnHScroll(UINT code, UINT position, CWnd* bar) {
 
 void CCameraSetupDlg::OnFreeze() {
   if (frozen_) {
-    if (backend_.camera_live) backend_.camera_live();
+    if (backend_ && backend_->camera_live) backend_->camera_live();
     freeze_.SetWindowText("Freeze");
     if (camera_mode_ == kFlash)
       FlashMode(0);
     else
       UpdateData(TRUE);
   } else {
-    if (backend_.camera_freeze) backend_.camera_freeze();
+    if (backend_ && backend_->camera_freeze) backend_->camera_freeze();
     freeze_.SetWindowText("Unfreeze");
   }
   frozen_ = !frozen_;
 }
 
 void CCameraSetupDlg::BackToLive() {
-  if (backend_.camera_live) backend_.camera_live();
+  if (backend_ && backend_->camera_live) backend_->camera_live();
 }
 
 void CCameraSetupDlg::OnOK() {

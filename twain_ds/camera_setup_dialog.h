@@ -36,7 +36,6 @@ class CCameraSetupDlg : public CDialog {
  private:
   enum Mode { kLive = 0, kFlash = 1 };
 
-  int FloatingControlId() const;
   // Enables the controls for the camera's capabilities and opens or closes the
   // port as `enable` asks.
   void EnableControls(bool enable);
@@ -47,7 +46,7 @@ class CCameraSetupDlg : public CDialog {
   void BackToLive();
 
   CSourceSettings& settings_;
-  const CaptureBackend& backend_;
+  const CaptureBackend* backend_;
 
   CButton floating_;
   CButton freeze_;
@@ -71,7 +70,7 @@ class CCameraSetupDlg : public CDialog {
   int manual_focus_ = 0;
   int floating_control_ = 0;
 
-  // The port was opened by this dialog (or, at first, was open already).
+  // The dialog holds the port: opened by it, or open when it started.
   bool opened_here_ = false;
   bool frozen_ = false;
 };

@@ -19,8 +19,6 @@ constexpr int IDC_CAMERA_SHUTTER = 1052;
 constexpr int IDC_CAMERA_IRIS = 1053;
 constexpr int IDC_CAMERA_AGC = 1054;
 constexpr int IDC_CAMERA_FREEZE = 1055;
-// The 700-series template's; the 650-series template has it as 1062.
-constexpr int IDC_CAMERA_FLOATING_700 = 1060;
-constexpr int IDC_CAMERA_FLOATING_650 = 1062;
+constexpr int IDC_CAMERA_FLOATING = 1060;
 
 }  // namespace twain_ds

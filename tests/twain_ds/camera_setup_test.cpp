@@ -31,7 +31,7 @@ const int kFlashBars[] = {twain_ds::IDC_CAMERA_BRIGHTNESS, twain_ds::IDC_CAMERA_
 // Which of the dialog's controls are enabled, by id.
 std::vector<int> EnabledControls(HWND dialog) {
   std::vector<int> enabled;
-  for (int id = twain_ds::IDC_CAMERA_ACTIVE; id <= twain_ds::IDC_CAMERA_FLOATING_700; ++id)
+  for (int id = twain_ds::IDC_CAMERA_ACTIVE; id <= twain_ds::IDC_CAMERA_FLOATING; ++id)
     if (HWND item = GetDlgItem(dialog, id); item && IsWindowEnabled(item)) enabled.push_back(id);
   return enabled;
 }
@@ -74,13 +74,16 @@ class CameraSetupTest : public InputDialogTest {
 TEST_F(CameraSetupTest, TheControlsFollowTheCapabilitiesTheModeAndTheManualFocus) {
   OpenLive();
   std::vector<int> live, flash, manual, noFocus;
+  camera_sim::CameraMode inFlash = camera_sim::CameraMode::Live, backLive = camera_sim::CameraMode::Flash;
   Look(&live);
   Press(twain_ds::IDC_CAMERA_FLASH);
   Look(&flash);
+  Step([&inFlash](HWND) { inFlash = Kessra32Camera().State().mode; });
   Press(twain_ds::IDC_CAMERA_MANUAL_FOCUS);
   Look(&manual);
   Step([](HWND) { Kessra32Camera().SetCapabilities(kAllBits & ~CAMERA_CAP_FOCUS & ~CAMERA_CAP_RED_BLUE); });
   Press(twain_ds::IDC_CAMERA_LIVE);
+  Step([&backLive](HWND) { backLive = Kessra32Camera().State().mode; });
   Press(twain_ds::IDC_CAMERA_FLASH);
   Look(&noFocus);
   Press(IDCANCEL);
@@ -95,6 +98,8 @@ TEST_F(CameraSetupTest, TheControlsFollowTheCapabilitiesTheModeAndTheManualFocus
   // The Kessra builds keep the menu disabled though the camera has one.
   EXPECT_FALSE(Enabled(live, twain_ds::IDC_CAMERA_MENU));
   for (int bar : kFlashBars) EXPECT_TRUE(Enabled(flash, bar)) << bar;
+  EXPECT_EQ(inFlash, camera_sim::CameraMode::Flash);
+  EXPECT_EQ(backLive, camera_sim::CameraMode::Live);
   EXPECT_TRUE(Enabled(manual, twain_ds::IDC_CAMERA_FOCUS));
   EXPECT_EQ(Kessra32Camera().State().manual_focus, true);
   // Without the focus bit, neither the check box nor the bar; without red and
@@ -104,6 +109,71 @@ TEST_F(CameraSetupTest, TheControlsFollowTheCapabilitiesTheModeAndTheManualFocus
   EXPECT_FALSE(Enabled(noFocus, twain_ds::IDC_CAMERA_RED));
   EXPECT_FALSE(Enabled(noFocus, twain_ds::IDC_CAMERA_BLUE));
   EXPECT_TRUE(Enabled(noFocus, twain_ds::IDC_CAMERA_BRIGHTNESS));
+}
+
+// Each capability bit, alone, enables in flash mode exactly the controls it stands for.
+TEST_F(CameraSetupTest, EachCapabilityBitEnablesItsOwnControls) {
+  OpenLive();
+  const int always[] = {twain_ds::IDC_CAMERA_ACTIVE, twain_ds::IDC_CAMERA_PORT,   twain_ds::IDC_CAMERA_LIVE,
+                        twain_ds::IDC_CAMERA_FLASH,  twain_ds::IDC_CAMERA_FREEZE, twain_ds::IDC_CAMERA_FLOATING};
+  struct Bit {
+    int bit;
+    std::vector<int> controls;
+  } bits[] = {
+      {CAMERA_CAP_ZOOM, {twain_ds::IDC_CAMERA_ZOOM}},
+      {CAMERA_CAP_FOCUS, {twain_ds::IDC_CAMERA_MANUAL_FOCUS}},
+      {CAMERA_CAP_RED_BLUE, {twain_ds::IDC_CAMERA_RED, twain_ds::IDC_CAMERA_BLUE}},
+      {CAMERA_CAP_MENU, {}},  // forced off in this build
+      {CAMERA_CAP_SHUTTER_IRIS, {twain_ds::IDC_CAMERA_SHUTTER, twain_ds::IDC_CAMERA_IRIS}},
+      {CAMERA_CAP_AGC, {twain_ds::IDC_CAMERA_AGC}},
+      {CAMERA_CAP_BRIGHTNESS, {twain_ds::IDC_CAMERA_BRIGHTNESS}},
+  };
+  for (const Bit& b : bits) {
+    Kessra32Camera().SetCapabilities(b.bit);
+    std::vector<int> enabled;
+    Press(twain_ds::IDC_CAMERA_FLASH);
+    Look(&enabled);
+    Press(twain_ds::IDC_CAMERA_LIVE);
+    Press(IDCANCEL);
+    RunCameraDialog();
+    std::vector<int> expected(std::begin(always), std::end(always));
+    expected.insert(expected.end(), b.controls.begin(), b.controls.end());
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(enabled, expected) << "bit " << b.bit;
+  }
+}
+
+// The dialog opens on live video and with the camera live, and the floating
+// control that was on keeps focus and zoom from the start.
+TEST_F(CameraSetupTest, TheDialogStartsLiveAndWithTheFloatingControlsWish) {
+  OpenLive();
+  Click(twain_ds::IDC_INPUT_STOP);
+  ASSERT_TRUE(g_captureEngine->frozen());
+  FlashMode(0);
+  setWantControlDialogFlag(1);
+  std::vector<int> enabled;
+  camera_sim::CameraMode mode = camera_sim::CameraMode::Flash;
+  bool grabbing = false, checked = false;
+  Step([&](HWND dialog) {
+    enabled = EnabledControls(dialog);
+    mode = Kessra32Camera().State().mode;
+    grabbing = g_captureEngine->grabbing();
+    checked = IsDlgButtonChecked(dialog, twain_ds::IDC_CAMERA_FLOATING) == BST_CHECKED;
+  });
+  Press(twain_ds::IDC_CAMERA_FLASH);  // the enable logic again: still not while floating
+  Step([&enabled](HWND dialog) {
+    std::vector<int> again = EnabledControls(dialog);
+    EXPECT_FALSE(Enabled(again, twain_ds::IDC_CAMERA_ZOOM));
+    EXPECT_TRUE(Enabled(again, twain_ds::IDC_CAMERA_BRIGHTNESS));
+  });
+  Press(IDCANCEL);
+  RunCameraDialog();
+  EXPECT_TRUE(grabbing);  // back to live before the dialog
+  EXPECT_EQ(mode, camera_sim::CameraMode::Live);
+  EXPECT_TRUE(checked);
+  for (int id : {twain_ds::IDC_CAMERA_MANUAL_FOCUS, twain_ds::IDC_CAMERA_FOCUS, twain_ds::IDC_CAMERA_ZOOM})
+    EXPECT_FALSE(Enabled(enabled, id)) << id;
+  setWantControlDialogFlag(0);
 }
 
 TEST_F(CameraSetupTest, DeactivatingClosesThePortTheSourceOpenedAndLeavesOneOpenBefore) {
@@ -117,7 +187,7 @@ TEST_F(CameraSetupTest, DeactivatingClosesThePortTheSourceOpenedAndLeavesOneOpen
   EXPECT_EQ(Kessra32Camera().State().port, 0);
   // Only what needs no camera is left: the check box itself, Freeze and the floating control.
   EXPECT_EQ(inactive, (std::vector<int>{twain_ds::IDC_CAMERA_ACTIVE, twain_ds::IDC_CAMERA_FREEZE,
-                                        twain_ds::IDC_CAMERA_FLOATING_700}));
+                                        twain_ds::IDC_CAMERA_FLOATING}));
   EXPECT_FALSE(twain_ds::SourceSettings().camera_active);  // in the record, not yet in the file
 }
 
@@ -126,24 +196,32 @@ TEST_F(CameraSetupTest, APortThatAnotherProgramHadOpenStaysOpenAndCannotBeChange
   OpenLive();
   ASSERT_TRUE(twain_ds::SourceSettings().port_fixed);
   std::vector<int> fixed;
+  bool manual = false;
   Look(&fixed);
+  Press(twain_ds::IDC_CAMERA_MANUAL_FOCUS);
+  Step([&manual](HWND) { manual = Kessra32Camera().State().manual_focus; });
   Press(twain_ds::IDC_CAMERA_ACTIVE);
   Press(IDCANCEL);
   RunCameraDialog();
   EXPECT_FALSE(Enabled(fixed, twain_ds::IDC_CAMERA_PORT));
   EXPECT_TRUE(Enabled(fixed, twain_ds::IDC_CAMERA_ZOOM));
+  EXPECT_TRUE(manual);  // the dialog drives the camera on the port it found open
   EXPECT_EQ(Kessra32Camera().State().port, 2);
   EXPECT_EQ(twain_ds::SourceSettings().camera_port, 2);
+  // Nor does the source's close take it from the other program.
+  Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr);
+  EXPECT_EQ(Kessra32Camera().State().port, 2);
 }
 
 TEST_F(CameraSetupTest, ABusyPortKeepsTheOldOneAndAFreeOneBecomesTheCurrentPort) {
   OpenLive();
   Kessra32Camera().SetPortAvailable(3, false);
   platform::ClearMessageBoxLog();
-  int afterBusy = -1;
+  int afterBusy = -1, portAfterBusy = -1;
   Step([](HWND dialog) { platform::automation::Select(GetDlgItem(dialog, twain_ds::IDC_CAMERA_PORT), 2); });
-  Step([&afterBusy](HWND dialog) {
+  Step([&](HWND dialog) {
     afterBusy = static_cast<int>(SendMessageA(GetDlgItem(dialog, twain_ds::IDC_CAMERA_PORT), CB_GETCURSEL, 0, 0));
+    portAfterBusy = Kessra32Camera().State().port;
   });
   Step([](HWND dialog) { platform::automation::Select(GetDlgItem(dialog, twain_ds::IDC_CAMERA_PORT), 1); });
   Press(IDCANCEL);
@@ -154,7 +232,8 @@ TEST_F(CameraSetupTest, ABusyPortKeepsTheOldOneAndAFreeOneBecomesTheCurrentPort)
   EXPECT_EQ(boxes[0].text, "Selected camera control communications port not available.");
   EXPECT_EQ(boxes[0].caption, "Error");
   EXPECT_EQ(boxes[0].owner, nullptr);
-  EXPECT_EQ(afterBusy, 0);  // back on COM1
+  EXPECT_EQ(afterBusy, 0);      // back on COM1
+  EXPECT_EQ(portAfterBusy, 1);  // and the old port open again
   EXPECT_EQ(Kessra32Camera().State().port, 2);
   EXPECT_EQ(twain_ds::SourceSettings().camera_port, 2);
 }
@@ -226,7 +305,8 @@ TEST_F(CameraSetupTest, TheFloatingControlTakesOverFocusAndZoomWhileItIsOn) {
   std::vector<int> on, off;
   camera_sim::CameraState onState;
   int focusWhileOn = -1;
-  Press(twain_ds::IDC_CAMERA_FLOATING_700);
+  bool controlShown = false;
+  Press(twain_ds::IDC_CAMERA_FLOATING);
   // The picture of the screen is taken of a frame the DMA no longer writes.
   Press(twain_ds::IDC_CAMERA_FREEZE);
   Step([&](HWND dialog) {
@@ -234,16 +314,18 @@ TEST_F(CameraSetupTest, TheFloatingControlTakesOverFocusAndZoomWhileItIsOn) {
     onState = Kessra32Camera().State();
     focusWhileOn = twain_ds::SourceSettings().manual_focus;
     EXPECT_TRUE(g_captureEngine->WaitUntilStopped(2000));
+    controlShown = IsWindowVisible(onState.control_window) && platform::RenderWindow(onState.control_window).width > 0;
     EXPECT_TRUE(
         platform::WritePng(platform::RenderScreen(), testing_support::TestOutputPath("camera_setup_floating.png")));
   });
-  Press(twain_ds::IDC_CAMERA_FLOATING_700);
+  Press(twain_ds::IDC_CAMERA_FLOATING);
   Look(&off);
   Press(IDCANCEL);
   RunCameraDialog();
 
   EXPECT_EQ(onState.want_control_dialog, 1);
   ASSERT_NE(onState.control_window, nullptr);
+  EXPECT_TRUE(controlShown);
   EXPECT_EQ(focusWhileOn, 0);
   for (int id : {twain_ds::IDC_CAMERA_MANUAL_FOCUS, twain_ds::IDC_CAMERA_FOCUS, twain_ds::IDC_CAMERA_ZOOM})
     EXPECT_FALSE(Enabled(on, id)) << id;
@@ -260,6 +342,8 @@ TEST_F(CameraSetupTest, FreezeStopsThePictureUntilPressedAgainAndOkSavesWhileCan
   OpenLive();
   std::string frozenCaption, liveCaption;
   bool grabbingWhileFrozen = true, grabbingAgain = false;
+  camera_sim::CameraMode unfrozenMode = camera_sim::CameraMode::Live;
+  Press(twain_ds::IDC_CAMERA_FLASH);
   Press(twain_ds::IDC_CAMERA_FREEZE);
   Step([&](HWND dialog) {
     char text[32] = {};
@@ -273,6 +357,7 @@ TEST_F(CameraSetupTest, FreezeStopsThePictureUntilPressedAgainAndOkSavesWhileCan
     GetWindowTextA(GetDlgItem(dialog, twain_ds::IDC_CAMERA_FREEZE), text, sizeof text);
     liveCaption = text;
     grabbingAgain = g_captureEngine->grabbing();
+    unfrozenMode = Kessra32Camera().State().mode;
   });
   Press(twain_ds::IDC_CAMERA_FREEZE);  // frozen again when Cancel comes
   std::vector<std::string> before = SettingsFile();
@@ -282,6 +367,8 @@ TEST_F(CameraSetupTest, FreezeStopsThePictureUntilPressedAgainAndOkSavesWhileCan
   EXPECT_FALSE(grabbingWhileFrozen);
   EXPECT_EQ(liveCaption, "Freeze");
   EXPECT_TRUE(grabbingAgain);
+  // Live video again, with the camera still in the flash mode the dialog chose.
+  EXPECT_EQ(unfrozenMode, camera_sim::CameraMode::Flash);
   // Cancel: live again, and the file as it was.
   EXPECT_TRUE(g_captureEngine->grabbing());
   EXPECT_EQ(SettingsFile(), before);
@@ -296,17 +383,20 @@ TEST_F(CameraSetupTest, FreezeStopsThePictureUntilPressedAgainAndOkSavesWhileCan
   EXPECT_NE(std::find(saved.begin(), saved.end(), "ACTIVE=1"), saved.end());
 }
 
-// rg7_95v's Orbicam camera has its menu on the check box; the dialog is the same
-// class over that build's settings.
-TEST_F(CameraSetupTest, TheOrbicamBuildOffersTheCamerasMenuAndTheCheckBoxFollowsIt) {
+// The dialog of rg7_95v's build, whose camera's menu is on the check box, over
+// this process's camera library.
+TEST_F(CameraSetupTest, ABuildThatOffersTheMenuFollowsTheCamerasMenu) {
   OpenLive();
   twain_ds::CSourceSettings settings(twain_ds::kRg7_95v);
   settings.camera_active = true;
   std::vector<int> enabled;
-  bool shown = false, hidden = true;
+  bool shown = false, hidden = true, checked = false;
   Look(&enabled);
   Press(twain_ds::IDC_CAMERA_MENU);
-  Step([&shown](HWND) { shown = Kessra32Camera().State().menu_showing; });
+  Step([&](HWND dialog) {
+    shown = Kessra32Camera().State().menu_showing;
+    checked = IsDlgButtonChecked(dialog, twain_ds::IDC_CAMERA_MENU) == BST_CHECKED;
+  });
   Press(twain_ds::IDC_CAMERA_MENU);
   Step([&hidden](HWND) { hidden = !Kessra32Camera().State().menu_showing; });
   Press(IDCANCEL);
@@ -314,7 +404,16 @@ TEST_F(CameraSetupTest, TheOrbicamBuildOffersTheCamerasMenuAndTheCheckBoxFollows
   EXPECT_EQ(dialog.DoModal(), IDCANCEL);
   EXPECT_TRUE(Enabled(enabled, twain_ds::IDC_CAMERA_MENU));
   EXPECT_TRUE(shown);
+  EXPECT_TRUE(checked);
   EXPECT_TRUE(hidden);
+
+  // A camera without a menu: nothing to check.
+  Kessra32Camera().SetCapabilities(kAllBits & ~CAMERA_CAP_MENU);
+  Look(&enabled);
+  Press(IDCANCEL);
+  twain_ds::CCameraSetupDlg without(settings, CWnd::FromHandle(Dialog()));
+  EXPECT_EQ(without.DoModal(), IDCANCEL);
+  EXPECT_FALSE(Enabled(enabled, twain_ds::IDC_CAMERA_MENU));
 }
 
 }  // namespace
