@@ -98,9 +98,12 @@ TEST_F(Lines, ARefusedStrobeGrabEndsTheSequenceAndRearms) {
   std::uint32_t e = EventBetweenFields();
   ASSERT_TRUE(WaitFields(6));
   std::vector<sim::StrobeField> h = hw().gio().StrobeHistory();
-  const sim::StrobeField* pulse = FieldRecord(h, e);
-  ASSERT_NE(pulse, nullptr);
-  EXPECT_TRUE(pulse->seen_low);
+  // The pulse comes with the first field the interrupt thread serves after the
+  // event: the field after it, or on a slow machine a later one.
+  bool pulsed = false;
+  for (std::uint32_t f = e; f <= e + 2; ++f)
+    if (const sim::StrobeField* r = FieldRecord(h, f)) pulsed |= r->seen_low;
+  EXPECT_TRUE(pulsed);
   EXPECT_EQ(RG7StopGrab(nullptr, 0), 0);
   // A later grab of the caller's own is none of the strobe's business.
   ASSERT_EQ(RG7StartGrab(0, 1), 0);
