@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "examples/dialog_example_support.h"
 #include "platform/afx/application.h"
 #include "platform/afx/window.h"
 #include "platform/automation.h"
@@ -38,19 +39,10 @@ void WhenFormatIsActive(platform::automation::StepAction action) {
 }  // namespace
 
 int main() {
-  // The settings file lands in a Windows directory of the example's own.
-  std::filesystem::path windows = std::filesystem::temp_directory_path() / "format_dialog_example";
-  std::filesystem::create_directories(windows);
-  platform::SetWindowsDirectory(windows.string());
-  sim::PowerOn();
-
+  examples::PowerOnWithOwnWindowsDirectory("format_dialog_example");
   CWinApp app;
   HINSTANCE module = AfxGetInstanceHandle();
-  std::string error;
-  if (!platform::RegisterModuleResources(module, twain_ds::kFormatDialogScript, &error)) {
-    std::printf("resource script: %s\n", error.c_str());
-    return 1;
-  }
+  if (!examples::RegisterScript(module, twain_ds::kFormatDialogScript)) return 1;
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = RecordChanges;
   windowClass.hInstance = module;

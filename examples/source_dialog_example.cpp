@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 
+#include "examples/dialog_example_support.h"
 #include "platform/afx/application.h"
 #include "platform/afx/window.h"
 #include "platform/automation.h"
@@ -31,19 +32,10 @@ void WhenSourceIsActive(platform::automation::StepAction action) {
 }  // namespace
 
 int main() {
-  // The settings file lands in a Windows directory of the example's own.
-  std::filesystem::path windows = std::filesystem::temp_directory_path() / "source_dialog_example";
-  std::filesystem::create_directories(windows);
-  platform::SetWindowsDirectory(windows.string());
-  sim::PowerOn();
-
+  examples::PowerOnWithOwnWindowsDirectory("source_dialog_example");
   CWinApp app;
   HINSTANCE module = AfxGetInstanceHandle();
-  std::string error;
-  if (!platform::RegisterModuleResources(module, twain_ds::kRg7SourceDialogScript, &error)) {
-    std::printf("resource script: %s\n", error.c_str());
-    return 1;
-  }
+  if (!examples::RegisterScript(module, twain_ds::kRg7SourceDialogScript)) return 1;
   CWnd parent;
   parent.Attach(CreateWindowExA(0, WC_STATICA, "Input", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 20, 20, 320, 240, nullptr,
                                 nullptr, module, nullptr));

@@ -11,7 +11,6 @@ constexpr std::uint32_t kScreenModeFirstOverlay = 2;
 constexpr std::uint32_t kScreenModeLastOverlay = 5;
 constexpr COLORREF kDestinationKey = RGB(255, 0, 255);
 constexpr std::int32_t kCallbackSlot = 0;
-constexpr std::uint32_t kStrobeIdle = 1;
 
 BOOL Refuse(const char* text) {
   MessageBoxA(nullptr, text, nullptr, MB_ICONERROR);

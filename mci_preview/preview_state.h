@@ -22,6 +22,9 @@ constexpr std::uint32_t kBytesPerPixel = 2;
 constexpr std::uint32_t kFieldStartBits = RG7_IRQ_ODD_FIELD | RG7_IRQ_EVEN_FIELD;
 constexpr std::uint32_t kDmaDoneBits = RG7_IRQ_DMA_DONE_0 | RG7_IRQ_DMA_DONE_1;
 constexpr std::uint32_t kStrobeEventMask = kFieldStartBits | kDmaDoneBits;
+// The strobe output's levels: idle high, active low.
+constexpr std::uint32_t kStrobeIdle = 1;
+constexpr std::uint32_t kStrobeActive = 0;
 
 // The strobe shot that ends a grab: asked for by PVM_STOP_GRAB, started at the
 // next field, stopped after its counts of DMA completions.

@@ -11,8 +11,6 @@ namespace {
 
 constexpr std::int32_t kContinuousGrab = 1;
 constexpr std::int32_t kOddField = 1;
-constexpr std::uint32_t kStrobeIdle = 1;
-constexpr std::uint32_t kStrobeActive = 0;
 
 }  // namespace
 

@@ -51,8 +51,8 @@ bool Has(int capabilities, int bit) { return (capabilities & bit) != 0; }
 
 DEFINE_MESSAGE_MAP(CCameraSetupDlg, CDialog,
                    {
-                       afx::OnCommand<&CCameraSetupDlg::OnActivate>(IDC_CAMERA_ACTIVE),
-                       afx::OnCommand<&CCameraSetupDlg::OnManualFocus>(IDC_CAMERA_MANUAL_FOCUS),
+                       afx::OnCommand<&CCameraSetupDlg::OnActivateOrManualFocus>(IDC_CAMERA_ACTIVE),
+                       afx::OnCommand<&CCameraSetupDlg::OnActivateOrManualFocus>(IDC_CAMERA_MANUAL_FOCUS),
                        afx::OnCommand<&CCameraSetupDlg::OnMenu>(IDC_CAMERA_MENU),
                        afx::OnCommand<&CCameraSetupDlg::OnLive>(IDC_CAMERA_LIVE),
                        afx::OnCommand<&CCameraSetupDlg::OnFlash>(IDC_CAMERA_FLASH),
@@ -147,12 +147,7 @@ void CCameraSetupDlg::EnableControls(bool enable) {
   UpdateData(FALSE);
 }
 
-void CCameraSetupDlg::OnActivate() {
-  UpdateData(TRUE);
-  EnableControls(controls_active_ != 0);
-}
-
-void CCameraSetupDlg::OnManualFocus() {
+void CCameraSetupDlg::OnActivateOrManualFocus() {
   UpdateData(TRUE);
   EnableControls(controls_active_ != 0);
 }
@@ -227,7 +222,7 @@ void CCameraSetupDlg::OnHScroll(UINT code, UINT position, CWnd* bar) {
 
 void CCameraSetupDlg::OnFreeze() {
   if (frozen_) {
-    if (backend_ && backend_->camera_live) backend_->camera_live();
+    BackToLive();
     freeze_.SetWindowText("Freeze");
     if (camera_mode_ == kFlash)
       FlashMode(0);

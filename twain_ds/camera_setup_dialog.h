@@ -21,8 +21,7 @@ class CCameraSetupDlg : public CDialog {
   void OnOK() override;
   void OnCancel() override;
 
-  void OnActivate();
-  void OnManualFocus();
+  void OnActivateOrManualFocus();
   void OnMenu();
   void OnLive();
   void OnFlash();

@@ -86,6 +86,13 @@ void Free(Rg7mciDevice* d) {
 // Repaints the key where anything uncovered it.
 void Touch(Rg7mciDevice& d) { UpdateWindow(d.key); }
 
+// A verb that is one message to the program.
+std::int32_t Command(Rg7mciDevice* device, UINT message, LPARAM lParam = 0) {
+  if (!device) return RG7MCI_ERR_NOT_OPEN;
+  SendMessageA(device->preview, message, 0, lParam);
+  return RG7MCI_OK;
+}
+
 }  // namespace
 
 std::int32_t Rg7mciOpen(const char* program, const Rg7mciVideoSettings* settings, Rg7mciDevice** device) {
@@ -143,29 +150,12 @@ std::int32_t Rg7mciPutDestination(Rg7mciDevice* device, int x, int y, int width,
   return RG7MCI_OK;
 }
 
-std::int32_t Rg7mciPlay(Rg7mciDevice* device) {
-  if (!device) return RG7MCI_ERR_NOT_OPEN;
-  SendMessageA(device->preview, kStartGrab, 0, 0);
-  return RG7MCI_OK;
-}
-
-std::int32_t Rg7mciStop(Rg7mciDevice* device) {
-  if (!device) return RG7MCI_ERR_NOT_OPEN;
-  SendMessageA(device->preview, kStopGrab, 0, 0);
-  return RG7MCI_OK;
-}
-
+std::int32_t Rg7mciPlay(Rg7mciDevice* device) { return Command(device, kStartGrab); }
+std::int32_t Rg7mciStop(Rg7mciDevice* device) { return Command(device, kStopGrab); }
 std::int32_t Rg7mciArmStrobe(Rg7mciDevice* device, std::uint16_t delay, std::uint16_t width) {
-  if (!device) return RG7MCI_ERR_NOT_OPEN;
-  SendMessageA(device->preview, kArmStrobe, 0, Words(delay, width));
-  return RG7MCI_OK;
+  return Command(device, kArmStrobe, Words(delay, width));
 }
-
-std::int32_t Rg7mciDisarmStrobe(Rg7mciDevice* device) {
-  if (!device) return RG7MCI_ERR_NOT_OPEN;
-  SendMessageA(device->preview, kDisarmStrobe, 0, 0);
-  return RG7MCI_OK;
-}
+std::int32_t Rg7mciDisarmStrobe(Rg7mciDevice* device) { return Command(device, kDisarmStrobe); }
 
 std::int32_t Rg7mciCapture(Rg7mciDevice* device, const char* file) {
   if (!device) return RG7MCI_ERR_NOT_OPEN;

@@ -7,8 +7,8 @@
 namespace mci_preview_test {
 namespace {
 
-constexpr UINT kStartGrab = WM_USER + 0x08;
-constexpr UINT kStopGrab = WM_USER + 0x09;
+using mci_preview::PVM_START_GRAB;
+using mci_preview::PVM_STOP_GRAB;
 
 std::size_t TransferCount(sim::Rg700Board& board) { return board.video_dma().Transfers().size(); }
 
@@ -31,12 +31,12 @@ TEST_F(PreviewTest, StartingTwiceStartsOnceAndStoppingWhileStoppedDoesNothing) {
   PowerOn();
   ASSERT_EQ(Open(), RG7MCI_OK);
   board().ClearRegisterWrites();
-  Send(kStopGrab);
+  Send(PVM_STOP_GRAB);
   EXPECT_EQ(DmaControl(board()).all, 0u);
-  Send(kStartGrab);
+  Send(PVM_START_GRAB);
   DmaControlWrites started = DmaControl(board());
   EXPECT_GT(started.requests, 0u);
-  Send(kStartGrab);
+  Send(PVM_START_GRAB);
   EXPECT_EQ(DmaControl(board()).all, started.all);
   ASSERT_TRUE(Fields(4));
   EXPECT_GT(TransferCount(board()), 0u);

@@ -25,7 +25,7 @@ TEST_F(PreviewTest, TheDriverShowsTheProgramsWindowWhichTheProgramNeverShowsItse
   HWND window = preview();
   char name[64] = {};
   GetClassNameA(window, name, sizeof name);
-  EXPECT_STREQ(name, "MCIQSIWClass");
+  EXPECT_STREQ(name, kPreviewClassName);
   RECT rect{};
   GetWindowRect(window, &rect);
   EXPECT_EQ(rect.right - rect.left, 640);
@@ -69,7 +69,7 @@ TEST_F(PreviewTest, StartedWithoutTheDriverTheProgramKeepsItsWindowHidden) {
   std::string program = RG7MCIWIN_PATH;
   ASSERT_TRUE(CreateProcessA(program.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, nullptr, &p));
   ASSERT_EQ(WaitForInputIdle(p.hProcess, 10000), 0u);
-  HWND window = FindWindowA("MCIQSIWClass", "MCI Preview Window");
+  HWND window = FindWindowA(kPreviewClassName, kPreviewWindowName);
   ASSERT_NE(window, nullptr);
   EXPECT_FALSE(IsWindowVisible(window));
   EXPECT_EQ(testing_support::OverlayCount(), 1u);
@@ -105,7 +105,7 @@ TEST_F(PreviewTest, WithoutItsLibrarysDriverTheProgramDoesNotStartAndWithoutABoa
   EXPECT_EQ(Open(), RG7MCI_ERR_START);
   EXPECT_EQ(GetLastError(), ERROR_DLL_INIT_FAILED);
   EXPECT_EQ(device_, nullptr);
-  EXPECT_EQ(FindWindowA("MCIQSIWClass", nullptr), nullptr);
+  EXPECT_EQ(FindWindowA(kPreviewClassName, nullptr), nullptr);
   sim::PowerOff();
 
   desc = PreviewMachine();
@@ -114,7 +114,7 @@ TEST_F(PreviewTest, WithoutItsLibrarysDriverTheProgramDoesNotStartAndWithoutABoa
   platform::ClearMessageBoxLog();
   EXPECT_EQ(Open(), RG7MCI_ERR_NO_WINDOW);
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Cannot initialize the board"});
-  EXPECT_EQ(FindWindowA("MCIQSIWClass", nullptr), nullptr);
+  EXPECT_EQ(FindWindowA(kPreviewClassName, nullptr), nullptr);
 }
 
 // The launcher as a person runs it: the machine from its description, the program

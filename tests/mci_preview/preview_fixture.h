@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "mci_preview/preview_messages.h"
 #include "outside/rg7mcint/rg7mcint.h"
 #include "platform/message_box.h"
 #include "platform/module_loader.h"
@@ -19,6 +20,9 @@
 #include "tests/support/test_machine.h"
 
 namespace mci_preview_test {
+
+using mci_preview::kPreviewClassName;
+using mci_preview::kPreviewWindowName;
 
 // A camera on every input, so that whichever channel the settings choose shows it.
 inline sim::MachineDescription PreviewMachine() {

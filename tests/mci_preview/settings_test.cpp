@@ -9,7 +9,7 @@
 namespace mci_preview_test {
 namespace {
 
-constexpr UINT kApplySettings = WM_USER + 0x01;
+using mci_preview::PVM_APPLY_SETTINGS;
 
 TEST_F(PreviewTest, EachFieldOfTheBlockReachesTheBoardAndLaterOnlyChangedOnesAreApplied) {
   // The decoder that knows a VCR mode.
@@ -67,7 +67,7 @@ TEST_F(PreviewTest, ABlockWithoutDataOrShorterThanTheSettingsIsIgnored) {
   COPYDATASTRUCT noData{0, sizeof(s), nullptr};
   Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&noData));
   Send(WM_COPYDATA, 0, 0);
-  Send(kApplySettings);
+  Send(PVM_APPLY_SETTINGS);
   EXPECT_EQ(Get("RG7GetHue"), 0);
 
   // A longer block gives its first 108 bytes.
@@ -75,7 +75,7 @@ TEST_F(PreviewTest, ABlockWithoutDataOrShorterThanTheSettingsIsIgnored) {
   std::memcpy(longer.data(), &s, sizeof(s));
   COPYDATASTRUCT longBlock{0, static_cast<DWORD>(longer.size()), longer.data()};
   Send(WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&longBlock));
-  Send(kApplySettings);
+  Send(PVM_APPLY_SETTINGS);
   EXPECT_EQ(Get("RG7GetHue"), 30);
 }
 

@@ -13,8 +13,8 @@ namespace {
 
 using testing_support::Bytes;
 
-constexpr UINT kSnapshot = WM_USER + 0x0F;
-constexpr UINT kSetSize = WM_USER + 0x05;
+using mci_preview::PVM_SET_SIZE;
+using mci_preview::PVM_SNAPSHOT;
 
 // The field whose number a line carries in its first pixel pairs.
 std::uint32_t StampOf(const BYTE* line) {
@@ -55,7 +55,7 @@ TEST_F(SnapshotTest, SavesTheDeliveredPatternAsA24BitBmpAndDeletesTheAtom) {
   std::string file = dir_.File("snap.bmp");
   ATOM atom = GlobalAddAtomA(file.c_str());
   ASSERT_NE(atom, 0);
-  Send(kSnapshot, 0, atom);
+  Send(PVM_SNAPSHOT, 0, atom);
   char name[256];
   EXPECT_EQ(GlobalGetAtomNameA(atom, name, sizeof name), 0u);  // taken
 
@@ -80,17 +80,17 @@ TEST_F(SnapshotTest, SavesTheDeliveredPatternAsA24BitBmpAndDeletesTheAtom) {
 }
 
 TEST_F(SnapshotTest, AWindowLargerThanTheImageSavesTheImageAndAnEmptyOneSavesNothing) {
-  Send(kSetSize, 0, MAKELPARAM(300, 900));  // height 300, width 900
+  Send(PVM_SET_SIZE, 0, MAKELPARAM(300, 900));  // height 300, width 900
   std::string big = dir_.File("big.bmp");
   EXPECT_EQ(Rg7mciCapture(device_, big.c_str()), RG7MCI_OK);
   testing_support::Image image = testing_support::BmpImage(testing_support::ReadBytes(big));
   EXPECT_EQ(image.width, 640);
   EXPECT_EQ(image.height, 300);
 
-  Send(kSetSize, 0, MAKELPARAM(0, 200));
+  Send(PVM_SET_SIZE, 0, MAKELPARAM(0, 200));
   std::string empty = dir_.File("empty.bmp");
   ATOM atom = GlobalAddAtomA(empty.c_str());
-  Send(kSnapshot, 0, atom);
+  Send(PVM_SNAPSHOT, 0, atom);
   char name[256];
   EXPECT_EQ(GlobalGetAtomNameA(atom, name, sizeof name), 0u);  // still taken
   EXPECT_TRUE(testing_support::ReadBytes(empty).empty());
@@ -100,7 +100,7 @@ TEST_F(SnapshotTest, AnAtomWithoutANameSavesNothingAndDeletesNothing) {
   ATOM other = GlobalAddAtomA(dir_.File("other.bmp").c_str());
   ASSERT_NE(other, 0);
   const ATOM unknown = other == 0xC123 ? 0xC124 : 0xC123;
-  Send(kSnapshot, 0, unknown);
+  Send(PVM_SNAPSHOT, 0, unknown);
   char name[256];
   EXPECT_NE(GlobalGetAtomNameA(other, name, sizeof name), 0u);
   EXPECT_TRUE(testing_support::ReadBytes(dir_.File("other.bmp")).empty());

@@ -34,14 +34,6 @@ void Rg7Close() {
   RG7Close();
 }
 
-void Rg7CameraFreeze() {
-  if (g_captureEngine) g_captureEngine->Freeze();
-}
-
-void Rg7CameraLive() {
-  if (g_captureEngine) g_captureEngine->LiveVideo();
-}
-
 }  // namespace
 
 const CaptureBackend kRg7Backend{
@@ -52,8 +44,8 @@ const CaptureBackend kRg7Backend{
     .get_video_data = Rg7GetVideoData,
     .write_file = Rg7WriteFile,
     .video = &kRg7VideoWindow,
-    .camera_freeze = Rg7CameraFreeze,
-    .camera_live = Rg7CameraLive,
+    .camera_freeze = Rg7Freeze,
+    .camera_live = Rg7LiveVideo,
 };
 
 }  // namespace twain_ds

@@ -55,14 +55,6 @@ void Stop(bool frozen) {
   if (g_captureEngine && !frozen) g_captureEngine->StopLive();
 }
 
-void Freeze() {
-  if (g_captureEngine) g_captureEngine->Freeze();
-}
-
-void Unfreeze() {
-  if (g_captureEngine) g_captureEngine->LiveVideo();
-}
-
 void Place(HWND) {
   if (g_captureEngine) g_captureEngine->MapSurfaceRect();
 }
@@ -81,11 +73,19 @@ bool UpdateGrabWindow(HWND, bool) {
 
 }  // namespace
 
+void Rg7Freeze() {
+  if (g_captureEngine) g_captureEngine->Freeze();
+}
+
+void Rg7LiveVideo() {
+  if (g_captureEngine) g_captureEngine->LiveVideo();
+}
+
 const VideoWindowOps kRg7VideoWindow{
     .start = Start,
     .stop = Stop,
-    .freeze = Freeze,
-    .unfreeze = Unfreeze,
+    .freeze = Rg7Freeze,
+    .unfreeze = Rg7LiveVideo,
     .moved = Place,
     .painted = Place,
     .update_color_key = UpdateColorKey,

@@ -7,4 +7,8 @@ namespace twain_ds {
 
 extern const VideoWindowOps kRg7VideoWindow;
 
+// Freeze and back to live video, for the video window and the camera dialog alike.
+void Rg7Freeze();
+void Rg7LiveVideo();
+
 }  // namespace twain_ds
