@@ -1,8 +1,12 @@
 #include "sim/machine.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 
 #include "platform/module_loader.h"
+#include "platform/port_io.h"
+#include "sim/kt650/kt650_layout.h"
 #include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_video_clock.h"
 
@@ -24,10 +28,19 @@ MachineDescription MachineDescription::Default() {
   natoma.revision = 2;
   d.host_bridges.push_back(natoma);
   d.rg700_boards.push_back(Rg700Desc{});
+  d.kt650_boards.push_back(Kt650Desc{});
   return d;
 }
 
 Machine::Machine(const MachineDescription& desc) : desc_(desc) {
+  Kt650Layout layout;
+  std::string error;
+  if (!ResolveKt650Layout(desc.display, desc.kt650_boards, &layout, &error)) {
+    std::fprintf(stderr, "virtual PC: %s\n", error.c_str());
+    std::abort();
+  }
+  desc_.display = layout.display;
+  desc_.kt650_boards = layout.boards;
   for (const HostBridgeDesc& b : desc.host_bridges) {
     auto bridge = std::make_shared<HostBridge>(b);
     bridges_.push_back(bridge);
@@ -42,19 +55,28 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     pci_.Add(board);
     physical_memory_.ReserveWindow(b.bar0, rg700::kWindowSize);
   }
-  pci_bios_ = std::make_shared<PciBios>(pci_);
-  platform::RegisterPciBios(pci_bios_);
+  BuildKt650Boards(layout);
+  // The BIOS reports the last bus, so it comes once every function is on one.
+  if (desc.pci_bios) {
+    pci_bios_ = std::make_shared<PciBios>(pci_);
+    platform::RegisterPciBios(pci_bios_);
+  }
   rg7_nt_driver_ = std::make_shared<Rg7NtDriver>(*this);
   rg7_w95_vxd_ = std::make_shared<Rg7W95Vxd>(*this);
+  kt6_w95_vxd_ = std::make_shared<Kt6W95Vxd>(*this);
   for (std::size_t i = 0; i < rg700_.size(); ++i)
     rg700_[i]->SetInterruptSink([this, i](std::uint32_t bits) { DriverInUse(i).ServiceInterrupt(i, bits); });
   if (desc.rg7_nt_driver) platform::RegisterDevice(rg7nt::kDeviceName, rg7_nt_driver_);
   if (desc.rg7_w95_vxd) platform::RegisterDevice(rg7w95::kDeviceName, rg7_w95_vxd_);
-  display_memory_ = std::make_shared<DisplayMemory>(desc.display.memory_bytes, desc.display.physical_base);
-  display_ = std::make_shared<Display>(desc.display, display_memory_);
-  // Bus masters reach display memory at its physical address.
-  physical_memory_.MapDeviceMemory(display_memory_->base(), display_memory_->size(), display_memory_->physical_base());
+  if (desc.kt6_w95_vxd) platform::RegisterDevice(kt6w95::kDeviceName, kt6_w95_vxd_);
+  display_ = std::make_shared<Display>(desc_.display, display_memory_);
   platform::RegisterDisplayAdapter(display_);
+  if (primary_adapter_) {
+    // The board shows the desktop: its registers follow the display's mode, and its
+    // VGA ports are the primary adapter's.
+    display_->SetDesktopListener([board = primary_adapter_](const DesktopMode& mode) { board->SetDesktop(&mode); });
+    platform::MapIoPorts(kt650::kFirstVgaPort, kt650::kVgaPortCount, primary_adapter_.get());
+  }
   // The first board's VIP output feeds the display's video port.
   if (!rg700_.empty())
     rg700_[0]->video_clock().SetVipSink(
@@ -64,16 +86,44 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
                           [this, i](std::uint32_t ms) { return DriverInUse(i).WaitUntilServed(ms); });
 }
 
+void Machine::BuildKt650Boards(const Kt650Layout& layout) {
+  const DisplayDesc& d = layout.display;
+  display_memory_ = std::make_shared<DisplayMemory>(d.memory_bytes, d.physical_base, layout.display_mapped_bytes);
+  // Bus masters reach display memory at its physical address, the whole aperture's worth.
+  physical_memory_.MapDeviceMemory(display_memory_->base(), display_memory_->mapped_size(),
+                                   display_memory_->physical_base());
+  for (std::size_t i = 0; i < layout.boards.size(); ++i) {
+    const Kt650Desc& b = layout.boards[i];
+    std::shared_ptr<DisplayMemory> memory = display_memory_;
+    if (static_cast<int>(i) != layout.monitor_board) {
+      memory = std::make_shared<DisplayMemory>(b.memory_bytes, b.frame_buffer_base, Kt650ApertureSize(b.chip));
+      physical_memory_.MapDeviceMemory(memory->base(), memory->mapped_size(), memory->physical_base());
+    }
+    auto board = std::make_shared<Kt650Board>(b, memory);
+    kt650_.push_back(board);
+    pci_.Add(board);
+    Kt650Window registers = board->RegisterWindow();
+    physical_memory_.ReserveWindow(registers.physical, registers.size);
+    if (static_cast<int>(i) == layout.monitor_board) primary_adapter_ = board;
+  }
+}
+
 Machine::~Machine() {
   // The field clocks go first: they write into memory and raise interrupts.
   for (auto& board : rg700_) board->StopVideo();
+  if (primary_adapter_) {
+    platform::UnmapIoPorts(primary_adapter_.get());
+    display_->SetDesktopListener(nullptr);
+  }
   platform::UnregisterDisplayAdapter(display_.get());
   platform::UnregisterDevice(rg7nt::kDeviceName);
   platform::UnregisterDevice(rg7w95::kDeviceName);
+  platform::UnregisterDevice(kt6w95::kDeviceName);
   platform::RegisterPciBios(nullptr);
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);
   rg7_nt_driver_->Unplug();
   rg7_w95_vxd_->Unplug();
+  kt6_w95_vxd_->Unplug();
 }
 
 Rg7DriverBase& Machine::DriverInUse(std::size_t board) {

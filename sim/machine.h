@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "sim/display/display.h"
+#include "sim/kt650/kt650_board.h"
+#include "sim/kt650/kt6_w95_vxd.h"
 #include "sim/memory/physical_memory.h"
 #include "sim/pci/host_bridge.h"
 #include "sim/pci/pci_bios.h"
@@ -17,16 +19,25 @@
 
 namespace sim {
 
+struct Kt650Layout;
+
 struct MachineDescription {
   std::vector<HostBridgeDesc> host_bridges;
   std::vector<Rg700Desc> rg700_boards;
+  // The board on monitor 0 is the display adapter: its memory is the display memory
+  // (see ResolveKt650Layout).
+  std::vector<Kt650Desc> kt650_boards;
   DisplayDesc display;
+  // A PC without a PCI BIOS answers interrupt 0x1A with carry set.
+  bool pci_bios = true;
   // The drivers installed: the Windows NT kernel driver RG7DRIVE and the Windows 95
-  // VxD RG700W95. A description may leave either out.
+  // VxDs RG700W95 and KT6VXD95. A description may leave any out.
   bool rg7_nt_driver = true;
   bool rg7_w95_vxd = true;
+  bool kt6_w95_vxd = true;
 
-  // One Natoma host bridge, one RG-700 board and a 16-bit desktop.
+  // One Natoma host bridge, one RG-700 board, one 650-series board (chip 0x8A22,
+  // type 3) that drives the monitor, and a 16-bit desktop.
   PLATFORM_EXPORT static MachineDescription Default();
 };
 
@@ -37,14 +48,21 @@ class PLATFORM_EXPORT Machine {
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
+  // The description as built: the display and the 650-series boards with the memory
+  // and addresses that ResolveKt650Layout gave them.
   const MachineDescription& desc() const { return desc_; }
   PciBus& pci() { return pci_; }
+  // Null when the description leaves the PCI BIOS out.
+  PciBios* pci_bios() { return pci_bios_.get(); }
   Rg700Board& rg700(std::size_t i) { return *rg700_.at(i); }
   std::size_t rg700_count() const { return rg700_.size(); }
+  Kt650Board& kt650(std::size_t i) { return *kt650_.at(i); }
+  std::size_t kt650_count() const { return kt650_.size(); }
   HostBridge& host_bridge(std::size_t i) { return *bridges_.at(i); }
-  // Both drivers exist whether or not the description installs them.
+  // The drivers exist whether or not the description installs them.
   Rg7NtDriver& rg7_nt_driver() { return *rg7_nt_driver_; }
   Rg7W95Vxd& rg7_w95_vxd() { return *rg7_w95_vxd_; }
+  Kt6W95Vxd& kt6_w95_vxd() { return *kt6_w95_vxd_; }
   PhysicalMemory& physical_memory() { return physical_memory_; }
   DisplayMemory& display_memory() { return *display_memory_; }
   Display& display() { return *display_; }
@@ -57,6 +75,8 @@ class PLATFORM_EXPORT Machine {
   // The driver that board `board`'s interrupts go to: one with an event registered
   // for the board, else an open one, else the NT driver if installed, else the VxD.
   Rg7DriverBase& DriverInUse(std::size_t board);
+  // The display memory and the 650-series boards on the bus and in physical memory.
+  void BuildKt650Boards(const Kt650Layout& layout);
 
   MachineDescription desc_;
   PciBus pci_;
@@ -66,7 +86,11 @@ class PLATFORM_EXPORT Machine {
   std::vector<std::shared_ptr<Rg700Board>> rg700_;
   std::shared_ptr<Rg7NtDriver> rg7_nt_driver_;
   std::shared_ptr<Rg7W95Vxd> rg7_w95_vxd_;
+  std::shared_ptr<Kt6W95Vxd> kt6_w95_vxd_;
   std::shared_ptr<DisplayMemory> display_memory_;
+  std::vector<std::shared_ptr<Kt650Board>> kt650_;
+  // The board on monitor 0, whose VGA ports are the primary adapter's; null: none.
+  std::shared_ptr<Kt650Board> primary_adapter_;
   std::shared_ptr<Display> display_;
 };
 

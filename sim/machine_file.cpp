@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <cstdio>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/ini_file.h"
+#include "sim/kt650/kt650_layout.h"
 
 namespace sim {
 namespace {
@@ -21,6 +23,7 @@ constexpr std::uint32_t kMaxDesktopSide = 4096;
 constexpr std::uint8_t kMaxDeviceNumber = 31;
 constexpr std::uint8_t kFirstChipsetRegister = 0x40;
 constexpr std::size_t kMaxListItems = 16;
+constexpr std::uint32_t kMaxRefreshHz = 1000;
 
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -165,6 +168,27 @@ Setter Camera(VideoSourceDesc* field) {
   };
 }
 
+Setter Monitor(int* field) {
+  return [=](std::string_view s) {
+    if (s == "0")
+      *field = 0;
+    else if (SameName(s, "none"))
+      *field = -1;
+    else
+      return false;
+    return true;
+  };
+}
+
+Setter Chip(std::uint16_t* field) {
+  return [=](std::string_view s) {
+    auto v = Unsigned(s);
+    if (!v || *v > 0xFFFF || !Kt650ChipKnown(static_cast<std::uint16_t>(*v))) return false;
+    *field = static_cast<std::uint16_t>(*v);
+    return true;
+  };
+}
+
 Fields DisplayFields(DisplayDesc& d) {
   return {{"width", Number(&d.width, 1, kMaxDesktopSide)},
           {"height", Number(&d.height, 1, kMaxDesktopSide)},
@@ -232,8 +256,33 @@ Fields Rg700Fields(Rg700Desc& b) {
           {"lockstep", Flag(&b.timing.lockstep)}};
 }
 
+// Type and memory size depend on the chip, which may come later in the section:
+// Kt650Fits checks them once the file is read.
+Fields Kt650Fields(Kt650Desc& b) {
+  return {{"bus", Number(&b.bus)},
+          {"device_number", Number(&b.device_number, 0, kMaxDeviceNumber)},
+          {"chip", Chip(&b.chip)},
+          {"type", Number(&b.type, 0, kt650::kLastType)},
+          {"revision", Number(&b.revision)},
+          {"board_code", Number(&b.board_code)},
+          {"sub_revision", Number(&b.sub_revision)},
+          {"chip_revision", Number(&b.chip_revision)},
+          {"memory_bytes", Number(&b.memory_bytes)},
+          {"monitor", Monitor(&b.monitor)},
+          {"interrupt_line", Number(&b.interrupt_line)},
+          {"frame_buffer_base", Number(&b.frame_buffer_base)},
+          {"register_base", Number(&b.register_base)},
+          {"input0", Camera(&b.inputs[0])},
+          {"input1", Camera(&b.inputs[1])},
+          {"input2", Camera(&b.inputs[2])},
+          {"input3", Camera(&b.inputs[3])},
+          {"refresh_hz", Number(&b.refresh_hz, 1, kMaxRefreshHz)}};
+}
+
+Fields BiosFields(MachineDescription& m) { return {{"pci", Flag(&m.pci_bios)}}; }
+
 Fields DriverFields(MachineDescription& m) {
-  return {{"RG7DRIVE", Flag(&m.rg7_nt_driver)}, {"RG700W95", Flag(&m.rg7_w95_vxd)}};
+  return {{"RG7DRIVE", Flag(&m.rg7_nt_driver)}, {"RG700W95", Flag(&m.rg7_w95_vxd)}, {"KT6VXD95", Flag(&m.kt6_w95_vxd)}};
 }
 
 bool Fail(std::string* error, const std::string& what) {
@@ -287,12 +336,46 @@ bool DesktopFits(const DisplayDesc& d, std::string* error) {
   return true;
 }
 
+std::string Hex(std::uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", v);
+  return text;
+}
+
+// What a board's own section must agree on: type and memory size with the chip,
+// the register base with the chip and its window.
+bool Kt650Fits(std::size_t i, const Kt650Desc& b, std::string* error) {
+  std::string name = "[kt650 " + std::to_string(i) + "] ";
+  if (!Kt650TypeFits(b.chip, b.type)) return Fail(error, name + "type: does not fit chip " + Hex(b.chip));
+  if (b.memory_bytes != 0 && !Kt650MemoryListed(b.chip, b.memory_bytes))
+    return Fail(error, name + "memory_bytes: no size of chip " + Hex(b.chip));
+  if (b.register_base != 0 && b.chip != kt650::kChip8A22)
+    return Fail(error, name + "register_base: only chip 0x8A22 has a register BAR");
+  if (b.register_base % Kt650RegisterWindowSize(b.chip))
+    return Fail(error, name + "register_base: not aligned to the register window");
+  return true;
+}
+
+// The frame-buffer BAR as resolved (the monitor's board takes the display's base):
+// aligned to what it decodes and below 4 GB.
+bool Kt650WindowsFit(const Kt650Layout& layout, std::string* error) {
+  for (std::size_t i = 0; i < layout.boards.size(); ++i) {
+    const Kt650Desc& b = layout.boards[i];
+    std::uint32_t decoded = Kt650FrameBufferBarSize(b.chip);
+    if (b.frame_buffer_base % decoded || std::uint64_t(b.frame_buffer_base) + decoded > (std::uint64_t(1) << 32))
+      return Fail(error, "[kt650 " + std::to_string(i) + "] frame buffer at " + Hex(b.frame_buffer_base) +
+                             ": not aligned to its " + Hex(decoded) + "-byte window below 4 GB");
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ParseMachineDescription(const std::string& text, MachineDescription* out, std::string* error) {
   MachineDescription m;
   std::vector<std::optional<HostBridgeDesc>> bridges(kMaxDescribedBridges);
   std::vector<std::optional<Rg700Desc>> boards(kMaxDescribedRg700Boards);
+  std::vector<std::optional<Kt650Desc>> kt650Boards(kMaxDescribedKt650Boards);
   platform::IniFile ini = platform::IniFile::Parse(text);
   for (const auto& section : ini.sections()) {
     const std::string& name = section.name;
@@ -303,21 +386,35 @@ bool ParseMachineDescription(const std::string& text, MachineDescription* out, s
       ok = Apply(section, VideoPortFields(m.display.video_port), error);
     } else if (SameName(name, "drivers")) {
       ok = Apply(section, DriverFields(m), error);
+    } else if (SameName(name, "bios")) {
+      ok = Apply(section, BiosFields(m), error);
     } else if (auto i = Index(name, "bridge"); i && *i < bridges.size()) {
       ok = Apply(section, BridgeFields(bridges[*i].emplace()), error);
     } else if (auto j = Index(name, "rg700"); j && *j < boards.size()) {
       ok = Apply(section, Rg700Fields(boards[*j].emplace()), error);
+    } else if (auto k = Index(name, "kt650"); k && *k < kt650Boards.size()) {
+      ok = Apply(section, Kt650Fields(kt650Boards[*k].emplace()), error);
     } else {
       return Fail(error, "unknown section [" + name + "]");
     }
     if (!ok) return false;
   }
-  if (!Consecutive(bridges, "bridge", error) || !Consecutive(boards, "rg700", error) || !DesktopFits(m.display, error))
+  if (!Consecutive(bridges, "bridge", error) || !Consecutive(boards, "rg700", error) ||
+      !Consecutive(kt650Boards, "kt650", error))
     return false;
   for (auto& b : bridges)
     if (b) m.host_bridges.push_back(std::move(*b));
   for (auto& b : boards)
     if (b) m.rg700_boards.push_back(std::move(*b));
+  for (auto& b : kt650Boards)
+    if (b) m.kt650_boards.push_back(std::move(*b));
+  for (std::size_t i = 0; i < m.kt650_boards.size(); ++i)
+    if (!Kt650Fits(i, m.kt650_boards[i], error)) return false;
+  // The desktop must fit the memory the machine will give the display.
+  Kt650Layout layout;
+  if (!ResolveKt650Layout(m.display, m.kt650_boards, &layout, error) || !Kt650WindowsFit(layout, error) ||
+      !DesktopFits(layout.display, error))
+    return false;
   *out = std::move(m);
   return true;
 }

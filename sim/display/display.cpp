@@ -113,15 +113,36 @@ void Display::GetCaps(DDCAPS* driverCaps, DDCAPS* emulationCaps) {
 }
 
 HRESULT Display::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
-  std::lock_guard lock(mutex_);
-  return SetMode(width, height, bitsPerPixel, desc_.rgb565);
+  std::lock_guard notify(listener_mutex_);
+  HRESULT hr;
+  DesktopMode mode;
+  {
+    std::lock_guard lock(mutex_);
+    hr = SetMode(width, height, bitsPerPixel, desc_.rgb565);
+    mode = mode_;
+  }
+  if (hr == DD_OK && listener_) listener_(mode);
+  return hr;
 }
 
 void Display::RestoreDisplayMode() {
-  std::lock_guard lock(mutex_);
-  if (mode_.width == desc_.width && mode_.height == desc_.height && mode_.format.dwRGBBitCount == desc_.bits_per_pixel)
-    return;
-  SetMode(desc_.width, desc_.height, desc_.bits_per_pixel, desc_.rgb565);
+  std::lock_guard notify(listener_mutex_);
+  DesktopMode mode;
+  {
+    std::lock_guard lock(mutex_);
+    if (mode_.width == desc_.width && mode_.height == desc_.height &&
+        mode_.format.dwRGBBitCount == desc_.bits_per_pixel)
+      return;
+    if (SetMode(desc_.width, desc_.height, desc_.bits_per_pixel, desc_.rgb565) != DD_OK) return;
+    mode = mode_;
+  }
+  if (listener_) listener_(mode);
+}
+
+void Display::SetDesktopListener(DesktopListener listener) {
+  std::lock_guard notify(listener_mutex_);
+  listener_ = std::move(listener);
+  if (listener_) listener_(desktop());
 }
 
 DWORD Display::GetFourCCCodes(DWORD* codes, DWORD capacity) {

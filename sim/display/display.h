@@ -5,6 +5,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -163,6 +164,11 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   const DisplayDesc& desc() const { return desc_; }
   DisplayMemory& memory() { return *memory_; }
   DesktopMode desktop() const;
+  // The adapter's own view of the desktop (a board that is the display adapter):
+  // called with the new mode after each mode change that succeeds, outside the
+  // display's lock and in the order of the changes, and once when set. Null removes it.
+  using DesktopListener = std::function<void(const DesktopMode&)>;
+  void SetDesktopListener(DesktopListener listener);
   BYTE* desktop_memory() const;
   // Paints the desktop as a window would be painted (clipped to the screen).
   void FillDesktop(const RECT& rect, COLORREF color);
@@ -225,6 +231,9 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
 
   DisplayDesc desc_;
   std::shared_ptr<DisplayMemory> memory_;
+  // Taken before mutex_ by a mode change and held while the listener runs.
+  std::mutex listener_mutex_;
+  DesktopListener listener_;
   mutable std::mutex mutex_;
   DesktopMode mode_;
   std::uint32_t next_id_ = 1;

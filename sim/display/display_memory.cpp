@@ -1,15 +1,18 @@
 #include "sim/display/display_memory.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "sim/memory/low_memory.h"
 
 namespace sim {
 
-DisplayMemory::DisplayMemory(std::uint32_t size, std::uint32_t physicalBase)
-    : base_(static_cast<BYTE*>(MapBelow4G(size, true))), size_(size), physical_base_(physicalBase) {}
+DisplayMemory::DisplayMemory(std::uint32_t size, std::uint32_t physicalBase, std::uint32_t mappedBytes)
+    : size_(size), mapped_size_(std::max(size, mappedBytes)), physical_base_(physicalBase) {
+  base_ = static_cast<BYTE*>(MapBelow4G(mapped_size_, true));
+}
 
-DisplayMemory::~DisplayMemory() { UnmapBelow4G(base_, size_); }
+DisplayMemory::~DisplayMemory() { UnmapBelow4G(base_, mapped_size_); }
 
 std::optional<std::uint32_t> DisplayMemory::Allocate(std::uint32_t bytes, std::uint32_t alignment) {
   if (bytes == 0 || alignment == 0 || (alignment & (alignment - 1))) return std::nullopt;

@@ -15,13 +15,16 @@ namespace sim {
 
 class PLATFORM_EXPORT DisplayMemory {
  public:
-  DisplayMemory(std::uint32_t size, std::uint32_t physicalBase);
+  // Backs max(size, mappedBytes) bytes, so that a program may map a board's whole
+  // aperture over less memory without faulting; allocations stay within `size`.
+  DisplayMemory(std::uint32_t size, std::uint32_t physicalBase, std::uint32_t mappedBytes = 0);
   ~DisplayMemory();
   DisplayMemory(const DisplayMemory&) = delete;
   DisplayMemory& operator=(const DisplayMemory&) = delete;
 
   BYTE* base() const { return base_; }
   std::uint32_t size() const { return size_; }
+  std::uint32_t mapped_size() const { return mapped_size_; }
   std::uint32_t physical_base() const { return physical_base_; }
 
   // First fit; alignment is a power of two. The block is zero-filled.
@@ -35,6 +38,7 @@ class PLATFORM_EXPORT DisplayMemory {
  private:
   BYTE* base_;
   std::uint32_t size_;
+  std::uint32_t mapped_size_;
   std::uint32_t physical_base_;
   mutable std::mutex mutex_;
   std::map<std::uint32_t, std::uint32_t> used_;  // offset -> bytes

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/bounded_log.h"
+
 namespace sim {
 namespace {
 
@@ -41,6 +43,27 @@ PciBios::PciBios(PciBus& bus) : bus_(&bus) {
 }
 
 void PciBios::Interrupt(std::uint8_t, BiosRegisters& regs) {
+  auto low = [](std::uint32_t reg) { return static_cast<std::uint16_t>(reg); };
+  PciBiosCallRecord call{low(regs.eax), low(regs.ebx), low(regs.ecx), low(regs.edi), 0, 0, false};
+  Serve(regs);
+  call.status = Ah(regs);
+  call.cx_out = low(regs.ecx);
+  call.carry = (regs.flags & platform::kCarryFlag) != 0;
+  std::lock_guard lock(calls_mutex_);
+  AppendBounded(calls_, call);
+}
+
+std::vector<PciBiosCallRecord> PciBios::Calls() const {
+  std::lock_guard lock(calls_mutex_);
+  return calls_;
+}
+
+void PciBios::ClearCalls() {
+  std::lock_guard lock(calls_mutex_);
+  calls_.clear();
+}
+
+void PciBios::Serve(BiosRegisters& regs) {
   bool ok = false;
   if (Ah(regs) == pcibios::kFunctionId) {
     switch (Al(regs)) {

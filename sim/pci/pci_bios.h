@@ -2,6 +2,9 @@
 // installation check and configuration reads and writes on the machine's bus.
 #pragma once
 
+#include <mutex>
+#include <vector>
+
 #include "platform/pci_bios.h"
 #include "sim/pci/pci_bus.h"
 
@@ -28,6 +31,14 @@ constexpr std::uint8_t kMechanism1 = 0x01;
 constexpr std::uint16_t kInterfaceLevel = 0x0210;
 }  // namespace pcibios
 
+// One call as the BIOS saw it: AX, BX, CX and DI on entry; AH, CX and carry on return.
+struct PciBiosCallRecord {
+  std::uint16_t ax, bx, cx, di;
+  std::uint8_t status;
+  std::uint16_t cx_out;
+  bool carry;
+};
+
 class PLATFORM_EXPORT PciBios : public platform::BiosInterruptHandler {
  public:
   // The bus must outlive the BIOS's registration.
@@ -35,7 +46,12 @@ class PLATFORM_EXPORT PciBios : public platform::BiosInterruptHandler {
 
   void Interrupt(std::uint8_t vector, platform::BiosRegisters& regs) override;
 
+  // Test view: the most recent calls, oldest first.
+  std::vector<PciBiosCallRecord> Calls() const;
+  void ClearCalls();
+
  private:
+  void Serve(platform::BiosRegisters& regs);
   void Present(platform::BiosRegisters& regs) const;
   // False (AH 0x87) for a register that is out of range or not aligned to the size.
   bool ReadConfig(platform::BiosRegisters& regs, unsigned size) const;
@@ -43,6 +59,8 @@ class PLATFORM_EXPORT PciBios : public platform::BiosInterruptHandler {
 
   PciBus* bus_;
   std::uint8_t last_bus_ = 0;
+  mutable std::mutex calls_mutex_;
+  std::vector<PciBiosCallRecord> calls_;
 };
 
 }  // namespace sim

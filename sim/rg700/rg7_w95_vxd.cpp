@@ -50,20 +50,9 @@ bool Covers(std::uint64_t base, std::uint64_t size, const Rg7MapRecord& r) {
 
 }  // namespace
 
-DWORD Rg7W95Vxd::Open(DWORD, DWORD, DWORD creation, DWORD flags) {
-  // Only the dynamic load opens a VxD: a new file that goes with its last handle.
-  if (creation != CREATE_NEW || (flags & FILE_FLAG_DELETE_ON_CLOSE) == 0) return ERROR_FILE_NOT_FOUND;
-  std::lock_guard lock(mutex_);
-  OpenedLocked();
-  ++loads_;
-  return ERROR_SUCCESS;
-}
+DWORD Rg7W95Vxd::Open(DWORD, DWORD, DWORD creation, DWORD flags) { return OpenAsVxd(creation, flags); }
 
-DWORD Rg7W95Vxd::Unload() {
-  std::lock_guard lock(mutex_);
-  ++unloads_;
-  return ERROR_SUCCESS;
-}
+DWORD Rg7W95Vxd::Unload() { return UnloadVxd(); }
 
 DWORD Rg7W95Vxd::Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
   switch (code) {
@@ -258,16 +247,6 @@ std::uint32_t Rg7W95Vxd::Mask() const {
 std::optional<Rg7IrqRegistration> Rg7W95Vxd::Registration() const {
   std::lock_guard lock(mutex_);
   return registration_;
-}
-
-int Rg7W95Vxd::LoadCount() const {
-  std::lock_guard lock(mutex_);
-  return loads_;
-}
-
-int Rg7W95Vxd::UnloadCount() const {
-  std::lock_guard lock(mutex_);
-  return unloads_;
 }
 
 std::size_t Rg7W95Vxd::PinnedRanges() const {

@@ -79,8 +79,6 @@ class PLATFORM_EXPORT Rg7W95Vxd : public Rg7DriverBase {
   std::uint32_t Mask() const;
   // The last record of request 1004, if any came.
   std::optional<Rg7IrqRegistration> Registration() const;
-  int LoadCount() const;
-  int UnloadCount() const;
   // Ranges that request 1013 pinned and 1014 has not unpinned yet.
   std::size_t PinnedRanges() const;
 
@@ -103,8 +101,6 @@ class PLATFORM_EXPORT Rg7W95Vxd : public Rg7DriverBase {
   std::uint32_t mask_ = 0;
   DWORD ring0_event_ = 0;
   std::optional<Rg7IrqRegistration> registration_;
-  int loads_ = 0;
-  int unloads_ = 0;
   // Pinned ranges (address, size) -> whether the VxD holds a page lock on them.
   mutable std::mutex pins_mutex_;
   std::map<std::pair<std::uintptr_t, std::uint32_t>, bool> pins_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "sim/display/display.h"
 #include "sim/display/display_memory.h"
 
@@ -22,6 +24,31 @@ TEST(DisplayMemory, FirstFitWithAlignmentAndPhysicalAddresses) {
   EXPECT_EQ(physical, 0xD00000C8u);
   EXPECT_FALSE(memory.PhysicalAddress(memory.base() + 64 * 1024, &physical));
   EXPECT_FALSE(memory.PhysicalAddress(&physical, &physical));
+}
+
+TEST(DisplayMemory, BacksTheMappedBytesButAllocatesWithinItsSize) {
+  sim::DisplayMemory memory(64 * 1024, 0xD0000000, 1 << 20);
+  EXPECT_EQ(memory.size(), 64u * 1024);
+  EXPECT_EQ(memory.mapped_size(), 1u << 20);
+  memory.base()[(1 << 20) - 1] = 0x5A;
+  EXPECT_EQ(memory.base()[(1 << 20) - 1], 0x5A);
+  EXPECT_FALSE(memory.Allocate(128 * 1024, 8).has_value());
+  EXPECT_EQ(sim::DisplayMemory(64 * 1024, 0, 4096).mapped_size(), 64u * 1024);
+}
+
+TEST(Display, TheDesktopListenerHearsTheModeWhenSetAndAfterEachChange) {
+  sim::DisplayDesc desc;
+  sim::Display display(desc, std::make_shared<sim::DisplayMemory>(desc.memory_bytes, 0xD0000000));
+  std::vector<DWORD> widths;
+  display.SetDesktopListener([&](const sim::DesktopMode& mode) { widths.push_back(mode.width); });
+  EXPECT_EQ(display.SetDisplayMode(800, 600, 16), DD_OK);
+  EXPECT_NE(display.SetDisplayMode(4096, 4096, 32), DD_OK);
+  display.RestoreDisplayMode();
+  display.RestoreDisplayMode();  // no change, nothing heard
+  EXPECT_EQ(widths, (std::vector<DWORD>{1024, 800, 1024}));
+  display.SetDesktopListener(nullptr);
+  EXPECT_EQ(display.SetDisplayMode(640, 480, 16), DD_OK);
+  EXPECT_EQ(widths.size(), 3u);
 }
 
 // Surfaces straight from the adapter, as DirectDraw asks for them.

@@ -164,6 +164,8 @@ TEST(MachineFile, WhatTheFileLeavesOutKeepsItsDefault) {
   MachineDescription empty = Parse("; nothing but a comment\n");
   EXPECT_TRUE(empty.host_bridges.empty());
   EXPECT_TRUE(empty.rg700_boards.empty());
+  EXPECT_TRUE(empty.kt650_boards.empty());
+  EXPECT_TRUE(empty.pci_bios && empty.kt6_w95_vxd);
   EXPECT_EQ(empty.display.width, sim::DisplayDesc{}.width);
   EXPECT_TRUE(empty.display.video_port.present);
   EXPECT_TRUE(empty.rg7_nt_driver && empty.rg7_w95_vxd);
@@ -206,7 +208,88 @@ TEST(MachineFile, ValuesAreStrict) {
     EXPECT_FALSE(ErrorOf(std::string("[video port]\n") + line + "\n").empty()) << line;
   for (const char* line : {"registers=0x3F:1", "registers=0x40", "registers=0x40:0x100", "class_code=0x1000000"})
     EXPECT_FALSE(ErrorOf(std::string("[bridge 0]\n") + line + "\n").empty()) << line;
-  EXPECT_FALSE(ErrorOf("[drivers]\nKT6VXD95=1\n").empty());
+  EXPECT_FALSE(ErrorOf("[drivers]\nRG700NT=1\n").empty());
+  EXPECT_FALSE(ErrorOf("[bios]\npci=2\n").empty());
+}
+
+TEST(MachineFile, Kt650BoardsBiosAndTheirDriver) {
+  MachineDescription m = Parse(R"(
+[kt650 0]
+bus=1
+device_number=20
+chip=0x8A01
+type=2
+revision=4
+board_code=0x31
+sub_revision=5
+chip_revision=0x22
+memory_bytes=0x200000
+monitor=none
+interrupt_line=7
+frame_buffer_base=0x8C000000
+input0=none
+input2=PAL
+refresh_hz=1000
+
+[kt650 1]
+register_base=0xE8080000
+frame_buffer_base=0xC0000000
+memory_bytes=0x1000000
+
+[bios]
+pci=0
+
+[drivers]
+KT6VXD95=0
+)");
+  ASSERT_EQ(m.kt650_boards.size(), 2u);
+  const sim::Kt650Desc& b = m.kt650_boards[0];
+  EXPECT_EQ(b.bus, 1);
+  EXPECT_EQ(b.device_number, 20);
+  EXPECT_EQ(b.chip, sim::kt650::kChip8A01);
+  EXPECT_EQ(b.type, 2);
+  EXPECT_EQ(b.revision, 4);
+  EXPECT_EQ(b.board_code, 0x31);
+  EXPECT_EQ(b.sub_revision, 5);
+  EXPECT_EQ(b.chip_revision, 0x22);
+  EXPECT_EQ(b.memory_bytes, 0x200000u);
+  EXPECT_EQ(b.monitor, -1);
+  EXPECT_EQ(b.interrupt_line, 7);
+  EXPECT_EQ(b.frame_buffer_base, 0x8C000000u);
+  EXPECT_FALSE(b.inputs[0].present);
+  EXPECT_TRUE(b.inputs[2].present);
+  EXPECT_EQ(b.inputs[2].standard, 1);
+  EXPECT_EQ(b.refresh_hz, 1000u);
+  const sim::Kt650Desc& monitor = m.kt650_boards[1];
+  EXPECT_EQ(monitor.chip, sim::kt650::kChip8A22);
+  EXPECT_EQ(monitor.monitor, 0);
+  EXPECT_EQ(monitor.register_base, 0xE8080000u);
+  EXPECT_FALSE(m.pci_bios);
+  EXPECT_FALSE(m.kt6_w95_vxd);
+
+  // The desktop must fit the memory of the board on the monitor, not the display's own.
+  const std::string small =
+      "[display]\nmemory_bytes=0x1000000\n[kt650 0]\nmemory_bytes=0x100000\nchip=0x5631\ntype=0\n";
+  EXPECT_EQ(ErrorOf(small), "[display] the desktop does not fit the display memory");
+  EXPECT_EQ(Parse(small + "monitor=none\n").kt650_boards[0].memory_bytes, 0x100000u);
+}
+
+TEST(MachineFile, Kt650ValuesMustFitTheChipAndTheMachine) {
+  for (const char* lines :
+       {"chip=0x8A23", "chip=0x5631", "chip=0x8A01\ntype=3", "type=6", "type=2", "memory_bytes=0x300000",
+        "chip=0x5631\ntype=0\nmemory_bytes=0x800000", "monitor=1", "monitor=-1", "refresh_hz=0", "refresh_hz=1001",
+        "chip=0x8A01\ntype=1\nregister_base=0xE8000000", "register_base=0xE8001000", "frame_buffer_base=0xC0800000",
+        "chip=0x8A01\ntype=1\nframe_buffer_base=0xD1000000", "input4=ntsc", "device_number=32"})
+    EXPECT_FALSE(ErrorOf(std::string("[kt650 0]\n") + lines + "\n").empty()) << lines;
+  // The monitor's board takes the display's base, which must then suit its BAR.
+  EXPECT_FALSE(ErrorOf("[display]\nphysical_base=0xC0100000\n[kt650 0]\n").empty());
+  EXPECT_NE(ErrorOf("[kt650 0]\n[kt650 1]\n").find("monitor"), std::string::npos);
+  EXPECT_EQ(Parse("[kt650 0]\n[kt650 1]\nmonitor=none\n[kt650 4]\nmonitor=none\n[kt650 2]\nmonitor=none\n"
+                  "[kt650 3]\nmonitor=none\n")
+                .kt650_boards.size(),
+            5u);
+  EXPECT_EQ(ErrorOf("[kt650 5]\n"), "unknown section [kt650 5]");
+  EXPECT_NE(ErrorOf("[kt650 1]\nmonitor=none\n").find("without gaps"), std::string::npos);
 }
 
 // The description a process finds when nothing powered it on.

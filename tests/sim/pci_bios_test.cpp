@@ -105,4 +105,41 @@ TEST(PciBios, FailuresSetCarryAndTheStatusInAh) {
   EXPECT_EQ(Ah(none), platform::kBiosFunctionNotSupported);
 }
 
+TEST(PciBios, EachCallIsLoggedWithItsRegistersOnEntryAndReturn) {
+  sim::Machine& m = sim::PowerOn();
+  sim::PciBios* bios = m.pci_bios();
+  ASSERT_NE(bios, nullptr);
+  bios->ClearCalls();
+  constexpr std::uint32_t kKt650 = 0x0E << 3;
+  Call(pcibios::kReadConfigDword, kKt650, pci::kVendorId);
+  Call(pcibios::kReadConfigWord, kKt650, 3);
+  auto calls = bios->Calls();
+  ASSERT_EQ(calls.size(), 2u);
+  EXPECT_EQ(calls[0].ax, 0xB10A);
+  EXPECT_EQ(calls[0].bx, kKt650);
+  EXPECT_EQ(calls[0].cx, 0xA5A5);
+  EXPECT_EQ(calls[0].di, pci::kVendorId);
+  EXPECT_EQ(calls[0].status, pcibios::kSuccessful);
+  EXPECT_EQ(calls[0].cx_out, 0x5333);
+  EXPECT_FALSE(calls[0].carry);
+  EXPECT_EQ(calls[1].di, 3);
+  EXPECT_EQ(calls[1].status, pcibios::kBadRegisterNumber);
+  EXPECT_EQ(calls[1].cx_out, 0xA5A5);
+  EXPECT_TRUE(calls[1].carry);
+  bios->ClearCalls();
+  EXPECT_TRUE(bios->Calls().empty());
+  sim::PowerOff();
+}
+
+TEST(PciBios, AMachineWithoutOneAnswersNotSupported) {
+  sim::MachineDescription d = sim::MachineDescription::Default();
+  d.pci_bios = false;
+  sim::Machine& m = sim::PowerOn(d);
+  EXPECT_EQ(m.pci_bios(), nullptr);
+  BiosRegisters r = Call(pcibios::kBiosPresent);
+  EXPECT_TRUE(Carry(r));
+  EXPECT_EQ(Ah(r), platform::kBiosFunctionNotSupported);
+  sim::PowerOff();
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-#include "sim/rg700/rg7_driver_base.h"
+#include "sim/driver_base.h"
 
 #include <chrono>
 
@@ -6,17 +6,17 @@
 
 namespace sim {
 
-void Rg7DriverBase::Close() {
+void DriverBase::Close() {
   std::lock_guard lock(mutex_);
   if (opens_ > 0) --opens_;
 }
 
-bool Rg7DriverBase::IsOpen() const {
+bool DriverBase::IsOpen() const {
   std::lock_guard lock(mutex_);
   return opens_ > 0;
 }
 
-DWORD Rg7DriverBase::IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
+DWORD DriverBase::IoControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
   std::shared_lock plug(plug_);
   DWORD result = ERROR_SUCCESS;
   bool injected = false;
@@ -37,17 +37,18 @@ DWORD Rg7DriverBase::IoControl(DWORD code, const void* in, DWORD inSize, void* o
   return result;
 }
 
-void Rg7DriverBase::ServedLocked() {
+void DriverBase::ServedLocked() {
   served_ = read_mark_;
   served_changed_.notify_all();
 }
 
-bool Rg7DriverBase::WaitUntilServed(std::uint32_t timeoutMs) {
+bool DriverBase::WaitUntilServed(std::uint32_t timeoutMs) {
   std::unique_lock lock(mutex_);
   return served_changed_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return served_ >= delivered_; });
 }
 
-void Rg7DriverBase::Unplug() {
+void DriverBase::Unplug() {
+  Unplugging();
   std::unique_lock plug(plug_);
   {
     std::lock_guard lock(mutex_);
@@ -56,24 +57,48 @@ void Rg7DriverBase::Unplug() {
   Unplugged();
 }
 
-void Rg7DriverBase::FailRequest(DWORD code, int count, DWORD error) {
+DWORD DriverBase::OpenAsVxd(DWORD creation, DWORD flags) {
+  if (creation != CREATE_NEW || (flags & FILE_FLAG_DELETE_ON_CLOSE) == 0) return ERROR_FILE_NOT_FOUND;
+  std::lock_guard lock(mutex_);
+  OpenedLocked();
+  ++loads_;
+  return ERROR_SUCCESS;
+}
+
+DWORD DriverBase::UnloadVxd() {
+  std::lock_guard lock(mutex_);
+  ++unloads_;
+  return ERROR_SUCCESS;
+}
+
+int DriverBase::LoadCount() const {
+  std::lock_guard lock(mutex_);
+  return loads_;
+}
+
+int DriverBase::UnloadCount() const {
+  std::lock_guard lock(mutex_);
+  return unloads_;
+}
+
+void DriverBase::FailRequest(DWORD code, int count, DWORD error) {
   std::lock_guard lock(mutex_);
   failures_[code] = {count, error};
 }
 
-std::vector<DriverRequest> Rg7DriverBase::Requests() const {
+std::vector<DriverRequest> DriverBase::Requests() const {
   std::lock_guard lock(mutex_);
   return requests_;
 }
 
-std::size_t Rg7DriverBase::CountRequests(DWORD code) const {
+std::size_t DriverBase::CountRequests(DWORD code) const {
   std::lock_guard lock(mutex_);
   std::size_t n = 0;
   for (const auto& r : requests_) n += r.code == code;
   return n;
 }
 
-void Rg7DriverBase::ClearRequests() {
+void DriverBase::ClearRequests() {
   std::lock_guard lock(mutex_);
   requests_.clear();
 }

@@ -1,0 +1,272 @@
+#include "sim/kt650/kt650_board.h"
+
+#include <algorithm>
+
+#include "sim/bounded_log.h"
+#include "sim/kt650/kt650_layout.h"
+#include "sim/memory/low_memory.h"
+
+namespace sim {
+
+using namespace kt650;
+
+namespace {
+
+constexpr std::uint32_t kRegisterBytes = 4;
+constexpr std::uint32_t kKilobyte = 1024;
+constexpr std::uint16_t kRgb555GreenMask = 0x03E0;
+
+unsigned DwordWide(std::uint32_t) { return kRegisterBytes; }
+
+std::uint8_t ColourModeOf(const DDPIXELFORMAT& format) {
+  switch (format.dwRGBBitCount) {
+    case 16:
+      return format.dwGBitMask == kRgb555GreenMask ? kColourMode15 : kColourMode16;
+    case 24:
+      return kColourMode24;
+    case 32:
+      return kColourMode32;
+    default:
+      return kColourMode8;
+  }
+}
+
+// The writable bits of a memory BAR of `size` bytes, byte by byte.
+std::uint8_t BarMaskByte(std::uint32_t size, unsigned byte) {
+  return static_cast<std::uint8_t>(~(size - 1) >> (8 * byte));
+}
+
+}  // namespace
+
+// Reads give the engine's status (always idle here); what the host writes, the
+// source enables, is kept apart in the register's value.
+class Kt650Board::EngineStatusHook : public RegisterHook {
+ public:
+  std::uint32_t OnRead(std::uint32_t, std::uint32_t) override { return kEngineIdle; }
+};
+
+std::vector<RegisterInfo> Kt650Board::RegisterTable() {
+  // {name, register, reset, read-only bits, write-1-to-clear bits, hook}
+  return {
+      {"INTERRUPT_CONTROL", kInterruptControl / kRegisterBytes, 0, ~(kInterruptStatusBits | kInterruptEnableBits),
+       kInterruptStatusBits, nullptr},
+      {"ENGINE_STATUS", kEngineStatus / kRegisterBytes, 0, 0, 0, engine_status_.get()},
+  };
+}
+
+Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> frameBuffer)
+    : PciFunction(desc.bus, desc.device_number),
+      desc_(desc),
+      frame_buffer_(std::move(frameBuffer)),
+      window_size_(Kt650RegisterWindowSize(desc.chip)),
+      vga_(Kt650CrtcIdentity{desc.chip_revision, Kt650MemoryCode(desc.chip, frame_buffer_->size()), board_id()},
+           desc.refresh_hz),
+      engine_status_(std::make_unique<EngineStatusHook>()),
+      registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()) {
+  SetUpConfigSpace();
+  window_ = MapBelow4G(window_size_, false);
+  platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), window_size_, this);
+}
+
+Kt650Board::~Kt650Board() {
+  platform::UnmapMmioWindow(reinterpret_cast<std::uintptr_t>(window_));
+  UnmapBelow4G(window_, window_size_);
+}
+
+void Kt650Board::SetUpConfigSpace() {
+  SetWord(pci::kVendorId, kVendor);
+  SetWord(pci::kDeviceId, desc_.chip);
+  SetWord(pci::kCommand, 0x03);  // memory and I/O space on
+  SetWritable(pci::kCommand, 1, 0x07);
+  SetByte(pci::kRevision, desc_.chip_revision);
+  SetByte(pci::kClassCode, static_cast<std::uint8_t>(kClassCode));
+  SetByte(pci::kClassCode + 1, static_cast<std::uint8_t>(kClassCode >> 8));
+  SetByte(pci::kClassCode + 2, static_cast<std::uint8_t>(kClassCode >> 16));
+  SetWritable(pci::kLatencyTimer, 1);
+  // Only the address bits above a window's size are writable, so that sizing works.
+  auto memoryBar = [&](std::uint32_t offset, std::uint32_t value, std::uint32_t size) {
+    SetDword(offset, value);
+    for (unsigned byte = 0; byte < 4; ++byte) SetWritable(offset + byte, 1, BarMaskByte(size, byte));
+  };
+  constexpr std::uint32_t kBar1 = pci::kBar0 + 4;
+  if (desc_.chip == kChip8A22) {
+    memoryBar(pci::kBar0, desc_.register_base, kRegisterWindowSize8A22);
+    memoryBar(kBar1, desc_.frame_buffer_base | kFrameBufferBarFlags8A22, kApertureSize8A22);
+  } else {
+    memoryBar(pci::kBar0, desc_.frame_buffer_base, kDecodeSizeOld);
+  }
+  std::uint32_t id = desc_.chip == kChip5631 ? 0 : board_id();
+  SetWord(pci::kSubsystemVendor, static_cast<std::uint16_t>(id));
+  SetWord(pci::kSubsystemId, static_cast<std::uint16_t>(id >> 16));
+  SetByte(pci::kInterruptLine, desc_.interrupt_line);
+  SetWritable(pci::kInterruptLine, 1);
+  SetByte(pci::kInterruptPin, 1);
+}
+
+std::uint32_t Kt650Board::board_id() const {
+  std::uint8_t type = desc_.chip == kChip8A22 ? static_cast<std::uint8_t>(desc_.type - kFirstType8A22) : desc_.type;
+  return std::uint32_t(type & kBoardTypeMask) | std::uint32_t(desc_.board_code) << 8 |
+         std::uint32_t(desc_.revision) << 16 | std::uint32_t(desc_.sub_revision) << 24;
+}
+
+Kt650Window Kt650Board::FrameBufferAperture() const {
+  constexpr std::uint32_t kBar1 = pci::kBar0 + 4;
+  std::uint32_t bar = ReadConfig(desc_.chip == kChip8A22 ? kBar1 : pci::kBar0, 4) & pci::kMemoryBarAddress;
+  return Kt650Window{bar, Kt650ApertureSize(desc_.chip), frame_buffer_->base()};
+}
+
+Kt650Window Kt650Board::RegisterWindow() const {
+  std::uint32_t bar = ReadConfig(pci::kBar0, 4) & pci::kMemoryBarAddress;
+  if (desc_.chip != kChip8A22) bar += kRegisterWindowOffsetOld;
+  return Kt650Window{bar, window_size_, static_cast<BYTE*>(window_)};
+}
+
+bool Kt650Board::IsVgaOffset(std::uint32_t offset) {
+  return offset >= kVgaPortBase && Kt650Vga::Holds(offset - kVgaPortBase);
+}
+
+std::uint8_t Kt650Board::ReadByteLocked(std::uint32_t offset, std::uint32_t* lastIndex, std::uint32_t* current) {
+  if (offset >= window_size_) return 0;
+  if (IsVgaOffset(offset)) return vga_.Read(static_cast<std::uint16_t>(offset - kVgaPortBase));
+  // A register that an access touches in several bytes is read once, through its hook.
+  std::uint32_t index = offset / kRegisterBytes;
+  if (index != *lastIndex) {
+    *lastIndex = index;
+    *current = registers_.Read(index);
+  }
+  return static_cast<std::uint8_t>(*current >> (8 * (offset % kRegisterBytes)));
+}
+
+DWORD Kt650Board::MmioRead(DWORD offset, unsigned width) {
+  std::lock_guard lock(mutex_);
+  std::uint32_t lastIndex = ~0u, current = 0;
+  DWORD value = 0;
+  for (unsigned i = 0; i < width; ++i) value |= DWORD{ReadByteLocked(offset + i, &lastIndex, &current)} << (8 * i);
+  return value;
+}
+
+void Kt650Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
+  std::lock_guard lock(mutex_);
+  AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kMmio, offset, width, value});
+  WriteLocked(offset, width, value);
+}
+
+void Kt650Board::WriteLocked(std::uint32_t offset, unsigned width, std::uint32_t value) {
+  // Bytes in address order: VGA ports one by one (a word at the CRTC index port
+  // sets the index, then the data), other registers once each with the bytes the
+  // access covers.
+  std::uint32_t index = ~0u, bits = 0, mask = 0;
+  auto flush = [&] {
+    if (mask) registers_.Write(index, bits, mask);
+    bits = mask = 0;
+  };
+  for (unsigned i = 0; i < width; ++i) {
+    std::uint32_t at = offset + i;
+    auto byte = static_cast<std::uint8_t>(value >> (8 * i));
+    if (at >= window_size_) continue;
+    if (IsVgaOffset(at)) {
+      flush();
+      vga_.Write(static_cast<std::uint16_t>(at - kVgaPortBase), byte);
+      continue;
+    }
+    if (at / kRegisterBytes != index) {
+      flush();
+      index = at / kRegisterBytes;
+    }
+    bits |= std::uint32_t{byte} << (8 * (at % kRegisterBytes));
+    mask |= 0xFFu << (8 * (at % kRegisterBytes));
+  }
+  flush();
+}
+
+DWORD Kt650Board::PortRead(WORD port, unsigned width) {
+  std::lock_guard lock(mutex_);
+  DWORD value = 0;
+  for (unsigned i = 0; i < width; ++i) {
+    std::uint32_t p = port + i;
+    std::uint8_t byte = Kt650Vga::Holds(p) ? vga_.Read(static_cast<std::uint16_t>(p)) : 0xFF;
+    value |= DWORD{byte} << (8 * i);
+  }
+  return value;
+}
+
+void Kt650Board::PortWrite(WORD port, unsigned width, DWORD value) {
+  std::lock_guard lock(mutex_);
+  AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kPort, kVgaPortBase + port, width, value});
+  for (unsigned i = 0; i < width; ++i)
+    if (Kt650Vga::Holds(port + i))
+      vga_.Write(static_cast<std::uint16_t>(port + i), static_cast<std::uint8_t>(value >> (8 * i)));
+}
+
+void Kt650Board::SetDesktop(const DesktopMode* mode) {
+  std::uint32_t field = 1;  // nothing in use
+  std::uint8_t depth = kColourMode8;
+  if (mode && mode->width != 0) {
+    // The desktop takes display memory from the start up to its end.
+    std::uint64_t end = mode->offset + std::uint64_t(mode->pitch) * mode->height;
+    field =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>((end + kKilobyte - 1) / kKilobyte + 1, kDesktopFieldMax));
+    depth = ColourModeOf(mode->format);
+  }
+  std::lock_guard lock(mutex_);
+  RegisterFile& crtc = vga_.crtc();
+  crtc.Set(kCrtcDesktopHigh, field >> 8);
+  crtc.Set(kCrtcDesktopLow, field & 0xFF);
+  crtc.Set(kCrtcColourMode, (crtc.Get(kCrtcColourMode) & ~std::uint32_t{kColourModeDepthMask}) | depth);
+}
+
+void Kt650Board::SetRefreshRate(std::uint32_t hz) {
+  std::lock_guard lock(mutex_);
+  vga_.SetRefreshRate(hz);
+}
+
+std::uint8_t Kt650Board::Crtc(std::uint8_t index) const {
+  std::lock_guard lock(mutex_);
+  return static_cast<std::uint8_t>(vga_.crtc().Get(index));
+}
+
+void Kt650Board::SetCrtc(std::uint8_t index, std::uint8_t value) {
+  std::lock_guard lock(mutex_);
+  vga_.crtc().Set(index, value);
+}
+
+std::uint8_t Kt650Board::Sequencer(std::uint8_t index) const {
+  std::lock_guard lock(mutex_);
+  return static_cast<std::uint8_t>(vga_.sequencer().Get(index));
+}
+
+void Kt650Board::SetSequencer(std::uint8_t index, std::uint8_t value) {
+  std::lock_guard lock(mutex_);
+  vga_.sequencer().Set(index, value);
+}
+
+std::uint32_t Kt650Board::Register(std::uint32_t offset) const {
+  std::lock_guard lock(mutex_);
+  if (!IsVgaOffset(offset)) return registers_.Get(offset / kRegisterBytes);
+  std::uint32_t value = 0;
+  for (unsigned i = 0; i < kRegisterBytes; ++i)
+    value |= std::uint32_t{vga_.Peek(static_cast<std::uint16_t>(offset + i - kVgaPortBase))} << (8 * i);
+  return value;
+}
+
+void Kt650Board::SetRegister(std::uint32_t offset, std::uint32_t value) {
+  std::lock_guard lock(mutex_);
+  registers_.Set(offset / kRegisterBytes, value);
+}
+
+std::uint32_t Kt650Board::SourceEnables() const {
+  std::lock_guard lock(mutex_);
+  return registers_.Get(kEngineStatus / kRegisterBytes);
+}
+
+std::vector<Kt650RegisterWrite> Kt650Board::RegisterWrites() const {
+  std::lock_guard lock(mutex_);
+  return writes_;
+}
+
+void Kt650Board::ClearRegisterWrites() {
+  std::lock_guard lock(mutex_);
+  writes_.clear();
+}
+
+}  // namespace sim

@@ -1,0 +1,101 @@
+// The 650-series board: a display adapter whose frame buffer is the display memory,
+// with its PCI function, its register window (MMIO registers laid out as
+// kt650_registers.h gives them, and the VGA ports as bytes of the window) and the
+// VGA ports of the primary adapter reached by port I/O.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "platform/port_io.h"
+#include "platform/register_io.h"
+#include "sim/display/display.h"
+#include "sim/kt650/kt650_desc.h"
+#include "sim/kt650/kt650_vga.h"
+#include "sim/pci/pci_bus.h"
+#include "sim/register_table.h"
+
+namespace sim {
+
+// A window as the BARs decode it now, with where the process reaches it.
+struct Kt650Window {
+  std::uint32_t physical;
+  std::uint32_t size;
+  BYTE* host;
+};
+
+enum class Kt650AccessPath { kMmio, kPort };
+
+// A host write; port writes are logged at the window offset of their port
+// (kVgaPortBase + port).
+struct Kt650RegisterWrite {
+  Kt650AccessPath path;
+  std::uint32_t offset;
+  unsigned width;
+  std::uint32_t value;
+};
+
+class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevice, public platform::PortIoDevice {
+ public:
+  // frameBuffer: the display memory the board carries (shared with sim::Display when
+  // the board drives the monitor), backed over at least the aperture. The
+  // description's memory size and physical addresses are as the machine resolved them.
+  Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> frameBuffer);
+  ~Kt650Board() override;
+  Kt650Board(const Kt650Board&) = delete;
+  Kt650Board& operator=(const Kt650Board&) = delete;
+
+  const Kt650Desc& desc() const { return desc_; }
+  // CRTC 0x83, 0x84, 0x81, 0x82 as bytes 0..3.
+  std::uint32_t board_id() const;
+  DisplayMemory& frame_buffer() { return *frame_buffer_; }
+  // From the BARs as they are now.
+  Kt650Window FrameBufferAperture() const;
+  Kt650Window RegisterWindow() const;
+
+  DWORD MmioRead(DWORD offset, unsigned width) override;
+  void MmioWrite(DWORD offset, unsigned width, DWORD value) override;
+  DWORD PortRead(WORD port, unsigned width) override;
+  void PortWrite(WORD port, unsigned width, DWORD value) override;
+
+  // The desktop of the monitor the board drives (null: none): CRTC 0x4C/0x4D and
+  // the high nibble of 0x67.
+  void SetDesktop(const DesktopMode* mode);
+  void SetRefreshRate(std::uint32_t hz);
+
+  // Test view, without side effects.
+  std::uint8_t Crtc(std::uint8_t index) const;
+  void SetCrtc(std::uint8_t index, std::uint8_t value);
+  std::uint8_t Sequencer(std::uint8_t index) const;
+  void SetSequencer(std::uint8_t index, std::uint8_t value);
+  // The dword at a 4-aligned window offset: the kept value (for the engine status
+  // register, the source enables), or the VGA ports' bytes as a read gives them.
+  std::uint32_t Register(std::uint32_t offset) const;
+  // Sets the kept value of a register outside the VGA ports.
+  void SetRegister(std::uint32_t offset, std::uint32_t value);
+  // What the host last wrote to the engine status register.
+  std::uint32_t SourceEnables() const;
+  std::vector<Kt650RegisterWrite> RegisterWrites() const;
+  void ClearRegisterWrites();
+
+ private:
+  class EngineStatusHook;
+  std::vector<RegisterInfo> RegisterTable();
+  void SetUpConfigSpace();
+  static bool IsVgaOffset(std::uint32_t offset);
+  std::uint8_t ReadByteLocked(std::uint32_t offset, std::uint32_t* lastIndex, std::uint32_t* current);
+  void WriteLocked(std::uint32_t offset, unsigned width, std::uint32_t value);
+
+  Kt650Desc desc_;
+  std::shared_ptr<DisplayMemory> frame_buffer_;
+  std::uint32_t window_size_;
+  void* window_ = nullptr;
+  mutable std::mutex mutex_;
+  std::vector<Kt650RegisterWrite> writes_;
+  Kt650Vga vga_;
+  std::unique_ptr<EngineStatusHook> engine_status_;
+  RegisterFile registers_;  // after its hooks
+};
+
+}  // namespace sim
