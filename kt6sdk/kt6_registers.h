@@ -1,0 +1,76 @@
+// The graphics chip of the 650-series board as the library reads it: its PCI
+// identity and windows, the registers of its MMIO window and the VGA ports and
+// indexed registers behind them.
+#pragma once
+
+#include <cstdint>
+
+namespace kt6 {
+
+constexpr std::uint16_t kGraphicsVendor = 0x5333;
+constexpr std::uint16_t kChip5631 = 0x5631;  // board type 0, no decoder
+constexpr std::uint16_t kChip8A01 = 0x8A01;  // board types 1 and 2
+constexpr std::uint16_t kChip8A22 = 0x8A22;  // board types 3 to 5
+
+// PCI configuration space.
+namespace pcicfg {
+constexpr std::uint32_t kVendorId = 0x00;
+constexpr std::uint32_t kDeviceId = 0x02;
+constexpr std::uint32_t kBar0 = 0x10;
+constexpr std::uint32_t kBar1 = 0x14;
+constexpr std::uint32_t kInterruptLine = 0x3C;
+constexpr std::uint32_t kBarFlags = 0xF;  // type and prefetch bits below a memory base
+}  // namespace pcicfg
+
+// The two windows as the library maps them. Chip 0x8A22 has its registers in base
+// register 0 and its frame buffer in base register 1; the older chips decode both
+// from base register 0, the registers 16 MB above the frame buffer.
+namespace window {
+constexpr std::uint32_t kFrameBufferSize8A22 = 0x1000000;
+constexpr std::uint32_t kRegistersSize8A22 = 0x80000;
+constexpr std::uint32_t kFrameBufferSize = 0x400000;
+constexpr std::uint32_t kRegistersOffset = 0x1000000;
+constexpr std::uint32_t kRegistersSize = 0x10000;
+}  // namespace window
+
+// MMIO window. The chip's register block starts at 0x8000; the exported accessors
+// take the low 16 bits of an offset and set bit 15.
+namespace mmio {
+constexpr std::uint32_t kChipBlock = 0x8000;
+constexpr std::uint32_t kOffsetBits = 0xFFFF;
+constexpr std::uint32_t kEngineStatus = 0x8504;
+constexpr std::uint32_t kEngineIdle = 1u << 13;
+constexpr std::uint32_t kGpio = 0xFF1C;
+constexpr std::uint8_t kGpioOutput = 0x01;
+constexpr std::uint8_t kGpioInputs = 0xF0;
+}  // namespace mmio
+
+// VGA ports; through the MMIO window a port is the byte at 0x8000 + port.
+namespace vga {
+constexpr std::uint16_t kSequencerIndex = 0x3C4;
+constexpr std::uint16_t kCrtcIndex = 0x3D4;
+// The data port of an index port.
+constexpr std::uint16_t DataPort(std::uint16_t indexPort) { return static_cast<std::uint16_t>(indexPort + 1); }
+
+// Sequencer registers.
+constexpr std::uint8_t kSrUnlock = 0x08;       // 0 locks the extended sequencer registers
+constexpr std::uint8_t kSrGpioSelect = 0x1C;   // 1 on board type 0
+
+// CRTC registers.
+constexpr std::uint8_t kCrLock38 = 0x38;
+constexpr std::uint8_t kCrLock39 = 0x39;
+constexpr std::uint8_t kCrSystemConfig = 0x40;  // bit 0: enhanced functions
+constexpr std::uint8_t kCrEnhancedFunctions = 0x01;
+constexpr std::uint8_t kCrMemoryControl = 0x53;  // bits 4-5 MMIO enables, bit 3 new MMIO
+constexpr std::uint8_t kCrMmioEnables = 0x30;
+constexpr std::uint8_t kCrNewMmio = 0x08;
+constexpr std::uint8_t kCrLinearWindowControl = 0x58;  // bit 4: linear addressing
+constexpr std::uint8_t kCrLinearEnable = 0x10;
+constexpr std::uint8_t kCrLinearWindowPosition = 0x59;
+constexpr std::uint8_t kCrGeneralOutput = 0x5C;
+constexpr std::uint8_t kCrGeneralOutputGpio = 0x03;
+constexpr std::uint8_t kCrBankSelect = 0x6A;
+constexpr std::uint8_t kCrBankBits = 0x7F;
+}  // namespace vga
+
+}  // namespace kt6

@@ -1,0 +1,41 @@
+// The exports of the 650-series library (KT6DLL95, KT6DLLNT): every call returns
+// a KT6ErrorCode or the value it names. The FIO* calls of the buffered image-file
+// layer leave the library too (kt6sdk/imagefile/fio.h).
+#pragma once
+
+#include <cstdint>
+
+#include "kt6sdk/imagefile/fio.h"
+#include "kt6sdk/kt6_error_codes.h"
+#include "kt6sdk/kt6_records.h"
+
+#define KT6_API __attribute__((visibility("default")))
+
+extern "C" {
+
+// PCI configuration space of the device at (bus, device), function 0. Bus 255 with
+// device 255 stands for the pair of the previous access. The Windows 95 build reads
+// through the PCI BIOS and answers 1 for a failed call (which a register holding 1
+// cannot be told from); the Windows NT build answers the driver's error code.
+KT6_API std::uint32_t read_confreg_byte(std::uint32_t reg, std::uint32_t bus, std::uint32_t device);
+KT6_API std::uint32_t read_confreg_word(std::uint32_t reg, std::uint32_t bus, std::uint32_t device);
+KT6_API std::uint32_t read_confreg_dword(std::uint32_t reg, std::uint32_t bus, std::uint32_t device);
+// 0, or the failure value of the reads.
+KT6_API std::uint32_t write_confreg_byte(std::uint32_t value, std::uint32_t reg, std::uint32_t bus,
+                                         std::uint32_t device);
+KT6_API std::uint32_t write_confreg_word(std::uint32_t value, std::uint32_t reg, std::uint32_t bus,
+                                         std::uint32_t device);
+KT6_API std::uint32_t write_confreg_dword(std::uint32_t value, std::uint32_t reg, std::uint32_t bus,
+                                          std::uint32_t device);
+
+// The chip's register block: offsets such as 0x8184 or 0xFF20; the low 16 bits are
+// taken with bit 15 set, so 0x0184 reaches 0x8184. Without a mapped board a read
+// gives 0 and a write does nothing. The write returns the value written.
+KT6_API std::uint32_t KT6MemoryMappedIORead(std::uint32_t offset);
+KT6_API std::uint32_t KT6MemoryMappedIOWrite(std::uint32_t offset, std::uint32_t value);
+// Indexed VGA registers through the register window: the index goes to `port`
+// (0x3C4 sequencer, 0x3D4 CRTC), the value to or from port + 1.
+KT6_API std::uint16_t KT6ProgramIORead(std::uint16_t port, std::uint8_t index);
+KT6_API void KT6ProgramIOWrite(std::uint16_t port, std::uint8_t index, std::uint8_t value);
+
+}  // extern "C"

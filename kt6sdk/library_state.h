@@ -1,0 +1,42 @@
+// The 650-series library serves one board per process and keeps what it knows of
+// that board here: which board was opened, what it is and how it is configured.
+// The flags are read by the interrupt thread as well as by callers' threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+#include "kt6sdk/kt6_records.h"
+
+namespace kt6 {
+
+// Root path, "\KT-600.INI" and its terminator.
+constexpr std::size_t kIniPathSize = 100;
+
+struct LibraryState {
+  std::atomic<std::uint16_t> opened{0};       // from a successful KT6Open to KT6Close
+  std::atomic<std::uint16_t> initialised{0};  // from KT6Init to KT6Close
+  std::uint16_t chip_id = 0;
+  std::uint16_t board_type = 0;  // 0 to 5
+  std::uint32_t board_id = 0;    // CRTC 0x83, 0x84, 0x81, 0x82 as bytes 0 to 3
+  std::uint8_t revision = 0;
+  std::uint8_t board_code = 0;
+  std::uint16_t app_sdk_version = 0;  // selects the BoardInfo layout
+  std::uint8_t irq_line = 0;
+  std::uint8_t gpio_shadow = 0;  // what the library keeps in the general-purpose port
+  char ini_path[kIniPathSize] = {};  // empty: no KT-600.INI, every key its default
+  std::int32_t current_board = 0;
+  std::int32_t display_index = 0;
+  BoardConfig config{};
+  BoardInfo info{};
+
+  // The sub-revision byte of the board id.
+  std::uint8_t sub_revision() const { return static_cast<std::uint8_t>(board_id >> 24); }
+};
+
+extern LibraryState g_state;
+
+// Back to the state of a freshly loaded library.
+void ResetLibraryState();
+
+}  // namespace kt6

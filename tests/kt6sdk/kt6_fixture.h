@@ -1,0 +1,61 @@
+// A virtual PC with 650-series boards, a Windows directory of its own, and the
+// library attached as the loader attaches it.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "kt6sdk/library_entry.h"
+#include "kt6sdk/library_state.h"
+#include "kt6sdk/register_access.h"
+#include "platform/fault_injection.h"
+#include "sim/machine.h"
+#include "tests/support/windows_directory.h"
+
+namespace kt6_testing {
+
+// One board of the chip on bus 0 at `deviceNumber`, driving the display.
+inline sim::Kt650Desc Board(std::uint16_t chip, std::uint8_t deviceNumber = 0x0E) {
+  sim::Kt650Desc b;
+  b.chip = chip;
+  b.type = chip == sim::kt650::kChip5631 ? 0 : chip == sim::kt650::kChip8A01 ? 1 : 3;
+  b.device_number = deviceNumber;
+  if (chip != sim::kt650::kChip8A22) b.memory_bytes = 4u << 20;  // all the older chips decode
+  return b;
+}
+
+inline sim::MachineDescription MachineWith(const sim::Kt650Desc& board) {
+  sim::MachineDescription desc = sim::MachineDescription::Default();
+  desc.kt650_boards = {board};
+  return desc;
+}
+
+class Kt6Test : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    if (attached_) kt6::LibraryDetach();
+    kt6::ResetLibraryState();
+    platform::faults::DisarmAll();
+    sim::PowerOff();
+  }
+
+  // Powers the machine on and attaches the library.
+  sim::Machine& Boot(const sim::MachineDescription& desc = sim::MachineDescription::Default()) {
+    sim::Machine& m = sim::PowerOn(desc);
+    kt6::LibraryAttach();
+    attached_ = true;
+    return m;
+  }
+
+  // Boots a machine with one board of the chip and maps it as the open would.
+  sim::Kt650Board& BootMapped(std::uint16_t chip) {
+    sim::Machine& m = Boot(MachineWith(Board(chip)));
+    kt6::g_state.chip_id = chip;
+    EXPECT_EQ(kt6::KT6MapBoardMemory(0, 0x0E), 0);
+    return m.kt650(0);
+  }
+
+  testing_support::ScopedWindowsDirectory windows_;
+  bool attached_ = false;
+};
+
+}  // namespace kt6_testing
