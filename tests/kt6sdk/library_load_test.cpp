@@ -1,45 +1,20 @@
 // KT6DLL95 as a loader sees it: it loads with or without its VxD, exports its
 // calls and the file layer's, keeps its overlay layer to itself and binds its own
 // calls inside itself.
-#include <elf.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "platform/last_error.h"
 #include "platform/module_loader.h"
 #include "tests/kt6sdk/kt6_fixture.h"
+#include "tests/support/shared_object.h"
 
 namespace {
 
-// The names a header declares with the given export macro.
-std::vector<std::string> Exports(const char* header, const char* macro) {
-  std::ifstream in(header);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::regex declaration(std::string(R"(\n)") + macro + R"([^;(]*?\b(\w+)\()");
-  std::vector<std::string> names;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), declaration); it != std::sregex_iterator(); ++it)
-    names.push_back((*it)[1]);
-  return names;
-}
-
-bool BindsItsOwnCalls(const char* path) {
-  std::ifstream f(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (bytes.size() < sizeof(Elf64_Ehdr)) return false;
-  const auto* elf = reinterpret_cast<const Elf64_Ehdr*>(bytes.data());
-  for (int i = 0; i < elf->e_phnum; ++i) {
-    const auto* ph = reinterpret_cast<const Elf64_Phdr*>(bytes.data() + elf->e_phoff + i * elf->e_phentsize);
-    if (ph->p_type != PT_DYNAMIC) continue;
-    for (const auto* d = reinterpret_cast<const Elf64_Dyn*>(bytes.data() + ph->p_offset); d->d_tag != DT_NULL; ++d)
-      if (d->d_tag == DT_SYMBOLIC || (d->d_tag == DT_FLAGS && (d->d_un.d_val & DF_SYMBOLIC))) return true;
-  }
-  return false;
-}
+using testing_support::BindsItsOwnCalls;
+using testing_support::DeclaredExports;
 
 class Kt6Dll95Load : public kt6_testing::Kt6Test {};
 
@@ -49,8 +24,8 @@ TEST_F(Kt6Dll95Load, LoadsOpensItsVxdAndExportsItsCalls) {
   ASSERT_NE(lib, nullptr) << GetLastError();
   EXPECT_EQ(m.kt6_w95_vxd().LoadCount(), 1);
   EXPECT_TRUE(m.kt6_w95_vxd().IsOpen());
-  std::vector<std::string> names = Exports(KT6SDK_HEADER, "KT6_API");
-  std::vector<std::string> files = Exports(FIO_HEADER, "FIO_API");
+  std::vector<std::string> names = DeclaredExports(KT6SDK_HEADER, "KT6_API");
+  std::vector<std::string> files = DeclaredExports(FIO_HEADER, "FIO_API");
   EXPECT_GE(names.size(), 10u);
   EXPECT_GE(files.size(), 15u);
   names.insert(names.end(), files.begin(), files.end());

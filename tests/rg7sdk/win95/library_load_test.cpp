@@ -1,11 +1,8 @@
 // The Windows 95 build as a loader sees it: it loads only with its VxD, which it
 // loads and unloads itself, and so does the data source that links it.
 #include <dlfcn.h>
-#include <elf.h>
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -16,8 +13,12 @@
 #include "rg7sdk/library_entry.h"
 #include "rg7sdk/rg7sdk.h"
 #include "tests/rg7sdk/rg7_fixture.h"
+#include "tests/support/shared_object.h"
 
 namespace {
+
+using testing_support::BindsItsOwnCalls;
+using testing_support::DeclaredExports;
 
 using sim::rg7w95::kMapMemory;
 using sim::rg7w95::kUnmapMemory;
@@ -30,32 +31,6 @@ class Rg7App95Load : public rg7_testing::Rg7Test {
     return desc;
   }
 };
-
-// The names a header declares as exports.
-std::vector<std::string> Exports(const char* header) {
-  std::ifstream in(header);
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  std::regex declaration(R"(\nRG7_API[^;(]*?\b(\w+)\()");
-  std::vector<std::string> names;
-  for (auto it = std::sregex_iterator(text.begin(), text.end(), declaration); it != std::sregex_iterator(); ++it)
-    names.push_back((*it)[1]);
-  return names;
-}
-
-// Whether the shared object binds its own symbols inside itself (-Bsymbolic).
-bool BindsItsOwnCalls(const char* path) {
-  std::ifstream f(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  if (bytes.size() < sizeof(Elf64_Ehdr)) return false;
-  const auto* elf = reinterpret_cast<const Elf64_Ehdr*>(bytes.data());
-  for (int i = 0; i < elf->e_phnum; ++i) {
-    const auto* ph = reinterpret_cast<const Elf64_Phdr*>(bytes.data() + elf->e_phoff + i * elf->e_phentsize);
-    if (ph->p_type != PT_DYNAMIC) continue;
-    for (const auto* d = reinterpret_cast<const Elf64_Dyn*>(bytes.data() + ph->p_offset); d->d_tag != DT_NULL; ++d)
-      if (d->d_tag == DT_SYMBOLIC || (d->d_tag == DT_FLAGS && (d->d_un.d_val & DF_SYMBOLIC))) return true;
-  }
-  return false;
-}
 
 TEST_F(Rg7App95Load, IsRefusedWithoutItsVxdAndSoIsItsDataSource) {
   sim::Machine& m = sim::PowerOn(WithoutVxd());
@@ -90,7 +65,7 @@ TEST_F(Rg7App95Load, ExportsWhatTheNtBuildExportsAndTheVideoPortCallbacks) {
   sim::PowerOn();
   HMODULE lib = LoadLibraryA(RG7APP95_PATH);
   ASSERT_NE(lib, nullptr) << GetLastError();
-  std::vector<std::string> names = Exports(RG7SDK_HEADER);
+  std::vector<std::string> names = DeclaredExports(RG7SDK_HEADER, "RG7_API");
   EXPECT_GT(names.size(), 80u);
   for (const char* extra : {"ZPVIPInitCallback", "ZPVIPUninitCallback"}) names.push_back(extra);
   for (const std::string& name : names) EXPECT_NE(GetProcAddress(lib, name.c_str()), nullptr) << name;
