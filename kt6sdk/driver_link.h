@@ -1,7 +1,7 @@
 // What the shared code of the 650-series library asks of its driver back-end: the
 // Windows 95 build talks to the VxD KT6VXD95 and the PCI BIOS (w95_*.cpp), the
 // Windows NT build to its kernel driver (nt/). Nothing outside the back-ends knows
-// which one it runs on.
+// which one it runs on, nor the records each driver takes.
 #pragma once
 
 #include <cstdint>
@@ -12,34 +12,13 @@ namespace kt6 {
 
 #pragma pack(push, 1)
 
-// The two windows of a board, as the driver maps them.
-struct MemoryMapRecord {
-  std::uint32_t frame_buffer_physical;
-  std::uint32_t frame_buffer_linear;  // filled by the driver
-  std::uint32_t frame_buffer_size;
-  std::uint32_t registers_physical;
-  std::uint32_t registers_linear;  // filled by the driver
-  std::uint32_t registers_size;
-};
-static_assert(sizeof(MemoryMapRecord) == 24);
-
-// The interrupt event as the driver is told about it; handles travel as 32 bits,
-// which the platform's handle values fit. Event and thread 0 remove it.
-struct IRQRegistration {
-  std::uint16_t irq_line;
-  std::uint32_t event;
-  std::uint32_t ring0_event;
-  std::uint32_t thread;
-  std::uint8_t reserved[6];
-};
-static_assert(sizeof(IRQRegistration) == 20);
-
 // Sent with the enabled sources; returned with the latched status of an interrupt.
+// Both drivers take it as it is.
 struct IRQStatusRecord {
   std::uint16_t board_type;
   std::uint16_t enabled_sources;
   std::uint16_t status;  // driver-filled
-  std::uint8_t field;  // driver-filled; bit 7 the field
+  std::uint8_t field;    // driver-filled; bit 7 the field
   std::uint8_t reserved;
   std::uint16_t line_control;  // trigger and event control; the low byte returns the frame counter
   std::uint16_t passdown_int;
@@ -71,19 +50,34 @@ bool DriverAvailable();
 
 // The driver version, major in the high byte; 0 when the driver does not say.
 std::uint16_t DrvVersion();
+// True when configuration space can be reached, with the last PCI bus number.
+bool DrvPciPresent(std::uint8_t* lastBus);
 
-// Interrupt registration (start and, with event and thread 0, stop): false when the
-// driver refuses it.
-bool DrvRegisterInterrupt(const IRQRegistration& registration);
+// Maps the frame buffer and register window of the board at (bus, device), whose
+// chip the library state names, and points the register accessors at the
+// registers: 0, or -1 when the driver refuses. The mapping stays until the library
+// is detached; mapping the same windows again reuses it.
+std::int32_t KT6MapBoardMemory(std::uint32_t bus, std::uint32_t device);
+// The linear address of the mapped frame buffer.
+std::uint32_t KT6GetFrameBufferAddress(std::uint32_t bus, std::uint32_t device);
+// The physical address of the mapped frame buffer, which turns a physical address
+// of a page list into an offset in display memory.
+std::uint32_t FrameBufferPhysicalBase();
+
+// Registers the interrupt thread's event with the driver: false when the driver
+// refuses it or the event cannot be handed to it. Unregistering sends the
+// registration again without event and thread.
+bool DrvRegisterInterrupt(std::uint16_t irqLine, HANDLE event, HANDLE thread);
+void DrvUnregisterInterrupt();
 // The enabled sources, sent from the caller's thread with a record of its own.
 void DrvSetEnabledSources(const IRQStatusRecord& record);
 // The latched status of the last interrupt, read on the interrupt thread into its
-// own record; false when the driver gives none.
+// own record; false (the record untouched) when the driver gives none.
 bool DrvReadInterruptStatus(IRQStatusRecord* record);
 // False while more interrupts are pending.
 bool DrvEndOfInterrupt();
 
-// Brackets a serial-bus transaction that another process's driver user may not
+// Brackets a serial-bus transaction that no other user of the driver may
 // interleave with.
 void DrvSerialBusBegin();
 void DrvSerialBusEnd();

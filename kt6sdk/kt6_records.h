@@ -11,7 +11,7 @@
 #pragma pack(push, 1)
 
 struct BoardConfig {
-  std::uint16_t version;  // how much of a caller's record KT6Init takes
+  std::uint16_t version;     // how much of a caller's record KT6Init takes
   std::uint8_t tv_standard;  // 0 525 lines, 1 625 lines, 2 the user camera slot
   std::uint8_t lut_control;  // 255: not set
   std::uint8_t pixel_mode;
@@ -20,7 +20,7 @@ struct BoardConfig {
   std::uint32_t chroma_key_low;
   std::uint32_t chroma_key_high;
   std::uint16_t video_frame_mode;
-  std::uint32_t line_pitch;  // bytes per line of the capture buffer
+  std::uint32_t line_pitch;          // bytes per line of the capture buffer
   std::uint32_t video_frame_offset;  // in display memory
   std::uint16_t video_frame_width;
   std::uint16_t video_frame_height;
@@ -41,7 +41,7 @@ struct BoardConfig {
   std::uint16_t grab_window_height;
   std::uint32_t horizontal_scale_mask;
   std::uint32_t vertical_scale_mask;
-  std::uint16_t zoom_sizes[4];  // horizontal pair, then vertical pair
+  std::uint16_t zoom_sizes[4];   // horizontal pair, then vertical pair
   std::uint32_t index_key_flag;  // 1: the overlay keys on the index key
   std::uint8_t index_key;
   std::uint32_t board_flags;  // the camera-interface configuration word
@@ -49,12 +49,12 @@ struct BoardConfig {
   std::uint8_t level_dacs[3];
   std::uint8_t port_registers[8];
   std::uint16_t serial_dac_words[7];
-  std::uint8_t saa7110_controls[13];  // [0] is the first video channel
+  std::uint8_t saa7110_controls[13];    // [0] is the first video channel
   std::uint8_t front_end_controls[15];  // [0] is the second video channel
   std::uint8_t mirror_mode;
   std::uint8_t vip_mode;
   std::int16_t trigger_setup;  // negative: enable the trigger with this value
-  std::int16_t event_setup;  // negative: enable the event input with this value
+  std::int16_t event_setup;    // negative: enable the event input with this value
   std::uint32_t strobe_setup;  // bit 31: program and enable the strobe
   std::uint32_t strobe_parameter1;
   std::uint32_t strobe_parameter2;
@@ -64,7 +64,7 @@ struct BoardConfig {
   std::uint8_t camera_serial_registers[7];
   std::uint8_t reserved_224;
   std::uint8_t camera_input;  // 0 to 3
-  std::uint8_t level_mode;  // 1 top and bottom levels, 2 gain and offset
+  std::uint8_t level_mode;    // 1 top and bottom levels, 2 gain and offset
   std::uint8_t top_levels[4];
   std::uint8_t bottom_levels[4];
   std::uint8_t clamp_levels[4];

@@ -53,8 +53,8 @@ constexpr std::uint16_t kCrtcIndex = 0x3D4;
 constexpr std::uint16_t DataPort(std::uint16_t indexPort) { return static_cast<std::uint16_t>(indexPort + 1); }
 
 // Sequencer registers.
-constexpr std::uint8_t kSrUnlock = 0x08;       // 0 locks the extended sequencer registers
-constexpr std::uint8_t kSrGpioSelect = 0x1C;   // 1 on board type 0
+constexpr std::uint8_t kSrUnlock = 0x08;      // 0 locks the extended sequencer registers
+constexpr std::uint8_t kSrGpioSelect = 0x1C;  // 1 on board type 0
 
 // CRTC registers.
 constexpr std::uint8_t kCrLock38 = 0x38;

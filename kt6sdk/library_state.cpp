@@ -7,8 +7,8 @@ namespace kt6 {
 LibraryState g_state;
 
 void ResetLibraryState() {
-  g_state.opened.store(0);
-  g_state.initialised.store(0);
+  g_state.opened = 0;
+  g_state.initialised = 0;
   g_state.chip_id = 0;
   g_state.board_type = 0;
   g_state.board_id = 0;
@@ -16,12 +16,17 @@ void ResetLibraryState() {
   g_state.board_code = 0;
   g_state.app_sdk_version = 0;
   g_state.irq_line = 0;
-  g_state.gpio_shadow = 0;
   std::memset(g_state.ini_path, 0, sizeof g_state.ini_path);
   g_state.current_board = 0;
   g_state.display_index = 0;
   g_state.config = BoardConfig{};
   g_state.info = BoardInfo{};
+  g_state.gpio_shadow = 0;
+  g_state.unlocked = 0;
+  g_state.enabled = 0;
+  g_state.linear_window_flag = 0;
+  g_state.saved_linear_window = 0;
+  g_state.previous_pci_pair = 0;
 }
 
 }  // namespace kt6

@@ -1,6 +1,7 @@
 // The 650-series library serves one board per process and keeps what it knows of
-// that board here: which board was opened, what it is and how it is configured.
-// The flags are read by the interrupt thread as well as by callers' threads.
+// that board here: which board was opened, what it is and how it is configured,
+// and the shadows of what it set in the chip. Words that the interrupt thread
+// shares with callers' threads are atomics.
 #pragma once
 
 #include <atomic>
@@ -23,12 +24,22 @@ struct LibraryState {
   std::uint8_t board_code = 0;
   std::uint16_t app_sdk_version = 0;  // selects the BoardInfo layout
   std::uint8_t irq_line = 0;
-  std::uint8_t gpio_shadow = 0;  // what the library keeps in the general-purpose port
   char ini_path[kIniPathSize] = {};  // empty: no KT-600.INI, every key its default
   std::int32_t current_board = 0;
   std::int32_t display_index = 0;
   BoardConfig config{};
   BoardInfo info{};
+
+  // What the library keeps in the general-purpose port.
+  std::atomic<std::uint8_t> gpio_shadow{0};
+  // Chip extensions the library has unlocked, and other enable state that goes
+  // with the MMIO window.
+  std::uint8_t unlocked = 0;
+  std::uint8_t enabled = 0;
+  std::uint8_t linear_window_flag = 0;
+  std::uint16_t saved_linear_window = 0;
+  // The PCI bus and device of the previous configuration access, bus << 8 | device.
+  std::atomic<std::uint16_t> previous_pci_pair{0};
 
   // The sub-revision byte of the board id.
   std::uint8_t sub_revision() const { return static_cast<std::uint8_t>(board_id >> 24); }

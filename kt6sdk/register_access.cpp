@@ -29,6 +29,11 @@ std::uint32_t ChipOffset(std::uint32_t offset) { return (offset & mmio::kOffsetB
 
 }  // namespace
 
+std::recursive_mutex& IndexedRegisterLock() {
+  static std::recursive_mutex lock;
+  return lock;
+}
+
 void SetRegisterWindow(std::uint32_t linear, std::uint32_t size) {
   g_window.store(linear ? std::uint64_t{size} << 32 | linear : 0, std::memory_order_release);
 }
@@ -74,11 +79,13 @@ std::uint32_t KT6MemoryMappedIOWrite(std::uint32_t offset, std::uint32_t value) 
 }
 
 std::uint16_t KT6ProgramIORead(std::uint16_t port, std::uint8_t index) {
+  std::lock_guard lock(kt6::IndexedRegisterLock());
   kt6::KT6MMIOWrite8(port, index);
   return kt6::KT6MMIORead8(kt6::vga::DataPort(port));
 }
 
 void KT6ProgramIOWrite(std::uint16_t port, std::uint8_t index, std::uint8_t value) {
+  std::lock_guard lock(kt6::IndexedRegisterLock());
   kt6::KT6MMIOWrite8(port, index);
   kt6::KT6MMIOWrite8(kt6::vga::DataPort(port), value);
 }

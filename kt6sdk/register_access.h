@@ -1,9 +1,9 @@
 // Register access of the 650-series library: the MMIO window of the board's
-// graphics chip, the accessors built on it, and the mapping of the board's two
-// windows (its back-end part lives with the driver link).
+// graphics chip, the accessors built on it, and the chip's register utilities.
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 namespace kt6 {
 
@@ -14,6 +14,11 @@ void SetRegisterWindow(std::uint32_t linear, std::uint32_t size);
 void ClearRegisterWindow();
 std::uint32_t RegisterWindowBase();
 
+// The chip has one index latch per indexed register file: an index and the data
+// access after it, or a read-modify-write through them, hold this lock so that no
+// other thread (the interrupt thread among them) moves the index in between.
+std::recursive_mutex& IndexedRegisterLock();
+
 // 32-bit access anywhere in the window.
 std::uint32_t KT6MMIORead32Raw(std::uint32_t offset);
 void KT6MMIOWrite32Raw(std::uint32_t offset, std::uint32_t value);
@@ -23,16 +28,8 @@ void KT6MMIOWrite16(std::uint32_t offset, std::uint16_t value);
 std::uint8_t KT6MMIORead8(std::uint32_t offset);
 void KT6MMIOWrite8(std::uint32_t offset, std::uint8_t value);
 
-// Maps the frame buffer and register window of the board at (bus, device) and
-// points the accessors at the registers: 0, or -1 when the driver refuses.
-std::int32_t KT6MapBoardMemory(std::uint32_t bus, std::uint32_t device);
-// The mapping stays until the library is detached.
+// The mapping itself is the driver back-end's (driver_link.h); these two do nothing.
 void KT6UnmapBoardMemory();
-// The linear address of the mapped frame buffer.
-std::uint32_t KT6GetFrameBufferAddress(std::uint32_t bus, std::uint32_t device);
-// The physical address of the mapped frame buffer, which turns a physical address
-// of a page list into an offset in display memory.
-std::uint32_t FrameBufferPhysicalBase();
 void KT6OpenHook(std::uint32_t argument);
 void KT6CloseHook();
 

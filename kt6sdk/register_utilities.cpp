@@ -26,22 +26,20 @@ constexpr std::uint8_t kGpioPulseSubRevision = 80;
 // How long a wait for the drawing engine lasts at most.
 constexpr DWORD kEngineWaitMs = 200;
 
-std::uint8_t g_unlocked = 0;
-std::uint8_t g_enabled = 0;  // other enable state, cleared with the MMIO window
-std::uint8_t g_linearWindowFlag = 0;
-std::uint16_t g_savedLinearWindow = 0;
-
 // An indexed register: the index in the low byte, the value in the high one.
 void PortWriteIndexed(std::uint16_t port, std::uint8_t index, std::uint8_t value) {
+  std::lock_guard lock(IndexedRegisterLock());
   _outpw(port, static_cast<unsigned short>(value << 8 | index));
 }
 
 std::uint8_t PortReadIndexed(std::uint16_t port, std::uint8_t index) {
+  std::lock_guard lock(IndexedRegisterLock());
   _outp(port, index);
   return static_cast<std::uint8_t>(_inp(vga::DataPort(port)));
 }
 
 void PortWriteIndexedByte(std::uint16_t port, std::uint8_t index, std::uint8_t value) {
+  std::lock_guard lock(IndexedRegisterLock());
   _outp(port, index);
   _outp(vga::DataPort(port), value);
 }
@@ -66,6 +64,7 @@ void KT6OpenHook(std::uint32_t) {}
 void KT6CloseHook() {}
 
 std::uint8_t KT6ReadGPIO() {
+  std::lock_guard lock(IndexedRegisterLock());
   KT6ProgramIOWrite(vga::kSequencerIndex, vga::kSrGpioSelect, g_state.board_type == 0 ? 1 : 0);
   bool pulse = g_state.revision >= kGpioPulseRevision && g_state.sub_revision() >= kGpioPulseSubRevision;
   std::uint8_t gpio = g_state.gpio_shadow;
@@ -81,58 +80,63 @@ std::uint8_t KT6ReadGPIO() {
 std::uint32_t KT6LockExtendedRegisters(std::uint32_t mask) {
   if (mask & 0x1) {
     PortWriteIndexed(vga::kSequencerIndex, vga::kSrUnlock, 0);
-    g_unlocked &= ~kUnlockedSequencer;
+    g_state.unlocked &= ~kUnlockedSequencer;
   }
   if (mask & 0x2) {
     PortWriteIndexed(vga::kCrtcIndex, vga::kCrLock38, 0);
-    g_unlocked &= ~kUnlockedCrtc38;
+    g_state.unlocked &= ~kUnlockedCrtc38;
   }
   if (mask & 0x4) {
     PortWriteIndexed(vga::kCrtcIndex, vga::kCrLock39, 0);
-    g_unlocked &= ~kUnlockedCrtc39;
+    g_state.unlocked &= ~kUnlockedCrtc39;
   }
   if (mask & 0x8) {
     WaitForEngine();
+    std::lock_guard lock(IndexedRegisterLock());
     std::uint8_t config = PortReadIndexed(vga::kCrtcIndex, vga::kCrSystemConfig);
     _outp(vga::DataPort(vga::kCrtcIndex), config & ~vga::kCrEnhancedFunctions);
-    g_unlocked &= ~kUnlockedEnhanced;
-    return g_unlocked;
+    g_state.unlocked &= ~kUnlockedEnhanced;
+    return g_state.unlocked;
   }
   return mask;
 }
 
 std::uint8_t KT6MarkUnlocked(std::uint8_t bits) {
-  g_enabled |= bits;
-  return g_enabled;
+  g_state.enabled |= bits;
+  return g_state.enabled;
 }
 
 void KT6DisableMMIO(std::uint32_t mask) {
+  std::lock_guard lock(IndexedRegisterLock());
   std::uint8_t control = PortReadIndexed(vga::kCrtcIndex, vga::kCrMemoryControl);
   if (mask & 0x3) control &= ~vga::kCrMmioEnables;
   ClearRegisterWindow();
   if (mask & 0x4) control &= ~vga::kCrNewMmio;
   PortWriteIndexedByte(vga::kCrtcIndex, vga::kCrMemoryControl, control);
-  g_enabled = 0;
+  g_state.enabled = 0;
 }
 
 void KT6RestoreLinearWindow(std::uint32_t wait) {
   if (wait == 1) WaitForEngine();
+  std::lock_guard lock(IndexedRegisterLock());
   std::uint8_t control = KT6ProgramIORead(vga::kCrtcIndex, vga::kCrLinearWindowControl) & 0xFF;
   KT6ProgramIOWrite(vga::kCrtcIndex, vga::kCrLinearWindowControl, control & ~vga::kCrLinearEnable);
   KT6MMIOWrite8(vga::kCrtcIndex, vga::kCrLinearWindowPosition);
-  KT6MMIOWrite16(vga::DataPort(vga::kCrtcIndex), g_savedLinearWindow);
-  g_linearWindowFlag = 0;
+  KT6MMIOWrite16(vga::DataPort(vga::kCrtcIndex), g_state.saved_linear_window);
+  g_state.linear_window_flag = 0;
 }
 
-void KT6SetLinearWindowFlag(std::uint8_t value) { g_linearWindowFlag = value; }
+void KT6SetLinearWindowFlag(std::uint8_t value) { g_state.linear_window_flag = value; }
 
 std::uint8_t KT6SwapBankRegister(std::uint8_t value) {
+  std::lock_guard lock(IndexedRegisterLock());
   std::uint8_t former = KT6ProgramIORead(vga::kCrtcIndex, vga::kCrBankSelect) & vga::kCrBankBits;
   KT6ProgramIOWrite(vga::kCrtcIndex, vga::kCrBankSelect, value & vga::kCrBankBits);
   return former;
 }
 
 void KT6FormatRegisterBits(std::uint16_t port, std::uint8_t index, std::uint8_t* out, char* text) {
+  std::lock_guard lock(IndexedRegisterLock());
   std::uint8_t value;
   if (index != 0xFF)
     value = static_cast<std::uint8_t>(KT6ProgramIORead(port, index));

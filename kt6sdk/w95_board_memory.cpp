@@ -1,5 +1,8 @@
 // The board's two windows as the Windows 95 build maps them: their physical
 // addresses from the board's base registers, their linear addresses from the VxD.
+// A mapping lasts until the library is detached, so an open after a close finds
+// its board still mapped.
+#include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt6_error_codes.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/kt6sdk.h"
@@ -12,18 +15,16 @@ namespace {
 
 // Written by the open on the caller's thread, read at detach.
 MemoryMapRecord g_memoryMap{};
-std::uint32_t g_frameBufferPhysical = 0;
 
-}  // namespace
+bool Mapped() { return g_memoryMap.registers_linear != 0; }
 
-MemoryMapRecord MappedBoardMemory() { return g_memoryMap; }
-
-void ForgetBoardMemory() {
-  g_memoryMap = MemoryMapRecord{};
-  g_frameBufferPhysical = 0;
+bool SameWindows(const MemoryMapRecord& a, const MemoryMapRecord& b) {
+  return a.frame_buffer_physical == b.frame_buffer_physical && a.frame_buffer_size == b.frame_buffer_size &&
+         a.registers_physical == b.registers_physical && a.registers_size == b.registers_size;
 }
 
-std::int32_t KT6MapBoardMemory(std::uint32_t bus, std::uint32_t device) {
+// The windows of the board at (bus, device) as its base registers place them.
+MemoryMapRecord WindowsOf(std::uint32_t bus, std::uint32_t device) {
   std::uint32_t bar0 = read_confreg_dword(pcicfg::kBar0, bus, device);
   MemoryMapRecord record{};
   if (g_state.chip_id == kChip8A22) {
@@ -37,7 +38,28 @@ std::int32_t KT6MapBoardMemory(std::uint32_t bus, std::uint32_t device) {
     record.registers_physical = bar0 + window::kRegistersOffset;
     record.registers_size = window::kRegistersSize;
   }
-  g_frameBufferPhysical = record.frame_buffer_physical;
+  return record;
+}
+
+}  // namespace
+
+MemoryMapRecord MappedBoardMemory() { return g_memoryMap; }
+
+void ForgetBoardMemory() { g_memoryMap = MemoryMapRecord{}; }
+
+std::int32_t KT6MapBoardMemory(std::uint32_t bus, std::uint32_t device) {
+  MemoryMapRecord record = WindowsOf(bus, device);
+  if (Mapped() && SameWindows(record, g_memoryMap)) {
+    SetRegisterWindow(g_memoryMap.registers_linear, g_memoryMap.registers_size);
+    return KT6_OK;
+  }
+  // Another board's windows: the VxD lets the old ones go first, so that detach
+  // leaves nothing mapped.
+  if (Mapped()) {
+    MemoryMapRecord old = g_memoryMap;
+    ClearRegisterWindow();
+    if (VxdRequest(vxd::kUnmapMemory, &old, sizeof old, nullptr, 0)) ForgetBoardMemory();
+  }
   // A refused mapping leaves the accessors reaching nothing rather than an address
   // the VxD never gave.
   if (!VxdRequest(vxd::kMapMemory, &record, sizeof record, &record, sizeof record)) {
@@ -54,6 +76,6 @@ std::uint32_t KT6GetFrameBufferAddress(std::uint32_t bus, std::uint32_t device) 
   return g_memoryMap.frame_buffer_linear;
 }
 
-std::uint32_t FrameBufferPhysicalBase() { return g_frameBufferPhysical; }
+std::uint32_t FrameBufferPhysicalBase() { return g_memoryMap.frame_buffer_physical; }
 
 }  // namespace kt6

@@ -3,10 +3,11 @@
 // 31 cannot be addressed: those calls fail without reaching the BIOS rather than
 // reach another device. Dwords are two word accesses, the low word first.
 #include <array>
-#include <atomic>
 
+#include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/kt6sdk.h"
+#include "kt6sdk/library_state.h"
 #include "kt6sdk/w95_pci_bios.h"
 #include "platform/pci_bios.h"
 
@@ -18,19 +19,16 @@ using namespace pcibios;
 constexpr std::uint32_t kMaxRegister = 0xFFFF;  // DI
 constexpr std::array<std::uint16_t, 3> kGraphicsChips = {kChip5631, kChip8A01, kChip8A22};
 
-// The bus and device of the previous access, bus << 8 | device.
-std::atomic<std::uint16_t> g_previousPair{0};
-
 // BX of a configuration call, remembering the pair unless it is the 255/255 pair;
 // false for a pair the BIOS cannot address.
 bool Selector(std::uint32_t bus, std::uint32_t device, std::uint16_t* bx) {
   std::uint16_t pair;
   if (bus == kPreviousPair && device == kPreviousPair) {
-    pair = g_previousPair.load(std::memory_order_relaxed);
+    pair = g_state.previous_pci_pair.load(std::memory_order_relaxed);
   } else {
     if (bus > kMaxBus || device > kMaxDevice) return false;
     pair = static_cast<std::uint16_t>(bus << 8 | device);
-    g_previousPair.store(pair, std::memory_order_relaxed);
+    g_state.previous_pci_pair.store(pair, std::memory_order_relaxed);
   }
   *bx = static_cast<std::uint16_t>((pair & 0xFF00) | (pair & 0xFF) << 3);
   return true;
@@ -39,8 +37,13 @@ bool Selector(std::uint32_t bus, std::uint32_t device, std::uint16_t* bx) {
 // One configuration call; false when the BIOS reports an error (AH not 0).
 bool Call(std::uint8_t function, std::uint16_t bx, std::uint32_t reg, std::uint32_t value, PciBiosRegs* out) {
   if (reg > kMaxRegister) return false;
-  PciBiosRegs in{static_cast<std::uint16_t>(kFunctionGroup << 8 | function), bx, static_cast<std::uint16_t>(value),
-                 0, 0, static_cast<std::uint16_t>(reg), 0};
+  PciBiosRegs in{static_cast<std::uint16_t>(kFunctionGroup << 8 | function),
+                 bx,
+                 static_cast<std::uint16_t>(value),
+                 0,
+                 0,
+                 static_cast<std::uint16_t>(reg),
+                 0};
   PciBiosInterrupt(kPciBiosVector, &in, out);
   return (out->ax >> 8) == 0;
 }
@@ -64,9 +67,9 @@ std::int32_t PciBiosInterrupt(std::uint32_t vector, const PciBiosRegs* in, PciBi
   platform::BiosRegisters regs{pack.ax, pack.bx, pack.cx, pack.dx, pack.si, pack.di, 0};
   if (vector == kDpmiVector || vector == kPciBiosVector || vector == kPciFunctionVector)
     platform::SoftwareInterrupt(static_cast<std::uint8_t>(vector), regs);
-  *out = PciBiosRegs{static_cast<std::uint16_t>(regs.eax), static_cast<std::uint16_t>(regs.ebx),
-                     static_cast<std::uint16_t>(regs.ecx), static_cast<std::uint16_t>(regs.edx),
-                     static_cast<std::uint16_t>(regs.esi), static_cast<std::uint16_t>(regs.edi),
+  *out = PciBiosRegs{static_cast<std::uint16_t>(regs.eax),  static_cast<std::uint16_t>(regs.ebx),
+                     static_cast<std::uint16_t>(regs.ecx),  static_cast<std::uint16_t>(regs.edx),
+                     static_cast<std::uint16_t>(regs.esi),  static_cast<std::uint16_t>(regs.edi),
                      static_cast<std::uint16_t>(regs.flags)};
   return 0;
 }
@@ -79,6 +82,8 @@ std::int32_t PciBiosPresent(std::uint8_t* lastBus) {
   *lastBus = static_cast<std::uint8_t>(out.cx);
   return 0;
 }
+
+bool DrvPciPresent(std::uint8_t* lastBus) { return PciBiosPresent(lastBus) == 0; }
 
 std::uint16_t FindGraphicsChip(std::uint8_t* bus, std::uint8_t* device, std::uint8_t* function) {
   for (std::uint32_t b = 0; b <= *bus; ++b) {
@@ -136,8 +141,7 @@ std::uint32_t write_confreg_word(std::uint32_t value, std::uint32_t reg, std::ui
 
 std::uint32_t write_confreg_dword(std::uint32_t value, std::uint32_t reg, std::uint32_t bus, std::uint32_t device) {
   std::uint16_t bx;
-  if (!kt6::Selector(bus, device, &bx) || !kt6::WriteWord(bx, reg, value) ||
-      !kt6::WriteWord(bx, reg + 2, value >> 16))
+  if (!kt6::Selector(bus, device, &bx) || !kt6::WriteWord(bx, reg, value) || !kt6::WriteWord(bx, reg + 2, value >> 16))
     return kFailed;
   return 0;
 }

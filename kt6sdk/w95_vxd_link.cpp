@@ -7,6 +7,7 @@
 #include "kt6sdk/w95_vxd.h"
 #include "platform/device_namespace.h"
 #include "platform/kernel_objects.h"
+#include "platform/module_loader.h"
 
 namespace kt6 {
 namespace {
@@ -14,7 +15,24 @@ namespace {
 constexpr char kVxdFile[] = "\\\\.\\KT6VXD95.VXD";
 constexpr char kVxdName[] = "\\\\.\\KT6VXD95";
 
+using OpenVxDHandleFn = DWORD (*)(HANDLE event);
+
 HANDLE g_vxd = INVALID_HANDLE_VALUE;
+// Sent at start and, without event and thread, again at stop.
+IRQRegistration g_registration{};
+
+std::uint32_t HandleValue(HANDLE h) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(h)); }
+
+// The handle through which the VxD sets the event from its interrupt handler; 0
+// when kernel32 cannot make one.
+DWORD Ring0Handle(HANDLE event) {
+  HMODULE kernel = LoadLibraryA("kernel32.dll");
+  if (!kernel) return 0;
+  auto open = reinterpret_cast<OpenVxDHandleFn>(GetProcAddress(kernel, "OpenVxDHandle"));
+  DWORD handle = open ? open(event) : 0;
+  FreeLibrary(kernel);
+  return handle;
+}
 
 }  // namespace
 
@@ -50,8 +68,20 @@ std::uint16_t DrvVersion() {
   return version;
 }
 
-bool DrvRegisterInterrupt(const IRQRegistration& registration) {
-  return VxdRequest(vxd::kRegisterInterrupt, &registration, sizeof registration, nullptr, 0);
+bool DrvRegisterInterrupt(std::uint16_t irqLine, HANDLE event, HANDLE thread) {
+  DWORD ring0 = Ring0Handle(event);
+  if (ring0 == 0) return false;
+  g_registration = IRQRegistration{irqLine, HandleValue(event), ring0, HandleValue(thread), {}};
+  IRQRegistration record = g_registration;
+  return VxdRequest(vxd::kRegisterInterrupt, &record, sizeof record, nullptr, 0);
+}
+
+void DrvUnregisterInterrupt() {
+  g_registration.event = 0;
+  g_registration.ring0_event = 0;
+  g_registration.thread = 0;
+  IRQRegistration record = g_registration;
+  VxdRequest(vxd::kRegisterInterrupt, &record, sizeof record, nullptr, 0);
 }
 
 void DrvSetEnabledSources(const IRQStatusRecord& record) {

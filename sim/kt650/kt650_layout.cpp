@@ -101,6 +101,16 @@ bool ResolveKt650Layout(const DisplayDesc& display, const std::vector<Kt650Desc>
       if (b.frame_buffer_base == 0)
         b.frame_buffer_base = kKt650OwnMemoryBase + static_cast<std::uint32_t>(i) * kKt650OwnMemoryStride;
     }
+    if (!Kt650MemoryListed(b.chip, b.memory_bytes)) {
+      if (error) *error = name + "memory_bytes: no size the chip reports";
+      return false;
+    }
+    for (std::size_t j = 0; j < i; ++j) {
+      if (boards[j].bus == b.bus && boards[j].device_number == b.device_number) {
+        if (error) *error = name + "bus, device_number: the slot of board " + std::to_string(j);
+        return false;
+      }
+    }
     if (b.chip == kChip8A22 && b.register_base == 0)
       b.register_base = kKt650RegisterBase + static_cast<std::uint32_t>(i) * kKt650RegisterStride;
   }

@@ -42,7 +42,9 @@ struct Kt650Layout {
 };
 
 // False with *error saying which board and why when the boards cannot be built:
-// an unknown chip, a monitor other than 0 or -1, or two boards on monitor 0.
+// an unknown chip, a monitor other than 0 or -1, two boards on monitor 0, a memory
+// size (the display's, for the monitor's board) that the chip cannot report, or
+// two boards in one PCI slot.
 PLATFORM_EXPORT bool ResolveKt650Layout(const DisplayDesc& display, const std::vector<Kt650Desc>& boards,
                                         Kt650Layout* out, std::string* error);
 

@@ -2,8 +2,11 @@
 // accessors and indexed-register exports that reach the chip through them.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
+#include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/register_access.h"
 #include "sim/kt650/kt6_w95_vxd.h"
@@ -99,6 +102,24 @@ TEST_F(BoardMemory, IndexedRegistersGoThroughTheWindowsVgaPorts) {
   EXPECT_EQ(KT6ProgramIORead(0x3D4, 0x82), board.board_id() >> 24);
 }
 
+TEST_F(BoardMemory, TwoThreadsNeverMoveEachOthersIndex) {
+  sim::Kt650Board& board = BootMapped(sim::kt650::kChip8A22);
+  std::atomic<int> mismatches{0};
+  auto worker = [&](std::uint8_t index) {
+    for (int i = 0; i < 2000; ++i) {
+      auto value = static_cast<std::uint8_t>(i * 7 + index);
+      KT6ProgramIOWrite(0x3D4, index, value);
+      if (KT6ProgramIORead(0x3D4, index) != value) ++mismatches;
+    }
+  };
+  std::thread a(worker, 0x50), b(worker, 0x51);
+  a.join();
+  b.join();
+  EXPECT_EQ(mismatches, 0);
+  EXPECT_EQ(board.Crtc(0x50), static_cast<std::uint8_t>(1999 * 7 + 0x50));
+  EXPECT_EQ(board.Crtc(0x51), static_cast<std::uint8_t>(1999 * 7 + 0x51));
+}
+
 TEST_F(BoardMemory, WithoutAWindowOrPastItsEndAnAccessReachesNothing) {
   sim::Machine& m = Boot(MachineWith(Board(sim::kt650::kChip8A01)));
   sim::Kt650Board& board = m.kt650(0);
@@ -124,18 +145,43 @@ TEST_F(BoardMemory, WithoutAWindowOrPastItsEndAnAccessReachesNothing) {
 }
 
 TEST_F(BoardMemory, ARefusedMappingFailsAndLeavesNoWindow) {
-  sim::Kt650Board& board = BootMapped(sim::kt650::kChip8A22);
-  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  sim::Machine& m = Boot(MachineWith(Board(sim::kt650::kChip8A22)));
+  sim::Kt6W95Vxd& vxd = m.kt6_w95_vxd();
+  kt6::g_state.chip_id = sim::kt650::kChip8A22;
   vxd.FailRequest(sim::kt6w95::kMapMemory, 1);
   EXPECT_EQ(kt6::KT6MapBoardMemory(0, 0x0E), KT6_ERR_GENERAL);
   EXPECT_EQ(kt6::RegisterWindowBase(), 0u);
-  board.SetRegister(0x8504, 0x2000);
   EXPECT_EQ(KT6MemoryMappedIORead(0x8504), 0u);
   // Windows that no board decodes are refused too: an older chip's layout read
   // from this one puts a 4 MB frame buffer in its 512 KB register window.
   kt6::g_state.chip_id = sim::kt650::kChip8A01;
   EXPECT_EQ(kt6::KT6MapBoardMemory(0, 0x0E), KT6_ERR_GENERAL);
-  EXPECT_EQ(vxd.Mappings().size(), 1u);  // the first mapping is still the VxD's
+  EXPECT_TRUE(vxd.Mappings().empty());
+  kt6::g_state.chip_id = sim::kt650::kChip8A22;
+  EXPECT_EQ(kt6::KT6MapBoardMemory(0, 0x0E), 0);
+  EXPECT_EQ(KT6MemoryMappedIORead(0x8504) & 0x2000, 0x2000u);
+}
+
+TEST_F(BoardMemory, AMappingIsKeptForTheNextOpenAndGivenUpForAnotherBoard) {
+  sim::MachineDescription desc = MachineWith(Board(sim::kt650::kChip8A22));
+  sim::Kt650Desc second = Board(sim::kt650::kChip8A22, 0x10);
+  second.monitor = -1;
+  desc.kt650_boards.push_back(second);
+  sim::Machine& m = Boot(desc);
+  sim::Kt6W95Vxd& vxd = m.kt6_w95_vxd();
+  kt6::g_state.chip_id = sim::kt650::kChip8A22;
+  ASSERT_EQ(kt6::KT6MapBoardMemory(0, 0x0E), 0);
+  kt6::KT6DisableMMIO(0);  // the window goes, the mapping stays
+  ASSERT_EQ(kt6::KT6MapBoardMemory(0, 0x0E), 0);
+  EXPECT_EQ(vxd.CountRequests(sim::kt6w95::kMapMemory), 1u);
+  EXPECT_EQ(kt6::RegisterWindowBase(), Linear(m.kt650(0).RegisterWindow().host));
+  ASSERT_EQ(kt6::KT6MapBoardMemory(0, 0x10), 0);
+  ASSERT_EQ(vxd.Mappings().size(), 1u);
+  EXPECT_EQ(vxd.Mappings()[0].registers_linear, Linear(m.kt650(1).RegisterWindow().host));
+  EXPECT_EQ(kt6::FrameBufferPhysicalBase(), m.kt650(1).FrameBufferAperture().physical);
+  kt6::LibraryDetach();
+  attached_ = false;
+  EXPECT_TRUE(vxd.Mappings().empty());
 }
 
 TEST_F(BoardMemory, DetachReleasesTheMappingBeforeTheVxdGoes) {

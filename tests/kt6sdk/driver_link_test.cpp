@@ -2,12 +2,12 @@
 // requests it sends, as the VxD saw them.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
 #include <vector>
 
 #include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt6sdk.h"
+#include "platform/kernel_objects.h"
+#include "platform/sync.h"
 #include "sim/kt650/kt6_w95_vxd.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
@@ -80,31 +80,19 @@ TEST_F(DriverLink, TheVersionIsTheVxdsAndAFailedRequestMeansNone) {
   EXPECT_EQ(kt6::DrvVersion(), 0);
 }
 
-TEST_F(DriverLink, EveryRequestCarriesItsRecord) {
+TEST_F(DriverLink, TheInterruptEventReachesTheVxdOnlyWithItsRingZeroHandle) {
   sim::Machine& m = Boot();
   sim::Kt6W95Vxd& vxd = m.kt6_w95_vxd();
-  kt6::IRQRegistration registration{};
-  kt6::DrvRegisterInterrupt(registration);
-  kt6::IRQStatusRecord sent{}, received{};
-  kt6::DrvSetEnabledSources(sent);
-  kt6::DrvReadInterruptStatus(&received);
-  kt6::DrvEndOfInterrupt();
-  std::vector<std::uint8_t> list(kt6::kPageListBytes);
-  kt6::PageListRange range{reinterpret_cast<std::uintptr_t>(list.data()), 4096, 0};
-  kt6::DrvLockPageList(range, list.data());
-  kt6::DrvReleasePageList(range, list.data());
-  struct Expected {
-    DWORD code, in, out;
-  };
+  // No event, no ring-0 handle: nothing is sent.
+  EXPECT_FALSE(kt6::DrvRegisterInterrupt(10, nullptr, nullptr));
+  EXPECT_EQ(vxd.CountRequests(codes::kRegisterIrq), 0u);
+  HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  kt6::DrvRegisterInterrupt(10, event, nullptr);
+  kt6::DrvUnregisterInterrupt();
   const std::vector<sim::DriverRequest> requests = vxd.Requests();
-  for (Expected e : {Expected{codes::kRegisterIrq, 20, 0}, Expected{codes::kSetSources, 14, 0},
-                     Expected{codes::kReadStatus, 0, 14}, Expected{codes::kEndOfInterrupt, 0, 0},
-                     Expected{codes::kLockPages, 16, 4112}, Expected{codes::kReleasePages, 16, 4112}}) {
-    const sim::DriverRequest* r = Last(requests, e.code);
-    ASSERT_NE(r, nullptr) << e.code;
-    EXPECT_EQ(r->in_size, e.in) << e.code;
-    EXPECT_EQ(r->out_size, e.out) << e.code;
-  }
+  EXPECT_EQ(vxd.CountRequests(codes::kRegisterIrq), 2u);
+  EXPECT_EQ(Last(requests, codes::kRegisterIrq)->in_size, 20u);
+  CloseHandle(event);
 }
 
 TEST_F(DriverLink, AStatusTheVxdDoesNotGiveLeavesTheRecordAlone) {
@@ -114,27 +102,6 @@ TEST_F(DriverLink, AStatusTheVxdDoesNotGiveLeavesTheRecordAlone) {
   record.status = 0x1234;
   EXPECT_FALSE(kt6::DrvReadInterruptStatus(&record));
   EXPECT_EQ(record.status, 0x1234);
-}
-
-TEST_F(DriverLink, SerialBusSectionsOfTwoThreadsNeverOverlap) {
-  sim::Machine& m = Boot();
-  std::atomic<int> inside{0};
-  std::atomic<bool> overlapped{false};
-  auto worker = [&] {
-    for (int i = 0; i < 200; ++i) {
-      kt6::DrvSerialBusBegin();
-      if (inside.fetch_add(1) != 0) overlapped = true;
-      std::this_thread::yield();
-      inside.fetch_sub(1);
-      kt6::DrvSerialBusEnd();
-    }
-  };
-  std::thread a(worker), b(worker);
-  a.join();
-  b.join();
-  EXPECT_FALSE(overlapped);
-  EXPECT_FALSE(m.kt6_w95_vxd().SectionHeld());
-  EXPECT_EQ(m.kt6_w95_vxd().CountRequests(codes::kSerialBusBegin), 400u);
 }
 
 }  // namespace

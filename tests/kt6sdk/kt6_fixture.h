@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include "kt6sdk/driver_link.h"
 #include "kt6sdk/library_entry.h"
 #include "kt6sdk/library_state.h"
-#include "kt6sdk/register_access.h"
 #include "platform/fault_injection.h"
 #include "sim/machine.h"
 #include "tests/support/windows_directory.h"

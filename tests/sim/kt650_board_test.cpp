@@ -92,22 +92,26 @@ TEST(Kt650Crtc, BoardIdHoldsTheTypeInTheLowNibbleOfByteZero) {
   }
 }
 
-TEST(Kt650Crtc, MemoryCodeOfEachSizeAndOfSizesBetween) {
-  struct Case {
-    std::uint16_t chip;
-    std::uint32_t megabytes;
-    std::uint8_t code;
-  };
-  for (const Case& c :
-       {Case{kt650::kChip5631, 1, 0xC0}, Case{kt650::kChip5631, 2, 0x80}, Case{kt650::kChip8A01, 4, 0x00},
-        Case{kt650::kChip8A01, 3, 0x80}, Case{kt650::kChip8A22, 2, 0x00}, Case{kt650::kChip8A22, 4, 0x20},
-        Case{kt650::kChip8A22, 8, 0x40}, Case{kt650::kChip8A22, 12, 0x60}, Case{kt650::kChip8A22, 16, 0x80},
-        Case{kt650::kChip8A22, 32, 0xA0}, Case{kt650::kChip8A22, 6, 0x20}, Case{kt650::kChip8A22, 1, 0x00}}) {
-    sim::Kt650Board b(
-        Kt650(c.chip, c.chip == kt650::kChip8A22 ? 3 : 1, -1),
-        std::make_shared<sim::DisplayMemory>(c.megabytes * kMegabyte, 0x80000000, sim::Kt650ApertureSize(c.chip)));
-    EXPECT_EQ(b.Crtc(kt650::kCrtcMemoryConfig) & kt650::kMemoryCodeMask, c.code) << c.chip << " " << c.megabytes;
+TEST(Kt650Crtc, TheMemoryCodeSaysWhatTheBoardCarries) {
+  for (std::uint32_t megabytes : {2u, 8u, 32u}) {
+    sim::Kt650Desc d = Kt650(kt650::kChip8A22, 3, -1);
+    d.memory_bytes = megabytes * kMegabyte;
+    sim::Kt650Board& b = PowerOnWith({d}).kt650(0);
+    EXPECT_EQ(b.Crtc(kt650::kCrtcMemoryConfig) & kt650::kMemoryCodeMask, megabytes == 2   ? 0x00
+                                                                         : megabytes == 8 ? 0x40
+                                                                                          : 0xA0);
+    sim::PowerOff();
   }
+  sim::Kt650Board& old = PowerOnWith({Kt650(kt650::kChip8A01, 1)}).kt650(0);
+  EXPECT_EQ(old.Crtc(kt650::kCrtcMemoryConfig) & kt650::kMemoryCodeMask, 0x00);  // 4 MB
+  sim::PowerOff();
+  // An older chip on the monitor cannot take the display's 8 MB: no code says so.
+  sim::Kt650Layout layout;
+  std::string error;
+  sim::Kt650Desc saa = Kt650(kt650::kChip8A01, 1);
+  saa.memory_bytes = 0;
+  EXPECT_FALSE(sim::ResolveKt650Layout(sim::DisplayDesc{}, {saa}, &layout, &error));
+  EXPECT_NE(error.find("memory_bytes"), std::string::npos);
 }
 
 // As the library reads CRTC 0x4C and 0x4D.
@@ -189,7 +193,10 @@ TEST(Kt650Machine, TheMonitorsBoardCarriesTheDisplayMemoryAndTheOthersTheirOwn) 
   sim::Kt650Desc monitor = Kt650(kt650::kChip8A22, 3);
   monitor.memory_bytes = 4 * kMegabyte;
   monitor.frame_buffer_base = 0xC0000000;
-  sim::Machine& m = PowerOnWith({Kt650(kt650::kChip5631, 0, -1), monitor, Kt650(kt650::kChip8A22, 5, -1)});
+  sim::Kt650Desc first = Kt650(kt650::kChip5631, 0, -1), last = Kt650(kt650::kChip8A22, 5, -1);
+  first.device_number = 0x10;
+  last.device_number = 0x12;
+  sim::Machine& m = PowerOnWith({first, monitor, last});
   EXPECT_EQ(&m.kt650(1).frame_buffer(), &m.display_memory());
   EXPECT_EQ(m.display_memory().size(), 4 * kMegabyte);
   EXPECT_EQ(m.display_memory().physical_base(), 0xC0000000u);

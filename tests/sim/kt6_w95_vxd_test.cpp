@@ -61,7 +61,9 @@ TEST(Kt6W95Vxd, OpensOnlyAsADynamicLoadAndCountsLoadsAndUnloads) {
 TEST(Kt6W95Vxd, MapsEachChipsWindowsToTheBoardsMemoryAndRegisters) {
   for (std::uint16_t chip : {kt650::kChip8A22, kt650::kChip8A01}) {
     SCOPED_TRACE(chip);
-    sim::Machine& m = PowerOnWith({Kt650(kt650::kChip8A22, 3, -1), Kt650(chip, chip == kt650::kChip8A22 ? 4 : 1)});
+    sim::Kt650Desc other = Kt650(kt650::kChip8A22, 3, -1);
+    other.device_number = 0x10;
+    sim::Machine& m = PowerOnWith({other, Kt650(chip, chip == kt650::kChip8A22 ? 4 : 1)});
     sim::Kt650Board& b = m.kt650(1);
     sim::Kt650Window fb = b.FrameBufferAperture(), regs = b.RegisterWindow();
     Vxd v;

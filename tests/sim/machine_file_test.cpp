@@ -284,10 +284,11 @@ TEST(MachineFile, Kt650ValuesMustFitTheChipAndTheMachine) {
   // The monitor's board takes the display's base, which must then suit its BAR.
   EXPECT_FALSE(ErrorOf("[display]\nphysical_base=0xC0100000\n[kt650 0]\n").empty());
   EXPECT_NE(ErrorOf("[kt650 0]\n[kt650 1]\n").find("monitor"), std::string::npos);
-  EXPECT_EQ(Parse("[kt650 0]\n[kt650 1]\nmonitor=none\n[kt650 4]\nmonitor=none\n[kt650 2]\nmonitor=none\n"
-                  "[kt650 3]\nmonitor=none\n")
+  EXPECT_EQ(Parse("[kt650 0]\n[kt650 1]\nmonitor=none\ndevice_number=1\n[kt650 4]\nmonitor=none\ndevice_number=4\n"
+                  "[kt650 2]\nmonitor=none\ndevice_number=2\n[kt650 3]\nmonitor=none\ndevice_number=3\n")
                 .kt650_boards.size(),
             5u);
+  EXPECT_NE(ErrorOf("[kt650 0]\n[kt650 1]\nmonitor=none\n").find("slot"), std::string::npos);
   EXPECT_EQ(ErrorOf("[kt650 5]\n"), "unknown section [kt650 5]");
   EXPECT_NE(ErrorOf("[kt650 1]\nmonitor=none\n").find("without gaps"), std::string::npos);
 }
