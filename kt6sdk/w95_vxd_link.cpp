@@ -1,8 +1,6 @@
 // The Windows 95 driver link: the VxD is loaded by opening its file when the
 // library is attached and unloaded with the last handle. The library loads without
 // it; the board cannot be opened then.
-#include <cstring>
-
 #include "kt6sdk/register_access.h"
 #include "kt6sdk/w95_vxd.h"
 #include "platform/device_namespace.h"
@@ -50,6 +48,7 @@ void DetachDriverLink() {
   if (!VxdRequest(vxd::kUnmapMemory, &record, sizeof record, nullptr, 0)) return;
   ClearRegisterWindow();
   ForgetBoardMemory();
+  g_registration = IRQRegistration{};
   CloseHandle(g_vxd);
   g_vxd = INVALID_HANDLE_VALUE;
 }

@@ -78,9 +78,12 @@ TEST_F(Lines, AZeroLengthPulseAndTheCallbackMode) {
   ASSERT_TRUE(WaitCount(cb, 1));
   EXPECT_NE(cb.Take()[0] & kFields, 0u);
   std::vector<sim::StrobeField> h = hw().gio().StrobeHistory();
-  const sim::StrobeField* first = FieldRecord(h, e);
-  ASSERT_NE(first, nullptr);
-  EXPECT_TRUE(first->seen_high && first->seen_low);  // active for part of one field
+  // Active for part of one field: the first the interrupt thread serves after the
+  // event, the field after it or on a slow machine a later one.
+  bool pulsed = false;
+  for (std::uint32_t f = e; f <= e + 2; ++f)
+    if (const sim::StrobeField* r = FieldRecord(h, f)) pulsed |= r->seen_high && r->seen_low;
+  EXPECT_TRUE(pulsed);
   EXPECT_FALSE(hw().gio().strobe());
   EXPECT_TRUE(hw().video_dma().Transfers().empty());
   EventBetweenFields();
