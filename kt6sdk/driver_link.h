@@ -78,9 +78,9 @@ bool DrvReadInterruptStatus(IRQStatusRecord* record);
 bool DrvEndOfInterrupt();
 
 // Brackets a serial-bus transaction that no other user of the driver may
-// interleave with.
+// interleave with. The end reports whether the driver took it.
 void DrvSerialBusBegin();
-void DrvSerialBusEnd();
+bool DrvSerialBusEnd();
 
 // Locks the range and returns its page list (kPageListBytes); false on failure.
 bool DrvLockPageList(const PageListRange& range, void* list);

@@ -38,4 +38,28 @@ KT6_API std::uint32_t KT6MemoryMappedIOWrite(std::uint32_t offset, std::uint32_t
 KT6_API std::uint16_t KT6ProgramIORead(std::uint16_t port, std::uint8_t index);
 KT6_API void KT6ProgramIOWrite(std::uint16_t port, std::uint8_t index, std::uint8_t value);
 
+// The output look-up table (after KT6Init; -1 before). A bank above 3 (board types
+// below 4) or above 15 is -34. KT6LUTLoad writes `count` entries from `start` on
+// from the table's first `count` bytes, cut at entry 255; a null table is -34.
+KT6_API std::int32_t KT6LUTEnable();
+KT6_API std::int32_t KT6LUTDisable();
+KT6_API std::int32_t KT6SelectLUTBank(std::uint8_t bank);
+KT6_API std::int32_t KT6LUTLoadOneEntry(std::int32_t index, std::uint8_t value);
+KT6_API std::int32_t KT6LUTLoad(std::uint8_t start, std::uint16_t count, const std::uint8_t* table);
+
+// An SAA7110 register (board types 1 and 2): non-zero when the driver took the
+// transaction; 0 for a register past 0x34, which is not sent.
+KT6_API std::int32_t KT6SetSAA7110Reg(std::uint8_t reg, std::uint8_t value);
+
+// The video port's horizontal decimation (after KT6Init): 0xFFFFFFFF freezes the
+// capture, 0x12345678 resumes it with the stored decimation, any other value is
+// stored (and applied unless the capture is frozen).
+KT6_API std::int32_t KT6SetHDecimation(std::uint32_t value);
+
+// The memory clock (after KT6Open; -1 before). Setting a clock no divider reaches
+// (16.875 MHz or less, 270 MHz or more) is -34 and programs nothing.
+KT6_API std::int32_t KT6GetMemoryClock(float* mhz);
+KT6_API std::int32_t KT6SetMemoryClock(float mhz);
+KT6_API std::int32_t KT6WritePLL(std::uint8_t sr10, std::uint8_t sr11);
+
 }  // extern "C"

@@ -27,6 +27,10 @@ void ResetLibraryState() {
   g_state.linear_window_flag = 0;
   g_state.saved_linear_window = 0;
   g_state.previous_pci_pair = 0;
+  g_state.i2c_timing_counter = kScanningTimingCounter;
+  g_state.serial_bus_word = 0;
+  g_state.stored_decimation = 0;
+  g_state.control19 = 0;
 }
 
 }  // namespace kt6

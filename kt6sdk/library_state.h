@@ -13,6 +13,8 @@ namespace kt6 {
 
 // Root path, "\KT-600.INI" and its terminator.
 constexpr std::size_t kIniPathSize = 100;
+// The serial bus's delay count before the bus timing is read or measured.
+constexpr std::uint32_t kScanningTimingCounter = 500;
 
 struct LibraryState {
   std::atomic<std::uint16_t> opened{0};       // from a successful KT6Open to KT6Close
@@ -40,6 +42,16 @@ struct LibraryState {
   std::uint16_t saved_linear_window = 0;
   // The PCI bus and device of the previous configuration access, bus << 8 | device.
   std::atomic<std::uint16_t> previous_pci_pair{0};
+
+  // Loop count of the serial bus's timed delay.
+  std::atomic<std::uint32_t> i2c_timing_counter{kScanningTimingCounter};
+  // Who has the serial bus and what waits for it (serial_bus_owner.h).
+  std::atomic<std::uint32_t> serial_bus_word{0};
+  // The horizontal decimation that a resumed capture gets back.
+  std::atomic<std::uint32_t> stored_decimation{0};
+  // Board-control register 19 as the strobe and interrupt code keep it; capture
+  // freezes and resumes write it with its capture bit.
+  std::atomic<std::uint8_t> control19{0};
 
   // The sub-revision byte of the board id.
   std::uint8_t sub_revision() const { return static_cast<std::uint8_t>(board_id >> 24); }

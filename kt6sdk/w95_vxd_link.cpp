@@ -98,7 +98,7 @@ bool DrvEndOfInterrupt() { return VxdRequest(vxd::kEndOfInterrupt, nullptr, 0, n
 
 void DrvSerialBusBegin() { VxdRequest(vxd::kSerialBusBegin, nullptr, 0, nullptr, 0); }
 
-void DrvSerialBusEnd() { VxdRequest(vxd::kSerialBusEnd, nullptr, 0, nullptr, 0); }
+bool DrvSerialBusEnd() { return VxdRequest(vxd::kSerialBusEnd, nullptr, 0, nullptr, 0); }
 
 bool DrvLockPageList(const PageListRange& range, void* list) {
   return VxdRequest(vxd::kLockPageList, &range, sizeof range, list, kPageListBytes);

@@ -4,7 +4,7 @@
 
 namespace sim {
 
-void I2cBus::Attach(I2cDevice* device) {
+void I2cBus::Attach(I2cTarget* device) {
   std::lock_guard lock(mutex_);
   devices_.push_back(device);
 }
@@ -46,6 +46,12 @@ void I2cBus::Sense(bool* clock, bool* data) {
       --hold_reads_;
     }
   }
+  *clock = last_clock_;
+  *data = last_data_;
+}
+
+void I2cBus::Levels(bool* clock, bool* data) const {
+  std::lock_guard lock(mutex_);
   *clock = last_clock_;
   *data = last_data_;
 }
@@ -161,8 +167,8 @@ void I2cBus::OnFall() {
 }
 
 void I2cBus::Select(std::uint8_t address) {
-  I2cDevice* found = nullptr;
-  for (I2cDevice* d : devices_)
+  I2cTarget* found = nullptr;
+  for (I2cTarget* d : devices_)
     if (d->address() == (address & 0xFE)) found = d;
   if (selected_ && selected_ != found) selected_->Released(false);
   selected_ = found;

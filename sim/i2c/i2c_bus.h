@@ -9,7 +9,7 @@
 #include <mutex>
 #include <vector>
 
-#include "sim/i2c/i2c_device.h"
+#include "sim/i2c/i2c_target.h"
 
 namespace sim {
 
@@ -26,12 +26,14 @@ class PLATFORM_EXPORT I2cBus {
   };
 
   // Devices are not owned; they must outlive the bus.
-  void Attach(I2cDevice* device);
+  void Attach(I2cTarget* device);
 
   // The master's outputs: true = line released (high unless someone pulls it low).
   void Drive(bool clockReleased, bool dataReleased);
   // One read of the line levels by the master; it counts toward a clock hold.
   void Sense(bool* clock, bool* data);
+  // The line levels without a read by the master.
+  void Levels(bool* clock, bool* data) const;
 
   // Test view.
   std::vector<Frame> Frames() const;  // completed frames (ended by a stop)
@@ -53,7 +55,7 @@ class PLATFORM_EXPORT I2cBus {
   void DriveBit();
 
   mutable std::mutex mutex_;
-  std::vector<I2cDevice*> devices_;
+  std::vector<I2cTarget*> devices_;
 
   // Power-on state of the line register: clock and data driven low.
   bool master_clock_ = false;
@@ -72,7 +74,7 @@ class PLATFORM_EXPORT I2cBus {
   std::uint8_t shift_ = 0;
   bool ninth_low_ = false;
   std::uint8_t tx_ = 0;
-  I2cDevice* selected_ = nullptr;
+  I2cTarget* selected_ = nullptr;
   bool read_ = false;
 
   Frame frame_;

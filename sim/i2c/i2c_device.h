@@ -8,7 +8,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/win_types.h"
+#include "sim/i2c/i2c_target.h"
 
 namespace sim {
 
@@ -26,23 +26,21 @@ struct I2cTransfer {
   bool stopped = false;  // ended by a stop condition (not by another device's selection)
 };
 
-class PLATFORM_EXPORT I2cDevice {
+class PLATFORM_EXPORT I2cDevice : public I2cTarget {
  public:
   explicit I2cDevice(std::uint8_t address) : address_(address) {}
-  virtual ~I2cDevice() = default;
   I2cDevice(const I2cDevice&) = delete;
   I2cDevice& operator=(const I2cDevice&) = delete;
 
-  // Write form of the address; the read form is one more.
-  std::uint8_t address() const { return address_; }
+  std::uint8_t address() const override { return address_; }
 
   // Bus side, called by the engine.
-  void Selected(bool read);
-  bool Received(std::uint8_t byte);  // returns the acknowledge
-  std::uint8_t Transmit();
-  void MasterAnswered(bool ack);
-  void Released(bool stop);
-  unsigned clock_stretch() const;
+  void Selected(bool read) override;
+  bool Received(std::uint8_t byte) override;
+  std::uint8_t Transmit() override;
+  void MasterAnswered(bool ack) override;
+  void Released(bool stop) override;
+  unsigned clock_stretch() const override;
 
   // Test side.
   std::vector<I2cTransfer> Log() const;

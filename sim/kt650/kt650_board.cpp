@@ -51,6 +51,17 @@ std::vector<RegisterInfo> Kt650Board::RegisterTable() {
       {"INTERRUPT_CONTROL", kInterruptControl / kRegisterBytes, 0, ~(kInterruptStatusBits | kInterruptEnableBits),
        kInterruptStatusBits, nullptr},
       {"ENGINE_STATUS", kEngineStatus / kRegisterBytes, 0, 0, 0, engine_status_.get()},
+      {"SERIAL_PORT", kSerialPort / kRegisterBytes, 0, ~kSerialPortBits, 0, serial_port_.get()},
+  };
+}
+
+std::vector<RegisterInfo> Kt650Board::SequencerTable() {
+  // {name, register, reset, read-only bits, write-1-to-clear bits, hook}
+  return {
+      {"SERIAL_ROUTE", kSrSerialRoute, 0, 0, 0, &serial_port_->route_hook()},
+      {"MEMORY_CLOCK_NR", kSrMemoryClockNR, kMemoryClockNRReset, 0, 0, memory_clock_.get()},
+      {"MEMORY_CLOCK_M", kSrMemoryClockM, kMemoryClockMReset, 0, 0, memory_clock_.get()},
+      {"CLOCK_LOAD", kSrClockLoad, 0, 0, 0, memory_clock_.get()},
   };
 }
 
@@ -59,8 +70,10 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       desc_(desc),
       frame_buffer_(std::move(frameBuffer)),
       window_size_(Kt650RegisterWindowSize(desc.chip)),
+      serial_port_(std::make_unique<Kt650SerialPort>(desc)),
+      memory_clock_(std::make_unique<Kt650MemoryClock>()),
       vga_(Kt650CrtcIdentity{desc.chip_revision, Kt650MemoryCode(desc.chip, frame_buffer_->size()), board_id()},
-           desc.refresh_hz),
+           desc.refresh_hz, SequencerTable()),
       engine_status_(std::make_unique<EngineStatusHook>()),
       registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()) {
   SetUpConfigSpace();
@@ -146,9 +159,15 @@ DWORD Kt650Board::MmioRead(DWORD offset, unsigned width) {
 }
 
 void Kt650Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
-  std::lock_guard lock(mutex_);
-  AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kMmio, offset, width, value});
-  WriteLocked(offset, width, value);
+  std::vector<Kt650LandedWrite> landed;
+  {
+    std::lock_guard lock(mutex_);
+    AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kMmio, offset, width, value});
+    WriteLocked(offset, width, value);
+    landed = serial_port_->TakeLandedWrites();
+  }
+  // Outside the lock, so that a test's hook may wait for a thread that uses the board.
+  serial_port_->RunWriteHooks(landed);
 }
 
 void Kt650Board::WriteLocked(std::uint32_t offset, unsigned width, std::uint32_t value) {
@@ -191,11 +210,17 @@ DWORD Kt650Board::PortRead(WORD port, unsigned width) {
 }
 
 void Kt650Board::PortWrite(WORD port, unsigned width, DWORD value) {
-  std::lock_guard lock(mutex_);
-  AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kPort, kVgaPortBase + port, width, value});
-  for (unsigned i = 0; i < width; ++i)
-    if (Kt650Vga::Holds(port + i))
-      vga_.Write(static_cast<std::uint16_t>(port + i), static_cast<std::uint8_t>(value >> (8 * i)));
+  std::vector<Kt650LandedWrite> landed;
+  {
+    std::lock_guard lock(mutex_);
+    AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kPort, kVgaPortBase + port, width, value});
+    for (unsigned i = 0; i < width; ++i)
+      if (Kt650Vga::Holds(port + i))
+        vga_.Write(static_cast<std::uint16_t>(port + i), static_cast<std::uint8_t>(value >> (8 * i)));
+    // Turning the serial route moves the bus's lines: a byte may land.
+    landed = serial_port_->TakeLandedWrites();
+  }
+  serial_port_->RunWriteHooks(landed);
 }
 
 void Kt650Board::SetDesktop(const DesktopMode* mode) {
@@ -257,6 +282,16 @@ void Kt650Board::SetRegister(std::uint32_t offset, std::uint32_t value) {
 std::uint32_t Kt650Board::SourceEnables() const {
   std::lock_guard lock(mutex_);
   return registers_.Get(kEngineStatus / kRegisterBytes);
+}
+
+std::uint8_t Kt650Board::Lut(unsigned bank, unsigned index) const {
+  if (const Kt650ControlPort* port = serial_port_->control_port()) return port->Lut(bank, index);
+  return serial_port_->board_control()->Lut(bank, index);
+}
+
+double Kt650Board::MemoryClockMhz() const {
+  std::lock_guard lock(mutex_);
+  return memory_clock_->Mhz();
 }
 
 std::vector<Kt650RegisterWrite> Kt650Board::RegisterWrites() const {

@@ -12,6 +12,8 @@
 #include "platform/register_io.h"
 #include "sim/display/display.h"
 #include "sim/kt650/kt650_desc.h"
+#include "sim/kt650/kt650_memory_clock.h"
+#include "sim/kt650/kt650_serial_port.h"
 #include "sim/kt650/kt650_vga.h"
 #include "sim/pci/pci_bus.h"
 #include "sim/register_table.h"
@@ -70,7 +72,8 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   std::uint8_t Sequencer(std::uint8_t index) const;
   void SetSequencer(std::uint8_t index, std::uint8_t value);
   // The dword at a 4-aligned window offset: the kept value (for the engine status
-  // register, the source enables), or the VGA ports' bytes as a read gives them.
+  // register, the source enables; for the serial port, its bits with the lines as
+  // they were after the last write), or the VGA ports' bytes as a read gives them.
   std::uint32_t Register(std::uint32_t offset) const;
   // Sets the kept value of a register outside the VGA ports.
   void SetRegister(std::uint32_t offset, std::uint32_t value);
@@ -79,9 +82,24 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   std::vector<Kt650RegisterWrite> RegisterWrites() const;
   void ClearRegisterWrites();
 
+  // The serial port's bus (Frames(): what went over the wires) and its devices;
+  // those the board's type lacks are null (kt650_serial_port.h says which).
+  I2cBus& serial_bus() { return serial_port_->bus(); }
+  const I2cBus& serial_bus() const { return serial_port_->bus(); }
+  Kt650ControlPort* control_port() { return serial_port_->control_port(); }
+  Kt650BoardControl* board_control() { return serial_port_->board_control(); }
+  Saa7110Model* saa7110() { return serial_port_->saa7110(); }
+  Kt650StatusDevice& status_device() { return serial_port_->status_device(); }
+  // The output LUT: types 0-2 by bank, types 3-5 by lane (0-3).
+  std::uint8_t Lut(unsigned bank, unsigned index) const;
+  double MemoryClockMhz() const;
+  // Host writes of the serial port register so far.
+  std::uint64_t SerialPortWrites() const { return serial_port_->writes(); }
+
  private:
   class EngineStatusHook;
   std::vector<RegisterInfo> RegisterTable();
+  std::vector<RegisterInfo> SequencerTable();
   void SetUpConfigSpace();
   static bool IsVgaOffset(std::uint32_t offset);
   std::uint8_t ReadByteLocked(std::uint32_t offset, std::uint32_t* lastIndex, std::uint32_t* current);
@@ -93,7 +111,9 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   void* window_ = nullptr;
   mutable std::mutex mutex_;
   std::vector<Kt650RegisterWrite> writes_;
-  Kt650Vga vga_;
+  std::unique_ptr<Kt650SerialPort> serial_port_;
+  std::unique_ptr<Kt650MemoryClock> memory_clock_;
+  Kt650Vga vga_;  // after its sequencer's hooks
   std::unique_ptr<EngineStatusHook> engine_status_;
   RegisterFile registers_;  // after its hooks
 };

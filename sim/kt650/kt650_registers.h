@@ -86,5 +86,82 @@ constexpr std::uint32_t kInterruptEnableBits = 0x000F0000;
 // Reads give the engine status; writes set the video source enables.
 constexpr std::uint32_t kEngineStatus = 0x8504;
 constexpr std::uint32_t kEngineIdle = 0x2000;
+// The serial port: two open-drain lines the host bit-bangs. Bits 0-1 and 4 keep
+// what is written; reads give the lines as sensed in bits 2-3.
+constexpr std::uint32_t kSerialPort = 0xFF20;
+constexpr std::uint32_t kSerialClockOut = 0x01;  // 1: released
+constexpr std::uint32_t kSerialDataOut = 0x02;   // 1: released
+constexpr std::uint32_t kSerialClockIn = 0x04;
+constexpr std::uint32_t kSerialDataIn = 0x08;
+constexpr std::uint32_t kSerialEnable = 0x10;  // clear: both lines released
+constexpr std::uint32_t kSerialPortBits = kSerialClockOut | kSerialDataOut | kSerialEnable;
+
+// Sequencer registers.
+// Bit 0 routes the serial port's lines to the board status device instead of the bus.
+constexpr std::uint8_t kSrSerialRoute = 0x0D;
+constexpr std::uint8_t kSerialRouteStatus = 0x01;
+// The memory clock: R in bits 5-7 and N in bits 0-4 of kSrMemoryClockNR, M in
+// kSrMemoryClockM; both take effect when bit 0 of kSrClockLoad rises.
+// MHz = (M + 2) / ((N + 2) * 2^R) * kReferenceMhz.
+constexpr std::uint8_t kSrMemoryClockNR = 0x10;
+constexpr std::uint8_t kSrMemoryClockM = 0x11;
+constexpr std::uint8_t kSrClockLoad = 0x15;
+constexpr std::uint8_t kClockLoadMemory = 0x01;
+constexpr std::uint8_t kMemoryClockNRReset = 0x41;
+constexpr std::uint8_t kMemoryClockMReset = 0x3C;
+constexpr unsigned kClockRShift = 5;
+constexpr std::uint8_t kClockNMask = 0x1F;
+constexpr double kReferenceMhz = 14.318;
+
+// The output LUT RAM: four banks (lanes) of 256 entries.
+constexpr unsigned kLutBanks = 4;
+constexpr unsigned kLutEntries = 256;
+constexpr std::uint8_t kLutBankMask = 0x3;  // after its shift
+
+// Devices on the serial bus, by the write form of their address.
+// Types 0-2: the control port and the data latch, one-byte latches.
+constexpr std::uint8_t kControlPortAddress = 0x42;
+constexpr std::uint8_t kDataLatchAddress = 0x40;
+// Type 0: the port byte's LUT lines.
+constexpr std::uint8_t kPortAddressStrobe = 0x01;
+constexpr std::uint8_t kPortWriteStrobe = 0x02;
+// While set, the type-0 port's strobes do not reach the LUT (the lines in normal
+// display use, as the port's enable and bank bytes leave them).
+constexpr std::uint8_t kPortLutIdle = 0x10;
+constexpr unsigned kPortBankShift = 2;
+// Types 1-2: the port's register file.
+constexpr std::uint8_t kPortRegisterCount = 8;
+constexpr std::uint8_t kPortSelect = 0x80;
+constexpr std::uint8_t kPortRegisterMask = 0x07;
+constexpr std::uint8_t kPortValueMask = 0x3F;
+constexpr std::uint8_t kPortLutControl = 7;
+constexpr std::uint8_t kLutAddressStrobe = 0x08;
+constexpr std::uint8_t kLutWriteStrobe = 0x04;
+constexpr unsigned kLutBankShift = 4;
+// Types 3-5: the board-control device, registers by subaddress.
+constexpr std::uint8_t kBoardControlAddress = 0x48;
+constexpr std::uint8_t kBoardControlCount = 22;
+constexpr std::uint8_t kBcCapture = 7;
+constexpr std::uint8_t kCaptureOn = 0x80;
+// The LUT's lane and write gate.
+constexpr std::uint8_t kBcLutControl = 15;
+constexpr std::uint8_t kLutLaneWrite = 0x02;
+constexpr unsigned kLutLaneShift = 2;
+// The LUT data port: an index, then entries.
+constexpr std::uint8_t kBcLutPort = 0x10;
+constexpr std::uint8_t kBcCaptureEnable = 19;
+constexpr std::uint8_t kCaptureEnabled = 0x20;
+
+// The board status device's status byte. The no-signal bit exists from type 4 on;
+// bits 0-2 are the lines' idle state, which the library writes back.
+constexpr std::uint8_t kStatusField = 0x80;
+constexpr std::uint8_t kStatusNoSignal = 0x08;
+constexpr std::uint8_t kStatusIdleLines = 0x07;
+constexpr std::uint8_t kFirstNoSignalType = 4;
+// The revision byte: the board revision in the low nibble, ones above it, so that
+// the device leaves the data line free at the start of each unit after unit 0 and
+// a stop after any unit is seen.
+constexpr std::uint8_t kRevisionMask = 0x0F;
+constexpr std::uint8_t kRevisionHighBits = 0xF0;
 
 }  // namespace sim::kt650

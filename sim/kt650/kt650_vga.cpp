@@ -32,8 +32,9 @@ std::vector<RegisterInfo> CrtcTable(const Kt650CrtcIdentity& id) {
 
 }  // namespace
 
-Kt650Vga::Kt650Vga(const Kt650CrtcIdentity& identity, std::uint32_t refreshHz)
-    : sequencer_(kVgaFileSize, ByteWide, {}), crtc_(kVgaFileSize, ByteWide, CrtcTable(identity)) {
+Kt650Vga::Kt650Vga(const Kt650CrtcIdentity& identity, std::uint32_t refreshHz, std::vector<RegisterInfo> sequencerTable)
+    : sequencer_(kVgaFileSize, ByteWide, std::move(sequencerTable)),
+      crtc_(kVgaFileSize, ByteWide, CrtcTable(identity)) {
   SetRefreshRate(refreshHz);
 }
 

@@ -22,7 +22,8 @@ struct Kt650CrtcIdentity {
 
 class Kt650Vga {
  public:
-  Kt650Vga(const Kt650CrtcIdentity& identity, std::uint32_t refreshHz);
+  // sequencerTable: the sequencer registers with behaviour, which the board gives.
+  Kt650Vga(const Kt650CrtcIdentity& identity, std::uint32_t refreshHz, std::vector<RegisterInfo> sequencerTable);
 
   static bool Holds(std::uint32_t port) {
     return port >= kt650::kFirstVgaPort && port - kt650::kFirstVgaPort < kt650::kVgaPortCount;

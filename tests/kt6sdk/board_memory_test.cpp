@@ -69,13 +69,13 @@ TEST_F(BoardMemory, TheExportedAccessorsReachTheChipBlockWhateverBitFifteenSays)
   EXPECT_EQ(KT6MemoryMappedIORead(0x0184), 0x00FF00FFu);
   EXPECT_EQ(KT6MemoryMappedIORead(0x18184), 0x00FF00FFu);  // only the low 16 bits count
   board.ClearRegisterWrites();
-  EXPECT_EQ(KT6MemoryMappedIOWrite(0x7F20, 0x13), 0x13u);
+  EXPECT_EQ(KT6MemoryMappedIOWrite(0x7F34, 0x13), 0x13u);
   auto writes = board.RegisterWrites();
   ASSERT_EQ(writes.size(), 1u);
   EXPECT_EQ(writes[0].path, sim::Kt650AccessPath::kMmio);
-  EXPECT_EQ(writes[0].offset, 0xFF20u);
+  EXPECT_EQ(writes[0].offset, 0xFF34u);
   EXPECT_EQ(writes[0].width, 4u);
-  EXPECT_EQ(board.Register(0xFF20), 0x13u);
+  EXPECT_EQ(board.Register(0xFF34), 0x13u);
   // The raw pair reaches the rest of the window.
   kt6::KT6MMIOWrite32Raw(0x10000, 0xCAFE);
   EXPECT_EQ(board.Register(0x10000), 0xCAFEu);

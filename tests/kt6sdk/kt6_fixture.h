@@ -46,12 +46,29 @@ class Kt6Test : public ::testing::Test {
     return m;
   }
 
-  // Boots a machine with one board of the chip and maps it as the open would.
-  sim::Kt650Board& BootMapped(std::uint16_t chip) {
-    sim::Machine& m = Boot(MachineWith(Board(chip)));
-    kt6::g_state.chip_id = chip;
-    EXPECT_EQ(kt6::KT6MapBoardMemory(0, 0x0E), 0);
+  // Boots a machine with the board and maps it as the open would.
+  sim::Kt650Board& BootMapped(const sim::Kt650Desc& board) {
+    sim::Machine& m = Boot(MachineWith(board));
+    kt6::g_state.chip_id = board.chip;
+    EXPECT_EQ(kt6::KT6MapBoardMemory(board.bus, board.device_number), 0);
     return m.kt650(0);
+  }
+  sim::Kt650Board& BootMapped(std::uint16_t chip) { return BootMapped(Board(chip)); }
+
+  // A board of the chip and type, mapped and set up as an open and init leave it,
+  // with the serial bus untimed.
+  sim::Kt650Board& BootBoard(std::uint16_t chip, std::uint8_t type, std::uint8_t revision = 2) {
+    sim::Kt650Desc desc = Board(chip);
+    desc.type = type;
+    desc.revision = revision;
+    sim::Kt650Board& board = BootMapped(desc);
+    kt6::g_state.board_type = type;
+    kt6::g_state.revision = revision;
+    kt6::g_state.board_id = board.board_id();
+    kt6::g_state.opened = 1;
+    kt6::g_state.initialised = 1;
+    kt6::g_state.i2c_timing_counter = 0;
+    return board;
   }
 
   testing_support::ScopedWindowsDirectory windows_;

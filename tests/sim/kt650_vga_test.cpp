@@ -121,4 +121,28 @@ TEST(Kt650Vga, RetraceComesEachPeriodAndMoreOftenAtAHigherRefreshRate) {
   sim::PowerOff();
 }
 
+TEST(Kt650Vga, TheMemoryClockLoadsOnlyWhenSequencer15Bit0Rises) {
+  sim::Kt650Board& b = sim::PowerOn().kt650(0);
+  auto sequencer = [&](std::uint8_t index, std::uint8_t value) {
+    WriteUchar(b, kt650::kVgaPortBase + kt650::kSequencerIndex, index);
+    WriteUchar(b, kWindowSequencerData, value);
+  };
+  EXPECT_NEAR(b.MemoryClockMhz(), 73.98, 0.005);
+  EXPECT_EQ(b.Sequencer(kt650::kSrMemoryClockNR), kt650::kMemoryClockNRReset);
+  EXPECT_EQ(b.Sequencer(kt650::kSrMemoryClockM), kt650::kMemoryClockMReset);
+  sequencer(kt650::kSrMemoryClockNR, 0x22);  // R 1, N 2
+  sequencer(kt650::kSrMemoryClockM, 0x50);
+  EXPECT_NEAR(b.MemoryClockMhz(), 73.98, 0.005);
+  sequencer(kt650::kSrClockLoad, 0x01);
+  EXPECT_NEAR(b.MemoryClockMhz(), 82.0 / 8 * 14.318, 1e-9);
+  // Bit 0 staying set loads nothing; its next rise does.
+  sequencer(kt650::kSrMemoryClockNR, 0x01);
+  sequencer(kt650::kSrClockLoad, 0x03);
+  sequencer(kt650::kSrClockLoad, 0x00);
+  EXPECT_NEAR(b.MemoryClockMhz(), 82.0 / 8 * 14.318, 1e-9);
+  _outpw(kt650::kSequencerIndex, 0x0100 | kt650::kSrClockLoad);
+  EXPECT_NEAR(b.MemoryClockMhz(), 82.0 / 3 * 14.318, 1e-9);
+  sim::PowerOff();
+}
+
 }  // namespace

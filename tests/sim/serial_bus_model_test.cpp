@@ -5,6 +5,7 @@
 #include "sim/machine.h"
 #include "sim/rg700/rg700_registers.h"
 #include "sim/rg700/rg700_serial_bus.h"
+#include "tests/support/i2c_master.h"
 
 namespace {
 
@@ -19,7 +20,7 @@ constexpr std::uint8_t kVpc = Vpc32x5cModel::kAddress;
 
 // A plain I2C master on the serial-bus register: a line given as high is released,
 // a low one pulled low (data neither released nor driven high).
-class Master {
+class Master : public testing_support::I2cMasterSteps<Master> {
  public:
   explicit Master(sim::Rg700Board& board)
       : reg_(reinterpret_cast<volatile UCHAR*>(std::uintptr_t{board.mapped_base()} + kSerialBus * 4)) {}
@@ -31,29 +32,6 @@ class Master {
   UCHAR Read() { return READ_REGISTER_UCHAR(reg_); }
   bool Data() { return (Read() & kSerialDataIn) != 0; }
 
-  void Start() {
-    Lines(true, true);
-    Lines(true, false);
-    Lines(false, false);
-  }
-  void Stop() {
-    Lines(false, false);
-    Lines(true, false);
-    Lines(true, true);
-  }
-  bool Send(std::uint8_t b) {
-    for (int i = 7; i >= 0; --i) {
-      bool bit = (b >> i) & 1;
-      Lines(false, bit);
-      Lines(true, bit);
-      Lines(false, bit);
-    }
-    Lines(false, true);
-    Lines(true, true);
-    bool ack = !Data();
-    Lines(false, true);
-    return ack;
-  }
   // Returns the byte; `clockReads` counts the reads until the clock was seen high.
   std::uint8_t Receive(bool ack, unsigned* clockReads = nullptr) {
     std::uint8_t v = 0;

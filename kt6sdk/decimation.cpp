@@ -1,0 +1,69 @@
+#include "kt6sdk/decimation.h"
+
+#include "kt6sdk/control_devices.h"
+#include "kt6sdk/kt6_error_codes.h"
+#include "kt6sdk/kt6sdk.h"
+#include "kt6sdk/library_state.h"
+#include "kt6sdk/register_access.h"
+#include "kt6sdk/serial_bus_owner.h"
+
+namespace kt6 {
+namespace {
+
+using namespace decimation;
+
+// Board-control registers of the video port on types 3 to 5.
+constexpr std::uint8_t kCtrlCapture = 7;
+constexpr std::uint8_t kCaptureOn = 0x80;
+constexpr std::uint8_t kCtrlCaptureGate = 19;
+constexpr std::uint8_t kCaptureGateOn = 0x20;
+
+bool BoardControlType() { return g_state.board_type >= 3; }
+
+void Resume() {
+  if (DeferWhileBusy(DeferredOperation::kResumeCapture)) return;
+  if (!BoardControlType()) {
+    KT6MMIOWrite32Raw(kRegister, g_state.stored_decimation.load());
+    return;
+  }
+  KT6SetCtrlReg(kCtrlCaptureGate, g_state.control19.load() | kCaptureGateOn);
+  KT6ModifyCtrlReg(kCtrlCapture, 0xFF, kCaptureOn);
+}
+
+void Freeze() {
+  if (DeferWhileBusy(DeferredOperation::kFreezeCapture)) return;
+  if (!BoardControlType()) {
+    KT6MMIOWrite32Raw(kRegister, kFreeze);
+    return;
+  }
+  KT6ModifyCtrlReg(kCtrlCapture, static_cast<std::uint8_t>(~kCaptureOn), 0);
+  KT6SetCtrlReg(kCtrlCaptureGate, g_state.control19.load());
+}
+
+}  // namespace
+
+void SetHDecimation(std::uint32_t value) {
+  if (value == kResume) return Resume();
+  if (value == kFreeze) return Freeze();
+  g_state.stored_decimation = value;
+  // A frozen capture stays frozen.
+  if (KT6MMIORead32Raw(kRegister) != kFreeze) KT6MMIOWrite32Raw(kRegister, value);
+}
+
+std::uint32_t KT6GetHDecimation() {
+  if (!BoardControlType()) return KT6MMIORead32Raw(kRegister);
+  return (KT6GetCtrlReg(kCtrlCapture) & kCaptureOn) ? g_state.stored_decimation.load() : kFreeze;
+}
+
+void InstallCaptureDeferredOperations() {
+  SetDeferredOperation(DeferredOperation::kResumeCapture, Resume);
+  SetDeferredOperation(DeferredOperation::kFreezeCapture, Freeze);
+}
+
+}  // namespace kt6
+
+std::int32_t KT6SetHDecimation(std::uint32_t value) {
+  if (!kt6::g_state.initialised.load()) return KT6_ERR_GENERAL;
+  kt6::SetHDecimation(value);
+  return KT6_OK;
+}

@@ -1,0 +1,24 @@
+// The horizontal decimation of the chip's video port, which is also how capture is
+// frozen and resumed: the freeze value stops it, the resume value gives back the
+// stored decimation.
+#pragma once
+
+#include <cstdint>
+
+namespace kt6 {
+
+namespace decimation {
+constexpr std::uint32_t kFreeze = 0xFFFFFFFF;
+constexpr std::uint32_t kResume = 0x12345678;
+constexpr std::uint32_t kRegister = 0xFF2C;
+}  // namespace decimation
+
+// Freeze and resume wait for the serial bus by being deferred while another
+// transaction has it; any other value becomes the stored decimation.
+void SetHDecimation(std::uint32_t value);
+// kFreeze while capture is frozen.
+std::uint32_t KT6GetHDecimation();
+// Makes the freeze and resume the deferred work runs.
+void InstallCaptureDeferredOperations();
+
+}  // namespace kt6
