@@ -17,12 +17,10 @@ using namespace device;
 
 // The control port's registers in the order the board takes them at set-up.
 constexpr std::array<std::uint8_t, 7> kPortInitOrder = {7, 1, 2, 3, 4, 5, 6};
-constexpr std::uint8_t kPortLut = 7;
 constexpr std::uint8_t kPortRegister3Revision = 18;
 // CRTC register of the chip's port to the board-control device, and its set-up.
 constexpr std::uint8_t kCrBoardControlPort = 0xA0;
 constexpr std::uint8_t kBoardControlPortSetup = 0x13;
-constexpr std::uint8_t kCtrlLut = 15;
 constexpr std::uint8_t kType0LutLines = 0xB3;
 
 // A register write is a select byte and a value byte: both go while the bus is
@@ -103,13 +101,13 @@ void KT6SetLUTControl(std::uint8_t control) {
     case 1:
     case 2: {
       SerialBusHold bus;
-      SendPortRegister(kPortLut, control);
+      SendPortRegister(kPortLutControl, control);
       break;
     }
     case 3:
     case 4:
     case 5:
-      KT6SetCtrlReg(kCtrlLut, control);
+      KT6SetCtrlReg(kCtrlLutControl, control);
       break;
     default:
       break;

@@ -16,7 +16,9 @@ constexpr std::uint8_t kPortRegisterCount = 8;
 constexpr std::uint8_t kControlRegisterCount = 22;
 constexpr std::uint8_t kPortSelect = 0x80;  // the byte names a register
 constexpr std::uint8_t kPortValueBits = 0x3F;
-constexpr std::uint8_t kLutDataPort = 0x10;  // board-control subaddress of the LUT entries
+constexpr std::uint8_t kLutDataPort = 0x10;   // board-control subaddress of the LUT entries
+constexpr std::uint8_t kPortLutControl = 7;   // control-port register of the LUT lines
+constexpr std::uint8_t kCtrlLutControl = 15;  // board-control register of the LUT
 }  // namespace device
 
 // Control port. A register outside 0-7 is refused: -34, nothing sent or stored.

@@ -1,5 +1,7 @@
 #include "kt6sdk/decimation.h"
 
+#include <mutex>
+
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/kt6_error_codes.h"
 #include "kt6sdk/kt6sdk.h"
@@ -18,26 +20,38 @@ constexpr std::uint8_t kCaptureOn = 0x80;
 constexpr std::uint8_t kCtrlCaptureGate = 19;
 constexpr std::uint8_t kCaptureGateOn = 0x20;
 
+// The video port's decimation register is read, checked and written by callers and
+// the interrupt thread: one at a time, so that a freeze is never undone by a store
+// that read the register before it.
+std::mutex g_registerLock;
+
 bool BoardControlType() { return g_state.board_type >= 3; }
 
-void Resume() {
-  if (DeferWhileBusy(DeferredOperation::kResumeCapture)) return;
-  if (!BoardControlType()) {
-    KT6MMIOWrite32Raw(kRegister, g_state.stored_decimation.load());
-    return;
+// Types 3 to 5 switch capture with two board-control registers, written under one
+// hold of the bus so that a freeze and a resume never interleave.
+void SwitchCapture(DeferredOperation operation, bool on) {
+  if (!AcquireOrDefer(operation)) return;
+  std::uint8_t gate = g_state.control19.load();
+  if (on) {
+    KT6SetCtrlReg(kCtrlCaptureGate, gate | kCaptureGateOn);
+    KT6ModifyCtrlReg(kCtrlCapture, 0xFF, kCaptureOn);
+  } else {
+    KT6ModifyCtrlReg(kCtrlCapture, static_cast<std::uint8_t>(~kCaptureOn), 0);
+    KT6SetCtrlReg(kCtrlCaptureGate, gate);
   }
-  KT6SetCtrlReg(kCtrlCaptureGate, g_state.control19.load() | kCaptureGateOn);
-  KT6ModifyCtrlReg(kCtrlCapture, 0xFF, kCaptureOn);
+  ReleaseSerialBus();
+}
+
+void Resume() {
+  if (BoardControlType()) return SwitchCapture(DeferredOperation::kResumeCapture, true);
+  std::lock_guard lock(g_registerLock);
+  KT6MMIOWrite32Raw(kRegister, g_state.stored_decimation.load());
 }
 
 void Freeze() {
-  if (DeferWhileBusy(DeferredOperation::kFreezeCapture)) return;
-  if (!BoardControlType()) {
-    KT6MMIOWrite32Raw(kRegister, kFreeze);
-    return;
-  }
-  KT6ModifyCtrlReg(kCtrlCapture, static_cast<std::uint8_t>(~kCaptureOn), 0);
-  KT6SetCtrlReg(kCtrlCaptureGate, g_state.control19.load());
+  if (BoardControlType()) return SwitchCapture(DeferredOperation::kFreezeCapture, false);
+  std::lock_guard lock(g_registerLock);
+  KT6MMIOWrite32Raw(kRegister, kFreeze);
 }
 
 }  // namespace
@@ -45,6 +59,7 @@ void Freeze() {
 void SetHDecimation(std::uint32_t value) {
   if (value == kResume) return Resume();
   if (value == kFreeze) return Freeze();
+  std::lock_guard lock(g_registerLock);
   g_state.stored_decimation = value;
   // A frozen capture stays frozen.
   if (KT6MMIORead32Raw(kRegister) != kFreeze) KT6MMIOWrite32Raw(kRegister, value);

@@ -13,8 +13,9 @@ constexpr std::uint32_t kResume = 0x12345678;
 constexpr std::uint32_t kRegister = 0xFF2C;
 }  // namespace decimation
 
-// Freeze and resume wait for the serial bus by being deferred while another
-// transaction has it; any other value becomes the stored decimation.
+// Freeze and resume: on board types 0 to 2 the video port's register at once; on
+// types 3 to 5 two board-control registers, deferred while another transaction has
+// the serial bus. Any other value becomes the stored decimation.
 void SetHDecimation(std::uint32_t value);
 // kFreeze while capture is frozen.
 std::uint32_t KT6GetHDecimation();

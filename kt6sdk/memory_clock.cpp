@@ -47,15 +47,13 @@ bool SetMemoryClockMhz(float mhz) {
   int r = 0;
   while (r < 4 && !(mhz * float(1 << r) > kVcoLow && mhz * float(1 << r) < kVcoHigh)) ++r;
   if (r == 4) return false;
-  unsigned n = 1;
-  unsigned m = 0;
-  for (; n <= kNBits; ++n) {
+  // The first N whose M brings the clock within the tolerance; the last N when none.
+  unsigned n = 1, m = 0;
+  for (;; ++n) {
     m = static_cast<unsigned>(std::trunc(float(n + 2) * float(1 << r) * mhz / kReferenceMhz - 2.0f));
     float g = float(m + 2) * kReferenceMhz / float((n + 2) << r);
-    if (g > (1 - kTolerance) * mhz && g < (1 + kTolerance) * mhz) break;
+    if (n == kNBits || (g > (1 - kTolerance) * mhz && g < (1 + kTolerance) * mhz)) break;
   }
-  if (n > kNBits) n = kNBits;  // none within tolerance: the last divider's values
-  m = static_cast<unsigned>(std::trunc(float(n + 2) * float(1 << r) * mhz / kReferenceMhz - 2.0f));
   WritePll(static_cast<std::uint8_t>(r << kRShift | n), static_cast<std::uint8_t>(m));
   return true;
 }

@@ -18,9 +18,9 @@ namespace kt6 {
 namespace {
 
 constexpr std::uint32_t kLutEntries = 256;
-constexpr std::uint8_t kPortLut = 7;
+using device::kCtrlLutControl;
+using device::kPortLutControl;
 constexpr std::uint8_t kPortStrobes = 5;
-constexpr std::uint8_t kCtrlLut = 15;
 constexpr std::uint8_t kCtrlLutHold = 17;
 // Byte 86 of the configuration: pulse control-port register 5 bit 0 around LUT
 // writes (types 1 and 2); in the whole flag word, the layouts with four lanes.
@@ -53,7 +53,7 @@ std::uint8_t LutControl() { return LoadShadow(g_state.config.lut_control); }
 void SendLutControl(std::uint8_t control) {
   StoreShadow(g_state.config.lut_control, control);
   if (g_state.board_type == 1 || g_state.board_type == 2)
-    KT6SetPortReg(kPortLut, control);
+    KT6SetPortReg(kPortLutControl, control);
   else
     KT6SetLUTControl(control);
 }
@@ -64,8 +64,8 @@ bool Initialised() { return g_state.initialised.load() != 0; }
 void WritePortEntries(std::uint8_t first, const std::uint8_t* values, std::uint32_t count) {
   auto port = [](std::uint8_t v) { KT6I2CWriteByte(device::kControlPort, v); };
   auto data = [](std::uint8_t v) { KT6I2CWriteByte(device::kDataLatch, v); };
-  std::uint8_t lc = LutControl();
   SerialBusHold bus;
+  std::uint8_t lc = LutControl();
   if (g_state.board_type == 0) {
     port(lc | 0x20);
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -82,7 +82,7 @@ void WritePortEntries(std::uint8_t first, const std::uint8_t* values, std::uint3
   bool pulse = (g_state.config.board_flags & kFlagPulseOnLutWrite) != 0;
   if (pulse) KT6SetPortReg(kPortStrobes, KT6GetPortReg(kPortStrobes) & ~0x01);
   std::uint8_t l = lc & 0x30;
-  port(device::kPortSelect | kPortLut);
+  port(device::kPortSelect | kPortLutControl);
   port(l | 0x01);
   for (std::uint32_t i = 0; i < count; ++i) {
     data(static_cast<std::uint8_t>(first + i));
@@ -99,21 +99,21 @@ void WritePortEntries(std::uint8_t first, const std::uint8_t* values, std::uint3
 // Entries of four lanes at index first on; `lanes` says which lanes are written.
 void WriteControlEntries(std::uint8_t first, const std::vector<std::array<std::uint8_t, 4>>& entries, unsigned lanes) {
   static constexpr std::uint8_t kLaneSelect[4] = {0x02, 0x06, 0x0A, 0x0E};
+  SerialBusHold bus;
   std::uint8_t lc = LutControl();
   bool holdsOutput = g_state.board_type >= 4;
-  SerialBusHold bus;
-  KT6SetCtrlReg(kCtrlLut, (lc & 0xFE) | kLaneSelect[0]);
+  KT6SetCtrlReg(kCtrlLutControl, (lc & 0xFE) | kLaneSelect[0]);
   std::uint8_t saved17 = KT6GetCtrlReg(kCtrlLutHold);
   if (holdsOutput) KT6SetCtrlReg(kCtrlLutHold, 0);
   std::vector<std::uint8_t> bytes(entries.size());
   for (unsigned lane = 0; lane < 4; ++lane) {
     if (!(lanes & (1u << lane))) continue;
-    if (lane > 0) KT6SetCtrlReg(kCtrlLut, (lc & 0xFE) | kLaneSelect[lane]);
+    if (lane > 0) KT6SetCtrlReg(kCtrlLutControl, (lc & 0xFE) | kLaneSelect[lane]);
     for (std::size_t i = 0; i < entries.size(); ++i) bytes[i] = entries[i][lane];
     KT6CtrlLutTransfer(first, bytes.data(), static_cast<std::uint32_t>(bytes.size()));
   }
   if (holdsOutput) KT6SetCtrlReg(kCtrlLutHold, saved17);
-  KT6SetCtrlReg(kCtrlLut, lc);
+  KT6SetCtrlReg(kCtrlLutControl, lc);
 }
 
 }  // namespace
@@ -122,8 +122,11 @@ void WriteControlEntries(std::uint8_t first, const std::vector<std::array<std::u
 
 using namespace kt6;
 
+// The LUT control byte is read and sent back under one hold of the bus, so that
+// two threads' changes do not undo each other.
 std::int32_t KT6LUTEnable() {
   if (!Initialised()) return KT6_ERR_GENERAL;
+  SerialBusHold bus;
   if (const LutLayout* l = LayoutOf(g_state.board_type))
     SendLutControl(static_cast<std::uint8_t>((LutControl() & ~l->enable_bits) | l->enabled));
   return KT6_OK;
@@ -131,6 +134,7 @@ std::int32_t KT6LUTEnable() {
 
 std::int32_t KT6LUTDisable() {
   if (!Initialised()) return KT6_ERR_GENERAL;
+  SerialBusHold bus;
   if (const LutLayout* l = LayoutOf(g_state.board_type))
     SendLutControl(static_cast<std::uint8_t>((LutControl() & ~l->enable_bits) | l->off));
   return KT6_OK;
@@ -143,6 +147,7 @@ std::int32_t KT6SelectLUTBank(std::uint8_t bank) {
   std::uint8_t banks = g_state.board_type >= 4 ? 15 : 3;
   if (bank > banks) return KT6_ERR_PARAMETER;
   std::uint8_t field = static_cast<std::uint8_t>(l->bank_bits << l->bank_shift);
+  SerialBusHold bus;
   SendLutControl(static_cast<std::uint8_t>((LutControl() & ~field) | (bank << l->bank_shift)));
   return KT6_OK;
 }

@@ -1,7 +1,8 @@
 // Who has the serial bus. Every transaction on it, from any thread, holds the bus
 // through the serial-bus word; an operation that may run later (the line and
 // capture operations the interrupt thread asks for) does not wait: it records
-// itself in the word, and the thread that has the bus runs it once it lets go.
+// itself in the word, and the thread that has the bus runs it, still holding the
+// bus, before it lets go.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +10,7 @@
 namespace kt6 {
 
 namespace busword {
-constexpr std::uint32_t kBusy = 1u << 31;          // a transaction is on the bus
-constexpr std::uint32_t kRunnerActive = 1u << 30;  // a thread runs the deferred work
+constexpr std::uint32_t kBusy = 1u << 31;  // a thread has the bus
 constexpr std::uint32_t kDeferredBits = 0x3F;
 }  // namespace busword
 
@@ -26,8 +26,8 @@ enum class DeferredOperation : unsigned {
 };
 
 // Takes the bus, waiting while another thread has it. A thread that has it may take
-// it again (a transaction made of others); the last release lets it go and runs
-// what was deferred meanwhile.
+// it again (a transaction made of others); the last release runs what was deferred
+// meanwhile and then lets the bus go.
 void AcquireSerialBus();
 void ReleaseSerialBus();
 
@@ -39,14 +39,11 @@ class SerialBusHold {
   SerialBusHold& operator=(const SerialBusHold&) = delete;
 };
 
-// True when another transaction has the bus (or another thread runs the deferred
-// work): the operation is then recorded and runs when that ends. False: the
-// caller goes ahead itself. Of a capture freeze and resume, the one asked for
-// last replaces the other where that still waits.
-bool DeferWhileBusy(DeferredOperation operation);
-
-// Runs the recorded operations, each once, unless another thread already runs them.
-void KT6RunDeferredWork();
+// Takes the bus for the operation when it is free (or this thread has it): true,
+// and the caller releases it when done. When another thread has it, the operation
+// is recorded to run before that thread lets go: false. Of a capture freeze and
+// resume, the one asked for last replaces the other where that still waits.
+bool AcquireOrDefer(DeferredOperation operation);
 
 // What a deferred bit runs. The capture freeze and resume are the decimation's;
 // the line operations come with the strobe and line code.

@@ -158,10 +158,12 @@ constexpr std::uint8_t kStatusField = 0x80;
 constexpr std::uint8_t kStatusNoSignal = 0x08;
 constexpr std::uint8_t kStatusIdleLines = 0x07;
 constexpr std::uint8_t kFirstNoSignalType = 4;
-// The revision byte: the board revision in the low nibble, ones above it, so that
-// the device leaves the data line free at the start of each unit after unit 0 and
-// a stop after any unit is seen.
+// The revision bytes: the board revision in the low nibble, the unit's number in
+// bits 4-6 (so that a reader can tell which unit it got) and bit 7 set, so that the
+// device leaves the data line free at the start of each unit after unit 0 and a
+// stop after any unit is seen.
 constexpr std::uint8_t kRevisionMask = 0x0F;
-constexpr std::uint8_t kRevisionHighBits = 0xF0;
+constexpr std::uint8_t kRevisionUnitShift = 4;
+constexpr std::uint8_t kRevisionMarker = 0x80;
 
 }  // namespace sim::kt650

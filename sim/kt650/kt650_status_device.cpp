@@ -12,7 +12,7 @@ constexpr unsigned kDataClocks = 8;
 }  // namespace
 
 Kt650StatusDevice::Kt650StatusDevice(std::uint8_t type, std::uint8_t revision)
-    : shows_no_signal_(type >= kFirstNoSignalType), revision_byte_(kRevisionHighBits | (revision & kRevisionMask)) {}
+    : shows_no_signal_(type >= kFirstNoSignalType), revision_(revision & kRevisionMask) {}
 
 void Kt650StatusDevice::Drive(bool clockReleased, bool dataReleased) {
   std::lock_guard lock(mutex_);
@@ -88,7 +88,7 @@ void Kt650StatusDevice::BeginUnit() {
     tx_ = static_cast<std::uint8_t>((field_ ? kStatusField : 0) |
                                     (shows_no_signal_ && no_signal_ ? kStatusNoSignal : 0) | kStatusIdleLines);
   } else {
-    tx_ = revision_byte_;
+    tx_ = static_cast<std::uint8_t>(kRevisionMarker | unit_ << kRevisionUnitShift | revision_);
   }
 }
 

@@ -4,10 +4,11 @@
 // while the clock is high) ends it. Each unit is eight data clocks and a ninth:
 //   unit 0  it sends the status byte: field in bit 7, no camera signal in bit 3
 //           (types 4-5), bits 0-2 set;
-//   unit 1  it sends the revision byte: the board revision in the low nibble, ones
-//           above it (the library stops after any unit, which the line needs free);
+//   unit 1  it sends a revision byte: the board revision in the low nibble, the
+//           unit's number in bits 4-6 and bit 7 set (the library stops after any
+//           unit, which needs the line free when the next unit would begin);
 //   unit 2  the master writes a byte, which it keeps;
-//   unit 3, 4  it sends the revision byte again.
+//   unit 3, 4  it sends the revision byte of the unit.
 // It presents each bit while the clock is low and holds it while the clock is high;
 // in each ninth clock, in the master's unit and after unit 4 it leaves the data line
 // released. It never holds the clock.
@@ -54,7 +55,7 @@ class PLATFORM_EXPORT Kt650StatusDevice {
   void Present();
 
   const bool shows_no_signal_;
-  const std::uint8_t revision_byte_;
+  const std::uint8_t revision_;
 
   mutable std::mutex mutex_;
   bool field_ = false;

@@ -87,6 +87,14 @@ TEST_F(Clocks, ABusFasterThanThreeLineWritesGetsNoDelayAndTheModeSaysWhatIsWritt
   EXPECT_EQ(board.Register(0xFF20) & 0x13, 0x13u);
 }
 
+TEST_F(Clocks, ModeTwoWritesTheCountAndLeavesTheMeasuringOn) {
+  BootBoard(kChip8A22, 3);
+  WriteIni("[Other]\nI2CBusFrequency=100000000\nAutoI2CTimingEnable=2\n");
+  EXPECT_EQ(kt6::CalibrateI2CTiming(2), 0);
+  EXPECT_NE(Ini().find("I2CTimingCounter=0"), std::string::npos);
+  EXPECT_NE(Ini().find("AutoI2CTimingEnable=2"), std::string::npos);
+}
+
 TEST_F(Clocks, ASlowBusGetsAFiniteDelayAndModeOneWritesNothing) {
   BootBoard(kChip8A22, 3);
   WriteIni("[Other]\nI2CBusFrequency=1\n");  // 1 kHz: a millisecond a bit

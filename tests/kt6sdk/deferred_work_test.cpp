@@ -110,4 +110,25 @@ TEST_F(DeferredWork, TwoThreadsOnTheBusLoseNothingAndNeverInterleave) {
   EXPECT_EQ(kt6::g_state.serial_bus_word.load(), 0u);
 }
 
+TEST_F(DeferredWork, FreezesAndResumesOfTwoThreadsLeaveBothCaptureRegistersAgreeing) {
+  sim::Kt650Board& board = BootBoard(kChip8A22, 3);
+  for (int round = 0; round < 50; ++round) {
+    std::thread a([] { kt6::SetHDecimation(kFreeze); });
+    std::thread b([] { kt6::SetHDecimation(kResume); });
+    a.join();
+    b.join();
+    bool on = (board.board_control()->Register(7) & 0x80) != 0;
+    bool gate = (board.board_control()->Register(19) & 0x20) != 0;
+    ASSERT_EQ(on, gate) << "round " << round;
+    ASSERT_EQ(kt6::KT6GetHDecimation() != kFreeze, on);
+  }
+}
+
+TEST_F(DeferredWork, TheControlPortTypesFreezeWithoutWaitingForTheBus) {
+  sim::Kt650Board& board = BootBoard(kChip8A01, 1);
+  kt6::SerialBusHold bus;  // a long decoder or LUT transaction
+  std::thread([] { kt6::SetHDecimation(kFreeze); }).join();
+  EXPECT_EQ(board.Register(0xFF2C), kFreeze);
+}
+
 }  // namespace

@@ -72,6 +72,37 @@ TEST_F(SerialBus, TheTimedFamilyFramesBytesMostSignificantFirstBetweenTheDrivers
   EXPECT_TRUE(board.serial_bus().Frames().empty());
 }
 
+TEST_F(SerialBus, TheDecodersStatusIsReadInTheSectionAndItsIdentificationAroundIt) {
+  sim::Kt650Board& board = BootBoard(kChip8A01, 2);
+  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  KT6SetSAA7110Reg(0x0D, 0x86);
+  vxd.ClearRequests();
+  EXPECT_EQ(kt6::KT6ReadSAA7110Status(1), 0x00);  // the live status: the select bit is set
+  EXPECT_EQ(Sections(vxd), (std::vector<DWORD>{codes::kSerialBusBegin, codes::kSerialBusEnd}));
+  // The identification: the select bit cleared for the read and set again after.
+  vxd.ClearRequests();
+  board.saa7110()->ClearLog();
+  EXPECT_EQ(kt6::KT6ReadSAA7110Status(0), 0x01);
+  auto log = board.saa7110()->Log();
+  ASSERT_EQ(log.size(), 3u);
+  EXPECT_EQ(log[0].bytes, (std::vector<std::uint8_t>{0x84}));
+  EXPECT_EQ(log[1].kind, sim::I2cTransfer::Kind::kRead);
+  EXPECT_EQ(log[2].bytes, (std::vector<std::uint8_t>{0x86}));
+  EXPECT_EQ(board.saa7110()->Register(0x0D), 0x86);
+  // Only the two register writes go through the driver's section.
+  EXPECT_EQ(Sections(vxd).size(), 4u);
+}
+
+TEST_F(SerialBus, EachControlPortByteIsATransactionOfItsOwnInTheSection) {
+  BootBoard(kChip8A01, 1);
+  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  vxd.ClearRequests();
+  kt6::KT6SetPortReg(4, 0x21);
+  kt6::KT6I2CWriteByte(0x40, 0x77);
+  EXPECT_EQ(Sections(vxd), (std::vector<DWORD>{codes::kSerialBusBegin, codes::kSerialBusEnd, codes::kSerialBusBegin,
+                                               codes::kSerialBusEnd, codes::kSerialBusBegin, codes::kSerialBusEnd}));
+}
+
 TEST_F(SerialBus, AWriteToAnAbsentDeviceStillSendsBothBytes) {
   sim::Kt650Board& board = BootBoard(kChip8A22, 3);
   board.serial_bus().ClearFrames();
@@ -105,8 +136,10 @@ TEST_F(SerialBus, StatusBytesAreReadPastTheBusAndTheLinesLeftIdle) {
   std::uint8_t first = kt6::KT6SerialReadBytes(1, 0);
   EXPECT_EQ(first & 0x80, 0x80);  // the field
   EXPECT_EQ(first & 0x08, 0x08);  // no camera
-  EXPECT_EQ(kt6::KT6SerialReadBytes(2, 120) & 0x0F, 9);
-  EXPECT_EQ(kt6::KT6SerialReadBytes(5, 127) & 0x0F, 9);
+  // The revision, from the second byte and from the fourth (the board numbers its
+  // bytes in bits 4-6).
+  EXPECT_EQ(kt6::KT6SerialReadBytes(2, 120), 0x90 | 9);
+  EXPECT_EQ(kt6::KT6SerialReadBytes(5, 127), 0xC0 | 9);
   EXPECT_EQ(board.status_device().Written(), (std::vector<std::uint8_t>{127}));
   EXPECT_TRUE(board.serial_bus().Frames().empty());  // the decoders saw nothing
   EXPECT_EQ(board.Sequencer(0x0D), 0);

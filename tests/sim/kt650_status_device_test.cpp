@@ -4,6 +4,11 @@
 
 namespace {
 
+// What the device sends in a revision unit.
+std::uint8_t RevisionByte(unsigned unit, std::uint8_t revision) {
+  return static_cast<std::uint8_t>(sim::kt650::kRevisionMarker | unit << sim::kt650::kRevisionUnitShift | revision);
+}
+
 namespace kt650 = sim::kt650;
 using sim_test::Kt650;
 using sim_test::Kt650SerialMaster;
@@ -38,9 +43,9 @@ TEST(Kt650StatusDevice, TheFrameCarriesStatusRevisionAndTheMastersByte) {
     m.RouteToStatus(true);
     StatusFrame f = ReadFrame(m, 0x5C);
     EXPECT_EQ(f.status, kt650::kStatusIdleLines);
-    EXPECT_EQ(f.revision1, 0xFA);
-    EXPECT_EQ(f.revision3, 0xFA);
-    EXPECT_EQ(f.revision4, 0xFA);
+    EXPECT_EQ(f.revision1, RevisionByte(1, 0xA));
+    EXPECT_EQ(f.revision3, RevisionByte(3, 0xA));
+    EXPECT_EQ(f.revision4, RevisionByte(4, 0xA));
     // The lines are idle again after the stop.
     EXPECT_EQ(m.Read() & kSensed, kSensed);
 
@@ -49,7 +54,7 @@ TEST(Kt650StatusDevice, TheFrameCarriesStatusRevisionAndTheMastersByte) {
     f = ReadFrame(m, 0xA3);
     bool noSignalShown = type >= kt650::kFirstNoSignalType;
     EXPECT_EQ(f.status, kt650::kStatusField | (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
-    EXPECT_EQ(f.revision4, 0xFA);
+    EXPECT_EQ(f.revision4, RevisionByte(4, 0xA));
     b.status_device().SetField(false);
     EXPECT_EQ(ReadFrame(m, 0x00).status, (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
     EXPECT_EQ(b.status_device().Written(), (std::vector<std::uint8_t>{0x5C, 0xA3, 0x00}));
@@ -80,7 +85,9 @@ TEST(Kt650StatusDevice, AStopAfterAnyUnitEndsTheFrame) {
   for (unsigned units = 1; units <= 5; ++units) {
     SCOPED_TRACE(units);
     std::uint8_t last = partial(units);
-    EXPECT_EQ(last, units == 1 ? kt650::kStatusField | kt650::kStatusIdleLines : 0xF5);
+    // The last unit read: 0, then 1 (unit 2 is the master's), then 3 and 4.
+    unsigned unitRead = units == 3 ? 1 : units - 1;
+    EXPECT_EQ(last, unitRead == 0 ? kt650::kStatusField | kt650::kStatusIdleLines : RevisionByte(unitRead, 5));
     EXPECT_EQ(b.status_device().Frames(), units);
     EXPECT_EQ(m.Read() & kSensed, kSensed);
   }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/automation.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/module_loader.h"
 #include "tests/twain_ds/open_source_fixture.h"
@@ -21,13 +22,12 @@ namespace twain_ds_test {
 class InputDialogTest : public OpenSourceFixture {
  protected:
   InputDialogTest() {
-    for (const char* script :
-         {twain_ds::kInputDialogScript, twain_ds::kFormatDialogScript, twain_ds::kRg7SourceDialogScript,
-          twain_ds::kRg7CameraDialogScript})
+    for (const char* script : {twain_ds::kInputDialogScript, twain_ds::kFormatDialogScript,
+                               twain_ds::kRg7SourceDialogScript, twain_ds::kRg7CameraDialogScript})
       platform::RegisterModuleResources(app_.m_hInstance, script);
     manager_ = ::dlopen(NOTIFY_MANAGER_PATH, RTLD_NOW | RTLD_LOCAL);
-    auto setHandler =
-        reinterpret_cast<void (*)(void (*)(TW_UINT16))>(manager_ ? ::dlsym(manager_, "SetNotificationHandler") : nullptr);
+    auto setHandler = reinterpret_cast<void (*)(void (*)(TW_UINT16))>(
+        manager_ ? ::dlsym(manager_, "SetNotificationHandler") : nullptr);
     if (setHandler) setHandler(&Received);
     platform::RegisterSourceManager(manager_);
     Notifications().clear();
@@ -85,6 +85,17 @@ class InputDialogTest : public OpenSourceFixture {
       platform::automation::RunFor(milliseconds, filter);
     else
       platform::automation::RunUntilIdle(filter);
+  }
+  // Runs the loop until `done` holds (a loaded machine may take its time); false
+  // when it still does not after `timeoutMs`.
+  template <class Condition>
+  bool PumpUntil(Condition done, DWORD timeoutMs = 5000) {
+    DWORD start = GetTickCount();
+    while (!done()) {
+      if (GetTickCount() - start > timeoutMs) return false;
+      Pump(20);
+    }
+    return true;
   }
   void Click(int id) {
     ASSERT_TRUE(platform::automation::Click(Item(id))) << "control " << id;

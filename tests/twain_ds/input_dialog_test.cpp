@@ -37,6 +37,11 @@ TEST_F(InputDialogTest, EnableShowsLiveVideoInsideTheVideoWindow) {
   EXPECT_TRUE(IsWindowVisible(Dialog()));
   EXPECT_EQ(GetParent(Dialog()), parent_);
   Pump(60);
+  // The overlay goes up once the video window has been placed.
+  EXPECT_TRUE(PumpUntil([] {
+    std::vector<sim::SurfaceInfo> shown = Overlays();
+    return shown.size() == 1 && shown[0].overlay.visible;
+  }));
 
   HWND video = Item(twain_ds::IDC_INPUT_VIDEO_WINDOW);
   RECT client{};
