@@ -56,9 +56,7 @@ TEST_F(BoardMemory, TheOlderChipsDecodeTheRegistersSixteenMegabytesAboveTheFrame
     EXPECT_EQ(mappings[0].registers_physical, bar0 + 0x1000000);
     EXPECT_EQ(mappings[0].registers_size, 0x10000u);
     EXPECT_EQ(mappings[0].registers_linear, Linear(board.RegisterWindow().host));
-    kt6::LibraryDetach();
-    attached_ = false;
-    sim::PowerOff();
+    ShutDown();
   }
 }
 

@@ -29,10 +29,7 @@ TEST_F(ControlDevices, PortRegistersAreSetUpInTheBoardsOrderRegisterThreeFromRev
       if (r == 3 && revision < 18) continue;
       EXPECT_EQ(board.control_port()->Register(r), kt6::KT6GetPortReg(r)) << int(r);
     }
-    kt6::LibraryDetach();
-    attached_ = false;
-    sim::PowerOff();
-    kt6::ResetLibraryState();
+    ShutDown();
   }
 }
 

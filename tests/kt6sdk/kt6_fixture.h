@@ -32,9 +32,15 @@ inline sim::MachineDescription MachineWith(const sim::Kt650Desc& board) {
 class Kt6Test : public ::testing::Test {
  protected:
   void TearDown() override {
-    if (attached_) kt6::LibraryDetach();
-    kt6::ResetLibraryState();
+    ShutDown();
     platform::faults::DisarmAll();
+  }
+
+  // Lets the library and the machine go, for a test that boots another one.
+  void ShutDown() {
+    if (attached_) kt6::LibraryDetach();
+    attached_ = false;
+    kt6::ResetLibraryState();
     sim::PowerOff();
   }
 

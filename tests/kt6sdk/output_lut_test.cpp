@@ -36,10 +36,7 @@ TEST_F(OutputLut, TheControlPortTypesWriteTheBankTheControlByteNames) {
     for (int i = 250; i < 256; ++i) EXPECT_EQ(board.Lut(2, i), table[100 + i - 250]) << i;
     ASSERT_EQ(KT6LUTLoadOneEntry(7, 0x99), 0);
     EXPECT_EQ(board.Lut(2, 7), 0x99);
-    kt6::LibraryDetach();
-    attached_ = false;
-    sim::PowerOff();
-    kt6::ResetLibraryState();
+    ShutDown();
   }
 }
 
@@ -74,10 +71,7 @@ TEST_F(OutputLut, EnableDisableAndBankFollowEachLayout) {
   EXPECT_EQ(kt6::g_state.config.lut_control, 0x08);
   KT6LUTDisable();
   EXPECT_EQ(type0.control_port()->PortBytes().back(), 0x48 | 0xB3);
-  kt6::LibraryDetach();
-  attached_ = false;
-  sim::PowerOff();
-  kt6::ResetLibraryState();
+  ShutDown();
 
   sim::Kt650Board& type1 = BootBoard(kChip8A01, 1);
   KT6SelectLUTBank(3);
@@ -87,10 +81,7 @@ TEST_F(OutputLut, EnableDisableAndBankFollowEachLayout) {
   EXPECT_EQ(type1.control_port()->Register(7), 0x30);
   EXPECT_EQ(kt6::KT6GetPortReg(7), 0x30);
   EXPECT_EQ(KT6SelectLUTBank(4), KT6_ERR_PARAMETER);
-  kt6::LibraryDetach();
-  attached_ = false;
-  sim::PowerOff();
-  kt6::ResetLibraryState();
+  ShutDown();
 
   sim::Kt650Board& type3 = BootBoard(kChip8A22, 3);
   kt6::g_state.config.lut_control = 0x21;
