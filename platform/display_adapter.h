@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/ddraw.h"
@@ -90,6 +91,18 @@ PLATFORM_EXPORT void RegisterDisplayAdapter(std::shared_ptr<DisplayAdapter> adap
 PLATFORM_EXPORT void UnregisterDisplayAdapter(const DisplayAdapter* adapter);
 // The adapter registered now, or null.
 PLATFORM_EXPORT std::shared_ptr<DisplayAdapter> CurrentDisplayAdapter();
+// The monitors of the virtual screen, each showing one adapter's desktop. The
+// virtual PC registers them at power-on, the primary first (the adapter registered
+// above, at 0, 0), and removes them at power-off. A monitor's size is its adapter's
+// desktop mode as it is now, so it follows a mode change.
+struct MonitorPlacement {
+  std::shared_ptr<DisplayAdapter> adapter;
+  POINT top_left{};    // on the virtual screen; may lie left of or above the primary
+  std::string device;  // "\\.\DISPLAY1" for the primary, then DISPLAY2, ...
+};
+PLATFORM_EXPORT void RegisterMonitor(MonitorPlacement monitor);
+PLATFORM_EXPORT void UnregisterMonitor(const DisplayAdapter* adapter);
+
 // The adapter's desktop as it is now, or memory without pixels for no adapter.
 inline SurfaceMemory DesktopOf(DisplayAdapter* adapter) {
   SurfaceMemory m;

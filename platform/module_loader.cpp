@@ -11,15 +11,16 @@
 #include <vector>
 
 #include "platform/attached_modules.h"
-#include "platform/kernel_exports.h"
 #include "platform/last_error.h"
 #include "platform/module_entry.h"
+#include "platform/module_removal.h"
 #include "platform/paths.h"
 
 namespace platform {
 namespace {
 
-constexpr const char* kKernelAlias = "kernel32";
+// Names that stand for the platform itself.
+constexpr const char* kPlatformAliases[] = {"kernel32", "ddraw", "user32"};
 constexpr const char* kSourceManagerAlias = "twain_32";
 // The TWAIN source manager on Linux, by its soname.
 constexpr const char* kSourceManagerSoname = "libtwaindsm.so.2";
@@ -40,17 +41,16 @@ std::string_view BaseName(std::string_view name) {
   return slash == std::string_view::npos ? name : name.substr(slash + 1);
 }
 
-// The file name without its extension when it is one a module has.
-std::string_view Stem(std::string_view name) {
-  name = BaseName(name);
-  for (std::string_view ext : {".dll", ".so", ".ds"})
-    if (name.size() > ext.size() && ::strncasecmp(name.data() + name.size() - ext.size(), ext.data(), ext.size()) == 0)
-      return name.substr(0, name.size() - ext.size());
-  return name;
-}
+std::string_view Stem(std::string_view name) { return ModuleStem(name); }
 
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
+}
+
+bool IsPlatformAlias(std::string_view name) {
+  for (const char* alias : kPlatformAliases)
+    if (SameName(Stem(name), alias)) return true;
+  return false;
 }
 
 // Whether a module file answers to a name: "foo" finds foo.so, foo.ds and libfoo.so.
@@ -129,7 +129,7 @@ void* SourceManagerHandle() {
 
 // A loaded module by name, alias or path; no reference taken.
 HMODULE FindLoaded(std::string_view name) {
-  if (SameName(Stem(name), kKernelAlias)) return Kernel();
+  if (IsPlatformAlias(name)) return Kernel();
   if (SameName(Stem(name), kSourceManagerAlias)) {
     if (void* registered = SourceManagerHandle()) return BaseOf(registered);
     void* handle = ::dlopen(kSourceManagerSoname, RTLD_NOW | RTLD_NOLOAD);
@@ -181,7 +181,22 @@ HMODULE AddReference(void* handle) {
   return module;
 }
 
+// Whether a test took this export away from a module that answers to `module`.
+bool ExportRemoved(HMODULE module, const char* name) {
+  for (const std::string& removedFrom : ModulesWithoutExport(name))
+    if (FindLoaded(removedFrom) == module) return true;
+  return false;
+}
+
 }  // namespace
+
+std::string_view ModuleStem(std::string_view name) {
+  name = BaseName(name);
+  for (std::string_view ext : {".dll", ".so", ".ds"})
+    if (name.size() > ext.size() && ::strncasecmp(name.data() + name.size() - ext.size(), ext.data(), ext.size()) == 0)
+      return name.substr(0, name.size() - ext.size());
+  return name;
+}
 
 void RegisterSourceManager(void* dlHandle) {
   std::lock_guard lock(g_mutex);
@@ -197,11 +212,15 @@ HMODULE LoadLibraryA(LPCSTR name) {
     SetLastError(ERROR_INVALID_PARAMETER);
     return nullptr;
   }
+  if (ModuleRemoved(Stem(name))) {
+    SetLastError(ERROR_MOD_NOT_FOUND);
+    return nullptr;
+  }
   void* handle = nullptr;
   bool refused = false;
   if (HMODULE loaded = FindLoaded(name)) {
     handle = OpenLoaded(loaded);
-  } else if (!SameName(Stem(name), kKernelAlias) && !SameName(Stem(name), kSourceManagerAlias)) {
+  } else if (!IsPlatformAlias(name) && !SameName(Stem(name), kSourceManagerAlias)) {
     // The attaches of the module and of the dependencies it brings run now.
     AttachScope scope;
     handle = OpenNew(name);
@@ -243,7 +262,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
     SetLastError(ERROR_INVALID_HANDLE);
     return nullptr;
   }
-  if (!name || (module == Kernel() && KernelExportRemoved(name))) {
+  if (!name || ExportRemoved(module, name)) {
     SetLastError(ERROR_PROC_NOT_FOUND);
     return nullptr;
   }

@@ -7,9 +7,10 @@
 // the name as given, first in the program's directory, then in the platform's, then
 // along the dynamic loader's own search path; a path is loaded as it is.
 //
-// Two names stand for modules that exist on Windows only: "kernel32.dll" is the
-// platform itself, and "TWAIN_32.DLL" is the TWAIN source manager already in the
-// process (one registered here, else libtwaindsm.so.2 if loaded; never a new copy).
+// Some names stand for modules that exist on Windows only: "kernel32.dll",
+// "DDRAW.DLL" and "USER32.DLL" are the platform itself (one module under three
+// names), and "TWAIN_32.DLL" is the TWAIN source manager already in the process (one
+// registered here, else libtwaindsm.so.2 if loaded; never a new copy).
 #pragma once
 
 #include "platform/user.h"
@@ -37,8 +38,17 @@ namespace platform {
 // program's own from dlopen(nullptr)); null unregisters.
 PLATFORM_EXPORT void RegisterSourceManager(void* dlHandle);
 
-// "kernel32.dll" is the platform itself; tests can take an export away and give
-// every one back.
+// Tests take modules and exports away, as a PC without the file or with an older
+// one would have it. A module taken away by name (any name, built in or not,
+// compared as LoadLibraryA compares) no longer loads: ERROR_MOD_NOT_FOUND. An export
+// taken away from a module is not found in it: ERROR_PROC_NOT_FOUND; the platform's
+// three names are one module, so what is taken from one is gone from all.
+// RestoreModules gives everything back.
+PLATFORM_EXPORT void RemoveModule(const char* name);
+PLATFORM_EXPORT void RemoveModuleExport(const char* module, const char* entry);
+PLATFORM_EXPORT void RestoreModules();
+// The same for "kernel32.dll": RestoreKernelExports gives back what was taken from
+// it under that name.
 PLATFORM_EXPORT void RemoveKernelExport(const char* name);
 PLATFORM_EXPORT void RestoreKernelExports();
 

@@ -30,6 +30,8 @@ struct HMENU__;
 using HMENU = HMENU__*;
 struct HRGN__;
 using HRGN = HRGN__*;
+struct HMONITOR__;
+using HMONITOR = HMONITOR__*;
 
 using WNDPROC = LRESULT (*)(HWND, UINT, WPARAM, LPARAM);
 using TIMERPROC = void (*)(HWND, UINT, UINT_PTR, DWORD);
@@ -145,6 +147,7 @@ constexpr UINT WM_CLOSE = 0x0010;
 constexpr UINT WM_QUIT = 0x0012;
 constexpr UINT WM_ERASEBKGND = 0x0014;
 constexpr UINT WM_SHOWWINDOW = 0x0018;
+constexpr UINT WM_WININICHANGE = 0x001A;
 constexpr UINT WM_CANCELMODE = 0x001F;
 constexpr UINT WM_SETCURSOR = 0x0020;
 constexpr UINT WM_NEXTDLGCTL = 0x0028;
@@ -261,6 +264,9 @@ constexpr int SW_SHOWNA = 8;
 constexpr int SW_RESTORE = 9;
 constexpr int SW_SHOWDEFAULT = 10;
 
+// SendMessageA to every top-level window.
+inline HWND const HWND_BROADCAST = reinterpret_cast<HWND>(0xFFFF);
+
 // SetWindowPos.
 inline HWND const HWND_TOP = nullptr;
 inline HWND const HWND_BOTTOM = reinterpret_cast<HWND>(1);
@@ -343,6 +349,34 @@ constexpr int SM_CXFRAME = 32;
 constexpr int SM_CYFRAME = 33;
 constexpr int SM_CXEDGE = 45;
 constexpr int SM_CYEDGE = 46;
+// The virtual screen: the rectangle that holds every monitor.
+constexpr int SM_XVIRTUALSCREEN = 76;
+constexpr int SM_YVIRTUALSCREEN = 77;
+constexpr int SM_CXVIRTUALSCREEN = 78;
+constexpr int SM_CYVIRTUALSCREEN = 79;
+constexpr int SM_CMONITORS = 80;
+
+// Monitors. A monitor's rectangle is in virtual-screen coordinates; the primary's
+// top-left corner is (0, 0).
+constexpr DWORD MONITOR_DEFAULTTONULL = 0;
+constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
+constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
+constexpr DWORD MONITORINFOF_PRIMARY = 1;
+constexpr int CCHDEVICENAME = 32;
+
+// GetMonitorInfoA takes either record, told apart by cbSize.
+struct MONITORINFO {
+  DWORD cbSize;
+  RECT rcMonitor;
+  RECT rcWork;
+  DWORD dwFlags;
+};
+using LPMONITORINFO = MONITORINFO*;
+struct MONITORINFOEXA : MONITORINFO {
+  char szDevice[CCHDEVICENAME];
+};
+static_assert(sizeof(MONITORINFO) == 40);
+static_assert(sizeof(MONITORINFOEXA) == 72);
 
 // Standard cursors and icons (LoadCursorA / LoadIconA with no instance).
 inline LPCSTR const IDC_ARROW = MAKEINTRESOURCEA(32512);
@@ -397,6 +431,7 @@ constexpr DWORD ERROR_CLASS_HAS_WINDOWS = 1412;
 constexpr DWORD ERROR_INVALID_INDEX = 1413;
 constexpr DWORD ERROR_MESSAGE_SYNC_ONLY = 1159;
 constexpr DWORD ERROR_RESOURCE_NAME_NOT_FOUND = 1814;
+constexpr DWORD ERROR_INVALID_MONITOR_HANDLE = 1461;
 
 extern "C" {
 
@@ -481,6 +516,11 @@ PLATFORM_EXPORT BOOL SetForegroundWindow(HWND hwnd);
 // Metrics and system colours.
 PLATFORM_EXPORT int GetSystemMetrics(int index);
 
+// Monitors: null when no monitor fits the flags (or none exists).
+PLATFORM_EXPORT HMONITOR MonitorFromPoint(POINT point, DWORD flags);
+// FALSE for a handle that is no monitor (any more) or a cbSize of neither record.
+PLATFORM_EXPORT BOOL GetMonitorInfoA(HMONITOR monitor, LPMONITORINFO info);
+
 // Cursor and icons.
 PLATFORM_EXPORT HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
 PLATFORM_EXPORT HICON LoadIconA(HINSTANCE instance, LPCSTR name);
@@ -548,6 +588,16 @@ PLATFORM_EXPORT void StartMessageLog(HWND hwnd = nullptr);
 PLATFORM_EXPORT void StopMessageLog();
 PLATFORM_EXPORT std::vector<LoggedMessage> MessageLog();
 PLATFORM_EXPORT void ClearMessageLog();
+
+// Broadcasts for tests: each SendMessageA to HWND_BROADCAST since the log was cleared.
+struct BroadcastRecord {
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  bool operator==(const BroadcastRecord&) const = default;
+};
+PLATFORM_EXPORT std::vector<BroadcastRecord> BroadcastLog();
+PLATFORM_EXPORT void ClearBroadcastLog();
 
 // The cursor as tests see it: the standard cursor id (32514 for IDC_WAIT) of a
 // cursor handle, the current cursor, and every SetCursor since the log was cleared.

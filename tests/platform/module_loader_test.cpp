@@ -8,6 +8,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/ddraw.h"
 #include "platform/last_error.h"
 #include "platform/module_entry.h"
 #include "platform/resources.h"
@@ -23,7 +24,7 @@ class ModuleLoaderTest : public ::testing::Test {
   void SetUp() override { platform::SetAutomaticPowerOn(false); }
   void TearDown() override {
     platform::SetAutomaticPowerOn(true);
-    platform::RestoreKernelExports();
+    platform::RestoreModules();
     platform::RegisterSourceManager(nullptr);
   }
 };
@@ -111,6 +112,67 @@ TEST_F(ModuleLoaderTest, Kernel32IsThePlatformAndTestsCanTakeAnExportAway) {
   platform::RestoreKernelExports();
   EXPECT_EQ(GetProcAddress(kernel, "OpenVxDHandle"), open);
   EXPECT_TRUE(FreeLibrary(kernel));
+}
+
+TEST_F(ModuleLoaderTest, DdrawAndUser32AreThePlatformUnderAnyCase) {
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  struct Case {
+    const char* module;
+    const char* entry;
+    FARPROC expected;
+  };
+  for (const Case& c : {Case{"DDRAW.DLL", "DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)},
+                        Case{"ddraw", "DirectDrawCreate", reinterpret_cast<FARPROC>(&DirectDrawCreate)},
+                        Case{"USER32", "MonitorFromPoint", reinterpret_cast<FARPROC>(&MonitorFromPoint)},
+                        Case{"user32.dll", "GetMonitorInfoA", reinterpret_cast<FARPROC>(&GetMonitorInfoA)},
+                        Case{"User32.Dll", "GetSystemMetrics", reinterpret_cast<FARPROC>(&GetSystemMetrics)}}) {
+    HMODULE module = LoadLibraryA(c.module);
+    ASSERT_EQ(module, kernel) << c.module;
+    EXPECT_EQ(GetProcAddress(module, c.entry), c.expected) << c.module;
+    EXPECT_TRUE(FreeLibrary(module));
+  }
+}
+
+TEST_F(ModuleLoaderTest, TestsTakeModulesAndExportsAwayAndGiveThemBack) {
+  HMODULE accepting = LoadLibraryA("loader_accepting");
+  ASSERT_NE(accepting, nullptr);
+  platform::RemoveModule("ddraw.dll");
+  platform::RemoveModule("ZPJPEG32.DLL");
+  platform::RemoveModule("LOADER_ACCEPTING");
+  for (const char* name : {"DDRAW.DLL", "ddraw", "zpjpeg32", "loader_accepting.dll"}) {
+    SetLastError(0);
+    EXPECT_EQ(LoadLibraryA(name), nullptr) << name;
+    EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND) << name;
+  }
+  // The platform stays loadable under its other names.
+  HMODULE user = LoadLibraryA("USER32");
+  ASSERT_NE(user, nullptr);
+
+  platform::RemoveModuleExport("USER32.DLL", "MonitorFromPoint");
+  platform::RemoveModuleExport("loader_accepting", "LoaderModuleAnswer");
+  platform::RemoveKernelExport("OpenVxDHandle");
+  SetLastError(0);
+  EXPECT_EQ(GetProcAddress(user, "MonitorFromPoint"), nullptr);
+  EXPECT_EQ(GetLastError(), ERROR_PROC_NOT_FOUND);
+  EXPECT_EQ(GetProcAddress(user, "OpenVxDHandle"), nullptr);  // one module under three names
+  EXPECT_NE(GetProcAddress(user, "GetMonitorInfoA"), nullptr);
+  EXPECT_EQ(GetProcAddress(accepting, "LoaderModuleAnswer"), nullptr);
+
+  // Giving the kernel's back leaves the others taken.
+  platform::RestoreKernelExports();
+  EXPECT_NE(GetProcAddress(user, "OpenVxDHandle"), nullptr);
+  EXPECT_EQ(GetProcAddress(user, "MonitorFromPoint"), nullptr);
+
+  platform::RemoveKernelExport("OpenVxDHandle");
+  platform::RestoreModules();
+  EXPECT_EQ(GetProcAddress(user, "MonitorFromPoint"), reinterpret_cast<FARPROC>(&MonitorFromPoint));
+  EXPECT_NE(GetProcAddress(user, "OpenVxDHandle"), nullptr);
+  EXPECT_NE(GetProcAddress(accepting, "LoaderModuleAnswer"), nullptr);
+  HMODULE ddraw = LoadLibraryA("DDRAW.DLL");
+  EXPECT_EQ(ddraw, user);
+  HMODULE again = LoadLibraryA("loader_accepting.dll");
+  EXPECT_EQ(again, accepting);
+  for (HMODULE m : {ddraw, user, again, accepting}) EXPECT_TRUE(FreeLibrary(m));
 }
 
 TEST_F(ModuleLoaderTest, Twain32IsTheSourceManagerAlreadyLoadedNeverANewOne) {
