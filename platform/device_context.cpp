@@ -34,8 +34,12 @@ std::mutex& GdiMutex() {
   return *mutex;
 }
 
-HDC CreateClippedDC(const SurfaceMemory& memory, POINT origin, Region clip) {
-  HDC dc = new HDC__{memory, origin, std::move(clip)};
+HDC CreateClippedDC(const SurfaceMemory& memory, POINT origin, Region clip, std::shared_ptr<DisplayAdapter> adapter) {
+  HDC dc = new HDC__;
+  dc->memory = memory;
+  dc->origin = origin;
+  dc->clip = std::move(clip);
+  dc->adapter = std::move(adapter);
   std::lock_guard lock(GdiMutex());
   Dcs().insert(dc);
   return dc;
@@ -51,6 +55,11 @@ bool DeleteDeviceContext(HDC dc) {
 }
 
 HDC__* LiveDcLocked(HDC dc) { return Dcs().count(dc) ? dc : nullptr; }
+
+std::size_t LiveDeviceContexts() {
+  std::lock_guard lock(GdiMutex());
+  return Dcs().size();
+}
 
 void FillLocked(HDC__& dc, const RECT& rect, COLORREF color) {
   if (!dc.memory.base) return;

@@ -15,11 +15,14 @@ struct HDC__ {
   COLORREF text_color = RGB(0, 0, 0);
   COLORREF bk_color = RGB(255, 255, 255);
   int bk_mode = OPAQUE;
+  // Keeps the memory of a monitor's desktop while a display DC lives.
+  std::shared_ptr<platform::DisplayAdapter> adapter;
 };
 
 namespace platform {
 
-HDC CreateClippedDC(const SurfaceMemory& memory, POINT origin, Region clip);
+HDC CreateClippedDC(const SurfaceMemory& memory, POINT origin, Region clip,
+                    std::shared_ptr<DisplayAdapter> adapter = nullptr);
 // False for a DC that does not exist (any more).
 bool DeleteDeviceContext(HDC dc);
 

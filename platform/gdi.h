@@ -115,6 +115,15 @@ constexpr UINT BF_RECT = BF_LEFT | BF_TOP | BF_RIGHT | BF_BOTTOM;
 constexpr UINT BF_MIDDLE = 0x0800;
 constexpr UINT BF_ADJUST = 0x2000;
 
+// GetDeviceCaps.
+constexpr int HORZRES = 8;
+constexpr int VERTRES = 10;
+constexpr int BITSPIXEL = 12;
+constexpr int PLANES = 14;
+
+// A device mode for CreateDCA; none is taken.
+struct DEVMODEA;
+
 struct POINT {
   LONG x;
   LONG y;
@@ -127,6 +136,15 @@ struct SIZE {
 };
 
 extern "C" {
+// A device context on a monitor's desktop, its coordinates relative to the
+// monitor's top-left corner: `device` names the monitor ("\\.\DISPLAY2"), or the
+// driver is "DISPLAY" with no device for the primary. Null for anything else.
+PLATFORM_EXPORT HDC CreateDCA(LPCSTR driver, LPCSTR device, LPCSTR output, const DEVMODEA* initData);
+PLATFORM_EXPORT BOOL DeleteDC(HDC dc);
+// HORZRES, VERTRES, BITSPIXEL and PLANES of the surface behind the device context;
+// 0 for another index or an unknown device context.
+PLATFORM_EXPORT int GetDeviceCaps(HDC dc, int index);
+
 // CLR_INVALID for an unknown device context or a point outside it.
 PLATFORM_EXPORT COLORREF GetPixel(HDC dc, int x, int y);
 // Returns the colour the pixel was actually set to, or CLR_INVALID.
@@ -155,6 +173,9 @@ PLATFORM_EXPORT BOOL GetTextExtentPoint32A(HDC dc, LPCSTR text, int length, SIZE
 }
 
 namespace platform {
+
+// Device contexts not yet deleted or released (for leak checks in tests).
+PLATFORM_EXPORT std::size_t LiveDeviceContexts();
 
 // The cell of the built-in font.
 constexpr int kFontCellWidth = 6;

@@ -2,6 +2,7 @@
 // message waits in the owner's queue until the owner answers it, and the waiting
 // sender keeps answering what is sent to its own windows, so that two threads that
 // send to each other do not deadlock. It waits without the window-system lock.
+// HWND_BROADCAST sends to every top-level window in turn.
 #include "platform/last_error.h"
 #include "platform/window_system.h"
 
@@ -65,5 +66,6 @@ void AskOwnerToDestroy(HWND hwnd) {
 }  // namespace platform::ws
 
 LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (hwnd == HWND_BROADCAST) return Broadcast(message, wParam, lParam);
   return Deliver(hwnd, message, wParam, lParam, MessageKind::Sent);
 }

@@ -257,6 +257,9 @@ char CharOfKey(UINT key, bool shift);
 // another thread, sends it there and waits for the answer.
 LRESULT Deliver(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, MessageKind kind);
 
+// Sends the message to every top-level window and logs it; returns 1 (broadcast.cpp).
+LRESULT Broadcast(UINT message, WPARAM wParam, LPARAM lParam);
+
 // Due timers (timers.cpp).
 bool TakeTimerLocked(ThreadQueue& q, HWND filter, MSG* msg, bool remove);
 std::optional<Clock::time_point> NextTimerLocked(const ThreadQueue& q);
