@@ -20,6 +20,12 @@ constexpr std::uint32_t kBoardWindowBase = 0xE0000000;
 
 }  // namespace
 
+std::vector<DisplayDesc> MonitorDisplays(const MachineDescription& d) {
+  std::vector<DisplayDesc> displays = {d.display};
+  for (const MonitorDesc& m : d.more_monitors) displays.push_back(m.display);
+  return displays;
+}
+
 MachineDescription MachineDescription::Default() {
   MachineDescription d;
   HostBridgeDesc natoma;
@@ -35,11 +41,12 @@ MachineDescription MachineDescription::Default() {
 Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   Kt650Layout layout;
   std::string error;
-  if (!ResolveKt650Layout(desc.display, desc.kt650_boards, &layout, &error)) {
+  if (!ResolveKt650Layout(MonitorDisplays(desc), desc.kt650_boards, &layout, &error)) {
     std::fprintf(stderr, "virtual PC: %s\n", error.c_str());
     std::abort();
   }
-  desc_.display = layout.display;
+  desc_.display = layout.monitors.front().display;
+  for (std::size_t k = 1; k < layout.monitors.size(); ++k) desc_.more_monitors[k - 1].display = layout.monitors[k].display;
   desc_.kt650_boards = layout.boards;
   for (const HostBridgeDesc& b : desc.host_bridges) {
     auto bridge = std::make_shared<HostBridge>(b);
@@ -69,33 +76,30 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   if (desc.rg7_nt_driver) platform::RegisterDevice(rg7nt::kDeviceName, rg7_nt_driver_);
   if (desc.rg7_w95_vxd) platform::RegisterDevice(rg7w95::kDeviceName, rg7_w95_vxd_);
   if (desc.kt6_w95_vxd) platform::RegisterDevice(kt6w95::kDeviceName, kt6_w95_vxd_);
-  display_ = std::make_shared<Display>(desc_.display, display_memory_);
-  platform::RegisterDisplayAdapter(display_);
-  if (primary_adapter_) {
-    // The board shows the desktop: its registers follow the display's mode, and its
-    // VGA ports are the primary adapter's.
-    display_->SetDesktopListener([board = primary_adapter_](const DesktopMode& mode) { board->SetDesktop(&mode); });
-    platform::MapIoPorts(kt650::kFirstVgaPort, kt650::kVgaPortCount, primary_adapter_.get());
-  }
-  // The first board's VIP output feeds the display's video port.
+  BuildDisplays(layout);
+  // The first board's VIP output feeds the primary display's video port.
   if (!rg700_.empty())
     rg700_[0]->video_clock().SetVipSink(
-        [display = display_](const VipField& field) { display->ReceiveVipField(field); });
+        [display = displays_.front()](const VipField& field) { display->ReceiveVipField(field); });
   for (std::size_t i = 0; i < rg700_.size(); ++i)
     rg700_[i]->ConnectBus(&physical_memory_,
                           [this, i](std::uint32_t ms) { return DriverInUse(i).WaitUntilServed(ms); });
 }
 
 void Machine::BuildKt650Boards(const Kt650Layout& layout) {
-  const DisplayDesc& d = layout.display;
-  display_memory_ = std::make_shared<DisplayMemory>(d.memory_bytes, d.physical_base, layout.display_mapped_bytes);
-  // Bus masters reach display memory at its physical address, the whole aperture's worth.
-  physical_memory_.MapDeviceMemory(display_memory_->base(), display_memory_->mapped_size(),
-                                   display_memory_->physical_base());
-  for (std::size_t i = 0; i < layout.boards.size(); ++i) {
-    const Kt650Desc& b = layout.boards[i];
-    std::shared_ptr<DisplayMemory> memory = display_memory_;
-    if (static_cast<int>(i) != layout.monitor_board) {
+  for (const Kt650MonitorLayout& monitor : layout.monitors) {
+    const DisplayDesc& d = monitor.display;
+    auto memory = std::make_shared<DisplayMemory>(d.memory_bytes, d.physical_base, monitor.mapped_bytes);
+    // Bus masters reach display memory at its physical address, the whole aperture's worth.
+    physical_memory_.MapDeviceMemory(memory->base(), memory->mapped_size(), memory->physical_base());
+    display_memories_.push_back(memory);
+  }
+  monitor_boards_.resize(layout.monitors.size());
+  for (const Kt650Desc& b : layout.boards) {
+    std::shared_ptr<DisplayMemory> memory;
+    if (b.monitor >= 0) {
+      memory = display_memories_.at(static_cast<std::size_t>(b.monitor));
+    } else {
       memory = std::make_shared<DisplayMemory>(b.memory_bytes, b.frame_buffer_base, Kt650ApertureSize(b.chip));
       physical_memory_.MapDeviceMemory(memory->base(), memory->mapped_size(), memory->physical_base());
     }
@@ -104,18 +108,39 @@ void Machine::BuildKt650Boards(const Kt650Layout& layout) {
     pci_.Add(board);
     Kt650Window registers = board->RegisterWindow();
     physical_memory_.ReserveWindow(registers.physical, registers.size);
-    if (static_cast<int>(i) == layout.monitor_board) primary_adapter_ = board;
+    if (b.monitor >= 0) monitor_boards_[static_cast<std::size_t>(b.monitor)] = board;
   }
+}
+
+void Machine::BuildDisplays(const Kt650Layout& layout) {
+  for (std::size_t k = 0; k < layout.monitors.size(); ++k) {
+    // Fresh memory: the desktop lands at its start, where a board's first frame-buffer word is.
+    auto display = std::make_shared<Display>(layout.monitors[k].display, display_memories_[k]);
+    displays_.push_back(display);
+    // A board shows its monitor's desktop: its registers follow the display's mode.
+    if (const auto& board = monitor_boards_[k])
+      display->SetDesktopListener([board](const DesktopMode& mode) { board->SetDesktop(&mode); });
+  }
+  platform::RegisterDisplayAdapter(displays_.front());
+  for (std::size_t k = 0; k < displays_.size(); ++k) {
+    POINT topLeft{0, 0};
+    if (k > 0) topLeft = POINT{desc_.more_monitors[k - 1].left, desc_.more_monitors[k - 1].top};
+    platform::RegisterMonitor({displays_[k], topLeft, "\\\\.\\DISPLAY" + std::to_string(k + 1)});
+  }
+  // The primary's board answers the primary adapter's VGA ports.
+  if (monitor_boards_.front())
+    platform::MapIoPorts(kt650::kFirstVgaPort, kt650::kVgaPortCount, monitor_boards_.front().get());
 }
 
 Machine::~Machine() {
   // The field clocks go first: they write into memory and raise interrupts.
   for (auto& board : rg700_) board->StopVideo();
-  if (primary_adapter_) {
-    platform::UnmapIoPorts(primary_adapter_.get());
-    display_->SetDesktopListener(nullptr);
+  if (monitor_boards_.front()) platform::UnmapIoPorts(monitor_boards_.front().get());
+  for (auto& display : displays_) {
+    display->SetDesktopListener(nullptr);
+    platform::UnregisterMonitor(display.get());
   }
-  platform::UnregisterDisplayAdapter(display_.get());
+  platform::UnregisterDisplayAdapter(displays_.front().get());
   platform::UnregisterDevice(rg7nt::kDeviceName);
   platform::UnregisterDevice(rg7w95::kDeviceName);
   platform::UnregisterDevice(kt6w95::kDeviceName);

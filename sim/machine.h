@@ -21,13 +21,27 @@ namespace sim {
 
 struct Kt650Layout;
 
+// A monitor after the primary, with a display adapter of its own, its desktop at
+// (left, top) on the virtual screen (left of or above the primary when negative).
+// Its display memory lies at display.physical_base, or where the machine places it
+// when that is 0 or the primary's default (see kMonitorMemoryBase).
+struct MonitorDesc {
+  DisplayDesc display;
+  LONG left = 0;
+  LONG top = 0;
+};
+
 struct MachineDescription {
   std::vector<HostBridgeDesc> host_bridges;
   std::vector<Rg700Desc> rg700_boards;
-  // The board on monitor 0 is the display adapter: its memory is the display memory
-  // (see ResolveKt650Layout).
+  // A board on a monitor is that monitor's display adapter: its memory is the
+  // display memory (see ResolveKt650Layout).
   std::vector<Kt650Desc> kt650_boards;
+  // Monitor 0, the primary, at (0, 0): DirectDraw's default device and the desktop
+  // the window system draws on.
   DisplayDesc display;
+  // Monitors 1..n.
+  std::vector<MonitorDesc> more_monitors;
   // A PC without a PCI BIOS answers interrupt 0x1A with carry set.
   bool pci_bios = true;
   // The drivers installed: the Windows NT kernel driver RG7DRIVE and the Windows 95
@@ -41,6 +55,9 @@ struct MachineDescription {
   PLATFORM_EXPORT static MachineDescription Default();
 };
 
+// Each monitor's display, the primary first.
+PLATFORM_EXPORT std::vector<DisplayDesc> MonitorDisplays(const MachineDescription& desc);
+
 class PLATFORM_EXPORT Machine {
  public:
   explicit Machine(const MachineDescription& desc);
@@ -48,7 +65,7 @@ class PLATFORM_EXPORT Machine {
   Machine(const Machine&) = delete;
   Machine& operator=(const Machine&) = delete;
 
-  // The description as built: the display and the 650-series boards with the memory
+  // The description as built: the displays and the 650-series boards with the memory
   // and addresses that ResolveKt650Layout gave them.
   const MachineDescription& desc() const { return desc_; }
   PciBus& pci() { return pci_; }
@@ -64,8 +81,12 @@ class PLATFORM_EXPORT Machine {
   Rg7W95Vxd& rg7_w95_vxd() { return *rg7_w95_vxd_; }
   Kt6W95Vxd& kt6_w95_vxd() { return *kt6_w95_vxd_; }
   PhysicalMemory& physical_memory() { return physical_memory_; }
-  DisplayMemory& display_memory() { return *display_memory_; }
-  Display& display() { return *display_; }
+  // The primary's.
+  DisplayMemory& display_memory() { return displays_.front()->memory(); }
+  Display& display() { return *displays_.front(); }
+  // Monitor i's display (0: the primary).
+  Display& display(std::size_t i) { return *displays_.at(i); }
+  std::size_t display_count() const { return displays_.size(); }
 
   // For tests: waits until the driver in use for each board has served every
   // interrupt it received; false on time-out.
@@ -75,8 +96,11 @@ class PLATFORM_EXPORT Machine {
   // The driver that board `board`'s interrupts go to: one with an event registered
   // for the board, else an open one, else the NT driver if installed, else the VxD.
   Rg7DriverBase& DriverInUse(std::size_t board);
-  // The display memory and the 650-series boards on the bus and in physical memory.
+  // Each monitor's display memory and the 650-series boards on the bus and in
+  // physical memory.
   void BuildKt650Boards(const Kt650Layout& layout);
+  // Each monitor's display, registered with the platform.
+  void BuildDisplays(const Kt650Layout& layout);
 
   MachineDescription desc_;
   PciBus pci_;
@@ -87,11 +111,11 @@ class PLATFORM_EXPORT Machine {
   std::shared_ptr<Rg7NtDriver> rg7_nt_driver_;
   std::shared_ptr<Rg7W95Vxd> rg7_w95_vxd_;
   std::shared_ptr<Kt6W95Vxd> kt6_w95_vxd_;
-  std::shared_ptr<DisplayMemory> display_memory_;
+  std::vector<std::shared_ptr<DisplayMemory>> display_memories_;  // per monitor
   std::vector<std::shared_ptr<Kt650Board>> kt650_;
-  // The board on monitor 0, whose VGA ports are the primary adapter's; null: none.
-  std::shared_ptr<Kt650Board> primary_adapter_;
-  std::shared_ptr<Display> display_;
+  // The board that drives each monitor, or null. The primary's VGA ports are its board's.
+  std::vector<std::shared_ptr<Kt650Board>> monitor_boards_;
+  std::vector<std::shared_ptr<Display>> displays_;
 };
 
 // Builds the machine and registers its drivers; a machine already on is powered off first.

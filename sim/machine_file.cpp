@@ -24,6 +24,8 @@ constexpr std::uint8_t kMaxDeviceNumber = 31;
 constexpr std::uint8_t kFirstChipsetRegister = 0x40;
 constexpr std::size_t kMaxListItems = 16;
 constexpr std::uint32_t kMaxRefreshHz = 1000;
+// How far from the primary a monitor may sit on the virtual screen.
+constexpr std::int64_t kMaxMonitorOffset = 4 * kMaxDesktopSide;
 
 bool SameName(std::string_view a, std::string_view b) {
   return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
@@ -80,6 +82,17 @@ Setter Number(T* field, std::uint64_t min = 0, std::uint64_t max = std::numeric_
     auto v = Unsigned(s);
     if (!v || *v < min || *v > max) return false;
     *field = static_cast<T>(*v);
+    return true;
+  };
+}
+
+Setter SignedNumber(LONG* field, std::int64_t limit) {
+  return [=](std::string_view s) {
+    bool negative = !s.empty() && s.front() == '-';
+    if (negative) s.remove_prefix(1);
+    auto v = Unsigned(s);
+    if (!v || *v > static_cast<std::uint64_t>(limit)) return false;
+    *field = static_cast<LONG>(negative ? -static_cast<std::int64_t>(*v) : static_cast<std::int64_t>(*v));
     return true;
   };
 }
@@ -168,14 +181,16 @@ Setter Camera(VideoSourceDesc* field) {
   };
 }
 
+// Whether the monitor exists is checked once the file is read.
 Setter Monitor(int* field) {
   return [=](std::string_view s) {
-    if (s == "0")
-      *field = 0;
-    else if (SameName(s, "none"))
+    if (SameName(s, "none")) {
       *field = -1;
-    else
-      return false;
+      return true;
+    }
+    auto v = Unsigned(s);
+    if (!v || *v > kMaxDescribedMonitors) return false;
+    *field = static_cast<int>(*v);
     return true;
   };
 }
@@ -214,6 +229,13 @@ Fields DisplayFields(DisplayDesc& d) {
           {"min_overlay_stretch", Number(&d.min_overlay_stretch)},
           {"max_overlay_stretch", Number(&d.max_overlay_stretch)},
           {"fourcc_codes", FourCCs(&d.fourcc_codes)}};
+}
+
+Fields MonitorFields(MonitorDesc& m) {
+  Fields fields = DisplayFields(m.display);
+  fields.emplace_back("left", SignedNumber(&m.left, kMaxMonitorOffset));
+  fields.emplace_back("top", SignedNumber(&m.top, kMaxMonitorOffset));
+  return fields;
 }
 
 Fields VideoPortFields(VideoPortDesc& p) {
@@ -313,26 +335,29 @@ std::optional<std::size_t> Index(std::string_view name, std::string_view prefix)
   return static_cast<std::size_t>(*Unsigned(rest));
 }
 
-// The numbered sections must run 0..n-1.
+// The numbered sections must run first..first+n-1.
 template <class T>
-bool Consecutive(const std::vector<std::optional<T>>& items, const char* kind, std::string* error) {
+bool Consecutive(const std::vector<std::optional<T>>& items, const char* kind, int first, std::string* error) {
   bool gap = false;
   for (const auto& item : items) {
     if (!item) gap = true;
-    if (item && gap) return Fail(error, std::string("[") + kind + " N] sections must be numbered from 0 without gaps");
+    if (item && gap)
+      return Fail(error, std::string("[") + kind + " N] sections must be numbered from " + std::to_string(first) +
+                             " without gaps");
   }
   return true;
 }
 
-bool DesktopFits(const DisplayDesc& d, std::string* error) {
-  if (d.pitch_alignment & (d.pitch_alignment - 1)) return Fail(error, "[display] pitch_alignment: no power of two");
+// `name` is the section's, "[display]" or "[monitor N]".
+bool DesktopFits(const DisplayDesc& d, const std::string& name, std::string* error) {
+  if (d.pitch_alignment & (d.pitch_alignment - 1)) return Fail(error, name + " pitch_alignment: no power of two");
   if (d.memory_bytes % kPageBytes || d.physical_base % kPageBytes)
-    return Fail(error, "[display] memory_bytes and physical_base must be whole pages");
+    return Fail(error, name + " memory_bytes and physical_base must be whole pages");
   if (std::uint64_t(d.physical_base) + d.memory_bytes > (std::uint64_t(1) << 32))
-    return Fail(error, "[display] memory ends above 4 GB");
+    return Fail(error, name + " memory ends above 4 GB");
   std::uint64_t pitch = (std::uint64_t(d.width) * d.bits_per_pixel + 7) / 8;
   pitch = (pitch + d.pitch_alignment - 1) / d.pitch_alignment * d.pitch_alignment;
-  if (pitch * d.height > d.memory_bytes) return Fail(error, "[display] the desktop does not fit the display memory");
+  if (pitch * d.height > d.memory_bytes) return Fail(error, name + " the desktop does not fit the display memory");
   return true;
 }
 
@@ -356,7 +381,7 @@ bool Kt650Fits(std::size_t i, const Kt650Desc& b, std::string* error) {
   return true;
 }
 
-// The frame-buffer BAR as resolved (the monitor's board takes the display's base):
+// The frame-buffer BAR as resolved (a monitor's board takes its display's base):
 // aligned to what it decodes and below 4 GB.
 bool Kt650WindowsFit(const Kt650Layout& layout, std::string* error) {
   for (std::size_t i = 0; i < layout.boards.size(); ++i) {
@@ -376,6 +401,7 @@ bool ParseMachineDescription(const std::string& text, MachineDescription* out, s
   std::vector<std::optional<HostBridgeDesc>> bridges(kMaxDescribedBridges);
   std::vector<std::optional<Rg700Desc>> boards(kMaxDescribedRg700Boards);
   std::vector<std::optional<Kt650Desc>> kt650Boards(kMaxDescribedKt650Boards);
+  std::vector<std::optional<MonitorDesc>> monitors(kMaxDescribedMonitors);  // monitor N at N - 1
   platform::IniFile ini = platform::IniFile::Parse(text);
   for (const auto& section : ini.sections()) {
     const std::string& name = section.name;
@@ -394,13 +420,15 @@ bool ParseMachineDescription(const std::string& text, MachineDescription* out, s
       ok = Apply(section, Rg700Fields(boards[*j].emplace()), error);
     } else if (auto k = Index(name, "kt650"); k && *k < kt650Boards.size()) {
       ok = Apply(section, Kt650Fields(kt650Boards[*k].emplace()), error);
+    } else if (auto n = Index(name, "monitor"); n && *n >= 1 && *n <= monitors.size()) {
+      ok = Apply(section, MonitorFields(monitors[*n - 1].emplace()), error);
     } else {
       return Fail(error, "unknown section [" + name + "]");
     }
     if (!ok) return false;
   }
-  if (!Consecutive(bridges, "bridge", error) || !Consecutive(boards, "rg700", error) ||
-      !Consecutive(kt650Boards, "kt650", error))
+  if (!Consecutive(bridges, "bridge", 0, error) || !Consecutive(boards, "rg700", 0, error) ||
+      !Consecutive(kt650Boards, "kt650", 0, error) || !Consecutive(monitors, "monitor", 1, error))
     return false;
   for (auto& b : bridges)
     if (b) m.host_bridges.push_back(std::move(*b));
@@ -408,13 +436,17 @@ bool ParseMachineDescription(const std::string& text, MachineDescription* out, s
     if (b) m.rg700_boards.push_back(std::move(*b));
   for (auto& b : kt650Boards)
     if (b) m.kt650_boards.push_back(std::move(*b));
+  for (auto& monitor : monitors)
+    if (monitor) m.more_monitors.push_back(std::move(*monitor));
   for (std::size_t i = 0; i < m.kt650_boards.size(); ++i)
     if (!Kt650Fits(i, m.kt650_boards[i], error)) return false;
-  // The desktop must fit the memory the machine will give the display.
+  // Each desktop must fit the memory the machine will give its display.
   Kt650Layout layout;
-  if (!ResolveKt650Layout(m.display, m.kt650_boards, &layout, error) || !Kt650WindowsFit(layout, error) ||
-      !DesktopFits(layout.display, error))
+  if (!ResolveKt650Layout(MonitorDisplays(m), m.kt650_boards, &layout, error) || !Kt650WindowsFit(layout, error))
     return false;
+  for (std::size_t k = 0; k < layout.monitors.size(); ++k)
+    if (!DesktopFits(layout.monitors[k].display, k == 0 ? "[display]" : "[monitor " + std::to_string(k) + "]", error))
+      return false;
   *out = std::move(m);
   return true;
 }

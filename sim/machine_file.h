@@ -6,6 +6,9 @@
 //                 blt_stretch, max_visible_overlays, align_boundary_dest,
 //                 align_size_dest, align_size_src, min_overlay_stretch,
 //                 max_overlay_stretch, fourcc_codes (e.g. "YUY2,UYVY")
+//   [monitor N]   N = 1..3: the monitors after the primary, with the keys of
+//                 [display] and left, top (its place on the virtual screen, may be
+//                 negative); physical_base 0 or left out: placed by the machine
 //   [video port]  present, id, caps, port_width, max_width, max_height,
 //                 connections (GUIDs "{xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}", comma
 //                 separated), refuse_flipping_target
@@ -18,18 +21,20 @@
 //   [kt650 N]     N = 0..4: bus, device_number, chip (0x5631, 0x8A01 or 0x8A22),
 //                 type (0 on 0x5631, 1-2 on 0x8A01, 3-5 on 0x8A22), revision,
 //                 board_code, sub_revision, chip_revision, memory_bytes (0 or a
-//                 size the chip's memory code lists), monitor (0 or none; at most
-//                 one board on monitor 0), interrupt_line, frame_buffer_base,
+//                 size the chip's memory code lists), monitor (0 for the primary,
+//                 1..3 for a [monitor N], or none; at most one board a monitor),
+//                 interrupt_line, frame_buffer_base,
 //                 register_base (0x8A22 only), input0..input3 (none, ntsc or pal),
 //                 refresh_hz (1..1000)
 //   [bios]        pci
 //   [drivers]     RG7DRIVE, RG700W95, KT6VXD95
 //
-// The bridges and boards are those the file lists, numbered from 0 without gaps;
+// The bridges, boards and monitors are those the file lists, numbered without gaps;
 // any other value not given keeps its default. Numbers are decimal or 0x hex, flags
 // 0 or 1. Names compare without regard to case. An unknown section or key, a value
-// out of its range, a frame buffer not aligned to its BAR or a desktop that does
-// not fit the display memory (that of the board on monitor 0, if any) is an error.
+// out of its range, a frame buffer not aligned to its BAR, memory or windows that
+// overlap, or a desktop that does not fit its display memory (that of the board on
+// the monitor, if any) is an error.
 #pragma once
 
 #include <string>
@@ -41,6 +46,7 @@ namespace sim {
 constexpr std::size_t kMaxDescribedBridges = 8;
 constexpr std::size_t kMaxDescribedRg700Boards = 3;
 constexpr std::size_t kMaxDescribedKt650Boards = 5;
+constexpr std::size_t kMaxDescribedMonitors = 3;  // after the primary
 
 // False with *error saying where and what when the text is no valid description;
 // *out is then unchanged.

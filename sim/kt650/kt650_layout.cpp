@@ -1,6 +1,7 @@
 #include "sim/kt650/kt650_layout.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <span>
 
 namespace sim {
@@ -68,53 +69,100 @@ std::uint8_t Kt650MemoryCode(std::uint16_t chip, std::uint32_t bytes) {
   return code;
 }
 
-bool ResolveKt650Layout(const DisplayDesc& display, const std::vector<Kt650Desc>& boards, Kt650Layout* out,
-                        std::string* error) {
+namespace {
+
+std::string Hex(std::uint32_t v) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%X", v);
+  return text;
+}
+
+std::string BoardName(std::size_t i) { return "[kt650 " + std::to_string(i) + "] "; }
+// As the machine file names its sections.
+std::string MonitorName(std::size_t k) { return k == 0 ? "[display] " : "[monitor " + std::to_string(k) + "] "; }
+
+// A physical range that no other may overlap.
+struct Claim {
+  std::uint64_t start;
+  std::uint64_t end;
+  std::string what;
+};
+
+// The display memory of plain adapters and each board's frame-buffer and register
+// windows.
+std::vector<Claim> Claims(const Kt650Layout& layout) {
+  std::vector<Claim> claims;
+  for (std::size_t k = 0; k < layout.monitors.size(); ++k) {
+    const DisplayDesc& d = layout.monitors[k].display;
+    if (layout.monitors[k].board < 0)
+      claims.push_back({d.physical_base, std::uint64_t(d.physical_base) + d.memory_bytes, MonitorName(k) + "memory"});
+  }
+  for (std::size_t i = 0; i < layout.boards.size(); ++i) {
+    const Kt650Desc& b = layout.boards[i];
+    claims.push_back({b.frame_buffer_base, std::uint64_t(b.frame_buffer_base) + Kt650FrameBufferBarSize(b.chip),
+                      BoardName(i) + "frame buffer"});
+    if (b.chip == kChip8A22)
+      claims.push_back({b.register_base, std::uint64_t(b.register_base) + Kt650RegisterWindowSize(b.chip),
+                        BoardName(i) + "registers"});
+  }
+  return claims;
+}
+
+bool Fail(std::string* error, const std::string& what) {
+  if (error) *error = what;
+  return false;
+}
+
+}  // namespace
+
+bool ResolveKt650Layout(const std::vector<DisplayDesc>& displays, const std::vector<Kt650Desc>& boards,
+                        Kt650Layout* out, std::string* error) {
   Kt650Layout layout;
-  layout.display = display;
   layout.boards = boards;
+  for (std::size_t k = 0; k < displays.size(); ++k) {
+    Kt650MonitorLayout monitor{displays[k], displays[k].memory_bytes, -1};
+    DWORD& base = monitor.display.physical_base;
+    if (k > 0 && (base == 0 || base == DisplayDesc{}.physical_base))
+      base = kMonitorMemoryBase + static_cast<std::uint32_t>(k - 1) * kMonitorMemoryStride;
+    layout.monitors.push_back(monitor);
+  }
   for (std::size_t i = 0; i < boards.size(); ++i) {
     Kt650Desc& b = layout.boards[i];
-    std::string name = "[kt650 " + std::to_string(i) + "] ";
-    if (!Kt650ChipKnown(b.chip)) {
-      if (error) *error = name + "chip: no 650-series chip";
-      return false;
-    }
-    if (b.monitor != 0 && b.monitor != -1) {
-      if (error) *error = name + "monitor: 0 or none";
-      return false;
-    }
-    if (b.monitor == 0) {
-      if (layout.monitor_board >= 0) {
-        if (error) *error = name + "monitor: another board drives monitor 0";
-        return false;
-      }
-      layout.monitor_board = static_cast<int>(i);
-      // The board's memory is the display memory.
-      if (b.memory_bytes == 0) b.memory_bytes = display.memory_bytes;
-      if (b.frame_buffer_base == 0) b.frame_buffer_base = display.physical_base;
-      layout.display.memory_bytes = b.memory_bytes;
-      layout.display.physical_base = b.frame_buffer_base;
-      layout.display_mapped_bytes = std::max(b.memory_bytes, Kt650ApertureSize(b.chip));
+    std::string name = BoardName(i);
+    if (!Kt650ChipKnown(b.chip)) return Fail(error, name + "chip: no 650-series chip");
+    if (b.monitor < -1 || b.monitor >= static_cast<int>(layout.monitors.size()))
+      return Fail(error, name + "monitor: 0 to " + std::to_string(layout.monitors.size() - 1) + " or none");
+    if (b.monitor >= 0) {
+      Kt650MonitorLayout& monitor = layout.monitors[static_cast<std::size_t>(b.monitor)];
+      if (monitor.board >= 0)
+        return Fail(error, name + "monitor: board " + std::to_string(monitor.board) + " drives monitor " +
+                               std::to_string(b.monitor));
+      monitor.board = static_cast<int>(i);
+      // The board's memory is the monitor's display memory.
+      if (b.memory_bytes == 0) b.memory_bytes = monitor.display.memory_bytes;
+      if (b.frame_buffer_base == 0) b.frame_buffer_base = monitor.display.physical_base;
+      monitor.display.memory_bytes = b.memory_bytes;
+      monitor.display.physical_base = b.frame_buffer_base;
+      monitor.mapped_bytes = std::max(b.memory_bytes, Kt650ApertureSize(b.chip));
     } else {
       if (b.memory_bytes == 0) b.memory_bytes = Kt650DefaultMemory(b.chip);
       if (b.frame_buffer_base == 0)
         b.frame_buffer_base = kKt650OwnMemoryBase + static_cast<std::uint32_t>(i) * kKt650OwnMemoryStride;
     }
-    if (!Kt650MemoryListed(b.chip, b.memory_bytes)) {
-      if (error) *error = name + "memory_bytes: no size the chip reports";
-      return false;
-    }
+    if (!Kt650MemoryListed(b.chip, b.memory_bytes)) return Fail(error, name + "memory_bytes: no size the chip reports");
     for (std::size_t j = 0; j < i; ++j) {
-      if (boards[j].bus == b.bus && boards[j].device_number == b.device_number) {
-        if (error) *error = name + "bus, device_number: the slot of board " + std::to_string(j);
-        return false;
-      }
+      if (boards[j].bus == b.bus && boards[j].device_number == b.device_number)
+        return Fail(error, name + "bus, device_number: the slot of board " + std::to_string(j));
     }
     if (b.chip == kChip8A22 && b.register_base == 0)
       b.register_base = kKt650RegisterBase + static_cast<std::uint32_t>(i) * kKt650RegisterStride;
   }
-  if (layout.monitor_board < 0) layout.display_mapped_bytes = display.memory_bytes;
+  std::vector<Claim> claims = Claims(layout);
+  for (std::size_t i = 0; i < claims.size(); ++i)
+    for (std::size_t j = 0; j < i; ++j)
+      if (claims[i].start < claims[j].end && claims[j].start < claims[i].end)
+        return Fail(error, claims[i].what + " at " + Hex(static_cast<std::uint32_t>(claims[i].start)) +
+                               ": overlaps " + claims[j].what);
   *out = std::move(layout);
   return true;
 }

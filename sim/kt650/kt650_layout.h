@@ -1,6 +1,6 @@
-// Where the 650-series boards of a machine sit: each chip's windows and memory
-// codes, and the one resolution of memory sizes and physical addresses that the
-// machine builds by and the machine file is checked against.
+// Where the 650-series boards and the monitors of a machine sit: each chip's windows
+// and memory codes, and the one resolution of memory sizes and physical addresses
+// that the machine builds by and the machine file is checked against.
 #pragma once
 
 #include <string>
@@ -29,23 +29,34 @@ constexpr std::uint32_t kKt650OwnMemoryBase = 0x80000000;
 constexpr std::uint32_t kKt650OwnMemoryStride = 0x4000000;
 constexpr std::uint32_t kKt650RegisterBase = 0xE8000000;
 constexpr std::uint32_t kKt650RegisterStride = 0x100000;
+// The display memory of monitor k >= 1 when its description keeps the default
+// physical base (the primary's) or gives 0: kMonitorMemoryBase + (k - 1) * stride.
+constexpr std::uint32_t kMonitorMemoryBase = 0xA0000000;
+constexpr std::uint32_t kMonitorMemoryStride = 0x4000000;
+
+struct Kt650MonitorLayout {
+  // With the memory and physical base of the board that drives it, if one does.
+  DisplayDesc display;
+  // Bytes to back the display memory with: at least that board's aperture.
+  std::uint32_t mapped_bytes = 0;
+  int board = -1;  // index into boards; -1: a plain adapter with memory of its own
+};
 
 struct Kt650Layout {
   // The boards with memory_bytes, frame_buffer_base and (chip 0x8A22)
   // register_base filled in.
   std::vector<Kt650Desc> boards;
-  // The display with the memory of the board that drives it.
-  DisplayDesc display;
-  // Bytes to back the display memory with: at least that board's aperture.
-  std::uint32_t display_mapped_bytes = 0;
-  int monitor_board = -1;  // index into boards; -1: the display has its own memory
+  // One per monitor, the primary first.
+  std::vector<Kt650MonitorLayout> monitors;
 };
 
-// False with *error saying which board and why when the boards cannot be built:
-// an unknown chip, a monitor other than 0 or -1, two boards on monitor 0, a memory
-// size (the display's, for the monitor's board) that the chip cannot report, or
-// two boards in one PCI slot.
-PLATFORM_EXPORT bool ResolveKt650Layout(const DisplayDesc& display, const std::vector<Kt650Desc>& boards,
-                                        Kt650Layout* out, std::string* error);
+// `displays` holds each monitor's display, the primary first. False with *error
+// saying which board or monitor and why when the machine cannot be built: an
+// unknown chip, a monitor index out of range, two boards on one monitor, a memory
+// size (the monitor's, for a board that drives one) that the chip cannot report,
+// two boards in one PCI slot, or display memory or a board's windows overlapping
+// another's.
+PLATFORM_EXPORT bool ResolveKt650Layout(const std::vector<DisplayDesc>& displays,
+                                        const std::vector<Kt650Desc>& boards, Kt650Layout* out, std::string* error);
 
 }  // namespace sim

@@ -110,7 +110,7 @@ TEST(Kt650Crtc, TheMemoryCodeSaysWhatTheBoardCarries) {
   std::string error;
   sim::Kt650Desc saa = Kt650(kt650::kChip8A01, 1);
   saa.memory_bytes = 0;
-  EXPECT_FALSE(sim::ResolveKt650Layout(sim::DisplayDesc{}, {saa}, &layout, &error));
+  EXPECT_FALSE(sim::ResolveKt650Layout({sim::DisplayDesc{}}, {saa}, &layout, &error));
   EXPECT_NE(error.find("memory_bytes"), std::string::npos);
 }
 

@@ -101,6 +101,34 @@ TEST_F(WindowTest, AWaitingSenderAnswersMessagesSentToItsOwnWindows) {
             (std::vector<platform::LoggedMessage>{{mine, WM_USER + 2, 0, 0, platform::MessageKind::Sent}}));
 }
 
+TEST_F(WindowTest, ABroadcastReachesEveryTopLevelWindowOnItsOwnThreadAndIsLogged) {
+  RegisterTestClass();
+  HWND mine = Create(WS_POPUP, 0, 0, 10, 10);
+  HWND child = Create(WS_CHILD, 0, 0, 5, 5, mine);
+  std::atomic<int> remoteGot{0};
+  static std::atomic<int>* counter;
+  counter = &remoteGot;
+  OtherThreadWindow remote([](HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
+    if (message == WM_WININICHANGE) ++*counter;
+    return RemoteProc(hwnd, message, wParam, lParam);
+  });
+  platform::ClearBroadcastLog();
+  platform::StartMessageLog(mine);
+  EXPECT_EQ(SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(HWND_BROADCAST, WM_WININICHANGE, 7, 9), 1);
+  EXPECT_EQ(remoteGot.load(), 2);
+  // The top-level window gets each once; its child none.
+  auto sent = [&](HWND h, WPARAM w, LPARAM l) {
+    return platform::LoggedMessage{h, WM_WININICHANGE, w, l, platform::MessageKind::Sent};
+  };
+  EXPECT_EQ(platform::MessageLog(), (std::vector<platform::LoggedMessage>{sent(mine, 0, 0), sent(mine, 7, 9)}));
+  EXPECT_TRUE(IsWindow(child));
+  EXPECT_EQ(platform::BroadcastLog(),
+            (std::vector<platform::BroadcastRecord>{{WM_WININICHANGE, 0, 0}, {WM_WININICHANGE, 7, 9}}));
+  platform::ClearBroadcastLog();
+  EXPECT_TRUE(platform::BroadcastLog().empty());
+}
+
 class CountedAction : public platform::AutomationAction {
  public:
   explicit CountedAction(std::atomic<int>* alive) : alive_(alive) { ++*alive_; }
