@@ -20,12 +20,6 @@ constexpr std::uint32_t kBoardWindowBase = 0xE0000000;
 
 }  // namespace
 
-std::vector<DisplayDesc> MonitorDisplays(const MachineDescription& d) {
-  std::vector<DisplayDesc> displays = {d.display};
-  for (const MonitorDesc& m : d.more_monitors) displays.push_back(m.display);
-  return displays;
-}
-
 MachineDescription MachineDescription::Default() {
   MachineDescription d;
   HostBridgeDesc natoma;

@@ -56,7 +56,11 @@ struct MachineDescription {
 };
 
 // Each monitor's display, the primary first.
-PLATFORM_EXPORT std::vector<DisplayDesc> MonitorDisplays(const MachineDescription& desc);
+inline std::vector<DisplayDesc> MonitorDisplays(const MachineDescription& desc) {
+  std::vector<DisplayDesc> displays = {desc.display};
+  for (const MonitorDesc& m : desc.more_monitors) displays.push_back(m.display);
+  return displays;
+}
 
 class PLATFORM_EXPORT Machine {
  public:
