@@ -40,7 +40,8 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     std::abort();
   }
   desc_.display = layout.monitors.front().display;
-  for (std::size_t k = 1; k < layout.monitors.size(); ++k) desc_.more_monitors[k - 1].display = layout.monitors[k].display;
+  for (std::size_t k = 1; k < layout.monitors.size(); ++k)
+    desc_.more_monitors[k - 1].display = layout.monitors[k].display;
   desc_.kt650_boards = layout.boards;
   for (const HostBridgeDesc& b : desc.host_bridges) {
     auto bridge = std::make_shared<HostBridge>(b);

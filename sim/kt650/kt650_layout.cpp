@@ -161,8 +161,8 @@ bool ResolveKt650Layout(const std::vector<DisplayDesc>& displays, const std::vec
   for (std::size_t i = 0; i < claims.size(); ++i)
     for (std::size_t j = 0; j < i; ++j)
       if (claims[i].start < claims[j].end && claims[j].start < claims[i].end)
-        return Fail(error, claims[i].what + " at " + Hex(static_cast<std::uint32_t>(claims[i].start)) +
-                               ": overlaps " + claims[j].what);
+        return Fail(error, claims[i].what + " at " + Hex(static_cast<std::uint32_t>(claims[i].start)) + ": overlaps " +
+                               claims[j].what);
   *out = std::move(layout);
   return true;
 }

@@ -56,7 +56,7 @@ struct Kt650Layout {
 // size (the monitor's, for a board that drives one) that the chip cannot report,
 // two boards in one PCI slot, or display memory or a board's windows overlapping
 // another's.
-PLATFORM_EXPORT bool ResolveKt650Layout(const std::vector<DisplayDesc>& displays,
-                                        const std::vector<Kt650Desc>& boards, Kt650Layout* out, std::string* error);
+PLATFORM_EXPORT bool ResolveKt650Layout(const std::vector<DisplayDesc>& displays, const std::vector<Kt650Desc>& boards,
+                                        Kt650Layout* out, std::string* error);
 
 }  // namespace sim

@@ -101,8 +101,10 @@ TEST(MonitorsLayout, WhatCannotBeBuiltIsRefusedWithItsReason) {
                         Case{{{}, {}}, {Kt650(kt650::kChip8A22, 3, 2)}, "[kt650 0] monitor: 0 to 1 or none"},
                         Case{{{}, {}}, {Kt650(kt650::kChip8A22, 3, -2)}, "[kt650 0] monitor: 0 to 1 or none"},
                         Case{{{}, {}}, {onSecond, alsoOnSecond}, "[kt650 1] monitor: board 0 drives monitor 1"},
-                        Case{{{}, own}, {Kt650(kt650::kChip8A22, 3, -1)}, "[kt650 0] frame buffer at 0x80000000: "
-                                                                          "overlaps [monitor 1] memory"},
+                        Case{{{}, own},
+                             {Kt650(kt650::kChip8A22, 3, -1)},
+                             "[kt650 0] frame buffer at 0x80000000: "
+                             "overlaps [monitor 1] memory"},
                         Case{{{}, insidePrimary}, {}, "[monitor 1] memory at 0xD0400000: overlaps [display] memory"}}) {
     sim::Kt650Layout layout;
     std::string error;
