@@ -145,8 +145,7 @@ TEST(Kt6W95Vxd, VersionInjectedFailuresAndRequestsNotServedYet) {
   EXPECT_EQ(v.Call(w95::kVersion, nullptr, 0, &version, sizeof version), ERROR_GEN_FAILURE);
   EXPECT_EQ(v.Call(w95::kVersion, nullptr, 0, &version, sizeof version), ERROR_SUCCESS);
   std::uint8_t buffer[64] = {};
-  for (DWORD code : {w95::kRegisterIrq, w95::kSetSources, w95::kReadStatus, w95::kEndOfInterrupt, w95::kLockPages,
-                     w95::kReleasePages, DWORD{999}})
+  for (DWORD code : {w95::kLockPages, w95::kReleasePages, DWORD{999}})
     EXPECT_EQ(v.Call(code, buffer, sizeof buffer, buffer, sizeof buffer), ERROR_INVALID_FUNCTION) << code;
   EXPECT_EQ(vxd.CountRequests(w95::kVersion), 5u);
   EXPECT_EQ(vxd.Requests().back().result, DWORD{ERROR_INVALID_FUNCTION});
