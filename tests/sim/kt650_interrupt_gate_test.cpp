@@ -92,20 +92,4 @@ TEST(Kt650InterruptGate, EachSourceNeedsEveryEnableThatCoversIt) {
   }
 }
 
-TEST(Kt650InterruptGate, AnEnableTakesEffectAtTheNextRaiseAndCarriesTheLastField) {
-  sim::Kt650Board& b = PowerOnWith({StoppedClock(Kt650(kt650::kChip8A22, 3))}).kt650(0);
-  CapturedInterrupts seen(b);
-  b.VerticalSync(true, 0x2C);
-  EXPECT_TRUE(seen.Take().empty());
-  sim_test::EnableChipSources(b, 0x8);
-  EXPECT_TRUE(seen.Take().empty());  // what was raised before stays in
-  b.RaiseInterrupt(0x8);
-  std::vector<sim::Kt650Interrupt> out = seen.Take();
-  ASSERT_EQ(out.size(), 1u);
-  EXPECT_EQ(out[0].sources, 0x8);
-  EXPECT_TRUE(out[0].field);
-  EXPECT_EQ(out[0].frame_counter, 0x2C);
-  sim::PowerOff();
-}
-
 }  // namespace
