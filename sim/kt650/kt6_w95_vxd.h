@@ -1,7 +1,7 @@
 // KT6VXD95, the Windows 95 VxD of the 650-series boards, as the virtual PC provides
 // it. It is loaded dynamically (each open of "\\.\KT6VXD95.VXD" with create-new and
 // delete-on-close is one load; DeleteFileA("\\.\KT6VXD95") one unload), maps a
-// board's frame buffer and register window into the process, reports its version
+// board's frame buffer and register window into the process, reports its version,
 // keeps the serial-bus section that serialises the library's threads, and reports
 // the interrupts of the boards on the IRQ line registered by setting a ring-0 event.
 #pragma once
@@ -45,7 +45,8 @@ static_assert(sizeof(Kt6MapRecord) == 24);
 
 #pragma pack(push, 1)
 
-// Request 1004: event, ring-0 event and thread all 0 remove the registration.
+// Request 1004: event and thread 0 remove the registration (the library clears the
+// ring-0 event too); an event needs its ring-0 handle.
 struct Kt6IrqRegistration {
   std::uint16_t irq_line;
   std::uint32_t event;
