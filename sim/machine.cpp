@@ -68,6 +68,10 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   kt6_w95_vxd_ = std::make_shared<Kt6W95Vxd>(*this);
   for (std::size_t i = 0; i < rg700_.size(); ++i)
     rg700_[i]->SetInterruptSink([this, i](std::uint32_t bits) { DriverInUse(i).ServiceInterrupt(i, bits); });
+  for (std::size_t i = 0; i < kt650_.size(); ++i)
+    kt650_[i]->SetInterruptSink([this, i, line = kt650_[i]->desc().interrupt_line](const Kt650Interrupt& interrupt) {
+      Kt650DriverInUse(i).ServiceInterrupt(line, interrupt);
+    });
   if (desc.rg7_nt_driver) platform::RegisterDevice(rg7nt::kDeviceName, rg7_nt_driver_);
   if (desc.rg7_w95_vxd) platform::RegisterDevice(rg7w95::kDeviceName, rg7_w95_vxd_);
   if (desc.kt6_w95_vxd) platform::RegisterDevice(kt6w95::kDeviceName, kt6_w95_vxd_);
@@ -79,6 +83,8 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   for (std::size_t i = 0; i < rg700_.size(); ++i)
     rg700_[i]->ConnectBus(&physical_memory_,
                           [this, i](std::uint32_t ms) { return DriverInUse(i).WaitUntilServed(ms); });
+  for (std::size_t i = 0; i < kt650_.size(); ++i)
+    kt650_[i]->StartVideo([this, i](std::uint32_t ms) { return Kt650DriverInUse(i).WaitUntilServed(ms); });
 }
 
 void Machine::BuildKt650Boards(const Kt650Layout& layout) {
@@ -130,6 +136,7 @@ void Machine::BuildDisplays(const Kt650Layout& layout) {
 Machine::~Machine() {
   // The field clocks go first: they write into memory and raise interrupts.
   for (auto& board : rg700_) board->StopVideo();
+  for (auto& board : kt650_) board->StopVideo();
   if (monitor_boards_.front()) platform::UnmapIoPorts(monitor_boards_.front().get());
   for (auto& display : displays_) {
     display->SetDesktopListener(nullptr);
@@ -141,6 +148,7 @@ Machine::~Machine() {
   platform::UnregisterDevice(kt6w95::kDeviceName);
   platform::RegisterPciBios(nullptr);
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);
+  for (auto& board : kt650_) board->SetInterruptSink(nullptr);
   rg7_nt_driver_->Unplug();
   rg7_w95_vxd_->Unplug();
   kt6_w95_vxd_->Unplug();
@@ -156,14 +164,17 @@ Rg7DriverBase& Machine::DriverInUse(std::size_t board) {
   return desc_.rg7_nt_driver || !desc_.rg7_w95_vxd ? *nt : *vxd;
 }
 
+Kt6DriverBase& Machine::Kt650DriverInUse(std::size_t) { return *kt6_w95_vxd_; }
+
 bool Machine::WaitUntilInterruptsServed(std::uint32_t ms) {
-  std::vector<Rg7DriverBase*> drivers;
-  for (std::size_t i = 0; i < rg700_.size(); ++i) {
-    Rg7DriverBase* d = &DriverInUse(i);
+  std::vector<DriverBase*> drivers;
+  auto add = [&](DriverBase* d) {
     if (std::find(drivers.begin(), drivers.end(), d) == drivers.end()) drivers.push_back(d);
-  }
+  };
+  for (std::size_t i = 0; i < rg700_.size(); ++i) add(&DriverInUse(i));
+  for (std::size_t i = 0; i < kt650_.size(); ++i) add(&Kt650DriverInUse(i));
   bool served = true;
-  for (Rg7DriverBase* d : drivers) served = d->WaitUntilServed(ms) && served;
+  for (DriverBase* d : drivers) served = d->WaitUntilServed(ms) && served;
   return served;
 }
 

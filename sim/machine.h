@@ -100,6 +100,8 @@ class PLATFORM_EXPORT Machine {
   // The driver that board `board`'s interrupts go to: one with an event registered
   // for the board, else an open one, else the NT driver if installed, else the VxD.
   Rg7DriverBase& DriverInUse(std::size_t board);
+  // The same for the 650-series boards, which have only the VxD so far.
+  Kt6DriverBase& Kt650DriverInUse(std::size_t board);
   // Each monitor's display memory and the 650-series boards on the bus and in
   // physical memory.
   void BuildKt650Boards(const Kt650Layout& layout);

@@ -298,7 +298,10 @@ Fields Kt650Fields(Kt650Desc& b) {
           {"input1", Camera(&b.inputs[1])},
           {"input2", Camera(&b.inputs[2])},
           {"input3", Camera(&b.inputs[3])},
-          {"refresh_hz", Number(&b.refresh_hz, 1, kMaxRefreshHz)}};
+          {"refresh_hz", Number(&b.refresh_hz, 1, kMaxRefreshHz)},
+          {"running", Flag(&b.timing.running)},
+          {"field_period_us", Number(&b.timing.field_period_us)},
+          {"lockstep", Flag(&b.timing.lockstep)}};
 }
 
 Fields BiosFields(MachineDescription& m) { return {{"pci", Flag(&m.pci_bios)}}; }

@@ -25,7 +25,7 @@
 //                 1..3 for a [monitor N], or none; at most one board a monitor),
 //                 interrupt_line, frame_buffer_base,
 //                 register_base (0x8A22 only), input0..input3 (none, ntsc or pal),
-//                 refresh_hz (1..1000)
+//                 refresh_hz (1..1000), running, field_period_us, lockstep
 //   [bios]        pci
 //   [drivers]     RG7DRIVE, RG700W95, KT6VXD95
 //

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "sim/bounded_log.h"
+#include "sim/kt650/kt650_interrupt_gate.h"
 #include "sim/kt650/kt650_layout.h"
 #include "sim/memory/low_memory.h"
 
@@ -52,6 +53,7 @@ std::vector<RegisterInfo> Kt650Board::RegisterTable() {
        kInterruptStatusBits, nullptr},
       {"ENGINE_STATUS", kEngineStatus / kRegisterBytes, 0, 0, 0, engine_status_.get()},
       {"SERIAL_PORT", kSerialPort / kRegisterBytes, 0, ~kSerialPortBits, 0, serial_port_.get()},
+      {"GENERAL_PURPOSE_PORT", kGeneralPurposePort / kRegisterBytes, 0, kGpioField, 0, nullptr},
   };
 }
 
@@ -75,13 +77,16 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       vga_(Kt650CrtcIdentity{desc.chip_revision, Kt650MemoryCode(desc.chip, frame_buffer_->size()), board_id()},
            desc.refresh_hz, SequencerTable()),
       engine_status_(std::make_unique<EngineStatusHook>()),
-      registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()) {
+      registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()),
+      video_inputs_(std::make_unique<Kt650VideoInputs>(desc.inputs)),
+      field_clock_(std::make_unique<Kt650FieldClock>(*this, desc.timing)) {
   SetUpConfigSpace();
   window_ = MapBelow4G(window_size_, false);
   platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), window_size_, this);
 }
 
 Kt650Board::~Kt650Board() {
+  StopVideo();
   platform::UnmapMmioWindow(reinterpret_cast<std::uintptr_t>(window_));
   UnmapBelow4G(window_, window_size_);
 }
@@ -282,6 +287,72 @@ void Kt650Board::SetRegister(std::uint32_t offset, std::uint32_t value) {
 std::uint32_t Kt650Board::SourceEnables() const {
   std::lock_guard lock(mutex_);
   return registers_.Get(kEngineStatus / kRegisterBytes);
+}
+
+void Kt650Board::SetInterruptSink(InterruptSink sink) {
+  std::lock_guard lock(mutex_);
+  sink_ = std::move(sink);
+}
+
+void Kt650Board::StartVideo(Kt650FieldClock::ServedWaiter servedWaiter) {
+  field_clock_->SetServedWaiter(std::move(servedWaiter));
+  if (desc_.timing.running) field_clock_->Start();
+}
+
+void Kt650Board::StopVideo() { field_clock_->Stop(); }
+
+void Kt650Board::VerticalSync(bool field, std::uint8_t frameCounter) {
+  Kt650Interrupt interrupt;
+  {
+    std::lock_guard lock(mutex_);
+    field_ = field;
+    frame_counter_ = frameCounter;
+    // Types 0-2 show the field on the general-purpose port, types 3-5 in the status byte.
+    if (desc_.type < kFirstType8A22) {
+      std::uint32_t index = kGeneralPurposePort / kRegisterBytes;
+      registers_.Set(index, (registers_.Get(index) & ~kGpioField) | (field ? kGpioField : 0));
+    } else {
+      serial_port_->status_device().SetField(field);
+    }
+    interrupt = RaiseLocked(kSourceVerticalSync);
+  }
+  Deliver(interrupt);
+}
+
+void Kt650Board::RaiseInterrupt(std::uint16_t sources) {
+  Kt650Interrupt interrupt;
+  {
+    std::lock_guard lock(mutex_);
+    interrupt = RaiseLocked(sources);
+  }
+  Deliver(interrupt);
+}
+
+Kt650Interrupt Kt650Board::RaiseLocked(std::uint16_t sources) {
+  // The status shows a raised source whether or not it is enabled, for polling.
+  std::uint32_t interruptControl = kInterruptControl / kRegisterBytes;
+  registers_.Set(interruptControl, registers_.Get(interruptControl) | (sources & kInterruptStatusBits));
+  Kt650InterruptEnables enables;
+  enables.interrupt_control = registers_.Get(interruptControl);
+  enables.source_enables = registers_.Get(kEngineStatus / kRegisterBytes);
+  enables.crtc_interrupt = static_cast<std::uint8_t>(vga_.crtc().Get(kCrtcInterruptEnable));
+  if (const Kt650BoardControl* boardControl = serial_port_->board_control()) {
+    enables.line_enables = boardControl->Register(kBcLineEnables);
+  } else if (const Kt650ControlPort* port = serial_port_->control_port()) {
+    enables.line_enables = port->Register(kPortLineEnables);
+    enables.line_control = port->Register(kPortLineControl);
+  }
+  return Kt650Interrupt{Kt650SourcesLetOut(desc_.type, enables, sources), field_, frame_counter_};
+}
+
+void Kt650Board::Deliver(const Kt650Interrupt& interrupt) {
+  if (interrupt.sources == 0) return;
+  InterruptSink sink;
+  {
+    std::lock_guard lock(mutex_);
+    sink = sink_;
+  }
+  if (sink) sink(interrupt);
 }
 
 std::uint8_t Kt650Board::Lut(unsigned bank, unsigned index) const {

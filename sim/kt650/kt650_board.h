@@ -1,9 +1,12 @@
 // The 650-series board: a display adapter whose frame buffer is the display memory,
 // with its PCI function, its register window (MMIO registers laid out as
 // kt650_registers.h gives them, and the VGA ports as bytes of the window) and the
-// VGA ports of the primary adapter reached by port I/O.
+// VGA ports of the primary adapter reached by port I/O. Its field clock gives the
+// vertical syncs, which set the interrupt status and show the field, and raise the
+// interrupt sources the enables let out (kt650_interrupt_gate.h).
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -12,9 +15,11 @@
 #include "platform/register_io.h"
 #include "sim/display/display.h"
 #include "sim/kt650/kt650_desc.h"
+#include "sim/kt650/kt650_field_clock.h"
 #include "sim/kt650/kt650_memory_clock.h"
 #include "sim/kt650/kt650_serial_port.h"
 #include "sim/kt650/kt650_vga.h"
+#include "sim/kt650/kt650_video_inputs.h"
 #include "sim/pci/pci_bus.h"
 #include "sim/register_table.h"
 
@@ -36,6 +41,14 @@ struct Kt650RegisterWrite {
   std::uint32_t offset;
   unsigned width;
   std::uint32_t value;
+};
+
+// What the board's interrupt tells the driver: the sources let out, and the field
+// and frame counter of the last vertical sync.
+struct Kt650Interrupt {
+  std::uint16_t sources;
+  bool field;
+  std::uint8_t frame_counter;
 };
 
 class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevice, public platform::PortIoDevice {
@@ -96,6 +109,23 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   // Host writes of the serial port register so far.
   std::uint64_t SerialPortWrites() const { return serial_port_->writes(); }
 
+  Kt650VideoInputs& video_inputs() { return *video_inputs_; }
+  Kt650FieldClock& field_clock() { return *field_clock_; }
+  // The driver's service routine; it runs on the raising thread with no lock of the
+  // board held.
+  using InterruptSink = std::function<void(const Kt650Interrupt& interrupt)>;
+  void SetInterruptSink(InterruptSink sink);
+  // Connects the field clock to the driver and starts it, unless the description
+  // keeps it stopped (power on).
+  void StartVideo(Kt650FieldClock::ServedWaiter servedWaiter);
+  // Stops the field clock and joins its thread (power off).
+  void StopVideo();
+  // A vertical sync of the field clock: interrupt status bit 2, the field where the
+  // board's type shows it, and source 2 raised.
+  void VerticalSync(bool field, std::uint8_t frameCounter);
+  // Raises the sources through the enables; sources 0-3 also set their status bits.
+  void RaiseInterrupt(std::uint16_t sources);
+
  private:
   class EngineStatusHook;
   std::vector<RegisterInfo> RegisterTable();
@@ -104,6 +134,9 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   static bool IsVgaOffset(std::uint32_t offset);
   std::uint8_t ReadByteLocked(std::uint32_t offset, std::uint32_t* lastIndex, std::uint32_t* current);
   void WriteLocked(std::uint32_t offset, unsigned width, std::uint32_t value);
+  // Sets the status bits of sources 0-3 and gives what the enables let out.
+  Kt650Interrupt RaiseLocked(std::uint16_t sources);
+  void Deliver(const Kt650Interrupt& interrupt);
 
   Kt650Desc desc_;
   std::shared_ptr<DisplayMemory> frame_buffer_;
@@ -116,6 +149,11 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   Kt650Vga vga_;  // after its sequencer's hooks
   std::unique_ptr<EngineStatusHook> engine_status_;
   RegisterFile registers_;  // after its hooks
+  std::unique_ptr<Kt650VideoInputs> video_inputs_;
+  InterruptSink sink_;
+  bool field_ = false;
+  std::uint8_t frame_counter_ = 0;
+  std::unique_ptr<Kt650FieldClock> field_clock_;  // last: it uses all the above
 };
 
 }  // namespace sim

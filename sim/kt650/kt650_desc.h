@@ -36,6 +36,8 @@ struct Kt650Desc {
   std::array<VideoSourceDesc, 4> inputs = {VideoSourceDesc{true, 0}, {}, {}, {}};
   // Display refresh: the retrace rate of input status 1.
   std::uint32_t refresh_hz = 60;
+  // The vertical syncs of the camera on the selected input.
+  VideoTimingDesc timing;
 };
 
 }  // namespace sim

@@ -77,15 +77,45 @@ constexpr std::uint8_t kCrtcBoardId1 = 0x84;
 constexpr std::uint8_t kCrtcBoardId2 = 0x81;
 constexpr std::uint8_t kCrtcBoardId3 = 0x82;
 constexpr std::uint8_t kBoardTypeMask = 0x0F;
+// Chip interrupt enable.
+constexpr std::uint8_t kCrtcInterruptEnable = 0x32;
+constexpr std::uint8_t kChipInterruptOn = 0x10;
+
+// Interrupt sources, one bit each. Sources 0-10 are the chip's own, 10-15 the
+// board's line inputs (source 10 is both: the chip and the line enable must let it out).
+constexpr std::uint16_t kSourceVerticalSync = 0x0004;
+constexpr std::uint16_t kChipSources = 0x07FF;
+// Sources that only leave the chip while its interrupt is on (CRTC 0x32).
+constexpr std::uint16_t kCrtcGatedSources = 0x03FF;
+constexpr std::uint16_t kLineSources = 0xFC00;
 
 // MMIO registers (window offsets).
-// Interrupt status (bits 0-3, a written 1 clears) and enables (bits 16-19).
+// Interrupt status (bits 0-3, a written 1 clears) and enables (bits 16-19), both one
+// bit per source 0-3.
 constexpr std::uint32_t kInterruptControl = 0xFF08;
 constexpr std::uint32_t kInterruptStatusBits = 0x0000000F;
 constexpr std::uint32_t kInterruptEnableBits = 0x000F0000;
-// Reads give the engine status; writes set the video source enables.
+constexpr unsigned kInterruptEnableShift = 16;
+// Reads give the engine status; writes set the enables of sources 4-10.
 constexpr std::uint32_t kEngineStatus = 0x8504;
 constexpr std::uint32_t kEngineIdle = 0x2000;
+// Types 3-5: sources 4-10 in bits 0-6.
+constexpr unsigned kSourceEnableShift = 4;
+constexpr std::uint32_t kSourceEnableBits = 0x7F;
+// Types 0-2, packed: source 8 in bit 7, sources 4-7 in bits 8-11, sources 9-10 in
+// bits 12-13.
+constexpr std::uint32_t kPackedSource8 = 0x0080;
+constexpr std::uint32_t kPackedSources4To7 = 0x0F00;
+constexpr std::uint32_t kPackedSources9To10 = 0x3000;
+constexpr std::uint16_t kSource8 = 0x0100;
+constexpr std::uint16_t kSources4To7 = 0x00F0;
+constexpr std::uint16_t kSources9To10 = 0x0600;
+constexpr unsigned kPackedSources4To7Shift = 4;   // bit 8 -> source 4
+constexpr unsigned kPackedSources9To10Shift = 3;  // bit 12 -> source 9
+// The general-purpose port: the host's bits, with the field of the last vertical
+// sync in bit 7 on types 0-2.
+constexpr std::uint32_t kGeneralPurposePort = 0xFF1C;
+constexpr std::uint32_t kGpioField = 0x80;
 // The serial port: two open-drain lines the host bit-bangs. Bits 0-1 and 4 keep
 // what is written; reads give the lines as sensed in bits 2-3.
 constexpr std::uint32_t kSerialPort = 0xFF20;
@@ -135,6 +165,13 @@ constexpr std::uint8_t kPortSelect = 0x80;
 constexpr std::uint8_t kPortRegisterMask = 0x07;
 constexpr std::uint8_t kPortValueMask = 0x3F;
 constexpr std::uint8_t kPortLutControl = 7;
+// The line interrupts: register 6 bits 1-3 enable sources 13-15, which reach the
+// chip while register 1 has kPortLinesOn.
+constexpr std::uint8_t kPortLineControl = 1;
+constexpr std::uint8_t kPortLinesOn = 0x20;
+constexpr std::uint8_t kPortLineEnables = 6;
+constexpr unsigned kPortLineShift = 12;
+constexpr std::uint16_t kPortLineSources = 0xE000;
 constexpr std::uint8_t kLutAddressStrobe = 0x08;
 constexpr std::uint8_t kLutWriteStrobe = 0x04;
 constexpr unsigned kLutBankShift = 4;
@@ -151,6 +188,9 @@ constexpr unsigned kLutLaneShift = 2;
 constexpr std::uint8_t kBcLutPort = 0x10;
 constexpr std::uint8_t kBcCaptureEnable = 19;
 constexpr std::uint8_t kCaptureEnabled = 0x20;
+// The line interrupts: bits 1-6 enable sources 10-15.
+constexpr std::uint8_t kBcLineEnables = 20;
+constexpr unsigned kBcLineShift = 9;
 
 // The board status device's status byte. The no-signal bit exists from type 4 on;
 // bits 0-2 are the lines' idle state, which the library writes back.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/vxd_handles.h"
 #include "sim/bounded_log.h"
 #include "sim/machine.h"
 
@@ -17,6 +18,11 @@ bool Holds(const Kt650Window& w, std::uint32_t physical, std::uint32_t size) {
 std::uint32_t Linear(const Kt650Window& w, std::uint32_t physical) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(w.host)) + (physical - w.physical);
 }
+
+// Request 1006: the field in bit 7 of its byte; the frame counter replaces the low
+// byte of the line control word.
+constexpr std::uint8_t kStatusByteField = 0x80;
+constexpr std::uint16_t kLineControlHigh = 0xFF00;
 
 bool SameWindows(const Kt6MapRecord& a, const Kt6MapRecord& b) {
   return a.frame_buffer_physical == b.frame_buffer_physical && a.frame_buffer_size == b.frame_buffer_size &&
@@ -35,6 +41,14 @@ DWORD Kt6W95Vxd::Serve(DWORD code, const void* in, DWORD inSize, void* out, DWOR
       return MapMemory(in, inSize, out, outSize, returned);
     case kt6w95::kUnmapMemory:
       return UnmapMemory(in, inSize);
+    case kt6w95::kRegisterIrq:
+      return RegisterIrq(in, inSize);
+    case kt6w95::kSetSources:
+      return SetSources(in, inSize);
+    case kt6w95::kReadStatus:
+      return ReadStatus(out, outSize, returned);
+    case kt6w95::kEndOfInterrupt:
+      return EndOfInterrupt();
     case kt6w95::kSerialBusBegin:
       return EnterSection();
     case kt6w95::kSerialBusEnd:
@@ -120,6 +134,85 @@ DWORD Kt6W95Vxd::Version(void* out, DWORD outSize, DWORD* returned) {
   std::memcpy(out, &version, sizeof version);
   if (returned) *returned = sizeof version;
   return ERROR_SUCCESS;
+}
+
+DWORD Kt6W95Vxd::RegisterIrq(const void* in, DWORD inSize) {
+  Kt6IrqRegistration r;
+  if (!in || inSize < sizeof r) return ERROR_INVALID_PARAMETER;
+  std::memcpy(&r, in, sizeof r);
+  bool removal = r.event == 0 && r.thread == 0;
+  if (!removal && (r.event == 0 || r.ring0_event == 0)) return ERROR_INVALID_PARAMETER;
+  std::lock_guard lock(mutex_);
+  irq_line_ = r.irq_line;
+  ring0_event_ = removal ? 0 : r.ring0_event;
+  if (removal) {
+    // Nobody is left to read what is pending: it counts as served.
+    latched_ = 0;
+    StatusReadLocked();
+    ServedLocked();
+  }
+  return ERROR_SUCCESS;
+}
+
+DWORD Kt6W95Vxd::SetSources(const void* in, DWORD inSize) {
+  Kt6IrqStatusRecord r;
+  if (!in || inSize < sizeof r) return ERROR_INVALID_PARAMETER;
+  std::memcpy(&r, in, sizeof r);
+  std::lock_guard lock(mutex_);
+  sources_ = r;
+  return ERROR_SUCCESS;
+}
+
+DWORD Kt6W95Vxd::ReadStatus(void* out, DWORD outSize, DWORD* returned) {
+  if (!out || outSize < sizeof(Kt6IrqStatusRecord)) return ERROR_INVALID_PARAMETER;
+  Kt6IrqStatusRecord r;
+  {
+    std::lock_guard lock(mutex_);
+    r = sources_;
+    r.status = latched_;
+    r.field = field_ ? kStatusByteField : 0;
+    r.line_control = static_cast<std::uint16_t>((r.line_control & kLineControlHigh) | frame_counter_);
+    // The sources read are in service now; what comes later latches anew.
+    latched_ = 0;
+    StatusReadLocked();
+  }
+  std::memcpy(out, &r, sizeof r);
+  if (returned) *returned = sizeof r;
+  return ERROR_SUCCESS;
+}
+
+DWORD Kt6W95Vxd::EndOfInterrupt() {
+  std::lock_guard lock(mutex_);
+  // Refused while more is latched: the caller reads the status again first.
+  if (latched_ != 0) return ERROR_MORE_DATA;
+  ServedLocked();
+  return ERROR_SUCCESS;
+}
+
+void Kt6W95Vxd::ServiceInterrupt(std::uint8_t irqLine, const Kt650Interrupt& interrupt) {
+  DWORD event = 0;
+  {
+    std::lock_guard lock(mutex_);
+    if (ring0_event_ == 0 || irqLine != irq_line_) return;
+    auto bits = static_cast<std::uint16_t>(interrupt.sources & sources_.enabled_sources);
+    if (bits == 0) return;
+    latched_ |= bits;
+    field_ = interrupt.field;
+    frame_counter_ = interrupt.frame_counter;
+    DeliveredLocked();
+    event = ring0_event_;
+  }
+  platform::SignalVxDEvent(event);
+}
+
+DWORD Kt6W95Vxd::Registered() const {
+  std::lock_guard lock(mutex_);
+  return ring0_event_;
+}
+
+std::uint16_t Kt6W95Vxd::EnabledSources() const {
+  std::lock_guard lock(mutex_);
+  return sources_.enabled_sources;
 }
 
 void Kt6W95Vxd::SetVersion(std::uint16_t version) {

@@ -1,15 +1,16 @@
 // KT6VXD95, the Windows 95 VxD of the 650-series boards, as the virtual PC provides
 // it. It is loaded dynamically (each open of "\\.\KT6VXD95.VXD" with create-new and
 // delete-on-close is one load; DeleteFileA("\\.\KT6VXD95") one unload), maps a
-// board's frame buffer and register window into the process, reports its version
-// and keeps the serial-bus section that serialises the library's threads.
+// board's frame buffer and register window into the process, reports its version,
+// keeps the serial-bus section that serialises the library's threads, and reports
+// the interrupts of the boards on the IRQ line registered by setting a ring-0 event.
 #pragma once
 
 #include <condition_variable>
 #include <thread>
 #include <vector>
 
-#include "sim/driver_base.h"
+#include "sim/kt650/kt6_driver_base.h"
 
 namespace sim {
 
@@ -42,9 +43,44 @@ struct Kt6MapRecord {
 };
 static_assert(sizeof(Kt6MapRecord) == 24);
 
-class PLATFORM_EXPORT Kt6W95Vxd : public DriverBase {
+#pragma pack(push, 1)
+
+// Request 1004: event and thread 0 remove the registration (the library clears the
+// ring-0 event too); an event needs its ring-0 handle.
+struct Kt6IrqRegistration {
+  std::uint16_t irq_line;
+  std::uint32_t event;
+  std::uint32_t ring0_event;
+  std::uint32_t thread;
+  std::uint8_t reserved[6];
+};
+static_assert(sizeof(Kt6IrqRegistration) == 20);
+
+// Requests 1005 (in: the enabled sources and what the VxD hands back unchanged) and
+// 1006 (out: with the status latched, the field in bit 7 of `field` and the frame
+// counter in the low byte of `line_control`).
+struct Kt6IrqStatusRecord {
+  std::uint16_t board_type;
+  std::uint16_t enabled_sources;
+  std::uint16_t status;
+  std::uint8_t field;
+  std::uint8_t reserved;
+  std::uint16_t line_control;
+  std::uint16_t passdown_int;
+  std::uint8_t revision_code;
+  std::uint8_t revision;
+};
+static_assert(sizeof(Kt6IrqStatusRecord) == 14);
+
+#pragma pack(pop)
+
+class PLATFORM_EXPORT Kt6W95Vxd : public Kt6DriverBase {
  public:
-  explicit Kt6W95Vxd(Machine& machine) : DriverBase(machine) {}
+  explicit Kt6W95Vxd(Machine& machine) : Kt6DriverBase(machine) {}
+
+  // Latches the enabled sources of an interrupt on the registered line and sets the
+  // registered ring-0 event.
+  void ServiceInterrupt(std::uint8_t irqLine, const Kt650Interrupt& interrupt) override;
 
   DWORD Open(DWORD access, DWORD shareMode, DWORD creation, DWORD flags) override;
   DWORD Unload() override;
@@ -55,6 +91,10 @@ class PLATFORM_EXPORT Kt6W95Vxd : public DriverBase {
   std::vector<Kt6MapRecord> Mappings() const;
   // A thread is between requests 1011 and 1012.
   bool SectionHeld() const;
+  // The ring-0 event registered by request 1004, or 0.
+  DWORD Registered() const;
+  // As request 1005 set them.
+  std::uint16_t EnabledSources() const;
 
  private:
   DWORD Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
@@ -64,6 +104,10 @@ class PLATFORM_EXPORT Kt6W95Vxd : public DriverBase {
   DWORD EnterSection();
   DWORD LeaveSection();
   DWORD Version(void* out, DWORD outSize, DWORD* returned);
+  DWORD RegisterIrq(const void* in, DWORD inSize);
+  DWORD SetSources(const void* in, DWORD inSize);
+  DWORD ReadStatus(void* out, DWORD outSize, DWORD* returned);
+  DWORD EndOfInterrupt();
 
   std::uint16_t version_ = kt6w95::kDefaultVersion;
   std::vector<Kt6MapRecord> mappings_;
@@ -72,6 +116,14 @@ class PLATFORM_EXPORT Kt6W95Vxd : public DriverBase {
   int section_depth_ = 0;
   bool unplugging_ = false;
   std::condition_variable section_changed_;
+  // The interrupt: the line hooked and its event (0: none), the record of 1005, and
+  // what the service routine latched since the last 1006.
+  std::uint16_t irq_line_ = 0;
+  DWORD ring0_event_ = 0;
+  Kt6IrqStatusRecord sources_{};
+  std::uint16_t latched_ = 0;
+  bool field_ = false;
+  std::uint8_t frame_counter_ = 0;
 };
 
 }  // namespace sim

@@ -27,7 +27,8 @@ class RegisterUtilities : public kt6_testing::Kt6Test {
 
 TEST_F(RegisterUtilities, TheGpioSetUpPulsesItsOutputOnlyOnLateRevisions) {
   sim::Kt650Board& board = BootMapped(sim::kt650::kChip8A01);
-  board.SetRegister(0xFF1C, 0xA0);
+  board.StopVideo();  // bit 7 is the field, which the board's vertical syncs set
+  board.SetRegister(0xFF1C, 0x20);
   kt6::g_state.board_type = 1;
   kt6::g_state.gpio_shadow = 0x40;
   kt6::g_state.revision = 20;

@@ -130,6 +130,7 @@ TEST_F(SerialBus, BoardControlWritesGoUntimedAndOutsideTheDriversSection) {
 
 TEST_F(SerialBus, StatusBytesAreReadPastTheBusAndTheLinesLeftIdle) {
   sim::Kt650Board& board = BootBoard(kChip8A22, 4, 9);
+  board.StopVideo();  // the field is set by hand
   board.status_device().SetField(true);
   board.status_device().SetNoSignal(true);
   board.serial_bus().ClearFrames();

@@ -38,6 +38,7 @@ TEST(Kt650StatusDevice, TheFrameCarriesStatusRevisionAndTheMastersByte) {
     SCOPED_TRACE(int(type));
     sim::Kt650Desc d = Kt650(type == 0 ? kt650::kChip5631 : kt650::kChip8A22, type);
     d.revision = 0x3A;
+    d.timing.running = false;  // the field is set by hand
     sim::Kt650Board& b = PowerOnWith({d}).kt650(0);
     Kt650SerialMaster m(b);
     m.RouteToStatus(true);
@@ -67,6 +68,7 @@ TEST(Kt650StatusDevice, TheFrameCarriesStatusRevisionAndTheMastersByte) {
 TEST(Kt650StatusDevice, AStopAfterAnyUnitEndsTheFrame) {
   sim::Kt650Desc d = Kt650(kt650::kChip8A22, 4);
   d.revision = 5;
+  d.timing.running = false;  // the field is set by hand
   sim::Kt650Board& b = PowerOnWith({d}).kt650(0);
   Kt650SerialMaster m(b);
   m.RouteToStatus(true);

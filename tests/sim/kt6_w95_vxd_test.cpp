@@ -7,6 +7,7 @@
 #include "platform/kernel_objects.h"
 #include "platform/last_error.h"
 #include "tests/sim/kt650_machine.h"
+#include "tests/sim/kt6_vxd.h"
 
 namespace {
 
@@ -15,23 +16,7 @@ namespace kt650 = sim::kt650;
 using sim::Kt6MapRecord;
 using sim_test::Kt650;
 using sim_test::PowerOnWith;
-
-HANDLE OpenVxd() {
-  return CreateFileA("\\\\.\\KT6VXD95.VXD", 0, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-}
-
-struct Vxd {
-  HANDLE h = OpenVxd();
-  ~Vxd() { CloseHandle(h); }
-  // ERROR_SUCCESS or the last error.
-  DWORD Call(DWORD code, const void* in = nullptr, DWORD inSize = 0, void* out = nullptr, DWORD outSize = 0) {
-    SetLastError(ERROR_SUCCESS);
-    DWORD returned = 0;
-    BOOL ok = DeviceIoControl(h, code, const_cast<void*>(in), inSize, out, outSize, &returned, nullptr);
-    return ok ? ERROR_SUCCESS : GetLastError();
-  }
-  DWORD Map(Kt6MapRecord* r) { return Call(w95::kMapMemory, r, sizeof *r, r, sizeof *r); }
-};
+using Vxd = sim_test::Kt6Vxd;
 
 std::uint32_t Linear(const BYTE* host) { return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(host)); }
 
@@ -54,7 +39,7 @@ TEST(Kt6W95Vxd, OpensOnlyAsADynamicLoadAndCountsLoadsAndUnloads) {
   sim::MachineDescription d = sim::MachineDescription::Default();
   d.kt6_w95_vxd = false;
   sim::PowerOn(d);
-  EXPECT_EQ(OpenVxd(), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(sim_test::OpenKt6Vxd(), INVALID_HANDLE_VALUE);
   sim::PowerOff();
 }
 
@@ -145,8 +130,7 @@ TEST(Kt6W95Vxd, VersionInjectedFailuresAndRequestsNotServedYet) {
   EXPECT_EQ(v.Call(w95::kVersion, nullptr, 0, &version, sizeof version), ERROR_GEN_FAILURE);
   EXPECT_EQ(v.Call(w95::kVersion, nullptr, 0, &version, sizeof version), ERROR_SUCCESS);
   std::uint8_t buffer[64] = {};
-  for (DWORD code : {w95::kRegisterIrq, w95::kSetSources, w95::kReadStatus, w95::kEndOfInterrupt, w95::kLockPages,
-                     w95::kReleasePages, DWORD{999}})
+  for (DWORD code : {w95::kLockPages, w95::kReleasePages, DWORD{999}})
     EXPECT_EQ(v.Call(code, buffer, sizeof buffer, buffer, sizeof buffer), ERROR_INVALID_FUNCTION) << code;
   EXPECT_EQ(vxd.CountRequests(w95::kVersion), 5u);
   EXPECT_EQ(vxd.Requests().back().result, DWORD{ERROR_INVALID_FUNCTION});

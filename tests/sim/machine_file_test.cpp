@@ -230,6 +230,9 @@ frame_buffer_base=0x8C000000
 input0=none
 input2=PAL
 refresh_hz=1000
+running=0
+field_period_us=3000
+lockstep=1
 
 [kt650 1]
 register_base=0xE8080000
@@ -260,6 +263,9 @@ KT6VXD95=0
   EXPECT_TRUE(b.inputs[2].present);
   EXPECT_EQ(b.inputs[2].standard, 1);
   EXPECT_EQ(b.refresh_hz, 1000u);
+  EXPECT_FALSE(b.timing.running);
+  EXPECT_EQ(b.timing.field_period_us, 3000u);
+  EXPECT_TRUE(b.timing.lockstep);
   const sim::Kt650Desc& monitor = m.kt650_boards[1];
   EXPECT_EQ(monitor.chip, sim::kt650::kChip8A22);
   EXPECT_EQ(monitor.monitor, 0);
