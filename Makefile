@@ -17,6 +17,7 @@ build: deps
 
 run: build
 	./$(BUILD)/examples/rg7_example
+	./$(BUILD)/examples/kt6_example
 	./$(BUILD)/examples/format_dialog_example
 	./$(BUILD)/examples/source_dialog_example
 	./$(BUILD)/examples/twain_sources_example

@@ -5,6 +5,7 @@
 #include "ddraw_overlay/ddraw_diagnostics.h"
 #include "ddraw_overlay/layer_instance.h"
 #include "ddraw_overlay/zpddraw.h"
+#include "ddraw_overlay/zpddraw_internal.h"
 
 namespace zpddraw {
 
@@ -38,6 +39,8 @@ std::int32_t ZPDDraw_Open(HWND window, std::uint32_t fullScreen) {
   g_instance = object;
   return MapResult(hr);
 }
+
+bool ZPDDraw_IsOpen() { return g_instance != nullptr; }
 
 std::int32_t ZPDDraw_Close() {
   if (!g_instance) return 0;

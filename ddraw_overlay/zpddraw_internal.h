@@ -36,3 +36,9 @@ std::int32_t ZPDDraw_SetOverlayPosition(DDrawSurfaceHandle handle, std::int32_t 
 std::int32_t ZPDDraw_GetInterfaces(IDirectDraw2** directDraw, IDirectDrawSurface2** surface);
 
 }  // extern "C"
+
+extern "C" {
+// Whether the layer is open: a library whose callers take no results from the
+// layer still needs to know that its own open worked.
+bool ZPDDraw_IsOpen();
+}

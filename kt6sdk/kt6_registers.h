@@ -28,6 +28,7 @@ constexpr std::uint32_t kBarFlags = 0xF;  // type and prefetch bits below a memo
 namespace window {
 constexpr std::uint32_t kFrameBufferSize8A22 = 0x1000000;
 constexpr std::uint32_t kRegistersSize8A22 = 0x80000;
+constexpr std::uint32_t kProbeFrameBufferSize8A22 = 0x800000;  // the scan looks at less
 constexpr std::uint32_t kFrameBufferSize = 0x400000;
 constexpr std::uint32_t kRegistersOffset = 0x1000000;
 constexpr std::uint32_t kRegistersSize = 0x10000;
@@ -43,20 +44,76 @@ constexpr std::uint32_t kEngineIdle = 1u << 13;
 constexpr std::uint32_t kGpio = 0xFF1C;
 constexpr std::uint8_t kGpioOutput = 0x01;
 constexpr std::uint8_t kGpioInputs = 0xF0;
+constexpr std::uint8_t kGpioField = 0x80;  // the video field on board types 0 to 2
+
+// Writes to the engine status register set the enables of interrupt sources 4-10.
+constexpr std::uint32_t kSourceEnables = kEngineStatus;
+constexpr std::uint32_t kSourceEnablesOlder = 0x3F;  // always set in the older chips' form
+
+// The video port: bit 0 runs it (an open finds it running: the port is in use),
+// bit 4 resets it.
+constexpr std::uint32_t kVideoPortControl = 0xFF00;
+constexpr std::uint32_t kVideoPortRunning = 0x01;
+// Interrupt sources 0-3: status bits (a written 1 clears) and their enables.
+constexpr std::uint32_t kInterruptControl = 0xFF08;
+constexpr std::uint32_t kInterruptStatusVsync = 0x04;
+constexpr unsigned kInterruptEnableShift = 16;
+constexpr std::uint32_t kInterruptEnableBits = 0xFu << kInterruptEnableShift;
+
+// The streams processor.
+constexpr std::uint32_t kPrimaryStreamControl = 0x8180;
+constexpr std::uint32_t kBlendControl = 0x81A0;
+constexpr std::uint32_t kBlendDesktopOnly = 0x01000000;
+constexpr std::uint32_t kPrimaryStreamAddress0 = 0x81C0;
+constexpr std::uint32_t kPrimaryStreamAddress1 = 0x81C4;
+constexpr std::uint32_t kFieldBufferSelect = 0x81CC;
+constexpr std::uint32_t kFieldBufferField0 = 0x74;
+constexpr std::uint32_t kFieldBufferField1 = 0x64;
+constexpr std::uint32_t kStreamsFifo8A22 = 0x81EC;
+constexpr std::uint32_t kStreamsTiming = kStreamsFifo8A22;  // the older chips' use of the register
+constexpr std::uint32_t kStreamsTimingOlder = 0x40000;
+constexpr std::uint32_t kPrimaryStreamStart = 0x81F0;
+constexpr std::uint32_t kShiftPatchStart = 0x10001;
+constexpr std::uint32_t kStreamsFifo = 0x8200;
+constexpr std::uint32_t kStreamsFifoOff5631 = 0xC000;
+constexpr std::uint32_t kStreamsFifoOff8A01 = 0x10000;
+constexpr std::uint32_t kStreamsFifoIdle8A01 = 0xC188;
 }  // namespace mmio
 
 // VGA ports; through the MMIO window a port is the byte at 0x8000 + port.
 namespace vga {
 constexpr std::uint16_t kSequencerIndex = 0x3C4;
 constexpr std::uint16_t kCrtcIndex = 0x3D4;
+constexpr std::uint16_t kInputStatus1 = 0x3DA;
+constexpr std::uint8_t kVerticalRetrace = 0x08;
 // The data port of an index port.
 constexpr std::uint16_t DataPort(std::uint16_t indexPort) { return static_cast<std::uint16_t>(indexPort + 1); }
 
 // Sequencer registers.
 constexpr std::uint8_t kSrUnlock = 0x08;      // 0 locks the extended sequencer registers
 constexpr std::uint8_t kSrGpioSelect = 0x1C;  // 1 on board type 0
+constexpr std::uint8_t kSrMemoryClockRn = 0x10;
+constexpr std::uint8_t kSrMemoryClockM = 0x11;
 
 // CRTC registers.
+constexpr std::uint8_t kCrChipRevision = 0x2F;
+constexpr std::uint8_t kCrInterruptEnable = 0x32;
+constexpr std::uint8_t kCrChipInterruptOn = 0x10;
+constexpr std::uint8_t kCrMemorySize = 0x36;  // bits 5-7 code the display memory
+constexpr std::uint8_t kCrMemoryCodeBits = 0xE0;
+// What the desktop uses of display memory, in KB: (0x4C & 15) << 8 | 0x4D, less one.
+constexpr std::uint8_t kCrDesktopUsedHigh = 0x4C;
+constexpr std::uint8_t kCrDesktopUsedLow = 0x4D;
+constexpr std::uint8_t kCrStreamsControl = 0x67;  // bits 2-3 the streams processor; 4-7 the colour mode
+constexpr std::uint8_t kCrStreamsOn = 0x0C;
+constexpr std::uint8_t kCrColourModeBits = 0xF0;
+constexpr std::uint8_t kCrColourMode15 = 0x30;
+// Board id bytes 0 to 3; byte 0's low nibble is the board variant.
+constexpr std::uint8_t kCrBoardId0 = 0x83;
+constexpr std::uint8_t kCrBoardId1 = 0x84;
+constexpr std::uint8_t kCrBoardId2 = 0x81;
+constexpr std::uint8_t kCrBoardId3 = 0x82;
+constexpr std::uint8_t kBoardVariantBits = 0x0F;
 constexpr std::uint8_t kCrLock38 = 0x38;
 constexpr std::uint8_t kCrLock39 = 0x39;
 constexpr std::uint8_t kCrSystemConfig = 0x40;  // bit 0: enhanced functions

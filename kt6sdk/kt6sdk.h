@@ -11,7 +11,46 @@
 
 #define KT6_API __attribute__((visibility("default")))
 
+// Called on the interrupt thread with the interrupt status ANDed with the caller's
+// mask (KT6IRQCallback), or with what happened (KT6NotifyCallback).
+using KT6IRQCallback = void (*)(std::uint32_t status);
+using KT6NotifyCallback = void (*)(std::uint32_t what);
+
 extern "C" {
+
+// The board that drives a monitor, opened for this process (one board per
+// process); sdkVersion is the caller's SDK version, which selects the layout of
+// KT6InquireBoardInfo's record.
+KT6_API std::int32_t KT6Open(std::uint16_t sdkVersion);
+KT6_API std::int32_t KT6Close();
+// The linear address of the board's frame buffer, also written to `base` unless it
+// is null; 0xFFFFFFFF (-1) when no board is open.
+KT6_API std::uint32_t KT6GetVRAMBase(std::uint32_t* base);
+KT6_API std::int32_t KT6InquireBoardInfo(BoardInfo* out);
+KT6_API std::uint16_t KT6InquireSDKVersion();
+// WIN.INI's root of the installation ("." without one), cut and terminated within
+// `size`; the characters copied.
+KT6_API std::uint32_t KT6GetKT600RootPath(char* buffer, std::uint32_t size);
+// The VESA mode code of a desktop of this size and depth (all 0: the desktop's
+// own), written to `code` when there is one. Always 1.
+KT6_API std::int32_t KT6GetDisplayModeCode(std::uint16_t* code, std::uint32_t width, std::uint32_t height,
+                                           std::uint32_t bitsPerPixel);
+
+// The caller's interrupt callback. It is called once per KT6IRQEnable: the next
+// KT6IRQEnable or KT6IRQDisable lets it be called again. A null argument is -34;
+// any other removes whatever callback is installed.
+KT6_API std::int32_t KT6IRQInstallCallback(KT6IRQCallback callback);
+KT6_API std::int32_t KT6IRQDeInstallCallback(KT6IRQCallback callback);
+KT6_API void KT6IRQEnable(std::uint16_t mask);
+KT6_API void KT6IRQDisable(std::uint16_t mask);
+
+// Waits of at most 200 ms each (-35 after that: no video signal).
+KT6_API std::int32_t KT6WaitForVSync();
+// Waits for the vertical sync after which the field is not `field`.
+KT6_API std::int32_t KT6WaitForField(std::uint16_t field);
+// 32 after a vertical sync of field 1, else 16.
+KT6_API std::int32_t KT6InquireField();
+KT6_API std::int32_t KT6WaitForVGAVRetrace();
 
 // PCI configuration space of the device at (bus, device), function 0. Bus 255 with
 // device 255 stands for the pair of the previous access. The Windows 95 build reads

@@ -2,6 +2,10 @@
 
 #include "kt6sdk/decimation.h"
 #include "kt6sdk/driver_link.h"
+#include "kt6sdk/interrupt_handler.h"
+#include "kt6sdk/interrupt_sources.h"
+#include "kt6sdk/interrupt_thread.h"
+#include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 
 namespace kt6 {
@@ -13,6 +17,10 @@ BOOL LibraryAttach() {
 }
 
 void LibraryDetach() {
+  KT6Close();
+  JoinStoppedInterruptThread();
+  ResetInterruptSources();
+  ClearCaptureEvents();
   DetachDriverLink();
   ResetLibraryState();
 }

@@ -21,6 +21,12 @@ void ResetLibraryState() {
   g_state.display_index = 0;
   g_state.config = BoardConfig{};
   g_state.info = BoardInfo{};
+  g_state.settings = OpenSettings{};
+  g_state.board = OpenBoard{};
+  std::memset(g_state.camera_slot_used, 0, sizeof g_state.camera_slot_used);
+  g_state.field = kNoField;
+  g_state.grab_flags = 0;
+  g_state.camera_notify_state = 0;
   g_state.gpio_shadow = 0;
   g_state.unlocked = 0;
   g_state.enabled = 0;

@@ -14,8 +14,8 @@ namespace kt6 {
 namespace {
 
 constexpr float kReferenceMhz = 14.318f;
-constexpr std::uint8_t kSrPllRn = 0x10;
-constexpr std::uint8_t kSrPllM = 0x11;
+constexpr std::uint8_t kSrPllRn = vga::kSrMemoryClockRn;
+constexpr std::uint8_t kSrPllM = vga::kSrMemoryClockM;
 constexpr std::uint8_t kSrPllControl = 0x15;
 constexpr std::uint8_t kPllLoad = 0x01;
 constexpr std::uint8_t kPllControlClear = 0x20;

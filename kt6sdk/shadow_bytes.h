@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 
 namespace kt6 {
@@ -14,6 +15,22 @@ inline std::uint8_t LoadShadow(const std::uint8_t& byte) {
 
 inline void StoreShadow(std::uint8_t& byte, std::uint8_t value) {
   std::atomic_ref<std::uint8_t>(byte).store(value, std::memory_order_relaxed);
+}
+
+// A field of the packed record, byte by byte: the interrupt thread reads settings
+// that callers' threads change.
+template <typename T>
+T LoadShadowField(const T& field) {
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&field);
+  T value = 0;
+  for (std::size_t i = 0; i < sizeof(T); ++i) value = static_cast<T>(value | T(LoadShadow(bytes[i])) << (8 * i));
+  return value;
+}
+
+template <typename T>
+void StoreShadowField(T& field, T value) {
+  auto* bytes = reinterpret_cast<std::uint8_t*>(&field);
+  for (std::size_t i = 0; i < sizeof(T); ++i) StoreShadow(bytes[i], static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
 }  // namespace kt6

@@ -22,13 +22,6 @@ class Clocks : public kt6_testing::Kt6Test {
     platform::ResetPriorityClass();
     Kt6Test::TearDown();
   }
-  // KT-600.INI in a directory of its own that WIN.INI names.
-  void WriteIni(const std::string& text) {
-    windows_.Write("WIN.INI", "[Zephlor]\nKT-600=" + windows_.path() + "\\board\n");
-    windows_.Write("board/KT-600.INI", text);
-    kt6::LocateKt600Ini();
-  }
-  std::string Ini() { return windows_.Read("board/KT-600.INI"); }
 };
 
 TEST_F(Clocks, TheMemoryClockReadsThePllAndIsSetWithinHalfAPercent) {

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "kt6sdk/driver_link.h"
+#include "kt6sdk/kt600_ini.h"
 #include "kt6sdk/library_entry.h"
 #include "kt6sdk/library_state.h"
 #include "platform/fault_injection.h"
@@ -76,6 +79,14 @@ class Kt6Test : public ::testing::Test {
     kt6::g_state.i2c_timing_counter = 0;
     return board;
   }
+
+  // KT-600.INI in a directory of its own that WIN.INI names.
+  void WriteIni(const std::string& text) {
+    windows_.Write("WIN.INI", "[Zephlor]\nKT-600=" + windows_.path() + "\\board\n");
+    windows_.Write("board/KT-600.INI", text);
+    kt6::LocateKt600Ini();
+  }
+  std::string Ini() { return windows_.Read("board/KT-600.INI"); }
 
   testing_support::ScopedWindowsDirectory windows_;
   bool attached_ = false;

@@ -1,0 +1,121 @@
+#include "kt6sdk/interrupt_thread.h"
+
+#include <atomic>
+#include <mutex>
+
+#include "kt6sdk/driver_link.h"
+#include "kt6sdk/interrupt_handler.h"
+#include "kt6sdk/interrupt_sources.h"
+#include "platform/sync.h"
+
+namespace kt6 {
+namespace {
+
+struct InterruptThread {
+  HANDLE event = nullptr;
+  HANDLE thread = nullptr;
+  DWORD id = 0;
+  std::atomic<bool> stop{false};
+};
+
+std::mutex g_threadLock;
+InterruptThread* g_running = nullptr;
+// Stopped from itself: still to be waited for and freed.
+InterruptThread* g_stopped = nullptr;
+
+void Dispatch(const IRQStatusRecord& record) {
+  std::uint16_t status = record.status;
+  if (status & irq::kVerticalSync) g_rawField = record.field;
+  g_frameCounter = static_cast<std::uint8_t>(record.line_control);
+  std::uint16_t internal = status & g_irq.internal_mask.load();
+  if (internal) {
+    KT6IRQCallback handler = g_irq.handler.load();
+    if (handler && !(g_irq.busy.fetch_or(irq::kHandlerBusy) & irq::kHandlerBusy)) handler(internal);
+  }
+  std::uint16_t user = status & g_irq.user_mask.load();
+  if (user) {
+    KT6IRQCallback callback = g_irq.callback.load();
+    if (callback && !(g_irq.busy.fetch_or(irq::kCallbackBusy) & irq::kCallbackBusy)) callback(user);
+  }
+}
+
+DWORD Run(LPVOID parameter) {
+  auto* t = static_cast<InterruptThread*>(parameter);
+  for (;;) {
+    WaitForSingleObject(t->event, INFINITE);
+    if (t->stop.load()) break;
+    ResetEvent(t->event);
+    // The driver answers the end of an interrupt with failure while more wait.
+    do {
+      IRQStatusRecord record{};
+      if (DrvReadInterruptStatus(&record)) Dispatch(record);
+    } while (!DrvEndOfInterrupt() && !t->stop.load());
+  }
+  return 0;
+}
+
+void Free(InterruptThread* t) {
+  if (t->thread) CloseHandle(t->thread);
+  if (t->event) CloseHandle(t->event);
+  delete t;
+}
+
+void JoinLocked() {
+  if (!g_stopped || g_stopped->id == GetCurrentThreadId()) return;
+  WaitForSingleObject(g_stopped->thread, INFINITE);
+  Free(g_stopped);
+  g_stopped = nullptr;
+}
+
+}  // namespace
+
+std::int32_t StartInterruptThread(std::uint16_t irqLine) {
+  std::lock_guard lock(g_threadLock);
+  JoinLocked();
+  if (g_running) return 0;
+  auto* t = new InterruptThread;
+  t->event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (t->event) t->thread = CreateThread(nullptr, 0, Run, t, 0, &t->id);
+  if (!t->thread) {
+    Free(t);
+    return -1;
+  }
+  SetThreadPriority(t->thread, THREAD_PRIORITY_TIME_CRITICAL);
+  if (!DrvRegisterInterrupt(irqLine, t->event, t->thread)) {
+    t->stop = true;
+    SetEvent(t->event);
+    WaitForSingleObject(t->thread, INFINITE);
+    Free(t);
+    return -1;
+  }
+  g_running = t;
+  return 0;
+}
+
+void StopInterruptThread() {
+  std::lock_guard lock(g_threadLock);
+  InterruptThread* t = g_running;
+  if (!t) return;
+  g_running = nullptr;
+  DrvUnregisterInterrupt();
+  t->stop = true;
+  SetEvent(t->event);
+  if (t->id == GetCurrentThreadId()) {
+    g_stopped = t;
+    return;
+  }
+  WaitForSingleObject(t->thread, INFINITE);
+  Free(t);
+}
+
+void JoinStoppedInterruptThread() {
+  std::lock_guard lock(g_threadLock);
+  JoinLocked();
+}
+
+bool InterruptThreadRunning() {
+  std::lock_guard lock(g_threadLock);
+  return g_running != nullptr;
+}
+
+}  // namespace kt6
