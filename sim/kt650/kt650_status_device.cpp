@@ -84,7 +84,9 @@ void Kt650StatusDevice::OnFall() {
 void Kt650StatusDevice::BeginUnit() {
   bit_ = 0;
   shift_ = 0;
-  if (unit_ == 0) {
+  // The camera-interface boards send a revision byte before their status byte.
+  unsigned statusUnit = shows_no_signal_ ? 1 : 0;
+  if (unit_ == statusUnit) {
     tx_ = static_cast<std::uint8_t>((field_ ? kStatusField : 0) |
                                     (shows_no_signal_ && no_signal_ ? kStatusNoSignal : 0) | kStatusIdleLines);
   } else {

@@ -2,11 +2,12 @@
 // while sequencer 0x0D routes them to it. It takes no address: a start condition
 // (data falling while the clock is high) begins a fixed frame, a stop (data rising
 // while the clock is high) ends it. Each unit is eight data clocks and a ninth:
-//   unit 0  it sends the status byte: field in bit 7, no camera signal in bit 3
-//           (types 4-5), bits 0-2 set;
+//   unit 0  it sends the status byte: field in bit 7, bits 0-2 set;
 //   unit 1  it sends a revision byte: the board revision in the low nibble, the
 //           unit's number in bits 4-6 and bit 7 set (the library stops after any
 //           unit, which needs the line free when the next unit would begin);
+//           the camera-interface boards (types 4-5) send these two the other way
+//           round, with no camera signal in bit 3 of the status byte;
 //   unit 2  the master writes a byte, which it keeps;
 //   unit 3, 4  it sends the revision byte of the unit.
 // It presents each bit while the clock is low and holds it while the clock is high;

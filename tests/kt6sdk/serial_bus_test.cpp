@@ -134,12 +134,13 @@ TEST_F(SerialBus, StatusBytesAreReadPastTheBusAndTheLinesLeftIdle) {
   board.status_device().SetField(true);
   board.status_device().SetNoSignal(true);
   board.serial_bus().ClearFrames();
-  std::uint8_t first = kt6::KT6SerialReadBytes(1, 0);
-  EXPECT_EQ(first & 0x80, 0x80);  // the field
-  EXPECT_EQ(first & 0x08, 0x08);  // no camera
-  // The revision, from the second byte and from the fourth (the board numbers its
+  // This board sends a revision byte before its status byte.
+  std::uint8_t status = kt6::KT6SerialReadBytes(2, 0);
+  EXPECT_EQ(status & 0x80, 0x80);  // the field
+  EXPECT_EQ(status & 0x08, 0x08);  // no camera
+  // The revision, from the first byte and from the fourth (the board numbers its
   // bytes in bits 4-6).
-  EXPECT_EQ(kt6::KT6SerialReadBytes(2, 120), 0x90 | 9);
+  EXPECT_EQ(kt6::KT6SerialReadBytes(1, 120), 0x80 | 9);
   EXPECT_EQ(kt6::KT6SerialReadBytes(5, 127), 0xC0 | 9);
   EXPECT_EQ(board.status_device().Written(), (std::vector<std::uint8_t>{127}));
   EXPECT_TRUE(board.serial_bus().Frames().empty());  // the decoders saw nothing

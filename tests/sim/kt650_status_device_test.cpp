@@ -21,11 +21,14 @@ struct StatusFrame {
 };
 
 // The library's whole frame, writing `written` in unit 2.
-StatusFrame ReadFrame(Kt650SerialMaster& m, std::uint8_t written) {
+// The camera-interface boards send their revision byte first.
+StatusFrame ReadFrame(Kt650SerialMaster& m, std::uint8_t written, bool revisionFirst = false) {
   StatusFrame f{};
   m.StatusStart();
-  f.status = m.StatusRead();
-  f.revision1 = m.StatusRead();
+  std::uint8_t first = m.StatusRead();
+  std::uint8_t second = m.StatusRead();
+  f.status = revisionFirst ? second : first;
+  f.revision1 = revisionFirst ? first : second;
   m.StatusWrite(written);
   f.revision3 = m.StatusRead();
   f.revision4 = m.StatusRead();
@@ -42,9 +45,10 @@ TEST(Kt650StatusDevice, TheFrameCarriesStatusRevisionAndTheMastersByte) {
     sim::Kt650Board& b = PowerOnWith({d}).kt650(0);
     Kt650SerialMaster m(b);
     m.RouteToStatus(true);
-    StatusFrame f = ReadFrame(m, 0x5C);
+    bool cameraInterface = type >= kt650::kFirstNoSignalType;
+    StatusFrame f = ReadFrame(m, 0x5C, cameraInterface);
     EXPECT_EQ(f.status, kt650::kStatusIdleLines);
-    EXPECT_EQ(f.revision1, RevisionByte(1, 0xA));
+    EXPECT_EQ(f.revision1, RevisionByte(cameraInterface ? 0 : 1, 0xA));
     EXPECT_EQ(f.revision3, RevisionByte(3, 0xA));
     EXPECT_EQ(f.revision4, RevisionByte(4, 0xA));
     // The lines are idle again after the stop.
@@ -52,12 +56,12 @@ TEST(Kt650StatusDevice, TheFrameCarriesStatusRevisionAndTheMastersByte) {
 
     b.status_device().SetField(true);
     b.status_device().SetNoSignal(true);
-    f = ReadFrame(m, 0xA3);
-    bool noSignalShown = type >= kt650::kFirstNoSignalType;
+    f = ReadFrame(m, 0xA3, cameraInterface);
+    bool noSignalShown = cameraInterface;
     EXPECT_EQ(f.status, kt650::kStatusField | (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
     EXPECT_EQ(f.revision4, RevisionByte(4, 0xA));
     b.status_device().SetField(false);
-    EXPECT_EQ(ReadFrame(m, 0x00).status, (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
+    EXPECT_EQ(ReadFrame(m, 0x00, cameraInterface).status, (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
     EXPECT_EQ(b.status_device().Written(), (std::vector<std::uint8_t>{0x5C, 0xA3, 0x00}));
     EXPECT_EQ(b.status_device().Frames(), 3u);
     EXPECT_FALSE(m.ninth_clock_low());
@@ -87,9 +91,10 @@ TEST(Kt650StatusDevice, AStopAfterAnyUnitEndsTheFrame) {
   for (unsigned units = 1; units <= 5; ++units) {
     SCOPED_TRACE(units);
     std::uint8_t last = partial(units);
-    // The last unit read: 0, then 1 (unit 2 is the master's), then 3 and 4.
+    // The last unit read: 0, then 1 (unit 2 is the master's), then 3 and 4; this
+    // board's status byte is unit 1.
     unsigned unitRead = units == 3 ? 1 : units - 1;
-    EXPECT_EQ(last, unitRead == 0 ? kt650::kStatusField | kt650::kStatusIdleLines : RevisionByte(unitRead, 5));
+    EXPECT_EQ(last, unitRead == 1 ? kt650::kStatusField | kt650::kStatusIdleLines : RevisionByte(unitRead, 5));
     EXPECT_EQ(b.status_device().Frames(), units);
     EXPECT_EQ(m.Read() & kSensed, kSensed);
   }
