@@ -2,6 +2,7 @@
 // PCI BIOS, scan, desktop mode, mapping, identity, KT-600.INI, bus timing, memory
 // clock, display-memory reservation, interrupt thread and streams processor, in
 // that order. KT6Close undoes it. One board per process.
+#include <atomic>
 #include <cstdio>
 
 #include "kt6sdk/board_defaults.h"
@@ -356,11 +357,39 @@ std::int32_t CloseBoard() {
   return KT6_OK;
 }
 
+// An open or a close runs whole: one asked for meanwhile (a callback's close while
+// the open is still preparing the board, or while the caller closes) is refused
+// rather than waited for, since it may come from the interrupt thread that the
+// running one is about to stop.
+class BoardTransition {
+ public:
+  BoardTransition() {
+    bool idle = false;
+    held_ = g_running.compare_exchange_strong(idle, true);
+  }
+  ~BoardTransition() {
+    if (held_) g_running = false;
+  }
+  BoardTransition(const BoardTransition&) = delete;
+  BoardTransition& operator=(const BoardTransition&) = delete;
+  bool held() const { return held_; }
+
+ private:
+  static inline std::atomic<bool> g_running{false};
+  bool held_;
+};
+
 }  // namespace kt6
 
-std::int32_t KT6Open(std::uint16_t sdkVersion) { return kt6::OpenBoardOfThisProcess(sdkVersion); }
+std::int32_t KT6Open(std::uint16_t sdkVersion) {
+  kt6::BoardTransition transition;
+  return transition.held() ? kt6::OpenBoardOfThisProcess(sdkVersion) : KT6_ERR_GENERAL;
+}
 
-std::int32_t KT6Close() { return kt6::CloseBoard(); }
+std::int32_t KT6Close() {
+  kt6::BoardTransition transition;
+  return transition.held() ? kt6::CloseBoard() : KT6_ERR_GENERAL;
+}
 
 std::uint32_t KT6GetVRAMBase(std::uint32_t* base) {
   if (!kt6::g_state.opened.load()) return static_cast<std::uint32_t>(KT6_ERR_GENERAL);

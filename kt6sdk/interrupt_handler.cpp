@@ -1,5 +1,7 @@
 #include "kt6sdk/interrupt_handler.h"
 
+#include <cstddef>
+
 #include "kt6sdk/board_operations.h"
 #include "kt6sdk/decimation.h"
 #include "kt6sdk/interrupt_sources.h"
@@ -26,7 +28,7 @@ void Notify(const std::atomic<KT6NotifyCallback>& callback, std::uint32_t value)
 
 std::uint16_t NormaliseField() {
   bool field = (g_rawField.load() & kFieldBit) != 0;
-  bool invert = (LoadShadowField(g_state.config.board_flags) & kInvertField) ||
+  bool invert = (LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, board_flags)) & kInvertField) ||
                 (g_state.board_type == kFieldInvertingType && LoadShadow(g_state.config.tv_standard) == kStandard625);
   std::uint16_t value = (field != invert) ? 1 : 0;
   g_state.field = value;
@@ -76,7 +78,7 @@ void CountCapture(std::uint16_t field) {
   bool single = g_events.single_capture_pending.load() != 0;
   if (!fired && !single) return;
   std::uint16_t flags = g_events.strobe_flags.load();
-  std::uint16_t window = LoadShadowField(g_state.config.grab_window_flags);
+  std::uint16_t window = LoadShadowField<std::uint16_t>(&g_state.config, offsetof(BoardConfig, grab_window_flags));
   std::uint32_t state = g_events.sequence.load();
   if (state == kIdle) {
     g_events.counter = 0;

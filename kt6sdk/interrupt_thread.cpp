@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <vector>
 
 #include "kt6sdk/driver_link.h"
 #include "kt6sdk/interrupt_handler.h"
@@ -20,8 +21,8 @@ struct InterruptThread {
 
 std::mutex g_threadLock;
 InterruptThread* g_running = nullptr;
-// Stopped from itself: still to be waited for and freed.
-InterruptThread* g_stopped = nullptr;
+// Stopped from themselves: still to be waited for and freed.
+std::vector<InterruptThread*> g_stopped;
 
 void Dispatch(const IRQStatusRecord& record) {
   std::uint16_t status = record.status;
@@ -43,8 +44,9 @@ DWORD Run(LPVOID parameter) {
   auto* t = static_cast<InterruptThread*>(parameter);
   for (;;) {
     WaitForSingleObject(t->event, INFINITE);
-    if (t->stop.load()) break;
+    // Reset before the stop is looked at, so that a stop's signal is never lost.
     ResetEvent(t->event);
+    if (t->stop.load()) break;
     // The driver answers the end of an interrupt with failure while more wait.
     do {
       IRQStatusRecord record{};
@@ -60,19 +62,29 @@ void Free(InterruptThread* t) {
   delete t;
 }
 
-void JoinLocked() {
-  if (!g_stopped || g_stopped->id == GetCurrentThreadId()) return;
-  WaitForSingleObject(g_stopped->thread, INFINITE);
-  Free(g_stopped);
-  g_stopped = nullptr;
+// Each thread that stopped itself, but the calling one.
+void JoinStopped(std::unique_lock<std::mutex>& lock) {
+  std::vector<InterruptThread*> others;
+  std::erase_if(g_stopped, [&](InterruptThread* t) {
+    if (t->id == GetCurrentThreadId()) return false;
+    others.push_back(t);
+    return true;
+  });
+  lock.unlock();
+  for (InterruptThread* t : others) {
+    WaitForSingleObject(t->thread, INFINITE);
+    Free(t);
+  }
+  lock.lock();
 }
 
 }  // namespace
 
 std::int32_t StartInterruptThread(std::uint16_t irqLine) {
-  std::lock_guard lock(g_threadLock);
-  JoinLocked();
-  if (g_running) return 0;
+  std::unique_lock lock(g_threadLock);
+  JoinStopped(lock);
+  // One thread at a time: the last one must have been stopped.
+  if (g_running) return -1;
   auto* t = new InterruptThread;
   t->event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (t->event) t->thread = CreateThread(nullptr, 0, Run, t, 0, &t->id);
@@ -93,24 +105,28 @@ std::int32_t StartInterruptThread(std::uint16_t irqLine) {
 }
 
 void StopInterruptThread() {
-  std::lock_guard lock(g_threadLock);
-  InterruptThread* t = g_running;
-  if (!t) return;
-  g_running = nullptr;
-  DrvUnregisterInterrupt();
-  t->stop = true;
-  SetEvent(t->event);
-  if (t->id == GetCurrentThreadId()) {
-    g_stopped = t;
-    return;
+  InterruptThread* t;
+  {
+    std::lock_guard lock(g_threadLock);
+    t = g_running;
+    if (!t) return;
+    g_running = nullptr;
+    DrvUnregisterInterrupt();
+    t->stop = true;
+    SetEvent(t->event);
+    if (t->id == GetCurrentThreadId()) {
+      g_stopped.push_back(t);
+      return;
+    }
   }
+  // Not under the lock: the thread may be in a callback that closes too.
   WaitForSingleObject(t->thread, INFINITE);
   Free(t);
 }
 
 void JoinStoppedInterruptThread() {
-  std::lock_guard lock(g_threadLock);
-  JoinLocked();
+  std::unique_lock lock(g_threadLock);
+  JoinStopped(lock);
 }
 
 bool InterruptThreadRunning() {

@@ -17,19 +17,20 @@ inline void StoreShadow(std::uint8_t& byte, std::uint8_t value) {
   std::atomic_ref<std::uint8_t>(byte).store(value, std::memory_order_relaxed);
 }
 
-// A field of the packed record, byte by byte: the interrupt thread reads settings
-// that callers' threads change.
+// A field of a packed record at `offset`, byte by byte: the interrupt thread reads
+// settings that callers' threads change. (A reference to a packed field would be
+// misaligned.)
 template <typename T>
-T LoadShadowField(const T& field) {
-  const auto* bytes = reinterpret_cast<const std::uint8_t*>(&field);
+T LoadShadowField(const void* record, std::size_t offset) {
+  const auto* bytes = static_cast<const std::uint8_t*>(record) + offset;
   T value = 0;
   for (std::size_t i = 0; i < sizeof(T); ++i) value = static_cast<T>(value | T(LoadShadow(bytes[i])) << (8 * i));
   return value;
 }
 
 template <typename T>
-void StoreShadowField(T& field, T value) {
-  auto* bytes = reinterpret_cast<std::uint8_t*>(&field);
+void StoreShadowField(void* record, std::size_t offset, T value) {
+  auto* bytes = static_cast<std::uint8_t*>(record) + offset;
   for (std::size_t i = 0; i < sizeof(T); ++i) StoreShadow(bytes[i], static_cast<std::uint8_t>(value >> (8 * i)));
 }
 

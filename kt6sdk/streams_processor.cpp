@@ -22,9 +22,9 @@ void PrepareStreamsProcessor() {
   WaitForVGARetrace();
   KT6ProgramIOWrite(vga::kCrtcIndex, vga::kCrStreamsControl, b.saved_streams_control | vga::kCrStreamsOn);
   // A 16-bit desktop that the chip shows in 15 bits.
+  if (HasFifteenBitTwin(b.display_mode) && (b.saved_streams_control & vga::kCrColourModeBits) == vga::kCrColourMode15)
+    b.display_mode = static_cast<std::uint16_t>(b.display_mode - 1);
   std::uint16_t mode = b.display_mode;
-  if (HasFifteenBitTwin(mode) && (b.saved_streams_control & vga::kCrColourModeBits) == vga::kCrColourMode15)
-    mode = static_cast<std::uint16_t>(mode - 1);
   KT6MMIOWrite32Raw(mmio::kBlendControl, mmio::kBlendDesktopOnly);
   KT6MMIOWrite32Raw(mmio::kPrimaryStreamAddress0, 0);
   KT6MMIOWrite32Raw(mmio::kPrimaryStreamAddress1, 0);

@@ -23,13 +23,15 @@ bool SameWindows(const MemoryMapRecord& a, const MemoryMapRecord& b) {
          a.registers_physical == b.registers_physical && a.registers_size == b.registers_size;
 }
 
-// The windows of the board at (bus, device) as its base registers place them.
-MemoryMapRecord WindowsOf(std::uint32_t bus, std::uint32_t device) {
+}  // namespace
+
+MemoryMapRecord BoardWindows(std::uint16_t chip, std::uint32_t bus, std::uint32_t device,
+                             std::uint32_t frameBufferSize8A22) {
   std::uint32_t bar0 = read_confreg_dword(pcicfg::kBar0, bus, device);
   MemoryMapRecord record{};
-  if (g_state.chip_id == kChip8A22) {
+  if (chip == kChip8A22) {
     record.frame_buffer_physical = read_confreg_dword(pcicfg::kBar1, bus, device) & ~pcicfg::kBarFlags;
-    record.frame_buffer_size = window::kFrameBufferSize8A22;
+    record.frame_buffer_size = frameBufferSize8A22;
     record.registers_physical = bar0;
     record.registers_size = window::kRegistersSize8A22;
   } else {
@@ -41,14 +43,12 @@ MemoryMapRecord WindowsOf(std::uint32_t bus, std::uint32_t device) {
   return record;
 }
 
-}  // namespace
-
 MemoryMapRecord MappedBoardMemory() { return g_memoryMap; }
 
 void ForgetBoardMemory() { g_memoryMap = MemoryMapRecord{}; }
 
 std::int32_t KT6MapBoardMemory(std::uint32_t bus, std::uint32_t device) {
-  MemoryMapRecord record = WindowsOf(bus, device);
+  MemoryMapRecord record = BoardWindows(g_state.chip_id, bus, device, window::kFrameBufferSize8A22);
   if (Mapped() && SameWindows(record, g_memoryMap)) {
     SetRegisterWindow(g_memoryMap.registers_linear, g_memoryMap.registers_size);
     return KT6_OK;

@@ -12,26 +12,9 @@ namespace {
 
 constexpr std::uint32_t kDevicesPerBus = 32;
 
-MemoryMapRecord ProbeWindows(std::uint16_t chip, std::uint32_t bus, std::uint32_t device) {
-  std::uint32_t bar0 = read_confreg_dword(pcicfg::kBar0, bus, device);
-  MemoryMapRecord record{};
-  if (chip == kChip8A22) {
-    record.frame_buffer_physical = read_confreg_dword(pcicfg::kBar1, bus, device) & ~pcicfg::kBarFlags;
-    record.frame_buffer_size = window::kProbeFrameBufferSize8A22;
-    record.registers_physical = bar0;
-    record.registers_size = window::kRegistersSize8A22;
-  } else {
-    record.frame_buffer_physical = bar0;
-    record.frame_buffer_size = window::kFrameBufferSize;
-    record.registers_physical = bar0 + window::kRegistersOffset;
-    record.registers_size = window::kRegistersSize;
-  }
-  return record;
-}
-
 // The display the board drives, or -1 when it is no capture board.
 std::int32_t Probe(std::uint16_t chip, std::uint32_t bus, std::uint32_t device) {
-  MemoryMapRecord record = ProbeWindows(chip, bus, device);
+  MemoryMapRecord record = BoardWindows(chip, bus, device, window::kProbeFrameBufferSize8A22);
   if (!VxdRequest(vxd::kMapMemory, &record, sizeof record, &record, sizeof record)) return -1;
   // The open's own mapping, if any, comes back after the probe.
   std::uint32_t previous = RegisterWindowBase();

@@ -53,6 +53,11 @@ static_assert(sizeof(IRQRegistration) == 20);
 // A request on the VxD handle; false when it fails (or there is no VxD).
 bool VxdRequest(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize);
 
+// The windows of the board at (bus, device) as its base registers place them, with
+// this much of chip 0x8A22's frame buffer.
+MemoryMapRecord BoardWindows(std::uint16_t chip, std::uint32_t bus, std::uint32_t device,
+                             std::uint32_t frameBufferSize8A22);
+
 // The windows mapped last (zero before the first mapping); the VxD releases them
 // when the library is detached.
 MemoryMapRecord MappedBoardMemory();

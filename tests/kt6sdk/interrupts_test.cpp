@@ -259,7 +259,7 @@ TEST_F(Interrupts, ACallbackMayCloseTheBoard) {
     ASSERT_EQ(KT6Open(0x151), 0);
     ASSERT_EQ(KT6IRQInstallCallback(CloseFromCallback), 0);
     KT6IRQEnable(0x04);
-    for (int wait = 0; wait < 500 && kt6::g_state.opened.load(); ++wait) Sleep(2);
+    for (int wait = 0; wait < 500 && g_closes.load() == 0; ++wait) Sleep(2);
     EXPECT_EQ(kt6::g_state.opened.load(), 0);
     KT6IRQDisable(0x04);
     KT6IRQDeInstallCallback(CloseFromCallback);
@@ -267,6 +267,32 @@ TEST_F(Interrupts, ACallbackMayCloseTheBoard) {
   }
   kt6::JoinStoppedInterruptThread();  // as the detach does: the thread closed itself
   EXPECT_EQ(platform::OpenHandleCount(), handles);
+}
+
+std::atomic<int> g_callbackCloses{0};
+void CountedClose(std::uint32_t) {
+  if (KT6Close() == 0) g_callbackCloses.fetch_add(1);
+}
+
+TEST_F(Interrupts, TheCallerAndACallbackClosingTogetherCloseOnce) {
+  sim::Kt650Desc board = kt6_testing::Board(kChip8A22);
+  board.timing.field_period_us = 500;
+  Boot(kt6_testing::MachineWith(board));
+  WriteIni(kQuickIni);
+  ASSERT_EQ(KT6IRQInstallCallback(CountedClose), 0);
+  for (int i = 0; i < 20; ++i) {
+    g_callbackCloses = 0;
+    ASSERT_EQ(KT6Open(0x151), 0) << i;
+    KT6IRQEnable(0x04);
+    Sleep(i % 3);
+    int mine = KT6Close() == 0 ? 1 : 0;
+    // Refused: the callback's close runs; it ends soon.
+    for (int wait = 0; wait < 500 && mine + g_callbackCloses.load() == 0; ++wait) Sleep(2);
+    kt6::JoinStoppedInterruptThread();
+    EXPECT_EQ(mine + g_callbackCloses.load(), 1) << i;
+    EXPECT_EQ(kt6::g_state.opened.load(), 0);
+  }
+  KT6IRQDeInstallCallback(CountedClose);
 }
 
 }  // namespace

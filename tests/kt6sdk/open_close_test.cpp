@@ -66,17 +66,17 @@ TEST_F(OpenClose, EveryChipAndTypeOpensAndTellsWhatItIs) {
     ASSERT_EQ(KT6Open(0x151), 0);
     BoardInfo info;
     ASSERT_EQ(KT6InquireBoardInfo(&info), 0);
-    EXPECT_EQ(info.chip_id, c.chip);
-    EXPECT_EQ(info.board_id, c.chip == kChip5631 ? 0u : m.kt650(0).board_id());
-    EXPECT_EQ(info.sdk_version, 0x0201);
-    EXPECT_EQ(info.has_decoder, c.type ? 1 : 0);
-    EXPECT_EQ(info.memory_mb, c.memory_mb);
-    EXPECT_EQ(info.display_mode, c.mode);
-    EXPECT_EQ(info.desktop_width, m.display().desc().width);
-    EXPECT_EQ(info.bytes_per_pixel, 2);
-    EXPECT_EQ(info.irq_line, m.kt650(0).desc().interrupt_line);
-    EXPECT_EQ(info.driver_version, 0x0201);
-    EXPECT_EQ(info.monitor_rect[2], std::int32_t(m.display().desc().width));
+    EXPECT_EQ(+info.chip_id, c.chip);
+    EXPECT_EQ(+info.board_id, c.chip == kChip5631 ? 0u : m.kt650(0).board_id());
+    EXPECT_EQ(+info.sdk_version, 0x0201);
+    EXPECT_EQ(+info.has_decoder, c.type ? 1 : 0);
+    EXPECT_EQ(+info.memory_mb, c.memory_mb);
+    EXPECT_EQ(+info.display_mode, c.mode);
+    EXPECT_EQ(+info.desktop_width, m.display().desc().width);
+    EXPECT_EQ(+info.bytes_per_pixel, 2);
+    EXPECT_EQ(+info.irq_line, m.kt650(0).desc().interrupt_line);
+    EXPECT_EQ(+info.driver_version, 0x0201);
+    EXPECT_EQ(+info.monitor_rect[2], std::int32_t(m.display().desc().width));
     EXPECT_EQ(kt6::g_state.board_type, c.type);
     std::uint32_t base = 0;
     EXPECT_NE(KT6GetVRAMBase(&base), 0u);
@@ -127,8 +127,8 @@ TEST_F(OpenClose, TheDesktopModeMustBeOneTheChipShows) {
   ASSERT_EQ(KT6Open(0x151), 0);
   BoardInfo info;
   ASSERT_EQ(KT6InquireBoardInfo(&info), 0);
-  EXPECT_EQ(info.display_mode, 0x112);
-  EXPECT_EQ(info.bytes_per_pixel, 3);
+  EXPECT_EQ(+info.display_mode, 0x112);
+  EXPECT_EQ(+info.bytes_per_pixel, 3);
 }
 
 TEST_F(OpenClose, ADriverOfAnotherVersionIsAFatalError) {
@@ -190,7 +190,7 @@ TEST_F(OpenClose, CurBoardOutsideTheBoardsTakesTheLastAndTheProbeFindsEachBoards
   EXPECT_EQ(kt6::g_state.display_index, 1);
   BoardInfo info;
   ASSERT_EQ(KT6InquireBoardInfo(&info), 0);
-  EXPECT_EQ(info.display_mode, 0x114);
+  EXPECT_EQ(+info.display_mode, 0x114);
   std::int32_t rect[4] = {1024, 0, 1824, 600};
   EXPECT_EQ(std::memcmp(info.monitor_rect, rect, sizeof rect), 0);
   ASSERT_EQ(KT6Close(), 0);
@@ -217,8 +217,8 @@ TEST_F(OpenClose, ABoardOnTheSecondMonitorOfAPlainPrimaryIsFound) {
   EXPECT_EQ(kt6::g_state.display_index, 1);
   BoardInfo info;
   ASSERT_EQ(KT6InquireBoardInfo(&info), 0);
-  EXPECT_EQ(info.display_mode, 0x111);
-  EXPECT_EQ(info.monitor_rect[0], -640);
+  EXPECT_EQ(+info.display_mode, 0x111);
+  EXPECT_EQ(+info.monitor_rect[0], -640);
 
   // Without the multiple-monitor calls only the primary is known: no board drives it.
   ASSERT_EQ(KT6Close(), 0);
@@ -248,10 +248,10 @@ TEST_F(OpenClose, BoardInfoFollowsTheCallersVersion) {
     ASSERT_EQ(KT6InquireBoardInfo(&info), 0);
     for (std::size_t i = layout.bytes; i < sizeof info; ++i) ASSERT_EQ(bytes[i], 0xAA) << layout.version << " " << i;
     if (layout.bytes > 20) {
-      EXPECT_GT(info.memory_clock_mhz, 10.0f);
+      EXPECT_GT(+info.memory_clock_mhz, 10.0f);
     }
     if (layout.bytes == 43) {
-      EXPECT_EQ(info.driver_version, 0x0201);
+      EXPECT_EQ(+info.driver_version, 0x0201);
     }
     ASSERT_EQ(KT6Close(), 0);
   }
@@ -262,12 +262,12 @@ TEST_F(OpenClose, MemoryIsReportedAsTheChipSaysButTheCaptureStaysInWhatIsMapped)
   desc.display.memory_bytes = 32u << 20;
   sim::Machine& m = BootWithIni(desc);
   ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_EQ(kt6::g_state.info.memory_mb, 32);
+  EXPECT_EQ(+kt6::g_state.info.memory_mb, 32);
   EXPECT_EQ(kt6::g_state.board.memory_bytes, 16u << 20);
   ASSERT_EQ(KT6Close(), 0);
   m.kt650(0).SetCrtc(0x36, 0xE0);  // a code the chip does not list
   ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_EQ(kt6::g_state.info.memory_mb, 16);
+  EXPECT_EQ(+kt6::g_state.info.memory_mb, 16);
   EXPECT_EQ(kt6::g_state.board.memory_bytes, 16u << 20);
 }
 
@@ -329,6 +329,26 @@ TEST_F(OpenClose, AReservationThatFailsWarnsAndTheOpenGoesOn) {
   EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
 }
 
+TEST_F(OpenClose, WithoutItsInterruptsTheBoardDoesNotOpenAndHoldsNothing) {
+  sim::Machine& m = BootWithIni(sim::MachineDescription::Default());
+  std::size_t handles = platform::OpenHandleCount();
+  m.kt6_w95_vxd().FailRequest(1004, 1);
+  EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
+  EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
+  EXPECT_EQ(platform::OpenHandleCount(), handles);
+  EXPECT_EQ(KT6Close(), KT6_ERR_GENERAL);
+  // A system without the ring-0 event handle.
+  platform::RemoveModuleExport("kernel32.dll", "OpenVxDHandle");
+  EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
+  EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
+  EXPECT_EQ(platform::OpenHandleCount(), handles);
+  platform::RestoreModules();
+  ASSERT_EQ(KT6Open(0x151), 0);
+  EXPECT_NE(m.kt6_w95_vxd().Registered(), 0u);
+  ASSERT_EQ(KT6Close(), 0);
+  EXPECT_EQ(m.kt6_w95_vxd().Registered(), 0u);
+}
+
 TEST_F(OpenClose, TheStreamsProcessorIsSetForTheDesktopAndGivenBackAtClose) {
   struct Case {
     std::uint16_t chip;
@@ -364,12 +384,22 @@ TEST_F(OpenClose, TheStreamsProcessorIsSetForTheDesktopAndGivenBackAtClose) {
   }
 }
 
+TEST_F(OpenClose, ASixteenBitDesktopThatTheChipShowsInFifteenBitsIsTakenAsFifteen) {
+  sim::MachineDescription desc = sim::MachineDescription::Default();
+  desc.display.rgb565 = false;
+  sim::Machine& m = BootWithIni(desc);
+  ASSERT_EQ(KT6Open(0x151), 0);
+  EXPECT_EQ(m.kt650(0).Register(0x8180), 0x03000000u);
+  EXPECT_EQ(kt6::g_state.board.display_mode, 0x116);
+  EXPECT_EQ(kt6::g_state.board.key_format, 0x04000000u);
+}
+
 TEST_F(OpenClose, AHighMemoryClockIsSetForTheOpenAndGivenBack) {
   sim::Machine& m = BootWithIni(OneBoard(kChip8A01, 1), std::string(kQuickIni) + "[Clock]\nEnableHF=1\nDefaultHF=83\n");
   double before = m.kt650(0).MemoryClockMhz();
   ASSERT_EQ(KT6Open(0x151), 0);
   EXPECT_NEAR(m.kt650(0).MemoryClockMhz(), 83.0, 83 * 0.005);
-  EXPECT_NEAR(kt6::g_state.info.memory_clock_mhz, 83.0f, 0.5f);
+  EXPECT_NEAR(+kt6::g_state.info.memory_clock_mhz, 83.0f, 0.5f);
   ASSERT_EQ(KT6Close(), 0);
   EXPECT_DOUBLE_EQ(m.kt650(0).MemoryClockMhz(), before);
   ShutDown();

@@ -19,7 +19,7 @@ class Waits : public kt6_testing::Kt6Test {
   sim::Kt650Board& OpenWithCamera(std::uint16_t chip, std::uint8_t type, const std::string& kill) {
     sim::Kt650Desc board = kt6_testing::Board(chip);
     board.type = type;
-    board.timing.field_period_us = 2000;
+    // At the camera's own rate: a loaded machine still sees every field.
     sim::Machine& m = Boot(kt6_testing::MachineWith(board));
     WriteIni("[Other]\nAutoI2CTimingEnable=0\nKillInterrupt=" + kill + "\n");
     EXPECT_EQ(KT6Open(0x151), 0);
