@@ -21,6 +21,7 @@
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/overlay.h"
 #include "kt6sdk/register_access.h"
 #include "kt6sdk/serial_bus.h"
 #include "kt6sdk/serial_bus_owner.h"
@@ -336,8 +337,8 @@ std::int32_t CloseBoard() {
     KT6SetPortReg(kPortDecoderOutput, 0);
   else if (g_state.board_type > 2)
     KT6SetCtrlReg(kCtrlVideoRouting, 0);
-  g_operations.overlay_off();
-  if (g_state.board_type > 2 && DisplayMemoryReserved()) g_operations.release_capture_surface();
+  SetOverlayMode(kOverlayDesktopOnly);
+  if (g_state.board_type > 2 && DisplayMemoryReserved()) ReleaseCaptureSurface();
   RestoreStreamsProcessor();
   RestoreMemoryClock();
   DisableInternalSources(kVsyncSource);

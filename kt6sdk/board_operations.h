@@ -1,17 +1,33 @@
-// Operations that the open, the close and the interrupt handler call but that
-// belong to the overlay, capture-buffer, camera-poll and strobe code. Each entry
-// is set by the code that provides it; until then it does what the board needs
-// without that code (or nothing).
+// Operations that the open, the init, the close and the interrupt handler call but
+// that belong to the decoder, input, camera, grab and strobe code. Each entry is
+// set by the code that provides it; until then it keeps the setting in the board
+// configuration where there is one, and does nothing to the board.
 #pragma once
+
+#include <cstdint>
 
 namespace kt6 {
 
 struct BoardOperations {
-  void (*overlay_off)();              // the streams processor shows the desktop alone
-  void (*release_capture_surface)();  // the DirectDraw surface of the capture buffer
-  void (*stop_poll_timer)();          // the camera-signal poll, when it runs
-  void (*set_strobe)();               // the strobe line on
-  void (*reset_strobe)();             // and off
+  void (*stop_poll_timer)();  // the camera-signal poll, when it runs
+  void (*set_strobe)();       // the strobe line on
+  void (*reset_strobe)();     // and off
+  void (*stop_grab)();        // a running grab
+  void (*init_saa7110)(const std::uint8_t* table);
+  void (*init_lut_and_levels)(std::uint32_t flags);  // board type 2
+  void (*init_decoder2)(const std::uint8_t* table);
+  void (*set_levels)();  // the analog levels the configuration word selects
+  void (*set_mirror_mode)(std::uint8_t mode);
+  void (*set_tv_standard)(std::uint8_t standard);
+  void (*set_channel)(std::uint8_t channel);  // bit 7: switch even to the channel it has
+  void (*set_pixel_mode)(std::uint8_t mode);
+  // The capture buffer filled with one YUV value (or RGB 0, 0, 0 in the RGB modes).
+  void (*clear_capture_buffer)(std::uint8_t y, std::uint8_t u, std::uint8_t v);
+  void (*set_line_channels)();  // the trigger, event and strobe channels of types 4-5
+  void (*arm_lines)();          // the trigger, event and strobe the configuration arms
+  // The user camera slot: its grab window and the ends of its video.
+  void (*camera_window)(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height);
+  void (*camera_extent)(std::int32_t* width, std::int32_t* height);
 };
 
 extern BoardOperations g_operations;

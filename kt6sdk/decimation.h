@@ -5,12 +5,14 @@
 
 #include <cstdint>
 
+#include "kt6sdk/kt6_registers.h"
+
 namespace kt6 {
 
 namespace decimation {
 constexpr std::uint32_t kFreeze = 0xFFFFFFFF;
 constexpr std::uint32_t kResume = 0x12345678;
-constexpr std::uint32_t kRegister = 0xFF2C;
+constexpr std::uint32_t kRegister = mmio::kHorizontalDecimation;
 }  // namespace decimation
 
 // Freeze and resume: on board types 0 to 2 the video port's register at once; on

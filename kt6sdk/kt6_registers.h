@@ -54,6 +54,22 @@ constexpr std::uint32_t kSourceEnablesOlder = 0x3F;  // always set in the older 
 // bit 4 resets it.
 constexpr std::uint32_t kVideoPortControl = 0xFF00;
 constexpr std::uint32_t kVideoPortRunning = 0x01;
+constexpr std::uint32_t kVideoPortReset = 0x10;
+// The port's mode after a reset: bits 0-3 set as each chip family runs it.
+constexpr std::uint32_t kVideoPortModeBits = 0x0F;
+constexpr std::uint32_t kVideoPortMode8A22 = 0x05;
+constexpr std::uint32_t kVideoPortModeOlder = 0x03;
+// What KT6Init gives the port before the reset.
+constexpr std::uint32_t kVideoPortInit8A22 = 0x04800244;
+constexpr std::uint32_t kVideoPortInitOlder = 0x03032649;
+// Where the two fields land and how they are cut and reduced.
+constexpr std::uint32_t kFieldBuffer0 = 0xFF0C;
+constexpr std::uint32_t kFieldBuffer1 = 0xFF10;
+constexpr std::uint32_t kVideoWindowSize = 0xFF24;    // width less 2 | line count << 16
+constexpr std::uint32_t kVideoWindowOffset = 0xFF28;  // x less 2 | y << 16
+constexpr std::uint32_t kHorizontalDecimation = 0xFF2C;
+constexpr std::uint32_t kVerticalDecimation = 0xFF30;
+constexpr std::uint32_t kLineStride = 0xFF34;
 // Interrupt sources 0-3: status bits (a written 1 clears) and their enables.
 constexpr std::uint32_t kInterruptControl = 0xFF08;
 constexpr std::uint32_t kInterruptStatusVsync = 0x04;
@@ -62,11 +78,27 @@ constexpr std::uint32_t kInterruptEnableBits = 0xFu << kInterruptEnableShift;
 
 // The streams processor.
 constexpr std::uint32_t kPrimaryStreamControl = 0x8180;
+constexpr std::uint32_t kColorKeyControl = 0x8184;
+constexpr std::uint32_t kSecondaryControl = 0x8190;  // format in bits 24-26; on 0x8A22 the shown width
+constexpr std::uint32_t kSecondaryFormatBits = 0x07000000;
+constexpr std::uint32_t kSecondaryYuv = 0x01000000;
+constexpr std::uint32_t kSecondaryRgb24 = 0x06000000;
+constexpr std::uint32_t kSecondaryRgb32 = 0x07000000;
+constexpr std::uint32_t kSecondaryWidthKept8A22 = 0x87070000;
+constexpr std::uint32_t kChromaKeyUpper = 0x8194;
+constexpr std::uint32_t kSecondaryHorizontalScale = 0x8198;
 constexpr std::uint32_t kBlendControl = 0x81A0;
 constexpr std::uint32_t kBlendDesktopOnly = 0x01000000;
 constexpr std::uint32_t kPrimaryStreamAddress0 = 0x81C0;
 constexpr std::uint32_t kPrimaryStreamAddress1 = 0x81C4;
 constexpr std::uint32_t kFieldBufferSelect = 0x81CC;
+constexpr std::uint32_t kSecondaryAddress0 = 0x81D0;
+constexpr std::uint32_t kSecondaryAddress1 = 0x81D4;
+constexpr std::uint32_t kSecondaryStride = 0x81D8;
+constexpr std::uint32_t kSecondaryExtra = 0x81DC;
+constexpr std::uint32_t kSecondaryVerticalScale = 0x81E0;
+constexpr std::uint32_t kSecondaryVerticalInit = 0x81E4;
+constexpr std::uint32_t kSecondaryVerticalLines = 0x81E8;
 constexpr std::uint32_t kFieldBufferField0 = 0x74;
 constexpr std::uint32_t kFieldBufferField1 = 0x64;
 constexpr std::uint32_t kStreamsFifo8A22 = 0x81EC;
@@ -74,6 +106,8 @@ constexpr std::uint32_t kStreamsTiming = kStreamsFifo8A22;  // the older chips' 
 constexpr std::uint32_t kStreamsTimingOlder = 0x40000;
 constexpr std::uint32_t kPrimaryStreamStart = 0x81F0;
 constexpr std::uint32_t kShiftPatchStart = 0x10001;
+constexpr std::uint32_t kSecondaryPosition = 0x81F8;  // (x + 1) << 16 | (y + 1)
+constexpr std::uint32_t kSecondarySize = 0x81FC;      // (width - 1) << 16 | height
 constexpr std::uint32_t kStreamsFifo = 0x8200;
 constexpr std::uint32_t kStreamsFifoOff5631 = 0xC000;
 constexpr std::uint32_t kStreamsFifoOff8A01 = 0x10000;
@@ -91,7 +125,8 @@ constexpr std::uint16_t DataPort(std::uint16_t indexPort) { return static_cast<s
 
 // Sequencer registers.
 constexpr std::uint8_t kSrUnlock = 0x08;      // 0 locks the extended sequencer registers
-constexpr std::uint8_t kSrGpioSelect = 0x1C;  // 1 on board type 0
+constexpr std::uint8_t kSrStatusRouting = 0x0D;  // 1: the serial lines reach the board status device
+constexpr std::uint8_t kSrGpioSelect = 0x1C;     // 1 on board type 0
 constexpr std::uint8_t kSrMemoryClockRn = 0x10;
 constexpr std::uint8_t kSrMemoryClockM = 0x11;
 

@@ -101,4 +101,65 @@ KT6_API std::int32_t KT6GetMemoryClock(float* mhz);
 KT6_API std::int32_t KT6SetMemoryClock(float mhz);
 KT6_API std::int32_t KT6WritePLL(std::uint8_t sr10, std::uint8_t sr11);
 
+// The board programmed from a board configuration (null: the defaults KT6Open
+// loaded): -1 before KT6Open; -36 when no capture buffer could be placed (the rest
+// is programmed). KT6InquireConfig copies the 513 bytes out (-1 before KT6Init).
+KT6_API std::int32_t KT6Init(const BoardConfig* config);
+KT6_API std::int32_t KT6InquireConfig(BoardConfig* out);
+
+// The capture buffer in display memory (after KT6Init). Type must be 1; offset 0
+// places it, width and height 0 follow the grab window and the decimation. -34 for
+// a frame that does not fit display memory where the caller puts it, -36 when it
+// cannot be placed.
+KT6_API std::int32_t KT6SetVideoFrame(std::uint16_t type, std::uint32_t offset, std::uint16_t width,
+                                      std::uint16_t height);
+KT6_API std::int32_t KT6GetVideoFrame(std::uint16_t* type, std::uint32_t* offset, std::uint16_t* width,
+                                      std::uint16_t* height);
+
+// The compose mode (0x5000000 colour key, 0x6000000 chroma key, anything else the
+// desktop alone) and its keys. A key set while another mode is on is kept for it.
+// The index key needs an 8-bit desktop (-31) and a chip and record that have it (-37).
+KT6_API std::int32_t KT6SetOverlayMode(std::uint32_t mode);
+KT6_API std::int32_t KT6GetOverlayMode(std::uint32_t* mode);
+KT6_API std::int32_t KT6SetColorKey(std::uint32_t key);
+KT6_API std::int32_t KT6GetColorKey(std::uint32_t* key);
+KT6_API std::int32_t KT6SetRGBColorKey(std::uint8_t r, std::uint8_t g, std::uint8_t b);
+KT6_API std::int32_t KT6GetRGBColorKey(std::uint8_t* r, std::uint8_t* g, std::uint8_t* b);
+KT6_API std::int32_t KT6SetIndexKey(std::uint8_t index);
+KT6_API std::int32_t KT6GetIndexKey(std::uint8_t* index);
+KT6_API std::int32_t KT6SetChromaKey(std::uint32_t low, std::uint32_t high);
+KT6_API std::int32_t KT6GetChromaKey(std::uint32_t* low, std::uint32_t* high);
+KT6_API std::int32_t KT6SetYUVChromaKey(std::uint8_t low1, std::uint8_t low2, std::uint8_t low3, std::uint8_t high1,
+                                        std::uint8_t high2, std::uint8_t high3);
+KT6_API std::int32_t KT6GetYUVChromaKey(std::uint8_t* low1, std::uint8_t* low2, std::uint8_t* low3,
+                                        std::uint8_t* high1, std::uint8_t* high2, std::uint8_t* high3);
+
+// The grab window (flags 0x04/0x08/0x10 the field to start on, 0x20/0x40/0x100 the
+// frame kind) and the decimation masks; the getters store through non-null pointers.
+KT6_API std::int32_t KT6SetGrabWindow(std::uint16_t flags, std::uint16_t x, std::uint16_t y, std::uint16_t width,
+                                      std::uint16_t height);
+KT6_API std::int32_t KT6GetGrabWindow(std::uint16_t* flags, std::uint16_t* x, std::uint16_t* y,
+                                      std::uint16_t* width, std::uint16_t* height);
+KT6_API std::int32_t KT6SetScaleFactors(std::uint32_t hmask, std::uint32_t vmask);
+KT6_API std::int32_t KT6GetScaleFactors(std::uint32_t* hmask, std::uint32_t* vmask);
+// What the overlay shows of the video frame, where on the screen, and enlarged how
+// much (sizes of 0 or a reduction are -34).
+KT6_API std::int32_t KT6SetImageFrameOnVideoFrame(std::uint16_t x, std::uint16_t y, std::uint16_t width,
+                                                  std::uint16_t height);
+KT6_API std::int32_t KT6GetImageFrameOnVideoFrame(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width,
+                                                  std::uint16_t* height);
+KT6_API std::int32_t KT6SetImageWndOnScreen(std::int16_t x, std::int16_t y);
+KT6_API std::int32_t KT6GetImageWndOnScreen(std::int16_t* x, std::int16_t* y, std::uint16_t* width,
+                                            std::uint16_t* height);
+KT6_API std::int32_t KT6SetZoomFactorsEx(std::uint16_t srcW, std::uint16_t dstW, std::uint16_t srcH,
+                                         std::uint16_t dstH);
+KT6_API std::int32_t KT6GetZoomFactorsEx(std::uint16_t* srcW, std::uint16_t* dstW, std::uint16_t* srcH,
+                                         std::uint16_t* dstH);
+// Factors 1, 2 and 4 each way; others are kept and change nothing.
+KT6_API std::int32_t KT6SetZoomFactors(std::uint16_t horizontal, std::uint16_t vertical);
+KT6_API std::int32_t KT6GetZoomFactors(std::uint16_t* horizontal, std::uint16_t* vertical);
+// The VIP output of board type 3 (-37 on the others).
+KT6_API std::int32_t KT6SetVIPMode(std::uint8_t mode);
+KT6_API std::int32_t KT6GetVIPMode(std::uint8_t* mode);
+
 }  // extern "C"

@@ -15,7 +15,7 @@ namespace {
 using namespace serialport;
 
 // Sequencer register that routes the lines to the board's status device.
-constexpr std::uint8_t kSrStatusRouting = 0x0D;
+constexpr std::uint8_t kSrStatusRouting = vga::kSrStatusRouting;
 
 void Write(std::uint32_t value) { KT6MMIOWrite32Raw(kRegister, value); }
 std::uint32_t Read() { return KT6MMIORead32Raw(kRegister); }
