@@ -167,7 +167,7 @@ std::int32_t Init(const BoardConfig* record) {
     for (std::uint16_t i = 0; i < kFieldPatchCount; ++i) entries[i] = static_cast<std::uint8_t>(kFieldPatchFirst + i);
     KT6LUTLoad(kFieldPatchFirst, kFieldPatchCount, entries);
   }
-  return placed == KT6_ERR_CAPTURE_BUFFER ? KT6_ERR_CAPTURE_BUFFER : KT6_OK;
+  return placed == KT6_OK ? KT6_OK : KT6_ERR_CAPTURE_BUFFER;
 }
 
 }  // namespace

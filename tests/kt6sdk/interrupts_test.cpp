@@ -24,7 +24,7 @@ using sim::kt650::kChip5631;
 using sim::kt650::kChip8A01;
 using sim::kt650::kChip8A22;
 
-constexpr char kQuickIni[] = "[Other]\nAutoI2CTimingEnable=0\n";
+using kt6_testing::kQuickIni;
 constexpr DWORD kEndOfInterrupt = 1007;
 
 std::atomic<int> g_calls{0};

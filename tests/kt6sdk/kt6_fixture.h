@@ -93,3 +93,24 @@ class Kt6Test : public ::testing::Test {
 };
 
 }  // namespace kt6_testing
+
+namespace kt6_testing {
+
+// No bus calibration and a quick retrace: opens and inits stay quick.
+constexpr char kQuickIni[] = "[Other]\nAutoI2CTimingEnable=0\n";
+
+// A machine with one board of the chip and type on the primary monitor, whose
+// desktop the chip can show.
+inline sim::MachineDescription OneBoard(std::uint16_t chip, std::uint8_t type) {
+  sim::Kt650Desc board = Board(chip);
+  board.type = type;
+  board.refresh_hz = 2000;
+  sim::MachineDescription desc = MachineWith(board);
+  if (chip == sim::kt650::kChip5631) {
+    desc.display.width = 800;
+    desc.display.height = 600;
+  }
+  return desc;
+}
+
+}  // namespace kt6_testing

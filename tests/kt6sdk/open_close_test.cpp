@@ -20,8 +20,8 @@ using sim::kt650::kChip5631;
 using sim::kt650::kChip8A01;
 using sim::kt650::kChip8A22;
 
-// No bus calibration: the opens stay quick.
-constexpr char kQuickIni[] = "[Other]\nAutoI2CTimingEnable=0\n";
+using kt6_testing::kQuickIni;
+using kt6_testing::OneBoard;
 
 class OpenClose : public kt6_testing::Kt6Test {
  protected:
@@ -29,18 +29,6 @@ class OpenClose : public kt6_testing::Kt6Test {
     platform::RestoreModules();
     platform::ClearMessageBoxLog();
     Kt6Test::TearDown();
-  }
-
-  // A machine with this board on the primary monitor, whose desktop the chip can show.
-  sim::MachineDescription OneBoard(std::uint16_t chip, std::uint8_t type) {
-    sim::Kt650Desc board = kt6_testing::Board(chip);
-    board.type = type;
-    sim::MachineDescription desc = kt6_testing::MachineWith(board);
-    if (chip == kChip5631) {
-      desc.display.width = 800;
-      desc.display.height = 600;
-    }
-    return desc;
   }
 
   sim::Machine& BootWithIni(const sim::MachineDescription& desc, const std::string& ini = kQuickIni) {
