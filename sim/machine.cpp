@@ -119,8 +119,12 @@ void Machine::BuildDisplays(const Kt650Layout& layout) {
     auto display = std::make_shared<Display>(layout.monitors[k].display, display_memories_[k]);
     displays_.push_back(display);
     // A board shows its monitor's desktop: its registers follow the display's mode.
-    if (const auto& board = monitor_boards_[k])
+    // Its streams processor lays the video over that desktop on the monitor.
+    if (const auto& board = monitor_boards_[k]) {
       display->SetDesktopListener([board](const DesktopMode& mode) { board->SetDesktop(&mode); });
+      display->SetOverlayComposer(
+          [board](const DesktopMode& mode, Picture* picture) { board->ComposeStreams(mode, picture); });
+    }
   }
   platform::RegisterDisplayAdapter(displays_.front());
   for (std::size_t k = 0; k < displays_.size(); ++k) {
@@ -140,6 +144,7 @@ Machine::~Machine() {
   if (monitor_boards_.front()) platform::UnmapIoPorts(monitor_boards_.front().get());
   for (auto& display : displays_) {
     display->SetDesktopListener(nullptr);
+    display->SetOverlayComposer(nullptr);
     platform::UnregisterMonitor(display.get());
   }
   platform::UnregisterDisplayAdapter(displays_.front().get());

@@ -195,8 +195,14 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   // No video memory is left for new surfaces.
   void SetVideoMemoryExhausted(bool exhausted);
 
-  // The desktop with every visible overlay where its keys let it through.
+  // The desktop with every visible overlay where its keys let it through, then what
+  // the overlay composer adds.
   Picture Compose() const override;
+  // What a board that is the display adapter lays over the desktop by keys of its
+  // own: called by Compose with the desktop mode and the picture so far, outside the
+  // display's lock. Null removes it.
+  using OverlayComposer = std::function<void(const DesktopMode& desktop, Picture* picture)>;
+  void SetOverlayComposer(OverlayComposer composer);
 
   // Called by the surfaces.
   struct Record;
@@ -236,6 +242,7 @@ class PLATFORM_EXPORT Display : public platform::DisplayAdapter, public std::ena
   DesktopListener listener_;
   mutable std::mutex mutex_;
   DesktopMode mode_;
+  OverlayComposer overlay_composer_;
   std::uint32_t next_id_ = 1;
   std::map<std::uint32_t, std::unique_ptr<Record>> surfaces_;
   std::vector<DisplayCall> calls_;

@@ -1,6 +1,7 @@
 // What the monitor shows: the desktop, and over it every visible overlay wherever
 // the destination key (the desktop pixel) and the source key (the overlay pixel)
-// let it through, scaled from its source to its destination rectangle.
+// let it through, scaled from its source to its destination rectangle; then what
+// the adapter's own overlay composer lays over that.
 #include "platform/pixel_encoding.h"
 #include "platform/rect_region.h"
 #include "sim/display/display.h"
@@ -32,8 +33,13 @@ void OverlayPixel(const platform::SurfaceMemory& m, DWORD x, DWORD y, DWORD* raw
 
 }  // namespace
 
-Picture Display::Compose() const {
+void Display::SetOverlayComposer(OverlayComposer composer) {
   std::lock_guard lock(mutex_);
+  overlay_composer_ = std::move(composer);
+}
+
+Picture Display::Compose() const {
+  std::unique_lock lock(mutex_);
   Picture picture;
   picture.width = mode_.width;
   picture.height = mode_.height;
@@ -87,6 +93,11 @@ Picture Display::Compose() const {
       }
     }
   }
+  // The board reads its own registers under its own lock: never inside ours.
+  OverlayComposer composer = overlay_composer_;
+  DesktopMode mode = mode_;
+  lock.unlock();
+  if (composer) composer(mode, &picture);
   return picture;
 }
 

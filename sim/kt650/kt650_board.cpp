@@ -5,6 +5,7 @@
 #include "sim/bounded_log.h"
 #include "sim/kt650/kt650_interrupt_gate.h"
 #include "sim/kt650/kt650_layout.h"
+#include "sim/kt650/kt650_streams.h"
 #include "sim/memory/low_memory.h"
 
 namespace sim {
@@ -54,6 +55,21 @@ std::vector<RegisterInfo> Kt650Board::RegisterTable() {
       {"ENGINE_STATUS", kEngineStatus / kRegisterBytes, 0, 0, 0, engine_status_.get()},
       {"SERIAL_PORT", kSerialPort / kRegisterBytes, 0, ~kSerialPortBits, 0, serial_port_.get()},
       {"GENERAL_PURPOSE_PORT", kGeneralPurposePort / kRegisterBytes, 0, kGpioField, 0, nullptr},
+      // The streams processor keeps what is written; a composition reads it.
+      {"PRIMARY_STREAM_FORMAT", kStreamsPrimaryFormat / kRegisterBytes, 0, 0, 0, nullptr},
+      {"KEY_CONTROL", kStreamsKeyControl / kRegisterBytes, 0, 0, 0, nullptr},
+      {"SECONDARY_STREAM_CONTROL", kStreamsSecondaryControl / kRegisterBytes, 0, 0, 0, nullptr},
+      {"CHROMA_KEY_UPPER", kStreamsChromaUpper / kRegisterBytes, 0, 0, 0, nullptr},
+      {"HORIZONTAL_SCALE", kStreamsHorizontalScale / kRegisterBytes, 0, 0, 0, nullptr},
+      {"BLEND_CONTROL", kStreamsBlendControl / kRegisterBytes, 0, 0, 0, nullptr},
+      {"SECONDARY_START_0", kStreamsSecondaryStart0 / kRegisterBytes, 0, 0, 0, nullptr},
+      {"SECONDARY_START_1", kStreamsSecondaryStart1 / kRegisterBytes, 0, 0, 0, nullptr},
+      {"SECONDARY_STRIDE", kStreamsSecondaryStride / kRegisterBytes, 0, 0, 0, nullptr},
+      {"VERTICAL_SCALE_0", kStreamsVerticalScale0 / kRegisterBytes, 0, 0, 0, nullptr},
+      {"VERTICAL_SCALE_1", kStreamsVerticalScale1 / kRegisterBytes, 0, 0, 0, nullptr},
+      {"VERTICAL_SCALE_2", kStreamsVerticalScale2 / kRegisterBytes, 0, 0, 0, nullptr},
+      {"WINDOW_POSITION", kStreamsWindowPosition / kRegisterBytes, 0, 0, 0, nullptr},
+      {"WINDOW_SIZE", kStreamsWindowSize / kRegisterBytes, 0, 0, 0, nullptr},
   };
 }
 
@@ -353,6 +369,27 @@ void Kt650Board::Deliver(const Kt650Interrupt& interrupt) {
     sink = sink_;
   }
   if (sink) sink(interrupt);
+}
+
+void Kt650Board::ComposeStreams(const DesktopMode& desktop, Picture* picture) const {
+  auto get = [this](std::uint32_t offset) { return registers_.Get(offset / kRegisterBytes); };
+  Kt650StreamsRegisters r;
+  {
+    std::lock_guard lock(mutex_);
+    r.key_control = get(kStreamsKeyControl);
+    r.secondary_control = get(kStreamsSecondaryControl);
+    r.chroma_upper = get(kStreamsChromaUpper);
+    r.horizontal_scale = get(kStreamsHorizontalScale);
+    r.blend_control = get(kStreamsBlendControl);
+    r.secondary_start = get(kStreamsSecondaryStart0);
+    r.secondary_stride = get(kStreamsSecondaryStride);
+    r.vertical_scale0 = get(kStreamsVerticalScale0);
+    r.vertical_scale1 = get(kStreamsVerticalScale1);
+    r.vertical_scale2 = get(kStreamsVerticalScale2);
+    r.window_position = get(kStreamsWindowPosition);
+    r.window_size = get(kStreamsWindowSize);
+  }
+  ComposeKt650Streams(r, desc_.chip == kChip8A22, *frame_buffer_, desktop, picture);
 }
 
 std::uint8_t Kt650Board::Lut(unsigned bank, unsigned index) const {

@@ -78,6 +78,9 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   // the high nibble of 0x67.
   void SetDesktop(const DesktopMode* mode);
   void SetRefreshRate(std::uint32_t hz);
+  // Lays the streams processor's secondary stream over `picture`, the monitor's
+  // picture of the desktop in `desktop`, as the blend control says (kt650_streams.h).
+  void ComposeStreams(const DesktopMode& desktop, Picture* picture) const;
 
   // Test view, without side effects.
   std::uint8_t Crtc(std::uint8_t index) const;

@@ -126,6 +126,63 @@ constexpr std::uint32_t kSerialDataIn = 0x08;
 constexpr std::uint32_t kSerialEnable = 0x10;  // clear: both lines released
 constexpr std::uint32_t kSerialPortBits = kSerialClockOut | kSerialDataOut | kSerialEnable;
 
+// The streams processor: the secondary stream (video somewhere in display memory)
+// laid over the primary stream (the desktop) by a key.
+constexpr std::uint32_t kStreamsPrimaryFormat = 0x8180;
+// Colour key control: the key in bits 0-23, the compare precision in bits 24-26 (the
+// top n + 1 bits of each channel), the key kind in bits 28-29. In chroma-key mode
+// bits 0-23 are the low bound.
+constexpr std::uint32_t kStreamsKeyControl = 0x8184;
+constexpr std::uint32_t kKeyValueBits = 0x00FFFFFF;
+constexpr std::uint32_t kKeyIndexBits = 0x000000FF;
+constexpr unsigned kKeyPrecisionShift = 24;
+constexpr std::uint32_t kKeyPrecisionMask = 0x7;
+constexpr std::uint32_t kKeyKindBits = 0x30000000;
+constexpr std::uint32_t kKeyKindRgb = 0x10000000;
+constexpr std::uint32_t kKeyKindIndex = 0x30000000;
+// Secondary stream control: the source format in bits 24-26; below them the shown
+// width (chip 0x8A22) or the horizontal scale code and DDA value (older chips).
+constexpr std::uint32_t kStreamsSecondaryControl = 0x8190;
+constexpr unsigned kSecondaryFormatShift = 24;
+constexpr std::uint32_t kSecondaryFormatMask = 0x7;
+constexpr std::uint32_t kSecondaryYuv422 = 1;  // Y0 Cb Y1 Cr
+constexpr std::uint32_t kSecondaryRgb24 = 6;   // B G R
+constexpr std::uint32_t kSecondaryRgb32 = 7;   // B G R x
+// Chroma key upper bound in bits 0-23.
+constexpr std::uint32_t kStreamsChromaUpper = 0x8194;
+// Horizontal scale. Chip 0x8A22: source pixels per shown pixel over 0x8000. Older
+// chips: the source width less one in bits 0-10, 0 for 1:1.
+constexpr std::uint32_t kStreamsHorizontalScale = 0x8198;
+constexpr std::uint32_t kScaleOne8A22 = 0x8000;
+constexpr std::uint32_t kScaleFractionMask = 0xFFFF;
+constexpr unsigned kScaleFractionBits = 15;
+constexpr std::uint32_t kScaleSourceMask = 0x7FF;
+// Blend control: the compose mode in bits 24-27.
+constexpr std::uint32_t kStreamsBlendControl = 0x81A0;
+constexpr unsigned kComposeModeShift = 24;
+constexpr std::uint32_t kComposeModeMask = 0xF;
+constexpr std::uint32_t kComposeDesktopOnly = 1;
+constexpr std::uint32_t kComposeColourKey = 5;
+constexpr std::uint32_t kComposeChromaKey = 6;
+// Secondary stream start (offset in display memory) of buffers 0 and 1, and the
+// bytes from one of its lines to the next.
+constexpr std::uint32_t kStreamsSecondaryStart0 = 0x81D0;
+constexpr std::uint32_t kStreamsSecondaryStart1 = 0x81D4;
+constexpr std::uint32_t kStreamsSecondaryStride = 0x81D8;
+// Vertical scale. Chip 0x8A22: kStreamsVerticalScale0 as the horizontal scale.
+// Older chips: the source height less one in bits 0-10 of kStreamsVerticalScale0,
+// twice the shown height less one in bits 0-11 of kStreamsVerticalScale2; all three
+// 0 for 1:1.
+constexpr std::uint32_t kStreamsVerticalScale0 = 0x81E0;
+constexpr std::uint32_t kStreamsVerticalScale1 = 0x81E4;
+constexpr std::uint32_t kStreamsVerticalScale2 = 0x81E8;
+constexpr std::uint32_t kScaleShownMask = 0xFFF;
+// Window position: (x + 1) << 16 | (y + 1); size: (width - 1) << 16 | height.
+constexpr std::uint32_t kStreamsWindowPosition = 0x81F8;
+constexpr std::uint32_t kStreamsWindowSize = 0x81FC;
+constexpr unsigned kWindowHighShift = 16;
+constexpr std::uint32_t kWindowFieldMask = 0xFFFF;
+
 // Sequencer registers.
 // Bit 0 routes the serial port's lines to the board status device instead of the bus.
 constexpr std::uint8_t kSrSerialRoute = 0x0D;

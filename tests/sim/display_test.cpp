@@ -51,6 +51,25 @@ TEST(Display, TheDesktopListenerHearsTheModeWhenSetAndAfterEachChange) {
   EXPECT_EQ(widths.size(), 3u);
 }
 
+TEST(Display, TheOverlayComposerDrawsLastOverTheDesktopOfTheModeInForce) {
+  sim::DisplayDesc desc;
+  sim::Display display(desc, std::make_shared<sim::DisplayMemory>(desc.memory_bytes, 0xD0000000));
+  display.FillDesktop(RECT{0, 0, 1024, 768}, RGB(0, 0, 255));
+  std::vector<DWORD> widths;
+  display.SetOverlayComposer([&](const sim::DesktopMode& mode, sim::Picture* picture) {
+    widths.push_back(mode.width);
+    EXPECT_EQ(picture->width, mode.width);
+    picture->rgb[0] = 255;  // red over the desktop's blue at (0, 0)
+  });
+  EXPECT_EQ(display.Compose().At(0, 0), RGB(255, 0, 255));
+  ASSERT_EQ(display.SetDisplayMode(640, 480, 16), DD_OK);
+  display.Compose();
+  EXPECT_EQ(widths, (std::vector<DWORD>{1024, 640}));
+  display.SetOverlayComposer(nullptr);
+  display.Compose();
+  EXPECT_EQ(widths.size(), 2u);
+}
+
 // Surfaces straight from the adapter, as DirectDraw asks for them.
 std::shared_ptr<platform::DisplaySurface> Make(sim::Display& d, DWORD caps, DWORD w = 0, DWORD h = 0,
                                                DWORD fourCC = 0) {
