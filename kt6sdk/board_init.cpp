@@ -13,6 +13,7 @@
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/overlay.h"
 #include "kt6sdk/register_access.h"
+#include "kt6sdk/shadow_bytes.h"
 #include "kt6sdk/waits.h"
 
 namespace kt6 {
@@ -117,7 +118,7 @@ std::int32_t Init(const BoardConfig* record) {
   if (!g_state.opened.load()) return KT6_ERR_GENERAL;
   if (g_state.grab_flags.load()) g_operations.stop_grab();
   KT6MMIOWrite32Raw(mmio::kHorizontalDecimation, decimation::kFreeze);
-  if (record) std::memcpy(&g_state.config, record, BytesTaken(record->version));
+  if (record) StoreShadowBytes(&g_state.config, record, BytesTaken(record->version));
   g_state.initialised = 1;
   BoardConfig& c = g_state.config;
   std::uint16_t type = g_state.board_type;

@@ -1,6 +1,8 @@
 // What part of the incoming video is captured and how it is reduced: the grab
 // window in the video port's window registers, the decimation masks, and the VIP
 // mode of the second decoder's board.
+#include <cstddef>
+
 #include "kt6sdk/board_operations.h"
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/decimation.h"
@@ -10,6 +12,7 @@
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/overlay.h"
 #include "kt6sdk/register_access.h"
+#include "kt6sdk/shadow_bytes.h"
 
 namespace kt6 {
 namespace {
@@ -179,7 +182,7 @@ std::int32_t SetGrabWindow(std::uint16_t flags, std::uint16_t x, std::uint16_t y
   if (flags & kFrame) ModifyCaptureMode(0xFF, 0x10);
   if (flags & kSingleField) ModifyCaptureMode(0xEF, 0);
   if (flags & kNonInterlaced) ModifyCaptureMode(0xBF, 0x30);
-  g_state.config.grab_window_flags = flags;
+  StoreShadowField<std::uint16_t>(&g_state.config, offsetof(BoardConfig, grab_window_flags), flags);
 
   std::int32_t w = width < 4 ? 4 : width & ~3;
   std::int32_t h = height < 2 ? 2 : height;

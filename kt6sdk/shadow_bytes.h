@@ -34,4 +34,11 @@ void StoreShadowField(void* record, std::size_t offset, T value) {
   for (std::size_t i = 0; i < sizeof(T); ++i) StoreShadow(bytes[i], static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
+// Bytes copied one by one into a record that the interrupt thread reads.
+inline void StoreShadowBytes(void* record, const void* from, std::size_t count) {
+  auto* to = static_cast<std::uint8_t*>(record);
+  const auto* bytes = static_cast<const std::uint8_t*>(from);
+  for (std::size_t i = 0; i < count; ++i) StoreShadow(to[i], bytes[i]);
+}
+
 }  // namespace kt6

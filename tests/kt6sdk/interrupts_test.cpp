@@ -229,15 +229,15 @@ TEST_F(Interrupts, TheFieldFollowsTheBoardAndItsInversions) {
   board.VerticalSync(true, 1);
   ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
   EXPECT_EQ(kt6::g_state.field.load(), 1);
-  kt6::g_state.config.tv_standard = 1;  // 625 lines invert the field on type 4
+  kt6_testing::SetTvStandard(1);  // 625 lines invert the field on type 4
   board.VerticalSync(true, 2);
   ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
   EXPECT_EQ(kt6::g_state.field.load(), 0);
-  kt6::g_state.config.board_flags = 0x20;  // so does the configuration word; either is enough
+  kt6_testing::SetBoardWord(0x20);  // so does the configuration word; either is enough
   board.VerticalSync(false, 3);
   ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
   EXPECT_EQ(kt6::g_state.field.load(), 1);
-  kt6::g_state.config.tv_standard = 0;
+  kt6_testing::SetTvStandard(0);
   board.VerticalSync(true, 4);
   ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
   EXPECT_EQ(kt6::g_state.field.load(), 0);

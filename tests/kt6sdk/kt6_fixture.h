@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <string>
 
 #include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt600_ini.h"
 #include "kt6sdk/library_entry.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/shadow_bytes.h"
 #include "platform/fault_injection.h"
 #include "sim/machine.h"
 #include "tests/support/windows_directory.h"
@@ -95,6 +97,15 @@ class Kt6Test : public ::testing::Test {
 }  // namespace kt6_testing
 
 namespace kt6_testing {
+
+// Settings that the interrupt thread reads, changed as the library changes them.
+inline void SetTvStandard(std::uint8_t standard) { kt6::StoreShadow(kt6::g_state.config.tv_standard, standard); }
+inline void SetBoardWord(std::uint32_t word) {
+  kt6::StoreShadowField<std::uint32_t>(&kt6::g_state.config, offsetof(BoardConfig, board_flags), word);
+}
+inline void SetGrabFlags(std::uint16_t flags) {
+  kt6::StoreShadowField<std::uint16_t>(&kt6::g_state.config, offsetof(BoardConfig, grab_window_flags), flags);
+}
 
 // No bus calibration and a quick retrace: opens and inits stay quick.
 constexpr char kQuickIni[] = "[Other]\nAutoI2CTimingEnable=0\n";

@@ -129,9 +129,9 @@ TEST_F(VideoFrame, TheFieldBuffersAndStrideFollowStandardBoardAndGrabWindow) {
                                     << c.flags);
     sim::Kt650Board& b =
         Init(c.type == 2 ? kChip8A01 : kChip8A22, c.type, std::string(kQuickIni) + "DisableDeviceBitmap=0\n");
-    kt6::g_state.config.tv_standard = c.standard;
-    kt6::g_state.config.board_flags = c.word;
-    kt6::g_state.config.grab_window_flags = c.flags;
+    kt6_testing::SetTvStandard(c.standard);
+    kt6_testing::SetBoardWord(c.word);
+    kt6_testing::SetGrabFlags(c.flags);
     ASSERT_EQ(KT6SetVideoFrame(1, 0, 320, 240), 0);
     std::int64_t o = Offset(), p = Pitch();
     EXPECT_EQ(b.Register(0xFF0C), std::uint32_t(o + c.buffer0 * p));
