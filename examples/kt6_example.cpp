@@ -1,12 +1,15 @@
 // Example: the 650-series library on the default virtual PC. It attaches the
 // library as the loader would, opens the board that drives the monitor, prints
-// what KT6InquireBoardInfo tells of it, counts the vertical syncs that reach a
-// callback over a few waits and closes the board again.
+// what KT6InquireBoardInfo tells of it and counts the vertical syncs that reach a
+// callback over a few waits. Then it initialises the board, writes colour bars into
+// the capture buffer, shows them zoomed twice through a colour-keyed rectangle of
+// the desktop and saves the screen as kt6_overlay.png.
 #include <atomic>
 #include <cstdio>
 
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_entry.h"
+#include "platform/screen_picture.h"
 #include "sim/machine.h"
 
 namespace {
@@ -52,6 +55,34 @@ int main() {
   KT6IRQDisable(0x04);
   KT6IRQDeInstallCallback(OnInterrupt);
   std::printf("  vertical syncs    %d of 10 waits, %d seen by the callback\n", waits, g_syncs.load());
+
+  // Colour bars (YUV 4:2:2, Y0 Cb Y1 Cr) in the capture buffer, shown through a key.
+  std::printf("KT6Init: %d\n", KT6Init(nullptr));
+  std::uint16_t width = 0, height = 0;
+  std::uint32_t offset = 0;
+  KT6GetVideoFrame(nullptr, &offset, &width, &height);
+  BoardConfig config;
+  KT6InquireConfig(&config);
+  std::uint32_t pitch = config.line_pitch;
+  std::printf("  capture buffer    %u x %u at 0x%X, %u bytes a line\n", width, height, offset, pitch);
+  const std::uint8_t bars[8][3] = {{180, 128, 128}, {162, 44, 142}, {131, 156, 44}, {112, 72, 58},
+                                   {84, 184, 198},  {65, 100, 212}, {35, 212, 114}, {16, 128, 128}};
+  auto* frame = reinterpret_cast<std::uint8_t*>(static_cast<std::uintptr_t>(KT6GetVRAMBase(nullptr))) + offset;
+  for (std::uint32_t y = 0; y < height; ++y)
+    for (std::uint32_t x = 0; x + 1 < width; x += 2) {
+      const std::uint8_t* bar = bars[x * 8 / width];
+      std::uint8_t* p = frame + y * pitch + x * 2;
+      p[0] = bar[0], p[1] = bar[1], p[2] = bar[0], p[3] = bar[2];
+    }
+  sim::Display& display = sim::CurrentMachine()->display();
+  display.FillDesktop(RECT{0, 0, 1024, 768}, RGB(0, 128, 128));
+  display.FillDesktop(RECT{150, 100, 850, 650}, RGB(255, 0, 255));  // the default colour key
+  KT6SetImageFrameOnVideoFrame(0, 0, 320, 240);
+  KT6SetZoomFactors(2, 2);
+  KT6SetImageWndOnScreen(180, 120);
+  KT6SetOverlayMode(0x5000000);
+  bool saved = platform::WritePng(platform::RenderScreen(), "kt6_overlay.png");
+  std::printf("  screen            %s\n", saved ? "kt6_overlay.png" : "not written");
   std::printf("KT6Close: %d\n", KT6Close());
   kt6::LibraryDetach();
   sim::PowerOff();
