@@ -64,7 +64,8 @@ std::vector<RegisterInfo> Kt650Board::RegisterTable() {
       {"BM_START", kBmStart / kRegisterBytes, 0, 0, 0, bus_master_.get()},
   };
   // Only chip 0x8A22's window reaches the command engine's status; it is always idle.
-  if (desc_.chip == kChip8A22) table.push_back({"BM_STATUS", kBmStatus / kRegisterBytes, kBmStatusIdle, ~0u, 0, nullptr});
+  if (desc_.chip == kChip8A22)
+    table.push_back({"BM_STATUS", kBmStatus / kRegisterBytes, kBmStatusIdle, ~0u, 0, nullptr});
   return table;
 }
 

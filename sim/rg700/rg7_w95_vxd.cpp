@@ -126,8 +126,8 @@ DWORD Rg7W95Vxd::LockPages(const void* in, DWORD inSize, void* out, DWORD outSiz
     return ERROR_INVALID_PARAMETER;
   std::vector<PhysicalRun> runs;
   bool fresh = false;
-  DWORD error = pins_.PinAndList(machine().physical_memory(), reinterpret_cast<const void*>(r.address), r.size,
-                                 &runs, &fresh);
+  DWORD error =
+      pins_.PinAndList(machine().physical_memory(), reinterpret_cast<const void*>(r.address), r.size, &runs, &fresh);
   if (error != ERROR_SUCCESS) return error;
   std::size_t capacity =
       std::min<std::size_t>((outSize - rg7w95::kPageListHeaderSize) / rg7w95::kPageListEntrySize, 0xFFFF);
