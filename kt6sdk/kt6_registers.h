@@ -165,4 +165,38 @@ constexpr std::uint8_t kCrBankSelect = 0x6A;
 constexpr std::uint8_t kCrBankBits = 0x7F;
 }  // namespace vga
 
+// The bus masters. Chip 0x8A22's command engine: its status in the raw window, and
+// a block of five command words per move (the second and third words carry the two
+// addresses, the physical one flagged). The transfer engine of the chip's register
+// block: destination, lengths, source and start, ready in the engine status register.
+namespace busmaster {
+constexpr std::uint32_t kCommandStatus = 0x48C00;
+constexpr std::uint32_t kCommandIdle = 0x5E000000;
+constexpr std::uint32_t kCommandSetup = 0x10000;
+constexpr std::uint32_t kCommandFirstAddress = 0x10004;
+constexpr std::uint32_t kCommandSecondAddress = 0x10008;
+constexpr std::uint32_t kCommandMove = 0x1000C;
+constexpr std::uint32_t kCommandCount = 0x10010;
+constexpr std::uint32_t kSetupWord = 0x90020051;
+constexpr std::uint32_t kMoveWord = 0x90010050;
+constexpr std::uint32_t kPhysicalFlag = 0x1;
+constexpr std::uint32_t kCountFlags = 0x80000002;
+constexpr std::uint32_t kCountUnit = 8;  // the count is in whole 8-byte units, less one
+
+constexpr std::uint32_t kDestination = 0x8220;
+constexpr std::uint32_t kLengthControl = 0x8224;
+constexpr std::uint32_t kLengthControlKept = 0x3;
+constexpr unsigned kLengthShift = 19;  // 8-byte units, less one
+constexpr std::uint32_t kLengthUnit = 8;
+constexpr std::uint32_t kControl = 0x850C;
+constexpr std::uint32_t kControlKept = 0x3D1;
+constexpr std::uint32_t kControlPulse = 0x2;
+constexpr std::uint32_t kSource = 0x8580;
+constexpr std::uint32_t kSourceFlag = 0x2;
+constexpr std::uint32_t kLength = 0x8584;  // whole dwords, less one
+constexpr std::uint32_t kLengthDword = 4;
+constexpr std::uint32_t kStart = 0x8588;
+constexpr std::uint32_t kGo = 0x1;  // cleared by the engine when the move is done
+}  // namespace busmaster
+
 }  // namespace kt6

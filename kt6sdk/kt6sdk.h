@@ -36,6 +36,33 @@ KT6_API std::uint32_t KT6GetKT600RootPath(char* buffer, std::uint32_t size);
 KT6_API std::int32_t KT6GetDisplayModeCode(std::uint16_t* code, std::uint32_t width, std::uint32_t height,
                                            std::uint32_t bitsPerPixel);
 
+// Page lists and the bus masters (kt6sdk/page_lists.h has the records).
+struct ScatterList;
+// The physical runs of a range as the driver locks it, into `out` (a 4112-byte
+// PageList) with the run count cut to what the list holds: 0, or -1 when the
+// driver refuses.
+KT6_API std::int32_t KT6GetPageList(const void* address, std::uint32_t size, void* out);
+// The locked range's scatter list in global memory, its runs trimmed to 32-byte
+// alignment and cut into pieces of at most 4 KB; null when the driver refuses, the
+// memory is short, or the runs are too short for the trim or too many for the list.
+KT6_API ScatterList* KT6BuildScatterList(const void* address, std::uint32_t size);
+// Unlocks the list's range and frees the list: 0, or -1 (also for a null list).
+KT6_API std::int32_t KT6ReleasePageList(ScatterList* list);
+// Up to 75 reads of the command engine's status until all of `mask` is set: 0, or
+// -35 when it never is.
+KT6_API std::int32_t KT6WaitBusMaster(std::uint32_t mask);
+// Move the list's pieces through the command engine, at the video frame's offset
+// in display memory, at high priority: the display address first or the physical
+// one first. 0; -1 for a null list.
+KT6_API std::int32_t KT6BusMasterFrameFirst(const ScatterList* list);
+KT6_API std::int32_t KT6BusMasterPhysicalFirst(const ScatterList* list);
+// The bytes of the list's first `count` pieces.
+KT6_API std::uint32_t KT6ScatterListBytes(const ScatterList* list, std::uint32_t count);
+// Copies the range into the video frame with the transfer engine, 4 KB a move:
+// 0, -1 when the driver gives no page list, -35 when the engine does not answer
+// within about 200 ms.
+KT6_API std::int32_t KT6TransferToFrame(const void* address, std::uint32_t size);
+
 // The caller's interrupt callback. It is called once per KT6IRQEnable: the next
 // KT6IRQEnable or KT6IRQDisable lets it be called again. A null argument is -34;
 // any other removes whatever callback is installed.

@@ -105,6 +105,7 @@ void Machine::BuildKt650Boards(const Kt650Layout& layout) {
       physical_memory_.MapDeviceMemory(memory->base(), memory->mapped_size(), memory->physical_base());
     }
     auto board = std::make_shared<Kt650Board>(b, memory);
+    board->ConnectBus(&physical_memory_);
     kt650_.push_back(board);
     pci_.Add(board);
     Kt650Window registers = board->RegisterWindow();

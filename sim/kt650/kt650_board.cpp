@@ -40,16 +40,20 @@ std::uint8_t BarMaskByte(std::uint32_t size, unsigned byte) {
 
 }  // namespace
 
-// Reads give the engine's status (always idle here); what the host writes, the
-// source enables, is kept apart in the register's value.
+// Reads give the engine's status (idle unless a test holds the bus master busy);
+// what the host writes, the source enables, is kept apart in the register's value.
 class Kt650Board::EngineStatusHook : public RegisterHook {
  public:
-  std::uint32_t OnRead(std::uint32_t, std::uint32_t) override { return kEngineIdle; }
+  explicit EngineStatusHook(const Kt650BusMaster& busMaster) : bus_master_(busMaster) {}
+  std::uint32_t OnRead(std::uint32_t, std::uint32_t) override { return bus_master_.Ready() ? kEngineIdle : 0; }
+
+ private:
+  const Kt650BusMaster& bus_master_;
 };
 
 std::vector<RegisterInfo> Kt650Board::RegisterTable() {
   // {name, register, reset, read-only bits, write-1-to-clear bits, hook}
-  return {
+  std::vector<RegisterInfo> table{
       {"INTERRUPT_CONTROL", kInterruptControl / kRegisterBytes, 0, ~(kInterruptStatusBits | kInterruptEnableBits),
        kInterruptStatusBits, nullptr},
       {"ENGINE_STATUS", kEngineStatus / kRegisterBytes, 0, 0, 0, engine_status_.get()},
@@ -70,7 +74,15 @@ std::vector<RegisterInfo> Kt650Board::RegisterTable() {
       {"VERTICAL_SCALE_2", kStreamsVerticalScale2 / kRegisterBytes, 0, 0, 0, nullptr},
       {"WINDOW_POSITION", kStreamsWindowPosition / kRegisterBytes, 0, 0, 0, nullptr},
       {"WINDOW_SIZE", kStreamsWindowSize / kRegisterBytes, 0, 0, 0, nullptr},
+      {"BM_DESTINATION", kBmDestination / kRegisterBytes, 0, 0, 0, bus_master_.get()},
+      {"BM_SOURCE", kBmSource / kRegisterBytes, 0, 0, 0, bus_master_.get()},
+      {"BM_LENGTH", kBmLength / kRegisterBytes, 0, 0, 0, bus_master_.get()},
+      {"BM_START", kBmStart / kRegisterBytes, 0, 0, 0, bus_master_.get()},
   };
+  // Only chip 0x8A22's window reaches the command engine's status; it is always idle.
+  if (desc_.chip == kChip8A22)
+    table.push_back({"BM_STATUS", kBmStatus / kRegisterBytes, kBmStatusIdle, ~0u, 0, nullptr});
+  return table;
 }
 
 std::vector<RegisterInfo> Kt650Board::SequencerTable() {
@@ -92,7 +104,8 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       memory_clock_(std::make_unique<Kt650MemoryClock>()),
       vga_(Kt650CrtcIdentity{desc.chip_revision, Kt650MemoryCode(desc.chip, frame_buffer_->size()), board_id()},
            desc.refresh_hz, SequencerTable()),
-      engine_status_(std::make_unique<EngineStatusHook>()),
+      bus_master_(std::make_unique<Kt650BusMaster>(*frame_buffer_)),
+      engine_status_(std::make_unique<EngineStatusHook>(*bus_master_)),
       registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()),
       video_inputs_(std::make_unique<Kt650VideoInputs>(desc.inputs)),
       field_clock_(std::make_unique<Kt650FieldClock>(*this, desc.timing)) {
@@ -308,6 +321,16 @@ std::uint32_t Kt650Board::SourceEnables() const {
 void Kt650Board::SetInterruptSink(InterruptSink sink) {
   std::lock_guard lock(mutex_);
   sink_ = std::move(sink);
+}
+
+void Kt650Board::ConnectBus(PhysicalMemory* memory) {
+  std::lock_guard lock(mutex_);
+  bus_master_->SetMemory(memory);
+}
+
+void Kt650Board::SetBusMasterFault(Kt650EngineFault fault) {
+  std::lock_guard lock(mutex_);
+  bus_master_->SetFault(fault);
 }
 
 void Kt650Board::StartVideo(Kt650FieldClock::ServedWaiter servedWaiter) {

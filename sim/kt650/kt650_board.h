@@ -3,7 +3,8 @@
 // kt650_registers.h gives them, and the VGA ports as bytes of the window) and the
 // VGA ports of the primary adapter reached by port I/O. Its field clock gives the
 // vertical syncs, which set the interrupt status and show the field, and raise the
-// interrupt sources the enables let out (kt650_interrupt_gate.h).
+// interrupt sources the enables let out (kt650_interrupt_gate.h). Its bus master
+// copies physical memory into display memory (kt650_bus_master.h).
 #pragma once
 
 #include <functional>
@@ -14,6 +15,7 @@
 #include "platform/port_io.h"
 #include "platform/register_io.h"
 #include "sim/display/display.h"
+#include "sim/kt650/kt650_bus_master.h"
 #include "sim/kt650/kt650_desc.h"
 #include "sim/kt650/kt650_field_clock.h"
 #include "sim/kt650/kt650_memory_clock.h"
@@ -112,6 +114,10 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   // Host writes of the serial port register so far.
   std::uint64_t SerialPortWrites() const { return serial_port_->writes(); }
 
+  // Where the bus master reaches physical memory (the machine's).
+  void ConnectBus(PhysicalMemory* memory);
+  void SetBusMasterFault(Kt650EngineFault fault);
+
   Kt650VideoInputs& video_inputs() { return *video_inputs_; }
   Kt650FieldClock& field_clock() { return *field_clock_; }
   // The driver's service routine; it runs on the raising thread with no lock of the
@@ -150,6 +156,7 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   std::unique_ptr<Kt650SerialPort> serial_port_;
   std::unique_ptr<Kt650MemoryClock> memory_clock_;
   Kt650Vga vga_;  // after its sequencer's hooks
+  std::unique_ptr<Kt650BusMaster> bus_master_;
   std::unique_ptr<EngineStatusHook> engine_status_;
   RegisterFile registers_;  // after its hooks
   std::unique_ptr<Kt650VideoInputs> video_inputs_;

@@ -112,6 +112,23 @@ constexpr std::uint16_t kSources4To7 = 0x00F0;
 constexpr std::uint16_t kSources9To10 = 0x0600;
 constexpr unsigned kPackedSources4To7Shift = 4;   // bit 8 -> source 4
 constexpr unsigned kPackedSources9To10Shift = 3;  // bit 12 -> source 9
+// The bus-master engine: it moves kBmLength + kBmLengthBias bytes from the physical
+// address in kBmSource (its low bits are flags) to the display-memory offset in
+// kBmDestination when kBmGo is written to kBmStart, and clears kBmGo when done. It
+// is ready for a start while kEngineIdle reads set.
+constexpr std::uint32_t kBmDestination = 0x8220;
+// Bits 19 up: the destination's length in 8-byte units, less one.
+constexpr std::uint32_t kBmLengthControl = 0x8224;
+constexpr std::uint32_t kBmControl = 0x850C;
+constexpr std::uint32_t kBmSource = 0x8580;
+constexpr std::uint32_t kBmSourceFlags = 0x3;
+constexpr std::uint32_t kBmLength = 0x8584;
+constexpr std::uint32_t kBmLengthBias = 4;
+constexpr std::uint32_t kBmStart = 0x8588;
+constexpr std::uint32_t kBmGo = 0x1;
+// Chip 0x8A22's window: the command engine's status, idle with these bits set.
+constexpr std::uint32_t kBmStatus = 0x48C00;
+constexpr std::uint32_t kBmStatusIdle = 0x5E000000;
 // The general-purpose port: the host's bits, with the field of the last vertical
 // sync in bit 7 on types 0-2.
 constexpr std::uint32_t kGeneralPurposePort = 0xFF1C;

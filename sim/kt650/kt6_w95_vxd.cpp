@@ -53,6 +53,10 @@ DWORD Kt6W95Vxd::Serve(DWORD code, const void* in, DWORD inSize, void* out, DWOR
       return EnterSection();
     case kt6w95::kSerialBusEnd:
       return LeaveSection();
+    case kt6w95::kLockPages:
+      return LockPages(in, inSize, out, outSize, returned);
+    case kt6w95::kReleasePages:
+      return ReleasePages(in, inSize);
     case kt6w95::kVersion:
       return Version(out, outSize, returned);
     default:
@@ -189,6 +193,48 @@ DWORD Kt6W95Vxd::EndOfInterrupt() {
   return ERROR_SUCCESS;
 }
 
+DWORD Kt6W95Vxd::LockPages(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
+  Kt6PageRange r;
+  if (!in || inSize < sizeof r || !out || outSize < kt6w95::kPageListBytes) return ERROR_INVALID_PARAMETER;
+  std::memcpy(&r, in, sizeof r);
+  if (r.linear == 0 || r.length == 0) return ERROR_INVALID_PARAMETER;
+  const auto* address = reinterpret_cast<const void*>(r.linear);
+  std::vector<PhysicalRun> runs;
+  bool fresh = false;
+  if (DWORD error = pins_.PinAndList(machine().physical_memory(), address, r.length, &runs, &fresh);
+      error != ERROR_SUCCESS)
+    return error;
+  // A range of more runs than the list holds is refused whole rather than listed in part.
+  if (runs.size() > kt6w95::kPageListEntries) {
+    if (fresh) pins_.Unpin(address, r.length);
+    return ERROR_INSUFFICIENT_BUFFER;
+  }
+  auto count = static_cast<std::uint16_t>(runs.size());
+  {
+    std::lock_guard lock(mutex_);
+    if (reported_run_count_ != 0) count = reported_run_count_;
+  }
+  auto* list = static_cast<std::uint8_t*>(out);
+  std::memset(list, 0, kt6w95::kPageListBytes);
+  std::memcpy(list + kt6w95::kPageListCountOffset, &count, sizeof count);
+  for (std::size_t i = 0; i < runs.size(); ++i) {
+    std::uint8_t* e = list + kt6w95::kPageListHeaderSize + i * kt6w95::kPageListEntrySize;
+    std::memcpy(e, &runs[i].address, sizeof runs[i].address);
+    std::memcpy(e + sizeof runs[i].address, &runs[i].length, sizeof runs[i].length);
+  }
+  if (returned) *returned = kt6w95::kPageListBytes;
+  return ERROR_SUCCESS;
+}
+
+DWORD Kt6W95Vxd::ReleasePages(const void* in, DWORD inSize) {
+  Kt6PageRange r;
+  if (!in || inSize < sizeof r) return ERROR_INVALID_PARAMETER;
+  std::memcpy(&r, in, sizeof r);
+  return pins_.Unpin(reinterpret_cast<const void*>(r.linear), r.length);
+}
+
+void Kt6W95Vxd::Unplugged() { pins_.UnpinAll(); }
+
 void Kt6W95Vxd::ServiceInterrupt(std::uint8_t irqLine, const Kt650Interrupt& interrupt) {
   DWORD event = 0;
   {
@@ -229,5 +275,12 @@ bool Kt6W95Vxd::SectionHeld() const {
   std::lock_guard lock(mutex_);
   return section_depth_ > 0;
 }
+
+void Kt6W95Vxd::SetReportedRunCount(std::uint16_t count) {
+  std::lock_guard lock(mutex_);
+  reported_run_count_ = count;
+}
+
+std::size_t Kt6W95Vxd::PinnedRanges() const { return pins_.Ranges(); }
 
 }  // namespace sim

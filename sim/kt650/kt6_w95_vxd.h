@@ -4,6 +4,8 @@
 // board's frame buffer and register window into the process, reports its version,
 // keeps the serial-bus section that serialises the library's threads, and reports
 // the interrupts of the boards on the IRQ line registered by setting a ring-0 event.
+// It pins host memory and lists the physical runs of a range, host memory or the
+// display memory of any board.
 #pragma once
 
 #include <condition_variable>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "sim/kt650/kt6_driver_base.h"
+#include "sim/memory/page_pins.h"
 
 namespace sim {
 
@@ -28,6 +31,15 @@ constexpr DWORD kLockPages = 1013;
 constexpr DWORD kReleasePages = 1014;
 constexpr DWORD kVersion = 1015;
 constexpr std::uint16_t kDefaultVersion = 0x0201;
+
+// The page list of request 1013: a 16-byte header (the run count at byte 14), then
+// {u32 physical address, u32 length} entries, the runs ended by a zero-length entry
+// where there is room for one.
+constexpr DWORD kPageListBytes = 4112;
+constexpr std::size_t kPageListHeaderSize = 16;
+constexpr std::size_t kPageListCountOffset = 14;
+constexpr std::size_t kPageListEntrySize = 8;
+constexpr std::size_t kPageListEntries = (kPageListBytes - kPageListHeaderSize) / kPageListEntrySize;
 }  // namespace kt6w95
 
 // Requests 1000 (in and out) and 1001 (in): the physical windows and the linear
@@ -44,6 +56,14 @@ struct Kt6MapRecord {
 static_assert(sizeof(Kt6MapRecord) == 24);
 
 #pragma pack(push, 1)
+
+// Requests 1013 and 1014: the range, its address widened to 64 bits.
+struct Kt6PageRange {
+  std::uint64_t linear;
+  std::uint32_t length;
+  std::uint32_t reserved;
+};
+static_assert(sizeof(Kt6PageRange) == 16);
 
 // Request 1004: event and thread 0 remove the registration (the library clears the
 // ring-0 event too); an event needs its ring-0 handle.
@@ -95,10 +115,15 @@ class PLATFORM_EXPORT Kt6W95Vxd : public Kt6DriverBase {
   DWORD Registered() const;
   // As request 1005 set them.
   std::uint16_t EnabledSources() const;
+  // Page lists report this run count at byte 14, whatever they list (0: the true count).
+  void SetReportedRunCount(std::uint16_t count);
+  // Ranges that request 1013 pinned and 1014 has not unpinned yet.
+  std::size_t PinnedRanges() const;
 
  private:
   DWORD Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
   void Unplugging() override;
+  void Unplugged() override;
   DWORD MapMemory(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
   DWORD UnmapMemory(const void* in, DWORD inSize);
   DWORD EnterSection();
@@ -108,6 +133,8 @@ class PLATFORM_EXPORT Kt6W95Vxd : public Kt6DriverBase {
   DWORD SetSources(const void* in, DWORD inSize);
   DWORD ReadStatus(void* out, DWORD outSize, DWORD* returned);
   DWORD EndOfInterrupt();
+  DWORD LockPages(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+  DWORD ReleasePages(const void* in, DWORD inSize);
 
   std::uint16_t version_ = kt6w95::kDefaultVersion;
   std::vector<Kt6MapRecord> mappings_;
@@ -124,6 +151,8 @@ class PLATFORM_EXPORT Kt6W95Vxd : public Kt6DriverBase {
   std::uint16_t latched_ = 0;
   bool field_ = false;
   std::uint8_t frame_counter_ = 0;
+  std::uint16_t reported_run_count_ = 0;
+  PagePins pins_;
 };
 
 }  // namespace sim

@@ -22,27 +22,6 @@ bool ReadRecord(const void* in, DWORD inSize, Record* record) {
 void Put32(std::uint8_t* p, std::uint32_t v) { std::memcpy(p, &v, 4); }
 void Put16(std::uint8_t* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
 
-// A VxD locks pages for the system, not out of the process's working set: the
-// platform's quota grows by what it locks and shrinks again when it unlocks.
-bool LockForSystem(void* address, std::uint32_t size) {
-  SIZE_T minimum = 0, maximum = 0, growth = (SIZE_T{size} / 4096 + 2) * 4096;
-  GetProcessWorkingSetSize(GetCurrentProcess(), &minimum, &maximum);
-  SetProcessWorkingSetSize(GetCurrentProcess(), minimum + growth, maximum + growth);
-  if (VirtualLock(address, size)) return true;
-  DWORD error = GetLastError();
-  SetProcessWorkingSetSize(GetCurrentProcess(), minimum, maximum);
-  SetLastError(error);
-  return false;
-}
-
-void UnlockForSystem(void* address, std::uint32_t size) {
-  VirtualUnlock(address, size);
-  SIZE_T minimum = 0, maximum = 0, growth = (SIZE_T{size} / 4096 + 2) * 4096;
-  GetProcessWorkingSetSize(GetCurrentProcess(), &minimum, &maximum);
-  SetProcessWorkingSetSize(GetCurrentProcess(), minimum > growth ? minimum - growth : 0,
-                           maximum > growth ? maximum - growth : 0);
-}
-
 // True when the block [base, base + size) holds the record's range whole.
 bool Covers(std::uint64_t base, std::uint64_t size, const Rg7MapRecord& r) {
   return r.physical >= base && std::uint64_t(r.physical) + r.length <= base + size;
@@ -141,49 +120,15 @@ DWORD Rg7W95Vxd::EndOfInterrupt() {
   return ERROR_SUCCESS;
 }
 
-DWORD Rg7W95Vxd::PinLocked(const void* address, std::uint32_t size, bool* fresh) {
-  auto key = std::make_pair(reinterpret_cast<std::uintptr_t>(address), size);
-  *fresh = pins_.count(key) == 0;
-  if (!*fresh) return ERROR_SUCCESS;
-  // Device memory is listed as it is; host memory must be locked first.
-  bool device = machine().physical_memory().IsDeviceMemory(address, size);
-  if (!device && !LockForSystem(const_cast<void*>(address), size)) return GetLastError();
-  pins_[key] = !device;
-  return ERROR_SUCCESS;
-}
-
-void Rg7W95Vxd::UnpinLocked(const void* address, std::uint32_t size) {
-  auto it = pins_.find({reinterpret_cast<std::uintptr_t>(address), size});
-  if (it->second) UnlockForSystem(const_cast<void*>(address), size);
-  pins_.erase(it);
-}
-
 DWORD Rg7W95Vxd::LockPages(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
   Rg7PageRange r;
   if (!ReadRecord(in, inSize, &r) || r.address == 0 || r.size == 0 || !out || outSize < rg7w95::kPageListHeaderSize)
     return ERROR_INVALID_PARAMETER;
-  const auto* address = reinterpret_cast<const void*>(r.address);
   std::vector<PhysicalRun> runs;
-  {
-    std::lock_guard lock(pins_mutex_);
-    bool fresh = false;
-    if (DWORD error = PinLocked(address, r.size, &fresh); error != ERROR_SUCCESS) return error;
-    DWORD error = ERROR_SUCCESS;
-    switch (machine().physical_memory().PageList(address, r.size, &runs)) {
-      case PageListResult::kListed:
-        break;
-      case PageListResult::kNotPinned:
-        error = ERROR_NOT_LOCKED;
-        break;
-      case PageListResult::kNoPhysicalPages:
-        error = ERROR_NO_SYSTEM_RESOURCES;
-        break;
-    }
-    if (error != ERROR_SUCCESS) {
-      if (fresh) UnpinLocked(address, r.size);
-      return error;
-    }
-  }
+  bool fresh = false;
+  DWORD error =
+      pins_.PinAndList(machine().physical_memory(), reinterpret_cast<const void*>(r.address), r.size, &runs, &fresh);
+  if (error != ERROR_SUCCESS) return error;
   std::size_t capacity =
       std::min<std::size_t>((outSize - rg7w95::kPageListHeaderSize) / rg7w95::kPageListEntrySize, 0xFFFF);
   std::size_t count = std::min(runs.size(), capacity);
@@ -204,17 +149,12 @@ DWORD Rg7W95Vxd::LockPages(const void* in, DWORD inSize, void* out, DWORD outSiz
 DWORD Rg7W95Vxd::UnlockPages(const void* in, DWORD inSize) {
   Rg7PageRange r;
   if (!ReadRecord(in, inSize, &r)) return ERROR_INVALID_PARAMETER;
-  std::lock_guard lock(pins_mutex_);
-  if (!pins_.count({static_cast<std::uintptr_t>(r.address), r.size})) return ERROR_NOT_LOCKED;
-  UnpinLocked(reinterpret_cast<const void*>(r.address), r.size);
-  return ERROR_SUCCESS;
+  return pins_.Unpin(reinterpret_cast<const void*>(r.address), r.size);
 }
+
 void Rg7W95Vxd::Unplugged() {
-  // The pages go back with the machine; the platform's locks must not outlive it.
-  std::lock_guard lock(pins_mutex_);
-  for (const auto& [range, locked] : pins_)
-    if (locked) UnlockForSystem(reinterpret_cast<void*>(range.first), range.second);
-  pins_.clear();
+  // The pages go back with the machine.
+  pins_.UnpinAll();
 }
 
 void Rg7W95Vxd::ServiceInterrupt(std::size_t board, std::uint32_t bits) {
@@ -249,9 +189,6 @@ std::optional<Rg7IrqRegistration> Rg7W95Vxd::Registration() const {
   return registration_;
 }
 
-std::size_t Rg7W95Vxd::PinnedRanges() const {
-  std::lock_guard lock(pins_mutex_);
-  return pins_.size();
-}
+std::size_t Rg7W95Vxd::PinnedRanges() const { return pins_.Ranges(); }
 
 }  // namespace sim

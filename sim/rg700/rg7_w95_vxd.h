@@ -5,10 +5,9 @@
 // setting a ring-0 event.
 #pragma once
 
-#include <map>
 #include <optional>
-#include <utility>
 
+#include "sim/memory/page_pins.h"
 #include "sim/rg700/rg7_driver_base.h"
 
 namespace sim {
@@ -92,18 +91,12 @@ class PLATFORM_EXPORT Rg7W95Vxd : public Rg7DriverBase {
   DWORD EndOfInterrupt();
   DWORD LockPages(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
   DWORD UnlockPages(const void* in, DWORD inSize);
-  // With pins_mutex_ held: pins the range unless the VxD already holds it (*fresh
-  // tells); device memory needs no lock. UnpinLocked drops a range held.
-  DWORD PinLocked(const void* address, std::uint32_t size, bool* fresh);
-  void UnpinLocked(const void* address, std::uint32_t size);
 
   std::uint32_t latched_ = 0;
   std::uint32_t mask_ = 0;
   DWORD ring0_event_ = 0;
   std::optional<Rg7IrqRegistration> registration_;
-  // Pinned ranges (address, size) -> whether the VxD holds a page lock on them.
-  mutable std::mutex pins_mutex_;
-  std::map<std::pair<std::uintptr_t, std::uint32_t>, bool> pins_;
+  PagePins pins_;
 };
 
 }  // namespace sim
