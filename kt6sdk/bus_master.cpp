@@ -108,10 +108,17 @@ std::int32_t KT6TransferToFrame(const void* address, std::uint32_t size) {
       pieces.push_back(PageListEntry{run.physical + cut, std::min(kPieceBytes, run.length - cut)});
   }
   GlobalFree(pages);
-  std::uint32_t frame = g_state.config.video_frame_offset;
-  for (std::size_t j = 0; j < pieces.size(); ++j)
-    if (std::int32_t result = TransferPiece(frame + static_cast<std::uint32_t>(j) * kPieceBytes, pieces[j]);
-        result != KT6_OK)
-      return result;
-  return KT6_OK;
+  // Each piece goes where its bytes are in the buffer: a buffer that does not start
+  // on a page has a short first piece.
+  std::uint32_t at = g_state.config.video_frame_offset;
+  std::int32_t result = KT6_OK;
+  for (const PageListEntry& piece : pieces) {
+    result = TransferPiece(at, piece);
+    if (result != KT6_OK) break;
+    at += piece.length;
+  }
+  // The range was locked for its page list; the copy is done with it.
+  std::uint8_t scratch[kPageListBytes];
+  DrvReleasePageList(PageListRange{reinterpret_cast<std::uintptr_t>(address), size, 0}, scratch);
+  return result;
 }

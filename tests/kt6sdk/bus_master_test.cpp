@@ -118,6 +118,18 @@ TEST_F(BusMaster, ARangeIsCopiedIntoTheVideoFramePieceByPiece) {
   }
 }
 
+TEST_F(BusMaster, ABufferOffThePageLandsWholeAndIsLetGo) {
+  sim::Kt650Board& board = Board();
+  sim::CurrentMachine()->physical_memory().SetPinShape(sim::PinShape::kPermuted);
+  sim_test::PinnedBuffer buffer(3, false);
+  const std::uint8_t* data = buffer.data + 100;
+  std::uint32_t size = static_cast<std::uint32_t>(buffer.size - 300);
+  for (std::size_t i = 0; i < buffer.size; ++i) buffer.data[i] = static_cast<std::uint8_t>(i * 7 + i / 4096);
+  ASSERT_EQ(KT6TransferToFrame(data, size), 0);
+  EXPECT_EQ(std::memcmp(board.frame_buffer().base() + kFrame, data, size), 0);
+  EXPECT_EQ(sim::CurrentMachine()->kt6_w95_vxd().PinnedRanges(), 0u);
+}
+
 TEST_F(BusMaster, AStuckTransferEngineGivesUpAfterAboutTwoHundredMilliseconds) {
   for (sim::Kt650EngineFault fault : {sim::Kt650EngineFault::kNeverDone, sim::Kt650EngineFault::kNeverReady}) {
     SCOPED_TRACE(static_cast<int>(fault));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
@@ -153,6 +154,20 @@ TEST_F(VideoFrame, WithDelayedSettingTheFrameWritesTheWindowAndDecimation) {
   EXPECT_EQ(b.Register(0xFF28), (100u - 2) | 20u << 16);
   EXPECT_EQ(b.Register(0xFF24), (640u - 2) | 240u << 16);
   EXPECT_EQ(b.Register(0xFF30), 0x55555555u);
+}
+
+TEST_F(VideoFrame, WithTheMemoryReservedTheFrameIsInsideAnOverlaySurface) {
+  Init(kChip8A22, 3);
+  std::vector<sim::SurfaceInfo> surfaces = sim::CurrentMachine()->display().Surfaces();
+  std::uint32_t base = sim::CurrentMachine()->display_memory().physical_base();
+  bool inside = false;
+  for (const sim::SurfaceInfo& s : surfaces)
+    if (s.physical && Offset() == s.physical - base + Pitch() && s.height == 480 + 2) inside = true;
+  EXPECT_TRUE(inside) << Offset();
+  // A page list the driver cannot give leaves the frame where the desktop mode says.
+  sim::CurrentMachine()->kt6_w95_vxd().FailRequest(1013, 1);
+  ASSERT_EQ(KT6SetVideoFrame(1, 0, 320, 240), 0);
+  EXPECT_EQ(Offset(), 0x1B4000u);
 }
 
 TEST_F(VideoFrame, ANewSurfaceIsMadeBeforeTheOldGoes) {
