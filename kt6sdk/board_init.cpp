@@ -143,6 +143,11 @@ std::int32_t Init(const BoardConfig* record) {
   SetStandardGrabWindow(c);
   SetScaleFactors(c.horizontal_scale_mask, c.vertical_scale_mask);
   std::int32_t placed = SetVideoFrame(c.video_frame_mode, 0, 0, 0);
+  if (placed != KT6_OK) {
+    // What a caller's record said of a frame is no frame of this board.
+    c.video_frame_width = c.video_frame_height = 0;
+    c.line_pitch = c.video_frame_offset = 0;
+  }
   if (g_state.chip_id == kChip8A22) SetSecondaryFormat(c.pixel_mode);
   SetOverlayMode(c.overlay_mode);
   KT6SetZoomFactors(1, 1);

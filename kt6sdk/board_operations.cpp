@@ -11,8 +11,14 @@ void NoTable(const std::uint8_t*) {}
 void NoFlags(std::uint32_t) {}
 void NoValue(std::uint8_t) {}
 void NoFill(std::uint8_t, std::uint8_t, std::uint8_t) {}
-void KeepMirrorMode(std::uint8_t mode) { g_state.config.mirror_mode = mode; }
-void KeepStandard(std::uint8_t standard) { StoreShadow(g_state.config.tv_standard, standard); }
+void KeepMirrorMode(std::uint8_t mode) {
+  if (mode <= 1) g_state.config.mirror_mode = mode;
+}
+// The standards the board type has: the user camera slot from type 4 on.
+void KeepStandard(std::uint8_t standard) {
+  if (standard > 2 || (standard == 2 && g_state.board_type < 4)) return;
+  StoreShadow(g_state.config.tv_standard, standard);
+}
 void KeepPixelMode(std::uint8_t mode) { g_state.config.pixel_mode = mode; }
 
 // The 525-line window until camera slots exist.

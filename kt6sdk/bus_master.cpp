@@ -112,10 +112,16 @@ std::int32_t KT6TransferToFrame(const void* address, std::uint32_t size) {
   // on a page has a short first piece.
   std::uint32_t at = g_state.config.video_frame_offset;
   std::int32_t result = KT6_OK;
-  for (const PageListEntry& piece : pieces) {
-    result = TransferPiece(at, piece);
+  // The engine moves whole units: a piece shorter than one cannot be told to it;
+  // and the copy must end inside the display memory the capture may use.
+  bool movable = std::uint64_t(at) + size <= g_state.board.memory_bytes &&
+                 std::all_of(pieces.begin(), pieces.end(),
+                             [](const PageListEntry& p) { return p.length >= busmaster::kLengthUnit; });
+  if (!movable) result = KT6_ERR_PARAMETER;
+  for (std::size_t i = 0; movable && i < pieces.size(); ++i) {
+    result = TransferPiece(at, pieces[i]);
     if (result != KT6_OK) break;
-    at += piece.length;
+    at += pieces[i].length;
   }
   // The range was locked for its page list; the copy is done with it.
   std::uint8_t scratch[kPageListBytes];

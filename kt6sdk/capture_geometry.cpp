@@ -20,7 +20,6 @@ namespace {
 using namespace grabflag;
 
 constexpr std::uint16_t kFieldStartBits = kSkipField1 | kSkipField0 | kNextField;
-constexpr std::uint16_t kFrameKindBits = kSingleField | kFrame | kNonInterlaced;
 constexpr std::uint8_t kCtrlCaptureMode = 7;
 constexpr std::uint8_t kCtrlVideoRouting = 1;
 constexpr std::uint16_t kNonInterlacedMaxHeight = 512;
@@ -196,8 +195,12 @@ std::int32_t SetGrabWindow(std::uint16_t flags, std::uint16_t x, std::uint16_t y
   if (sx + w > endX) w = endX - sx;
   if (sy > endY) sy = endY - 2;
   if (sy + h > endY) h = endY - sy;
-  if (w < 0) w = 0;
-  if (h < 0) h = 0;
+  // A window at the very end, or a camera slot smaller than a window, keeps the
+  // smallest window the port takes.
+  if (sx < 2) sx = 2;
+  if (sy < 0) sy = 0;
+  if (w < 4) w = 4;
+  if (h < 2) h = 2;
   if (!SecondDecoderBoard() && (flags & kNonInterlaced) && h > kNonInterlacedMaxHeight) h = kNonInterlacedMaxHeight;
   g_state.config.grab_window_x = static_cast<std::uint16_t>(sx);
   g_state.config.grab_window_y = static_cast<std::uint16_t>(sy);

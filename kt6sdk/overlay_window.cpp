@@ -121,9 +121,9 @@ std::int32_t Clamp(std::int32_t value, std::int32_t limit) {
 void UpdateOverlayWindowSize() {
   const BoardConfig& c = g_state.config;
   Zoom z = CurrentZoom();
-  std::int32_t sx = z.src_w * c.image_window_x / z.dst_w;
-  std::int32_t sy = z.src_h * c.image_window_y / z.dst_h;
-  std::int32_t w = c.image_frame_width, h = c.image_frame_height;
+  std::int64_t sx = std::int64_t(z.src_w) * c.image_window_x / z.dst_w;
+  std::int64_t sy = std::int64_t(z.src_h) * c.image_window_y / z.dst_h;
+  std::int64_t w = c.image_frame_width, h = c.image_frame_height;
   if (sx < 0) {
     w = w + sx > 0 ? w + sx : 0;
     sx = 0;
@@ -132,13 +132,15 @@ void UpdateOverlayWindowSize() {
     h = h + sy > 0 ? h + sy : 0;
     sy = 0;
   }
-  std::int32_t dw = z.dst_w * w / z.src_w;
+  std::int64_t dw = std::int64_t(z.dst_w) * w / z.src_w;
   if (sx + dw > DesktopWidth()) dw = DesktopWidth() - sx > 0 ? DesktopWidth() - sx : 0;
-  std::int32_t dh = z.dst_h * h / z.src_h;
+  std::int64_t dh = std::int64_t(z.dst_h) * h / z.src_h;
   if (sy + dh > DesktopHeight()) dh = DesktopHeight() - sy > 0 ? DesktopHeight() - sy : 0;
   g_state.config.overlay_width = static_cast<std::uint16_t>(dw);
   g_state.config.overlay_height = static_cast<std::uint16_t>(dh);
-  KT6MMIOWrite32Raw(mmio::kSecondarySize, std::uint32_t(dw - 1) << 16 | std::uint32_t(dh));
+  // Nothing shown is a window of no lines, not one of 65535 pixels.
+  std::uint32_t shownWidth = dw ? std::uint32_t(dw - 1) : 0;
+  KT6MMIOWrite32Raw(mmio::kSecondarySize, shownWidth << 16 | std::uint32_t(dw ? dh : 0));
   if (g_state.chip_id != kChip8A22) return;
   std::uint32_t control = KT6MMIORead32Raw(mmio::kSecondaryControl);
   KT6MMIOWrite32Raw(mmio::kSecondaryControl, std::uint32_t(dw) | (control & mmio::kSecondaryWidthKept8A22));

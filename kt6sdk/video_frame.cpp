@@ -2,8 +2,6 @@
 // of display memory, where the caller says, or (on the second-decoder boards with
 // the display memory reserved) in a DirectDraw overlay surface found through the
 // page list; the video port's field buffers and line stride point into it.
-#include <cstring>
-
 #include "ddraw_overlay/zpddraw.h"
 #include "kt6sdk/board_operations.h"
 #include "kt6sdk/decimation.h"
@@ -14,6 +12,7 @@
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/overlay.h"
+#include "kt6sdk/page_lists.h"
 #include "kt6sdk/register_access.h"
 #include "kt6sdk/waits.h"
 
@@ -26,8 +25,6 @@ constexpr DDrawSurfaceHandle kNoSurface = 9999999;
 constexpr std::uint32_t kPitchAlignment = 32;
 constexpr std::uint32_t kExtraColumnPitch = 672;
 constexpr std::uint32_t kStandardFrameBytes = 0x6C000;  // 576 lines of 768 pixels, per byte of a pixel
-constexpr std::uint32_t kPageListCountOffset = 14;
-constexpr std::uint32_t kPageListFirstRun = 16;
 
 struct CaptureSurface {
   DDrawSurfaceHandle handle = kNoSurface;
@@ -84,46 +81,68 @@ void SurfaceSize(std::uint32_t w, std::uint32_t h, bool extra, std::uint32_t* sw
 // gives no list or a page outside the frame buffer.
 bool SurfacePageOffset(void* memory, std::uint32_t bytes, std::uint32_t* offset) {
   PageListRange range{reinterpret_cast<std::uintptr_t>(memory), bytes, 0};
-  std::uint8_t list[kPageListBytes] = {};
-  if (!DrvLockPageList(range, list)) return false;
-  std::uint16_t runs = static_cast<std::uint16_t>(list[kPageListCountOffset] | list[kPageListCountOffset + 1] << 8);
-  std::uint32_t physical = 0;
-  std::memcpy(&physical, list + kPageListFirstRun, sizeof physical);
-  std::uint8_t scratch[kPageListBytes];
-  DrvReleasePageList(range, scratch);
+  PageList list{};
+  if (!DrvLockPageList(range, &list)) return false;
+  std::uint16_t runs = PageListRunCount(list);
+  std::uint32_t physical = list.entries[0].physical;
+  PageList scratch;
+  DrvReleasePageList(range, &scratch);
   std::uint32_t base = FrameBufferPhysicalBase();
   if (runs == 0 || physical < base || physical - base >= g_state.board.memory_bytes) return false;
   *offset = physical - base;
   return true;
 }
 
-// A new surface when the sizes change: made before the old one goes, so that a
-// failure leaves the capture and the overlay where they were.
-std::int32_t PlaceInSurface(std::uint32_t w, std::uint32_t h, std::uint32_t p, bool extra, std::uint32_t* offset) {
-  if (g_surface.handle == kNoSurface || g_surface.width != w || g_surface.height != h ||
-      g_surface.extra_column != extra) {
-    std::uint32_t sw, sh;
-    SurfaceSize(w, h, extra, &sw, &sh);
-    DDrawSurfaceHandle handle = kNoSurface;
-    ZPDDraw_CreateOverlayYUV(1, sw, sh, 0, &handle);
-    std::uint32_t pitch = 0;
-    if (handle == kNoSurface || !ZPDDraw_GetSurfaceMemoryPtr(handle, &pitch)) {
-      if (handle != kNoSurface) ZPDDraw_DestroyOverlayYUV(handle);
-      return KT6_ERR_CAPTURE_BUFFER;
-    }
-    if (g_surface.handle != kNoSurface) ZPDDraw_DestroyOverlayYUV(g_surface.handle);
-    KT6MMIOWrite32Raw(mmio::kStreamsFifo8A22, g_state.settings.stream_fifo);
-    g_surface = CaptureSurface{handle, w, h, extra};
-    SetOverlayMode(g_state.config.overlay_mode);
-    if (!g_state.settings.savage4_shift_patch) KT6MMIOWrite32Raw(mmio::kPrimaryStreamStart, mmio::kShiftPatchStart);
+// The surface a frame of these sizes goes in: the current one, or a new one made
+// while the current one stays, so that a frame that cannot be placed leaves the
+// capture and the overlay where they were.
+struct SurfaceChoice {
+  DDrawSurfaceHandle handle = kNoSurface;
+  bool created = false;
+};
+
+std::int32_t ChooseSurface(std::uint32_t w, std::uint32_t h, bool extra, SurfaceChoice* choice) {
+  if (g_surface.handle != kNoSurface && g_surface.width == w && g_surface.height == h &&
+      g_surface.extra_column == extra) {
+    *choice = SurfaceChoice{g_surface.handle, false};
+    return KT6_OK;
   }
+  std::uint32_t sw, sh;
+  SurfaceSize(w, h, extra, &sw, &sh);
+  DDrawSurfaceHandle handle = kNoSurface;
+  ZPDDraw_CreateOverlayYUV(1, sw, sh, 0, &handle);
   std::uint32_t pitch = 0;
-  void* memory = ZPDDraw_GetSurfaceMemoryPtr(g_surface.handle, &pitch);
+  if (handle == kNoSurface || !ZPDDraw_GetSurfaceMemoryPtr(handle, &pitch)) {
+    if (handle != kNoSurface) ZPDDraw_DestroyOverlayYUV(handle);
+    return KT6_ERR_CAPTURE_BUFFER;
+  }
+  *choice = SurfaceChoice{handle, true};
+  return KT6_OK;
+}
+
+// The frame's offset in the surface, from the display-memory place of its first
+// page and one line down; `offset` keeps its value when the driver gives no list.
+void SurfaceFrameOffset(DDrawSurfaceHandle handle, std::uint32_t w, std::uint32_t h, bool extra, std::uint32_t p,
+                        std::uint32_t* offset) {
+  std::uint32_t pitch = 0;
+  void* memory = ZPDDraw_GetSurfaceMemoryPtr(handle, &pitch);
   std::uint32_t sw, sh;
   SurfaceSize(w, h, extra, &sw, &sh);
   std::uint32_t first;
   if (memory && SurfacePageOffset(memory, pitch * sh, &first)) *offset = first + p;
-  return KT6_OK;
+}
+
+void KeepSurface(const SurfaceChoice& choice, std::uint32_t w, std::uint32_t h, bool extra) {
+  if (!choice.created) return;
+  if (g_surface.handle != kNoSurface) ZPDDraw_DestroyOverlayYUV(g_surface.handle);
+  KT6MMIOWrite32Raw(mmio::kStreamsFifo8A22, g_state.settings.stream_fifo);
+  g_surface = CaptureSurface{choice.handle, w, h, extra};
+  SetOverlayMode(g_state.config.overlay_mode);
+  if (!g_state.settings.savage4_shift_patch) KT6MMIOWrite32Raw(mmio::kPrimaryStreamStart, mmio::kShiftPatchStart);
+}
+
+void DropSurface(const SurfaceChoice& choice) {
+  if (choice.created) ZPDDraw_DestroyOverlayYUV(choice.handle);
 }
 
 struct FieldBuffers {
@@ -215,8 +234,9 @@ std::int32_t SetVideoFrame(std::uint16_t type, std::uint32_t offset, std::uint16
   if (extra) p = kExtraColumnPitch;
 
   std::int64_t placed;
+  SurfaceChoice surface;
   if (offset != 0) {
-    placed = RoundUp(offset, alignment);
+    placed = (std::int64_t(offset) + alignment - 1) / alignment * alignment;
     if (!Fits(placed, p, h)) return KT6_ERR_PARAMETER;
   } else {
     std::int64_t top = g_state.board.memory_bytes;
@@ -228,11 +248,16 @@ std::int32_t SetVideoFrame(std::uint16_t type, std::uint32_t offset, std::uint16
       placed = top - std::int64_t(h + 1) * p - adjustment;
     } else {
       std::uint32_t inSurface = StartValue(g_state.board.display_mode);
-      if (std::int32_t r = PlaceInSurface(w, h, p, extra, &inSurface)) return r;
+      if (std::int32_t r = ChooseSurface(w, h, extra, &surface)) return r;
+      SurfaceFrameOffset(surface.handle, w, h, extra, p, &inSurface);
       placed = inSurface;
     }
     if (placed > 0) placed = RoundDown(std::uint32_t(placed), alignment);
-    if (!Fits(placed, p, h)) return KT6_ERR_CAPTURE_BUFFER;
+    if (!Fits(placed, p, h)) {
+      DropSurface(surface);
+      return KT6_ERR_CAPTURE_BUFFER;
+    }
+    KeepSurface(surface, w, h, extra);
   }
   auto o = static_cast<std::uint32_t>(placed);
 

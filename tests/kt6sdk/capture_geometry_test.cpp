@@ -55,6 +55,13 @@ TEST_F(Geometry, TheGrabWindowIsNormalisedAndClipped) {
   GrabWindow(&flags, &x, &w);
   EXPECT_EQ(x, 2);
   EXPECT_EQ(w, 640);
+  // A window at the very end of the lines keeps the smallest one the port takes.
+  kt6_testing::SetTvStandard(1);
+  ASSERT_EQ(KT6SetGrabWindow(0x44, 100, 625, 640, 480), 0);
+  std::uint16_t h = 0;
+  ASSERT_EQ(KT6GetGrabWindow(nullptr, nullptr, nullptr, nullptr, &h), 0);
+  EXPECT_EQ(h, 2);
+  EXPECT_LT(sim::CurrentMachine()->kt650(0).Register(0xFF24) >> 16, 0x100u);
 }
 
 TEST_F(Geometry, TheVideoPortWindowFollowsChipTypeAndPixelMode) {
@@ -141,6 +148,7 @@ TEST_F(Geometry, TheImageWindowIsPlacedClippedAndStartsInsideTheFrame) {
   ASSERT_EQ(KT6GetImageWndOnScreen(&x, nullptr, &shown, nullptr), 0);
   EXPECT_EQ(x, 1024);
   EXPECT_EQ(shown, 0);
+  EXPECT_EQ(b.Register(0x81FC), 0u);  // nothing shown, rather than 65535 pixels
 }
 
 }  // namespace

@@ -76,6 +76,7 @@ class Kt6Test : public ::testing::Test {
     kt6::g_state.board_type = type;
     kt6::g_state.revision = revision;
     kt6::g_state.board_id = board.board_id();
+    kt6::g_state.board.memory_bytes = board.frame_buffer().size();
     kt6::g_state.opened = 1;
     kt6::g_state.initialised = 1;
     kt6::g_state.i2c_timing_counter = 0;

@@ -170,6 +170,27 @@ TEST_F(VideoFrame, WithTheMemoryReservedTheFrameIsInsideAnOverlaySurface) {
   EXPECT_EQ(Offset(), 0x1B4000u);
 }
 
+TEST_F(VideoFrame, AFrameThatDoesNotFitItsNewSurfaceLeavesTheOldOne) {
+  sim::MachineDescription desc = OneBoard(kChip8A22, 3);
+  desc.display.bits_per_pixel = 32;  // no start value to fall back on
+  sim::Machine& m = Boot(desc);
+  WriteIni(kQuickIni);
+  ASSERT_EQ(KT6Open(0x151), 0);
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  std::uint32_t before = Offset();
+  std::uint32_t shown = m.kt650(0).Register(0x81D0);
+  std::size_t surfaces = platform::LiveDirectDrawSurfaces();
+  m.kt6_w95_vxd().FailRequest(1013, 1);
+  EXPECT_EQ(KT6SetVideoFrame(1, 0, 320, 240), KT6_ERR_CAPTURE_BUFFER);
+  EXPECT_EQ(Offset(), before);
+  EXPECT_EQ(m.kt650(0).Register(0x81D0), shown);
+  EXPECT_EQ(platform::LiveDirectDrawSurfaces(), surfaces);
+  // An offset that would wrap past 4 GB to the desktop is refused too.
+  kt6_testing::SetTvStandard(1);
+  EXPECT_EQ(KT6SetVideoFrame(1, 0xFFFFFFF9, 640, 480), KT6_ERR_PARAMETER);
+  EXPECT_EQ(Offset(), before);
+}
+
 TEST_F(VideoFrame, ANewSurfaceIsMadeBeforeTheOldGoes) {
   sim::Machine& m = *(Init(kChip8A22, 3), sim::CurrentMachine());
   std::size_t surfaces = platform::LiveDirectDrawSurfaces();
