@@ -110,6 +110,7 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       video_inputs_(std::make_unique<Kt650VideoInputs>(desc.inputs)),
       field_clock_(std::make_unique<Kt650FieldClock>(*this, desc.timing)) {
   SetUpConfigSpace();
+  if (Kt650Decoder2* decoder = serial_port_->decoder2()) decoder->ConnectInputs(video_inputs_.get());
   window_ = MapBelow4G(window_size_, false);
   platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), window_size_, this);
 }

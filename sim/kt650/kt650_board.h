@@ -107,6 +107,7 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   Kt650ControlPort* control_port() { return serial_port_->control_port(); }
   Kt650BoardControl* board_control() { return serial_port_->board_control(); }
   Saa7110Model* saa7110() { return serial_port_->saa7110(); }
+  Kt650Decoder2* decoder2() { return serial_port_->decoder2(); }
   Kt650StatusDevice& status_device() { return serial_port_->status_device(); }
   // The output LUT: types 0-2 by bank, types 3-5 by lane (0-3).
   std::uint8_t Lut(unsigned bank, unsigned index) const;

@@ -24,6 +24,8 @@ Kt650SerialPort::Kt650SerialPort(const Kt650Desc& desc)
   } else {
     board_control_ = std::make_unique<Kt650BoardControl>();
     bus_.Attach(board_control_.get());
+    decoder2_ = std::make_unique<Kt650Decoder2>();
+    bus_.Attach(decoder2_.get());
   }
   if (desc.type >= kFirstType8A01 && desc.type < kFirstType8A22) {
     saa7110_ = std::make_unique<Saa7110Model>();

@@ -4,7 +4,8 @@
 // released, as the status device does otherwise).
 //   types 0-2: control port 0x42 and data latch 0x40 (kt650_control_port.h);
 //   types 1-2: the SAA7110 decoder at 0x9C;
-//   types 3-5: the board-control device at 0x48 (kt650_board_control.h).
+//   types 3-5: the board-control device at 0x48 (kt650_board_control.h) and the
+//   second decoder at 0x42 (kt650_decoder2.h).
 // The register keeps its written bits with the lines as they were after the write;
 // a host read gives the lines as they are. The hooks run under the board's lock;
 // the bus and each device keep locks of their own for the test views.
@@ -17,6 +18,7 @@
 #include "sim/i2c/saa7110_model.h"
 #include "sim/kt650/kt650_board_control.h"
 #include "sim/kt650/kt650_control_port.h"
+#include "sim/kt650/kt650_decoder2.h"
 #include "sim/kt650/kt650_desc.h"
 #include "sim/kt650/kt650_status_device.h"
 #include "sim/register_table.h"
@@ -40,6 +42,7 @@ class PLATFORM_EXPORT Kt650SerialPort : public RegisterHook {
   Kt650ControlPort* control_port() { return control_port_.get(); }
   Kt650BoardControl* board_control() { return board_control_.get(); }
   Saa7110Model* saa7110() { return saa7110_.get(); }
+  Kt650Decoder2* decoder2() { return decoder2_.get(); }
   Kt650StatusDevice& status_device() { return status_device_; }
   // Host writes of the register so far.
   std::uint64_t writes() const { return writes_.load(std::memory_order_relaxed); }
@@ -61,6 +64,7 @@ class PLATFORM_EXPORT Kt650SerialPort : public RegisterHook {
   std::unique_ptr<Kt650ControlPort> control_port_;
   std::unique_ptr<Kt650BoardControl> board_control_;
   std::unique_ptr<Saa7110Model> saa7110_;
+  std::unique_ptr<Kt650Decoder2> decoder2_;
   I2cBus bus_;
   std::unique_ptr<RouteHook> route_hook_;
   std::atomic<std::uint64_t> writes_{0};

@@ -23,6 +23,12 @@ void Kt650VideoInputs::SetCamera(int input, bool present) {
   sources_[input].present = present;
 }
 
+bool Kt650VideoInputs::CameraPresent(int input) const {
+  if (!InRange(input)) return false;
+  std::lock_guard lock(mutex_);
+  return sources_[input].present;
+}
+
 VideoSourceDesc Kt650VideoInputs::SelectedSource() const {
   std::lock_guard lock(mutex_);
   return sources_[selected_];

@@ -20,6 +20,8 @@ class PLATFORM_EXPORT Kt650VideoInputs {
   int SelectedInput() const;
   // Plugs the input's camera in or out; its standard stays the one described.
   void SetCamera(int input, bool present);
+  // False for an input out of range.
+  bool CameraPresent(int input) const;
   VideoSourceDesc SelectedSource() const;
 
  private:

@@ -48,7 +48,9 @@ TEST_F(Kt650SerialBus, EachTypeAnswersAtItsOwnAddresses) {
     EXPECT_EQ(b.control_port() != nullptr, latches);
     EXPECT_EQ(b.board_control() != nullptr, !latches);
     EXPECT_EQ(b.saa7110() != nullptr, saa);
-    std::map<std::uint8_t, bool> expected{{kPort, latches}, {kData, latches}, {kControl, !latches}, {kSaa, saa}};
+    EXPECT_EQ(b.decoder2() != nullptr, !latches);
+    // 0x42 is the control port on types 0-2 and the second decoder on types 3-5.
+    std::map<std::uint8_t, bool> expected{{kPort, true}, {kData, latches}, {kControl, !latches}, {kSaa, saa}};
     for (auto [address, present] : expected) EXPECT_EQ(master_->Transmit(address, {})[0], present) << int(address);
     EXPECT_FALSE(master_->Transmit(0x50, {})[0]);
     EXPECT_EQ(b.serial_bus().Frames().size(), expected.size() + 1);
