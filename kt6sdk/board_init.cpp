@@ -8,6 +8,7 @@
 #include "kt6sdk/board_operations.h"
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/decimation.h"
+#include "kt6sdk/decoder2.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
@@ -50,7 +51,7 @@ void InitDecoder(const BoardConfig& c) {
     return;
   }
   if ((c.board_flags & kSecondDecoderInput) || type == 3) {
-    g_operations.init_decoder2(c.decoder2_registers);
+    KT6InitDecoder2(c.decoder2_registers);
     if (type == 3) KT6SetVIPMode(c.vip_mode);
   } else if (c.board_flags & (kAnalogInterface | kTwoLevelSets)) {
     g_operations.set_levels();

@@ -37,9 +37,8 @@ void StandardExtent(std::int32_t* width, std::int32_t* height) {
 }  // namespace
 
 BoardOperations g_operations = {
-    Nothing,       Nothing,        Nothing,  Nothing,          NoTable,       NoFlags,
-    NoTable,       Nothing,        KeepMirrorMode, KeepStandard, NoValue,     KeepPixelMode,
-    NoFill,        Nothing,        Nothing,  StandardWindow,   StandardExtent,
+    Nothing,        Nothing,      Nothing, Nothing,       NoTable, NoFlags, Nothing, KeepMirrorMode,
+    KeepStandard,   NoValue,      KeepPixelMode, NoFill,  Nothing, Nothing, StandardWindow, StandardExtent,
 };
 
 }  // namespace kt6

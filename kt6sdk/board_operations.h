@@ -15,7 +15,6 @@ struct BoardOperations {
   void (*stop_grab)();        // a running grab
   void (*init_saa7110)(const std::uint8_t* table);
   void (*init_lut_and_levels)(std::uint32_t flags);  // board type 2
-  void (*init_decoder2)(const std::uint8_t* table);
   void (*set_levels)();  // the analog levels the configuration word selects
   void (*set_mirror_mode)(std::uint8_t mode);
   void (*set_tv_standard)(std::uint8_t standard);
