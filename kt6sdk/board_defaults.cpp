@@ -24,13 +24,15 @@ constexpr std::uint8_t kSaa7110Table[53] = {
 // Control port of types 1 and 2: register 5 routes the decoder to the video port.
 constexpr std::uint8_t kPortTable[8] = {0x00, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00};
 constexpr std::uint8_t kLevelDacs[3] = {0x80, 0x80, 0x80};
-// Channel, then brightness, contrast, saturation and hue at their middles.
-constexpr std::uint8_t kSaa7110Controls[13] = {0x00, 0x80, 0x40, 0x40, 0x00};
-constexpr std::uint8_t kFrontEndControls[15] = {0x00, 0x80, 0x40, 0x40, 0x00};
+// The decoders' control settings: channel 0, AGC on, 525 lines, no VCR, YUV, then
+// saturation, hue, the gains of inputs 0-3, contrast and brightness at their middles.
+constexpr std::uint8_t kDecoderControls[13] = {0, 1, 0, 0, 2, 0x40, 0, 0x20, 0x20, 0x20, 0x20, 0x40, 0x80};
+// The front end: channel 0, levels from gain and brightness, gain 31 on each input,
+// top and bottom references in pairs, brightness at the middle.
+constexpr std::uint8_t kFrontEndControls[15] = {0, 2, 31, 31, 31, 31, 48, 16, 48, 16, 48, 16, 48, 16, 128};
 // Board-control device of types 3 to 5: register 1 routes the decoder to the
 // video port.
 constexpr std::uint8_t kControlTable[30] = {0x00, 0x01};
-constexpr std::uint8_t kDecoder2Controls[13] = {0x00, 0x80, 0x40, 0x40, 0x00};
 // The analog camera interface: levels at the middle of the range, no gain.
 constexpr std::uint8_t kTopLevel = 0xC0;
 constexpr std::uint8_t kBottomLevel = 0x40;
@@ -47,13 +49,13 @@ void LoadOlderTables(BoardConfig& c) {
   std::memcpy(c.saa7110_registers, kSaa7110Table, sizeof kSaa7110Table);
   std::memcpy(c.port_registers, kPortTable, sizeof kPortTable);
   std::memcpy(c.level_dacs, kLevelDacs, sizeof kLevelDacs);
-  std::memcpy(c.saa7110_controls, kSaa7110Controls, sizeof kSaa7110Controls);
+  std::memcpy(c.saa7110_controls, kDecoderControls, sizeof kDecoderControls);
   std::memcpy(c.front_end_controls, kFrontEndControls, sizeof kFrontEndControls);
 }
 
 void LoadSecondDecoderTables(BoardConfig& c) {
   std::memcpy(c.control_registers, kControlTable, sizeof kControlTable);
-  std::memcpy(c.decoder2_controls, kDecoder2Controls, sizeof kDecoder2Controls);
+  std::memcpy(c.decoder2_controls, kDecoderControls, sizeof kDecoderControls);
   c.level_mode = kTopBottomMode;
   Fill(c.top_levels, kTopLevel);
   Fill(c.bottom_levels, kBottomLevel);
