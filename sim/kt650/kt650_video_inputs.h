@@ -21,6 +21,8 @@ class PLATFORM_EXPORT Kt650VideoInputs {
   // Plugs the input's camera in or out; its standard stays the one described.
   void SetCamera(int input, bool present);
   VideoSourceDesc SelectedSource() const;
+  // The camera on an input; none out of range.
+  VideoSourceDesc Source(int input) const;
 
  private:
   mutable std::mutex mutex_;
