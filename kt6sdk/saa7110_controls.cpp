@@ -18,7 +18,8 @@ namespace {
 
 constexpr std::uint8_t kChannel3 = 3;
 constexpr std::uint8_t kChannel5 = 5;
-constexpr std::size_t kNoGainSlot = 0xFF;
+constexpr std::size_t kNoSlot = 0xFF;
+constexpr std::uint8_t kWholeByte = 0xFF;
 
 // What the input switch writes for one channel, in the order written. The chroma
 // control is the grey value or, on the colour-capable inputs, follows the pixel mode.
@@ -68,7 +69,7 @@ const InputRow* RowOf(std::uint8_t channel) {
 std::size_t GainSlotOf(std::uint8_t channel) {
   if (channel == kChannel5) return kGainSlots;
   if (channel <= kChannel3) return kGainSlots + channel;
-  return kNoGainSlot;
+  return kNoSlot;
 }
 
 std::uint8_t AgcMask() { return Setting(kAgcSlot) == kAgcModeOn ? kAgcOn : kAgcOff; }
@@ -92,7 +93,7 @@ void SwitchChannel(std::uint8_t channel) {
   KT6SetSAA7110Reg(kInputFilter, row->filter);
   KT6SetSAA7110Reg(kChromaControl, chroma);
   std::size_t slot = GainSlotOf(channel);
-  if (slot != kNoGainSlot) WriteGain(*row, Setting(slot));
+  if (slot != kNoSlot) WriteGain(*row, Setting(slot));
 }
 
 void SetAgc(std::uint8_t value) {
@@ -103,7 +104,7 @@ void SetAgc(std::uint8_t value) {
 void SetGain(std::uint8_t value) {
   std::uint8_t channel = Setting(kChannelSlot);
   std::size_t slot = GainSlotOf(channel);
-  if (slot == kNoGainSlot) return;
+  if (slot == kNoSlot) return;
   Store(slot, value);
   WriteGain(*RowOf(channel), value);
 }
@@ -128,37 +129,10 @@ void SetColour(std::size_t slot, std::uint8_t reg, std::uint8_t value, std::uint
   KT6SetSAA7110Reg(reg, value & bits);
 }
 
-// The setting a readable control keeps (control 54 aside).
-bool SlotOf(std::uint16_t control, std::size_t* slot) {
-  switch (control) {
-    case ctl::kChannel:
-      *slot = kChannelSlot;
-      return true;
-    case ctl::kSaturation:
-      *slot = kSaturationSlot;
-      return true;
-    case ctl::kHue:
-      *slot = kHueSlot;
-      return true;
-    case ctl::kAgc:
-      *slot = kAgcSlot;
-      return true;
-    case ctl::kStandard:
-      *slot = kStandardSlot;
-      return true;
-    case ctl::kVcr:
-      *slot = kVcrSlot;
-      return true;
-    case ctl::kContrast:
-      *slot = kContrastSlot;
-      return true;
-    case ctl::kBrightness:
-      *slot = kBrightnessSlot;
-      return true;
-    default:
-      return false;
-  }
-}
+// The setting each control 50-59 keeps, by control; control 54's depends on the
+// channel, and control 57 cannot be read.
+constexpr std::size_t kReadableSlots[] = {kChannelSlot,  kSaturationSlot, kHueSlot, kAgcSlot,      kNoSlot,
+                                          kStandardSlot, kVcrSlot,        kNoSlot,  kContrastSlot, kBrightnessSlot};
 
 }  // namespace
 
@@ -174,7 +148,7 @@ std::int32_t KT6SetSAA7110Control(std::uint16_t control, std::uint8_t value) {
       SetColour(kSaturationSlot, kSaturation, value, kSaturationBits);
       break;
     case ctl::kHue:
-      SetColour(kHueSlot, kHue, value, 0xFF);
+      SetColour(kHueSlot, kHue, value, kWholeByte);
       break;
     case ctl::kAgc:
       SetAgc(value);
@@ -207,14 +181,15 @@ std::int32_t KT6SetSAA7110Control(std::uint16_t control, std::uint8_t value) {
 }
 
 std::int32_t KT6GetSAA7110Control(std::uint16_t control, std::uint8_t* out) {
-  std::size_t slot = 0;
   if (control == ctl::kGain) {
     if (!out) return KT6_ERR_PARAMETER;
-    slot = GainSlotOf(Setting(kChannelSlot));
-    if (slot != kNoGainSlot) *out = Setting(slot);
+    std::size_t slot = GainSlotOf(Setting(kChannelSlot));
+    if (slot != kNoSlot) *out = Setting(slot);
     return KT6_OK;
   }
-  if (!SlotOf(control, &slot)) return KT6_ERR_GENERAL;
+  if (control < ctl::kChannel || control > ctl::kBrightness) return KT6_ERR_GENERAL;
+  std::size_t slot = kReadableSlots[control - ctl::kChannel];
+  if (slot == kNoSlot) return KT6_ERR_GENERAL;
   if (!out) return KT6_ERR_PARAMETER;
   *out = Setting(slot);
   return KT6_OK;
