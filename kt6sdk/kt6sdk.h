@@ -116,6 +116,19 @@ KT6_API std::int32_t KT6LUTLoad(std::uint8_t start, std::uint16_t count, const s
 // An SAA7110 register (board types 1 and 2): non-zero when the driver took the
 // transaction; 0 for a register past 0x34, which is not sent.
 KT6_API std::int32_t KT6SetSAA7110Reg(std::uint8_t reg, std::uint8_t value);
+// The shadow of a register (0 past 0x34): the chip is never read back.
+KT6_API std::uint8_t KT6GetSAA7110Reg(std::uint8_t reg);
+// Registers 0x00-0x19 and 0x20-0x34 from a 53-byte image, in ascending order; a
+// null image loads nothing.
+KT6_API void KT6InitSAA7110(const std::uint8_t* table);
+// The decoder's power-down bit set and cleared; results as KT6SetSAA7110Reg.
+KT6_API std::int32_t KT6DisableSAA7110();
+KT6_API std::int32_t KT6EnableSAA7110();
+// The video controls 50-59 of board types 1 and 2: -1 for any other control, else
+// 0. Control 57 can be set but not read (-1); a null out is -34. Control 54 reads
+// the current channel's gain and stores nothing for a channel without one.
+KT6_API std::int32_t KT6SetSAA7110Control(std::uint16_t control, std::uint8_t value);
+KT6_API std::int32_t KT6GetSAA7110Control(std::uint16_t control, std::uint8_t* out);
 
 // The video port's horizontal decimation (after KT6Init): 0xFFFFFFFF freezes the
 // capture, 0x12345678 resumes it with the stored decimation, any other value is

@@ -5,6 +5,7 @@
 #include "sim/bounded_log.h"
 #include "sim/kt650/kt650_interrupt_gate.h"
 #include "sim/kt650/kt650_layout.h"
+#include "sim/kt650/kt650_saa7110_inputs.h"
 #include "sim/kt650/kt650_streams.h"
 #include "sim/memory/low_memory.h"
 
@@ -111,6 +112,7 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       field_clock_(std::make_unique<Kt650FieldClock>(*this, desc.timing)) {
   SetUpConfigSpace();
   if (Kt650Decoder2* decoder = serial_port_->decoder2()) decoder->ConnectInputs(video_inputs_.get());
+  if (Saa7110Model* saa = saa7110()) ConnectSaa7110Inputs(*saa, *video_inputs_);
   window_ = MapBelow4G(window_size_, false);
   platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), window_size_, this);
 }

@@ -34,4 +34,10 @@ VideoSourceDesc Kt650VideoInputs::SelectedSource() const {
   return sources_[selected_];
 }
 
+VideoSourceDesc Kt650VideoInputs::Source(int input) const {
+  if (!InRange(input)) return {};
+  std::lock_guard lock(mutex_);
+  return sources_[input];
+}
+
 }  // namespace sim

@@ -23,6 +23,8 @@ class PLATFORM_EXPORT Kt650VideoInputs {
   // False for an input out of range.
   bool CameraPresent(int input) const;
   VideoSourceDesc SelectedSource() const;
+  // The camera on an input; none out of range.
+  VideoSourceDesc Source(int input) const;
 
  private:
   mutable std::mutex mutex_;

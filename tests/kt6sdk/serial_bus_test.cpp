@@ -76,6 +76,7 @@ TEST_F(SerialBus, TheDecodersStatusIsReadInTheSectionAndItsIdentificationAroundI
   sim::Kt650Board& board = BootBoard(kChip8A01, 2);
   sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
   KT6SetSAA7110Reg(0x0D, 0x86);
+  KT6SetSAA7110Reg(0x20, 0x7C);  // input 0, where the camera is
   vxd.ClearRequests();
   EXPECT_EQ(kt6::KT6ReadSAA7110Status(1), 0x00);  // the live status: the select bit is set
   EXPECT_EQ(Sections(vxd), (std::vector<DWORD>{codes::kSerialBusBegin, codes::kSerialBusEnd}));
