@@ -14,6 +14,7 @@ bool Kt650BoardControl::WriteData(std::uint8_t subaddress, std::size_t index, st
     if (subaddress + index >= registers_.size()) return false;
     reg = static_cast<std::uint8_t>(subaddress + index);
     registers_[reg] = value;
+    if (reg == kBcSerialLines) DriveSerialLines(value);
   }
   if (hook_) landed_.push_back(Kt650LandedWrite{reg, value});
   return true;
@@ -27,6 +28,16 @@ void Kt650BoardControl::WriteLutPort(std::size_t index, std::uint8_t value) {
   std::uint8_t control = registers_[kBcLutControl];
   if (control & kLutLaneWrite) lut_.Set(control >> kLutLaneShift, lut_index_, value);
   ++lut_index_;
+}
+
+void Kt650BoardControl::DriveSerialLines(std::uint8_t value) {
+  Kt650SerialLines lines;
+  lines.dac_select = (value & kBcDacSelectLine) != 0;
+  lines.clock = (value & kBcSerialClock) != 0;
+  lines.dac_data = (value & kBcDacDataLine) != 0;
+  lines.reg_select = (value & kBcRegSelectLine) != 0;
+  lines.reg_data = (value & kBcRegDataLine) != 0;
+  bit_serial_.Drive(lines);
 }
 
 std::uint8_t Kt650BoardControl::ReadData(std::uint8_t subaddress, std::size_t index) {

@@ -4,6 +4,7 @@
 // it is an index, each following byte an entry written there, after which the index
 // advances by itself. Entries go into the lane of register 15 bits 3-2 while
 // register 15 bit 1 is set; otherwise they are dropped (the index still advances).
+// Register 18 carries the analog front end's bit-serial lines (kt650_bit_serial.h).
 #pragma once
 
 #include <array>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "sim/i2c/i2c_device.h"
+#include "sim/kt650/kt650_bit_serial.h"
 #include "sim/kt650/kt650_lut_ram.h"
 
 namespace sim {
@@ -32,6 +34,8 @@ class PLATFORM_EXPORT Kt650BoardControl : public I2cDevice {
   // Register 7 bit 7 and register 19 bit 5 both set.
   bool CaptureRunning() const;
   std::uint8_t Lut(unsigned lane, unsigned index) const;
+  // Register 18's bit-serial lines.
+  const Kt650BitSerial& bit_serial() const { return bit_serial_; }
   // Called for each data byte the device takes (reg 0x10 for the LUT port), before
   // the host's write of the serial port that ended the byte returns: the transaction
   // is still on the bus. It runs on that writing thread with no lock of the virtual
@@ -50,10 +54,12 @@ class PLATFORM_EXPORT Kt650BoardControl : public I2cDevice {
 
  private:
   void WriteLutPort(std::size_t index, std::uint8_t value);
+  void DriveSerialLines(std::uint8_t value);
 
   std::array<std::uint8_t, kt650::kBoardControlCount> registers_{};
   std::uint8_t lut_index_ = 0;
   Kt650LutRam lut_;
+  Kt650BitSerial bit_serial_;
   WriteHook hook_;
   std::vector<Kt650LandedWrite> landed_;
 };

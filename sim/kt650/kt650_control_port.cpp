@@ -21,16 +21,23 @@ void Kt650ControlPort::Attach(I2cBus& bus) {
 void Kt650ControlPort::OnPortByte(std::uint8_t byte) {
   std::lock_guard lock(mutex_);
   AppendBounded(port_log_, byte);
-  if (!register_file_) {
-    DriveLut(byte);
-    return;
-  }
+  if (!register_file_) DriveLut(byte);
   if (byte & kPortSelect) {
     selected_ = byte & kPortRegisterMask;
     return;
   }
   registers_[selected_] = byte & kPortValueMask;
-  if (selected_ == kPortLutControl) DriveLut(registers_[selected_]);
+  if (register_file_ && selected_ == kPortLutControl) DriveLut(registers_[selected_]);
+  DriveFrontEnd();
+}
+
+void Kt650ControlPort::DriveFrontEnd() {
+  front_end_.OnPortRegisters(registers_, data_byte_);
+  Kt650SerialLines lines;
+  lines.dac_select = (registers_[kPortDacSelect] & kPortDacSelectLine) != 0;
+  lines.clock = (registers_[kPortLutControl] & kPortSerialClock) != 0;
+  lines.dac_data = (registers_[kPortLutControl] & kPortDacDataLine) != 0;
+  bit_serial_.Drive(lines);
 }
 
 void Kt650ControlPort::OnDataByte(std::uint8_t byte) {

@@ -10,6 +10,10 @@
 // register (byte & 7); each byte with bit 7 clear sets the low six bits of the
 // selected register. Register 7 carries the LUT lines: bank in bits 5-4, bit 3
 // rising latches the address, bit 2 rising writes the entry.
+//
+// On every type the port's bytes also reach the analog front end as the register
+// file's writes (kt650_front_end.h) and its bit-serial lines (kt650_bit_serial.h):
+// the type-0 board carries the front end behind the same port.
 #pragma once
 
 #include <array>
@@ -18,6 +22,8 @@
 
 #include "sim/i2c/i2c_bus.h"
 #include "sim/i2c/i2c_latch.h"
+#include "sim/kt650/kt650_bit_serial.h"
+#include "sim/kt650/kt650_front_end.h"
 #include "sim/kt650/kt650_lut_ram.h"
 
 namespace sim {
@@ -36,6 +42,8 @@ class PLATFORM_EXPORT Kt650ControlPort {
   std::vector<std::uint8_t> PortBytes() const;  // every byte latched, oldest first
   std::vector<std::uint8_t> DataBytes() const;
   std::uint8_t Lut(unsigned bank, unsigned index) const;
+  const Kt650FrontEnd& front_end() const { return front_end_; }
+  const Kt650BitSerial& bit_serial() const { return bit_serial_; }
 
  private:
   // Where one board type has its LUT lines.
@@ -49,6 +57,7 @@ class PLATFORM_EXPORT Kt650ControlPort {
   void OnPortByte(std::uint8_t byte);
   void OnDataByte(std::uint8_t byte);
   void DriveLut(std::uint8_t lines);
+  void DriveFrontEnd();
 
   const bool register_file_;
   const LutLines lut_lines_;
@@ -64,6 +73,8 @@ class PLATFORM_EXPORT Kt650ControlPort {
   Kt650LutRam lut_;
   std::vector<std::uint8_t> port_log_;
   std::vector<std::uint8_t> data_log_;
+  Kt650FrontEnd front_end_;
+  Kt650BitSerial bit_serial_;
 };
 
 }  // namespace sim
