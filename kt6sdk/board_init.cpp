@@ -5,10 +5,12 @@
 #include <cstring>
 
 #include "kt6sdk/board_defaults.h"
+#include "kt6sdk/board_word.h"
 #include "kt6sdk/board_operations.h"
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/decimation.h"
 #include "kt6sdk/decoder2.h"
+#include "kt6sdk/front_end.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
@@ -20,12 +22,8 @@
 namespace kt6 {
 namespace {
 
-// Configuration word bits that choose the input path.
-constexpr std::uint32_t kDecoderInput = 0x10;
-constexpr std::uint32_t kCameraInterfaceInput = 0x20;
-constexpr std::uint32_t kAnalogInterface = 0x10000;
-constexpr std::uint32_t kSecondDecoderInput = 0x20000;
-constexpr std::uint32_t kTwoLevelSets = 0x40000 | 0x80000;
+using namespace boardword;
+
 constexpr std::uint8_t kForceChannel = 0x80;
 constexpr std::uint8_t kLutControlOlderBoard = 64;
 constexpr std::uint8_t kFieldPatchFirst = 240;
@@ -47,7 +45,7 @@ std::size_t BytesTaken(std::uint16_t version) {
 void InitDecoder(const BoardConfig& c) {
   std::uint16_t type = g_state.board_type;
   if (type <= 2) {
-    g_operations.init_saa7110(c.saa7110_registers);
+    KT6InitSAA7110(c.saa7110_registers);
     return;
   }
   if ((c.board_flags & kSecondDecoderInput) || type == 3) {
@@ -126,7 +124,7 @@ std::int32_t Init(const BoardConfig* record) {
 
   if (type == 1 || type == 2) {
     KT6InitPortRegs(c.port_registers);
-    if (type == 2) g_operations.init_lut_and_levels(0);
+    if (type == 2) KT6InitLUTAndLevels(0);
   } else if (type >= 3) {
     KT6InitCtrlRegs(c.control_registers);
     KT6MMIOWrite32Raw(mmio::kHorizontalDecimation, 0);

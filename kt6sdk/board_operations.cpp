@@ -1,15 +1,22 @@
 #include "kt6sdk/board_operations.h"
+#include "kt6sdk/board_word.h"
 
+#include <cstddef>
+
+#include "kt6sdk/decoder2.h"
+#include "kt6sdk/front_end.h"
+#include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/saa7110.h"
 #include "kt6sdk/shadow_bytes.h"
 
 namespace kt6 {
 namespace {
 
+using namespace boardword;
+
+
 void Nothing() {}
-void NoTable(const std::uint8_t*) {}
-void NoFlags(std::uint32_t) {}
-void NoValue(std::uint8_t) {}
 void NoFill(std::uint8_t, std::uint8_t, std::uint8_t) {}
 void KeepMirrorMode(std::uint8_t mode) {
   if (mode <= 1) g_state.config.mirror_mode = mode;
@@ -20,6 +27,19 @@ void KeepStandard(std::uint8_t standard) {
   StoreShadow(g_state.config.tv_standard, standard);
 }
 void KeepPixelMode(std::uint8_t mode) { g_state.config.pixel_mode = mode; }
+
+void ChannelToDevice(std::uint8_t channel) {
+  channel &= 0x7F;
+  std::uint32_t word = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, board_flags));
+  std::uint16_t type = g_state.board_type;
+  if (word & kTwoLevelSets) return;
+  if ((word & kSecondDecoderInput) || type == 3)
+    KT6SetDecoder2Control(decoder2::kChannel, channel);
+  else if ((word & kDecoderInput) || type < 2)
+    KT6SetSAA7110Control(saa7110control::kChannel, channel);
+  else if (word & kCameraInterfaceInput)
+    KT6SetFrontEndControl(frontend::kChannel, channel);
+}
 
 // The 525-line window until camera slots exist.
 void StandardWindow(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height) {
@@ -37,8 +57,8 @@ void StandardExtent(std::int32_t* width, std::int32_t* height) {
 }  // namespace
 
 BoardOperations g_operations = {
-    Nothing,        Nothing,      Nothing, Nothing,       NoTable, NoFlags, Nothing, KeepMirrorMode,
-    KeepStandard,   NoValue,      KeepPixelMode, NoFill,  Nothing, Nothing, StandardWindow, StandardExtent,
+    Nothing,        Nothing,          Nothing,       Nothing, Nothing, KeepMirrorMode, KeepStandard,
+    ChannelToDevice, KeepPixelMode,   NoFill,        Nothing, Nothing, StandardWindow, StandardExtent,
 };
 
 }  // namespace kt6

@@ -13,12 +13,12 @@ struct BoardOperations {
   void (*set_strobe)();       // the strobe line on
   void (*reset_strobe)();     // and off
   void (*stop_grab)();        // a running grab
-  void (*init_saa7110)(const std::uint8_t* table);
-  void (*init_lut_and_levels)(std::uint32_t flags);  // board type 2
   void (*set_levels)();  // the analog levels the configuration word selects
   void (*set_mirror_mode)(std::uint8_t mode);
   void (*set_tv_standard)(std::uint8_t standard);
-  void (*set_channel)(std::uint8_t channel);  // bit 7: switch even to the channel it has
+  // Bit 7: switch even to the channel it has. Until the input code exists it goes
+  // straight to the decoder or front end that the configuration word routes.
+  void (*set_channel)(std::uint8_t channel);
   void (*set_pixel_mode)(std::uint8_t mode);
   // The capture buffer filled with one YUV value (or RGB 0, 0, 0 in the RGB modes).
   void (*clear_capture_buffer)(std::uint8_t y, std::uint8_t u, std::uint8_t v);

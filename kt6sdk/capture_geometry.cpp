@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "kt6sdk/board_operations.h"
+#include "kt6sdk/board_word.h"
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/decimation.h"
 #include "kt6sdk/interrupt_handler.h"
@@ -18,16 +19,12 @@ namespace kt6 {
 namespace {
 
 using namespace grabflag;
+using namespace boardword;
 
 constexpr std::uint16_t kFieldStartBits = kSkipField1 | kSkipField0 | kNextField;
 constexpr std::uint8_t kCtrlCaptureMode = 7;
 constexpr std::uint8_t kCtrlVideoRouting = 1;
 constexpr std::uint16_t kNonInterlacedMaxHeight = 512;
-// Configuration word bits that change the window's place.
-constexpr std::uint32_t kDecoderInput = 0x10;
-constexpr std::uint32_t kCameraInterfaceInput = 0x20;
-constexpr std::uint32_t kSeparateSync = 0x100;
-constexpr std::uint32_t kSecondDecoderInput = 0x20000;
 constexpr std::uint8_t kRevisedSubRevision = 48;
 constexpr std::uint8_t kShiftedRevision = 18;
 

@@ -4,6 +4,7 @@
 // page list; the video port's field buffers and line stride point into it.
 #include "ddraw_overlay/zpddraw.h"
 #include "kt6sdk/board_operations.h"
+#include "kt6sdk/board_word.h"
 #include "kt6sdk/decimation.h"
 #include "kt6sdk/display_reservation.h"
 #include "kt6sdk/driver_link.h"
@@ -159,7 +160,7 @@ FieldBuffers FieldBuffersOf(std::int64_t o, std::int64_t p) {
     b.buffer1 = (flags & kNonInterlaced) ? o : o + p;
   } else if (standard == 0 || standard == 2) {
     b.buffer0 = (flags & kNonInterlaced) ? o : o - p;
-  } else if (g_state.config.board_flags & 0x20) {
+  } else if (g_state.config.board_flags & boardword::kCameraInterfaceInput) {
     b.buffer1 = ((flags & kNonInterlaced) && !(flags & kFrame)) ? o : o - p;
   } else {
     b.buffer1 = (flags & kFrame) ? o + p : o;

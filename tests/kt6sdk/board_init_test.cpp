@@ -73,6 +73,27 @@ TEST_F(BoardInit, TheDefaultsProgramTheBoardWithAPlacedFrame) {
   EXPECT_EQ(b.Register(0x81A0) & 0x0F000000u, 0x01000000u);  // the desktop alone
 }
 
+TEST_F(BoardInit, TheDecodersAndLevelDacsEndAsTheRecordSays) {
+  sim::Machine& m = Open(kChip8A01, 2);
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  BoardConfig c = Config();
+  sim::Kt650Board& b = m.kt650(0);
+  for (std::uint8_t r = 0; r <= 0x34; ++r) {
+    if (r >= 0x1A && r <= 0x1F) continue;  // never loaded
+    EXPECT_EQ(b.saa7110()->Register(r), c.saa7110_registers[r]) << int(r);
+  }
+  for (unsigned i = 0; i < 3; ++i) EXPECT_EQ(b.control_port()->front_end().LevelDac(i), c.level_dacs[i]) << i;
+  EXPECT_EQ(b.video_inputs().SelectedInput(), 0);  // the channel of the record
+  ShutDown();
+
+  sim::Machine& n = Open(kChip8A22, 3);
+  BoardConfig record = kt6::g_state.config;
+  record.decoder2_registers[3] = 0x5A;  // register 0x03
+  ASSERT_EQ(KT6Init(&record), 0);
+  EXPECT_EQ(n.kt650(0).decoder2()->Register(0x03), 0x5A);
+  EXPECT_EQ(n.kt650(0).decoder2()->Register(0x88), 0xF0);
+}
+
 TEST_F(BoardInit, TheVersionTagSaysHowMuchOfARecordIsTaken) {
   Open(kChip8A22, 3);
   ASSERT_EQ(KT6Init(nullptr), 0);
