@@ -72,7 +72,8 @@ int Kt650Decoder2::SelectedInputLocked() const {
 std::uint8_t Kt650Decoder2::StatusLocked() const {
   const Kt650VideoInputs* inputs = inputs_.load();
   int input = SelectedInputLocked();
-  return inputs && input >= 0 && inputs->CameraPresent(input) ? kLocked : kNoSignal;
+  int connector = Kt650VideoInputs::ConnectorOf(input);
+  return inputs && connector >= 0 && inputs->CameraPresent(connector) ? kLocked : kNoSignal;
 }
 
 bool Kt650Decoder2::WriteData(std::uint8_t subaddress, std::size_t index, std::uint8_t value) {

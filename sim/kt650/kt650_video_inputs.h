@@ -22,6 +22,12 @@ class PLATFORM_EXPORT Kt650VideoInputs {
   void SetCamera(int input, bool present);
   // False for an input out of range.
   bool CameraPresent(int input) const;
+  // The connector a decoder's input reaches: input 5 shares connector 0 (the two
+  // share one gain on the board); other inputs outside 0-3 reach none (-1).
+  static int ConnectorOf(int decoderInput) {
+    if (decoderInput == 5) return 0;
+    return decoderInput >= 0 && decoderInput < kInputs ? decoderInput : -1;
+  }
   VideoSourceDesc SelectedSource() const;
   // The camera on an input; none out of range.
   VideoSourceDesc Source(int input) const;
