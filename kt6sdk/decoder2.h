@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "kt6sdk/video_controls.h"
+
 namespace kt6 {
 
 namespace decoder2 {
@@ -59,16 +61,16 @@ constexpr std::uint8_t kSkipped[] = {0xA3, 0xA7, 0xAB, 0xAF, 0xB5, 0xB6, 0xB7,
                                      0xD3, 0xD7, 0xDB, 0xDF, 0xE5, 0xE6, 0xE7};
 
 // The video controls.
-constexpr std::uint16_t kChannel = 50;
-constexpr std::uint16_t kSaturationControl = 51;
-constexpr std::uint16_t kHueControl = 52;
-constexpr std::uint16_t kAgc = 53;
-constexpr std::uint16_t kGain = 54;
-constexpr std::uint16_t kTvStandard = 55;
-constexpr std::uint16_t kVcr = 56;
-constexpr std::uint16_t kPixelMode = 57;
-constexpr std::uint16_t kContrastControl = 58;
-constexpr std::uint16_t kBrightnessControl = 59;
+using videocontrol::kAgc;
+using videocontrol::kChannel;
+using videocontrol::kGain;
+using videocontrol::kPixelMode;
+using videocontrol::kVcr;
+constexpr std::uint16_t kSaturationControl = videocontrol::kSaturation;
+constexpr std::uint16_t kHueControl = videocontrol::kHue;
+constexpr std::uint16_t kTvStandard = videocontrol::kStandard;
+constexpr std::uint16_t kContrastControl = videocontrol::kContrast;
+constexpr std::uint16_t kBrightnessControl = videocontrol::kBrightness;
 
 // Where each setting lives in the controls' bytes; the gains of inputs 0-3 follow
 // one another from kGainSlot.

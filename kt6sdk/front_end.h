@@ -8,15 +8,17 @@
 
 #include <cstdint>
 
+#include "kt6sdk/video_controls.h"
+
 namespace kt6 {
 
 namespace frontend {
 // Controls.
-constexpr std::uint16_t kChannel = 50;
-constexpr std::uint16_t kGain = 54;
-constexpr std::uint16_t kBrightness = 59;
-constexpr std::uint16_t kTop = 60;
-constexpr std::uint16_t kBottom = 61;
+using videocontrol::kBottom;
+using videocontrol::kBrightness;
+using videocontrol::kChannel;
+using videocontrol::kGain;
+using videocontrol::kTop;
 constexpr std::uint8_t kMaxLevel = 63;  // top and bottom controls, x 4 into an 8-bit DAC
 
 // front_end_controls[]: channel, level mode, four gains, four (top, bottom) pairs,

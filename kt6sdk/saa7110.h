@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kt6sdk/video_controls.h"
+
 namespace kt6 {
 
 namespace saa7110 {
@@ -54,16 +56,16 @@ constexpr std::uint32_t kSecondWiring = 0x0800;
 // The numbered video controls and where the board configuration keeps each
 // setting (indices into its SAA7110 control bytes).
 namespace saa7110control {
-constexpr std::uint16_t kChannel = 50;
-constexpr std::uint16_t kSaturation = 51;
-constexpr std::uint16_t kHue = 52;
-constexpr std::uint16_t kAgc = 53;
-constexpr std::uint16_t kGain = 54;
-constexpr std::uint16_t kStandard = 55;
-constexpr std::uint16_t kVcr = 56;
-constexpr std::uint16_t kPixelMode = 57;
-constexpr std::uint16_t kContrast = 58;
-constexpr std::uint16_t kBrightness = 59;
+using videocontrol::kAgc;
+using videocontrol::kBrightness;
+using videocontrol::kChannel;
+using videocontrol::kContrast;
+using videocontrol::kGain;
+using videocontrol::kHue;
+using videocontrol::kPixelMode;
+using videocontrol::kSaturation;
+using videocontrol::kStandard;
+using videocontrol::kVcr;
 
 constexpr std::size_t kChannelSlot = 0;
 constexpr std::size_t kAgcSlot = 1;
