@@ -18,14 +18,8 @@ using namespace boardword;
 
 void Nothing() {}
 void NoFill(std::uint8_t, std::uint8_t, std::uint8_t) {}
-void KeepMirrorMode(std::uint8_t mode) {
-  if (mode <= 1) g_state.config.mirror_mode = mode;
-}
-// The standards the board type has: the user camera slot from type 4 on.
-void KeepStandard(std::uint8_t standard) {
-  if (standard > 2 || (standard == 2 && g_state.board_type < 4)) return;
-  StoreShadow(g_state.config.tv_standard, standard);
-}
+void SetMirrorMode(std::uint8_t mode) { KT6SetMirrorMode(mode); }
+void SetTvStandard(std::uint8_t standard) { KT6SetTVStandard(standard); }
 void KeepPixelMode(std::uint8_t mode) { g_state.config.pixel_mode = mode; }
 
 void ChannelToDevice(std::uint8_t channel) {
@@ -57,7 +51,7 @@ void StandardExtent(std::int32_t* width, std::int32_t* height) {
 }  // namespace
 
 BoardOperations g_operations = {
-    Nothing,        Nothing,          Nothing,       Nothing, Nothing, KeepMirrorMode, KeepStandard,
+    Nothing,        Nothing,          Nothing,       Nothing, Nothing, SetMirrorMode, SetTvStandard,
     ChannelToDevice, KeepPixelMode,   NoFill,        Nothing, Nothing, StandardWindow, StandardExtent,
 };
 

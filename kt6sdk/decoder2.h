@@ -53,6 +53,14 @@ constexpr std::uint8_t kHue = 0x0D;
 constexpr std::uint8_t kScalerControl = 0x88;
 constexpr std::uint8_t kScalerHold = 0x00;
 constexpr std::uint8_t kScalerRun = 0xF0;
+// The scaler's horizontal start (low and high byte) and its mirror bit, which
+// reverses each line.
+constexpr std::uint8_t kHorizontalStartLow = 0x94;
+constexpr std::uint8_t kHorizontalStartHigh = 0x95;
+constexpr std::uint8_t kHorizontalStart525 = 6;
+constexpr std::uint8_t kHorizontalStart625 = 10;
+constexpr std::uint8_t kScalerMirror = 0xB4;
+constexpr std::uint8_t kMirrorOn = 0x10;
 // The window and scaler registers of the TV standard, each a low and high byte.
 constexpr std::uint8_t kWindowRegisters[] = {0x94, 0x96, 0x98, 0x9A, 0x9C, 0x9E, 0xA8, 0xAC};
 

@@ -54,7 +54,11 @@ constexpr std::uint32_t kLut2Entries = 256;
 // Bit-serial lines. Types 0-2: select in control-port register 3, clock and data in
 // register 7. Types 3-5: board-control register 18.
 constexpr std::uint8_t kDacWordCount = 7;
-constexpr std::uint8_t kSerialRegCount = 7;
+// The record shadows serial registers 0-6; register 7, the PLL's phase trimming,
+// is sent without one.
+constexpr std::uint8_t kSerialRegShadows = 7;
+constexpr std::uint8_t kSerialRegCount = 8;
+constexpr std::uint8_t kPhaseTrimming = 7;
 constexpr unsigned kIndexBits = 3;
 constexpr unsigned kDacValueBits = 11;
 constexpr unsigned kSerialValueBits = 8;
@@ -92,7 +96,7 @@ std::int32_t KT6LoadLUT2(std::uint8_t start, std::uint16_t count, const std::uin
 // their shadows.
 void KT6InitLUTAndLevels(std::uint32_t flags);
 
-// Bit-serial channels. -34 for an index above 6.
+// Bit-serial channels. -34 for a DAC word above 6 or a serial register above 7.
 void KT6SetDACWords(const std::uint16_t* words);  // seven words; null does nothing
 std::int32_t KT6SetDACWord(std::uint8_t index, std::uint16_t value);
 std::int32_t KT6SetSerialReg(std::uint8_t index, std::uint8_t value);

@@ -89,7 +89,7 @@ std::int32_t KT6SetDACWord(std::uint8_t index, std::uint16_t value) {
 std::int32_t KT6SetSerialReg(std::uint8_t index, std::uint8_t value) {
   if (index >= kSerialRegCount) return KT6_ERR_PARAMETER;
   SerialBusHold bus;
-  StoreShadow(g_state.config.camera_serial_registers[index], value);
+  if (index < kSerialRegShadows) StoreShadow(g_state.config.camera_serial_registers[index], value);
   SetLines(Lines() & ~(kLineClock | kLineRegSelect | kLineRegData));
   SetLines(Lines() | kLineRegSelect);
   for (unsigned b = kIndexBits; b-- > 0;) RegBit((index >> b) & 1);

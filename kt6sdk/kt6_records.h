@@ -1,6 +1,7 @@
-// The two records the 650-series library shares with its callers: the board
-// configuration that KT6Init takes and KT6InquireConfig returns, and the board
-// information that KT6InquireBoardInfo returns. Both are byte-packed and stored
+// The records the 650-series library shares with its callers: the board
+// configuration that KT6Init takes and KT6InquireConfig returns, the board
+// information that KT6InquireBoardInfo returns, and a camera's timing for the
+// camera interface's PLL. All are byte-packed and stored
 // little-endian; callers keep them in files and pass them between versions, so
 // every field stays at its offset.
 #pragma once
@@ -106,9 +107,21 @@ struct BoardInfo {
   std::uint16_t driver_version;  // major in the high byte
 };
 
+// A camera's timing as KT6SetPixelClock takes it.
+struct CameraTiming {
+  std::uint16_t pixels_per_line;  // the horizontal total
+  float line_period_us;
+  std::uint8_t phase_trimming;  // serial register 7 when the pixel clock is given
+  std::uint8_t clock_mode;      // bits 0-2; 2: the pixel clock is given
+  std::uint8_t lead_lag;        // bit 0 lead/lag, bit 3 an option of the PLL
+  float pixel_clock_mhz;        // clock mode 2
+};
+
 #pragma pack(pop)
 
 static_assert(sizeof(float) == 4);
+static_assert(sizeof(CameraTiming) == 13);
+static_assert(offsetof(CameraTiming, pixel_clock_mhz) == 9);
 static_assert(sizeof(BoardConfig) == 513);
 static_assert(offsetof(BoardConfig, overlay_mode) == 5);
 static_assert(offsetof(BoardConfig, line_pitch) == 23);

@@ -201,5 +201,17 @@ KT6_API std::int32_t KT6GetZoomFactors(std::uint16_t* horizontal, std::uint16_t*
 // The VIP output of board type 3 (-37 on the others).
 KT6_API std::int32_t KT6SetVIPMode(std::uint8_t mode);
 KT6_API std::int32_t KT6GetVIPMode(std::uint8_t* mode);
+// The TV standard (0 525 lines, 1 625 lines, 2 the user camera from board type 4
+// on), switched under a running capture; the mirror mode of board types 3-5.
+KT6_API std::int32_t KT6WaitForFrameEnd();
+KT6_API std::int32_t KT6SetTVStandard(std::uint8_t standard);
+KT6_API std::int32_t KT6GetTVStandard(std::uint8_t* standard);
+KT6_API std::int32_t KT6SetMirrorMode(std::uint8_t mode);
+KT6_API std::int32_t KT6GetMirrorMode(std::uint8_t* mode);
+// The camera interface's line-frequency range (in board-control register 2 when
+// `apply` is 1) and its PLL words from a camera's timing (board types 4-5): -34
+// for a timing no setting fits, nothing changed.
+KT6_API std::int32_t KT6SetClockRange(float khz, std::uint8_t apply);
+KT6_API std::int32_t KT6SetPixelClock(const CameraTiming* timing);
 
 }  // extern "C"

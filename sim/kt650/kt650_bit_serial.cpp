@@ -50,14 +50,14 @@ void Kt650BitSerial::EndFrame(Kt650SerialChannel channel, Receiver& r) {
     // The leading 0 bit is part of the frame.
     if (frame.length == kDacWordFrameBits && !(frame.bits & 1)) {
       auto index = LsbFirst(frame.bits, 1, kIndexBits);
-      if (index < kSerialSlots) {
+      if (index < kDacWordSlots) {
         dac_words_[index] = static_cast<std::uint16_t>(LsbFirst(frame.bits, 1 + kIndexBits, kDacValueBits));
         frame.taken = true;
       }
     }
   } else if (frame.length == kSerialRegFrameBits) {
     auto index = MsbFirst(frame.bits, 0, kIndexBits);
-    if (index < kSerialSlots) {
+    if (index < kSerialRegisterSlots) {
       serial_registers_[index] = static_cast<std::uint8_t>(MsbFirst(frame.bits, kIndexBits, kRegValueBits));
       frame.taken = true;
     }
@@ -67,12 +67,12 @@ void Kt650BitSerial::EndFrame(Kt650SerialChannel channel, Receiver& r) {
 
 std::uint16_t Kt650BitSerial::DacWord(unsigned index) const {
   std::lock_guard lock(mutex_);
-  return index < kSerialSlots ? dac_words_[index] : 0;
+  return index < kDacWordSlots ? dac_words_[index] : 0;
 }
 
 std::uint8_t Kt650BitSerial::SerialRegister(unsigned index) const {
   std::lock_guard lock(mutex_);
-  return index < kSerialSlots ? serial_registers_[index] : 0;
+  return index < kSerialRegisterSlots ? serial_registers_[index] : 0;
 }
 
 std::vector<Kt650BitFrame> Kt650BitSerial::Frames() const {

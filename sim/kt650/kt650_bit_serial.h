@@ -34,7 +34,10 @@ constexpr std::uint8_t kBcRegDataLine = 0x10;
 // Frames.
 constexpr unsigned kDacWordFrameBits = 15;
 constexpr unsigned kSerialRegFrameBits = 11;
-constexpr unsigned kSerialSlots = 7;
+// Seven DAC words; all eight serial registers the index bits reach (7 is the PLL's
+// phase trimming).
+constexpr unsigned kDacWordSlots = 7;
+constexpr unsigned kSerialRegisterSlots = 8;
 }  // namespace kt650
 
 struct Kt650SerialLines {
@@ -77,8 +80,8 @@ class PLATFORM_EXPORT Kt650BitSerial {
   bool clock_ = false;
   Receiver dac_;
   Receiver reg_;
-  std::array<std::uint16_t, kt650::kSerialSlots> dac_words_{};
-  std::array<std::uint8_t, kt650::kSerialSlots> serial_registers_{};
+  std::array<std::uint16_t, kt650::kDacWordSlots> dac_words_{};
+  std::array<std::uint8_t, kt650::kSerialRegisterSlots> serial_registers_{};
   std::vector<Kt650BitFrame> frames_;
 };
 

@@ -143,10 +143,17 @@ TEST_F(FrontEnd, DacWordsAndSerialRegistersReachTheirSlots) {
     for (unsigned i = 0; i < 7; ++i) EXPECT_EQ(lines.DacWord(i), all[i]) << i;
     std::size_t frames = lines.Frames().size();
     EXPECT_EQ(kt6::KT6SetDACWord(7, 1), KT6_ERR_PARAMETER);
-    EXPECT_EQ(kt6::KT6SetSerialReg(7, 1), KT6_ERR_PARAMETER);
+    EXPECT_EQ(kt6::KT6SetSerialReg(8, 1), KT6_ERR_PARAMETER);
     kt6::KT6SetDACWords(nullptr);
     EXPECT_EQ(lines.Frames().size(), frames);
     EXPECT_TRUE(lines.BadFrames().empty());
+    if (type >= 3) {
+      // The phase trimming has no shadow: the record's byte after the shadows stays.
+      kt6::g_state.config.reserved_224 = 0x5A;
+      ASSERT_EQ(kt6::KT6SetSerialReg(kt6::frontend::kPhaseTrimming, 0xC3), 0);
+      EXPECT_EQ(lines.SerialRegister(kt6::frontend::kPhaseTrimming), 0xC3);
+      EXPECT_EQ(kt6::g_state.config.reserved_224, 0x5A);
+    }
     ShutDown();
   }
 }
