@@ -24,7 +24,9 @@ InterruptThread* g_running = nullptr;
 // Stopped from themselves: still to be waited for and freed.
 std::vector<InterruptThread*> g_stopped;
 
-void Dispatch(const IRQStatusRecord& record) {
+}  // namespace
+
+void DispatchInterrupt(const IRQStatusRecord& record) {
   std::uint16_t status = record.status;
   if (status & irq::kVerticalSync) g_rawField = record.field;
   g_frameCounter = static_cast<std::uint8_t>(record.line_control);
@@ -40,6 +42,8 @@ void Dispatch(const IRQStatusRecord& record) {
   }
 }
 
+namespace {
+
 DWORD Run(LPVOID parameter) {
   auto* t = static_cast<InterruptThread*>(parameter);
   for (;;) {
@@ -50,7 +54,7 @@ DWORD Run(LPVOID parameter) {
     // The driver answers the end of an interrupt with failure while more wait.
     do {
       IRQStatusRecord record{};
-      if (DrvReadInterruptStatus(&record)) Dispatch(record);
+      if (DrvReadInterruptStatus(&record)) DispatchInterrupt(record);
     } while (!DrvEndOfInterrupt() && !t->stop.load());
   }
   return 0;

@@ -6,7 +6,13 @@
 
 #include <cstdint>
 
+#include "kt6sdk/driver_link.h"
+
 namespace kt6 {
+
+// One latched status to the internal handler and the callback, as the thread hands
+// it on.
+void DispatchInterrupt(const IRQStatusRecord& record);
 
 // 0, or -1 when the driver does not take the event (nothing is left running).
 std::int32_t StartInterruptThread(std::uint16_t irqLine);
