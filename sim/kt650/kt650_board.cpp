@@ -358,13 +358,13 @@ void Kt650Board::StopVideo() { field_clock_->Stop(); }
 Kt650CaptureState Kt650Board::CaptureStateLocked() const {
   Kt650CaptureState state;
   std::uint32_t control = registers_.Get(kVideoPortControl / kRegisterBytes);
-  state.port_running = (control & kVideoPortRun) && !(control & kVideoPortReset);
+  bool portRunning = (control & kVideoPortRun) && !(control & kVideoPortReset);
   if (desc_.type < kFirstType8A22) {
     // The older chips have no capture switch: the library freezes by decimation.
-    state.on = state.port_running && registers_.Get(kHorizontalDecimation / kRegisterBytes) != kDecimationFreeze;
+    state.on = portRunning && registers_.Get(kHorizontalDecimation / kRegisterBytes) != kDecimationFreeze;
   } else if (const Kt650BoardControl* boardControl = serial_port_->board_control()) {
     state.mode = boardControl->Register(kBcCapture);
-    state.on = state.port_running && boardControl->CaptureRunning();
+    state.on = portRunning && boardControl->CaptureRunning();
   }
   return state;
 }

@@ -43,7 +43,8 @@ Kt650VideoPort::Kt650VideoPort(std::uint16_t chip, std::uint8_t type, DisplayMem
     : bytes_window_(chip == kChip8A22), type_(type), memory_(memory) {}
 
 std::uint32_t Kt650VideoPort::OnWrite(std::uint32_t, std::uint32_t old, std::uint32_t written) {
-  if (written & ~old & kVideoPortReset) {
+  // A reset, or the port stopping, abandons the field under way and the single frame.
+  if ((written & ~old & kVideoPortReset) || (old & ~written & kVideoPortRun)) {
     whole_ = aligned_ = armed_whole_ = false;
     single_ = Single::kNone;
   }
@@ -58,11 +59,7 @@ void Kt650VideoPort::Observe(const Kt650CaptureState& state) {
     bool single = type_ >= kFirstType8A22 && (state.mode & kCaptureSingleFrame);
     single_ = single ? Single::kArmed : Single::kNone;
     frame_fields_left_ = (state.mode & kCaptureTwoFields) ? 2 : 1;
-  } else if (!state.on && on_) {
-    whole_ = false;
   }
-  // A single frame outlives capture going off, but not the port stopping.
-  if (!state.port_running && (single_ == Single::kArmed || single_ == Single::kWriting)) single_ = Single::kNone;
   on_ = state.on;
 }
 
@@ -117,21 +114,18 @@ void Kt650VideoPort::Write(const Kt650FieldWrite& f) {
   for (int c = 0; c < f.width; ++c)
     if (!Dropped(f.horizontal_mask, static_cast<unsigned>(c))) columns_.push_back(f.x + c);
   const std::size_t pixels = columns_.size();
+  pixels_.resize(pixels);
   line_.resize(pixels * kYuvBytes);
   const std::uint64_t size = memory_.size();
   std::uint64_t at = f.buffer;
   for (int k = 0; k < f.lines && at < size; ++k) {
     if (Dropped(f.vertical_mask, static_cast<unsigned>(k))) continue;
-    int row = f.row + 2 * k;
+    PatternPixels(f.standard, f.count, f.row + 2 * k, columns_.data(), pixels, pixels_.data());
     // Y0 Cb Y1 Cr: a pair takes its chroma from its first pixel.
     std::uint8_t* out = line_.data();
-    for (std::size_t i = 0; i < pixels; i += 2, out += 2 * kYuvBytes) {
-      Yuv first = PatternPixel(f.standard, f.count, columns_[i], row);
-      out[0] = first.y;
-      out[1] = first.u;
-      if (i + 1 == pixels) break;
-      out[2] = PatternPixel(f.standard, f.count, columns_[i + 1], row).y;
-      out[3] = first.v;
+    for (std::size_t i = 0; i < pixels; ++i, out += kYuvBytes) {
+      out[0] = pixels_[i].y;
+      out[1] = i % 2 ? pixels_[i - 1].v : pixels_[i].u;
     }
     std::memcpy(memory_.base() + at, line_.data(),
                 static_cast<std::size_t>(std::min<std::uint64_t>(line_.size(), size - at)));

@@ -5,7 +5,8 @@
 // Capture runs on types 0-2 while 0xFF00 bit 0 is set and 0xFF2C is not the freeze
 // value; on types 3-5 while 0xFF00 bit 0 is set and the board-control device has
 // capture on (register 7 bit 7 with register 19 bit 5). A set reset bit (0xFF00 bit
-// 4) stops it; setting it abandons the field in progress and the single frame.
+// 4) stops it; setting it, or clearing bit 0, abandons the field in progress and the
+// single frame.
 // When capture goes on, the first field written is the next whole field that begins
 // afterwards and, on types 3-5, has the parity that register 7 asked for at that
 // moment (bits 5-6: 0 field 0, 0x40 field 1, 0x20 either). A field is written only
@@ -39,6 +40,7 @@
 
 #include "sim/display/display_memory.h"
 #include "sim/register_table.h"
+#include "sim/video/test_pattern.h"
 
 namespace sim {
 
@@ -55,9 +57,8 @@ struct Kt650VideoPortRegisters {
 
 // Whether capture runs, as the board's registers and board-control device say.
 struct Kt650CaptureState {
-  bool port_running = false;  // 0xFF00 bit 0 set and not in reset
-  bool on = false;            // capture runs
-  std::uint8_t mode = 0;      // board-control register 7 on types 3-5
+  bool on = false;        // capture runs
+  std::uint8_t mode = 0;  // board-control register 7 on types 3-5
 };
 
 // One field to write, with its place in the picture.
@@ -78,7 +79,7 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
  public:
   Kt650VideoPort(std::uint16_t chip, std::uint8_t type, DisplayMemory& memory);
 
-  // The hook of 0xFF00: a rising reset bit.
+  // The hook of 0xFF00: a rising reset bit or a falling run bit.
   std::uint32_t OnWrite(std::uint32_t index, std::uint32_t old, std::uint32_t written) override;
 
   // Board side, under the board's lock. The capture state after each host write.
@@ -114,6 +115,7 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
 
   // The clock thread's line buffers, grown to the largest window seen.
   std::vector<int> columns_;
+  std::vector<Yuv> pixels_;
   std::vector<std::uint8_t> line_;
 
   mutable std::mutex mutex_;  // the test view

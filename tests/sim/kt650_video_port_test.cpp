@@ -321,12 +321,14 @@ TEST_F(Kt650VideoPort, ASingleFrameIsWrittenOnceAndCompletesAfterCaptureGoesOff)
     SCOPED_TRACE(c.name);
     sim::Kt650Board& b = Board(3);
     Program(FrameWindow());
+    std::uint32_t underWay = b.field_clock().field_count();
     StartCapture(c.mode);
     // The library lets go of bit 7 at once and waits for the frame.
     BoardControl(kt650::kBcCapture, c.mode);
     RunFields(8);
     EXPECT_EQ(Port().fields_written(), c.fields);
     EXPECT_EQ(Port().last_field() & 1, c.last_parity);
+    EXPECT_GT(Port().last_field() + 1 - c.fields, underWay);
     // Bit 7 again: one more frame; the port's reset also starts one over.
     BoardControl(kt650::kBcCapture, kt650::kCaptureOn | c.mode);
     RunFields(8);
@@ -339,6 +341,15 @@ TEST_F(Kt650VideoPort, ASingleFrameIsWrittenOnceAndCompletesAfterCaptureGoesOff)
     EXPECT_EQ(Port().fields_written(), 3 * c.fields);
     EXPECT_EQ(Port().last_field() & 1, c.last_parity);
     EXPECT_EQ(FirstBadFieldLine(Port().last_field() & 1, Port().last_field()), -1);
+    // A reset before the frame begins abandons it; after it, capture is off.
+    BoardControl(kt650::kBcCapture, c.mode);
+    BoardControl(kt650::kBcCapture, kt650::kCaptureOn | c.mode);
+    BoardControl(kt650::kBcCapture, c.mode);
+    WriteUlong(b, kt650::kVideoPortControl, kt650::kVideoPortRun | kt650::kVideoPortReset);
+    RunFields(4);
+    WriteUlong(b, kt650::kVideoPortControl, kt650::kVideoPortRun);
+    RunFields(4);
+    EXPECT_EQ(Port().fields_written(), 3 * c.fields);
     sim::PowerOff();
   }
 }
