@@ -31,7 +31,7 @@ constexpr std::array<std::uint8_t, kSums> Remainders() {
   for (std::size_t i = 0; i < kSums; ++i) r[i] = static_cast<std::uint8_t>(i % kModulus);
   return r;
 }
-constexpr int kWidestPicture = 768;
+constexpr int kWidestPicture = 768;  // GeometryOf(1): the tables must cover it
 constexpr auto kLumaRamp = Remainders<220, kWidestPicture + 220>();
 constexpr auto kChromaRamp = Remainders<225, 5 * (kWidestPicture / 2) + 225>();
 
