@@ -79,6 +79,15 @@ std::vector<RegisterInfo> Kt650Board::RegisterTable() {
       {"BM_SOURCE", kBmSource / kRegisterBytes, 0, 0, 0, bus_master_.get()},
       {"BM_LENGTH", kBmLength / kRegisterBytes, 0, 0, 0, bus_master_.get()},
       {"BM_START", kBmStart / kRegisterBytes, 0, 0, 0, bus_master_.get()},
+      // The video port keeps what is written; a field reads it.
+      {"VIDEO_PORT_CONTROL", kVideoPortControl / kRegisterBytes, 0, 0, 0, video_port_.get()},
+      {"FIELD_BUFFER_0", kFieldBuffer0 / kRegisterBytes, 0, 0, 0, nullptr},
+      {"FIELD_BUFFER_1", kFieldBuffer1 / kRegisterBytes, 0, 0, 0, nullptr},
+      {"VIDEO_WINDOW_SIZE", kVideoWindowSize / kRegisterBytes, 0, 0, 0, nullptr},
+      {"VIDEO_WINDOW_OFFSET", kVideoWindowOffset / kRegisterBytes, 0, 0, 0, nullptr},
+      {"HORIZONTAL_DECIMATION", kHorizontalDecimation / kRegisterBytes, 0, 0, 0, nullptr},
+      {"VERTICAL_DECIMATION", kVerticalDecimation / kRegisterBytes, 0, 0, 0, nullptr},
+      {"VIDEO_LINE_STRIDE", kVideoLineStride / kRegisterBytes, 0, 0, 0, nullptr},
   };
   // Only chip 0x8A22's window reaches the command engine's status; it is always idle.
   if (desc_.chip == kChip8A22)
@@ -107,6 +116,7 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
            desc.refresh_hz, SequencerTable()),
       bus_master_(std::make_unique<Kt650BusMaster>(*frame_buffer_)),
       engine_status_(std::make_unique<EngineStatusHook>(*bus_master_)),
+      video_port_(std::make_unique<Kt650VideoPort>(desc.chip, desc.type, *frame_buffer_)),
       registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()),
       video_inputs_(std::make_unique<Kt650VideoInputs>(desc.inputs)),
       field_clock_(std::make_unique<Kt650FieldClock>(*this, desc.timing)) {
@@ -201,6 +211,7 @@ void Kt650Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
     std::lock_guard lock(mutex_);
     AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kMmio, offset, width, value});
     WriteLocked(offset, width, value);
+    video_port_->Observe(CaptureStateLocked());
     landed = serial_port_->TakeLandedWrites();
   }
   // Outside the lock, so that a test's hook may wait for a thread that uses the board.
@@ -255,6 +266,7 @@ void Kt650Board::PortWrite(WORD port, unsigned width, DWORD value) {
       if (Kt650Vga::Holds(port + i))
         vga_.Write(static_cast<std::uint16_t>(port + i), static_cast<std::uint8_t>(value >> (8 * i)));
     // Turning the serial route moves the bus's lines: a byte may land.
+    video_port_->Observe(CaptureStateLocked());
     landed = serial_port_->TakeLandedWrites();
   }
   serial_port_->RunWriteHooks(landed);
@@ -342,6 +354,39 @@ void Kt650Board::StartVideo(Kt650FieldClock::ServedWaiter servedWaiter) {
 }
 
 void Kt650Board::StopVideo() { field_clock_->Stop(); }
+
+Kt650CaptureState Kt650Board::CaptureStateLocked() const {
+  Kt650CaptureState state;
+  std::uint32_t control = registers_.Get(kVideoPortControl / kRegisterBytes);
+  bool portRunning = (control & kVideoPortRun) && !(control & kVideoPortReset);
+  if (desc_.type < kFirstType8A22) {
+    // The older chips have no capture switch: the library freezes by decimation.
+    state.on = portRunning && registers_.Get(kHorizontalDecimation / kRegisterBytes) != kDecimationFreeze;
+  } else if (const Kt650BoardControl* boardControl = serial_port_->board_control()) {
+    state.mode = boardControl->Register(kBcCapture);
+    state.on = portRunning && boardControl->CaptureRunning();
+  }
+  return state;
+}
+
+void Kt650Board::CaptureField(std::uint32_t count) {
+  std::optional<Kt650FieldWrite> field;
+  {
+    std::lock_guard lock(mutex_);
+    auto get = [this](std::uint32_t offset) { return registers_.Get(offset / kRegisterBytes); };
+    Kt650VideoPortRegisters r;
+    r.buffer0 = get(kFieldBuffer0);
+    r.buffer1 = get(kFieldBuffer1);
+    r.window_size = get(kVideoWindowSize);
+    r.window_offset = get(kVideoWindowOffset);
+    r.horizontal_mask = get(kHorizontalDecimation);
+    r.vertical_mask = get(kVerticalDecimation);
+    r.stride = get(kVideoLineStride);
+    field = video_port_->EndField(count, CaptureStateLocked(), r, video_inputs_->SelectedSource().standard);
+  }
+  // Outside the lock: the host's register accesses are not held up by a field.
+  if (field) video_port_->Write(*field);
+}
 
 void Kt650Board::VerticalSync(bool field, std::uint8_t frameCounter) {
   Kt650Interrupt interrupt;

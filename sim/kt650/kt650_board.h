@@ -4,7 +4,8 @@
 // VGA ports of the primary adapter reached by port I/O. Its field clock gives the
 // vertical syncs, which set the interrupt status and show the field, and raise the
 // interrupt sources the enables let out (kt650_interrupt_gate.h). Its bus master
-// copies physical memory into display memory (kt650_bus_master.h).
+// copies physical memory into display memory (kt650_bus_master.h); its video port
+// captures the fields into it (kt650_video_port.h).
 #pragma once
 
 #include <functional>
@@ -22,6 +23,7 @@
 #include "sim/kt650/kt650_serial_port.h"
 #include "sim/kt650/kt650_vga.h"
 #include "sim/kt650/kt650_video_inputs.h"
+#include "sim/kt650/kt650_video_port.h"
 #include "sim/pci/pci_bus.h"
 #include "sim/register_table.h"
 
@@ -121,6 +123,7 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
 
   Kt650VideoInputs& video_inputs() { return *video_inputs_; }
   Kt650FieldClock& field_clock() { return *field_clock_; }
+  Kt650VideoPort& video_port() { return *video_port_; }
   // The driver's service routine; it runs on the raising thread with no lock of the
   // board held.
   using InterruptSink = std::function<void(const Kt650Interrupt& interrupt)>;
@@ -130,6 +133,9 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   void StartVideo(Kt650FieldClock::ServedWaiter servedWaiter);
   // Stops the field clock and joins its thread (power off).
   void StopVideo();
+  // The end of field `count` of the field clock, before its vertical sync: the video
+  // port writes it while capture runs.
+  void CaptureField(std::uint32_t count);
   // A vertical sync of the field clock: interrupt status bit 2, the field where the
   // board's type shows it, and source 2 raised.
   void VerticalSync(bool field, std::uint8_t frameCounter);
@@ -147,6 +153,7 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   // Sets the status bits of sources 0-3 and gives what the enables let out.
   Kt650Interrupt RaiseLocked(std::uint16_t sources);
   void Deliver(const Kt650Interrupt& interrupt);
+  Kt650CaptureState CaptureStateLocked() const;
 
   Kt650Desc desc_;
   std::shared_ptr<DisplayMemory> frame_buffer_;
@@ -159,6 +166,7 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   Kt650Vga vga_;  // after its sequencer's hooks
   std::unique_ptr<Kt650BusMaster> bus_master_;
   std::unique_ptr<EngineStatusHook> engine_status_;
+  std::unique_ptr<Kt650VideoPort> video_port_;
   RegisterFile registers_;  // after its hooks
   std::unique_ptr<Kt650VideoInputs> video_inputs_;
   InterruptSink sink_;

@@ -133,6 +133,29 @@ constexpr std::uint32_t kBmStatusIdle = 0x5E000000;
 // sync in bit 7 on types 0-2.
 constexpr std::uint32_t kGeneralPurposePort = 0xFF1C;
 constexpr std::uint32_t kGpioField = 0x80;
+// The video port: it writes the fields of the selected camera into display memory.
+// Control: bit 0 runs the port; a set bit 4 holds it in reset.
+constexpr std::uint32_t kVideoPortControl = 0xFF00;
+constexpr std::uint32_t kVideoPortRun = 0x01;
+constexpr std::uint32_t kVideoPortReset = 0x10;
+// Where field 0 and field 1 go (display-memory offsets), and the bytes from one
+// written line to the next.
+constexpr std::uint32_t kFieldBuffer0 = 0xFF0C;
+constexpr std::uint32_t kFieldBuffer1 = 0xFF10;
+constexpr std::uint32_t kVideoLineStride = 0xFF34;
+// The window. Size: the width less kWindowBias in the low half (pixels on the older
+// chips, bytes on chip 0x8A22), the last line's number in the high half. Offset: the
+// first pixel times the bytes per pixel (1 on the older chips) less kWindowBias in
+// the low half, the first line of the field in the high half.
+constexpr std::uint32_t kVideoWindowSize = 0xFF24;
+constexpr std::uint32_t kVideoWindowOffset = 0xFF28;
+constexpr std::uint32_t kWindowBias = 2;
+// Bit n set drops window pixel n (mod 32) or window line n (mod 32); all pixels
+// dropped freezes the picture.
+constexpr std::uint32_t kHorizontalDecimation = 0xFF2C;
+constexpr std::uint32_t kVerticalDecimation = 0xFF30;
+constexpr std::uint32_t kDecimationFreeze = 0xFFFFFFFF;
+constexpr unsigned kDecimationPeriod = 32;
 // The serial port: two open-drain lines the host bit-bangs. Bits 0-1 and 4 keep
 // what is written; reads give the lines as sensed in bits 2-3.
 constexpr std::uint32_t kSerialPort = 0xFF20;
@@ -254,6 +277,13 @@ constexpr std::uint8_t kBoardControlAddress = 0x48;
 constexpr std::uint8_t kBoardControlCount = 22;
 constexpr std::uint8_t kBcCapture = 7;
 constexpr std::uint8_t kCaptureOn = 0x80;
+// Register 7's capture mode: one frame per rising edge of capture or every field;
+// a frame of two fields or one; which field the capture starts on.
+constexpr std::uint8_t kCaptureContinuous = 0x02;
+constexpr std::uint8_t kCaptureSingleFrame = 0x08;
+constexpr std::uint8_t kCaptureTwoFields = 0x10;
+constexpr std::uint8_t kCaptureStartNext = 0x20;
+constexpr std::uint8_t kCaptureStartField1 = 0x40;
 // The LUT's lane and write gate.
 constexpr std::uint8_t kBcLutControl = 15;
 constexpr std::uint8_t kLutLaneWrite = 0x02;

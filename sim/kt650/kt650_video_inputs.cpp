@@ -23,6 +23,12 @@ void Kt650VideoInputs::SetCamera(int input, bool present) {
   sources_[input].present = present;
 }
 
+void Kt650VideoInputs::SetStandard(int input, std::uint16_t standard) {
+  if (!InRange(input)) return;
+  std::lock_guard lock(mutex_);
+  sources_[input].standard = standard;
+}
+
 bool Kt650VideoInputs::CameraPresent(int input) const {
   if (!InRange(input)) return false;
   std::lock_guard lock(mutex_);

@@ -20,6 +20,8 @@ class PLATFORM_EXPORT Kt650VideoInputs {
   int SelectedInput() const;
   // Plugs the input's camera in or out; its standard stays the one described.
   void SetCamera(int input, bool present);
+  // Switches the input's camera between 525 (0) and 625 (1) lines.
+  void SetStandard(int input, std::uint16_t standard);
   // False for an input out of range.
   bool CameraPresent(int input) const;
   // The connector a decoder's input reaches: input 5 shares connector 0 (the two

@@ -4,6 +4,7 @@
 // from and where in the picture it lies.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/win_types.h"
@@ -39,6 +40,9 @@ inline constexpr int kStampWidth = 2 * kStampBits;
 // Pixel (x, row) of the frame that field `field` belongs to; black outside the
 // picture.
 PLATFORM_EXPORT Yuv PatternPixel(std::uint16_t standard, std::uint32_t field, int x, int row);
+// PatternPixel of `count` pixels xs[i] of one row, for a device that writes whole lines.
+PLATFORM_EXPORT void PatternPixels(std::uint16_t standard, std::uint32_t field, int row, const int* xs,
+                                   std::size_t count, Yuv* out);
 
 // YUV to RGB with the CCIR 601 studio-range coefficients over 2048.
 PLATFORM_EXPORT void YuvToRgb(const Yuv& p, std::uint8_t* r, std::uint8_t* g, std::uint8_t* b);
