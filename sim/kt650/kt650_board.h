@@ -133,8 +133,8 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   void StartVideo(Kt650FieldClock::ServedWaiter servedWaiter);
   // Stops the field clock and joins its thread (power off).
   void StopVideo();
-  // The end of field `count` of the field clock, before its vertical sync: the video
-  // port writes it while capture runs.
+  // The end of field `count` of the field clock, before the vertical sync of the
+  // next: the video port writes it while capture runs.
   void CaptureField(std::uint32_t count);
   // A vertical sync of the field clock: interrupt status bit 2, the field where the
   // board's type shows it, and source 2 raised.

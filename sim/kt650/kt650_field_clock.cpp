@@ -14,8 +14,9 @@ constexpr std::uint32_t kLockstepWaitMs = 1000;
 VideoSourceDesc Kt650FieldClock::Source() const { return board_.video_inputs().SelectedSource(); }
 
 void Kt650FieldClock::ProduceField(std::uint32_t field, std::uint32_t, bool lockstep) {
-  // The field is in memory before its sync wakes anyone.
-  board_.CaptureField(field);
+  // The sync that begins a field ends the one before, which is in memory before
+  // the sync wakes anyone.
+  if (field > 0) board_.CaptureField(field - 1);
   // Field 0 then field 1 make a frame.
   board_.VerticalSync((field & 1) != 0, static_cast<std::uint8_t>(FrameOf(field)));
   if (lockstep) WaitServed(kLockstepWaitMs);

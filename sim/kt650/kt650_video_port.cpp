@@ -45,7 +45,8 @@ Kt650VideoPort::Kt650VideoPort(std::uint16_t chip, std::uint8_t type, DisplayMem
 std::uint32_t Kt650VideoPort::OnWrite(std::uint32_t, std::uint32_t old, std::uint32_t written) {
   // A reset, or the port stopping, abandons the field under way and the single frame.
   if ((written & ~old & kVideoPortReset) || (old & ~written & kVideoPortRun)) {
-    whole_ = aligned_ = armed_whole_ = false;
+    interrupted_ = true;
+    aligned_ = false;
     single_ = Single::kNone;
   }
   return written;
@@ -53,8 +54,7 @@ std::uint32_t Kt650VideoPort::OnWrite(std::uint32_t, std::uint32_t old, std::uin
 
 void Kt650VideoPort::Observe(const Kt650CaptureState& state) {
   if (state.on && !on_) {
-    // The field under way began before: the first one written comes after it.
-    whole_ = aligned_ = armed_whole_ = false;
+    aligned_ = false;
     start_ = state.mode;
     bool single = type_ >= kFirstType8A22 && (state.mode & kCaptureSingleFrame);
     single_ = single ? Single::kArmed : Single::kNone;
@@ -73,16 +73,17 @@ std::optional<Kt650FieldWrite> Kt650VideoPort::EndField(std::uint32_t count, con
                                                         std::uint16_t standard) {
   Observe(state);
   bool write = false;
-  if (single_ == Single::kArmed && armed_whole_ && ParityWanted(count)) single_ = Single::kWriting;
-  if (single_ == Single::kWriting) {
-    write = true;
-    if (--frame_fields_left_ == 0) single_ = Single::kDone;
-  } else if (single_ == Single::kNone && on_ && whole_ && (aligned_ || ParityWanted(count))) {
+  if (interrupted_) {
+    interrupted_ = false;
+  } else if (single_ == Single::kArmed || single_ == Single::kWriting) {
+    if (single_ == Single::kArmed && ParityWanted(count)) single_ = Single::kWriting;
+    if (single_ == Single::kWriting) {
+      write = true;
+      if (--frame_fields_left_ == 0) single_ = Single::kDone;
+    }
+  } else if (single_ == Single::kNone && on_ && (aligned_ || ParityWanted(count))) {
     write = aligned_ = true;
   }
-  // The next field begins.
-  whole_ = on_;
-  armed_whole_ = single_ == Single::kArmed;
   if (!write) return std::nullopt;
   return Place(count, registers, standard);
 }

@@ -1,21 +1,25 @@
 // The video port of a 650-series board: at the end of each field of the camera on
-// the selected input, and before its vertical sync, it writes the field into the
-// board's display memory while capture runs (kt650_registers.h names its registers).
+// the selected input, at the vertical sync that begins the next field and before
+// that sync is signalled, it writes the field into the board's display memory while
+// capture runs (kt650_registers.h names its registers). So a vertical sync shows the
+// field that begins, and the one that ended is in memory by then.
 //
 // Capture runs on types 0-2 while 0xFF00 bit 0 is set and 0xFF2C is not the freeze
 // value; on types 3-5 while 0xFF00 bit 0 is set and the board-control device has
 // capture on (register 7 bit 7 with register 19 bit 5). A set reset bit (0xFF00 bit
 // 4) stops it; setting it, or clearing bit 0, abandons the field in progress and the
 // single frame.
-// When capture goes on, the first field written is the next whole field that begins
-// afterwards and, on types 3-5, has the parity that register 7 asked for at that
-// moment (bits 5-6: 0 field 0, 0x40 field 1, 0x20 either). A field is written only
-// when capture was on at its start and has stayed on to its end, so a freeze
-// mid-field leaves the last whole field in the buffer. On types 3-5 register 7 bit 3
-// asks for a single frame at the rising edge: exactly one frame is written (two
-// fields with bit 4, else one), completed even when capture goes off during it,
-// unless the port stops or resets; nothing more until capture goes on again. Without
-// bit 3 every field is written while capture is on.
+// A field is written when capture is on at its end. The port takes the field under
+// way when capture goes on during it: the library switches capture on in the
+// blanking just after a sync, before the field's picture lines (the model does not
+// split a field). A freeze before a field's end drops that field, so the buffer
+// keeps the last whole field. On types 3-5 the first field written after capture
+// goes on has the parity that register 7 asked for at that moment (bits 5-6: 0
+// field 0, 0x40 field 1, 0x20 either). Register 7 bit 3 asks for a single frame at
+// the rising edge: the first field of that parity to end afterwards and, with bit
+// 4, the one after it; the frame completes even when capture goes off meanwhile,
+// unless the port stops or resets; nothing more until capture goes on again.
+// Without bit 3 every field is written while capture is on.
 //
 // The field of count n of the clock is field F = n & 1 of the frame FrameOf(n): its
 // content is PatternPixel(standard, n, x, row). Window line k (k = 0..L, before
@@ -84,7 +88,8 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
 
   // Board side, under the board's lock. The capture state after each host write.
   void Observe(const Kt650CaptureState& state);
-  // The end of field `count` of a camera of `standard`: what to write, if anything.
+  // The end of field `count` of a camera of `standard`, at the sync that begins the
+  // next one: what to write, if anything.
   std::optional<Kt650FieldWrite> EndField(std::uint32_t count, const Kt650CaptureState& state,
                                           const Kt650VideoPortRegisters& registers, std::uint16_t standard);
   // On the field clock's thread, without the board's lock.
@@ -106,11 +111,10 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
 
   // Under the board's lock.
   bool on_ = false;
-  bool whole_ = false;      // capture has been on since the field in progress began
-  bool aligned_ = false;    // the first field since capture went on has been written
-  std::uint8_t start_ = 0;  // register 7 when capture went on
+  bool interrupted_ = false;  // the port stopped or reset during the field in progress
+  bool aligned_ = false;      // the first field since capture went on has been written
+  std::uint8_t start_ = 0;    // register 7 when capture went on
   Single single_ = Single::kNone;
-  bool armed_whole_ = false;  // the field in progress began after the single frame was asked for
   int frame_fields_left_ = 0;
 
   // The clock thread's line buffers, grown to the largest window seen.
