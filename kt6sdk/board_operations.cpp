@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "kt6sdk/camera_poll.h"
 #include "kt6sdk/decoder2.h"
 #include "kt6sdk/front_end.h"
 #include "kt6sdk/kt6sdk.h"
@@ -54,11 +55,16 @@ void StandardExtent(std::int32_t* width, std::int32_t* height) {
   *height = 525;
 }
 
+void StopPoll() { StopCameraPoll(); }
+void StopGrab() { KT6StopGrab(); }
+// Until camera detection exists every start finds one.
+std::int32_t CameraPresent(std::uint16_t) { return 1; }
+
 }  // namespace
 
 BoardOperations g_operations = {
-    Nothing,        Nothing,          Nothing,       Nothing, Nothing, KeepMirrorMode, KeepStandard,
-    ChannelToDevice, KeepPixelMode,   NoFill,        Nothing, Nothing, StandardWindow, StandardExtent,
+    StopPoll,      Nothing, Nothing, StopGrab, Nothing,        KeepMirrorMode, KeepStandard,  ChannelToDevice,
+    KeepPixelMode, NoFill,  Nothing, Nothing,  StandardWindow, StandardExtent, CameraPresent,
 };
 
 }  // namespace kt6
