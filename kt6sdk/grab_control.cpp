@@ -96,7 +96,7 @@ std::int32_t StartAligned(std::uint16_t mode, bool align) {
   auto flags = static_cast<std::uint16_t>(WindowFlags() | mode);
   if (OlderBoard())
     if (std::int32_t r = AlignOlder(flags)) return r;
-  if (!Polling() && (flags & kContinuous)) StartPoll();
+  if (flags & kContinuous) StartPoll();
   if (!OlderBoard()) {
     if (mode & kSingleFrame)
       KT6ModifyCtrlReg(capturectrl::kRegister, static_cast<std::uint8_t>(~capturectrl::kContinuous),
