@@ -3,6 +3,7 @@
 
 #include <cstddef>
 
+#include "kt6sdk/camera_poll.h"
 #include "kt6sdk/decoder2.h"
 #include "kt6sdk/front_end.h"
 #include "kt6sdk/kt6sdk.h"
@@ -14,7 +15,6 @@ namespace kt6 {
 namespace {
 
 using namespace boardword;
-
 
 void Nothing() {}
 void NoFill(std::uint8_t, std::uint8_t, std::uint8_t) {}
@@ -48,11 +48,16 @@ void StandardExtent(std::int32_t* width, std::int32_t* height) {
   *height = 525;
 }
 
+void StopPoll() { StopCameraPoll(); }
+void StopGrab() { KT6StopGrab(); }
+// Until camera detection exists every start finds one.
+std::int32_t CameraPresent(std::uint16_t) { return 1; }
+
 }  // namespace
 
 BoardOperations g_operations = {
-    Nothing,        Nothing,          Nothing,       Nothing, Nothing, SetMirrorMode, SetTvStandard,
-    ChannelToDevice, KeepPixelMode,   NoFill,        Nothing, Nothing, StandardWindow, StandardExtent,
+    StopPoll,      Nothing, Nothing, StopGrab, Nothing,        SetMirrorMode,  SetTvStandard, ChannelToDevice,
+    KeepPixelMode, NoFill,  Nothing, Nothing,  StandardWindow, StandardExtent, CameraPresent,
 };
 
 }  // namespace kt6

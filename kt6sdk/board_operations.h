@@ -27,6 +27,8 @@ struct BoardOperations {
   // The user camera slot: its grab window and the ends of its video.
   void (*camera_window)(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height);
   void (*camera_extent)(std::int32_t* width, std::int32_t* height);
+  // Non-zero when a camera is found; `how` as the camera detection takes it.
+  std::int32_t (*detect_camera)(std::uint16_t how);
 };
 
 extern BoardOperations g_operations;

@@ -101,6 +101,7 @@ constexpr std::uint32_t kSecondaryVerticalInit = 0x81E4;
 constexpr std::uint32_t kSecondaryVerticalLines = 0x81E8;
 constexpr std::uint32_t kFieldBufferField0 = 0x74;
 constexpr std::uint32_t kFieldBufferField1 = 0x64;
+constexpr std::uint32_t kFieldBufferNonInterlaced = 0;
 constexpr std::uint32_t kStreamsFifo8A22 = 0x81EC;
 constexpr std::uint32_t kStreamsTiming = kStreamsFifo8A22;  // the older chips' use of the register
 constexpr std::uint32_t kStreamsTimingOlder = 0x40000;
@@ -113,6 +114,13 @@ constexpr std::uint32_t kStreamsFifoOff5631 = 0xC000;
 constexpr std::uint32_t kStreamsFifoOff8A01 = 0x10000;
 constexpr std::uint32_t kStreamsFifoIdle8A01 = 0xC188;
 }  // namespace mmio
+
+// Board-control register 7 of types 3 to 5: how the board gates capture.
+namespace capturectrl {
+constexpr std::uint8_t kRegister = 7;
+constexpr std::uint8_t kContinuous = 0x02;
+constexpr std::uint8_t kSingleFrame = 0x08;
+}  // namespace capturectrl
 
 // VGA ports; through the MMIO window a port is the byte at 0x8000 + port.
 namespace vga {

@@ -79,6 +79,17 @@ KT6_API std::int32_t KT6WaitForField(std::uint16_t field);
 KT6_API std::int32_t KT6InquireField();
 KT6_API std::int32_t KT6WaitForVGAVRetrace();
 
+// Capture (after KT6Init; -1 before). Modes: 1 continuous, 2 one frame (returns
+// stopped), 0x80 continuous at once without field alignment; +0x04 skips the
+// camera check, +0x8000 the alignment wait of board types 3-5 (and the frame-end
+// wait of a one-frame stop). -35 without a camera or video, -34 for any other mode.
+KT6_API std::int32_t KT6StartGrab(std::uint32_t mode);
+// Freezes capture at the end of the frame: -1 when no grab runs.
+KT6_API std::int32_t KT6StopGrab();
+// The end of the frame under way, by the grab window's kind: -1 for a single field
+// or without a grab; a window of no kind returns its flags.
+KT6_API std::int32_t KT6WaitForFrameEnd();
+
 // PCI configuration space of the device at (bus, device), function 0. Bus 255 with
 // device 255 stands for the pair of the previous access. The Windows 95 build reads
 // through the PCI BIOS and answers 1 for a failed call (which a register holding 1
@@ -203,7 +214,6 @@ KT6_API std::int32_t KT6SetVIPMode(std::uint8_t mode);
 KT6_API std::int32_t KT6GetVIPMode(std::uint8_t* mode);
 // The TV standard (0 525 lines, 1 625 lines, 2 the user camera from board type 4
 // on), switched under a running capture; the mirror mode of board types 3-5.
-KT6_API std::int32_t KT6WaitForFrameEnd();
 KT6_API std::int32_t KT6SetTVStandard(std::uint8_t standard);
 KT6_API std::int32_t KT6GetTVStandard(std::uint8_t* standard);
 KT6_API std::int32_t KT6SetMirrorMode(std::uint8_t mode);

@@ -369,10 +369,11 @@ Kt650CaptureState Kt650Board::CaptureStateLocked() const {
   return state;
 }
 
-void Kt650Board::CaptureField(std::uint32_t count) {
+void Kt650Board::FieldBoundary(std::uint32_t count) {
   std::optional<Kt650FieldWrite> field;
   {
     std::lock_guard lock(mutex_);
+    if (count == 0) return video_port_->BeginField();
     auto get = [this](std::uint32_t offset) { return registers_.Get(offset / kRegisterBytes); };
     Kt650VideoPortRegisters r;
     r.buffer0 = get(kFieldBuffer0);
@@ -382,7 +383,8 @@ void Kt650Board::CaptureField(std::uint32_t count) {
     r.horizontal_mask = get(kHorizontalDecimation);
     r.vertical_mask = get(kVerticalDecimation);
     r.stride = get(kVideoLineStride);
-    field = video_port_->EndField(count, CaptureStateLocked(), r, video_inputs_->SelectedSource().standard);
+    field = video_port_->EndField(count - 1, CaptureStateLocked(), r, video_inputs_->SelectedSource().standard);
+    video_port_->BeginField();
   }
   // Outside the lock: the host's register accesses are not held up by a field.
   if (field) video_port_->Write(*field);

@@ -133,9 +133,9 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   void StartVideo(Kt650FieldClock::ServedWaiter servedWaiter);
   // Stops the field clock and joins its thread (power off).
   void StopVideo();
-  // The end of field `count` of the field clock, before the vertical sync of the
-  // next: the video port writes it while capture runs.
-  void CaptureField(std::uint32_t count);
+  // The boundary where field `count` of the field clock begins, before its vertical
+  // sync: the video port writes the field that ends there while capture runs.
+  void FieldBoundary(std::uint32_t count);
   // A vertical sync of the field clock: interrupt status bit 2, the field where the
   // board's type shows it, and source 2 raised.
   void VerticalSync(bool field, std::uint8_t frameCounter);

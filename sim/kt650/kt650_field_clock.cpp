@@ -16,7 +16,7 @@ VideoSourceDesc Kt650FieldClock::Source() const { return board_.video_inputs().S
 void Kt650FieldClock::ProduceField(std::uint32_t field, std::uint32_t, bool lockstep) {
   // The sync that begins a field ends the one before, which is in memory before
   // the sync wakes anyone.
-  if (field > 0) board_.CaptureField(field - 1);
+  board_.FieldBoundary(field);
   // Field 0 then field 1 make a frame.
   board_.VerticalSync((field & 1) != 0, static_cast<std::uint8_t>(FrameOf(field)));
   if (lockstep) WaitServed(kLockstepWaitMs);

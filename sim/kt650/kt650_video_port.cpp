@@ -43,10 +43,10 @@ Kt650VideoPort::Kt650VideoPort(std::uint16_t chip, std::uint8_t type, DisplayMem
     : bytes_window_(chip == kChip8A22), type_(type), memory_(memory) {}
 
 std::uint32_t Kt650VideoPort::OnWrite(std::uint32_t, std::uint32_t old, std::uint32_t written) {
-  // A reset, or the port stopping, abandons the field under way and the single frame.
+  // A reset, or the port stopping, abandons the field under way and the frame.
   if ((written & ~old & kVideoPortReset) || (old & ~written & kVideoPortRun)) {
     interrupted_ = true;
-    aligned_ = false;
+    frame_fields_left_ = 0;
     single_ = Single::kNone;
   }
   return written;
@@ -54,11 +54,9 @@ std::uint32_t Kt650VideoPort::OnWrite(std::uint32_t, std::uint32_t old, std::uin
 
 void Kt650VideoPort::Observe(const Kt650CaptureState& state) {
   if (state.on && !on_) {
-    aligned_ = false;
     start_ = state.mode;
     bool single = type_ >= kFirstType8A22 && (state.mode & kCaptureSingleFrame);
     single_ = single ? Single::kArmed : Single::kNone;
-    frame_fields_left_ = (state.mode & kCaptureTwoFields) ? 2 : 1;
   }
   on_ = state.on;
 }
@@ -68,23 +66,27 @@ bool Kt650VideoPort::ParityWanted(std::uint32_t field) const {
   return ((start_ & kCaptureStartField1) != 0) == ((field & 1) != 0);
 }
 
+int Kt650VideoPort::FieldsPerFrame() const {
+  return type_ >= kFirstType8A22 && (start_ & kCaptureTwoFields) ? 2 : 1;
+}
+
 std::optional<Kt650FieldWrite> Kt650VideoPort::EndField(std::uint32_t count, const Kt650CaptureState& state,
                                                         const Kt650VideoPortRegisters& registers,
                                                         std::uint16_t standard) {
   Observe(state);
-  bool write = false;
-  if (interrupted_) {
-    interrupted_ = false;
-  } else if (single_ == Single::kArmed || single_ == Single::kWriting) {
-    if (single_ == Single::kArmed && ParityWanted(count)) single_ = Single::kWriting;
-    if (single_ == Single::kWriting) {
-      write = true;
-      if (--frame_fields_left_ == 0) single_ = Single::kDone;
+  if (interrupted_) return std::nullopt;
+  // A frame begins with a field of the parity asked for: the single frame once it
+  // is asked for, continuous frames while capture is on.
+  if (frame_fields_left_ == 0 && ParityWanted(count)) {
+    if (single_ == Single::kArmed) {
+      single_ = Single::kWriting;
+      frame_fields_left_ = FieldsPerFrame();
+    } else if (single_ == Single::kNone && on_) {
+      frame_fields_left_ = FieldsPerFrame();
     }
-  } else if (single_ == Single::kNone && on_ && (aligned_ || ParityWanted(count))) {
-    write = aligned_ = true;
   }
-  if (!write) return std::nullopt;
+  if (frame_fields_left_ == 0) return std::nullopt;
+  if (--frame_fields_left_ == 0 && single_ == Single::kWriting) single_ = Single::kDone;
   return Place(count, registers, standard);
 }
 

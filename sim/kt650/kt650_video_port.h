@@ -12,14 +12,16 @@
 // A field is written when capture is on at its end. The port takes the field under
 // way when capture goes on during it: the library switches capture on in the
 // blanking just after a sync, before the field's picture lines (the model does not
-// split a field). A freeze before a field's end drops that field, so the buffer
-// keeps the last whole field. On types 3-5 the first field written after capture
-// goes on has the parity that register 7 asked for at that moment (bits 5-6: 0
-// field 0, 0x40 field 1, 0x20 either). Register 7 bit 3 asks for a single frame at
-// the rising edge: the first field of that parity to end afterwards and, with bit
-// 4, the one after it; the frame completes even when capture goes off meanwhile,
-// unless the port stops or resets; nothing more until capture goes on again.
-// Without bit 3 every field is written while capture is on.
+// split a field). On types 0-2 a freeze before a field's end drops that field, so
+// the buffer keeps the last whole field.
+// Types 3-5 capture frames: a frame begins with a field of the parity register 7
+// asked for when capture went on (bits 5-6: 0 field 0, 0x40 field 1, 0x20 either)
+// and is two fields with bit 4, else one. A frame once begun is completed even when
+// capture goes off during it, so a freeze leaves whole frames. Bit 3 asks for a
+// single frame at the rising edge: the first frame to begin afterwards (the field
+// under way counts), then nothing more until capture goes on again. Without bit 3
+// frames follow one another while capture is on. A reset, or the port stopping,
+// abandons the frame.
 //
 // The field of count n of the clock is field F = n & 1 of the frame FrameOf(n): its
 // content is PatternPixel(standard, n, x, row). Window line k (k = 0..L, before
@@ -92,6 +94,8 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
   // next one: what to write, if anything.
   std::optional<Kt650FieldWrite> EndField(std::uint32_t count, const Kt650CaptureState& state,
                                           const Kt650VideoPortRegisters& registers, std::uint16_t standard);
+  // A field begins: what happened to the port before no longer concerns it.
+  void BeginField() { interrupted_ = false; }
   // On the field clock's thread, without the board's lock.
   void Write(const Kt650FieldWrite& field);
 
@@ -103,6 +107,7 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
  private:
   enum class Single { kNone, kArmed, kWriting, kDone };
   bool ParityWanted(std::uint32_t field) const;
+  int FieldsPerFrame() const;
   Kt650FieldWrite Place(std::uint32_t count, const Kt650VideoPortRegisters& r, std::uint16_t standard) const;
 
   const bool bytes_window_;  // chip 0x8A22: the window's widths count bytes
@@ -112,10 +117,9 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
   // Under the board's lock.
   bool on_ = false;
   bool interrupted_ = false;  // the port stopped or reset during the field in progress
-  bool aligned_ = false;      // the first field since capture went on has been written
   std::uint8_t start_ = 0;    // register 7 when capture went on
   Single single_ = Single::kNone;
-  int frame_fields_left_ = 0;
+  int frame_fields_left_ = 0;  // of the frame being written
 
   // The clock thread's line buffers, grown to the largest window seen.
   std::vector<int> columns_;

@@ -381,7 +381,7 @@ TEST_F(Kt650VideoPort, CaptureStartsOnTheFieldRegister7AsksFor) {
       while ((b.field_clock().field_count() & 1) != next) RunFields(1);
       std::uint32_t from = b.field_clock().field_count();
       std::uint64_t written = Port().fields_written();
-      StartCapture(kt650::kCaptureContinuous | c.start);
+      StartCapture(kt650::kCaptureContinuous | kt650::kCaptureTwoFields | c.start);
       RunUntilWritten(3);
       // Every field is written from the first on.
       auto first = [&] { return Port().last_field() + 1 - std::uint32_t(Port().fields_written() - written); };
@@ -402,7 +402,12 @@ TEST_F(Kt650VideoPort, CaptureStartsOnTheFieldRegister7AsksFor) {
       RunUntilWritten(1);
       EXPECT_TRUE(wanted()) << first();
       EXPECT_GE(std::int64_t(first()), std::int64_t(from) - 1);
+      // Off: the frame under way completes, and then nothing.
       BoardControl(kt650::kBcCapture, 0);
+      RunFields(2);
+      written = Port().fields_written();
+      RunFields(2);
+      EXPECT_EQ(Port().fields_written(), written);
     }
     sim::PowerOff();
   }
