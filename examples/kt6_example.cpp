@@ -3,7 +3,8 @@
 // what KT6InquireBoardInfo tells of it and counts the vertical syncs that reach a
 // callback over a few waits. Then it initialises the board, writes colour bars into
 // the capture buffer, shows them zoomed twice through a colour-keyed rectangle of
-// the desktop and saves the screen as kt6_overlay.png.
+// the desktop and saves the screen as kt6_overlay.png. Last it grabs the camera's
+// live video into the buffer and saves the screen showing it as kt6_live.png.
 #include <atomic>
 #include <cstdio>
 
@@ -83,6 +84,16 @@ int main() {
   KT6SetOverlayMode(0x5000000);
   bool saved = platform::WritePng(platform::RenderScreen(), "kt6_overlay.png");
   std::printf("  screen            %s\n", saved ? "kt6_overlay.png" : "not written");
+
+  // Live video: the camera's frames captured into the buffer, shown as they come.
+  KT6SetImageFrameOnVideoFrame(0, 0, width, height);
+  KT6SetZoomFactors(1, 1);
+  KT6SetImageWndOnScreen(180, 120);
+  std::printf("KT6StartGrab: %d\n", KT6StartGrab(1));
+  for (int i = 0; i < 10; ++i) KT6WaitForFrameEnd();
+  std::printf("KT6StopGrab: %d\n", KT6StopGrab());
+  saved = platform::WritePng(platform::RenderScreen(), "kt6_live.png");
+  std::printf("  screen            %s\n", saved ? "kt6_live.png" : "not written");
   std::printf("KT6Close: %d\n", KT6Close());
   kt6::LibraryDetach();
   sim::PowerOff();

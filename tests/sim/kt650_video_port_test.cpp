@@ -413,6 +413,26 @@ TEST_F(Kt650VideoPort, CaptureStartsOnTheFieldRegister7AsksFor) {
   }
 }
 
+TEST_F(Kt650VideoPort, AFrameBegunIsCompletedAndOnlyAResetDuringAFieldDropsIt) {
+  // A reset pulse before the clock's first field concerns no field.
+  sim::Kt650Board& b = Board(3, 0, 20000);
+  Program(FrameWindow());
+  WriteUlong(b, kt650::kVideoPortControl, kt650::kVideoPortRun | kt650::kVideoPortReset);
+  WriteUlong(b, kt650::kVideoPortControl, kt650::kVideoPortRun);
+  const std::uint8_t frames = kt650::kCaptureContinuous | kt650::kCaptureTwoFields;  // from field 0
+  StartCapture(frames);
+  RunUntilWritten(1);
+  EXPECT_EQ(Port().last_field(), 0u);
+  // Off during a frame's second field: that field still comes, then nothing.
+  while (Port().last_field() & 1) RunUntilWritten(1);
+  BoardControl(kt650::kBcCapture, frames);
+  std::uint64_t written = Port().fields_written();
+  RunFields(4);
+  EXPECT_EQ(Port().fields_written(), written + 1);
+  EXPECT_EQ(Port().last_field() & 1, 1u);
+  EXPECT_EQ(FirstBadFrameRow(), -2);
+}
+
 TEST_F(Kt650VideoPort, WritesStopAtTheEndOfDisplayMemory) {
   sim::Kt650Board& b = Board(3);
   sim::DisplayMemory& memory = b.frame_buffer();
