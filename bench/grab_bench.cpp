@@ -8,9 +8,8 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <filesystem>
 
-#include "platform/paths.h"
+#include "bench/scratch_windows_main.h"
 #include "rg7sdk/board_records.h"
 #include "rg7sdk/grab_state_machine.h"
 #include "rg7sdk/interrupt_backend.h"
@@ -105,14 +104,4 @@ BENCHMARK(BM_BouncePathField);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The library reads its settings from a Windows directory; a scratch one will do.
-  char dir[] = "/tmp/grab_bench_XXXXXX";
-  if (!mkdtemp(dir)) return 1;
-  platform::SetWindowsDirectory(dir);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::filesystem::remove_all(dir);
-  return 0;
-}
+int main(int argc, char** argv) { return RunInScratchWindowsDirectory(argc, argv); }

@@ -6,20 +6,18 @@
 #include <benchmark/benchmark.h>
 
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
 
+#include "bench/scratch_windows_main.h"
 #include "kt6sdk/driver_link.h"
+#include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/interrupt_thread.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_entry.h"
-#include "platform/paths.h"
 #include "sim/machine.h"
 
 namespace {
 
-constexpr std::uint16_t kVerticalSync = 0x04;
-constexpr std::uint8_t kFieldBit = 0x80;
+using kt6::irq::kVerticalSync;
 
 std::atomic<std::uint64_t> g_delivered{0};
 void CountDelivery(std::uint32_t) {
@@ -50,7 +48,7 @@ class ContinuousGrab {
   void Field() {
     kt6::IRQStatusRecord record{};
     record.status = kVerticalSync;
-    record.field = (count_ & 1) ? kFieldBit : 0;
+    record.field = (count_ & 1) ? kt6::kRecordField1 : 0;
     record.line_control = static_cast<std::uint16_t>(count_ >> 1);
     kt6::DispatchInterrupt(record);
     ++count_;
@@ -75,14 +73,4 @@ BENCHMARK(BM_ContinuousGrabField);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  // The library reads KT-600.INI through a Windows directory; a scratch one will do.
-  char dir[] = "/tmp/kt6_grab_bench_XXXXXX";
-  if (!mkdtemp(dir)) return 1;
-  platform::SetWindowsDirectory(dir);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  std::filesystem::remove_all(dir);
-  return 0;
-}
+int main(int argc, char** argv) { return RunInScratchWindowsDirectory(argc, argv); }

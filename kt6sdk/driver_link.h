@@ -26,6 +26,7 @@ struct IRQStatusRecord {
   std::uint8_t revision;
 };
 static_assert(sizeof(IRQStatusRecord) == 14);
+constexpr std::uint8_t kRecordField1 = 0x80;  // IRQStatusRecord::field
 
 // A range of memory for a page list. The caller's buffer may lie anywhere in a
 // 64-bit process, so its address is widened from 32 bits to a full pointer (the

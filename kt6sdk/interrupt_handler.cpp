@@ -4,6 +4,7 @@
 
 #include "kt6sdk/board_operations.h"
 #include "kt6sdk/decimation.h"
+#include "kt6sdk/driver_link.h"
 #include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/library_state.h"
@@ -13,7 +14,6 @@
 namespace kt6 {
 namespace {
 
-constexpr std::uint8_t kFieldBit = 0x80;
 constexpr std::uint32_t kInvertField = 0x20;  // board configuration word
 constexpr std::uint8_t kFieldInvertingType = 4;
 constexpr std::uint8_t kStandard625 = 1;
@@ -27,7 +27,7 @@ void Notify(const std::atomic<KT6NotifyCallback>& callback, std::uint32_t value)
 }
 
 std::uint16_t NormaliseField() {
-  bool field = (g_rawField.load() & kFieldBit) != 0;
+  bool field = (g_rawField.load() & kRecordField1) != 0;
   bool invert = (LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, board_flags)) & kInvertField) ||
                 (g_state.board_type == kFieldInvertingType && LoadShadow(g_state.config.tv_standard) == kStandard625);
   std::uint16_t value = (field != invert) ? 1 : 0;
