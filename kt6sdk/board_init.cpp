@@ -177,11 +177,16 @@ std::int32_t Init(const BoardConfig* record) {
 
 }  // namespace
 
-void ResetVideoPort() {
+std::uint32_t PulseVideoPortReset() {
   std::uint32_t value = KT6MMIORead32Raw(mmio::kVideoPortControl);
   KT6MMIOWrite32Raw(mmio::kVideoPortControl, value | mmio::kVideoPortReset);
   value &= ~mmio::kVideoPortReset;
   KT6MMIOWrite32Raw(mmio::kVideoPortControl, value);
+  return value;
+}
+
+void ResetVideoPort() {
+  std::uint32_t value = PulseVideoPortReset();
   std::uint32_t mode = g_state.chip_id == kChip8A22 ? mmio::kVideoPortMode8A22 : mmio::kVideoPortModeOlder;
   KT6MMIOWrite32Raw(mmio::kVideoPortControl, (value & ~mmio::kVideoPortModeBits) | mode);
 }

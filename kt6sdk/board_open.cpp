@@ -352,6 +352,8 @@ std::int32_t CloseBoard() {
   g_state.initialised = 0;
   StopInterruptThread();
   g_operations.stop_poll_timer();
+  // A grab does not outlive the board: a stop after the close has nothing to stop.
+  g_state.grab_flags = 0;
   KT6CloseHook();
   KT6UnmapBoardMemory();
   ReleaseDisplayMemory();

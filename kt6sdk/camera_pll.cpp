@@ -26,14 +26,14 @@ constexpr StandardTiming kStandardTimings[] = {{780, 63.556f}, {944, 64.0f}};
 
 // Frequency bands of the pixel clock, with the VCO and divider settings each takes.
 struct Band {
-  float below_mhz;
+  float below_mhz;  // the last band has no end
   std::uint8_t given_vco;  // word 4 bits 0-2 when the pixel clock is given
   std::uint8_t given_div;  // word 5 bits 4-5
   std::uint8_t vco;        // the same when the PLL derives it from the line
   std::uint8_t div;
 };
 constexpr Band kBands[] = {
-    {6, 5, 0, 4, 1}, {10, 5, 1, 5, 1}, {15, 4, 2, 4, 2}, {20, 6, 2, 5, 2}, {29, 4, 3, 5, 3}, {INFINITY, 6, 3, 6, 3},
+    {6, 5, 0, 4, 1}, {10, 5, 1, 5, 1}, {15, 4, 2, 4, 2}, {20, 6, 2, 5, 2}, {29, 4, 3, 5, 3}, {0, 6, 3, 6, 3},  // the last: 29 MHz and above
 };
 
 // The word bits, by word.
@@ -44,6 +44,7 @@ constexpr std::uint16_t kW1W2LowByte = 0x00FF;
 constexpr std::uint16_t kW1Value = 3;
 constexpr std::uint16_t kW2Value = 6;
 constexpr std::uint16_t kW3Low = 0x03FF;
+constexpr std::uint16_t kW3GivenLow = 0x3F;
 constexpr std::uint16_t kW3Bit10 = 0x0400;
 constexpr std::uint16_t kW4Vco = 0x0007;
 constexpr std::uint16_t kW4Fixed = 0x0018;  // bits 3-4 set
@@ -74,18 +75,16 @@ void SetField(std::uint16_t* word, std::uint16_t mask, std::uint16_t value) {
 }
 
 const Band& BandOf(float mhz) {
-  for (const Band& b : kBands)
-    if (mhz < b.below_mhz) return b;
-  return kBands[std::size(kBands) - 1];
+  const Band* b = kBands;
+  while (b != std::end(kBands) - 1 && mhz >= b->below_mhz) ++b;
+  return *b;
 }
 
 bool Positive(float v) { return std::isfinite(v) && v > 0; }
 
-CameraPll g_currentPll{};
-
 }  // namespace
 
-CameraPll& CurrentCameraPll() { return g_currentPll; }
+CameraPll& CurrentCameraPll() { return g_state.camera_pll; }
 
 bool DerivePllWords(const CameraTiming& timing, CameraPll* pll) {
   // By value: the record is packed.
@@ -110,7 +109,7 @@ bool DerivePllWords(const CameraTiming& timing, CameraPll* pll) {
   std::uint16_t* w = pll->words;
   if (clockGiven) {
     w[0] = static_cast<std::uint16_t>((w[0] & kW0GivenKeep) | kW0GivenTotal);
-    w[3] = static_cast<std::uint16_t>((w[3] & ~kW3Low) | kW0GivenTotal);
+    w[3] = static_cast<std::uint16_t>((w[3] & ~kW3Low) | kW3GivenLow);
     w[4] |= kW4Bit9;
     w[5] |= kW5Post;
   } else {
@@ -150,17 +149,20 @@ CameraPll StandardPll(std::uint8_t standard) {
 }
 
 void SetClockRange(float khz, std::uint8_t apply) {
-  auto range = static_cast<std::uint8_t>(LoadShadow(g_state.config.control_registers[kCtrlLineRange]) & ~kRangeBits);
+  std::uint8_t range = 0;
   if (khz >= 48)
-    range |= kRangeFrom48;
+    range = kRangeFrom48;
   else if (khz >= 24)
-    range |= kRange24To48;
+    range = kRange24To48;
   else if (khz >= 12)
-    range |= kRange12To24;
-  if (apply == 1)
-    KT6SetCtrlReg(kCtrlLineRange, range);
-  else
-    StoreShadow(g_state.config.control_registers[kCtrlLineRange], range);
+    range = kRange12To24;
+  const auto keep = static_cast<std::uint8_t>(~kRangeBits);
+  if (apply == 1) {
+    KT6ModifyCtrlReg(kCtrlLineRange, keep, range);
+  } else {
+    std::uint8_t& shadow = g_state.config.control_registers[kCtrlLineRange];
+    StoreShadow(shadow, static_cast<std::uint8_t>((LoadShadow(shadow) & keep) | range));
+  }
 }
 
 }  // namespace kt6

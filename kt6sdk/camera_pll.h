@@ -1,13 +1,14 @@
 // The camera interface's PLL (board types 4 and 5): the line-frequency range in
 // board-control register 2 and the seven words of the PLL's serial DACs, derived
-// from a camera's timing. The current camera keeps its words and line frequency
-// here until the next KT6SetDACWords of that camera sends them.
+// from a camera's timing. The current camera's words and line frequency wait in
+// the library state for the next KT6SetDACWords of that camera.
 #pragma once
 
 #include <cstdint>
 
 #include "kt6sdk/front_end.h"
 #include "kt6sdk/kt6_records.h"
+#include "kt6sdk/library_state.h"
 
 namespace kt6 {
 
@@ -23,10 +24,7 @@ constexpr std::uint8_t kPixelClockGiven = 2;
 constexpr float kMaxPixelClockMhz = 45.0f;
 }  // namespace pll
 
-struct CameraPll {
-  std::uint16_t words[frontend::kDacWordCount];
-  float line_khz;
-};
+static_assert(kPllWords == frontend::kDacWordCount);
 
 // The current camera's PLL words and line frequency.
 CameraPll& CurrentCameraPll();

@@ -9,6 +9,7 @@
 #include "kt6sdk/kt6_error_codes.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/overlay.h"
 #include "kt6sdk/register_access.h"
 #include "kt6sdk/saa7110.h"
 #include "kt6sdk/shadow_bytes.h"
@@ -43,29 +44,32 @@ bool Change(std::uint16_t from, std::uint16_t to) {
   return g_state.camera_notify_state.compare_exchange_strong(from, to);
 }
 
+std::mutex g_switchLock;
+
+// Only while a grab runs: once it stopped, the stop has said what the state is.
 void Lose(std::uint16_t to, bool freeze) {
-  if (!Change(kPresent, to)) return;
-  if (freeze) SetHDecimation(decimation::kFreeze);
+  {
+    std::lock_guard lock(g_switchLock);
+    if (!g_state.grab_flags.load() || !Change(kPresent, to)) return;
+    if (freeze) SetHDecimation(decimation::kFreeze);
+  }
   Notify(kCameraLost);
 }
 
 void Regain(std::uint16_t from, bool resume) {
-  if (!Change(from, kPresent)) return;
-  if (resume) SetHDecimation(decimation::kResume);
+  {
+    std::lock_guard lock(g_switchLock);
+    if (!g_state.grab_flags.load() || !Change(from, kPresent)) return;
+    if (resume) SetHDecimation(decimation::kResume);
+  }
   Notify(kCameraBack);
-}
-
-// The 0x5631 has no decoder to ask: a port that lost the video is restarted.
-void RestartVideoPort() {
-  std::uint32_t value = KT6MMIORead32Raw(mmio::kVideoPortControl);
-  KT6MMIOWrite32Raw(mmio::kVideoPortControl, value | mmio::kVideoPortReset);
-  KT6MMIOWrite32Raw(mmio::kVideoPortControl, value & ~mmio::kVideoPortReset);
 }
 
 void CheckSyncs(std::uint32_t word) {
   if (g_events.vsync_for_poll.exchange(0)) return Regain(kNoSyncs, false);
+  // The 0x5631 has no decoder to ask: a port that lost the video is restarted.
   if (g_state.chip_id == kChip5631)
-    RestartVideoPort();
+    PulseVideoPortReset();
   else if (word & kSyncLossInputs)
     Lose(kNoSyncs, false);
 }
@@ -101,6 +105,8 @@ void Tick(HWND, UINT, UINT_PTR id, DWORD) {
 }
 
 }  // namespace
+
+std::mutex& CaptureSwitchLock() { return g_switchLock; }
 
 std::int32_t StartCameraPoll() {
   std::uint16_t idle = 0;

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "kt6sdk/kt6sdk.h"
 #include "platform/user.h"
@@ -35,6 +36,11 @@ struct CameraPoll {
 };
 
 extern CameraPoll g_cameraPoll;
+
+// Held by the poll while it changes the notify state and freezes or resumes with
+// it, and by a grab's stop while it freezes and resets that state: a tick on the
+// grabbing thread never resumes a capture that a stop from another thread froze.
+std::mutex& CaptureSwitchLock();
 
 // 0, or -34 when it already runs (the first timer is kept); -1 when no timer can
 // be set.

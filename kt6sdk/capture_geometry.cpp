@@ -22,7 +22,7 @@ using namespace grabflag;
 using namespace boardword;
 
 constexpr std::uint16_t kFieldStartBits = kSkipField1 | kSkipField0 | kNextField;
-constexpr std::uint8_t kCtrlCaptureMode = 7;
+constexpr std::uint8_t kCtrlCaptureMode = capturectrl::kRegister;
 constexpr std::uint8_t kCtrlVideoRouting = 1;
 constexpr std::uint16_t kNonInterlacedMaxHeight = 512;
 constexpr std::uint8_t kRevisedSubRevision = 48;

@@ -14,11 +14,10 @@ namespace {
 
 using namespace decimation;
 
-// Board-control registers of the video port on types 3 to 5.
-constexpr std::uint8_t kCtrlCapture = 7;
-constexpr std::uint8_t kCaptureOn = 0x80;
-constexpr std::uint8_t kCtrlCaptureGate = 19;
-constexpr std::uint8_t kCaptureGateOn = 0x20;
+using capturectrl::kCaptureOn;
+using capturectrl::kGateOn;
+constexpr std::uint8_t kCtrlCapture = capturectrl::kRegister;
+constexpr std::uint8_t kCtrlCaptureGate = capturectrl::kGateRegister;
 
 // The video port's decimation register is read, checked and written by callers and
 // the interrupt thread: one at a time, so that a freeze is never undone by a store
@@ -33,7 +32,7 @@ void SwitchCapture(DeferredOperation operation, bool on) {
   if (!AcquireOrDefer(operation)) return;
   std::uint8_t gate = g_state.control19.load();
   if (on) {
-    KT6SetCtrlReg(kCtrlCaptureGate, gate | kCaptureGateOn);
+    KT6SetCtrlReg(kCtrlCaptureGate, gate | kGateOn);
     KT6ModifyCtrlReg(kCtrlCapture, 0xFF, kCaptureOn);
   } else {
     KT6ModifyCtrlReg(kCtrlCapture, static_cast<std::uint8_t>(~kCaptureOn), 0);

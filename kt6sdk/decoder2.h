@@ -62,7 +62,7 @@ constexpr std::uint8_t kHorizontalStart625 = 10;
 constexpr std::uint8_t kScalerMirror = 0xB4;
 constexpr std::uint8_t kMirrorOn = 0x10;
 // The window and scaler registers of the TV standard, each a low and high byte.
-constexpr std::uint8_t kWindowRegisters[] = {0x94, 0x96, 0x98, 0x9A, 0x9C, 0x9E, 0xA8, 0xAC};
+constexpr std::uint8_t kWindowRegisters[] = {kHorizontalStartLow, 0x96, 0x98, 0x9A, 0x9C, 0x9E, 0xA8, 0xAC};
 
 // The chip's reserved registers: the register write leaves them alone.
 constexpr std::uint8_t kSkipped[] = {0xA3, 0xA7, 0xAB, 0xAF, 0xB5, 0xB6, 0xB7,

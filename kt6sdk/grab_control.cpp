@@ -154,16 +154,20 @@ std::int32_t KT6StopGrab() {
   if (!grab) return KT6_ERR_GENERAL;
   bool atOnce = grab & grabflag::kAtOnce;
   if (OlderBoard() && !atOnce) AwaitFrameEnd(grab);
-  SetHDecimation(decimation::kFreeze);
-  if (!OlderBoard()) {
-    if (grab < kNoAlignment && !atOnce) AwaitFrameEnd(grab);
-    KT6ModifyCtrlReg(capturectrl::kRegister, static_cast<std::uint8_t>(~capturectrl::kContinuous),
-                     capturectrl::kSingleFrame);
-  }
-  g_state.grab_flags = 0;
-  std::uint16_t state = g_state.camera_notify_state.load();
-  while (state != camerastate::kOff &&
-         !g_state.camera_notify_state.compare_exchange_weak(state, camerastate::kPresent)) {
+  {
+    std::lock_guard lock(CaptureSwitchLock());
+    SetHDecimation(decimation::kFreeze);
+    if (!OlderBoard()) {
+      if (grab < kNoAlignment && !atOnce) AwaitFrameEnd(grab);
+      KT6ModifyCtrlReg(capturectrl::kRegister, static_cast<std::uint8_t>(~capturectrl::kContinuous),
+                       capturectrl::kSingleFrame);
+    }
+    g_state.grab_flags = 0;
+    // Notification switched off meanwhile stays off.
+    std::uint16_t state = g_state.camera_notify_state.load();
+    while (state != camerastate::kOff &&
+           !g_state.camera_notify_state.compare_exchange_weak(state, camerastate::kPresent)) {
+    }
   }
   if (!Polling() && CameraPollRunning()) StopCameraPoll();
   return KT6_OK;

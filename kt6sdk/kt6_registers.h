@@ -120,6 +120,10 @@ namespace capturectrl {
 constexpr std::uint8_t kRegister = 7;
 constexpr std::uint8_t kContinuous = 0x02;
 constexpr std::uint8_t kSingleFrame = 0x08;
+constexpr std::uint8_t kCaptureOn = 0x80;
+// Register 19's capture gate, beside what the strobe and interrupt code keep there.
+constexpr std::uint8_t kGateRegister = 19;
+constexpr std::uint8_t kGateOn = 0x20;
 }  // namespace capturectrl
 
 // VGA ports; through the MMIO window a port is the byte at 0x8000 + port.

@@ -24,6 +24,7 @@ void ResetLibraryState() {
   g_state.settings = OpenSettings{};
   g_state.board = OpenBoard{};
   std::memset(g_state.camera_slot_used, 0, sizeof g_state.camera_slot_used);
+  g_state.camera_pll = CameraPll{};
   g_state.field = kNoField;
   g_state.grab_flags = 0;
   g_state.camera_notify_state = 0;

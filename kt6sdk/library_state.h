@@ -72,6 +72,13 @@ constexpr GrabStart kGrabStart625{85, 16};
 // Camera slots of the camera definition files.
 constexpr std::size_t kCameraSlots = 15;
 
+// The current camera's PLL words (for the serial DACs) and line frequency.
+constexpr std::size_t kPllWords = 7;
+struct CameraPll {
+  std::uint16_t words[kPllWords];
+  float line_khz;
+};
+
 // The field after KT6Close: none.
 constexpr std::uint16_t kNoField = 0xFFFF;
 
@@ -93,6 +100,7 @@ struct LibraryState {
   OpenSettings settings;
   OpenBoard board;
   std::uint8_t camera_slot_used[kCameraSlots] = {};
+  CameraPll camera_pll{};
 
   // Shared with the interrupt thread: the field of the last vertical sync (0 or
   // 1), the grab mode of the running grab (0: none), the camera poll's state.

@@ -41,7 +41,10 @@ std::int32_t SetImageWindow(std::int16_t x, std::int16_t y);
 std::int32_t SetZoomFactorsEx(std::uint16_t srcW, std::uint16_t dstW, std::uint16_t srcH, std::uint16_t dstH);
 void UpdateOverlayWindowSize();
 
-// Video port reset: bit 4 of its mode register pulsed, then its mode for the chip.
+// The video port restarted by a pulse of bit 4 of its mode register; gives the
+// register's value without the bit.
+std::uint32_t PulseVideoPortReset();
+// The pulse, then the port's mode for the chip.
 void ResetVideoPort();
 
 }  // namespace kt6

@@ -20,7 +20,6 @@ namespace {
 using namespace boardword;
 
 constexpr std::uint8_t kUserCamera = 2;
-constexpr std::uint32_t kInternalPixelClock = 0x1000;
 constexpr std::uint32_t kCameraInterfaceInputs = kAnalogInterface | kTwoLevelSets;
 
 bool Initialised() { return g_state.initialised.load() != 0; }

@@ -21,13 +21,16 @@ struct PictureOrigin {
 };
 
 // Where each type's video path puts the picture's first pixel and line, at 525 and
-// at 625 lines: the library's default window (x 51, y 10 / x 85, y 16) less the
+// at 625 lines: the library's default window (x 51, y 10 / x 85, y 16) with the
 // correction it makes for the type, so that its default window holds the picture.
 constexpr PictureOrigin kPictureOrigin[kLastType + 1][2] = {
     {{51, 10}, {85, 16}}, {{51, 10}, {85, 16}},  {{51, 10}, {85, 16}},
     {{3, 14}, {3, 20}},   {{74, 10}, {116, 16}}, {{51, 10}, {85, 16}},
 };
 constexpr std::uint8_t kTypeFieldAligned525 = 4;
+// Samples of a line and lines of a field, blanking included, at the most.
+constexpr int kMaxLinePixels = 1024;
+constexpr int kMaxFieldLines = 313;
 
 // r(F): the picture row parity of field F's lines.
 int RowParity(std::uint8_t type, std::uint16_t standard, unsigned field) {
@@ -104,10 +107,12 @@ Kt650FieldWrite Kt650VideoPort::Place(std::uint32_t count, const Kt650VideoPortR
   w.buffer = field ? r.buffer1 : r.buffer0;
   w.stride = r.stride;
   w.x = firstPixel - origin.x;
-  w.width = static_cast<int>(((r.window_size & kWindowFieldMask) + kWindowBias) / bytesPerUnit);
+  // A line carries no more samples, and a field no more lines, than the signal has.
+  w.width = std::min(static_cast<int>(((r.window_size & kWindowFieldMask) + kWindowBias) / bytesPerUnit),
+                     kMaxLinePixels);
   w.horizontal_mask = r.horizontal_mask;
   w.row = 2 * (firstLine - origin.y) + RowParity(type_, standard, field);
-  w.lines = static_cast<int>(r.window_size >> kWindowHighShift) + 1;
+  w.lines = std::min(static_cast<int>(r.window_size >> kWindowHighShift) + 1, kMaxFieldLines);
   w.vertical_mask = r.vertical_mask;
   return w;
 }

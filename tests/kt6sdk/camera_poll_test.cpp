@@ -20,6 +20,7 @@
 
 namespace {
 
+namespace grabflag = kt6::grabflag;
 using sim::kt650::kChip5631;
 using sim::kt650::kChip8A01;
 using sim::kt650::kChip8A22;
@@ -64,11 +65,12 @@ class CameraPollTest : public kt6_testing::Kt6Test {
     Kt6Test::TearDown();
   }
 
-  // Grabbing on this thread with the poll ticking every 54 ms.
+  // Grabbing on this thread with the poll ticking every 162 ms: long enough that a
+  // busy machine does not miss the syncs of a whole tick.
   sim::Kt650Board& Grab(std::uint16_t chip, std::uint8_t type, std::uint32_t word, int detect = 1) {
     sim::Machine& m = Boot(kt6_testing::OneBoard(chip, type));
     WriteIni(std::string(kt6_testing::kQuickIni) +
-             "[Camera]\nDetectInterval=1\nDetectEnable=" + std::to_string(detect) + "\n");
+             "[Camera]\nDetectInterval=3\nDetectEnable=" + std::to_string(detect) + "\n");
     EXPECT_EQ(KT6Open(0x151), 0);
     EXPECT_EQ(KT6Init(nullptr), 0);
     kt6_testing::SetBoardWord(word);
@@ -87,11 +89,11 @@ TEST_F(CameraPollTest, AnUnpluggedCameraIsLostByItsSyncsWithoutFreezingCapture) 
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.type));
     sim::Kt650Board& board = Grab(c.chip, c.type, c.word);
-    PumpFor(150);
+    PumpFor(400);
     EXPECT_EQ(State(), kt6::camerastate::kPresent);
     board.video_inputs().SetCamera(0, false);
     EXPECT_TRUE(Pump([] { return State() == kt6::camerastate::kNoSyncs; }));
-    PumpFor(150);
+    PumpFor(400);
     EXPECT_EQ(NotifiedSoFar(), std::vector<std::uint32_t>{kt6::kCameraLost});
     EXPECT_FALSE(Frozen());
     board.video_inputs().SetCamera(0, true);
@@ -116,7 +118,7 @@ TEST_F(CameraPollTest, ADecoderWithoutSignalFreezesCaptureUntilTheSignalReturns)
     UINT_PTR timer = kt6::g_cameraPoll.timer_id.load();
     EXPECT_EQ(kt6::StartCameraPoll(), KT6_ERR_PARAMETER);
     EXPECT_EQ(kt6::g_cameraPoll.timer_id.load(), timer);
-    PumpFor(150);
+    PumpFor(400);
     EXPECT_FALSE(Frozen());
     board.video_inputs().SetCamera(0, false);
     EXPECT_TRUE(Pump([] { return State() == kt6::camerastate::kNoSignal; }));
@@ -141,9 +143,9 @@ TEST_F(CameraPollTest, WithNotificationOffOnlyThe5631sPortIsRestarted) {
     SCOPED_TRACE(int(c.type));
     sim::Kt650Board& board = Grab(c.chip, c.type, 0xD0020, 0);
     board.video_inputs().SetCamera(0, false);
-    PumpFor(100);
-    board.ClearRegisterWrites();
     PumpFor(200);
+    board.ClearRegisterWrites();
+    PumpFor(500);
     std::vector<std::uint32_t> port;
     for (const sim::Kt650RegisterWrite& w : board.RegisterWrites())
       if (w.offset == 0xFF00) port.push_back(w.value & 0x10);
@@ -171,21 +173,47 @@ TEST_F(CameraPollTest, TicksAfterAStopDoNothing) {
     Sleep(2);
   ASSERT_TRUE(queued);
   ASSERT_EQ(KT6StopGrab(), 0);
+  // As if a grab still ran: only the stopped poll keeps the tick from acting.
+  kt6::g_state.grab_flags = grabflag::kContinuous;
   kt6::g_state.camera_notify_state = kt6::camerastate::kNoSyncs;
   kt6::g_events.vsync_for_poll = 1;
   DispatchMessageA(&msg);
   EXPECT_EQ(State(), kt6::camerastate::kNoSyncs);
+  kt6::g_state.grab_flags = 0;
 
   ASSERT_EQ(KT6StartGrab(1), 0);
   std::thread([] { EXPECT_EQ(KT6StopGrab(), 0); }).join();
   EXPECT_FALSE(kt6::CameraPollRunning());
+  kt6::g_state.grab_flags = grabflag::kContinuous;
   kt6::g_state.camera_notify_state = kt6::camerastate::kNoSyncs;
-  PumpFor(200);
+  PumpFor(400);
   EXPECT_EQ(State(), kt6::camerastate::kNoSyncs);
   EXPECT_TRUE(NotifiedSoFar().empty());
+  kt6::g_state.grab_flags = 0;
   // The orphaned timer went with its first tick.
-  Sleep(120);
+  Sleep(250);
   EXPECT_FALSE(PeekMessageA(&msg, nullptr, WM_TIMER, WM_TIMER, PM_NOREMOVE));
+}
+
+// A tick that sees the signal back resumes capture; a stop from another thread at
+// the same time must leave it frozen, whichever comes first.
+TEST_F(CameraPollTest, AStopFromAnotherThreadIsNeverUndoneByATickResuming) {
+  Grab(kChip8A22, 3, 0);
+  ASSERT_EQ(KT6StopGrab(), 0);
+  for (int i = 0; i < 12; ++i) {
+    ASSERT_EQ(KT6StartGrab(1), 0);
+    // The decoder had lost the camera: frozen, waiting for the signal.
+    kt6::SetHDecimation(kt6::decimation::kFreeze);
+    kt6::g_state.camera_notify_state = kt6::camerastate::kNoSignal;
+    std::thread stopper([i] {
+      Sleep(static_cast<DWORD>(i * 15 % 170));
+      EXPECT_EQ(KT6StopGrab(), 0);
+    });
+    Pump([] { return kt6::g_state.grab_flags.load() == 0; });
+    stopper.join();
+    PumpFor(20);
+    EXPECT_TRUE(Frozen()) << i;
+  }
 }
 
 TEST_F(CameraPollTest, StartsStopsAndFreezesFromTwoThreadsAgree) {
@@ -209,8 +237,9 @@ TEST_F(CameraPollTest, StartsStopsAndFreezesFromTwoThreadsAgree) {
   KT6StopGrab();
   EXPECT_FALSE(kt6::CameraPollRunning());
   kt6::g_state.camera_notify_state = kt6::camerastate::kNoSyncs;
-  PumpFor(150);
+  PumpFor(400);
   EXPECT_EQ(State(), kt6::camerastate::kNoSyncs);
+  EXPECT_TRUE(Frozen());
 }
 
 }  // namespace

@@ -24,9 +24,9 @@ using sim::kt650::kChip8A22;
 #if defined(__SANITIZE_THREAD__)
 constexpr std::uint32_t kFieldPeriodUs = 100000;
 #elif defined(__SANITIZE_ADDRESS__)
-constexpr std::uint32_t kFieldPeriodUs = 40000;
+constexpr std::uint32_t kFieldPeriodUs = 50000;
 #else
-constexpr std::uint32_t kFieldPeriodUs = 8000;
+constexpr std::uint32_t kFieldPeriodUs = 30000;
 #endif
 
 // The default grab window's start for each standard: picture pixel 0 of line 0.
