@@ -224,4 +224,34 @@ KT6_API std::int32_t KT6GetMirrorMode(std::uint8_t* mode);
 KT6_API std::int32_t KT6SetClockRange(float khz, std::uint8_t apply);
 KT6_API std::int32_t KT6SetPixelClock(const CameraTiming* timing);
 
+// Lines of the capture buffer in its capture format (after KT6Init): -34 for a null
+// buffer, a frame that does not lie in display memory, y above the frame's height
+// or x above its width; count is cut at the frame's right edge, and a line at the
+// frame's height copies nothing.
+KT6_API std::int32_t KT6RdPixelLine(std::uint16_t x, std::uint16_t y, std::uint16_t count, void* buffer);
+KT6_API std::int32_t KT6WtPixelLine(std::uint16_t x, std::uint16_t y, std::uint16_t count, const void* buffer);
+
+// Pixel runs between YUV 4:2:2 (Y0 Cb Y1 Cr, CCIR 601 studio ranges) and RGB (B, G,
+// R unless the order flag says R, G, B). A chroma pair is taken at each pixel after
+// which an odd number remain: an odd count starts with neutral chroma. Each returns
+// 0.
+KT6_API std::uint32_t KT6Yuv2Rgb(const void* src, void* dst, std::uint32_t count, std::uint16_t bits,
+                                 std::uint16_t order);  // 24 bits, else 32
+KT6_API std::uint32_t KT6Yuv2Rgb32bitCCIR601_422(const void* src, void* dst, std::uint32_t count,
+                                                 std::uint16_t order);  // 1: R, G, B; fourth byte untouched
+KT6_API std::uint32_t KT6Yuv2Rgb24bitCCIR601_422(const void* src, void* dst, std::uint32_t count,
+                                                 std::uint16_t order);
+// A whole image to a bottom-up B, G, R image of rows of width x 3 bytes.
+KT6_API std::uint32_t KT6Yuv2Rgb24bitDIBCCIR601_422(const void* src, void* dst, std::uint16_t width,
+                                                    std::uint16_t height);
+// Full-range Y0 Y1 Cb Cr to R, G, B, x.
+KT6_API std::uint32_t KT6Yuv2Rgb32bitCCIR601_YYUV(const void* src, void* dst, std::uint32_t count);
+KT6_API std::uint32_t KT6Rgb2Yuv(const void* src, void* dst, std::uint32_t count, std::uint16_t bits,
+                                 std::uint16_t order);
+// Source pixels of (bits & 0xFFFF) / 8 bytes; order non-zero: R, G, B.
+KT6_API std::uint32_t KT6Rgb2YuvCCIR601_422(const void* src, void* dst, std::uint32_t count, std::uint32_t bits,
+                                            std::uint16_t order);
+// 24-bit RGB to one grey byte a pixel, never 0 or 255.
+KT6_API std::uint32_t KT6Rgb2YCCIR601(const void* src, void* dst, std::uint32_t count, std::uint8_t order);
+
 }  // extern "C"
