@@ -92,6 +92,21 @@ void FieldClock::Run() {
   }
 }
 
+void FieldClock::Step(std::uint32_t count) {
+  std::unique_lock lock(mutex_);
+  for (std::uint32_t i = 0; i < count; ++i) {
+    VideoSourceDesc source = Source();
+    if (!source.present) return;
+    std::uint32_t field = fields_;
+    std::uint32_t period = PeriodUsLocked(source);
+    lock.unlock();
+    ProduceField(field, period, false);
+    lock.lock();
+    ++fields_;
+    changed_.notify_all();
+  }
+}
+
 void FieldClock::WaitServed(std::uint32_t milliseconds) {
   ServedWaiter waiter;
   {

@@ -39,6 +39,9 @@ class PLATFORM_EXPORT FieldClock {
   std::uint32_t field_count() const;
   // Until `count` fields have been produced; false on time-out.
   bool WaitForFieldCount(std::uint32_t count, std::uint32_t timeoutMs = 5000) const;
+  // Test view, with the clock stopped: the next `count` fields at once, on the
+  // calling thread (none while the selected input has no camera).
+  void Step(std::uint32_t count);
 
  protected:
   // The camera on the selected input.
