@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "rg7sdk/rg7sdk.h"
-#include "rg7sdk/yuv_rows.h"
+#include "yuv_rows/yuv_rows.h"
 
 namespace {
 
@@ -130,9 +130,9 @@ class RatioReporter : public benchmark::ConsoleReporter {
 };
 
 const char* OurRows() {
-  const rg7::YuvRows* used = &rg7::FastestYuvRows();
-  return used == rg7::YuvRowsOf(rg7::YuvRowLevel::kAvx512) ? "AVX-512"
-         : used == rg7::YuvRowsOf(rg7::YuvRowLevel::kAvx2) ? "AVX2"
+  const yuv::YuvRows* used = &yuv::FastestYuvRows();
+  return used == yuv::YuvRowsOf(yuv::YuvRowLevel::kAvx512) ? "AVX-512"
+         : used == yuv::YuvRowsOf(yuv::YuvRowLevel::kAvx2) ? "AVX2"
                                                            : "baseline";
 }
 

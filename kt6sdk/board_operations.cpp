@@ -17,7 +17,6 @@ namespace {
 using namespace boardword;
 
 void Nothing() {}
-void NoFill(std::uint8_t, std::uint8_t, std::uint8_t) {}
 void SetMirrorMode(std::uint8_t mode) { KT6SetMirrorMode(mode); }
 void SetTvStandard(std::uint8_t standard) { KT6SetTVStandard(standard); }
 void KeepPixelMode(std::uint8_t mode) { g_state.config.pixel_mode = mode; }
@@ -48,6 +47,12 @@ void StandardExtent(std::int32_t* width, std::int32_t* height) {
   *height = 525;
 }
 
+// The whole frame, through the same fill an application has.
+void ClearCaptureBuffer(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
+  std::uint16_t width = g_state.config.video_frame_width, height = g_state.config.video_frame_height;
+  KT6SetArea2Value(0, 0, width, height, y, u, v);
+}
+
 void StopPoll() { StopCameraPoll(); }
 void StopGrab() { KT6StopGrab(); }
 // Until camera detection exists every start finds one.
@@ -57,7 +62,7 @@ std::int32_t CameraPresent(std::uint16_t) { return 1; }
 
 BoardOperations g_operations = {
     StopPoll,      Nothing, Nothing, StopGrab, Nothing,        SetMirrorMode,  SetTvStandard, ChannelToDevice,
-    KeepPixelMode, NoFill,  Nothing, Nothing,  StandardWindow, StandardExtent, CameraPresent,
+    KeepPixelMode, ClearCaptureBuffer,  Nothing, Nothing,  StandardWindow, StandardExtent, CameraPresent,
 };
 
 }  // namespace kt6

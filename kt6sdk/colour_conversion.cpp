@@ -5,10 +5,16 @@
 // (pixels 0, 2, 4 ... of an even count), from the bytes one and three past the
 // pixel's luma; an odd count therefore converts its first pixel with neutral
 // chroma and reads the pairs one pixel late. Nothing is read past 2 x count
-// source bytes.
+// source bytes. Even runs go to the vector rows shared with the 700-series
+// library, whose arithmetic is the same; an odd run converts its first pixel here
+// and the rest, an even run one pixel on, there.
+#include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "kt6sdk/kt6sdk.h"
+#include "kt6sdk/rgb_yuv_rows.h"
+#include "yuv_rows/yuv_rows.h"
 
 namespace kt6 {
 namespace {
@@ -23,13 +29,6 @@ constexpr int kGreenFromV = 1665;
 constexpr int kBlueFromU = 4131;
 constexpr int kHalf = 1024;
 constexpr int kScale = 2048;
-// RGB to YUV: Y over 2048 with its offset and rounding in one term; chroma over 2048.
-constexpr int kYFromR = 526, kYFromG = 1032, kYFromB = 201, kYBias = 32792;
-constexpr unsigned kYShift = 11;
-constexpr int kChromaMain = 900;
-constexpr int kCbFromG = 596, kCbFromR = 304;
-constexpr int kCrFromG = 753, kCrFromB = 146;
-constexpr int kYMax = 235, kYMin = 16, kChromaMax = 240, kChromaMin = 16;
 // RGB to grey over 256; the two ends are kept off 0 and 255.
 constexpr int kGreyR = 77, kGreyG = 150, kGreyB = 29;
 // Full-range YYUV to RGB over 128.
@@ -65,14 +64,39 @@ void Store(const std::uint8_t bgr[3], std::uint8_t* d, bool rgbOrder) {
   d[2] = rgbOrder ? bgr[0] : bgr[2];
 }
 
-void YuvToRgb(const void* src, void* dst, std::uint32_t count, unsigned step, bool rgbOrder) {
-  YuvReader r{static_cast<const std::uint8_t*>(src)};
-  auto* d = static_cast<std::uint8_t*>(dst);
-  std::uint8_t bgr[3];
-  for (std::uint32_t i = 0; i < count; ++i, d += step) {
-    r.Next(i, count - 1 - i, bgr);
-    Store(bgr, d, rgbOrder);
+// The vector row of a pixel size and byte order.
+yuv::YuvRows::ToBytes VectorRow(unsigned step, bool rgbOrder) {
+  const yuv::YuvRows& rows = yuv::FastestYuvRows();
+  if (step == 4) return rgbOrder ? rows.to_rgbx : rows.to_bgrx;
+  return rgbOrder ? rows.to_rgb : rows.to_bgr;
+}
+
+// Even runs of any length, in pieces the vector rows' int count holds.
+void EvenRun(const std::uint8_t* s, std::uint8_t* d, std::uint32_t count, unsigned step, bool rgbOrder) {
+  const yuv::YuvRows::ToBytes row = VectorRow(step, rgbOrder);
+  constexpr std::uint32_t kPiece = (INT_MAX / 2) * 2;
+  while (count) {
+    std::uint32_t n = std::min(count, kPiece);
+    row(s, d, static_cast<int>(n));
+    s += 2 * std::uintptr_t(n);
+    d += step * std::uintptr_t(n);
+    count -= n;
   }
+}
+
+void YuvToRgb(const void* src, void* dst, std::uint32_t count, unsigned step, bool rgbOrder) {
+  const auto* s = static_cast<const std::uint8_t*>(src);
+  auto* d = static_cast<std::uint8_t*>(dst);
+  if (count & 1) {
+    YuvReader r{s};
+    std::uint8_t bgr[3];
+    r.Next(0, count - 1, bgr);  // neutral chroma: no pair read yet
+    Store(bgr, d, rgbOrder);
+    s += 2;
+    d += step;
+    --count;
+  }
+  EvenRun(s, d, count, step, rgbOrder);
 }
 
 }  // namespace
@@ -96,6 +120,13 @@ std::uint32_t KT6Yuv2Rgb24bitCCIR601_422(const void* src, void* dst, std::uint32
 }
 
 std::uint32_t KT6Yuv2Rgb24bitDIBCCIR601_422(const void* src, void* dst, std::uint16_t width, std::uint16_t height) {
+  if (!(width & 1)) {
+    // Each row an even run starting on a pair.
+    for (std::uint32_t row = 0; row < height; ++row)
+      EvenRun(static_cast<const std::uint8_t*>(src) + row * std::uintptr_t(width) * 2,
+              static_cast<std::uint8_t*>(dst) + (height - 1 - row) * std::uintptr_t(width) * 3, width, 3, false);
+    return 0;
+  }
   YuvReader r{static_cast<const std::uint8_t*>(src)};
   const std::uint32_t total = std::uint32_t(width) * height;
   const std::uintptr_t rowBytes = std::uintptr_t(width) * 3;
@@ -139,17 +170,13 @@ std::uint32_t KT6Rgb2YuvCCIR601_422(const void* src, void* dst, std::uint32_t co
   const auto* s = static_cast<const std::uint8_t*>(src);
   auto* d = static_cast<std::uint8_t*>(dst);
   const unsigned step = (bits & 0xFFFF) >> 3;
-  for (std::uint32_t i = 0; i < count; ++i, s += step) {
-    int r = order ? s[0] : s[2], g = s[1], b = order ? s[2] : s[0];
-    int y = (kYFromR * r + kYFromG * g + kYFromB * b + kYBias) >> kYShift;
-    std::uint8_t* p = d + 2 * std::uintptr_t(i);
-    p[0] = static_cast<std::uint8_t>(y > kYMax - 1 ? kYMax : y <= kYMin ? kYMin : y);
-    if (!ChromaHere(count - 1 - i)) continue;
-    int cb = (kChromaMain * b - kCbFromG * g - kCbFromR * r + kHalf) / kScale + kChromaOffset;
-    int cr = (kChromaMain * r - kCrFromG * g - kCrFromB * b + kHalf) / kScale + kChromaOffset;
-    p[1] = static_cast<std::uint8_t>(cb >= kChromaMax ? kChromaMax : cb <= kChromaMin ? kChromaMin : cb);
-    p[3] = static_cast<std::uint8_t>(cr >= kChromaMax ? kChromaMax : cr <= kChromaMin ? kChromaMin : cr);
+  if (count & 1) {
+    // The first pixel's chroma is never taken: its Cb byte stays as it was.
+    d[0] = StudioLuma(order ? s[0] : s[2], s[1], order ? s[2] : s[0]);
+    s += step;
+    d += 2;
   }
+  RgbPairsToYuv(s, d, count / 2, step, order != 0);
   return 0;
 }
 

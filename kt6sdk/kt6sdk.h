@@ -255,3 +255,21 @@ KT6_API std::uint32_t KT6Rgb2YuvCCIR601_422(const void* src, void* dst, std::uin
 KT6_API std::uint32_t KT6Rgb2YCCIR601(const void* src, void* dst, std::uint32_t count, std::uint8_t order);
 
 }  // extern "C"
+
+extern "C" {
+
+// Rectangles of the capture buffer (after KT6Init). Flags: 1 grey, 2 YUV 4:2:2, 8
+// 32-bit B, G, R, x, none 24-bit B, G, R; 4 bottom-up. -34 for a null buffer, a
+// frame that does not lie in display memory, y above the frame's height or x above
+// its width; the rectangle is cut at the frame's edges and the caller's buffer
+// holds it packed at the cut size. -2, nothing written, without a row buffer.
+KT6_API std::int32_t KT6RdPixelRect(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
+                                    void* buffer, std::uint8_t flags);
+KT6_API std::int32_t KT6WtPixelRect(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
+                                    const void* buffer, std::uint8_t flags);
+// The rectangle filled with one value: YUV pixels c0, c1 (even) and c0, c2 (odd);
+// 24-bit c2, c1, c0; 32-bit c2, c1, c0, 0.
+KT6_API std::int32_t KT6SetArea2Value(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
+                                      std::uint8_t c0, std::uint8_t c1, std::uint8_t c2);
+
+}  // extern "C"

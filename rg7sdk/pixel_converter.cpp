@@ -4,10 +4,13 @@
 
 #include <algorithm>
 
-#include "rg7sdk/yuv_pixel.h"
-#include "rg7sdk/yuv_rows.h"
+#include "yuv_rows/yuv_pixel.h"
+#include "yuv_rows/yuv_rows.h"
 
 namespace rg7 {
+
+using namespace yuv;
+
 namespace {
 
 inline int Clamp255(int v) { return std::min(std::max(v, 0), 255); }

@@ -2,7 +2,7 @@
 // converters (which use nothing of the object), called straight, since
 // applications call these once a line.
 #include "rg7sdk/rg7sdk.h"
-#include "rg7sdk/yuv_rows.h"
+#include "yuv_rows/yuv_rows.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ void Convert(void (*row)(const std::uint8_t*, Out*, int), const std::uint8_t* so
   if (source && destination && count > 0) row(source, destination, count);
 }
 
-const rg7::YuvRows& Rows() { return rg7::FastestYuvRows(); }
+const yuv::YuvRows& Rows() { return yuv::FastestYuvRows(); }
 
 }  // namespace
 

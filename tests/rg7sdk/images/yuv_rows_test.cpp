@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "rg7sdk/yuv_rows.h"
+#include "yuv_rows/yuv_rows.h"
 
 namespace {
 
-using rg7::YuvRowLevel;
-using rg7::YuvRows;
+using yuv::YuvRowLevel;
+using yuv::YuvRows;
 using Bytes = std::vector<std::uint8_t>;
 
 // CCIR 601 over 2048 with division toward zero, clamped; as B | G << 8 | R << 16.
@@ -64,7 +64,7 @@ std::uint32_t Loaded(const std::uint8_t* p) {
 class YuvRowsTest : public testing::TestWithParam<YuvRowLevel> {
  protected:
   void SetUp() override {
-    rows_ = rg7::YuvRowsOf(GetParam());
+    rows_ = yuv::YuvRowsOf(GetParam());
     if (!rows_) GTEST_SKIP() << "this processor lacks the instructions";
   }
   const YuvRows* rows_ = nullptr;
@@ -179,10 +179,10 @@ INSTANTIATE_TEST_SUITE_P(Levels, YuvRowsTest,
 
 // The library's rows are those of the widest set the processor runs.
 TEST(YuvRows, LibraryUsesTheWidestAvailableSet) {
-  const YuvRows* widest = rg7::YuvRowsOf(YuvRowLevel::kAvx512);
-  if (!widest) widest = rg7::YuvRowsOf(YuvRowLevel::kAvx2);
-  if (!widest) widest = rg7::YuvRowsOf(YuvRowLevel::kScalar);
-  EXPECT_EQ(&rg7::FastestYuvRows(), widest);
+  const YuvRows* widest = yuv::YuvRowsOf(YuvRowLevel::kAvx512);
+  if (!widest) widest = yuv::YuvRowsOf(YuvRowLevel::kAvx2);
+  if (!widest) widest = yuv::YuvRowsOf(YuvRowLevel::kScalar);
+  EXPECT_EQ(&yuv::FastestYuvRows(), widest);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 // rounding term, shifted right by 11.
 #pragma once
 
-namespace rg7 {
+namespace yuv {
 
 constexpr int kLumaFactor = 2385;
 constexpr int kRedFromV = 3269;
@@ -18,4 +18,4 @@ constexpr int ChannelBias(int fromU, int fromV) {
   return -16 * kLumaFactor - 128 * (fromU + fromV) + (1 << (kFixedPointShift - 1));
 }
 
-}  // namespace rg7
+}  // namespace yuv

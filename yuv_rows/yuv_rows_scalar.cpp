@@ -1,10 +1,10 @@
 // The baseline rows: plain loops over whole 4-byte groups with 32-bit loads and
 // stores, which the compiler vectorises with what every x86-64 has; the odd last
 // pixel is done on its own. The vector sets hand their tails to these rows.
-#include "rg7sdk/yuv_pixel.h"
-#include "rg7sdk/yuv_rows.h"
+#include "yuv_rows/yuv_pixel.h"
+#include "yuv_rows/yuv_rows.h"
 
-namespace rg7 {
+namespace yuv {
 namespace {
 
 template <bool kRgbOrder>
@@ -71,4 +71,4 @@ void ToLuma(const std::uint8_t* __restrict src, std::uint8_t* __restrict dst, in
 
 const YuvRows kScalarYuvRows = {ToRgb32<false>, ToRgb32<true>, ToRgb24<false>, ToRgb24<true>, ToRgb555, ToLuma};
 
-}  // namespace rg7
+}  // namespace yuv

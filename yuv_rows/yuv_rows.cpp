@@ -1,10 +1,10 @@
 // Which row set this processor runs. __builtin_cpu_supports also asks whether
 // the operating system saves the wider registers.
-#include "rg7sdk/yuv_rows.h"
+#include "yuv_rows/yuv_rows.h"
 
 #include <initializer_list>
 
-namespace rg7 {
+namespace yuv {
 
 const YuvRows* YuvRowsOf(YuvRowLevel level) {
   __builtin_cpu_init();
@@ -32,4 +32,4 @@ const YuvRows& FastestYuvRows() {
   return *fastest;
 }
 
-}  // namespace rg7
+}  // namespace yuv

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <cstring>
 
-namespace rg7 {
+namespace yuv {
 
 using I16 = std::int16_t;
 
@@ -71,4 +71,4 @@ inline std::uint16_t Rgb555(std::uint32_t bgr) {
   return static_cast<std::uint16_t>(((r & 0xF8) << 7) | ((g & 0xF8) << 2) | (b >> 3));
 }
 
-}  // namespace rg7
+}  // namespace yuv

@@ -1,7 +1,8 @@
-// The YUV 4:2:2 row converters behind PixelConverter and the RG7 conversion
-// exports, once for the baseline instruction set and once each for AVX2 and
-// AVX-512. All sets write the same bytes for the same input; the library uses the
-// fastest one the processor runs, chosen on first use.
+// The YUV 4:2:2 row converters shared by both board libraries (the 700-series
+// PixelConverter and conversion exports, the 650-series colour conversions), once
+// for the baseline instruction set and once each for AVX2 and AVX-512. All sets
+// write the same bytes for the same input; a library uses the fastest one the
+// processor runs, chosen on first use.
 //
 // Rows are Y0 U Y1 V groups; count is in pixels and 0 or more. Pixel i takes the
 // chroma of group i / 2, except that the last pixel of an odd count, which has no
@@ -11,7 +12,7 @@
 
 #include <cstdint>
 
-namespace rg7 {
+namespace yuv {
 
 struct YuvRows {
   using ToBytes = void (*)(const std::uint8_t* source, std::uint8_t* destination, int count);
@@ -35,4 +36,4 @@ extern const YuvRows kScalarYuvRows;
 extern const YuvRows kAvx2YuvRows;
 extern const YuvRows kAvx512YuvRows;
 
-}  // namespace rg7
+}  // namespace yuv

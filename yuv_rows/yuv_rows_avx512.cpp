@@ -12,10 +12,10 @@
 
 #include <cstdint>
 
-#include "rg7sdk/yuv_coefficients.h"
-#include "rg7sdk/yuv_rows.h"
+#include "yuv_rows/yuv_coefficients.h"
+#include "yuv_rows/yuv_rows.h"
 
-namespace rg7 {
+namespace yuv {
 namespace {
 
 using Byte = std::uint8_t;
@@ -202,4 +202,4 @@ void ToLuma(const Byte* src, Byte* dst, int count) {
 
 const YuvRows kAvx512YuvRows = {ToRgb32<false>, ToRgb32<true>, ToRgb24<false>, ToRgb24<true>, ToRgb555, ToLuma};
 
-}  // namespace rg7
+}  // namespace yuv
