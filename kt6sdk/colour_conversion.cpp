@@ -139,6 +139,8 @@ std::uint32_t KT6Rgb2YuvCCIR601_422(const void* src, void* dst, std::uint32_t co
   const auto* s = static_cast<const std::uint8_t*>(src);
   auto* d = static_cast<std::uint8_t*>(dst);
   const unsigned step = (bits & 0xFFFF) >> 3;
+  // An odd count's first pixel has no pair: neutral chroma rather than whatever the buffer held.
+  if (count & 1) d[1] = kChromaOffset;
   for (std::uint32_t i = 0; i < count; ++i, s += step) {
     int r = order ? s[0] : s[2], g = s[1], b = order ? s[2] : s[0];
     int y = (kYFromR * r + kYFromG * g + kYFromB * b + kYBias) >> kYShift;
