@@ -64,7 +64,7 @@ void Repack(const std::uint8_t* src, std::uint32_t from, std::uint32_t count, st
 }
 
 // YUV 4:2:2 pairs Y0 Cb Y1 Cr as data units Y0 Y1 Cb Cr; an odd last pixel fills
-// its unit with its own luma and neutral red difference.
+// its unit with its own luma (callers hand whole pairs, so its pair's Cr is there).
 void Units(const std::uint8_t* yuv, std::uint32_t count, std::uint8_t* row) {
   std::uint32_t i = 0;
   for (; i + 1 < count; i += 2, row += 4) {
@@ -77,7 +77,7 @@ void Units(const std::uint8_t* yuv, std::uint32_t count, std::uint8_t* row) {
   if (i < count) {
     row[0] = row[1] = yuv[2 * i];
     row[2] = yuv[2 * i + 1];
-    row[3] = kNeutralChroma;
+    row[3] = yuv[2 * i + 3];
   }
 }
 
@@ -123,7 +123,8 @@ void RgbRgb24(FrameKind k, const std::uint8_t* l, std::uint32_t n, std::uint8_t*
   Repack(l, Step(k), n, r, 3, true);
 }
 void RgbUnits(FrameKind k, const std::uint8_t* l, std::uint32_t n, std::uint8_t* r, std::uint8_t* s) {
-  KT6Rgb2YuvCCIR601_422(l, s, n, Bits(k), 0);
+  // Whole pairs, so that chroma is taken at even pixels; an odd tail's partner is not used.
+  KT6Rgb2YuvCCIR601_422(l, s, (n + 1) & ~1u, Bits(k), 0);
   Units(s, n, r);
 }
 

@@ -2,6 +2,8 @@
 // line through the pixel-line reader, into a new file. Nothing is created until the
 // name, format and rectangle pass and the work rows are allocated; every failure
 // after that closes the file and frees what was taken.
+#include <algorithm>
+
 #include "kt6sdk/image_file_rows.h"
 #include "kt6sdk/imagefile/fio.h"
 #include "kt6sdk/kt6_error_codes.h"
@@ -20,6 +22,8 @@ constexpr std::uint8_t kTgaTopRowFirst = 0x20;
 constexpr std::uint8_t kTgaTrueColour = 2;
 constexpr std::uint8_t kTgaGrey = 3;
 constexpr std::uint32_t kTiffRowsPerStrip = 8;
+constexpr std::uint32_t kSparePixel = 4;
+constexpr std::uint8_t kNeutralChroma = 0x80;
 
 // The rectangle, its pixels and the work rows of one save.
 class SaveJob {
@@ -42,12 +46,14 @@ class SaveJob {
     // BMP rows are padded to 4 bytes; the others are not, and pad bytes stay 0.
     file_row_bytes_ = SaveRowBytes(pixels_, rect_.width);
     if (container == Container::kBmp) file_row_bytes_ = (file_row_bytes_ + 3) / 4 * 4;
-    const std::uint32_t line = LineBytes(rect_.width);
-    memory_ = AllocRows(2 * line + file_row_bytes_);
+    const std::uint32_t line = LineBytes(rect_.width + 2);
+    // One spare pixel of the widest file pixel: YUV rows are converted in whole pairs.
+    memory_ = AllocRows(3 * line + file_row_bytes_ + kSparePixel);
     if (!memory_) return KT6_ERR_NO_MEMORY;
-    line_ = memory_;
-    scratch_ = memory_ + line;
-    row_ = memory_ + 2 * line;
+    raw_ = memory_;
+    line_ = memory_ + line;
+    scratch_ = memory_ + 2 * line;
+    row_ = memory_ + 3 * line;
     return KT6_OK;
   }
 
@@ -58,10 +64,30 @@ class SaveJob {
 
   // Row k of the rectangle as a file row.
   std::int32_t Take(std::uint32_t k) {
-    if (std::int32_t r = KT6RdPixelLine(static_cast<std::uint16_t>(rect_.x), static_cast<std::uint16_t>(rect_.y + k),
-                                        static_cast<std::uint16_t>(rect_.width), line_))
+    const auto y = static_cast<std::uint16_t>(rect_.y + k);
+    if (kind_ != FrameKind::kYuv) {
+      if (std::int32_t r = KT6RdPixelLine(static_cast<std::uint16_t>(rect_.x), y,
+                                          static_cast<std::uint16_t>(rect_.width), line_))
+        return r;
+      ConvertForSave(pixels_, kind_, line_, rect_.width, row_, scratch_);
+      return KT6_OK;
+    }
+    // The frame's chroma pairs start at even columns: read from the pair that holds
+    // the first pixel, and hand the conversions whole pairs.
+    const std::uint32_t x0 = rect_.x & ~1u, skip = rect_.x - x0, n = skip + rect_.width;
+    if (std::int32_t r = KT6RdPixelLine(static_cast<std::uint16_t>(x0), y, static_cast<std::uint16_t>(n), raw_))
       return r;
-    ConvertForSave(pixels_, kind_, line_, rect_.width, row_, scratch_);
+    const std::uint32_t even = (rect_.width + 1) & ~1u;
+    for (std::uint32_t j = 0; j < even; ++j) {
+      const std::uint32_t s = std::min(skip + j, n - 1);
+      const std::uint32_t pair = std::min(skip + (j & ~1u), n - 1) & ~1u;
+      line_[2 * j] = raw_[2 * s];
+      line_[2 * j + 1] = j % 2 == 0 ? raw_[2 * pair + 1] : pair + 1 < n ? raw_[2 * pair + 3] : kNeutralChroma;
+    }
+    ConvertForSave(pixels_, kind_, line_, even, row_, scratch_);
+    // The spare pixel and the pad bytes stay 0.
+    const std::uint32_t used = SaveRowBytes(pixels_, rect_.width);
+    std::fill(row_ + used, row_ + file_row_bytes_ + kSparePixel, std::uint8_t{0});
     return KT6_OK;
   }
 
@@ -71,6 +97,7 @@ class SaveJob {
   FrameKind kind_ = FrameKind::kYuv;
   std::uint32_t file_row_bytes_ = 0;
   std::uint8_t* memory_ = nullptr;
+  std::uint8_t* raw_ = nullptr;
   std::uint8_t* line_ = nullptr;
   std::uint8_t* scratch_ = nullptr;
   std::uint8_t* row_ = nullptr;
