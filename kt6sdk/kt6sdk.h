@@ -256,6 +256,23 @@ KT6_API std::uint32_t KT6Rgb2YCCIR601(const void* src, void* dst, std::uint32_t 
 
 }  // extern "C"
 
+// What KT6InquireTIFFHeaderInfo reports of a TIFF file's directory (byte-packed).
+#pragma pack(push, 1)
+struct TIFFHeaderInfo {
+  std::uint32_t image_width;
+  std::uint32_t image_length;
+  std::uint16_t bits_per_sample;
+  std::uint16_t samples_per_pixel;
+  std::uint16_t compression;
+  std::uint32_t rows_per_strip;
+  std::uint16_t photometric;
+  std::uint16_t ycbcr_subsampling_horizontal;
+  std::uint16_t ycbcr_subsampling_vertical;
+  std::uint16_t ycbcr_positioning;
+};
+#pragma pack(pop)
+static_assert(sizeof(TIFFHeaderInfo) == 26);
+
 extern "C" {
 
 // Rectangles of the capture buffer (after KT6Init). Flags: 1 grey, 2 YUV 4:2:2, 8
@@ -271,5 +288,36 @@ KT6_API std::int32_t KT6WtPixelRect(std::uint16_t x, std::uint16_t y, std::uint1
 // 24-bit c2, c1, c0; 32-bit c2, c1, c0, 0.
 KT6_API std::int32_t KT6SetArea2Value(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
                                       std::uint8_t c0, std::uint8_t c1, std::uint8_t c2);
+
+// Image files (after KT6Init, but for KT6InquireTIFFHeaderInfo). Width, height and
+// bits of a file's header: -3 for a depth the format's exports do not know.
+KT6_API std::int32_t KT6InquireBMPVals(const char* file, std::uint16_t* width, std::uint16_t* height,
+                                       std::uint16_t* bits);
+KT6_API std::int32_t KT6InquireTGAVals(const char* file, std::uint16_t* width, std::uint16_t* height,
+                                       std::uint16_t* bits);
+KT6_API std::int32_t KT6InquireTIFFVals(const char* file, std::uint16_t* width, std::uint16_t* height,
+                                        std::uint16_t* bits);
+KT6_API std::int32_t KT6InquireTIFFHeaderInfo(const char* file, TIFFHeaderInfo* info);
+// A rectangle of the capture frame, clipped to it, into a new file. Format 4 is as
+// the pixel mode, 5 grey, 6 and 9 24-bit, 7 YCbCr (TIFF), 8 16-bit and 10 32-bit
+// (TGA). -34 for a name without the format's extension, a format the file or the
+// pixel mode lacks, or a rectangle that leaves nothing of the frame; no file is
+// created then.
+KT6_API std::int32_t KT6BMPSave(const char* file, std::uint16_t x, std::uint16_t y, std::uint16_t width,
+                                std::uint16_t height, std::uint16_t format);
+KT6_API std::int32_t KT6TGASave(const char* file, std::uint16_t x, std::uint16_t y, std::uint16_t width,
+                                std::uint16_t height, std::uint16_t format);
+KT6_API std::int32_t KT6TIFFSave(const char* file, std::uint16_t x, std::uint16_t y, std::uint16_t width,
+                                 std::uint16_t height, std::uint16_t format);
+// A rectangle of a file from (srcX, srcY) into the frame at (dstX, dstY), clipped to
+// both; mode 1 colour, 2 grey. -34 for a bad name or mode, or a rectangle that
+// leaves nothing; -8 for a depth the load has no conversion for; -6 when the file
+// ends before its rows.
+KT6_API std::int32_t KT6BMPLoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
+                                std::uint16_t dstY, std::uint16_t width, std::uint16_t height, std::uint16_t mode);
+KT6_API std::int32_t KT6TGALoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
+                                std::uint16_t dstY, std::uint16_t width, std::uint16_t height, std::uint16_t mode);
+KT6_API std::int32_t KT6TIFFLoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
+                                 std::uint16_t dstY, std::uint16_t width, std::uint16_t height, std::uint16_t mode);
 
 }  // extern "C"
