@@ -154,9 +154,9 @@ std::int32_t WriteLine(std::uint16_t x, std::uint16_t row, std::uint16_t count, 
 
 using namespace kt6;
 
-std::int32_t KT6JPEGSave(const char* file, std::uint16_t x, std::uint16_t y, std::uint16_t width,
-                         std::uint16_t height, std::uint16_t format, std::uint8_t option1, std::uint8_t option2,
-                         std::uint32_t option3, std::uint16_t option4) {
+std::int32_t KT6JPEGSave(const char* file, std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
+                         std::uint16_t format, std::uint8_t option1, std::uint8_t option2, std::uint32_t option3,
+                         std::uint16_t option4) {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;
   std::lock_guard lock(g_jpegLock);
   Codec codec;
@@ -180,8 +180,8 @@ std::int32_t KT6JPEGSave(const char* file, std::uint16_t x, std::uint16_t y, std
   JPEGSaveOptions options{option1, option2, grey ? kJpegSamplingGrey : kJpegSamplingColour, option3, option4, {}};
   LineBuffer buffer(frame, RgbMode(mode));
   if (buffer.Failed()) return KT6_ERR_NO_MEMORY;
-  return CodecResult(compress(ReadLine, JPEGRegion{x, y, width, height}, grey ? kJpegGrey : kJpegColour, options,
-                              file));
+  return CodecResult(
+      compress(ReadLine, JPEGRegion{x, y, width, height}, grey ? kJpegGrey : kJpegColour, options, file));
 }
 
 std::int32_t KT6JPEGLoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
@@ -194,8 +194,7 @@ std::int32_t KT6JPEGLoad(const char* file, std::uint16_t srcX, std::uint16_t src
   if (!decompress) return KT6_ERR_NOT_SUPPORTED;
   if (mode != kLoadColour && mode != kLoadGrey) return KT6_ERR_PARAMETER;
   FrameView frame;
-  if (CurrentFrame(&frame) || dstX >= frame.width || dstY >= frame.height || !JpegName(file))
-    return KT6_ERR_PARAMETER;
+  if (CurrentFrame(&frame) || dstX >= frame.width || dstY >= frame.height || !JpegName(file)) return KT6_ERR_PARAMETER;
   width = static_cast<std::uint16_t>(std::min<std::uint32_t>(width, frame.width - dstX));
   height = static_cast<std::uint16_t>(std::min<std::uint32_t>(height, frame.height - dstY));
   if (!width || !height) return KT6_ERR_PARAMETER;

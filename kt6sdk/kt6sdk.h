@@ -262,8 +262,8 @@ KT6_API std::uint32_t KT6Rgb2YCCIR601(const void* src, void* dst, std::uint32_t 
 // method. The inquiry reports kind 16 for colour, 8 for grey. JPEG calls run one at
 // a time.
 KT6_API std::int32_t KT6JPEGSave(const char* file, std::uint16_t x, std::uint16_t y, std::uint16_t width,
-                                 std::uint16_t height, std::uint16_t format, std::uint8_t option1,
-                                 std::uint8_t option2, std::uint32_t option3, std::uint16_t option4);
+                                 std::uint16_t height, std::uint16_t format, std::uint8_t option1, std::uint8_t option2,
+                                 std::uint32_t option3, std::uint16_t option4);
 KT6_API std::int32_t KT6JPEGLoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
                                  std::uint16_t dstY, std::uint16_t width, std::uint16_t height, std::uint16_t mode,
                                  std::uint32_t loadValue1, std::uint32_t loadValue2);

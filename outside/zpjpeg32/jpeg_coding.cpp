@@ -15,7 +15,7 @@ namespace zpjpeg {
 namespace {
 
 constexpr int kStudioBlack = 16;
-constexpr int kStudioLumaSpan = 219;  // 16 .. 235
+constexpr int kStudioLumaSpan = 219;    // 16 .. 235
 constexpr int kStudioChromaSpan = 224;  // 16 .. 240
 constexpr int kChromaZero = 128;
 constexpr int kDefaultQuality = 75;
@@ -201,8 +201,7 @@ std::int32_t DecompressFrom(std::FILE* in, JPEGRegion region, bool colour, JPEGL
     // Rows beyond 16 bits have no address to go to.
     if (region.top + r > 0xFFFF) break;
     ToStudio(row[0], components, width, yuv, count);
-    if (writer(region.left, static_cast<std::uint16_t>(region.top + r), static_cast<std::uint16_t>(count), yuv) !=
-        0) {
+    if (writer(region.left, static_cast<std::uint16_t>(region.top + r), static_cast<std::uint16_t>(count), yuv) != 0) {
       jpeg_destroy_decompress(&d);
       return kJpegFailed;
     }

@@ -71,8 +71,7 @@ using JPEGLineReader = std::int32_t (*)(std::uint16_t x, std::uint16_t row, std:
 // Load: takes `count` pixels (2 x count bytes) for row `row` from column x. A grey
 // file, or colour type 1, gives chroma 0x80. 0 on success; anything else ends the
 // load with -1.
-using JPEGLineWriter = std::int32_t (*)(std::uint16_t x, std::uint16_t row, std::uint16_t count,
-                                        const void* yuv);
+using JPEGLineWriter = std::int32_t (*)(std::uint16_t x, std::uint16_t row, std::uint16_t count, const void* yuv);
 
 // Rows y .. y + height - 1 of the region through the reader into a new file.
 // Colour type 2 writes Y, Cb, Cr with 2x1 chroma; colour type 1 one grey component
@@ -82,9 +81,9 @@ ZPJPEG32_API std::int32_t JPEG_Frame2File_Compress(JPEGLineReader reader, JPEGRe
 // The file through the writer as the region says. Load value 1: the DCT method
 // (0 accurate integer, 1 fast integer, 2 floating point; others -3); load value 2
 // is reserved and ignored. right or bottom 0 is -3.
-ZPJPEG32_API std::int32_t JPEG_File2Frame_Decompress(const char* fileName, JPEGRegion region,
-                                                     std::uint32_t colourType, JPEGLineWriter writer,
-                                                     std::uint32_t loadValue1, std::uint32_t loadValue2);
+ZPJPEG32_API std::int32_t JPEG_File2Frame_Decompress(const char* fileName, JPEGRegion region, std::uint32_t colourType,
+                                                     JPEGLineWriter writer, std::uint32_t loadValue1,
+                                                     std::uint32_t loadValue2);
 // The file's size, kind (0 colour, 1 grey) and density in dots per inch (0 when
 // the file gives no unit). Null outputs are -3.
 ZPJPEG32_API std::int32_t ZPInquireJPGVals(const char* fileName, std::uint32_t* width, std::uint32_t* height,

@@ -43,8 +43,8 @@ std::int32_t Keep(std::uint16_t x, std::uint16_t row, std::uint16_t count, const
 
 std::int32_t Refuse(std::uint16_t, std::uint16_t, std::uint16_t, const void*) { return -34; }
 
-JPEGSaveOptions Options(std::uint8_t quality, std::uint8_t flags = 0, std::uint32_t restart = 0,
-                        std::uint16_t dpi = 0, std::uint8_t sampling = kJpegSamplingColour) {
+JPEGSaveOptions Options(std::uint8_t quality, std::uint8_t flags = 0, std::uint32_t restart = 0, std::uint16_t dpi = 0,
+                        std::uint8_t sampling = kJpegSamplingColour) {
   return JPEGSaveOptions{quality, flags, sampling, restart, dpi, {}};
 }
 
@@ -100,8 +100,8 @@ TEST_F(Codec, ColourFilesAreFullRangeWithPairChromaAndTheirOptions) {
     EXPECT_EQ(c.b > 96, want.b > 96);
   }
 
-  jpeg_testing::PillowView p =
-      jpeg_testing::ReadWithPillow(Save("progressive.jpg", kJpegColour, Options(95, kJpegProgressive | kJpegOptimised)));
+  jpeg_testing::PillowView p = jpeg_testing::ReadWithPillow(
+      Save("progressive.jpg", kJpegColour, Options(95, kJpegProgressive | kJpegOptimised)));
   ASSERT_TRUE(p.ok);
   EXPECT_TRUE(p.progressive);
   EXPECT_EQ(p.dpi, 0);
@@ -211,7 +211,8 @@ TEST_F(Codec, PillowsFilesComeBackAsStudioRangeLines) {
   ASSERT_EQ(JPEG_File2Frame_Decompress(dir_.File("444.jpg").c_str(), {0, 0, 1000, 1000}, kJpegGrey, Keep, 1, 0), 0);
   ASSERT_EQ(g_written.size(), std::size_t(kHeight));
   EXPECT_EQ(g_written[0].count, kWidth);
-  for (int x = 0; x < kWidth; x += 2) EXPECT_TRUE(g_written[3].yuv[2 * x + 1] == 0x80 && g_written[3].yuv[2 * x + 3] == 0x80);
+  for (int x = 0; x < kWidth; x += 2)
+    EXPECT_TRUE(g_written[3].yuv[2 * x + 1] == 0x80 && g_written[3].yuv[2 * x + 3] == 0x80);
 
   std::uint32_t width = 0, height = 0, kind = 9, xd = 9, yd = 9;
   EXPECT_EQ(ZPInquireJPGVals(dir_.File("grey.jpg").c_str(), &width, &height, &kind, &xd, &yd), 0);

@@ -70,10 +70,12 @@ inline PillowView ReadWithPillow(const std::string& path) {
   int status = 0;
   std::string out = testing_support::RunPython(
       "from PIL import Image, JpegImagePlugin\n"
-      "im = Image.open('" + path + "')\n"
-      "print(im.size[0], im.size[1], im.mode, JpegImagePlugin.get_sampling(im),\n"
-      "      int(bool(im.info.get('progressive'))), int(round(im.info.get('dpi', (0, 0))[0])))\n"
-      "print(im.convert('RGB').tobytes().hex())\n",
+      "im = Image.open('" +
+          path +
+          "')\n"
+          "print(im.size[0], im.size[1], im.mode, JpegImagePlugin.get_sampling(im),\n"
+          "      int(bool(im.info.get('progressive'))), int(round(im.info.get('dpi', (0, 0))[0])))\n"
+          "print(im.convert('RGB').tobytes().hex())\n",
       &status);
   PillowView view;
   if (status != 0) return view;
