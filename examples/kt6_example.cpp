@@ -92,6 +92,8 @@ int main() {
   std::printf("KT6StartGrab: %d\n", KT6StartGrab(1));
   for (int i = 0; i < 10; ++i) KT6WaitForFrameEnd();
   std::printf("KT6StopGrab: %d\n", KT6StopGrab());
+  // The captured frame as a file, through the codec library: quality 90.
+  std::printf("KT6JPEGSave: %d (kt6_frame.jpg)\n", KT6JPEGSave("kt6_frame.jpg", 0, 0, width, height, 4, 90, 0, 0, 0));
   saved = platform::WritePng(platform::RenderScreen(), "kt6_live.png");
   std::printf("  screen            %s\n", saved ? "kt6_live.png" : "not written");
   std::printf("KT6Close: %d\n", KT6Close());

@@ -254,6 +254,22 @@ KT6_API std::uint32_t KT6Rgb2YuvCCIR601_422(const void* src, void* dst, std::uin
 // 24-bit RGB to one grey byte a pixel, never 0 or 255.
 KT6_API std::uint32_t KT6Rgb2YCCIR601(const void* src, void* dst, std::uint32_t count, std::uint8_t order);
 
+// JPEG files through the codec library ZPJPEG32, loaded for each call and freed
+// before it returns (-37 when it or its entry point is missing). The name must end
+// in ".jpg". Save formats: 4 as the pixel mode, 5 grey, 7 colour; options 1 to 4
+// are the codec's (quality, progressive and optimised bits, restart interval,
+// dots per inch). Load modes: 1 colour, 2 grey; load value 1 the codec's DCT
+// method. The inquiry reports kind 16 for colour, 8 for grey. JPEG calls run one at
+// a time.
+KT6_API std::int32_t KT6JPEGSave(const char* file, std::uint16_t x, std::uint16_t y, std::uint16_t width,
+                                 std::uint16_t height, std::uint16_t format, std::uint8_t option1, std::uint8_t option2,
+                                 std::uint32_t option3, std::uint16_t option4);
+KT6_API std::int32_t KT6JPEGLoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
+                                 std::uint16_t dstY, std::uint16_t width, std::uint16_t height, std::uint16_t mode,
+                                 std::uint32_t loadValue1, std::uint32_t loadValue2);
+KT6_API std::int32_t KT6InquireJPEGVals(const char* file, std::uint32_t* width, std::uint32_t* height,
+                                        std::uint32_t* kind, std::uint32_t* xDensity, std::uint32_t* yDensity);
+
 }  // extern "C"
 
 // What KT6InquireTIFFHeaderInfo reports of a TIFF file's directory (byte-packed).

@@ -11,6 +11,7 @@ command -v clang++ >/dev/null 2>&1 || need+=(clang)
 [ -f /usr/include/benchmark/benchmark.h ] || need+=(libbenchmark-dev)
 [ -f /usr/include/libyuv.h ] || need+=(libyuv-dev)
 [ -f /usr/include/png.h ] || need+=(libpng-dev)
+[ -f /usr/include/jpeglib.h ] || need+=(libjpeg62-turbo-dev)
 command -v tiffinfo >/dev/null 2>&1 || need+=(libtiff-tools)
 # Debian's interpreter, not whatever python3 comes first on PATH, carries the package.
 /usr/bin/python3 -c 'import PIL' >/dev/null 2>&1 || need+=(python3-pil)
