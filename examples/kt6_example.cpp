@@ -4,7 +4,8 @@
 // callback over a few waits. Then it initialises the board, writes colour bars into
 // the capture buffer, shows them zoomed twice through a colour-keyed rectangle of
 // the desktop and saves the screen as kt6_overlay.png. Last it grabs the camera's
-// live video into the buffer and saves the screen showing it as kt6_live.png.
+// live video into the buffer, saves the frame as kt6_frame.bmp, kt6_frame.tif and
+// kt6_frame.jpg, and the screen showing it as kt6_live.png.
 #include <atomic>
 #include <cstdio>
 
@@ -92,7 +93,10 @@ int main() {
   std::printf("KT6StartGrab: %d\n", KT6StartGrab(1));
   for (int i = 0; i < 10; ++i) KT6WaitForFrameEnd();
   std::printf("KT6StopGrab: %d\n", KT6StopGrab());
-  // The captured frame as a file, through the codec library: quality 90.
+  // The captured frame as files: BMP and TIFF in colour, JPEG through the codec
+  // library at quality 90.
+  std::printf("KT6BMPSave: %d (kt6_frame.bmp)\n", KT6BMPSave("kt6_frame.bmp", 0, 0, width, height, 4));
+  std::printf("KT6TIFFSave: %d (kt6_frame.tif)\n", KT6TIFFSave("kt6_frame.tif", 0, 0, width, height, 6));
   std::printf("KT6JPEGSave: %d (kt6_frame.jpg)\n", KT6JPEGSave("kt6_frame.jpg", 0, 0, width, height, 4, 90, 0, 0, 0));
   saved = platform::WritePng(platform::RenderScreen(), "kt6_live.png");
   std::printf("  screen            %s\n", saved ? "kt6_live.png" : "not written");
