@@ -18,13 +18,18 @@ const RgbYuvRows* RgbYuvRowsOf(RgbYuvLevel level) {
       return __builtin_cpu_supports("ssse3") ? &kSsse3RgbYuvRows : nullptr;
     case RgbYuvLevel::kAvx2:
       return __builtin_cpu_supports("avx2") ? &kAvx2RgbYuvRows : nullptr;
+    case RgbYuvLevel::kAvx512:
+      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") &&
+                     __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vnni")
+                 ? &kAvx512RgbYuvRows
+                 : nullptr;
   }
   return nullptr;
 }
 
 const RgbYuvRows& FastestRgbYuvRows() {
   static const RgbYuvRows* const fastest = [] {
-    for (RgbYuvLevel level : {RgbYuvLevel::kAvx2, RgbYuvLevel::kSsse3})
+    for (RgbYuvLevel level : {RgbYuvLevel::kAvx512, RgbYuvLevel::kAvx2, RgbYuvLevel::kSsse3})
       if (const RgbYuvRows* rows = RgbYuvRowsOf(level)) return rows;
     return &kScalarRgbYuvRows;
   }();

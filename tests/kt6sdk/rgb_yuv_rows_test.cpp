@@ -33,7 +33,7 @@ struct Level {
   RgbYuvLevel level;
 };
 constexpr Level kLevels[] = {
-    {"scalar", RgbYuvLevel::kScalar}, {"ssse3", RgbYuvLevel::kSsse3}, {"avx2", RgbYuvLevel::kAvx2}};
+    {"scalar", RgbYuvLevel::kScalar}, {"ssse3", RgbYuvLevel::kSsse3}, {"avx2", RgbYuvLevel::kAvx2}, {"avx512", RgbYuvLevel::kAvx512}};
 
 Bytes Expected(const Bytes& src, std::size_t at, std::uint32_t pairs, const Format& f) {
   Bytes out;
