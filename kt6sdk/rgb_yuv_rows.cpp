@@ -1,69 +1,53 @@
-// Written as plain loops over pairs with the step and byte order fixed, so that the
-// compiler vectorises them; built once for baseline x86-64 and once for AVX2, the
-// processor choosing at load time.
+// Which RGB to YUV row set this processor runs, and the pixel steps no row set
+// covers.
 #include "kt6sdk/rgb_yuv_rows.h"
 
 #include <cstring>
+#include <initializer_list>
+
+#include "kt6sdk/rgb_yuv_pixel.h"
 
 namespace kt6 {
-namespace {
 
-// Y over 2048 with its offset and rounding in one term (16 x 2048 + 24); chroma
-// over 2048, rounded, truncated toward zero.
-constexpr int kYFromR = 526, kYFromG = 1032, kYFromB = 201, kYBias = 32792;
-constexpr unsigned kYShift = 11;
-constexpr int kChromaMain = 900;
-constexpr int kCbFromG = 596, kCbFromR = 304;
-constexpr int kCrFromG = 753, kCrFromB = 146;
-constexpr int kHalf = 1024, kScale = 2048, kChromaOffset = 128;
-constexpr int kYMax = 235, kYMin = 16, kChromaMax = 240, kChromaMin = 16;
-
-inline int Luma(int r, int g, int b) {
-  int y = (kYFromR * r + kYFromG * g + kYFromB * b + kYBias) >> kYShift;
-  return y > kYMax - 1 ? kYMax : y <= kYMin ? kYMin : y;
-}
-
-inline int ClampChroma(int c) { return c >= kChromaMax ? kChromaMax : c <= kChromaMin ? kChromaMin : c; }
-
-template <bool kRgbOrder>
-inline std::uint32_t Pair(const std::uint8_t* p, const std::uint8_t* q) {
-  int r = kRgbOrder ? p[0] : p[2], g = p[1], b = kRgbOrder ? p[2] : p[0];
-  int r1 = kRgbOrder ? q[0] : q[2], g1 = q[1], b1 = kRgbOrder ? q[2] : q[0];
-  int cb = ClampChroma((kChromaMain * b - kCbFromG * g - kCbFromR * r + kHalf) / kScale + kChromaOffset);
-  int cr = ClampChroma((kChromaMain * r - kCrFromG * g - kCrFromB * b + kHalf) / kScale + kChromaOffset);
-  return std::uint32_t(Luma(r, g, b)) | std::uint32_t(cb) << 8 | std::uint32_t(Luma(r1, g1, b1)) << 16 |
-         std::uint32_t(cr) << 24;
-}
-
-template <unsigned kStep, bool kRgbOrder>
-__attribute__((always_inline)) inline void Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t pairs) {
-  for (std::uint32_t k = 0; k < pairs; ++k) {
-    const std::uint8_t* p = s + std::uintptr_t(k) * 2 * kStep;
-    std::uint32_t word = Pair<kRgbOrder>(p, p + kStep);
-    std::memcpy(d + 4 * std::uintptr_t(k), &word, 4);
+const RgbYuvRows* RgbYuvRowsOf(RgbYuvLevel level) {
+  __builtin_cpu_init();
+  switch (level) {
+    case RgbYuvLevel::kScalar:
+      return &kScalarRgbYuvRows;
+    case RgbYuvLevel::kSsse3:
+      return __builtin_cpu_supports("ssse3") ? &kSsse3RgbYuvRows : nullptr;
+    case RgbYuvLevel::kAvx2:
+      return __builtin_cpu_supports("avx2") ? &kAvx2RgbYuvRows : nullptr;
+    case RgbYuvLevel::kAvx512:
+      return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("avx512bw") &&
+                     __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vnni")
+                 ? &kAvx512RgbYuvRows
+                 : nullptr;
   }
+  return nullptr;
 }
 
-#define KT6_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-KT6_VECTOR_CLONES void Bgr24Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<3, false>(s, d, n); }
-KT6_VECTOR_CLONES void Rgb24Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<3, true>(s, d, n); }
-KT6_VECTOR_CLONES void Bgr32Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<4, false>(s, d, n); }
-KT6_VECTOR_CLONES void Rgb32Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<4, true>(s, d, n); }
-#undef KT6_VECTOR_CLONES
-
-}  // namespace
+const RgbYuvRows& FastestRgbYuvRows() {
+  static const RgbYuvRows* const fastest = [] {
+    for (RgbYuvLevel level : {RgbYuvLevel::kAvx512, RgbYuvLevel::kAvx2, RgbYuvLevel::kSsse3})
+      if (const RgbYuvRows* rows = RgbYuvRowsOf(level)) return rows;
+    return &kScalarRgbYuvRows;
+  }();
+  return *fastest;
+}
 
 void RgbPairsToYuv(const std::uint8_t* src, std::uint8_t* dst, std::uint32_t pairs, unsigned step, bool rgbOrder) {
-  if (step == 3) return rgbOrder ? Rgb24Pairs(src, dst, pairs) : Bgr24Pairs(src, dst, pairs);
-  if (step == 4) return rgbOrder ? Rgb32Pairs(src, dst, pairs) : Bgr32Pairs(src, dst, pairs);
+  const RgbYuvRows& rows = FastestRgbYuvRows();
+  if (step == 3) return (rgbOrder ? rows.rgb24 : rows.bgr24)(src, dst, pairs);
+  if (step == 4) return (rgbOrder ? rows.rgbx : rows.bgrx)(src, dst, pairs);
   // Any other step the caller's bit count gives (0 included: every pixel the first).
   for (std::uint32_t k = 0; k < pairs; ++k) {
     const std::uint8_t* p = src + std::uintptr_t(k) * 2 * step;
-    std::uint32_t word = rgbOrder ? Pair<true>(p, p + step) : Pair<false>(p, p + step);
+    std::uint32_t word = rgbOrder ? PairWord<true>(p, p + step) : PairWord<false>(p, p + step);
     std::memcpy(dst + 4 * std::uintptr_t(k), &word, 4);
   }
 }
 
-std::uint8_t StudioLuma(int r, int g, int b) { return static_cast<std::uint8_t>(Luma(r, g, b)); }
+std::uint8_t StudioLuma(int r, int g, int b) { return static_cast<std::uint8_t>(StudioLumaOf(r, g, b)); }
 
 }  // namespace kt6

@@ -116,7 +116,8 @@ void ReferenceYuvToRgb(const Bytes& src, std::uint8_t* dst, std::uint32_t n, uns
 }
 
 TEST(ColourConversion, RunsOfEveryLengthMatchThePixelRuleAndStayInTheirBuffers) {
-  const Bytes src = Random(2 * 131, 7);
+  // Enough for the runs and for the largest bottom-up image (64 x 3).
+  const Bytes src = Random(2 * 64 * 3, 7);
   for (unsigned step : {3u, 4u}) {
     for (std::uint16_t order : {0, 1}) {
       for (std::uint32_t n = 0; n <= 131; ++n) {
