@@ -1,7 +1,8 @@
 // What the 650-series load fuzz targets share: the board of the default virtual
 // PC, opened and initialised once per process; each input becomes a file that a
-// load reads into a small video frame, in a pixel mode and with a rectangle taken
-// from the input's last bytes. Display memory around the frame must not change.
+// load reads into the video frame KT6Init places, in a pixel mode and with a
+// rectangle taken from the input's last bytes. Display memory around the frame
+// must not change.
 #pragma once
 
 #include <stdlib.h>
@@ -35,8 +36,12 @@ struct Load {
   std::uint16_t mode = 1;  // 1 colour, 2 grey, else refused
 };
 
+// The pixel mode named by a last byte 0xF0 to 0xF3, else the YUV mode: an init
+// programs the decoder bit by bit and costs a hundred loads, so that a mode
+// change stays rare (seed files of each mode end that way).
 inline std::uint8_t PixelModeFor(const std::uint8_t* data, std::size_t size) {
-  return size < 8 ? kPixelModes[1] : kPixelModes[data[size - 1] % 4];
+  const std::uint8_t last = size ? data[size - 1] : 0;
+  return (last & 0xFC) == 0xF0 ? kPixelModes[last & 3] : kPixelModes[1];
 }
 
 inline std::uint16_t Extent(std::uint8_t b) { return b == 0xFF ? 0xFFFF : b; }

@@ -1,6 +1,6 @@
 // Written as plain loops over pairs with the step and byte order fixed, so that the
 // compiler vectorises them; built once for baseline x86-64 and once for AVX2, the
-// processor choosing at load time.
+// processor choosing at first use.
 #include "kt6sdk/rgb_yuv_rows.h"
 
 #include <cstring>
@@ -44,18 +44,32 @@ __attribute__((always_inline)) inline void Pairs(const std::uint8_t* s, std::uin
   }
 }
 
-#define KT6_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-KT6_VECTOR_CLONES void Bgr24Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<3, false>(s, d, n); }
-KT6_VECTOR_CLONES void Rgb24Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<3, true>(s, d, n); }
-KT6_VECTOR_CLONES void Bgr32Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<4, false>(s, d, n); }
-KT6_VECTOR_CLONES void Rgb32Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) { Pairs<4, true>(s, d, n); }
-#undef KT6_VECTOR_CLONES
+// Chosen by a test of the processor at first use rather than by target_clones:
+// its resolver runs while the dynamic loader relocates, before the thread
+// sanitizer's runtime is up, and crashes the program there.
+using PairsRow = void (*)(const std::uint8_t*, std::uint8_t*, std::uint32_t);
+
+template <unsigned kStep, bool kRgbOrder>
+__attribute__((target("avx2"))) void Avx2Pairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) {
+  Pairs<kStep, kRgbOrder>(s, d, n);
+}
+template <unsigned kStep, bool kRgbOrder>
+void BaselinePairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) {
+  Pairs<kStep, kRgbOrder>(s, d, n);
+}
+
+template <unsigned kStep, bool kRgbOrder>
+void ConvertPairs(const std::uint8_t* s, std::uint8_t* d, std::uint32_t n) {
+  static const PairsRow row =
+      __builtin_cpu_supports("avx2") ? Avx2Pairs<kStep, kRgbOrder> : BaselinePairs<kStep, kRgbOrder>;
+  row(s, d, n);
+}
 
 }  // namespace
 
 void RgbPairsToYuv(const std::uint8_t* src, std::uint8_t* dst, std::uint32_t pairs, unsigned step, bool rgbOrder) {
-  if (step == 3) return rgbOrder ? Rgb24Pairs(src, dst, pairs) : Bgr24Pairs(src, dst, pairs);
-  if (step == 4) return rgbOrder ? Rgb32Pairs(src, dst, pairs) : Bgr32Pairs(src, dst, pairs);
+  if (step == 3) return rgbOrder ? ConvertPairs<3, true>(src, dst, pairs) : ConvertPairs<3, false>(src, dst, pairs);
+  if (step == 4) return rgbOrder ? ConvertPairs<4, true>(src, dst, pairs) : ConvertPairs<4, false>(src, dst, pairs);
   // Any other step the caller's bit count gives (0 included: every pixel the first).
   for (std::uint32_t k = 0; k < pairs; ++k) {
     const std::uint8_t* p = src + std::uintptr_t(k) * 2 * step;
