@@ -333,8 +333,10 @@ TEST_F(ImageFiles, FilesOfPillowAndLibtiffLoadWithOffsetsAndClipping) {
         for (int x = 0; x < w_; ++x) {
           const std::uint8_t* p = &l[std::size_t(x) * bpp_];
           bool inside = x >= 39 && y >= 5 && y < 5 + 14;
+          // Column 39 is odd: its pair's Cb at column 38 is the rectangle's, 38's luma the frame's.
+          const bool partner = mode == 2 && x == 38 && y >= 5 && y < 5 + 14;
           if (!inside) {
-            if (!std::equal(p, p + bpp_, &before[y][std::size_t(x) * bpp_])) {
+            if (!std::equal(p, p + (partner ? 1 : bpp_), &before[y][std::size_t(x) * bpp_])) {
               ADD_FAILURE() << "pixel " << x << "," << y << " outside the rectangle changed";
               return;
             }
