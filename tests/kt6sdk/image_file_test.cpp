@@ -345,21 +345,26 @@ TEST_F(ImageFiles, FilesOfPillowAndLibtiffLoadWithOffsetsAndClipping) {
           const std::uint8_t* s = source.At(x - 39 + 4, y - 5 + 2);
           int r = s[0], g = s[1], b = s[2];
           if (c.grey) r = g = b = Clamp(0.299 * r + 0.587 * g + 0.114 * b);
+          // Frame pairs start at even columns; each takes its chroma from its first pixel loaded.
+          const bool pairFirst = (x % 2 == 0 || x == 39) && (x | 1) < w_;
+          const std::uint8_t* pair = &l[std::size_t(x & ~1) * bpp_];
           if (c.ycbcr) {
             // Pillow's Y, Cb, Cr land as they are; chroma alternates by column.
             int cb = Clamp(128 - 0.168736 * r - 0.331264 * g + 0.5 * b);
             int cr = Clamp(128 + 0.5 * r - 0.418688 * g - 0.081312 * b);
             int yy = Clamp(0.299 * r + 0.587 * g + 0.114 * b);
             if (Yuv()) {
-              worst = std::max({worst, std::abs(p[0] - yy), std::abs(p[1] - ((x - 39) % 2 ? cr : cb))});
+              worst = std::max(worst, std::abs(p[0] - yy));
+              if (pairFirst)
+                worst = std::max({worst, std::abs(pair[1] - cb), std::abs(pair[3] - cr)});
               continue;
             }
             continue;  // RGB from studio-range YUV: checked by the round trip
           }
           if (Yuv()) {
             worst = std::max(worst, std::abs(p[0] - (c.grey ? (r) : LumaOf(r, g, b))));
-            if (!c.grey && (x - 39) % 2 == 0)
-              worst = std::max({worst, std::abs(p[1] - CbOf(r, g, b)), std::abs(p[3] - CrOf(r, g, b))});
+            if (!c.grey && pairFirst)
+              worst = std::max({worst, std::abs(pair[1] - CbOf(r, g, b)), std::abs(pair[3] - CrOf(r, g, b))});
           } else {
             worst = std::max({worst, std::abs(p[0] - b), std::abs(p[1] - g), std::abs(p[2] - r)});
           }
