@@ -131,8 +131,8 @@ void RgbUnits(FrameKind k, const std::uint8_t* l, std::uint32_t n, std::uint8_t*
 
 // [SavePixels][YUV frame, RGB frame]
 constexpr SaveRow kSaveRows[][2] = {
-    {nullptr, nullptr},   {YuvGrey, RgbGrey},   {YuvBgr24, RgbBgr24}, {YuvBgr555, RgbBgr555},
-    {YuvBgr32, RgbBgr32}, {YuvRgb24, RgbRgb24}, {YuvUnits, RgbUnits},
+    {nullptr, nullptr},       {YuvGrey, RgbGrey},   {YuvBgr24, RgbBgr24}, {YuvBgr555, RgbBgr555},
+    {YuvBgr32, RgbBgr32},     {YuvRgb24, RgbRgb24}, {YuvUnits, RgbUnits},
 };
 
 // ---- load ----
@@ -196,8 +196,8 @@ struct LoadKind {
 };
 // By LoadPixels.
 constexpr LoadKind kLoadKinds[] = {
-    {Between::kGrey, DecodeGrey},    {Between::kBgr24, DecodeBgr555}, {Between::kBgr24, DecodeBgr24},
-    {Between::kBgr32, DecodeBgr32},  {Between::kBgr24, DecodeRgb24},  {Between::kBgr32, DecodeRgb32},
+    {Between::kGrey, DecodeGrey},   {Between::kBgr24, DecodeBgr555},  {Between::kBgr24, DecodeBgr24},
+    {Between::kBgr32, DecodeBgr32}, {Between::kBgr24, DecodeRgb24},   {Between::kBgr32, DecodeRgb32},
     {Between::kYcc, DecodeUnits422}, {Between::kYcc, DecodeUnits444},
 };
 

@@ -110,8 +110,8 @@ std::int32_t KT6PixelEntryReserved(std::uint16_t, std::uint16_t, std::uint16_t, 
 
 using namespace kt6;
 
-std::int32_t KT6RdPixelRect(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height, void* buffer,
-                            std::uint8_t flags) {
+std::int32_t KT6RdPixelRect(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::uint16_t height,
+                            void* buffer, std::uint8_t flags) {
   FrameView frame;
   std::uint32_t w = 0, h = 0;
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;
@@ -188,8 +188,8 @@ std::int32_t KT6SetArea2Value(std::uint16_t x, std::uint16_t y, std::uint16_t wi
     }
   }
   for (std::uint32_t r = 0; r < h; ++r) {
-    if (std::int32_t result =
-            KT6WtPixelLine(x, static_cast<std::uint16_t>(y + r), static_cast<std::uint16_t>(w), row.get()))
+    if (std::int32_t result = KT6WtPixelLine(x, static_cast<std::uint16_t>(y + r), static_cast<std::uint16_t>(w),
+                                             row.get()))
       return result;
   }
   return KT6_OK;

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -172,8 +172,8 @@ struct SaveCase {
 
 TEST_F(ImageFiles, PillowAndLibtiffReadEverySavedFormatInEveryPixelModeWithTheFramesPixels) {
   const SaveCase cases[] = {
-      {"bmp", KT6BMPSave, 5, true, 0},   {"bmp", KT6BMPSave, 6, false, 0}, {"tga", KT6TGASave, 5, true, 0},
-      {"tga", KT6TGASave, 6, false, 0},  {"tga", KT6TGASave, 8, false, 8}, {"tga", KT6TGASave, 9, false, 0},
+      {"bmp", KT6BMPSave, 5, true, 0},  {"bmp", KT6BMPSave, 6, false, 0}, {"tga", KT6TGASave, 5, true, 0},
+      {"tga", KT6TGASave, 6, false, 0}, {"tga", KT6TGASave, 8, false, 8}, {"tga", KT6TGASave, 9, false, 0},
       {"tga", KT6TGASave, 10, false, 0}, {"tif", KT6TIFFSave, 5, true, 0}, {"tif", KT6TIFFSave, 6, false, 0},
       {"tif", KT6TIFFSave, 7, false, 6},
   };
@@ -263,12 +263,13 @@ TEST_F(ImageFiles, SavesThatCannotBeMadeCreateNoFile) {
   struct Case {
     std::uint16_t x, y, width, height, format;
   } cases[] = {
-      {kW, 0, 10, 10, 5},                         // clips to nothing
-      {0, 0, 0, 10, 5},                           // no width
-      {0, 0, 10, 0, 6},                           // no height
-      {kW + 1, 0, 10, 10, 5},                     // past the frame
-      {0, kH + 1, 10, 10, 5}, {0, 0, 10, 10, 3},  // no such format
-      {0, 0, 10, 10, 7},                          // YCbCr is TIFF's alone
+      {kW, 0, 10, 10, 5},      // clips to nothing
+      {0, 0, 0, 10, 5},        // no width
+      {0, 0, 10, 0, 6},        // no height
+      {kW + 1, 0, 10, 10, 5},  // past the frame
+      {0, kH + 1, 10, 10, 5},
+      {0, 0, 10, 10, 3},  // no such format
+      {0, 0, 10, 10, 7},  // YCbCr is TIFF's alone
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " " << c.width << "x" << c.height << " f" << c.format);
@@ -293,10 +294,9 @@ struct LoadCase {
 };
 
 TEST_F(ImageFiles, FilesOfPillowAndLibtiffLoadWithOffsetsAndClipping) {
-  const std::string picture =
-      "im = Image.new('RGB', (30, 16))\n"
-      "im.putdata([((x * 37) % 256, (y * 41 + x) % 256, (x * y * 7) % 256)"
-      " for y in range(16) for x in range(30)])\n";
+  const std::string picture = "im = Image.new('RGB', (30, 16))\n"
+                              "im.putdata([((x * 37) % 256, (y * 41 + x) % 256, (x * y * 7) % 256)"
+                              " for y in range(16) for x in range(30)])\n";
   const LoadCase cases[] = {
       {"g.bmp", "im.convert('L').save(path)", KT6BMPLoad, true, false},
       {"c.bmp", "im.save(path)", KT6BMPLoad, false, false},
@@ -307,14 +307,14 @@ TEST_F(ImageFiles, FilesOfPillowAndLibtiffLoadWithOffsetsAndClipping) {
       {"u.tga", "im.convert('RGBA').save(path, orientation=1)", KT6TGALoad, false, false},
       {"v.tga", "im.convert('L').save(path, orientation=1)", KT6TGALoad, true, false},
       {"i.tif", "im.save(path)", KT6TIFFLoad, false, false},
-      {"m.tif",
-       "im.save(path + '.ii.tif')\nimport subprocess\n"
-       "subprocess.check_call(['tiffcp', '-B', path + '.ii.tif', path])",
+      {"m.tif", "im.save(path + '.ii.tif')\nimport subprocess\n"
+                "subprocess.check_call(['tiffcp', '-B', path + '.ii.tif', path])",
        KT6TIFFLoad, false, false},
       {"l.tif", "im.convert('L').save(path)", KT6TIFFLoad, true, false},
       {"y.tif", "im.convert('YCbCr').save(path)", KT6TIFFLoad, false, true},
   };
-  for (const LoadCase& c : cases) RunPil("import PIL\npath = '" + Host(c.file) + "'\n" + picture + c.make + "\n");
+  for (const LoadCase& c : cases)
+    RunPil("import PIL\npath = '" + Host(c.file) + "'\n" + picture + c.make + "\n");
   Image source = ReadWithPil(Host("c.bmp"));
   ASSERT_EQ(source.width, 30);
 
@@ -355,7 +355,8 @@ TEST_F(ImageFiles, FilesOfPillowAndLibtiffLoadWithOffsetsAndClipping) {
             int yy = Clamp(0.299 * r + 0.587 * g + 0.114 * b);
             if (Yuv()) {
               worst = std::max(worst, std::abs(p[0] - yy));
-              if (pairFirst) worst = std::max({worst, std::abs(pair[1] - cb), std::abs(pair[3] - cr)});
+              if (pairFirst)
+                worst = std::max({worst, std::abs(pair[1] - cb), std::abs(pair[3] - cr)});
               continue;
             }
             continue;  // RGB from studio-range YUV: checked by the round trip
@@ -413,10 +414,8 @@ TEST_F(ImageFiles, SavedFilesLoadBackInGreyAndColour) {
 
 TEST_F(ImageFiles, OnlyTheRowsOfTheRectangleAreWritten) {
   UseMode(2, 96, 64);
-  RunPil(
-      "im = Image.new('L', (640, 480))\nim.putdata([y % 200 + 20 for y in range(480) for x in range(640)])\n"
-      "im.save('" +
-      Host("big.bmp") + "')\n");
+  RunPil("im = Image.new('L', (640, 480))\nim.putdata([y % 200 + 20 for y in range(480) for x in range(640)])\n"
+         "im.save('" + Host("big.bmp") + "')\n");
   Paint();
   std::vector<Bytes> before;
   for (int y = 0; y < h_; ++y) before.push_back(Line(y));
@@ -437,16 +436,10 @@ TEST_F(ImageFiles, FilesTheLoadsCannotReadAreRefusedAndWriteNothing) {
   Paint();
   std::vector<Bytes> before;
   for (int y = 0; y < h_; ++y) before.push_back(Line(y));
-  RunPil("im = Image.new('1', (16, 8), 1)\nim.save('" + Host("one.bmp") +
-         "')\n"
-         "im = Image.new('P', (16, 8))\nim.save('" +
-         Host("map.tga") +
-         "')\n"
-         "im = Image.new('RGB', (16, 8), (9, 9, 9))\nim.save('" +
-         Host("rle.tga") +
-         "', compression='tga_rle')\n"
-         "im.save('" +
-         Host("short.bmp") + "')\nim.save('" + Host("ok.tga") + "')\n");
+  RunPil("im = Image.new('1', (16, 8), 1)\nim.save('" + Host("one.bmp") + "')\n"
+         "im = Image.new('P', (16, 8))\nim.save('" + Host("map.tga") + "')\n"
+         "im = Image.new('RGB', (16, 8), (9, 9, 9))\nim.save('" + Host("rle.tga") + "', compression='tga_rle')\n"
+         "im.save('" + Host("short.bmp") + "')\nim.save('" + Host("ok.tga") + "')\n");
   EXPECT_EQ(KT6BMPLoad(Name("one.bmp").c_str(), 0, 0, 0, 0, 16, 8, 1), -8);
   EXPECT_EQ(KT6TGALoad(Name("map.tga").c_str(), 0, 0, 0, 0, 16, 8, 1), -3);
   EXPECT_EQ(KT6TGALoad(Name("rle.tga").c_str(), 0, 0, 0, 0, 16, 8, 1), -3);
@@ -513,7 +506,6 @@ TEST_F(ImageFiles, NothingWorksBeforeTheBoardIsInitialised) {
 }
 
 }  // namespace
-
 namespace {
 
 // A uniform red loaded at odd and even columns from an odd file column: every

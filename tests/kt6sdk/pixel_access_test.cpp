@@ -133,12 +133,8 @@ TEST_F(PixelAccess, StartsAndSizesAtTheFrameEdges) {
     std::uint16_t x, y, w, h;
     std::int32_t result;
   };
-  for (Edge e : {Edge{kWidth, 0, 4, 4, 0},
-                 {kWidth + 1, 0, 1, 1, KT6_ERR_PARAMETER},
-                 {0, kHeight, 4, 4, 0},
-                 {0, kHeight + 1, 1, 1, KT6_ERR_PARAMETER},
-                 {3, 2, 0, 5, 0},
-                 {3, 2, 5, 0, 0}}) {
+  for (Edge e : {Edge{kWidth, 0, 4, 4, 0}, {kWidth + 1, 0, 1, 1, KT6_ERR_PARAMETER}, {0, kHeight, 4, 4, 0},
+                 {0, kHeight + 1, 1, 1, KT6_ERR_PARAMETER}, {3, 2, 0, 5, 0}, {3, 2, 5, 0, 0}}) {
     SCOPED_TRACE(testing::Message() << e.x << ", " << e.y << ", " << e.w << " x " << e.h);
     const Bytes before = Memory();
     EXPECT_EQ(KT6RdPixelRect(e.x, e.y, e.w, e.h, buffer.data(), 0), e.result);
@@ -172,8 +168,8 @@ TEST_F(PixelAccess, ReadsAndWritesOfEveryFormatRowOrderAndCut) {
   for (const Case& c : Cases()) {
     for (std::uint8_t order : {0, 4}) {
       for (Rect r : {Rect{0, 0, kWidth, kHeight}, {7, 3, 10, 10}, {3, 1, 4, 2}}) {
-        SCOPED_TRACE(testing::Message() << "mode " << int(c.pixel_mode) << " flags " << int(c.flags | order) << " at "
-                                        << r.x << ", " << r.y);
+        SCOPED_TRACE(testing::Message() << "mode " << int(c.pixel_mode) << " flags " << int(c.flags | order)
+                                        << " at " << r.x << ", " << r.y);
         Place(c.pixel_mode, kWidth, kHeight, kPitch);
         const unsigned bytes = BytesOf(c.pixel_mode);
         const int w = std::min<int>(r.w, kWidth - r.x), h = std::min<int>(r.h, kHeight - r.y);
@@ -204,7 +200,8 @@ TEST_F(PixelAccess, ReadsAndWritesOfEveryFormatRowOrderAndCut) {
         Bytes back(w * h * c.caller_bytes), expect(w * h * c.caller_bytes);
         ASSERT_EQ(KT6RdPixelRect(r.x, r.y, r.w, r.h, back.data(), c.flags | order), 0);
         for (int row = 0; row < h; ++row)
-          c.read(expect.data() + (bottomUp ? h - 1 - row : row) * w * c.caller_bytes, Pixel(r.x, r.y + row, bytes), w);
+          c.read(expect.data() + (bottomUp ? h - 1 - row : row) * w * c.caller_bytes, Pixel(r.x, r.y + row, bytes),
+                 w);
         ASSERT_EQ(back, expect);
         // The lossless ones give back what was written.
         const bool lossless = (c.pixel_mode == 2 && c.flags & 3) || (c.pixel_mode == 4 && c.flags == 0) ||
