@@ -9,6 +9,7 @@
 #include "kt6sdk/kt6_error_codes.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/yuv_pairs.h"
 
 namespace kt6::image_file {
 namespace {
@@ -92,13 +93,14 @@ class LoadJob {
     pixels_ = pixels;
     row_bytes_ = rowBytes;
     const std::uint64_t line = LineBytes(src_.width);
-    const std::uint64_t total = 2 * line + rowBytes;
+    const std::uint64_t total = 2 * line + LoadWorkBytes(src_.width) + rowBytes;
     if (total > 0xFFFFFFFFu) return KT6_ERR_NO_MEMORY;
     memory_ = AllocRows(static_cast<std::uint32_t>(total));
     if (!memory_) return KT6_ERR_NO_MEMORY;
     line_ = memory_;
     scratch_ = memory_ + line;
-    row_ = memory_ + 2 * line;
+    work_ = memory_ + 2 * line;
+    row_ = work_ + LoadWorkBytes(src_.width);
     return KT6_OK;
   }
 
@@ -109,9 +111,17 @@ class LoadJob {
   // Image row `image` of the file, now in row(), when the rectangle holds it.
   std::int32_t Put(std::uint32_t image) {
     if (image < src_.y || image - src_.y >= src_.height) return KT6_OK;
-    ConvertForLoad(pixels_, kind_, row_, src_.x, src_.width, grey_, line_, scratch_);
-    return KT6WtPixelLine(static_cast<std::uint16_t>(dst_x_), static_cast<std::uint16_t>(dst_y_ + image - src_.y),
-                          static_cast<std::uint16_t>(src_.width), line_);
+    const auto y = static_cast<std::uint16_t>(dst_y_ + image - src_.y);
+    if (kind_ != FrameKind::kYuv) {
+      ConvertForLoad(pixels_, kind_, row_, src_.x, src_.width, dst_x_, grey_, line_, scratch_, work_);
+      return KT6WtPixelLine(static_cast<std::uint16_t>(dst_x_), y, static_cast<std::uint16_t>(src_.width), line_);
+    }
+    // Whole frame pairs around the run, so that each pair gets its chroma from it.
+    const PairSpan span = SpanOf(dst_x_, src_.width);
+    const auto first = static_cast<std::uint16_t>(span.first), pixels = static_cast<std::uint16_t>(span.pixels);
+    if (std::int32_t r = KT6RdPixelLine(first, y, pixels, line_)) return r;
+    ConvertForLoad(pixels_, kind_, row_, src_.x, src_.width, dst_x_, grey_, line_, scratch_, work_);
+    return KT6WtPixelLine(first, y, pixels, line_);
   }
 
  private:
@@ -123,6 +133,7 @@ class LoadJob {
   std::uint32_t dst_x_ = 0, dst_y_ = 0;
   std::uint32_t row_bytes_ = 0;
   std::uint8_t* memory_ = nullptr;
+  std::uint8_t* work_ = nullptr;
   std::uint8_t* line_ = nullptr;
   std::uint8_t* scratch_ = nullptr;
   std::uint8_t* row_ = nullptr;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "kt6sdk/kt6sdk.h"
+#include "kt6sdk/yuv_pairs.h"
 
 namespace kt6::image_file {
 namespace {
@@ -138,7 +139,7 @@ constexpr SaveRow kSaveRows[][2] = {
 
 // The pixels srcX .. of a file row are first brought to one of these, then stored
 // in the frame's kind.
-enum class Between : std::uint8_t { kGrey, kBgr24, kBgr32, kYuv };
+enum class Between : std::uint8_t { kGrey, kBgr24, kBgr32, kYcc };
 
 using Decode = void (*)(const std::uint8_t*, std::uint32_t, std::uint32_t, std::uint8_t*);
 
@@ -175,22 +176,18 @@ void DecodeRgb32(const std::uint8_t* row, std::uint32_t x, std::uint32_t n, std:
     out[3] = p[3];
   }
 }
-// Each pixel gets its luma and, as YUV 4:2:2 counts from the first pixel written,
-// the blue difference at even and the red difference at odd places.
+// Each pixel as Y Cb Cr: its luma and its data unit's chroma.
 void DecodeUnits422(const std::uint8_t* row, std::uint32_t x, std::uint32_t n, std::uint8_t* out) {
-  for (std::uint32_t j = 0; j < n; ++j) {
+  for (std::uint32_t j = 0; j < n; ++j, out += 3) {
     std::uint32_t p = x + j;
     const std::uint8_t* unit = row + 4 * std::size_t{p / 2};
-    out[2 * j] = unit[p & 1];
-    out[2 * j + 1] = unit[2 + (j & 1)];
+    out[0] = unit[p & 1];
+    out[1] = unit[2];
+    out[2] = unit[3];
   }
 }
 void DecodeUnits444(const std::uint8_t* row, std::uint32_t x, std::uint32_t n, std::uint8_t* out) {
-  for (std::uint32_t j = 0; j < n; ++j) {
-    const std::uint8_t* unit = row + 3 * std::size_t{x + j};
-    out[2 * j] = unit[0];
-    out[2 * j + 1] = unit[1 + (j & 1)];
-  }
+  std::memcpy(out, row + 3 * std::size_t{x}, 3 * std::size_t{n});
 }
 
 struct LoadKind {
@@ -201,16 +198,16 @@ struct LoadKind {
 constexpr LoadKind kLoadKinds[] = {
     {Between::kGrey, DecodeGrey},   {Between::kBgr24, DecodeBgr555},  {Between::kBgr24, DecodeBgr24},
     {Between::kBgr32, DecodeBgr32}, {Between::kBgr24, DecodeRgb24},   {Between::kBgr32, DecodeRgb32},
-    {Between::kYuv, DecodeUnits422}, {Between::kYuv, DecodeUnits444},
+    {Between::kYcc, DecodeUnits422}, {Between::kYcc, DecodeUnits444},
 };
 
-using Store = void (*)(const std::uint8_t*, std::uint32_t, std::uint8_t*);
+// A YUV frame's line holds span.pixels pixels from span.first (the frame's, so that
+// a boundary pair's other pixel keeps its luma); an RGB frame's line the run only.
+using Store = void (*)(const std::uint8_t*, std::uint32_t, PairSpan, std::uint8_t*, std::uint8_t*);
 
-void GreyYuv(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) {
-  for (std::uint32_t i = 0; i < n; ++i) {
-    l[2 * i] = s[i];
-    l[2 * i + 1] = kNeutralChroma;
-  }
+void GreyYuv(const std::uint8_t* s, std::uint32_t n, PairSpan span, std::uint8_t* l, std::uint8_t*) {
+  for (std::uint32_t i = 0; i < n; ++i) l[2 * (span.lead + i)] = s[i];
+  for (std::uint32_t k = 0; k < span.pixels; ++k) l[2 * k + 1] = kNeutralChroma;
 }
 void GreyRgb(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l, std::uint32_t step) {
   for (std::uint32_t i = 0; i < n; ++i, l += step) {
@@ -218,19 +215,49 @@ void GreyRgb(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l, std::uint3
     if (step == 4) l[3] = 0;
   }
 }
-void GreyRgb24(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { GreyRgb(s, n, l, 3); }
-void GreyRgb32(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { GreyRgb(s, n, l, 4); }
-void Bgr24Yuv(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { KT6Rgb2YuvCCIR601_422(s, l, n, 24, 0); }
-void Bgr24Rgb24(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { std::memcpy(l, s, std::size_t{n} * 3); }
-void Bgr24Rgb32(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { Repack(s, 3, n, l, 4, false); }
-void Bgr32Yuv(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { KT6Rgb2YuvCCIR601_422(s, l, n, 32, 0); }
-void Bgr32Rgb24(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { Repack(s, 4, n, l, 3, false); }
-void Bgr32Rgb32(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { std::memcpy(l, s, std::size_t{n} * 4); }
-void YuvYuv(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { std::memcpy(l, s, std::size_t{n} * 2); }
-void YuvRgb24Line(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) { KT6Yuv2Rgb24bitCCIR601_422(s, l, n, 0); }
-void YuvRgb32Line(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l) {
-  KT6Yuv2Rgb32bitCCIR601_422(s, l, n, 0);
-  for (std::uint32_t i = 0; i < n; ++i) l[4 * i + 3] = 0;
+void GreyRgb24(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t*) {
+  GreyRgb(s, n, l, 3);
+}
+void GreyRgb32(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t*) {
+  GreyRgb(s, n, l, 4);
+}
+void Bgr24Yuv(const std::uint8_t* s, std::uint32_t n, PairSpan span, std::uint8_t* l, std::uint8_t* w) {
+  RgbToPairs(s, 24, span, n, w, l);
+}
+void Bgr24Rgb24(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t*) {
+  std::memcpy(l, s, std::size_t{n} * 3);
+}
+void Bgr24Rgb32(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t*) {
+  Repack(s, 3, n, l, 4, false);
+}
+void Bgr32Yuv(const std::uint8_t* s, std::uint32_t n, PairSpan span, std::uint8_t* l, std::uint8_t* w) {
+  RgbToPairs(s, 32, span, n, w, l);
+}
+void Bgr32Rgb24(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t*) {
+  Repack(s, 4, n, l, 3, false);
+}
+void Bgr32Rgb32(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t*) {
+  std::memcpy(l, s, std::size_t{n} * 4);
+}
+void YccYuv(const std::uint8_t* s, std::uint32_t n, PairSpan span, std::uint8_t* l, std::uint8_t*) {
+  YccToPairs(s, span, n, l);
+}
+// Pairs from the run's first pixel, converted whole; the pad pixel is dropped.
+void YccRgb(const std::uint8_t* s, std::uint32_t n, std::uint8_t* l, std::uint8_t* w, std::uint16_t bits) {
+  const PairSpan own = SpanOf(0, n);
+  std::uint8_t* rgb = w + 2 * std::size_t{own.pixels};
+  YccToPairs(s, own, n, w);
+  if (own.pixels > n) w[2 * std::size_t{n}] = w[2 * std::size_t{n} - 2];
+  KT6Yuv2Rgb(w, rgb, own.pixels, bits, 0);
+  std::memcpy(l, rgb, std::size_t{n} * (bits / 8));
+  if (bits == 32)
+    for (std::uint32_t i = 0; i < n; ++i) l[4 * i + 3] = 0;
+}
+void YccRgb24(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t* w) {
+  YccRgb(s, n, l, w, 24);
+}
+void YccRgb32(const std::uint8_t* s, std::uint32_t n, PairSpan, std::uint8_t* l, std::uint8_t* w) {
+  YccRgb(s, n, l, w, 32);
 }
 
 // [Between][FrameKind]
@@ -238,7 +265,7 @@ constexpr Store kStores[][kFrameKinds] = {
     {GreyYuv, GreyRgb24, GreyRgb32},
     {Bgr24Yuv, Bgr24Rgb24, Bgr24Rgb32},
     {Bgr32Yuv, Bgr32Rgb24, Bgr32Rgb32},
-    {YuvYuv, YuvRgb24Line, YuvRgb32Line},
+    {YccYuv, YccRgb24, YccRgb32},
 };
 
 // Each RGB pixel of the line as its grey level in all three colour bytes.
@@ -290,14 +317,18 @@ void ConvertForSave(SavePixels pixels, FrameKind frame, std::uint8_t* line, std:
   if (convert) convert(frame, line, count, row, scratch);
 }
 
+std::uint32_t LoadWorkBytes(std::uint32_t count) { return RgbPairsWork(SpanOf(1, count)); }
+
 void ConvertForLoad(LoadPixels pixels, FrameKind frame, const std::uint8_t* row, std::uint32_t srcX,
-                    std::uint32_t count, LoadGrey grey, std::uint8_t* line, std::uint8_t* scratch) {
+                    std::uint32_t count, std::uint32_t dstX, LoadGrey grey, std::uint8_t* line, std::uint8_t* scratch,
+                    std::uint8_t* work) {
   const LoadKind& kind = kLoadKinds[static_cast<std::size_t>(pixels)];
+  const PairSpan span = SpanOf(dstX, count);
   kind.decode(row, srcX, count, scratch);
-  kStores[static_cast<std::size_t>(kind.between)][Index(frame)](scratch, count, line);
+  kStores[static_cast<std::size_t>(kind.between)][Index(frame)](scratch, count, span, line, work);
   if (frame == FrameKind::kYuv) {
     if (grey.yuv)
-      for (std::uint32_t i = 0; i < count; ++i) line[2 * i + 1] = kNeutralChroma;
+      for (std::uint32_t k = 0; k < span.pixels; ++k) line[2 * k + 1] = kNeutralChroma;
   } else if (grey.rgb && kind.between != Between::kGrey) {
     RgbToGrey(line, count, Step(frame));
   }

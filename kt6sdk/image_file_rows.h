@@ -60,9 +60,14 @@ struct LoadGrey {
   bool rgb;  // RGB frames: each pixel's grey in all three colour bytes
 };
 
-// Pixels srcX .. srcX + count - 1 of a whole file row into a frame line.
+// Pixels srcX .. srcX + count - 1 of a whole file row into a frame line at column
+// dstX. An RGB frame's `line` takes the run; a YUV frame's holds the frame's pixels of
+// SpanOf(dstX, count) (yuv_pairs.h), as read, and takes the run into its pairs.
+// `scratch` holds LineBytes(count), `work` LoadWorkBytes(count).
 void ConvertForLoad(LoadPixels pixels, FrameKind frame, const std::uint8_t* row, std::uint32_t srcX,
-                    std::uint32_t count, LoadGrey grey, std::uint8_t* line, std::uint8_t* scratch);
+                    std::uint32_t count, std::uint32_t dstX, LoadGrey grey, std::uint8_t* line, std::uint8_t* scratch,
+                    std::uint8_t* work);
+std::uint32_t LoadWorkBytes(std::uint32_t count);
 
 // -34 unless the 4 characters from the last '.' of the name are `extension`
 // (".bmp"), in any case.

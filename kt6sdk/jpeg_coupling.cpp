@@ -14,6 +14,7 @@
 #include "kt6sdk/overlay.h"
 #include "kt6sdk/pixel_access.h"
 #include "kt6sdk/register_access.h"
+#include "kt6sdk/yuv_pairs.h"
 #include "outside/zpjpeg32/zpjpeg32.h"
 #include "platform/global_memory.h"
 #include "platform/module_loader.h"
@@ -35,6 +36,9 @@ constexpr std::uint8_t kPixelModeYuv = 2;
 constexpr std::uint16_t kLoadColour = 1;
 constexpr std::uint16_t kLoadGrey = 2;
 constexpr std::uint32_t kYuvBytesPerPixel = 2;
+constexpr std::uint32_t kYccBytesPerPixel = 3;
+constexpr std::uint32_t kMaxBytesPerPixel = 4;
+constexpr std::uint8_t kNeutralChroma = 0x80;
 // What the inquiry reports for the codec's kinds 0 (colour) and 1 (grey).
 constexpr std::uint32_t kCodecKindColour = 0, kCodecKindGrey = 1;
 constexpr std::uint32_t kKindColourBits = 16, kKindGreyBits = 8;
@@ -45,8 +49,11 @@ using InquireFn = decltype(&ZPInquireJPGVals);
 
 // What the callbacks need of the call in progress.
 struct JpegCall {
-  std::uint8_t* line = nullptr;  // RGB pixel modes only
-  std::uint32_t line_bytes = 0;
+  std::uint8_t* line = nullptr;  // frame pixels of a line and its pairs
+  std::uint8_t* ycc = nullptr;   // a line as Y Cb Cr a pixel
+  std::uint8_t* work = nullptr;  // the pairs' conversions
+  std::uint32_t line_pixels = 0;
+  bool rgb = false;
   std::uint32_t bytes_per_pixel = 0;  // of the capture format when the call began
   std::uint16_t src_x = 0;
   std::uint16_t src_y = 0;
@@ -75,28 +82,34 @@ class Codec {
   HMODULE module_;
 };
 
-// The RGB pixel modes' line buffer for one call: frame width pixels of the capture
-// format. A YUV pixel mode needs none; false when the allocation fails.
+// The line buffers of one call: frame width pixels and a pair's spare of each kind;
+// false when the allocation fails.
 class LineBuffer {
  public:
   LineBuffer(const FrameView& frame, bool rgb) {
     g_call = JpegCall{};
     g_call.bytes_per_pixel = frame.bytes_per_pixel;
-    if (!rgb) return;
-    g_call.line_bytes = std::uint32_t(frame.width) * frame.bytes_per_pixel;
-    g_call.line = static_cast<std::uint8_t*>(GlobalAlloc(GMEM_FIXED, g_call.line_bytes));
-    failed_ = !g_call.line;
+    g_call.rgb = rgb;
+    g_call.line_pixels = frame.width;
+    const PairSpan widest = SpanOf(1, frame.width);
+    const std::size_t line = std::size_t(widest.pixels) * kMaxBytesPerPixel;
+    const std::size_t ycc = std::size_t(widest.pixels) * kYccBytesPerPixel;
+    block_ = static_cast<std::uint8_t*>(GlobalAlloc(GMEM_FIXED, line + ycc + RgbPairsWork(widest)));
+    if (!block_) return;
+    g_call.line = block_;
+    g_call.ycc = block_ + line;
+    g_call.work = block_ + line + ycc;
   }
   ~LineBuffer() {
-    if (g_call.line) GlobalFree(g_call.line);
+    if (block_) GlobalFree(block_);
     g_call = JpegCall{};
   }
   LineBuffer(const LineBuffer&) = delete;
   LineBuffer& operator=(const LineBuffer&) = delete;
-  bool Failed() const { return failed_; }
+  bool Failed() const { return !block_; }
 
  private:
-  bool failed_ = false;
+  std::uint8_t* block_ = nullptr;
 };
 
 bool RgbMode(std::uint8_t mode) { return mode == kPixelModeRgb24 || mode == kPixelModeRgb32; }
@@ -122,17 +135,34 @@ std::int32_t Pixels(std::uint16_t x, std::uint16_t count, std::uint16_t* pixels)
   if (std::int32_t r = CurrentFrame(&frame)) return r;
   if (frame.bytes_per_pixel != g_call.bytes_per_pixel) return KT6_ERR_PARAMETER;
   std::uint32_t n = x < frame.width ? std::min<std::uint32_t>(count, frame.width - x) : 0;
-  if (g_call.line) n = std::min(n, g_call.line_bytes / frame.bytes_per_pixel);
+  n = std::min(n, g_call.line_pixels);
   *pixels = static_cast<std::uint16_t>(n);
   return KT6_OK;
 }
 
+// The frame's pairs of `span` on row `row` into the call's line; a pair the frame
+// cuts keeps neutral chroma in its missing pixel.
+std::int32_t ReadSpan(PairSpan span, std::uint16_t row) {
+  std::memset(g_call.line, kNeutralChroma, std::size_t(span.pixels) * kYuvBytesPerPixel);
+  return KT6RdPixelLine(static_cast<std::uint16_t>(span.first), row, static_cast<std::uint16_t>(span.pixels),
+                        g_call.line);
+}
+
+// The codec's lines start a pair at their first pixel, the frame's at even columns.
 std::int32_t ReadLine(std::uint16_t x, std::uint16_t row, std::uint16_t count, void* yuv) {
   std::uint16_t n = 0;
   if (std::int32_t r = Pixels(x, count, &n)) return r;
-  if (!g_call.line) return KT6RdPixelLine(x, row, n, yuv);
-  if (std::int32_t r = KT6RdPixelLine(x, row, n, g_call.line)) return r;
-  KT6Rgb2Yuv(g_call.line, yuv, n, static_cast<std::uint16_t>(8 * g_call.bytes_per_pixel), 0);
+  auto* out = static_cast<std::uint8_t*>(yuv);
+  const PairSpan own = SpanOf(0, n);
+  if (g_call.rgb) {
+    if (std::int32_t r = KT6RdPixelLine(x, row, n, g_call.line)) return r;
+    RgbToPairs(g_call.line, 8 * g_call.bytes_per_pixel, own, n, g_call.work, out);
+    return KT6_OK;
+  }
+  const PairSpan span = SpanOf(x, n);
+  if (std::int32_t r = ReadSpan(span, row)) return r;
+  PairsToYcc(g_call.line, span.lead, n, g_call.ycc);
+  YccToPairs(g_call.ycc, own, n, out);
   return KT6_OK;
 }
 
@@ -141,12 +171,22 @@ std::int32_t WriteLine(std::uint16_t x, std::uint16_t row, std::uint16_t count, 
   // Nothing of the line lies right of the source origin.
   if (count <= g_call.src_x) return KT6_OK;
   const auto frameRow = static_cast<std::uint16_t>(row - g_call.src_y);
-  const auto* from = static_cast<const std::uint8_t*>(yuv) + kYuvBytesPerPixel * g_call.src_x;
   std::uint16_t n = 0;
   if (std::int32_t r = Pixels(x, static_cast<std::uint16_t>(count - g_call.src_x), &n)) return r;
-  if (!g_call.line) return KT6WtPixelLine(x, frameRow, n, from);
-  KT6Yuv2Rgb(from, g_call.line, n, static_cast<std::uint16_t>(8 * g_call.bytes_per_pixel), 0);
-  return KT6WtPixelLine(x, frameRow, n, g_call.line);
+  PairsToYcc(static_cast<const std::uint8_t*>(yuv), g_call.src_x, n, g_call.ycc);
+  if (g_call.rgb) {
+    // Pairs from the run's first pixel, converted whole; the pad pixel is not written.
+    const PairSpan own = SpanOf(0, n);
+    std::memset(g_call.work, kNeutralChroma, std::size_t(own.pixels) * kYuvBytesPerPixel);
+    YccToPairs(g_call.ycc, own, n, g_call.work);
+    KT6Yuv2Rgb(g_call.work, g_call.line, own.pixels, static_cast<std::uint16_t>(8 * g_call.bytes_per_pixel), 0);
+    return KT6WtPixelLine(x, frameRow, n, g_call.line);
+  }
+  const PairSpan span = SpanOf(x, n);
+  if (std::int32_t r = ReadSpan(span, frameRow)) return r;
+  YccToPairs(g_call.ycc, span, n, g_call.line);
+  return KT6WtPixelLine(static_cast<std::uint16_t>(span.first), frameRow, static_cast<std::uint16_t>(span.pixels),
+                        g_call.line);
 }
 
 }  // namespace

@@ -84,10 +84,11 @@ std::int32_t Area(std::uint16_t x, std::uint16_t y, std::uint16_t width, std::ui
   return KT6_OK;
 }
 
-// A row buffer of `bytes` from the global heap, freed at the end of the call.
+// A row buffer of `bytes` from the global heap, freed at the end of the call; none
+// for 0 bytes (a plain copy).
 class RowBuffer {
  public:
-  explicit RowBuffer(std::size_t bytes) : block_(GlobalAlloc(GMEM_FIXED, bytes)) {}
+  explicit RowBuffer(std::size_t bytes) : block_(bytes ? GlobalAlloc(GMEM_FIXED, bytes) : nullptr) {}
   ~RowBuffer() {
     if (block_) GlobalFree(block_);
   }
@@ -177,7 +178,8 @@ std::int32_t KT6SetArea2Value(std::uint16_t x, std::uint16_t y, std::uint16_t wi
   for (std::uint32_t i = 0; i < w; ++i, p += bytes) {
     if (bytes == 2) {
       p[0] = c0;
-      p[1] = i & 1 ? c2 : c1;
+      // Cb at even frame columns, Cr at odd ones.
+      p[1] = (x + i) & 1 ? c2 : c1;
     } else {
       p[0] = c2;
       p[1] = c1;

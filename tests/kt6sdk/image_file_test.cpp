@@ -333,8 +333,10 @@ TEST_F(ImageFiles, FilesOfPillowAndLibtiffLoadWithOffsetsAndClipping) {
         for (int x = 0; x < w_; ++x) {
           const std::uint8_t* p = &l[std::size_t(x) * bpp_];
           bool inside = x >= 39 && y >= 5 && y < 5 + 14;
+          // Column 39 is odd: its pair's Cb at column 38 is the rectangle's, 38's luma the frame's.
+          const bool partner = mode == 2 && x == 38 && y >= 5 && y < 5 + 14;
           if (!inside) {
-            if (!std::equal(p, p + bpp_, &before[y][std::size_t(x) * bpp_])) {
+            if (!std::equal(p, p + (partner ? 1 : bpp_), &before[y][std::size_t(x) * bpp_])) {
               ADD_FAILURE() << "pixel " << x << "," << y << " outside the rectangle changed";
               return;
             }
@@ -343,21 +345,26 @@ TEST_F(ImageFiles, FilesOfPillowAndLibtiffLoadWithOffsetsAndClipping) {
           const std::uint8_t* s = source.At(x - 39 + 4, y - 5 + 2);
           int r = s[0], g = s[1], b = s[2];
           if (c.grey) r = g = b = Clamp(0.299 * r + 0.587 * g + 0.114 * b);
+          // Frame pairs start at even columns; each takes its chroma from its first pixel loaded.
+          const bool pairFirst = (x % 2 == 0 || x == 39) && (x | 1) < w_;
+          const std::uint8_t* pair = &l[std::size_t(x & ~1) * bpp_];
           if (c.ycbcr) {
             // Pillow's Y, Cb, Cr land as they are; chroma alternates by column.
             int cb = Clamp(128 - 0.168736 * r - 0.331264 * g + 0.5 * b);
             int cr = Clamp(128 + 0.5 * r - 0.418688 * g - 0.081312 * b);
             int yy = Clamp(0.299 * r + 0.587 * g + 0.114 * b);
             if (Yuv()) {
-              worst = std::max({worst, std::abs(p[0] - yy), std::abs(p[1] - ((x - 39) % 2 ? cr : cb))});
+              worst = std::max(worst, std::abs(p[0] - yy));
+              if (pairFirst)
+                worst = std::max({worst, std::abs(pair[1] - cb), std::abs(pair[3] - cr)});
               continue;
             }
             continue;  // RGB from studio-range YUV: checked by the round trip
           }
           if (Yuv()) {
             worst = std::max(worst, std::abs(p[0] - (c.grey ? (r) : LumaOf(r, g, b))));
-            if (!c.grey && (x - 39) % 2 == 0)
-              worst = std::max({worst, std::abs(p[1] - CbOf(r, g, b)), std::abs(p[3] - CrOf(r, g, b))});
+            if (!c.grey && pairFirst)
+              worst = std::max({worst, std::abs(pair[1] - CbOf(r, g, b)), std::abs(pair[3] - CrOf(r, g, b))});
           } else {
             worst = std::max({worst, std::abs(p[0] - b), std::abs(p[1] - g), std::abs(p[2] - r)});
           }
@@ -496,6 +503,41 @@ TEST_F(ImageFiles, NothingWorksBeforeTheBoardIsInitialised) {
   EXPECT_EQ(KT6InquireTIFFHeaderInfo(Name("s.tif").c_str(), &info), 0);
   EXPECT_EQ(testing_support::Val(info.image_width), kW);
   kt6::g_state.initialised = 1;
+}
+
+}  // namespace
+namespace {
+
+// A uniform red loaded at odd and even columns from an odd file column: every
+// frame pair it touches holds red's chroma, the lumas beside it stay.
+TEST_F(ImageFiles, UniformRedLoadsWithRedChromaInEveryFramePair) {
+  RunPil("im = Image.new('RGB', (10, 3), (255, 0, 0))\nim.save('" + Host("red.bmp") + "')\nim.convert('YCbCr').save('" +
+         Host("red.tif") + "')\n");
+  struct Case {
+    const char* file;
+    decltype(&KT6BMPLoad) load;
+    int cb, cr;  // TIFF's YCbCr lands as Pillow wrote it
+  };
+  const Case cases[] = {{"red.bmp", KT6BMPLoad, CbOf(255, 0, 0), CrOf(255, 0, 0)},
+                        {"red.tif", KT6TIFFLoad, Clamp(128 - 0.168736 * 255), 255}};
+  UseMode(2);
+  for (const Case& c : cases) {
+    for (int dstX : {5, 6}) {
+      SCOPED_TRACE(testing::Message() << c.file << " at " << dstX);
+      Paint();
+      const Bytes before = Line(1);
+      ASSERT_EQ(c.load(Name(c.file).c_str(), 1, 0, static_cast<std::uint16_t>(dstX), 1, 7, 1, 1), 0);
+      const Bytes l = Line(1);
+      for (int x = dstX & ~1; x < dstX + 7; x += 2) {
+        EXPECT_NEAR(l[2 * x + 1], c.cb, 2) << x;
+        EXPECT_NEAR(l[2 * x + 3], c.cr, 2) << x;
+      }
+      for (int x = 0; x < w_; ++x)
+        if (x < dstX || x >= dstX + 7) {
+          EXPECT_EQ(l[2 * x], before[2 * x]) << x;
+        }
+    }
+  }
 }
 
 }  // namespace

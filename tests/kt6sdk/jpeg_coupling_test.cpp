@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -260,6 +261,64 @@ TEST_F(JpegCoupling, RgbFramesSaveAndLoadThroughTheLineBuffer) {
     EXPECT_NEAR(line[3 * x], want.b, 12) << x;
   }
   EXPECT_EQ(Row(5, 3), zero);
+}
+
+}  // namespace
+
+namespace {
+
+bool NearRed(const Rgb& c) { return c.r > 235 && c.g < 20 && c.b < 20; }
+
+// A uniform red saved at an odd column and width and loaded back at odd and even
+// columns from an odd one: each frame pair keeps red's own chroma.
+TEST_F(JpegCoupling, RedStaysRedAtOddColumnsInYuvFrames) {
+  Open();
+  const std::uint8_t red[6] = {0, 0, 255, 0, 0, 255};
+  std::uint8_t pair[4];
+  KT6Rgb2Yuv(red, pair, 2, 24, 0);
+  std::vector<std::uint8_t> line(2 * std::size_t(width_ + 1));
+  for (std::size_t i = 0; i + 4 <= line.size(); i += 4) std::memcpy(&line[i], pair, 4);
+  for (std::uint16_t r = 0; r < height_; ++r) ASSERT_EQ(KT6WtPixelLine(0, r, width_, line.data()), 0);
+  std::string path = dir_.File("odd.jpg");
+  ASSERT_EQ(KT6JPEGSave(path.c_str(), 3, 0, 7, 4, 7, 95, 0, 0, 0), 0);
+  jpeg_testing::PillowView v = jpeg_testing::ReadWithPillow(path);
+  ASSERT_TRUE(v.ok);
+  ASSERT_EQ(v.width, 7);
+  for (const Rgb& c : v.pixels) EXPECT_TRUE(NearRed(c)) << c.r << " " << c.g << " " << c.b;
+
+  const std::vector<std::uint8_t> grey(2 * std::size_t(width_), 0x80);
+  for (std::uint16_t dstX : {4, 5}) {
+    SCOPED_TRACE(dstX);
+    ASSERT_EQ(KT6WtPixelLine(0, 0, width_, grey.data()), 0);
+    ASSERT_EQ(KT6JPEGLoad(path.c_str(), 1, 0, dstX, 0, 5, 1, 1, 0, 0), 0);
+    std::vector<std::uint8_t> l = Row(0);
+    for (int x = dstX & ~1; x < dstX + 5; x += 2) {
+      EXPECT_NEAR(l[2 * x + 1], pair[1], 8) << x;
+      EXPECT_NEAR(l[2 * x + 3], pair[3], 8) << x;
+    }
+    // The other pixel of a boundary pair keeps its luma.
+    EXPECT_EQ(l[2 * (dstX & ~1)] == 0x80, dstX % 2 == 1);
+    EXPECT_EQ(l[2 * (dstX + 5)], 0x80);
+  }
+}
+
+TEST_F(JpegCoupling, RedStaysRedAtOddColumnsInRgbFrames) {
+  Open(4, 4);
+  std::vector<std::uint8_t> bgr(3 * std::size_t(width_), 0);
+  for (std::size_t i = 2; i < bgr.size(); i += 3) bgr[i] = 255;
+  for (std::uint16_t r = 0; r < height_; ++r) ASSERT_EQ(KT6WtPixelLine(0, r, width_, bgr.data()), 0);
+  std::string path = dir_.File("odd.jpg");
+  ASSERT_EQ(KT6JPEGSave(path.c_str(), 3, 0, 7, 4, 7, 95, 0, 0, 0), 0);
+  jpeg_testing::PillowView v = jpeg_testing::ReadWithPillow(path);
+  ASSERT_TRUE(v.ok);
+  for (const Rgb& c : v.pixels) EXPECT_TRUE(NearRed(c)) << c.r << " " << c.g << " " << c.b;
+
+  const std::vector<std::uint8_t> zero(3 * std::size_t(width_), 0);
+  ASSERT_EQ(KT6WtPixelLine(0, 0, width_, zero.data()), 0);
+  ASSERT_EQ(KT6JPEGLoad(path.c_str(), 1, 0, 5, 0, 5, 1, 1, 0, 0), 0);
+  std::vector<std::uint8_t> l = Row(0, 3);
+  for (int x = 5; x < 10; ++x) EXPECT_TRUE(NearRed(Rgb{l[3 * x + 2], l[3 * x + 1], l[3 * x]})) << x;
+  EXPECT_EQ(l[3 * 10 + 2], 0);
 }
 
 }  // namespace

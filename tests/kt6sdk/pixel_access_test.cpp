@@ -219,7 +219,8 @@ TEST_F(PixelAccess, AreaFillsEachCaptureFormat) {
     std::uint8_t mode;
     Bytes pixels;  // the first two pixels of a row
   };
-  for (const Fill& f : {Fill{2, {0x10, 0x80, 0x10, 0x90}}, Fill{4, {0x90, 0x80, 0x10, 0x90, 0x80, 0x10}},
+  // x = 5 is odd: a YUV row starts on a Cr slot.
+  for (const Fill& f : {Fill{2, {0x10, 0x90, 0x10, 0x80}}, Fill{4, {0x90, 0x80, 0x10, 0x90, 0x80, 0x10}},
                         Fill{8, {0x90, 0x80, 0x10, 0, 0x90, 0x80, 0x10, 0}}}) {
     Place(f.mode, kWidth, kHeight, kPitch);
     const unsigned bytes = BytesOf(f.mode);
