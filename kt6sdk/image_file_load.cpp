@@ -14,12 +14,8 @@
 namespace kt6::image_file {
 namespace {
 
-constexpr std::uint32_t kStreamBytes = 8192;
 constexpr std::uint16_t kLoadColour = 1;
 constexpr std::uint16_t kLoadGrey = 2;
-constexpr std::uint8_t kTgaTopRowFirst = 0x20;
-constexpr std::uint8_t kTgaTrueColour = 2;
-constexpr std::uint8_t kTgaGrey = 3;
 constexpr std::uint16_t kTiffWhiteIsZero = 0;
 constexpr std::uint16_t kTiffBlackIsZero = 1;
 constexpr std::uint16_t kTiffRgb = 2;

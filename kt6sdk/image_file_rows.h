@@ -9,6 +9,12 @@
 
 namespace kt6::image_file {
 
+// What the saves and loads share: the stream size and the TGA image kinds.
+constexpr std::uint32_t kStreamBytes = 8192;
+constexpr std::uint8_t kTgaTopRowFirst = 0x20;  // image descriptor
+constexpr std::uint8_t kTgaTrueColour = 2;      // image types
+constexpr std::uint8_t kTgaGrey = 3;
+
 // How a pixel mode keeps its pixels: mono and YUV both as YUV 4:2:2 words.
 enum class FrameKind : std::uint8_t { kYuv, kRgb24, kRgb32 };
 

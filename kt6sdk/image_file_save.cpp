@@ -14,13 +14,9 @@
 namespace kt6::image_file {
 namespace {
 
-constexpr std::uint32_t kStreamBytes = 8192;
 constexpr std::uint32_t kGreyEntries = 256;
 constexpr std::uint16_t kTgaColourMapFirst = 16;
 constexpr std::uint8_t kTgaColourMapEntrySize = 255;
-constexpr std::uint8_t kTgaTopRowFirst = 0x20;
-constexpr std::uint8_t kTgaTrueColour = 2;
-constexpr std::uint8_t kTgaGrey = 3;
 constexpr std::uint32_t kTiffRowsPerStrip = 8;
 constexpr std::uint32_t kSparePixel = 4;
 constexpr std::uint8_t kNeutralChroma = 0x80;
