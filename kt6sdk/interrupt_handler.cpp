@@ -8,6 +8,7 @@
 #include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/lines.h"
 #include "kt6sdk/register_access.h"
 #include "kt6sdk/shadow_bytes.h"
 
@@ -152,17 +153,15 @@ void InternalInterruptHandler(std::uint32_t status) {
     g_events.vsync_for_poll = 1;
     FollowField(field);
   }
-  std::uint16_t eventBit = OlderBoard() ? irq::kEventChannel0
-                                        : static_cast<std::uint16_t>(irq::kEventChannel0 >>
-                                                                     (LoadShadow(g_state.config.event_channel) & 3));
-  TimeStrobe(status, vsync, field, eventBit);
+  TimeStrobe(status, vsync, field, StrobeEventBit());
   if (vsync) CountCapture(field);
-  DispatchLines(status, eventBit);
+  DispatchLines(status, EventCallbackBit());
   ClearBusy(irq::kHandlerBusy);
 }
 
 void ClearCaptureEvents() {
   g_events.trigger_setup = 0;
+  g_events.trigger_mode = 0;
   g_events.strobe_flags = 0;
   g_events.strobe_delay = 0;
   g_events.strobe_width = 0;

@@ -45,6 +45,7 @@ constexpr std::uint32_t kSecondTriggerSeen = 4;
 struct CaptureEvents {
   // Set by the strobe, trigger and event code.
   std::atomic<std::uint16_t> trigger_setup{0};  // non-zero while a trigger is enabled
+  std::atomic<std::uint16_t> trigger_mode{0};   // 0x04, 0x08, 0x10, 0x100 as the trigger set it up
   std::atomic<std::uint16_t> strobe_flags{0};
   std::atomic<std::uint32_t> strobe_delay{0};  // fields
   std::atomic<std::uint32_t> strobe_width{0};  // fields

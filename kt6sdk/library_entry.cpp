@@ -7,6 +7,7 @@
 #include "kt6sdk/interrupt_thread.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/lines.h"
 
 namespace kt6 {
 
@@ -21,6 +22,7 @@ void LibraryDetach() {
   JoinStoppedInterruptThread();
   ResetInterruptSources();
   ClearCaptureEvents();
+  ForgetLineSources();
   DetachDriverLink();
   ResetLibraryState();
 }

@@ -1,0 +1,70 @@
+#include "kt6sdk/lines.h"
+
+#include "kt6sdk/control_devices.h"
+#include "kt6sdk/kt6_registers.h"
+#include "kt6sdk/library_state.h"
+#include "kt6sdk/line_registers.h"
+#include "kt6sdk/serial_bus_owner.h"
+#include "kt6sdk/shadow_bytes.h"
+
+namespace kt6 {
+namespace {
+
+constexpr std::uint16_t kTypeWithTwoLines = 3;
+
+bool FourLineBoard() { return g_state.board_type >= 3; }
+
+// Sends the byte with the enabled sources (the driver keeps both).
+void SendLineEnables(std::uint8_t byte) {
+  SetLineControl(byte);
+  if (g_state.opened.load()) SendEnabledSources();
+}
+
+}  // namespace
+
+LineSources g_lineSources;
+
+std::uint16_t EventSourceOfChannel() {
+  if (!FourLineBoard()) return irq::kEventChannel0;
+  return static_cast<std::uint16_t>(irq::kEventChannel0 >> (LoadShadow(g_state.config.event_channel) & 3));
+}
+
+std::uint16_t EventCallbackBit() {
+  std::uint16_t source = g_lineSources.event_callback.load();
+  return source ? source : EventSourceOfChannel();
+}
+
+std::uint16_t StrobeEventBit() {
+  std::uint16_t source = g_lineSources.strobe_event.load();
+  return source ? source : EventCallbackBit();
+}
+
+void AddLineEnables(std::uint8_t bits) {
+  SendLineEnables(static_cast<std::uint8_t>(g_state.control19.fetch_or(bits) | bits));
+}
+
+void RemoveLineEnables(std::uint8_t bits) {
+  SendLineEnables(static_cast<std::uint8_t>(g_state.control19.fetch_and(static_cast<std::uint8_t>(~bits)) & ~bits));
+}
+
+std::uint8_t LineEnables() { return g_state.control19.load(); }
+
+void WriteLineEnables() {
+  if (!FourLineBoard()) return;
+  // Under one hold of the bus, so that a capture freeze or resume cannot come between
+  // the look at the capture bit and the write.
+  SerialBusHold bus;
+  std::uint8_t byte = g_state.control19.load();
+  if (KT6GetCtrlReg(capturectrl::kRegister) & capturectrl::kCaptureOn) byte |= capturectrl::kGateOn;
+  KT6SetCtrlReg(ctrlline::kLineEnables, byte);
+}
+
+std::uint8_t HighestLine() { return g_state.board_type == kTypeWithTwoLines ? 1 : 3; }
+
+void ForgetLineSources() {
+  g_lineSources.event = 0;
+  g_lineSources.event_callback = 0;
+  g_lineSources.strobe_event = 0;
+}
+
+}  // namespace kt6
