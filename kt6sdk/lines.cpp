@@ -1,6 +1,7 @@
 #include "kt6sdk/lines.h"
 
 #include "kt6sdk/control_devices.h"
+#include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/line_registers.h"
@@ -23,6 +24,11 @@ void SendLineEnables(std::uint8_t byte) {
 }  // namespace
 
 LineSources g_lineSources;
+
+std::uint16_t HeldLineSources() {
+  return static_cast<std::uint16_t>(g_lineSources.event.load() | g_lineSources.event_callback.load() |
+                                    g_lineSources.strobe_event.load() | g_events.other_event_mask.load());
+}
 
 std::uint16_t EventSourceOfChannel() {
   if (!FourLineBoard()) return irq::kEventChannel0;

@@ -27,6 +27,12 @@ struct LineSources {
 
 extern LineSources g_lineSources;
 
+// The line sources that some user still holds: the event's, the event callback's,
+// the strobe's and the other events'. A user that lets its source go forgets it
+// first and then removes only what no other user holds, in the enable byte and in
+// the internal sources alike.
+std::uint16_t HeldLineSources();
+
 // The event source of the event channel as it is now: 0x2000 on board types 1 and
 // 2, 0x2000 >> channel on types 3 to 5.
 std::uint16_t EventSourceOfChannel();
