@@ -10,7 +10,7 @@
 namespace kt6 {
 namespace {
 
-constexpr std::int32_t kKeepLines = 2;  // KillInterrupt: the board's line registers are left alone
+constexpr std::int32_t kKeepLines = irq::kKillKeepsLines;
 constexpr std::uint8_t kPortLineRegister = 6;
 constexpr std::uint8_t kPortInterruptRegister = 1;
 constexpr std::uint8_t kPortInterruptOn = 0x20;

@@ -24,6 +24,8 @@ constexpr std::uint16_t kSecondTrigger = 0x8000;
 // Busy bits: a consumer is not entered again while its bit is set.
 constexpr std::uint16_t kHandlerBusy = 0x01;
 constexpr std::uint16_t kCallbackBusy = 0x02;
+// KillInterrupt: the board's line registers are left alone.
+constexpr std::int32_t kKillKeepsLines = 2;
 }  // namespace irq
 
 struct InterruptSources {

@@ -120,6 +120,11 @@ namespace capturectrl {
 constexpr std::uint8_t kRegister = 7;
 constexpr std::uint8_t kContinuous = 0x02;
 constexpr std::uint8_t kSingleFrame = 0x08;
+// Which fields a capture takes: both of a frame, and the field it starts on.
+constexpr std::uint8_t kFrameFields = 0x10;
+constexpr std::uint8_t kStartNextField = 0x20;
+constexpr std::uint8_t kStartField1 = 0x40;
+constexpr std::uint8_t kStartBits = kStartNextField | kStartField1;
 constexpr std::uint8_t kCaptureOn = 0x80;
 // Register 19's capture gate, beside what the strobe and interrupt code keep there.
 constexpr std::uint8_t kGateRegister = 19;

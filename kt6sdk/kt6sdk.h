@@ -339,5 +339,38 @@ KT6_API std::int32_t KT6TIFFLoad(const char* file, std::uint16_t srcX, std::uint
 // The strobe output and single capture (board types 1 to 5; -37 on type 0).
 
 // The trigger, event and other-event inputs (board types 1 to 5; -37 on type 0).
+// -1 before KT6Init (the channels and KT6Enable/DisableOtherEvent: before KT6Open).
+
+// The trigger input programmed from the set-up word (low 16 bits; bit 15 enables it
+// again while it is enabled) and enabled; the callback gets 2 or 4 per trigger.
+KT6_API std::int32_t KT6EnableTrigger(std::uint32_t setup, KT6NotifyCallback callback);
+KT6_API std::int32_t KT6DisableTrigger();
+// Re-arms the trigger after it fired (deferred while the serial bus is taken).
+KT6_API std::int32_t KT6ResetTrigger();
+// One pulse of the trigger input by software.
+KT6_API std::int32_t KT6GenerateTrigger();
+// The event input, as the trigger; the callback gets 1 per event.
+KT6_API std::int32_t KT6EnableEvent(std::uint16_t setup, KT6NotifyCallback callback);
+KT6_API std::int32_t KT6DisableEvent();
+KT6_API std::int32_t KT6ResetEvent();
+KT6_API std::int32_t KT6GenerateEvent();
+// The line of the trigger and of the event (types 3 to 5; bit 7 changes it even
+// while the input is enabled).
+KT6_API std::int32_t KT6SetTriggerChannel(std::uint8_t channel);
+KT6_API std::int32_t KT6SetEventChannel(std::uint8_t channel);
+KT6_API std::int32_t KT6GetTriggerChannel(std::uint8_t* channel);
+KT6_API std::int32_t KT6GetEventChannel(std::uint8_t* channel);
+// A line other than the event's as a further event (types 3 to 5): one callback
+// serves all of them and gets the lines' sources that fired.
+KT6_API std::int32_t KT6EnableOtherEvent(std::uint8_t line, std::uint8_t setup, KT6NotifyCallback callback);
+KT6_API std::int32_t KT6DisableOtherEvent(std::uint8_t line);
+KT6_API std::int32_t KT6ResetOtherEvent(std::uint8_t line);
+KT6_API std::int32_t KT6GenerateOtherEvent(std::uint8_t line);
+// The stored set-up word of an enabled input (types 3 to 5).
+KT6_API std::int32_t KT6InquireTriggerParameters(std::uint16_t* setup);
+KT6_API std::int32_t KT6InquireEventParameters(std::uint16_t* setup);
+// A callback installed while the input is disabled (types 3 to 5).
+KT6_API std::int32_t KT6SetTriggerCallback(KT6NotifyCallback callback);
+KT6_API std::int32_t KT6SetEventCallback(KT6NotifyCallback callback);
 
 }  // extern "C"

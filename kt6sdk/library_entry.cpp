@@ -7,12 +7,14 @@
 #include "kt6sdk/interrupt_thread.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/line_inputs.h"
 #include "kt6sdk/lines.h"
 
 namespace kt6 {
 
 BOOL LibraryAttach() {
   InstallCaptureDeferredOperations();
+  InstallInputDeferredOperations();
   AttachDriverLink();
   return TRUE;
 }
