@@ -113,6 +113,8 @@ std::int32_t KT6EnableEvent(std::uint16_t setup, KT6NotifyCallback callback) {
     setup &= static_cast<std::uint16_t>(~eventsetup::kForce);
   else if (StoredEventSetup())
     return KT6_ERR_GENERAL;
+  // 0 is the word of a disabled event.
+  if (!(setup & eventsetup::kPolarityBits)) setup |= eventsetup::kPolarityNormal;
   // The control port's event reaches the driver only for a callback.
   if (ControlDeviceInputs() || callback) {
     std::uint16_t source = EventSourceOfChannel();

@@ -11,7 +11,6 @@ namespace kt6 {
 namespace triggersetup {
 constexpr std::uint16_t kPolarityNormal = 0x0001;  // default
 constexpr std::uint16_t kPolarityInverted = 0x0002;
-constexpr std::uint16_t kPolarityBits = kPolarityNormal | kPolarityInverted;
 // Presets of the trigger's mode.
 constexpr std::uint16_t kModeStart = 0x0004;  // each trigger starts a grab
 constexpr std::uint16_t kModeGated = 0x0008;  // the grab is gated by the field
@@ -33,9 +32,12 @@ constexpr std::uint16_t kSource4000 = 0x4000;
 constexpr std::uint16_t kForce = 0x8000;
 }  // namespace triggersetup
 
-// The event set-up word, also the set-up byte of an other event.
+// The event set-up word, also the set-up byte of an other event. The stored word
+// always names the polarity, so that an enabled event never stores 0.
 namespace eventsetup {
+constexpr std::uint16_t kPolarityNormal = 0x0001;    // default
 constexpr std::uint16_t kPolarityInverted = 0x0002;  // sets the line's polarity bit
+constexpr std::uint16_t kPolarityBits = kPolarityNormal | kPolarityInverted;
 constexpr std::uint16_t kForce = 0x8000;
 }  // namespace eventsetup
 
