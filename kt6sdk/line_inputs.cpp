@@ -17,6 +17,7 @@ namespace kt6 {
 namespace {
 
 constexpr std::uint16_t kHighestType = 5;
+constexpr std::uint8_t kLastLine = 3;
 
 void ResetTriggerLater() { KT6ResetTrigger(); }
 void ResetEventLater() { KT6ResetEvent(); }
@@ -74,7 +75,7 @@ void PulseInputPolarity(std::uint8_t bit) {
 
 std::uint8_t LineOfSource(std::uint16_t source) {
   std::uint8_t line = 0;
-  while (line < 3 && !(source & (irq::kEventChannel0 >> line))) ++line;
+  while (line < kLastLine && !(source & (irq::kEventChannel0 >> line))) ++line;
   return line;
 }
 
