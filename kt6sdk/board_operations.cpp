@@ -54,6 +54,8 @@ void ClearCaptureBuffer(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
 }
 
 void StopPoll() { StopCameraPoll(); }
+void StrobeOn() { KT6SetStrobe(); }
+void StrobeOff() { KT6ResetStrobe(); }
 void StopGrab() { KT6StopGrab(); }
 // Until camera detection exists every start finds one.
 std::int32_t CameraPresent(std::uint16_t) { return 1; }
@@ -61,8 +63,9 @@ std::int32_t CameraPresent(std::uint16_t) { return 1; }
 }  // namespace
 
 BoardOperations g_operations = {
-    StopPoll,      Nothing, Nothing, StopGrab, Nothing,        SetMirrorMode,  SetTvStandard, ChannelToDevice,
-    KeepPixelMode, ClearCaptureBuffer,  Nothing, Nothing,  StandardWindow, StandardExtent, CameraPresent,
+    StopPoll,      StrobeOn,      StrobeOff,       StopGrab,       Nothing,
+    SetMirrorMode, SetTvStandard, ChannelToDevice, KeepPixelMode,  ClearCaptureBuffer,
+    Nothing,       Nothing,       StandardWindow,  StandardExtent, CameraPresent,
 };
 
 }  // namespace kt6

@@ -8,11 +8,13 @@
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/lines.h"
+#include "kt6sdk/strobe.h"
 
 namespace kt6 {
 
 BOOL LibraryAttach() {
   InstallCaptureDeferredOperations();
+  InstallStrobeDeferredOperations();
   AttachDriverLink();
   return TRUE;
 }

@@ -130,12 +130,12 @@ TEST_F(Handler, ALibraryTimedStrobeFiresAfterItsDelayAndEndsAfterItsWidth) {
   EXPECT_EQ(g_strobeSets, 0);
   Sync(1);
   EXPECT_EQ(g_strobeSets, 1);
-  EXPECT_EQ(kt6::g_events.strobe_fired.load(), 1u);
+  EXPECT_EQ(kt6::g_events.strobe_armed.load(), kt6::kStrobeFired);
   Sync(0);
   Sync(1);
   EXPECT_EQ(g_strobeResets, 1);
   EXPECT_EQ(g_notified, (std::vector<std::uint32_t>{8}));
-  EXPECT_EQ(kt6::g_events.strobe_fired.load(), 0u);
+  EXPECT_EQ(kt6::g_events.strobe_armed.load(), kt6::kStrobeWaiting);
   Sync(0);
   Sync(1);
   EXPECT_EQ(g_strobeSets, 1);
