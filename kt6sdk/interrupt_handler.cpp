@@ -101,14 +101,17 @@ bool EndSingleCapture(KT6NotifyCallback* callback) {
 
 // The width is over: the strobe's line goes off, and the capture after it (or the
 // single capture) waits for its field.
-void EndWidth(std::uint16_t window, std::uint16_t field, bool fired) {
+void EndWidth(std::uint16_t window, std::uint16_t field, bool fired, bool capture) {
   if (fired) {
     g_operations.reset_strobe();
     Notify(g_events.strobe_callback, kStrobeEnded);
   }
-  // The callback may have disabled the strobe: then no capture follows it.
-  bool single = g_events.single_capture_pending.load() != 0;
-  bool capture = ((g_events.strobe_flags.load() & strobeflag::kCaptureAfter) && StrobeFired()) || single;
+  if (capture && !StrobeFired() && !g_events.single_capture_pending.load()) {
+    // The callback disabled the strobe: no capture follows it, and one the field
+    // before resumed stops.
+    SetHDecimation(decimation::kFreeze);
+    capture = false;
+  }
   if (!capture) {
     g_events.sequence = kSequenceIdle;
     StrobeDone();
@@ -166,7 +169,7 @@ void CountCapture(std::uint16_t field) {
       !WindowSkips(window, field))
     SetHDecimation(decimation::kResume);
   if (state == kSequenceCounting && (counter == width || single)) {
-    EndWidth(window, field, fired);
+    EndWidth(window, field, fired, capture);
   } else if (state == kSequenceArmed) {
     if (OlderBoard()) SetHDecimation(decimation::kResume);
     g_events.sequence = kSequenceCapturing;
