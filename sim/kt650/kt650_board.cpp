@@ -119,6 +119,7 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       video_port_(std::make_unique<Kt650VideoPort>(desc.chip, desc.type, *frame_buffer_)),
       registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()),
       video_inputs_(std::make_unique<Kt650VideoInputs>(desc.inputs)),
+      lines_(desc.type, desc.revision),
       field_clock_(std::make_unique<Kt650FieldClock>(*this, desc.timing)) {
   SetUpConfigSpace();
   if (Kt650Decoder2* decoder = serial_port_->decoder2()) decoder->ConnectInputs(video_inputs_.get());
@@ -207,14 +208,20 @@ DWORD Kt650Board::MmioRead(DWORD offset, unsigned width) {
 
 void Kt650Board::MmioWrite(DWORD offset, unsigned width, DWORD value) {
   std::vector<Kt650LandedWrite> landed;
+  Kt650Interrupt interrupt{};
   {
     std::lock_guard lock(mutex_);
     AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kMmio, offset, width, value});
     WriteLocked(offset, width, value);
     video_port_->Observe(CaptureStateLocked());
     landed = serial_port_->TakeLandedWrites();
+    bool vga = false;
+    for (unsigned i = 0; i < width; ++i) vga = vga || IsVgaOffset(offset + i);
+    interrupt = ObserveLinesLocked(landed, vga);
   }
-  // Outside the lock, so that a test's hook may wait for a thread that uses the board.
+  // Outside the lock, so that a test's hook and the driver's service routine may wait
+  // for a thread that uses the board.
+  Deliver(interrupt);
   serial_port_->RunWriteHooks(landed);
 }
 
@@ -259,6 +266,7 @@ DWORD Kt650Board::PortRead(WORD port, unsigned width) {
 
 void Kt650Board::PortWrite(WORD port, unsigned width, DWORD value) {
   std::vector<Kt650LandedWrite> landed;
+  Kt650Interrupt interrupt{};
   {
     std::lock_guard lock(mutex_);
     AppendBounded(writes_, Kt650RegisterWrite{Kt650AccessPath::kPort, kVgaPortBase + port, width, value});
@@ -268,7 +276,9 @@ void Kt650Board::PortWrite(WORD port, unsigned width, DWORD value) {
     // Turning the serial route moves the bus's lines: a byte may land.
     video_port_->Observe(CaptureStateLocked());
     landed = serial_port_->TakeLandedWrites();
+    interrupt = ObserveLinesLocked(landed, true);
   }
+  Deliver(interrupt);
   serial_port_->RunWriteHooks(landed);
 }
 
@@ -373,6 +383,8 @@ void Kt650Board::FieldBoundary(std::uint32_t count) {
   std::optional<Kt650FieldWrite> field;
   {
     std::lock_guard lock(mutex_);
+    field_count_ = count;
+    lines_.FieldBegins(LineRegistersLocked(), count);
     if (count == 0) return video_port_->BeginField();
     auto get = [this](std::uint32_t offset) { return registers_.Get(offset / kRegisterBytes); };
     Kt650VideoPortRegisters r;
@@ -432,6 +444,60 @@ Kt650Interrupt Kt650Board::RaiseLocked(std::uint16_t sources) {
     enables.line_control = port->Register(kPortLineControl);
   }
   return Kt650Interrupt{Kt650SourcesLetOut(desc_.type, enables, sources), field_, frame_counter_};
+}
+
+Kt650LineRegisters Kt650Board::LineRegistersLocked() const {
+  Kt650LineRegisters r;
+  if (Kt650BoardControl* control = serial_port_->board_control())
+    for (std::uint8_t i = 0; i < kBoardControlCount; ++i) r.control[i] = control->Register(i);
+  if (Kt650ControlPort* port = serial_port_->control_port()) {
+    for (std::uint8_t i = 0; i < kPortRegisterCount; ++i) r.port[i] = port->Register(i);
+    r.latch = port->Latch();
+  }
+  r.crtc_general_output = static_cast<std::uint8_t>(vga_.crtc().Get(kCrtcGeneralOutput));
+  return r;
+}
+
+Kt650Interrupt Kt650Board::ObserveLinesLocked(const std::vector<Kt650LandedWrite>& landed, bool vgaWritten) {
+  // Only a device register or the CRTC can move a line.
+  if (landed.empty() && !vgaWritten) return Kt650Interrupt{};
+  std::uint16_t raised = lines_.Observe(LineRegistersLocked(), landed, field_count_);
+  return raised ? RaiseLocked(raised) : Kt650Interrupt{};
+}
+
+void Kt650Board::SetLineInput(unsigned line, bool level) {
+  Kt650Interrupt interrupt{};
+  {
+    std::lock_guard lock(mutex_);
+    std::uint16_t raised = lines_.SetInput(line, level, LineRegistersLocked(), field_count_);
+    if (raised) interrupt = RaiseLocked(raised);
+  }
+  Deliver(interrupt);
+}
+
+bool Kt650Board::LineInput(unsigned line) const {
+  std::lock_guard lock(mutex_);
+  return lines_.Input(line);
+}
+
+bool Kt650Board::StrobeOutput(unsigned line) const {
+  std::lock_guard lock(mutex_);
+  return lines_.Output(line);
+}
+
+std::vector<Kt650OutputChange> Kt650Board::OutputChanges() const {
+  std::lock_guard lock(mutex_);
+  return lines_.changes();
+}
+
+void Kt650Board::ClearOutputChanges() {
+  std::lock_guard lock(mutex_);
+  lines_.ClearChanges();
+}
+
+std::uint32_t Kt650Board::FieldCount() const {
+  std::lock_guard lock(mutex_);
+  return field_count_;
 }
 
 void Kt650Board::Deliver(const Kt650Interrupt& interrupt) {

@@ -19,6 +19,7 @@
 #include "sim/kt650/kt650_bus_master.h"
 #include "sim/kt650/kt650_desc.h"
 #include "sim/kt650/kt650_field_clock.h"
+#include "sim/kt650/kt650_lines.h"
 #include "sim/kt650/kt650_memory_clock.h"
 #include "sim/kt650/kt650_serial_port.h"
 #include "sim/kt650/kt650_vga.h"
@@ -142,6 +143,18 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   // Raises the sources through the enables; sources 0-3 also set their status bits.
   void RaiseInterrupt(std::uint16_t sources);
 
+  // The strobe output and the trigger and event inputs (kt650_lines.h). An input's
+  // level: lines 0-3 on types 3-5, kt650::kEventInput and kTriggerInput on types
+  // 1-2; an active edge raises its source through the enables.
+  void SetLineInput(unsigned line, bool level);
+  bool LineInput(unsigned line) const;
+  // An output's level now (types 1-2: line 0), and every change so far.
+  bool StrobeOutput(unsigned line) const;
+  std::vector<Kt650OutputChange> OutputChanges() const;
+  void ClearOutputChanges();
+  // The number of the field that began at the last vertical sync.
+  std::uint32_t FieldCount() const;
+
  private:
   class EngineStatusHook;
   std::vector<RegisterInfo> RegisterTable();
@@ -154,6 +167,10 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   Kt650Interrupt RaiseLocked(std::uint16_t sources);
   void Deliver(const Kt650Interrupt& interrupt);
   Kt650CaptureState CaptureStateLocked() const;
+  Kt650LineRegisters LineRegistersLocked() const;
+  // After host writes: the lines see the registers and the writes that landed; the
+  // interrupt of what their edges raised is returned for Deliver.
+  Kt650Interrupt ObserveLinesLocked(const std::vector<Kt650LandedWrite>& landed, bool vgaWritten);
 
   Kt650Desc desc_;
   std::shared_ptr<DisplayMemory> frame_buffer_;
@@ -172,6 +189,8 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   InterruptSink sink_;
   bool field_ = false;
   std::uint8_t frame_counter_ = 0;
+  std::uint32_t field_count_ = 0;
+  Kt650Lines lines_;
   std::unique_ptr<Kt650FieldClock> field_clock_;  // last: it uses all the above
 };
 

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "sim/bounded_log.h"
+
 namespace sim {
 
 using namespace kt650;
@@ -16,7 +18,7 @@ bool Kt650BoardControl::WriteData(std::uint8_t subaddress, std::size_t index, st
     registers_[reg] = value;
     if (reg == kBcSerialLines) DriveSerialLines(value);
   }
-  if (hook_) landed_.push_back(Kt650LandedWrite{reg, value});
+  AppendBounded(landed_, Kt650LandedWrite{reg, value});
   return true;
 }
 

@@ -13,15 +13,10 @@
 
 #include "sim/i2c/i2c_device.h"
 #include "sim/kt650/kt650_bit_serial.h"
+#include "sim/kt650/kt650_landed_write.h"
 #include "sim/kt650/kt650_lut_ram.h"
 
 namespace sim {
-
-// A data byte the device took into a register (or the LUT port).
-struct Kt650LandedWrite {
-  std::uint8_t reg;
-  std::uint8_t value;
-};
 
 class PLATFORM_EXPORT Kt650BoardControl : public I2cDevice {
  public:
@@ -43,7 +38,7 @@ class PLATFORM_EXPORT Kt650BoardControl : public I2cDevice {
   void SetWriteHook(WriteHook hook);
 
   // Board side. Under the board's lock: the writes landed since the last call
-  // (none while no hook is set).
+  // (reg 0x10 for the LUT port), for the lines and the hook.
   std::vector<Kt650LandedWrite> TakeLandedWrites();
   // With no lock of the model held.
   void RunWriteHook(const std::vector<Kt650LandedWrite>& writes);

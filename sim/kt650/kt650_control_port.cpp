@@ -1,5 +1,7 @@
 #include "sim/kt650/kt650_control_port.h"
 
+#include <utility>
+
 #include "sim/bounded_log.h"
 
 namespace sim {
@@ -8,8 +10,8 @@ using namespace kt650;
 
 Kt650ControlPort::Kt650ControlPort(std::uint8_t type)
     : register_file_(type != 0),
-      lut_lines_(register_file_ ? LutLines{kLutAddressStrobe, kLutWriteStrobe, kLutBankShift, 0}
-                                : LutLines{kPortAddressStrobe, kPortWriteStrobe, kPortBankShift, kPortLutIdle}),
+      lut_lines_(register_file_ ? LutLines{kLutAddressStrobe, kLutWriteStrobe, kLutBankShift, 0, kLutWriteMode}
+                                : LutLines{kPortAddressStrobe, kPortWriteStrobe, kPortBankShift, kPortLutIdle, 0}),
       port_(kControlPortAddress, [this](std::uint8_t b) { OnPortByte(b); }),
       data_(kDataLatchAddress, [this](std::uint8_t b) { OnDataByte(b); }) {}
 
@@ -27,6 +29,7 @@ void Kt650ControlPort::OnPortByte(std::uint8_t byte) {
     return;
   }
   registers_[selected_] = byte & kPortValueMask;
+  if (register_file_) AppendBounded(landed_, Kt650LandedWrite{selected_, registers_[selected_]});
   if (register_file_ && selected_ == kPortLutControl) DriveLut(registers_[selected_]);
   DriveFrontEnd();
 }
@@ -50,6 +53,7 @@ void Kt650ControlPort::DriveLut(std::uint8_t lines) {
   auto rising = static_cast<std::uint8_t>(lines & ~lines_);
   lines_ = lines;
   if (lines & lut_lines_.idle) return;
+  if (lut_lines_.write_mode && !(lines & lut_lines_.write_mode)) return;
   if (rising & lut_lines_.address_strobe) lut_address_ = data_byte_;
   if (rising & lut_lines_.write_strobe) lut_.Set(lines >> lut_lines_.bank_shift, lut_address_, data_byte_);
 }
@@ -72,6 +76,16 @@ std::vector<std::uint8_t> Kt650ControlPort::DataBytes() const {
 std::uint8_t Kt650ControlPort::Lut(unsigned bank, unsigned index) const {
   std::lock_guard lock(mutex_);
   return lut_.Get(bank, index);
+}
+
+std::uint8_t Kt650ControlPort::Latch() const {
+  std::lock_guard lock(mutex_);
+  return data_byte_;
+}
+
+std::vector<Kt650LandedWrite> Kt650ControlPort::TakeLandedWrites() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(landed_, {});
 }
 
 }  // namespace sim

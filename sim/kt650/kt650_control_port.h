@@ -8,8 +8,11 @@
 //
 // Types 1-2: behind the port is a register file 0-7. A byte with bit 7 set selects
 // register (byte & 7); each byte with bit 7 clear sets the low six bits of the
-// selected register. Register 7 carries the LUT lines: bank in bits 5-4, bit 3
-// rising latches the address, bit 2 rising writes the entry.
+// selected register. Register 7 carries the LUT lines: bank in bits 5-4 and, while
+// bit 0 holds the LUT in its write mode, bit 3 rising latches the address and bit 2
+// rising writes the entry (outside the write mode bits 2-3 are the strobe's gate).
+// The data latch's last byte also presets the strobe's width counter
+// (kt650_lines.h).
 //
 // On every type the port's bytes also reach the analog front end as the register
 // file's writes (kt650_front_end.h) and its bit-serial lines (kt650_bit_serial.h):
@@ -24,6 +27,7 @@
 #include "sim/i2c/i2c_latch.h"
 #include "sim/kt650/kt650_bit_serial.h"
 #include "sim/kt650/kt650_front_end.h"
+#include "sim/kt650/kt650_landed_write.h"
 #include "sim/kt650/kt650_lut_ram.h"
 
 namespace sim {
@@ -44,6 +48,10 @@ class PLATFORM_EXPORT Kt650ControlPort {
   std::uint8_t Lut(unsigned bank, unsigned index) const;
   const Kt650FrontEnd& front_end() const { return front_end_; }
   const Kt650BitSerial& bit_serial() const { return bit_serial_; }
+  std::uint8_t Latch() const;  // the data latch's last byte
+
+  // Board side, under the board's lock: the register-file writes since the last call.
+  std::vector<Kt650LandedWrite> TakeLandedWrites();
 
  private:
   // Where one board type has its LUT lines.
@@ -51,7 +59,8 @@ class PLATFORM_EXPORT Kt650ControlPort {
     std::uint8_t address_strobe;
     std::uint8_t write_strobe;
     unsigned bank_shift;
-    std::uint8_t idle;  // set: the strobes do nothing (0: none)
+    std::uint8_t idle;        // set: the strobes do nothing (0: none)
+    std::uint8_t write_mode;  // clear: the strobes do nothing (0: none)
   };
 
   void OnPortByte(std::uint8_t byte);
@@ -73,6 +82,7 @@ class PLATFORM_EXPORT Kt650ControlPort {
   Kt650LutRam lut_;
   std::vector<std::uint8_t> port_log_;
   std::vector<std::uint8_t> data_log_;
+  std::vector<Kt650LandedWrite> landed_;
   Kt650FrontEnd front_end_;
   Kt650BitSerial bit_serial_;
 };

@@ -296,6 +296,55 @@ constexpr std::uint8_t kCaptureEnabled = 0x20;
 constexpr std::uint8_t kBcLineEnables = 20;
 constexpr unsigned kBcLineShift = 9;
 
+// The lines of types 3-5: four inputs and four outputs. Register 21 gives the
+// event's, the trigger's and the strobe's line; register 8 the inputs' polarities;
+// register 19 arms each line source (its bit is the source >> 9; bit 5, the
+// trigger's, is also the capture enable); registers 9-14 hold the counters.
+constexpr unsigned kLineCount = 4;
+constexpr std::uint8_t kBcInputControl = 8;
+constexpr std::uint8_t kBcLine0Polarity = 0x08;  // line n: 0x08 >> n
+constexpr std::uint8_t kBcTriggerPolarity = 0x10;
+constexpr std::uint8_t kBcStrobeControl = 10;
+constexpr std::uint8_t kBcStrobeGateOff = 0x10;
+constexpr std::uint8_t kBcSoftwareStrobe = 0x80;
+constexpr std::uint8_t kBcDelayCount = 11;
+constexpr std::uint8_t kBcWidthLow = 12;
+constexpr std::uint8_t kBcWidthHigh = 13;
+constexpr std::uint8_t kBcOutputControl = 14;  // bits 0-3 the outputs' polarities
+constexpr std::uint8_t kBcDoublePulse = 0x10;
+constexpr std::uint8_t kBcLibraryWidth = 0x20;
+constexpr unsigned kBcDelayHighShift = 6;  // the delay's bits 8-9
+constexpr std::uint8_t kBcLineArm = kBcCaptureEnable;
+constexpr std::uint8_t kBcLineAssignment = 21;
+constexpr unsigned kBcEventLineShift = 0;
+constexpr unsigned kBcTriggerLineShift = 2;
+constexpr unsigned kBcStrobeLineShift = 4;
+constexpr std::uint8_t kBcLineBits = 0x03;
+// The line sources and their bits in the arming and driver enable bytes.
+constexpr std::uint16_t kSourceLine0 = 0x2000;  // line n: 0x2000 >> n
+constexpr std::uint16_t kSourceTrigger = 0x4000;
+constexpr unsigned kLineArmShift = 9;
+// CRTC 0x5C bit 0 goes with the software strobe of types 3-5.
+constexpr std::uint8_t kCrtcGeneralOutput = 0x5C;
+constexpr std::uint8_t kCrtcStrobeOn = 0x01;
+// The lines of types 1-2: one event and one trigger input and one strobe output on
+// the control port; the data latch's last byte presets the width counter.
+constexpr unsigned kEventInput = 0;
+constexpr unsigned kTriggerInput = 1;
+constexpr std::uint8_t kPortTriggerOn = 0x01;  // register 1
+constexpr std::uint8_t kPortEventOn = 0x02;
+constexpr std::uint8_t kPortStrobeOn = 0x04;
+constexpr std::uint8_t kPortSetup = 2;
+constexpr std::uint8_t kPortTriggerPolarity = 0x01;
+constexpr std::uint8_t kPortEventPolarity = 0x02;
+constexpr std::uint8_t kPortLibraryDelay = 0x04;
+constexpr std::uint8_t kPortStrobePolarity = 0x20;
+constexpr std::uint8_t kPortWidth = 4;
+constexpr std::uint8_t kPortWidthHighBits = 0x03;
+// The LUT strobes of register 7 act only in the LUT's write mode.
+constexpr std::uint8_t kLutWriteMode = 0x01;
+constexpr std::uint8_t kRevisionCountsOneMore = 16;
+
 // The board status device's status byte. The no-signal bit exists from type 4 on;
 // bits 0-2 are the lines' idle state, which the library writes back.
 constexpr std::uint8_t kStatusField = 0x80;

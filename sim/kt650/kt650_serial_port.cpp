@@ -82,7 +82,9 @@ void Kt650SerialPort::DriveLines() {
 }
 
 std::vector<Kt650LandedWrite> Kt650SerialPort::TakeLandedWrites() {
-  return board_control_ ? board_control_->TakeLandedWrites() : std::vector<Kt650LandedWrite>{};
+  if (board_control_) return board_control_->TakeLandedWrites();
+  if (control_port_) return control_port_->TakeLandedWrites();
+  return {};
 }
 
 void Kt650SerialPort::RunWriteHooks(const std::vector<Kt650LandedWrite>& writes) {

@@ -47,8 +47,9 @@ class PLATFORM_EXPORT Kt650SerialPort : public RegisterHook {
   // Host writes of the register so far.
   std::uint64_t writes() const { return writes_.load(std::memory_order_relaxed); }
 
-  // Under the board's lock: the device writes the last host writes landed, to hand
-  // to RunWriteHooks once no lock of the model is held.
+  // Under the board's lock: the register writes the last host writes landed in the
+  // board-control device (types 3-5) or the control port (types 1-2), for the lines
+  // and, once no lock of the model is held, for RunWriteHooks.
   std::vector<Kt650LandedWrite> TakeLandedWrites();
   void RunWriteHooks(const std::vector<Kt650LandedWrite>& writes);
 

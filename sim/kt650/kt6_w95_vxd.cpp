@@ -240,7 +240,7 @@ void Kt6W95Vxd::ServiceInterrupt(std::uint8_t irqLine, const Kt650Interrupt& int
   {
     std::lock_guard lock(mutex_);
     if (ring0_event_ == 0 || irqLine != irq_line_) return;
-    auto bits = static_cast<std::uint16_t>(interrupt.sources & sources_.enabled_sources);
+    std::uint16_t bits = Kt6SourcesLetThrough(interrupt.sources, sources_.enabled_sources, sources_.line_control);
     if (bits == 0) return;
     latched_ |= bits;
     field_ = interrupt.field;

@@ -153,10 +153,16 @@ TEST_F(Kt650SerialBus, Types1And2StrobeTheLutThroughPortRegister7) {
     EXPECT_EQ(b.Lut(1, 0x80), 0x11);
     EXPECT_EQ(b.Lut(0, 0x80), 0);
     EXPECT_EQ(b.control_port()->Register(7), 0x10);
-    // The same bits in another register strobe nothing.
+    // The same bits in another register strobe nothing, nor in register 7 outside
+    // the LUT's write mode (there they are the strobe's gate).
     D(0x40);
     P(0x86);
     P(0x0D);
+    EXPECT_EQ(b.Lut(0, 0x40), 0);
+    P(0x87);
+    P(0x00);
+    P(0x0C);
+    P(0x00);
     EXPECT_EQ(b.Lut(0, 0x40), 0);
     sim::PowerOff();
   }
