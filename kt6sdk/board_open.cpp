@@ -15,7 +15,6 @@
 #include "kt6sdk/display_reservation.h"
 #include "kt6sdk/driver_link.h"
 #include "kt6sdk/interrupt_handler.h"
-#include "kt6sdk/lines.h"
 #include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/interrupt_thread.h"
 #include "kt6sdk/kt600_ini.h"
@@ -255,7 +254,6 @@ void CalibrateBus() {
 
 void ClearLineState() {
   ClearCaptureEvents();
-  ForgetLineSources();
   for (std::uint8_t& used : g_state.camera_slot_used) used = 0;
 }
 

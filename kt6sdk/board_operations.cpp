@@ -63,9 +63,8 @@ std::int32_t CameraPresent(std::uint16_t) { return 1; }
 }  // namespace
 
 BoardOperations g_operations = {
-    StopPoll,      StrobeOn,      StrobeOff,       StopGrab,       Nothing,
-    SetMirrorMode, SetTvStandard, ChannelToDevice, KeepPixelMode,  ClearCaptureBuffer,
-    Nothing,       Nothing,       StandardWindow,  StandardExtent, CameraPresent,
+    StopPoll,      StrobeOn, StrobeOff, StopGrab, Nothing,        SetMirrorMode,  SetTvStandard, ChannelToDevice,
+    KeepPixelMode, ClearCaptureBuffer,  Nothing, Nothing,  StandardWindow, StandardExtent, CameraPresent,
 };
 
 }  // namespace kt6

@@ -11,13 +11,12 @@
 namespace kt6 {
 namespace {
 
-constexpr std::uint16_t kFirstLineType = 3;
 constexpr std::uint8_t kLevelLow = 0;
 constexpr std::uint8_t kLevelHigh = 1;
 
 std::int32_t CheckLine(std::uint8_t line) {
   if (!g_state.opened.load()) return KT6_ERR_GENERAL;
-  if (g_state.board_type < kFirstLineType) return KT6_ERR_NOT_SUPPORTED;
+  if (g_state.board_type < kFirstLineBoardType) return KT6_ERR_NOT_SUPPORTED;
   return line > HighestLine() ? KT6_ERR_PARAMETER : KT6_OK;
 }
 

@@ -11,6 +11,9 @@
 
 namespace kt6 {
 
+// Board types 3 to 5 have strobe lines to choose from and to use as plain outputs.
+constexpr std::uint16_t kFirstLineBoardType = 3;
+
 // Programs and enables the strobe with the set-up word (strobe_setup.h), delay and
 // width; a non-null callback becomes the strobe callback. -1 while a strobe is
 // enabled unless the word has kForce; -34 for a word whose choices conflict or a

@@ -20,12 +20,11 @@ namespace {
 
 // The strobe channel's force bit: change it even under an enabled strobe.
 constexpr std::uint8_t kForceChannel = 0x80;
-constexpr std::uint16_t kFirstLineType = 3;
 constexpr std::uint16_t kFirstChannelReadType = 4;
 
 bool Initialised() { return g_state.initialised.load() != 0; }
 bool Opened() { return g_state.opened.load() != 0; }
-bool HasLines() { return g_state.board_type >= kFirstLineType; }
+bool HasLines() { return g_state.board_type >= kFirstLineBoardType; }
 
 }  // namespace
 }  // namespace kt6
