@@ -119,13 +119,15 @@ void EndWidth(std::uint16_t window, std::uint16_t field, bool fired, bool captur
   }
   g_events.counter = 0;
   g_events.fields_to_capture = (window & (grabflag::kSingleField | grabflag::kNonInterlaced)) ? 1 : 2;
-  if (WindowSkips(window, field)) {
-    if (OlderBoard()) SetHDecimation(decimation::kResume);
-    g_events.sequence = kSequenceCapturing;
-  } else {
-    if (!OlderBoard()) SetHDecimation(decimation::kResume);
-    g_events.sequence = kSequenceArmed;
-  }
+  // A field the window leaves out here means that the frame's first field is the
+  // one under way: capture goes on now and its fields are counted from here. Else
+  // the older boards go on at the next field, while the newer ones, which wait for
+  // the frame's field themselves, go on now. (On the newer boards a strobe's capture
+  // went on a field before already where the window allowed it; a single capture
+  // has no field before.)
+  bool first = WindowSkips(window, field);
+  if (first || !OlderBoard()) SetHDecimation(decimation::kResume);
+  g_events.sequence = first ? kSequenceCapturing : kSequenceArmed;
 }
 
 // The captured fields are in: capture freezes on them and the callbacks hear of it.

@@ -83,11 +83,12 @@ TEST_F(StrobeLines, TheLibraryTimesTheStrobeInFieldsFromTheEvent) {
 }
 
 TEST_F(StrobeLines, TheFrameAfterTheStrobeLandsWhereTheGrabWindowSaysAndCaptureStaysFrozen) {
+  constexpr std::uint32_t kEither = 2;
   struct Case {
     std::uint16_t window;
     std::uint32_t first_parity;  // of the frame's first field
   };
-  for (Case c : {Case{0x44, 0}, {0x48, 1}}) {
+  for (Case c : {Case{0x44, 0}, {0x48, 1}, {0x50, kEither}}) {
     SCOPED_TRACE(c.window);
     sim::Kt650Board& board = OpenStepped(4);
     ASSERT_EQ(KT6SetGrabWindow(c.window, 51, 10, 640, 480), 0);
@@ -103,7 +104,9 @@ TEST_F(StrobeLines, TheFrameAfterTheStrobeLandsWhereTheGrabWindowSaysAndCaptureS
     std::vector<std::uint32_t> frame = Landed();
     EXPECT_NE(frame, before);
     // One frame of two fields, the first that begins once the strobe is off.
-    EXPECT_EQ(frame[0] % 2, c.first_parity);
+    if (c.first_parity != kEither) {
+      EXPECT_EQ(frame[0] % 2, c.first_parity);
+    }
     EXPECT_EQ(frame[1], frame[0] + 1);
     EXPECT_GE(frame[0], changes[1].field);
     EXPECT_LE(frame[0], changes[1].field + 1);
