@@ -336,7 +336,7 @@ KT6_API std::int32_t KT6TGALoad(const char* file, std::uint16_t srcX, std::uint1
 KT6_API std::int32_t KT6TIFFLoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
                                  std::uint16_t dstY, std::uint16_t width, std::uint16_t height, std::uint16_t mode);
 
-// The strobe output and single capture (board types 1 to 5; -37 on type 0).
+// The strobe output (board types 1 to 5; -37 on type 0) and single capture.
 
 // Programs and enables the strobe (after KT6Init): the set-up word's low half
 // completed with the defaults of the choices left open; callback 0 keeps the one
