@@ -28,12 +28,6 @@ void StrobeSetAndDisabled() {
   ++g_strobeSets;
   kt6::g_events.strobe_armed = kt6::kStrobeDisabled;
 }
-void DisableOnEnd(std::uint32_t what) {
-  g_notified.push_back(what);
-  if (what == 8) {
-    EXPECT_EQ(KT6DisableStrobe(), 0);
-  }
-}
 void SecondCapture(std::uint32_t what) { g_notified.push_back(what + 1000); }
 void CaptureAgain(std::uint32_t what) {
   g_notified.push_back(what);
@@ -246,25 +240,6 @@ TEST_F(Handler, AStrobeDisabledWhileItsFrameIsAwaitedLeavesCaptureFrozenAndTheNe
   ASSERT_EQ(g_notified.size(), 2u);
   EXPECT_TRUE(g_notified[1] == 16 || g_notified[1] == 32);
   EXPECT_EQ(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
-}
-
-TEST_F(Handler, AStrobeCallbackThatDisablesTheStrobeGetsNoFrameAfterIt) {
-  Quiet(kChip8A22, 4);
-  kt6::g_state.config.grab_window_flags = 0x48;  // frames begin with field 1
-  ASSERT_EQ(KT6EnableStrobe(0x80 | 0x400 | 0x2000, 0, 1, DisableOnEnd), 0);
-  kt6::InternalInterruptHandler(0x2000);
-  Sync(1);  // set
-  Sync(0);  // capture resumed a field ahead of the end
-  EXPECT_NE(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
-  Sync(1);  // the end: the callback disables
-  EXPECT_EQ(g_notified, (std::vector<std::uint32_t>{8}));
-  EXPECT_EQ(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
-  for (std::uint8_t field : {0, 1, 0, 1}) Sync(field);
-  EXPECT_EQ(g_notified, (std::vector<std::uint32_t>{8}));
-  EXPECT_EQ(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
-  EXPECT_EQ(kt6::g_events.sequence.load(), kt6::kSequenceIdle);
-  std::uint32_t word = 0;
-  EXPECT_EQ(KT6InquireStrobeParameters(&word), KT6_ERR_GENERAL);
 }
 
 TEST_F(Handler, ASingleCaptureArmedAgainFromItsCallbackIsKept) {

@@ -184,26 +184,32 @@ TEST_F(StrobeLines, ThePlainOutputsAreTheLinesBesideTheStrobe) {
 }
 
 TEST_F(StrobeLines, ADisableFromTheStrobeCallbackEndsTheStrobeThere) {
-  sim::Kt650Board& board = OpenStepped(4);
-  ASSERT_EQ(KT6EnableStrobe(0x80 | 0x400 | 0x2000, 1, 1, DisableAtTheEnd), 0);
-  std::vector<std::uint32_t> before = Landed();
-  Event();
-  Fields(10);
-  EXPECT_EQ(g_disables.load(), 1);
-  EXPECT_EQ(TakeTold(), (std::vector<std::uint32_t>{8}));
-  EXPECT_EQ(board.OutputChanges().size(), 2u);
-  EXPECT_FALSE(board.StrobeOutput(0));
-  EXPECT_EQ(Landed(), before);  // no frame after a strobe that is gone
-  std::uint32_t word = 0;
-  EXPECT_EQ(KT6InquireStrobeParameters(&word), KT6_ERR_GENERAL);
-  EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0);
-  EXPECT_EQ(kt6::LineEnables() & 0x10, 0);
-  // Enabled again from this thread, it runs as before.
-  ASSERT_EQ(KT6EnableStrobe(0x80 | 0x400, 0, 1, Told), 0);
-  Event();
-  Fields(4);
-  EXPECT_EQ(board.OutputChanges().size(), 4u);
-  EXPECT_EQ(TakeTold(), (std::vector<std::uint32_t>{8}));
+  for (std::uint32_t parity : {0u, 1u}) {
+    SCOPED_TRACE(parity);
+    g_disables = 0;
+    sim::Kt650Board& board = OpenStepped(4);
+    ASSERT_EQ(KT6EnableStrobe(0x80 | 0x400 | 0x2000, 1, 1, DisableAtTheEnd), 0);
+    std::vector<std::uint32_t> before = Landed();
+    if (board.FieldCount() % 2 != parity) Field();
+    Event();
+    Fields(10);
+    EXPECT_EQ(g_disables.load(), 1);
+    EXPECT_EQ(TakeTold(), (std::vector<std::uint32_t>{8}));
+    EXPECT_EQ(board.OutputChanges().size(), 2u);
+    EXPECT_FALSE(board.StrobeOutput(0));
+    EXPECT_EQ(Landed(), before);  // no frame after a strobe that is gone
+    std::uint32_t word = 0;
+    EXPECT_EQ(KT6InquireStrobeParameters(&word), KT6_ERR_GENERAL);
+    EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0);
+    EXPECT_EQ(kt6::LineEnables() & 0x10, 0);
+    // Enabled again from this thread, it runs as before.
+    ASSERT_EQ(KT6EnableStrobe(0x80 | 0x400, 0, 1, Told), 0);
+    Event();
+    Fields(4);
+    EXPECT_EQ(board.OutputChanges().size(), 4u);
+    EXPECT_EQ(TakeTold(), (std::vector<std::uint32_t>{8}));
+    ShutDown();
+  }
 }
 
 TEST_F(StrobeLines, EnablesAndDisablesRacingARunningBoardLeaveTheLineOff) {
