@@ -56,8 +56,9 @@ TEST_F(Strobe, TheDefaultsAreAddedAndTheCountersProgrammedOnTheControlDevice) {
   EXPECT_EQ(Ctrl(board, 14), 0x0C);  // the other lines keep their polarity
   BoardConfig c;
   ASSERT_EQ(KT6InquireConfig(&c), 0);
-  EXPECT_EQ(c.strobe_parameter1, 5u);
-  EXPECT_EQ(c.strobe_parameter2, 10u);
+  std::uint32_t delay = c.strobe_parameter1, width = c.strobe_parameter2;  // copied out of the packed record
+  EXPECT_EQ(delay, 5u);
+  EXPECT_EQ(width, 10u);
   EXPECT_EQ(kt6::g_lineSources.strobe_event.load(), 0);  // the board counts both
 
   EXPECT_EQ(KT6EnableStrobe(0, 6, 11, nullptr), KT6_ERR_GENERAL);
