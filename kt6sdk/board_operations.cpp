@@ -8,8 +8,11 @@
 #include "kt6sdk/front_end.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/line_inputs.h"
 #include "kt6sdk/saa7110.h"
 #include "kt6sdk/shadow_bytes.h"
+#include "kt6sdk/strobe.h"
+#include "kt6sdk/strobe_setup.h"
 
 namespace kt6 {
 namespace {
@@ -53,7 +56,28 @@ void ClearCaptureBuffer(std::uint8_t y, std::uint8_t u, std::uint8_t v) {
   KT6SetArea2Value(0, 0, width, height, y, u, v);
 }
 
+// The trigger, event and strobe channels of board types 4 and 5, forced.
+void SetLineChannels() {
+  SetInputChannels();
+  KT6SetStrobeChannel(static_cast<std::uint8_t>(LoadShadow(g_state.config.strobe_channel) | kForceChannel));
+}
+
+// What the board configuration arms: a negative trigger or event word, a strobe
+// word with its force bit. A strobe word refused is no strobe: the record no
+// longer says one is set up.
+void ArmLines() {
+  ArmInputs();
+  auto setup = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, strobe_setup));
+  if (!(setup & strobeflag::kForce)) return;
+  auto delay = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, strobe_parameter1));
+  auto width = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, strobe_parameter2));
+  if (ProgramStrobe(setup, delay, width, nullptr) != KT6_OK)
+    StoreShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, strobe_setup), 0);
+}
+
 void StopPoll() { StopCameraPoll(); }
+void StrobeOn() { KT6SetStrobe(); }
+void StrobeOff() { KT6ResetStrobe(); }
 void StopGrab() { KT6StopGrab(); }
 // Until camera detection exists every start finds one.
 std::int32_t CameraPresent(std::uint16_t) { return 1; }
@@ -61,8 +85,9 @@ std::int32_t CameraPresent(std::uint16_t) { return 1; }
 }  // namespace
 
 BoardOperations g_operations = {
-    StopPoll,      Nothing, Nothing, StopGrab, Nothing,        SetMirrorMode,  SetTvStandard, ChannelToDevice,
-    KeepPixelMode, ClearCaptureBuffer,  Nothing, Nothing,  StandardWindow, StandardExtent, CameraPresent,
+    StopPoll,        StrobeOn,      StrobeOff,       StopGrab,       Nothing,
+    SetMirrorMode,   SetTvStandard, ChannelToDevice, KeepPixelMode,  ClearCaptureBuffer,
+    SetLineChannels, ArmLines,      StandardWindow,  StandardExtent, CameraPresent,
 };
 
 }  // namespace kt6

@@ -66,8 +66,10 @@ void PortEnable(std::uint16_t setup) {
   KT6SetPortReg(kControl, KT6GetPortReg(kControl) | kEventOn);
 }
 
+// A strobe that counts from the event keeps the input on.
 void PortDisable() {
   using namespace portline;
+  if (g_lineSources.strobe_event.load() & irq::kEventChannel0) return;
   SerialBusHold bus;
   KT6SetPortReg(kControl, static_cast<std::uint8_t>(KT6GetPortReg(kControl) & ~kEventOn));
 }

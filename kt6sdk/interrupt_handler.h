@@ -9,16 +9,9 @@
 #include <cstdint>
 
 #include "kt6sdk/kt6sdk.h"
+#include "kt6sdk/strobe_setup.h"
 
 namespace kt6 {
-
-namespace strobeflag {
-constexpr std::uint16_t kLibraryTimed = 0x80;  // delay and width counted here, in fields
-constexpr std::uint16_t kAnyField = 0x400;
-constexpr std::uint16_t kCaptureAfter = 0x2000;
-constexpr std::uint16_t kFromField0 = 0x4000;
-constexpr std::uint16_t kFromField1 = 0x8000;
-}  // namespace strobeflag
 
 namespace grabflag {
 constexpr std::uint16_t kContinuous = 0x01;
@@ -42,6 +35,15 @@ constexpr std::uint32_t kEventSeen = 1;
 constexpr std::uint32_t kTriggerSeen = 2;
 constexpr std::uint32_t kSecondTriggerSeen = 4;
 
+// Where a library-timed strobe or a single capture is: counting the delay or the
+// width, waiting for the field the grab window asks for, capturing.
+enum CaptureSequence : std::uint32_t { kSequenceIdle = 0, kSequenceCounting, kSequenceArmed, kSequenceCapturing };
+
+// The strobe line as the handler drives it: waiting for the event and the delay,
+// set by the handler (reset at the width's end), or disabled (the handler leaves the
+// strobe alone until it is programmed again).
+enum StrobeArm : std::uint32_t { kStrobeWaiting = 0, kStrobeFired = 1, kStrobeDisabled = 0xFFFFFFFF };
+
 struct CaptureEvents {
   // Set by the strobe, trigger and event code.
   std::atomic<std::uint16_t> trigger_setup{0};  // non-zero while a trigger is enabled
@@ -58,9 +60,9 @@ struct CaptureEvents {
   std::atomic<std::uint16_t> other_event_mask{0};
 
   // Kept by the handler.
-  std::atomic<std::uint32_t> sequence{0};  // 0 to 3
+  std::atomic<std::uint32_t> sequence{kSequenceIdle};  // a CaptureSequence
   std::atomic<std::int32_t> counter{0};
-  std::atomic<std::uint32_t> strobe_fired{0};
+  std::atomic<std::uint32_t> strobe_armed{kStrobeWaiting};  // a StrobeArm
   std::atomic<std::uint32_t> capture_result{0};
   std::atomic<std::uint32_t> fields_to_capture{0};
   // Set at every vertical sync: one for the waits, one for the camera poll.
@@ -75,6 +77,9 @@ extern std::atomic<std::uint8_t> g_rawField;
 extern std::atomic<std::uint8_t> g_frameCounter;
 
 void InternalInterruptHandler(std::uint32_t status);
+// Asks for one captured frame: the callback (when not null) replaces the one that
+// waits, and is called once with the capture's result.
+void ArmSingleCapture(KT6NotifyCallback callback);
 // No strobe, trigger or event armed, no capture counting (open and close).
 void ClearCaptureEvents();
 

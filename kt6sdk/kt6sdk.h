@@ -336,7 +336,36 @@ KT6_API std::int32_t KT6TGALoad(const char* file, std::uint16_t srcX, std::uint1
 KT6_API std::int32_t KT6TIFFLoad(const char* file, std::uint16_t srcX, std::uint16_t srcY, std::uint16_t dstX,
                                  std::uint16_t dstY, std::uint16_t width, std::uint16_t height, std::uint16_t mode);
 
-// The strobe output and single capture (board types 1 to 5; -37 on type 0).
+// The strobe output (board types 1 to 5; -37 on type 0) and single capture.
+
+// Programs and enables the strobe (after KT6Init): the set-up word's low half
+// completed with the defaults of the choices left open; callback 0 keeps the one
+// installed. -1 while a strobe is enabled, -34 for conflicting choices or a delay or
+// width its counter cannot hold.
+KT6_API std::int32_t KT6EnableStrobe(std::uint32_t flags, std::uint32_t delay, std::uint32_t width,
+                                     KT6NotifyCallback callback);
+// Disables it and removes its callback; -1 when none is enabled.
+KT6_API std::int32_t KT6DisableStrobe();
+// The strobe line on and off by software; done later, not failed, while another
+// thread has the serial bus.
+KT6_API std::int32_t KT6SetStrobe();
+KT6_API std::int32_t KT6ResetStrobe();
+// Arms the board's own strobe again after its pulse (board types 1 and 2).
+KT6_API std::int32_t KT6ResetHWStrobe();
+// The line the strobe drives (board types 3 to 5; lines 0-1 on type 3, 0-3 on 4
+// and 5); bit 7 changes it even under an enabled strobe. The getter: types 4 and 5.
+KT6_API std::int32_t KT6SetStrobeChannel(std::uint8_t channel);
+KT6_API std::int32_t KT6GetStrobeChannel(std::uint8_t* channel);
+// The enabled strobe's set-up word (board types 3 to 5); -1 when none is enabled.
+KT6_API std::int32_t KT6InquireStrobeParameters(std::uint32_t* setup);
+// Installs the strobe callback while no strobe and no callback is (board types 3
+// to 5). It is told 8 when the strobe's width ends and 4 when its frame is captured.
+KT6_API std::int32_t KT6SetStrobeCallback(KT6NotifyCallback callback);
+// Captures one frame (any board type): KT6IsCaptureDone gives 0 until it is in, then
+// 16 or 32 as its last field was field 1 or field 0; the callback is told the same,
+// once.
+KT6_API std::int32_t KT6SingleCapture(KT6NotifyCallback callback);
+KT6_API std::int32_t KT6IsCaptureDone();
 
 // The trigger, event and other-event inputs (board types 1 to 5; -37 on type 0).
 // -1 before KT6Init (the channels and KT6Enable/DisableOtherEvent: before KT6Open).

@@ -9,11 +9,13 @@
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/line_inputs.h"
 #include "kt6sdk/lines.h"
+#include "kt6sdk/strobe.h"
 
 namespace kt6 {
 
 BOOL LibraryAttach() {
   InstallCaptureDeferredOperations();
+  InstallStrobeDeferredOperations();
   InstallInputDeferredOperations();
   AttachDriverLink();
   return TRUE;

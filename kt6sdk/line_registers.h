@@ -28,7 +28,9 @@ constexpr std::uint8_t kTriggerFromSource4000 = 0x80;
 // library-counted delay.
 constexpr std::uint8_t kDelayControl = 9;
 constexpr std::uint8_t kStrobeControl = 10;
-constexpr std::uint8_t kGateControlBits = 0x03;
+// Cleared together before a gate control is set: a gate changed from B or C to A
+// keeps no bit of the one before.
+constexpr std::uint8_t kGateControlBits = 0x07;
 constexpr std::uint8_t kGateControlA = 0x02;
 constexpr std::uint8_t kGateControlB = 0x06;
 constexpr std::uint8_t kGateControlC = 0x04;
@@ -94,6 +96,8 @@ constexpr std::uint8_t kEventLineEnabled = 0x02;
 // Register 7 of revisions above 17: the strobe gate beside the LUT lines.
 constexpr std::uint8_t kStrobeGate = 7;
 constexpr std::uint8_t kStrobeGateKeep = 0x33;
+constexpr std::uint8_t kStrobeGateField1 = 0x04;
+constexpr std::uint8_t kStrobeGateField0 = 0x08;
 // The data latch takes the width count's low byte.
 constexpr std::uint8_t kWidthCounter = 0x40;
 // Revisions that differ: 16 counts one more than it is given; above 17 the gate

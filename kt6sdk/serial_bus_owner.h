@@ -42,7 +42,8 @@ class SerialBusHold {
 // Takes the bus for the operation when it is free (or this thread has it): true,
 // and the caller releases it when done. When another thread has it, the operation
 // is recorded to run before that thread lets go: false. Of a capture freeze and
-// resume, the one asked for last replaces the other where that still waits.
+// resume, and of a strobe set and reset, the one asked for last replaces the other
+// where that still waits.
 bool AcquireOrDefer(DeferredOperation operation);
 
 // What a deferred bit runs. The capture freeze and resume are the decimation's;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kt6sdk/board_operations.h"
+#include "kt6sdk/decimation.h"
 #include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/library_state.h"
 #include "tests/kt6sdk/kt6_fixture.h"
@@ -22,6 +23,16 @@ int g_strobeResets = 0;
 void Notified(std::uint32_t what) { g_notified.push_back(what); }
 void StrobeSet() { ++g_strobeSets; }
 void StrobeReset() { ++g_strobeResets; }
+// A disable that comes between the handler's set of the line and its note of it.
+void StrobeSetAndDisabled() {
+  ++g_strobeSets;
+  kt6::g_events.strobe_armed = kt6::kStrobeDisabled;
+}
+void SecondCapture(std::uint32_t what) { g_notified.push_back(what + 1000); }
+void CaptureAgain(std::uint32_t what) {
+  g_notified.push_back(what);
+  EXPECT_EQ(KT6SingleCapture(SecondCapture), 0);
+}
 
 class Handler : public kt6_testing::Kt6Test {
  protected:
@@ -130,12 +141,12 @@ TEST_F(Handler, ALibraryTimedStrobeFiresAfterItsDelayAndEndsAfterItsWidth) {
   EXPECT_EQ(g_strobeSets, 0);
   Sync(1);
   EXPECT_EQ(g_strobeSets, 1);
-  EXPECT_EQ(kt6::g_events.strobe_fired.load(), 1u);
+  EXPECT_EQ(kt6::g_events.strobe_armed.load(), kt6::kStrobeFired);
   Sync(0);
   Sync(1);
   EXPECT_EQ(g_strobeResets, 1);
   EXPECT_EQ(g_notified, (std::vector<std::uint32_t>{8}));
-  EXPECT_EQ(kt6::g_events.strobe_fired.load(), 0u);
+  EXPECT_EQ(kt6::g_events.strobe_armed.load(), kt6::kStrobeWaiting);
   Sync(0);
   Sync(1);
   EXPECT_EQ(g_strobeSets, 1);
@@ -160,6 +171,87 @@ TEST_F(Handler, LineCallbacksComeOnBoardsWithLinesOnly) {
   EXPECT_TRUE(g_notified.empty());  // channel 3 is 0x0400
   kt6::InternalInterruptHandler(0x0400);
   EXPECT_EQ(g_notified, (std::vector<std::uint32_t>{1}));
+}
+
+TEST_F(Handler, TheStartGateDecidesWhichFieldTheDelayCountsFrom) {
+  struct Case {
+    std::uint16_t gate;
+    std::uint8_t field;  // the field under way when the event comes
+    int syncs;           // to the set of the line, with the delay counted as 0
+  };
+  for (Case c : {Case{0x400, 0, 1}, {0x400, 1, 1}, {0x8000, 0, 1}, {0x8000, 1, 2}, {0x4000, 1, 1}, {0x4000, 0, 2}}) {
+    SCOPED_TRACE(testing::Message() << std::hex << c.gate << " field " << int(c.field));
+    Quiet(kChip8A22, 4);
+    g_strobeSets = 0;
+    kt6::g_events.strobe_flags = static_cast<std::uint16_t>(0x80 | c.gate);
+    kt6::g_events.strobe_delay = 1;
+    kt6::g_events.strobe_width = 100;
+    Sync(c.field);
+    kt6::InternalInterruptHandler(0x2000);
+    std::uint8_t field = c.field;
+    int syncs = 0;
+    for (; g_strobeSets == 0 && syncs < 4; ++syncs) Sync(field ^= 1);
+    EXPECT_EQ(syncs, c.syncs);
+    ShutDown();
+  }
+}
+
+TEST_F(Handler, AStrobeDisabledAsItsLineIsSetHasTheLineResetAndIsLeftAlone) {
+  Quiet(kChip8A22, 4);
+  kt6::g_operations.set_strobe = StrobeSetAndDisabled;
+  kt6::g_events.strobe_callback = Notified;
+  kt6::g_events.strobe_flags = 0x80 | 0x400 | 0x2000;
+  kt6::g_events.strobe_delay = 1;
+  kt6::g_events.strobe_width = 1;
+  kt6::InternalInterruptHandler(0x2000);
+  Sync(1);
+  EXPECT_EQ(g_strobeSets, 1);
+  EXPECT_EQ(g_strobeResets, 1);
+  for (std::uint8_t field : {0, 1, 0, 1}) Sync(field);
+  kt6::InternalInterruptHandler(0x2000);
+  for (std::uint8_t field : {0, 1, 0, 1}) Sync(field);
+  EXPECT_EQ(g_strobeSets, 1);
+  EXPECT_EQ(g_strobeResets, 1);
+  EXPECT_TRUE(g_notified.empty());
+  EXPECT_EQ(kt6::g_events.strobe_armed.load(), kt6::kStrobeDisabled);
+}
+
+TEST_F(Handler, AStrobeDisabledWhileItsFrameIsAwaitedLeavesCaptureFrozenAndTheNextCaptureWhole) {
+  Quiet(kChip8A22, 4);
+  kt6::g_events.strobe_callback = Notified;
+  kt6::g_events.strobe_flags = 0x80 | 0x400 | 0x2000;
+  kt6::g_events.strobe_delay = 1;
+  kt6::g_events.strobe_width = 1;
+  kt6::InternalInterruptHandler(0x2000);
+  Sync(1);  // set
+  Sync(0);  // reset; capture resumed for the frame a field before
+  ASSERT_EQ(g_notified, (std::vector<std::uint32_t>{8}));
+  ASSERT_NE(kt6::g_events.sequence.load(), kt6::kSequenceIdle);
+  ASSERT_NE(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
+  kt6::g_events.strobe_armed = kt6::kStrobeDisabled;  // as the disable leaves it
+  Sync(1);
+  EXPECT_EQ(kt6::g_events.sequence.load(), kt6::kSequenceIdle);
+  EXPECT_EQ(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
+  // A single capture afterwards runs its whole course.
+  kt6::g_events.single_capture_callback = Notified;
+  kt6::g_events.single_capture_pending = 1;
+  std::uint8_t field = 0;
+  for (int i = 0; i < 6; ++i, field ^= 1) Sync(field);
+  ASSERT_EQ(g_notified.size(), 2u);
+  EXPECT_TRUE(g_notified[1] == 16 || g_notified[1] == 32);
+  EXPECT_EQ(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
+}
+
+TEST_F(Handler, ASingleCaptureArmedAgainFromItsCallbackIsKept) {
+  Quiet(kChip8A22, 4);
+  ASSERT_EQ(KT6SingleCapture(CaptureAgain), 0);
+  std::uint8_t field = 1;
+  for (int i = 0; i < 12; ++i, field ^= 1) Sync(field);
+  ASSERT_EQ(g_notified.size(), 2u);
+  EXPECT_LT(g_notified[0], 1000u);
+  EXPECT_GT(g_notified[1], 1000u);
+  EXPECT_EQ(kt6::g_events.single_capture_pending.load(), 0u);
+  EXPECT_EQ(kt6::g_events.single_capture_callback.load(), nullptr);
 }
 
 }  // namespace

@@ -1,0 +1,70 @@
+// What the init does with the lines of a board configuration: the channels of
+// board types 4 and 5, and the trigger, event and strobe its record arms.
+#include <gtest/gtest.h>
+
+#include "kt6sdk/kt6sdk.h"
+#include "tests/kt6sdk/kt6_fixture.h"
+
+namespace {
+
+using sim::kt650::kChip8A22;
+
+class LineInit : public kt6_testing::Kt6Test {
+ protected:
+  sim::Kt650Board& Open(std::uint8_t type) {
+    sim::Machine& m = Boot(kt6_testing::OneBoard(kChip8A22, type));
+    WriteIni(kt6_testing::kQuickIni);
+    EXPECT_EQ(KT6Open(0x151), 0);
+    return m.kt650(0);
+  }
+  BoardConfig Config() {
+    BoardConfig c{};
+    EXPECT_EQ(KT6InquireConfig(&c), 0);
+    return c;
+  }
+};
+
+TEST_F(LineInit, ARecordSetsTheChannelsAndArmsTriggerEventAndStrobe) {
+  sim::Kt650Board& board = Open(4);
+  BoardConfig record = kt6::g_state.config;
+  record.trigger_channel = 3;
+  record.event_channel = 1;
+  record.strobe_channel = 2;
+  record.trigger_setup = static_cast<std::int16_t>(0x8000 | 0x2);
+  record.event_setup = static_cast<std::int16_t>(0x8000 | 0x2);
+  record.strobe_setup = 0x80000000u | 0x80;
+  record.strobe_parameter1 = 2;
+  record.strobe_parameter2 = 3;
+  ASSERT_EQ(KT6Init(&record), 0);
+  EXPECT_EQ(board.board_control()->Register(21), 1 | 3 << 2 | 2 << 4);
+  std::uint16_t trigger = 0, event = 0;
+  std::uint32_t strobe = 0;
+  ASSERT_EQ(KT6InquireTriggerParameters(&trigger), 0);
+  ASSERT_EQ(KT6InquireEventParameters(&event), 0);
+  ASSERT_EQ(KT6InquireStrobeParameters(&strobe), 0);
+  EXPECT_EQ(trigger & 0x8003, 0x2);
+  EXPECT_EQ(event, 0x2);
+  EXPECT_EQ(strobe & 0x800002FF, 0x280u | 0x1);
+  // What the init stored arms nothing again, and the stored strobe word given back
+  // with its force bit programs again.
+  BoardConfig now = Config();
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  EXPECT_EQ(KT6InquireStrobeParameters(&strobe), 0);
+  now.strobe_setup |= 0x80000000u;
+  ASSERT_EQ(KT6Init(&now), 0);
+  EXPECT_EQ(KT6InquireStrobeParameters(&strobe), 0);
+  EXPECT_EQ(strobe, Config().strobe_setup);
+}
+
+TEST_F(LineInit, AStrobeWordTheLibraryRefusesLeavesNoStrobeSetUp) {
+  Open(4);
+  BoardConfig record = kt6::g_state.config;
+  record.strobe_setup = 0x80000000u | 0x800 | 0x80;  // a clock for a counter the library replaces
+  ASSERT_EQ(KT6Init(&record), 0);
+  std::uint32_t strobe = 0;
+  EXPECT_EQ(KT6InquireStrobeParameters(&strobe), KT6_ERR_GENERAL);
+  EXPECT_EQ(Config().strobe_setup, 0u);
+  EXPECT_EQ(KT6EnableStrobe(0x80, 1, 1, nullptr), 0);
+}
+
+}  // namespace
