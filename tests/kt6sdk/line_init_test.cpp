@@ -53,7 +53,7 @@ TEST_F(LineInit, ARecordSetsTheChannelsAndArmsTriggerEventAndStrobe) {
   now.strobe_setup |= 0x80000000u;
   ASSERT_EQ(KT6Init(&now), 0);
   EXPECT_EQ(KT6InquireStrobeParameters(&strobe), 0);
-  EXPECT_EQ(strobe, Config().strobe_setup);
+  EXPECT_EQ(strobe, std::uint32_t{Config().strobe_setup});
 }
 
 TEST_F(LineInit, AStrobeWordTheLibraryRefusesLeavesNoStrobeSetUp) {
@@ -63,7 +63,7 @@ TEST_F(LineInit, AStrobeWordTheLibraryRefusesLeavesNoStrobeSetUp) {
   ASSERT_EQ(KT6Init(&record), 0);
   std::uint32_t strobe = 0;
   EXPECT_EQ(KT6InquireStrobeParameters(&strobe), KT6_ERR_GENERAL);
-  EXPECT_EQ(Config().strobe_setup, 0u);
+  EXPECT_EQ(std::uint32_t{Config().strobe_setup}, 0u);
   EXPECT_EQ(KT6EnableStrobe(0x80, 1, 1, nullptr), 0);
 }
 
