@@ -21,6 +21,7 @@
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/lines.h"
 #include "kt6sdk/overlay.h"
 #include "kt6sdk/register_access.h"
 #include "kt6sdk/serial_bus.h"
@@ -146,20 +147,31 @@ std::uint32_t ReportedMemoryMb() {
   std::uint8_t code = Crtc(vga::kCrMemorySize) & vga::kCrMemoryCodeBits;
   if (g_state.chip_id == kChip8A22) {
     switch (code) {
-      case 0x00: return 2;
-      case 0x20: return 4;
-      case 0x40: return 8;
-      case 0x60: return 12;
-      case 0x80: return 16;
-      case 0xA0: return 32;
-      default: return 0;
+      case 0x00:
+        return 2;
+      case 0x20:
+        return 4;
+      case 0x40:
+        return 8;
+      case 0x60:
+        return 12;
+      case 0x80:
+        return 16;
+      case 0xA0:
+        return 32;
+      default:
+        return 0;
     }
   }
   switch (code) {
-    case 0x00: return 4;
-    case 0x80: return 2;
-    case 0xC0: return 1;
-    default: return 0;
+    case 0x00:
+      return 4;
+    case 0x80:
+      return 2;
+    case 0xC0:
+      return 1;
+    default:
+      return 0;
   }
 }
 
@@ -216,7 +228,7 @@ void ReadSettings() {
   if (hi || lo)
     s.stream_fifo = hi << 16 | lo;
   else
-    s.stream_fifo = g_state.chip_id == kChip5631 ? kStreamFifo5631
+    s.stream_fifo = g_state.chip_id == kChip5631   ? kStreamFifo5631
                     : g_state.chip_id == kChip8A01 ? kStreamFifo8A01
                                                    : kStreamFifo8A22;
 
@@ -232,15 +244,18 @@ void SetUpMemoryClock() {
   OpenSettings& s = g_state.settings;
   s.enable_hf = g_state.board_type > 2 ? 0 : Key(Kt600Key::kEnableHF);
   if (s.enable_hf == 1) {
-    g_state.board.saved_memory_clock[0] = static_cast<std::uint8_t>(KT6ProgramIORead(vga::kSequencerIndex, vga::kSrMemoryClockRn));
-    g_state.board.saved_memory_clock[1] = static_cast<std::uint8_t>(KT6ProgramIORead(vga::kSequencerIndex, vga::kSrMemoryClockM));
+    g_state.board.saved_memory_clock[0] =
+        static_cast<std::uint8_t>(KT6ProgramIORead(vga::kSequencerIndex, vga::kSrMemoryClockRn));
+    g_state.board.saved_memory_clock[1] =
+        static_cast<std::uint8_t>(KT6ProgramIORead(vga::kSequencerIndex, vga::kSrMemoryClockM));
     SetMemoryClockMhz(static_cast<float>(Key(Kt600Key::kDefaultHF)));
   }
   g_state.info.memory_clock_mhz = MemoryClockMhz();
 }
 
 void RestoreMemoryClock() {
-  if (g_state.settings.enable_hf == 1) WritePll(g_state.board.saved_memory_clock[0], g_state.board.saved_memory_clock[1]);
+  if (g_state.settings.enable_hf == 1)
+    WritePll(g_state.board.saved_memory_clock[0], g_state.board.saved_memory_clock[1]);
 }
 
 void CalibrateBus() {
@@ -252,7 +267,16 @@ void CalibrateBus() {
   g_state.i2c_timing_counter = static_cast<std::uint32_t>(Key(Kt600Key::kI2CTimingCounter));
 }
 
+// A board opened anew has no strobe, trigger or event set up (its record says so):
+// the library's own line sources go, before their callbacks.
 void ClearLineState() {
+  DisableInternalSources(static_cast<std::uint16_t>(g_irq.internal_mask.load() & irq::kLineSources));
+  ForgetLineSources();
+  g_state.control19 = 0;
+  g_events.event_callback = nullptr;
+  g_events.trigger_callback = nullptr;
+  g_events.other_event_callback = nullptr;
+  g_events.other_event_mask = 0;
   ClearCaptureEvents();
   for (std::uint8_t& used : g_state.camera_slot_used) used = 0;
 }

@@ -4,6 +4,8 @@
 // remembers the source it enabled, for the enable byte and for the callback, and
 // the disable lets go of exactly those, so that a channel changed meanwhile (by
 // force) leaves no source behind and takes none from another user.
+#include <mutex>
+
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/interrupt_sources.h"
@@ -110,6 +112,7 @@ std::int32_t CheckEnabled() {
 using namespace kt6;
 
 std::int32_t KT6EnableEvent(std::uint16_t setup, KT6NotifyCallback callback) {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckInputBoard(InputNeeds::kInit, kLowestInputType)) return status;
   if (setup & eventsetup::kForce)
     setup &= static_cast<std::uint16_t>(~eventsetup::kForce);
@@ -136,6 +139,7 @@ std::int32_t KT6EnableEvent(std::uint16_t setup, KT6NotifyCallback callback) {
 }
 
 std::int32_t KT6DisableEvent() {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckEnabled()) return status;
   StoreEventSetup(0);
   Lines().disable();
@@ -170,6 +174,7 @@ std::int32_t KT6InquireEventParameters(std::uint16_t* setup) {
 }
 
 std::int32_t KT6SetEventCallback(KT6NotifyCallback callback) {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckInputBoard(InputNeeds::kInit, kLowestChannelType)) return status;
   // A null callback would leave the event's source enabled with nobody to remove it.
   if (!callback) return KT6_ERR_PARAMETER;

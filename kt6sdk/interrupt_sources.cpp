@@ -18,7 +18,9 @@ constexpr std::uint8_t kCtrlLineRegister = 20;
 
 // The enables are programmed by one caller at a time.
 std::mutex g_programLock;
-std::atomic<std::uint16_t> g_lineControl{0};
+// One record at a time goes to the driver, built from the words as they are then:
+// the last one sent carries every change made before it.
+std::mutex g_sendLock;
 
 bool SecondDecoderBoard() { return g_state.board_type >= 3; }
 bool SaaBoard() { return g_state.board_type == 1 || g_state.board_type == 2; }
@@ -47,7 +49,9 @@ std::uint8_t PortLines(std::uint16_t enabled) {
   return static_cast<std::uint8_t>(((enabled & irq::kPortLineSources) >> 12) & 0x0E);
 }
 
-std::uint8_t ControlLines(std::uint16_t enabled) { return static_cast<std::uint8_t>((enabled & irq::kLineSources) >> 9); }
+std::uint8_t ControlLines(std::uint16_t enabled) {
+  return static_cast<std::uint8_t>((enabled & irq::kLineSources) >> 9);
+}
 
 void SetPortInterrupt(bool on) {
   std::uint8_t value = KT6GetPortReg(kPortInterruptRegister);
@@ -116,17 +120,16 @@ std::int32_t Remove(std::atomic<KT6IRQCallback>& slot, KT6IRQCallback function) 
 InterruptSources g_irq;
 
 void SendEnabledSources() {
+  std::lock_guard lock(g_sendLock);
   IRQStatusRecord record{};
   record.board_type = g_state.board_type;
   record.enabled_sources = g_irq.enabled.load();
-  record.line_control = g_lineControl.load();
+  record.line_control = g_state.control19.load();
   record.passdown_int = static_cast<std::uint16_t>(g_state.settings.passdown_int);
   record.revision_code = g_state.board_code;
   record.revision = g_state.revision;
   DrvSetEnabledSources(record);
 }
-
-void SetLineControl(std::uint16_t word) { g_lineControl = word; }
 
 void ClearBusy(std::uint16_t bits) { g_irq.busy.fetch_and(static_cast<std::uint16_t>(~bits)); }
 
@@ -153,7 +156,6 @@ void ResetInterruptSources() {
   g_irq.busy = 0;
   g_irq.callback = nullptr;
   g_irq.handler = nullptr;
-  g_lineControl = 0;
 }
 
 }  // namespace kt6

@@ -13,12 +13,12 @@ namespace kt6 {
 
 namespace irq {
 constexpr std::uint16_t kVerticalSync = 0x0004;
-constexpr std::uint16_t kChipSources = 0x000F;      // enabled in the interrupt control register
-constexpr std::uint16_t kEngineSources = 0x07F0;    // sources 4 to 10
+constexpr std::uint16_t kChipSources = 0x000F;           // enabled in the interrupt control register
+constexpr std::uint16_t kEngineSources = 0x07F0;         // sources 4 to 10
 constexpr std::uint16_t kChipInterruptSources = 0x03FF;  // need the chip's interrupt on
-constexpr std::uint16_t kLineSources = 0xFC00;      // sources 10 to 15: the board's lines
-constexpr std::uint16_t kPortLineSources = 0xE000;  // the lines of board types 1 and 2
-constexpr std::uint16_t kEventChannel0 = 0x2000;    // channel n is 0x2000 >> n
+constexpr std::uint16_t kLineSources = 0xFC00;           // sources 10 to 15: the board's lines
+constexpr std::uint16_t kPortLineSources = 0xE000;       // the lines of board types 1 and 2
+constexpr std::uint16_t kEventChannel0 = 0x2000;         // channel n is 0x2000 >> n
 constexpr std::uint16_t kTrigger = 0x4000;
 constexpr std::uint16_t kSecondTrigger = 0x8000;
 // Busy bits: a consumer is not entered again while its bit is set.
@@ -47,10 +47,8 @@ void DisableInternalSources(std::uint16_t mask);
 void ClearBusy(std::uint16_t bits);
 
 // Tells the driver the enabled sources (and, with them, the board and the line
-// control word that the status record carries).
+// enable byte, g_state.control19, that the status record carries).
 void SendEnabledSources();
-// The trigger and event control word of the status record.
-void SetLineControl(std::uint16_t word);
 // Back to nothing enabled and nothing installed (library detach).
 void ResetInterruptSources();
 

@@ -1,6 +1,8 @@
 // Which line of board types 3 to 5 the trigger and the event use: stored in the
 // board configuration and set in board-control register 21, whose bits 4-5 (the
 // strobe's line) stay as they are.
+#include <mutex>
+
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/kt6_error_codes.h"
 #include "kt6sdk/kt6sdk.h"
@@ -26,6 +28,7 @@ constexpr Channel kEventChannel = {&BoardConfig::event_channel, ctrlline::kEvent
 
 std::int32_t SetChannel(const Channel& c, std::uint8_t channel) {
   if (std::int32_t status = CheckInputBoard(InputNeeds::kOpen, kLowestChannelType)) return status;
+  std::lock_guard lock(LineSetupLock());
   bool force = channel & kForceChannel;
   channel &= static_cast<std::uint8_t>(~kForceChannel);
   if (!force && c.enabled_setup()) return KT6_ERR_GENERAL;

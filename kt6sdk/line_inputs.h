@@ -41,9 +41,6 @@ constexpr std::uint16_t kPolarityBits = kPolarityNormal | kPolarityInverted;
 constexpr std::uint16_t kForce = 0x8000;
 }  // namespace eventsetup
 
-// A channel with this bit is set even while its input is enabled.
-constexpr std::uint8_t kForceChannel = 0x80;
-
 // What an export needs before it does anything: an open board, or an initialised
 // one; and the lowest board type that has it (the inputs need 1, channels and
 // other events 3). -1 or -37 when it is not there, else 0.

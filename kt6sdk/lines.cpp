@@ -1,6 +1,10 @@
 #include "kt6sdk/lines.h"
 
+#include <cstddef>
+
+#include "kt6sdk/board_word.h"
 #include "kt6sdk/control_devices.h"
+#include "kt6sdk/decoder2.h"
 #include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/library_state.h"
@@ -11,13 +15,12 @@
 namespace kt6 {
 namespace {
 
-constexpr std::uint16_t kTypeWithTwoLines = 3;
+constexpr std::uint16_t kTypeWithTwoLines = kFirstLineBoardType;
 
-bool FourLineBoard() { return g_state.board_type >= 3; }
+bool FourLineBoard() { return g_state.board_type >= kFirstLineBoardType; }
 
-// Sends the byte with the enabled sources (the driver keeps both).
-void SendLineEnables(std::uint8_t byte) {
-  SetLineControl(byte);
+// The byte goes with the enabled sources (the driver keeps both).
+void SendLineEnables() {
   if (g_state.opened.load()) SendEnabledSources();
 }
 
@@ -32,7 +35,8 @@ std::uint16_t HeldLineSources() {
 
 std::uint16_t EventSourceOfChannel() {
   if (!FourLineBoard()) return irq::kEventChannel0;
-  return static_cast<std::uint16_t>(irq::kEventChannel0 >> (LoadShadow(g_state.config.event_channel) & 3));
+  return static_cast<std::uint16_t>(irq::kEventChannel0 >>
+                                    (LoadShadow(g_state.config.event_channel) & ctrlline::kChannelBits));
 }
 
 std::uint16_t EventCallbackBit() {
@@ -46,11 +50,18 @@ std::uint16_t StrobeEventBit() {
 }
 
 void AddLineEnables(std::uint8_t bits) {
-  SendLineEnables(static_cast<std::uint8_t>(g_state.control19.fetch_or(bits) | bits));
+  g_state.control19.fetch_or(bits);
+  SendLineEnables();
 }
 
 void RemoveLineEnables(std::uint8_t bits) {
-  SendLineEnables(static_cast<std::uint8_t>(g_state.control19.fetch_and(static_cast<std::uint8_t>(~bits)) & ~bits));
+  g_state.control19.fetch_and(static_cast<std::uint8_t>(~bits));
+  SendLineEnables();
+}
+
+std::recursive_mutex& LineSetupLock() {
+  static std::recursive_mutex lock;
+  return lock;
 }
 
 std::uint8_t LineEnables() { return g_state.control19.load(); }
@@ -63,6 +74,11 @@ void WriteLineEnables() {
   std::uint8_t byte = g_state.control19.load();
   if (KT6GetCtrlReg(capturectrl::kRegister) & capturectrl::kCaptureOn) byte |= capturectrl::kGateOn;
   KT6SetCtrlReg(ctrlline::kLineEnables, byte);
+}
+
+bool FieldGatesSwapped() {
+  auto word = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, board_flags));
+  return (word & boardword::kInvertedFields) && LoadShadow(g_state.config.tv_standard) == decoder2::kStandard625;
 }
 
 std::uint8_t HighestLine() { return g_state.board_type == kTypeWithTwoLines ? 1 : 3; }

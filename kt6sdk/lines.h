@@ -7,10 +7,16 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 
 #include "kt6sdk/interrupt_sources.h"
 
 namespace kt6 {
+
+// Board types 3 to 5 have four lines to assign and to use as plain outputs.
+constexpr std::uint16_t kFirstLineBoardType = 3;
+// A channel setter's force bit: the channel changes even while its input is enabled.
+constexpr std::uint8_t kForceChannel = 0x80;
 
 // A line source's bit in the enable byte.
 constexpr std::uint8_t EnableBitOf(std::uint16_t source) { return static_cast<std::uint8_t>(source >> 9); }
@@ -50,10 +56,20 @@ std::uint8_t LineEnables();
 // capture runs (a running capture is not stopped by a line's enable).
 void WriteLineEnables();
 
+// Held by every call that enables or disables a strobe, trigger, event or other
+// event, installs a line callback or changes a channel, from any thread (the
+// interrupt thread too, from a callback): what each user holds and what it enables
+// and removes change one call at a time. Never taken with the serial bus held.
+std::recursive_mutex& LineSetupLock();
+
+// Whether the field gates of types 1 and 2 swap: the configuration word inverts the
+// fields and the standard is 625 lines.
+bool FieldGatesSwapped();
+
 // The highest line of a line, event, trigger or strobe channel: 1 on board type 3,
 // else 3.
 std::uint8_t HighestLine();
-// Back to no line source remembered (open, close, detach).
+// Back to no line source remembered (open, detach).
 void ForgetLineSources();
 
 }  // namespace kt6

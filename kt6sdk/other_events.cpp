@@ -1,6 +1,8 @@
 // Other events: on board types 3 to 5 the lines that the event does not use can
 // each raise an event of their own. One callback serves all of them; it gets the
 // sources of the lines that fired, and goes with the last line disabled.
+#include <mutex>
+
 #include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/kt6_error_codes.h"
@@ -34,6 +36,7 @@ bool Enabled(std::uint16_t source) { return (g_events.other_event_mask.load() & 
 using namespace kt6;
 
 std::int32_t KT6EnableOtherEvent(std::uint8_t line, std::uint8_t setup, KT6NotifyCallback callback) {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckLine(InputNeeds::kOpen, line, KT6_ERR_PARAMETER)) return status;
   KT6NotifyCallback installed = g_events.other_event_callback.load();
   if (!callback && !installed) return KT6_ERR_PARAMETER;
@@ -50,6 +53,7 @@ std::int32_t KT6EnableOtherEvent(std::uint8_t line, std::uint8_t setup, KT6Notif
 }
 
 std::int32_t KT6DisableOtherEvent(std::uint8_t line) {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckLine(InputNeeds::kOpen, line, KT6_ERR_GENERAL)) return status;
   std::uint16_t source = SourceOfLine(line);
   if (!g_events.other_event_callback.load() || !Enabled(source)) return KT6_ERR_GENERAL;

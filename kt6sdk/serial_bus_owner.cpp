@@ -20,9 +20,10 @@ std::atomic<std::uint32_t>& Word() { return g_state.serial_bus_word; }
 
 std::uint32_t BitOf(DeferredOperation operation) { return 1u << static_cast<unsigned>(operation); }
 
-// A freeze and a resume (or a strobe set and reset) both waiting would run in bit
-// order, not in the order they were asked for: the later one replaces the earlier,
-// so that the capture and the line end as last asked.
+// A freeze and a resume both waiting would run in bit order, not in the order they
+// were asked for: the later one replaces the earlier, so that the capture ends as
+// last asked. Of the strobe line, a set replaces a reset that waits; a reset after
+// a set that waits runs after it in bit order, so that the pulse is not lost.
 std::uint32_t CancelledBy(DeferredOperation operation) {
   switch (operation) {
     case DeferredOperation::kResumeCapture:
@@ -31,8 +32,6 @@ std::uint32_t CancelledBy(DeferredOperation operation) {
       return BitOf(DeferredOperation::kResumeCapture);
     case DeferredOperation::kSetStrobe:
       return BitOf(DeferredOperation::kResetStrobe);
-    case DeferredOperation::kResetStrobe:
-      return BitOf(DeferredOperation::kSetStrobe);
     default:
       return 0;
   }

@@ -5,14 +5,11 @@
 #pragma once
 
 #include <cstdint>
-#include <mutex>
 
 #include "kt6sdk/kt6sdk.h"
+#include "kt6sdk/lines.h"
 
 namespace kt6 {
-
-// Board types 3 to 5 have strobe lines to choose from and to use as plain outputs.
-constexpr std::uint16_t kFirstLineBoardType = 3;
 
 // Programs and enables the strobe with the set-up word (strobe_setup.h), delay and
 // width; a non-null callback becomes the strobe callback. -1 while a strobe is
@@ -21,8 +18,6 @@ constexpr std::uint16_t kFirstLineBoardType = 3;
 std::int32_t ProgramStrobe(std::uint32_t setup, std::uint32_t delay, std::uint32_t width, KT6NotifyCallback callback);
 std::int32_t DisableStrobe();
 bool StrobeEnabled();
-// Held by the calls that test whether a strobe is enabled and then change it.
-std::mutex& StrobeSetupLock();
 
 // The strobe line on or off by software. While another thread has the serial bus
 // it is done when that thread lets the bus go, and 0 is returned at once.

@@ -26,7 +26,6 @@ using namespace strobeflag;
 constexpr std::uint32_t kCtrlDelayMax = 0x3FF;
 constexpr std::uint32_t kCtrlWidthMax = 0xFFFF;
 constexpr std::uint32_t kPortWidthMax = 0x3FF;
-constexpr std::uint8_t kStandard625 = 1;
 // Bit 0 of register 9 is always written clear.
 constexpr std::uint8_t kDelayControlKeep = 0xFE;
 
@@ -155,7 +154,6 @@ std::uint32_t PortComplete(std::uint32_t setup) {
   setup = Default(setup, kPolarityInverted, kPolarityNormal);
   setup = CounterClockDefault(setup);
   setup = Default(setup, kLibraryTimed, kBoardWidth);
-  setup = Default(setup, kLibraryDelay, kBoardDelay);
   return OneStartGate(setup);
 }
 
@@ -177,8 +175,7 @@ void SetPortBits(std::uint8_t reg, std::uint8_t keep, std::uint8_t set) {
 // field turns round with inverted fields at 625 lines.
 std::uint8_t PortFieldGate(std::uint32_t setup) {
   if (setup & kAnyField) return 0;
-  std::uint32_t word = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, board_flags));
-  bool turned = (word & boardword::kInvertedFields) && LoadShadow(g_state.config.tv_standard) == kStandard625;
+  bool turned = FieldGatesSwapped();
   bool field0 = (setup & kFromField0) != 0;
   return field0 != turned ? portline::kStrobeGateField0 : portline::kStrobeGateField1;
 }

@@ -18,8 +18,6 @@
 namespace kt6 {
 namespace {
 
-// The strobe channel's force bit: change it even under an enabled strobe.
-constexpr std::uint8_t kForceChannel = 0x80;
 constexpr std::uint16_t kFirstChannelReadType = 4;
 
 bool Initialised() { return g_state.initialised.load() != 0; }
@@ -53,7 +51,7 @@ std::int32_t KT6ResetHWStrobe() {
 std::int32_t KT6SetStrobeChannel(std::uint8_t channel) {
   if (!Opened()) return KT6_ERR_GENERAL;
   if (!HasLines()) return KT6_ERR_NOT_SUPPORTED;
-  std::lock_guard lock(StrobeSetupLock());
+  std::lock_guard lock(LineSetupLock());
   if (!(channel & kForceChannel) && StrobeEnabled()) return KT6_ERR_GENERAL;
   channel &= static_cast<std::uint8_t>(~kForceChannel);
   if (channel > HighestLine()) return KT6_ERR_PARAMETER;
@@ -76,7 +74,7 @@ std::int32_t KT6InquireStrobeParameters(std::uint32_t* setup) {
   if (!Initialised()) return KT6_ERR_GENERAL;
   if (!HasLines()) return KT6_ERR_NOT_SUPPORTED;
   if (!setup) return KT6_ERR_PARAMETER;
-  std::lock_guard lock(StrobeSetupLock());
+  std::lock_guard lock(LineSetupLock());
   if (!StrobeEnabled()) return KT6_ERR_GENERAL;
   *setup = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, strobe_setup));
   return KT6_OK;
@@ -85,7 +83,7 @@ std::int32_t KT6InquireStrobeParameters(std::uint32_t* setup) {
 std::int32_t KT6SetStrobeCallback(KT6NotifyCallback callback) {
   if (!Initialised()) return KT6_ERR_GENERAL;
   if (!HasLines()) return KT6_ERR_NOT_SUPPORTED;
-  std::lock_guard lock(StrobeSetupLock());
+  std::lock_guard lock(LineSetupLock());
   if (StrobeEnabled() || g_events.strobe_callback.load()) return KT6_ERR_GENERAL;
   g_events.strobe_callback = callback;
   return KT6_OK;

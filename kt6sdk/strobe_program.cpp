@@ -59,11 +59,11 @@ void LetSourceGo(const StrobeBoard& board, std::uint16_t source) {
 }
 
 // A strobe whose delay or width the library counts hears the event input through
-// the handler; an event callback's source already brings it there.
+// the handler. It holds the source itself even where an event callback already
+// brings it there, so that the event's disable does not leave the strobe deaf.
 void TakeStrobeSource(const StrobeBoard& board, std::uint32_t setup) {
   std::uint16_t source = 0;
-  if ((setup & (kLibraryTimed | kLibraryDelay)) && !g_lineSources.event_callback.load())
-    source = EventSourceOfChannel();
+  if (setup & (kLibraryTimed | kLibraryDelay)) source = EventSourceOfChannel();
   std::uint16_t before = g_lineSources.strobe_event.exchange(source);
   if (source) {
     AddLineEnables(EnableBitOf(source));
@@ -86,18 +86,11 @@ void SetLineOff() { SetStrobeLine(false); }
 
 bool StrobeEnabled() { return g_events.strobe_flags.load() != 0; }
 
-// Enables and disables run one at a time, from any thread (the interrupt thread
-// too, from the strobe callback).
-std::mutex& StrobeSetupLock() {
-  static std::mutex lock;
-  return lock;
-}
-
 std::int32_t ProgramStrobe(std::uint32_t setup, std::uint32_t delay, std::uint32_t width, KT6NotifyCallback callback) {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;
   const StrobeBoard* board = StrobeBoardOf(g_state.board_type);
   if (!board) return KT6_ERR_NOT_SUPPORTED;
-  std::lock_guard lock(StrobeSetupLock());
+  std::lock_guard lock(LineSetupLock());
   bool force = (setup & kForce) != 0;
   setup &= ~kForce;
   if (!force && StrobeEnabled()) return KT6_ERR_GENERAL;
@@ -130,7 +123,7 @@ std::int32_t DisableStrobe() {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;
   const StrobeBoard* board = StrobeBoardOf(g_state.board_type);
   if (!board) return KT6_ERR_NOT_SUPPORTED;
-  std::lock_guard lock(StrobeSetupLock());
+  std::lock_guard lock(LineSetupLock());
   std::uint16_t flags = g_events.strobe_flags.load();
   if (!flags) return KT6_ERR_GENERAL;
   StoreConfigWord(offsetof(BoardConfig, strobe_setup), 0);

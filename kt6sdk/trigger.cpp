@@ -3,6 +3,8 @@
 // family's operations program it. The trigger callback is stored before its
 // sources are enabled and removed only after they are disabled, so that the
 // interrupt thread never calls a callback being removed.
+#include <mutex>
+
 #include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/kt6_error_codes.h"
@@ -34,6 +36,7 @@ std::int32_t CheckEnabled() {
 using namespace kt6;
 
 std::int32_t KT6EnableTrigger(std::uint32_t setup, KT6NotifyCallback callback) {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckInputBoard(InputNeeds::kInit, kLowestInputType)) return status;
   auto word = static_cast<std::uint16_t>(setup);
   if (word & triggersetup::kForce)
@@ -50,6 +53,7 @@ std::int32_t KT6EnableTrigger(std::uint32_t setup, KT6NotifyCallback callback) {
 }
 
 std::int32_t KT6DisableTrigger() {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckEnabled()) return status;
   StoreTriggerSetup(0);
   Lines().disable();
@@ -87,6 +91,7 @@ std::int32_t KT6InquireTriggerParameters(std::uint16_t* setup) {
 }
 
 std::int32_t KT6SetTriggerCallback(KT6NotifyCallback callback) {
+  std::lock_guard lock(LineSetupLock());
   if (std::int32_t status = CheckInputBoard(InputNeeds::kInit, kLowestChannelType)) return status;
   // A null callback would leave the trigger's sources enabled with nobody to remove them.
   if (!callback) return KT6_ERR_PARAMETER;

@@ -27,7 +27,6 @@ using namespace triggersetup;
 using namespace portline;
 
 constexpr std::uint8_t kStandard525 = 0;
-constexpr std::uint8_t kStandard625 = 1;
 
 std::uint16_t GrabWindowFlags() {
   return LoadShadowField<std::uint16_t>(&g_state.config, offsetof(BoardConfig, grab_window_flags));
@@ -163,8 +162,7 @@ void Pulse() {
 }  // namespace
 
 std::uint8_t PortFieldGate(bool opposite) {
-  bool first =
-      (BoardWord() & boardword::kCameraInterfaceInput) && LoadShadow(g_state.config.tv_standard) == kStandard625;
+  bool first = FieldGatesSwapped();
   return (first != opposite) ? kFieldGateA : kFieldGateB;
 }
 

@@ -82,7 +82,7 @@ class PLATFORM_EXPORT Kt650Lines {
 
  private:
   // A pulse of the board's counters: active in [begin, end) and, when double, again
-  // in [second, second + end - begin).
+  // one width after it ends, in [end + width, end + 2 * width).
   struct Pulse {
     bool set = false;
     std::uint32_t begin = 0;

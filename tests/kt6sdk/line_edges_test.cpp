@@ -72,6 +72,11 @@ void ResetTriggerInside(std::uint32_t what) {
   KT6ResetTrigger();
 }
 
+void ResetEventInside(std::uint32_t what) {
+  g_eventNotes.Add(what);
+  KT6ResetEvent();
+}
+
 TEST_F(LineEdges, AResetFromACallbackWhileTheBusIsTakenRunsWhenItIsLetGo) {
   Opened(5);
   Do(KT6EnableTrigger(0, ResetTriggerInside));
@@ -86,6 +91,18 @@ TEST_F(LineEdges, AResetFromACallbackWhileTheBusIsTakenRunsWhenItIsLetGo) {
   Do(KT6GenerateTrigger());
   Do(KT6GenerateTrigger());  // the callback's own reset, with the bus free
   EXPECT_EQ(g_triggerNotes.Seen(), (Seen{2, 2, 2}));
+
+  Do(KT6EnableEvent(0, ResetEventInside));
+  {
+    kt6::SerialBusHold bus;
+    Do(KT6GenerateEvent());
+    EXPECT_NE(kt6::g_state.serial_bus_word.load() & (1u << 3), 0u);
+    Do(KT6GenerateEvent());
+    EXPECT_EQ(g_eventNotes.Seen().size(), 1u);
+  }
+  EXPECT_EQ(kt6::g_state.serial_bus_word.load(), 0u);
+  Do(KT6GenerateEvent());
+  EXPECT_EQ(g_eventNotes.Seen(), (Seen{1, 1}));
 }
 
 TEST_F(LineEdges, ARealEdgeOfTheLineGivesTheCallbackAndTheEnableItselfNone) {

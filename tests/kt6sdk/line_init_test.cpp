@@ -2,6 +2,7 @@
 // board types 4 and 5, and the trigger, event and strobe its record arms.
 #include <gtest/gtest.h>
 
+#include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/kt6sdk.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
@@ -64,6 +65,24 @@ TEST_F(LineInit, AStrobeWordTheLibraryRefusesLeavesNoStrobeSetUp) {
   std::uint32_t strobe = 0;
   EXPECT_EQ(KT6InquireStrobeParameters(&strobe), KT6_ERR_GENERAL);
   EXPECT_EQ(std::uint32_t{Config().strobe_setup}, 0u);
+  EXPECT_EQ(KT6EnableStrobe(0x80, 1, 1, nullptr), 0);
+}
+
+void Ignored(std::uint32_t) {}
+
+TEST_F(LineInit, AReopenedBoardHasNoLineSetUpLeft) {
+  Open(4);
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  ASSERT_EQ(KT6EnableEvent(0, Ignored), 0);
+  ASSERT_EQ(KT6EnableTrigger(0, Ignored), 0);
+  ASSERT_EQ(KT6EnableStrobe(0x80, 1, 1, Ignored), 0);
+  ASSERT_EQ(KT6Close(), 0);
+  ASSERT_EQ(KT6Open(0x151), 0);
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0xFC00, 0);
+  EXPECT_EQ(kt6::g_state.control19.load(), 0);
+  EXPECT_EQ(KT6SetEventCallback(Ignored), 0);
+  EXPECT_EQ(KT6SetTriggerCallback(Ignored), 0);
   EXPECT_EQ(KT6EnableStrobe(0x80, 1, 1, nullptr), 0);
 }
 

@@ -121,12 +121,17 @@ TEST_F(Strobe, ALibraryCountedStrobeTakesTheEventSourceOfItsChannelAndGivesBackT
   EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0x2000);
   EXPECT_EQ(kt6::LineEnables() & 0x10, 0x10);
   kt6::g_lineSources.event = 0;
-  // An event callback's source already brings the event to the handler.
-  kt6::g_lineSources.event_callback = 0x1000;
+  // Sharing the source with an event callback: the event's disable leaves the
+  // strobe hearing the event, the strobe's disable then takes it away.
+  ASSERT_EQ(KT6EnableEvent(0, Ignored), 0);
   ASSERT_EQ(KT6EnableStrobe(0x80, 0, 1, nullptr), 0);
-  EXPECT_EQ(kt6::g_lineSources.strobe_event.load(), 0);
-  EXPECT_EQ(kt6::StrobeEventBit(), 0x1000);
-  kt6::g_lineSources.event_callback = 0;
+  ASSERT_EQ(KT6DisableEvent(), 0);
+  EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0x2000);
+  EXPECT_EQ(kt6::LineEnables() & 0x10, 0x10);
+  EXPECT_EQ(Ctrl(board, 19) & 0x10, 0x10);
+  ASSERT_EQ(KT6DisableStrobe(), 0);
+  EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0);
+  EXPECT_EQ(kt6::LineEnables() & 0x10, 0);
 }
 
 TEST_F(Strobe, ARefusedEnableChangesNothingAndTheLargestCountsThatFitAreTaken) {
