@@ -402,4 +402,10 @@ KT6_API std::int32_t KT6InquireEventParameters(std::uint16_t* setup);
 KT6_API std::int32_t KT6SetTriggerCallback(KT6NotifyCallback callback);
 KT6_API std::int32_t KT6SetEventCallback(KT6NotifyCallback callback);
 
+// The video input: channel, camera detection, pixel mode and picture controls, by
+// the device the board type and configuration word route the input through (-37
+// where none serves the call).
+
+// The camera-interface configuration word and camera notify.
+
 }  // extern "C"
