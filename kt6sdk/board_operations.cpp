@@ -6,6 +6,7 @@
 #include "kt6sdk/camera_poll.h"
 #include "kt6sdk/decoder2.h"
 #include "kt6sdk/front_end.h"
+#include "kt6sdk/input_switch.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/line_inputs.h"
@@ -19,23 +20,11 @@ namespace {
 
 using namespace boardword;
 
-void Nothing() {}
 void SetMirrorMode(std::uint8_t mode) { KT6SetMirrorMode(mode); }
 void SetTvStandard(std::uint8_t standard) { KT6SetTVStandard(standard); }
-void KeepPixelMode(std::uint8_t mode) { g_state.config.pixel_mode = mode; }
-
-void ChannelToDevice(std::uint8_t channel) {
-  channel &= 0x7F;
-  std::uint32_t word = LoadShadowField<std::uint32_t>(&g_state.config, offsetof(BoardConfig, board_flags));
-  std::uint16_t type = g_state.board_type;
-  if (word & kTwoLevelSets) return;
-  if ((word & kSecondDecoderInput) || type == 3)
-    KT6SetDecoder2Control(decoder2::kChannel, channel);
-  else if ((word & kDecoderInput) || type < 2)
-    KT6SetSAA7110Control(saa7110control::kChannel, channel);
-  else if (word & kCameraInterfaceInput)
-    KT6SetFrontEndControl(frontend::kChannel, channel);
-}
+void SetPixelMode(std::uint8_t mode) { KT6SetPixelMode(mode); }
+void SetChannel(std::uint8_t channel) { KT6SetChannel(channel); }
+void SetLevels() { ApplyConfiguredLevels(); }
 
 // The 525-line window until camera slots exist.
 void StandardWindow(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height) {
@@ -79,15 +68,14 @@ void StopPoll() { StopCameraPoll(); }
 void StrobeOn() { KT6SetStrobe(); }
 void StrobeOff() { KT6ResetStrobe(); }
 void StopGrab() { KT6StopGrab(); }
-// Until camera detection exists every start finds one.
-std::int32_t CameraPresent(std::uint16_t) { return 1; }
+std::int32_t CameraPresent(std::uint16_t how) { return KT6DetectCamera(static_cast<std::uint8_t>(how)) == KT6_OK; }
 
 }  // namespace
 
 BoardOperations g_operations = {
-    StopPoll,        StrobeOn,      StrobeOff,       StopGrab,       Nothing,
-    SetMirrorMode,   SetTvStandard, ChannelToDevice, KeepPixelMode,  ClearCaptureBuffer,
-    SetLineChannels, ArmLines,      StandardWindow,  StandardExtent, CameraPresent,
+    StopPoll,        StrobeOn,      StrobeOff,      StopGrab,       SetLevels,
+    SetMirrorMode,   SetTvStandard, SetChannel,     SetPixelMode,   ClearCaptureBuffer,
+    SetLineChannels, ArmLines,      StandardWindow, StandardExtent, CameraPresent,
 };
 
 }  // namespace kt6

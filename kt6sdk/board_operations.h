@@ -16,8 +16,7 @@ struct BoardOperations {
   void (*set_levels)();  // the analog levels the configuration word selects
   void (*set_mirror_mode)(std::uint8_t mode);
   void (*set_tv_standard)(std::uint8_t standard);
-  // Bit 7: switch even to the channel it has. Until the input code exists it goes
-  // straight to the decoder or front end that the configuration word routes.
+  // Bit 7: the forced form, which the channel selection takes as the plain one.
   void (*set_channel)(std::uint8_t channel);
   void (*set_pixel_mode)(std::uint8_t mode);
   // The capture buffer filled with one YUV value (or RGB 0, 0, 0 in the RGB modes).

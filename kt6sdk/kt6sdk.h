@@ -406,6 +406,43 @@ KT6_API std::int32_t KT6SetEventCallback(KT6NotifyCallback callback);
 // the device the board type and configuration word route the input through (-37
 // where none serves the call).
 
+// Picture controls (values: the low byte). A getter without a device for its
+// control is -37, except VCR mode and AGC, which leave `out` as it was and give 0.
+// Contrast is at most 127.
+KT6_API std::int32_t KT6SetHue(std::uint32_t value);
+KT6_API std::int32_t KT6GetHue(std::uint8_t* out);
+KT6_API std::int32_t KT6SetSaturation(std::uint32_t value);
+KT6_API std::int32_t KT6GetSaturation(std::uint8_t* out);
+KT6_API std::int32_t KT6SetVCRMode(std::uint32_t value);
+KT6_API std::int32_t KT6GetVCRMode(std::uint8_t* out);
+KT6_API std::int32_t KT6SetAGC(std::uint32_t value);
+KT6_API std::int32_t KT6GetAGC(std::uint8_t* out);
+KT6_API std::int32_t KT6SetContrast(std::uint32_t value);
+KT6_API std::int32_t KT6GetContrast(std::uint8_t* out);
+// On the one-set camera interface the brightness is the current input's offset.
+KT6_API std::int32_t KT6SetBrightness(std::uint32_t value);
+KT6_API std::int32_t KT6GetBrightness(std::uint8_t* out);
+// A channel's gain (channel 4: the current one; -34 for a channel the board does
+// not have). On the one-set camera interface the codes 0, 15, 31, 47 and 63 are
+// -3, 0, 3, 6 and 9 dB.
+KT6_API std::int32_t KT6SetGain(std::uint8_t channel, std::uint32_t value);
+KT6_API std::int32_t KT6GetGain(std::uint8_t channel, std::uint8_t* out);
+// A channel's A/D references (board type 2 through the front end, types 4 and 5
+// on the one-set camera interface); the bottom never exceeds the top.
+KT6_API std::int32_t KT6SetTopBottom(std::uint8_t channel, std::uint8_t top, std::uint8_t bottom);
+KT6_API std::int32_t KT6GetTopBottom(std::uint8_t channel, std::uint8_t* top, std::uint8_t* bottom);
+// 1 grey, 2 YUV 4:2:2, 4 RGB 24-bit, 8 RGB 32-bit. Only grey and YUV swap; a
+// change to grey while no grab runs first sets the frame's chroma to 128.
+KT6_API std::int32_t KT6SetPixelMode(std::uint8_t mode);
+KT6_API std::int32_t KT6GetPixelMode(std::uint8_t* mode);
+// Selects the input (bit 7 ignored); capture is frozen for the switch. -35 when the
+// new input shows no signal: it stays selected.
+KT6_API std::int32_t KT6SetChannel(std::uint8_t channel);
+KT6_API std::int32_t KT6GetChannel(std::uint8_t* channel);
+// 0 when the channel (4: the current one) has a signal, -35 when not; the board is
+// back on its previous channel afterwards. -1 while a grab runs.
+KT6_API std::int32_t KT6DetectCamera(std::uint8_t channel);
+
 // The camera-interface configuration word and camera notify.
 
 }  // extern "C"

@@ -1,0 +1,25 @@
+// The input switches of the decoders and the front end, which the channel
+// selection and the camera detection share. Each returns 0 when the new input
+// shows a signal, -35 when not (the input stays selected either way).
+#pragma once
+
+#include <cstdint>
+
+namespace kt6 {
+
+std::int32_t SwitchFrontEndInput(std::uint8_t channel);
+// The SAA7110's outputs held while it changes input; on the second wiring the
+// front end's multiplexer follows.
+std::int32_t SwitchDecoderInput(std::uint8_t channel);
+std::int32_t SwitchDecoder2Input(std::uint8_t channel);
+
+// Polls for the decoder's signal until the channel-switch time-out.
+std::int32_t WaitForSAA7110Signal();
+std::int32_t WaitForDecoder2Signal();
+
+}  // namespace kt6
+
+namespace kt6 {
+// The camera interface's levels as the board configuration holds them.
+void ApplyConfiguredLevels();
+}  // namespace kt6
