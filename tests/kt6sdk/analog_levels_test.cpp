@@ -82,12 +82,8 @@ TEST_F(AnalogLevels, EachSetReachesItsRegistersComplementedAsWired) {
   Start(kTwoSets);
   kt6::g_state.config.level_set_input = 7;
   ASSERT_EQ(kt6::SetADTopBottom(7, kt6::kLevelPart1 | kt6::kLevelPart2, 180, 20, 0x44), 0);
-  EXPECT_EQ(Written(), (std::vector<Write>{{0, Inv(180)},
-                                           {1, Inv(20)},
-                                           {4, Inv(0x44)},
-                                           {3, Inv(180)},
-                                           {2, Inv(20)},
-                                           {5, Inv(0x44)}}));
+  EXPECT_EQ(Written(), (std::vector<Write>{
+                           {0, Inv(180)}, {1, Inv(20)}, {4, Inv(0x44)}, {3, Inv(180)}, {2, Inv(20)}, {5, Inv(0x44)}}));
   EXPECT_EQ(kt6::g_state.config.first_top_levels[1], 180);
   EXPECT_EQ(kt6::g_state.config.second_bottom_levels[1], 20);
   EXPECT_EQ(kt6::g_state.config.level_set_mode, 1);
