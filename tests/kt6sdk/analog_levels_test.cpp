@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -11,7 +12,7 @@
 #include "kt6sdk/analog_levels.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
-#include "tests/kt6sdk/kt6_fixture.h"
+#include "tests/kt6sdk/video_input_fixture.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ constexpr std::uint32_t kOneSet = 0x10000;
 constexpr std::uint32_t kTwoSets = 0x40000;
 constexpr std::uint32_t kOffsetFrontEnd = 0x200;
 
-class AnalogLevels : public kt6_testing::Kt6Test {
+class AnalogLevels : public kt6_testing::VideoInputTest {
  protected:
   void Start(std::uint32_t word, std::uint8_t type = 4) {
     board_ = &BootBoard(kChip8A22, type);
@@ -49,7 +50,6 @@ class AnalogLevels : public kt6_testing::Kt6Test {
 
   static std::uint8_t Inv(std::uint8_t v) { return static_cast<std::uint8_t>(~v); }
 
-  sim::Kt650Board* board_ = nullptr;
   std::size_t seen_ = 0;
 };
 
@@ -169,6 +169,68 @@ TEST_F(AnalogLevels, GainsAndOffsetsBecomeCodesWithinTheDacRange) {
   ASSERT_EQ(kt6::SetADOffset(6, kt6::kLevelPart1, 200), 0);
   EXPECT_EQ(Written(), (std::vector<Write>{{0, Inv(static_cast<std::uint8_t>(GainCode(1, 5, 4, 32, 6.0)))},
                                            {4, Inv(static_cast<std::uint8_t>(OffsetCode(0.2, 200)))}}));
+}
+
+TEST_F(AnalogLevels, TheInitSetsTheLevelsItsRecordHolds) {
+  // One set, gain and offset of input 1.
+  Open(4, 0);
+  BoardConfig c{};
+  ASSERT_EQ(KT6InquireConfig(&c), 0);
+  c.board_flags = kOneSet;
+  c.camera_input = 1;
+  c.level_mode = 2;
+  c.bottom_levels[1] = 16;
+  c.offset_values[1] = 100;
+  float gain = 3.0f;
+  std::memcpy(reinterpret_cast<char*>(&c) + offsetof(BoardConfig, gains_db) + 4, &gain, 4);
+  seen_ = board_->board_control()->bit_serial().Frames().size();
+  ASSERT_EQ(KT6Init(&c), 0);
+  std::vector<Write> w = Written();
+  auto gainCode = static_cast<std::uint8_t>(GainCode(1, 4, 2.5, 16, 3.0));
+  auto offsetCode = Inv(static_cast<std::uint8_t>(OffsetCode(1.0, 100)));
+  auto at = [&](unsigned reg) {
+    int last = -1;
+    for (const Write& x : w)
+      if (x.first == reg) last = x.second;
+    return last;
+  };
+  EXPECT_EQ(at(2), gainCode);
+  EXPECT_EQ(at(6), offsetCode);
+  // A gain that is no number leaves the top as it was; the offset still goes in.
+  gain = std::numeric_limits<float>::quiet_NaN();
+  std::memcpy(reinterpret_cast<char*>(&c) + offsetof(BoardConfig, gains_db) + 4, &gain, 4);
+  c.offset_values[1] = 10;
+  ASSERT_EQ(KT6Init(&c), 0);
+  w = Written();
+  EXPECT_EQ(at(2), -1);
+  EXPECT_EQ(at(6), Inv(static_cast<std::uint8_t>(OffsetCode(1.0, 10))));
+  ShutDown();
+
+  // Two sets, top and bottom: input 7 (set 1) reaches the DACs, set 0 is kept.
+  Open(5, 0);
+  ASSERT_EQ(KT6InquireConfig(&c), 0);
+  c.board_flags = kTwoSets;
+  c.level_set_input = 7;
+  c.level_set_mode = 1;
+  c.first_top_levels[1] = 150;
+  c.first_bottom_levels[1] = 50;
+  c.first_clamp_levels[1] = 7;
+  c.second_top_levels[1] = 140;
+  c.second_bottom_levels[1] = 40;
+  c.second_clamp_levels[1] = 8;
+  c.first_top_levels[0] = 99;
+  seen_ = board_->board_control()->bit_serial().Frames().size();
+  ASSERT_EQ(KT6Init(&c), 0);
+  w = Written();
+  EXPECT_EQ(at(0), Inv(150));
+  EXPECT_EQ(at(1), Inv(50));
+  EXPECT_EQ(at(4), Inv(7));
+  EXPECT_EQ(at(3), Inv(140));
+  EXPECT_EQ(at(2), Inv(40));
+  EXPECT_EQ(at(5), Inv(8));
+  std::uint8_t top = 0;
+  ASSERT_EQ(kt6::GetADTopBottom(6, kt6::kLevelPart1, &top, nullptr, nullptr), 0);
+  EXPECT_EQ(top, 99);
 }
 
 }  // namespace
