@@ -8,16 +8,14 @@
 #include "kt6sdk/analog_levels.h"
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/decimation.h"
-#include "kt6sdk/decoder2.h"
-#include "kt6sdk/front_end.h"
 #include "kt6sdk/input_paths.h"
 #include "kt6sdk/input_registers.h"
 #include "kt6sdk/input_switch.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/overlay.h"
-#include "kt6sdk/saa7110.h"
 #include "kt6sdk/shadow_bytes.h"
+#include "kt6sdk/video_controls.h"
 #include "kt6sdk/waits.h"
 
 namespace kt6 {
@@ -99,8 +97,6 @@ std::int32_t Switch(InputPath path, CameraInterface ci, std::uint8_t channel) {
 
 }  // namespace
 
-// The levels of the interface's selected input, or of both level sets (the
-// selected one reaching the DACs).
 void ApplyConfiguredLevels() {
   switch (CameraInterfaceOf()) {
     case CameraInterface::kTwoSets:

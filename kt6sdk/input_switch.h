@@ -17,9 +17,8 @@ std::int32_t SwitchDecoder2Input(std::uint8_t channel);
 std::int32_t WaitForSAA7110Signal();
 std::int32_t WaitForDecoder2Signal();
 
-}  // namespace kt6
-
-namespace kt6 {
-// The camera interface's levels as the board configuration holds them.
+// The camera interface's levels as the board configuration holds them: the selected
+// input's, or both level sets' (only the selected set reaching the DACs).
 void ApplyConfiguredLevels();
+
 }  // namespace kt6
