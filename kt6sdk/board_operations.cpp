@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "kt6sdk/camera_poll.h"
+#include "kt6sdk/camera_slots.h"
 #include "kt6sdk/decoder2.h"
 #include "kt6sdk/front_end.h"
 #include "kt6sdk/kt6sdk.h"
@@ -37,15 +38,17 @@ void ChannelToDevice(std::uint8_t channel) {
     KT6SetFrontEndControl(frontend::kChannel, channel);
 }
 
-// The 525-line window until camera slots exist.
-void StandardWindow(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height) {
+// The applied camera's window; the 525-line one while no camera has been applied.
+void CameraWindow(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height) {
+  if (CurrentCameraWindow(x, y, width, height)) return;
   *x = kGrabStart525.x;
   *y = kGrabStart525.y;
   *width = 640;
   *height = 480;
 }
 
-void StandardExtent(std::int32_t* width, std::int32_t* height) {
+void CameraExtent(std::int32_t* width, std::int32_t* height) {
+  if (CurrentCameraExtent(width, height)) return;
   *width = 776;
   *height = 525;
 }
@@ -85,9 +88,9 @@ std::int32_t CameraPresent(std::uint16_t) { return 1; }
 }  // namespace
 
 BoardOperations g_operations = {
-    StopPoll,        StrobeOn,      StrobeOff,       StopGrab,       Nothing,
-    SetMirrorMode,   SetTvStandard, ChannelToDevice, KeepPixelMode,  ClearCaptureBuffer,
-    SetLineChannels, ArmLines,      StandardWindow,  StandardExtent, CameraPresent,
+    StopPoll,        StrobeOn,      StrobeOff,       StopGrab,      Nothing,
+    SetMirrorMode,   SetTvStandard, ChannelToDevice, KeepPixelMode, ClearCaptureBuffer,
+    SetLineChannels, ArmLines,      CameraWindow,    CameraExtent,  CameraPresent,
 };
 
 }  // namespace kt6
