@@ -69,7 +69,7 @@ void PixelClock(const CameraSlot& slot) {
 
 std::uint16_t TriggerSetup(const CameraSettings& s) {
   using namespace triggersetup;
-  std::uint16_t w = s.trigger_en == 1 ? kForce : 0;
+  std::uint16_t w = kForce;
   w |= s.trigger_polarity == 1 ? kPolarityInverted : kPolarityNormal;
   // Any other source, also 6, is the default one: the force bit is not a source.
   w |= s.trigger_src_sel == kSourceSel2000   ? kSource2000
@@ -83,8 +83,7 @@ std::uint16_t TriggerSetup(const CameraSettings& s) {
 
 std::uint16_t EventSetup(const CameraSettings& s) {
   using namespace eventsetup;
-  std::uint16_t w = s.event_en == 1 ? kForce : 0;
-  return static_cast<std::uint16_t>(w | (s.event_polarity == 1 ? kPolarityInverted : kPolarityNormal));
+  return static_cast<std::uint16_t>(kForce | (s.event_polarity == 1 ? kPolarityInverted : kPolarityNormal));
 }
 
 std::uint32_t StrobeSetup(const CameraSettings& s) {
@@ -111,12 +110,16 @@ std::uint32_t StrobeSetup(const CameraSettings& s) {
   return w;
 }
 
+// A trigger or event the camera does not use is stored as none: a set-up word
+// that is not armed would still read as enabled and refuse the caller's own.
 void Lines(const CameraSettings& s) {
   KT6DisableTrigger();
-  Store<std::int16_t>(offsetof(BoardConfig, trigger_setup), static_cast<std::int16_t>(TriggerSetup(s)));
+  std::uint16_t trigger = s.trigger_en == 1 ? TriggerSetup(s) : 0;
+  Store<std::int16_t>(offsetof(BoardConfig, trigger_setup), static_cast<std::int16_t>(trigger));
   StoreShadow(Config().trigger_channel, s.trigger_channel);
   KT6DisableEvent();
-  Store<std::int16_t>(offsetof(BoardConfig, event_setup), static_cast<std::int16_t>(EventSetup(s)));
+  std::uint16_t event = s.event_en == 1 ? EventSetup(s) : 0;
+  Store<std::int16_t>(offsetof(BoardConfig, event_setup), static_cast<std::int16_t>(event));
   StoreShadow(Config().event_channel, s.event_channel);
   if (StrobeEnabled()) DisableStrobe();
   Store<std::uint32_t>(offsetof(BoardConfig, strobe_parameter1), s.strobe_en == 1 ? s.delay_cnt_value : 0);
