@@ -166,7 +166,7 @@ TEST_F(CameraFiles, RewritingInTheOtherFormLeavesNoKeyOfTheFirst) {
   CameraSettings read{};
   ASSERT_EQ(kt6::ReadCameraFile(path.c_str(), &read), 0);
   EXPECT_EQ(read.level_mode, 2);
-  EXPECT_EQ(read.video_gain, 2.5f);
+  EXPECT_EQ(float{read.video_gain}, 2.5f);
 }
 
 TEST_F(CameraFiles, AFileOfItsVersionAloneTakesEveryDefault) {
@@ -188,10 +188,10 @@ TEST_F(CameraFiles, AFileOfItsVersionAloneTakesEveryDefault) {
   EXPECT_EQ(s.external_csync_input, 1);
   EXPECT_EQ(s.strobe_hw, 1);
   EXPECT_EQ(+s.delay_cnt_value, 10);
-  EXPECT_FLOAT_EQ(s.h_period, 63.556f);
+  EXPECT_FLOAT_EQ(float{s.h_period}, 63.556f);
   EXPECT_EQ(+s.pixel_per_line, 772);
   EXPECT_EQ(s.ext_clock_channel, 2);
-  EXPECT_FLOAT_EQ(s.pixel_clock_freq, 12.5f);
+  EXPECT_FLOAT_EQ(float{s.pixel_clock_freq}, 12.5f);
   EXPECT_EQ(+s.h_offset, 114);
   EXPECT_EQ(+s.v_max_capture_size, 480);
   EXPECT_EQ(WordOf(3), 0x20u | 0x400 | 0x1 | 0x40 | 0x1000);
@@ -206,7 +206,7 @@ TEST_F(CameraFiles, AFileOfItsVersionAloneTakesEveryDefault) {
   EXPECT_EQ(s.ad_convert_top, 0xC8);
   EXPECT_EQ(s.ad_convert_bottom, 0x21);
   EXPECT_EQ(s.clamp_level, 0x43);
-  EXPECT_EQ(s.video_gain, 0.0f);
+  EXPECT_EQ(float{s.video_gain}, 0.0f);
 }
 
 TEST_F(CameraFiles, ConfigurationWordsOfOtherCameras) {
