@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "kt6sdk/camera_poll.h"
+#include "kt6sdk/decimation.h"
 #include "kt6sdk/kt6sdk.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
@@ -148,6 +149,31 @@ TEST_F(ConfigWord, CameraNotifyAndDetectEnable) {
   ASSERT_EQ(KT6EnableCameraNotify(Notified), 0);
   ASSERT_EQ(KT6DisableCameraNotify(), 0);
   EXPECT_EQ(kt6::g_state.camera_notify_state.load(), 1);  // the default: on, without a callback
+}
+
+// The poll froze the capture when the decoder lost the camera; a notify call that
+// takes the state away from that loss gives the capture back.
+TEST_F(ConfigWord, LeavingTheDecodersLossResumesTheCapture) {
+  Open(4, "[Camera]\nDetectEnable=0\n");
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  ASSERT_EQ(KT6StartGrab(1), 0);
+  auto lose = [] {
+    kt6::SetHDecimation(kt6::decimation::kFreeze);
+    kt6::g_state.camera_notify_state = kt6::camerastate::kNoSignal;
+  };
+  auto frozen = [] { return kt6::KT6GetHDecimation() == kt6::decimation::kFreeze; };
+  lose();
+  ASSERT_EQ(KT6EnableCameraNotify(Notified), 0);
+  EXPECT_FALSE(frozen());
+  lose();
+  ASSERT_EQ(KT6DisableCameraNotify(), 0);
+  EXPECT_FALSE(frozen());
+  EXPECT_EQ(kt6::g_state.camera_notify_state.load(), 0);
+  // A capture the caller froze stays so.
+  kt6::SetHDecimation(kt6::decimation::kFreeze);
+  ASSERT_EQ(KT6EnableCameraNotify(Notified), 0);
+  EXPECT_TRUE(frozen());
+  ASSERT_EQ(KT6StopGrab(), 0);
 }
 
 }  // namespace
