@@ -1,16 +1,13 @@
 #include "kt6sdk/board_operations.h"
-#include "kt6sdk/board_word.h"
 
 #include <cstddef>
 
 #include "kt6sdk/camera_poll.h"
-#include "kt6sdk/decoder2.h"
-#include "kt6sdk/front_end.h"
+#include "kt6sdk/camera_slots.h"
 #include "kt6sdk/input_switch.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/line_inputs.h"
-#include "kt6sdk/saa7110.h"
 #include "kt6sdk/shadow_bytes.h"
 #include "kt6sdk/strobe.h"
 #include "kt6sdk/strobe_setup.h"
@@ -18,23 +15,23 @@
 namespace kt6 {
 namespace {
 
-using namespace boardword;
-
 void SetMirrorMode(std::uint8_t mode) { KT6SetMirrorMode(mode); }
 void SetTvStandard(std::uint8_t standard) { KT6SetTVStandard(standard); }
 void SetPixelMode(std::uint8_t mode) { KT6SetPixelMode(mode); }
 void SetChannel(std::uint8_t channel) { KT6SetChannel(channel); }
 void SetLevels() { ApplyConfiguredLevels(); }
 
-// The 525-line window until camera slots exist.
-void StandardWindow(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height) {
+// The applied camera's window; the 525-line one while no camera has been applied.
+void CameraWindow(std::uint16_t* x, std::uint16_t* y, std::uint16_t* width, std::uint16_t* height) {
+  if (CurrentCameraWindow(x, y, width, height)) return;
   *x = kGrabStart525.x;
   *y = kGrabStart525.y;
   *width = 640;
   *height = 480;
 }
 
-void StandardExtent(std::int32_t* width, std::int32_t* height) {
+void CameraExtent(std::int32_t* width, std::int32_t* height) {
+  if (CurrentCameraExtent(width, height)) return;
   *width = 776;
   *height = 525;
 }
@@ -73,9 +70,8 @@ std::int32_t CameraPresent(std::uint16_t how) { return KT6DetectCamera(static_ca
 }  // namespace
 
 BoardOperations g_operations = {
-    StopPoll,        StrobeOn,      StrobeOff,      StopGrab,       SetLevels,
-    SetMirrorMode,   SetTvStandard, SetChannel,     SetPixelMode,   ClearCaptureBuffer,
-    SetLineChannels, ArmLines,      StandardWindow, StandardExtent, CameraPresent,
+    StopPoll,     StrobeOn,           StrobeOff,       StopGrab, SetLevels,    SetMirrorMode, SetTvStandard, SetChannel,
+    SetPixelMode, ClearCaptureBuffer, SetLineChannels, ArmLines, CameraWindow, CameraExtent,  CameraPresent,
 };
 
 }  // namespace kt6

@@ -444,5 +444,17 @@ KT6_API std::int32_t KT6GetChannel(std::uint8_t* channel);
 KT6_API std::int32_t KT6DetectCamera(std::uint8_t channel);
 
 // The camera-interface configuration word and camera notify.
+// The word says how a camera is connected (analog or digital port, converter,
+// format, sync, pixel clock, clamp); the set turns it into the register tables
+// that the next KT6Init writes and sets the pixel mode (after KT6Open; -37 on
+// board types 0, 1 and 3; -38 on type 2 for an RGB or second-decoder word). The
+// get returns the word as it was given (-37 on types 0 and 1; -1 for NULL).
+KT6_API std::int32_t KT6SetBoardConfig(std::uint32_t word);
+KT6_API std::int32_t KT6GetBoardConfig(std::uint32_t* word);
+// The callback of the camera-signal poll, told 1 when the signal goes and 2 when
+// it is back. The disable removes it and leaves notification as [Camera]
+// DetectEnable of KT-600.INI says (0: off). Both after KT6Open.
+KT6_API std::int32_t KT6EnableCameraNotify(KT6NotifyCallback callback);
+KT6_API std::int32_t KT6DisableCameraNotify();
 
 }  // extern "C"

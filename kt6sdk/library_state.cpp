@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "kt6sdk/camera_slots.h"
+
 namespace kt6 {
 
 LibraryState g_state;
@@ -24,6 +26,7 @@ void ResetLibraryState() {
   g_state.settings = OpenSettings{};
   g_state.board = OpenBoard{};
   std::memset(g_state.camera_slot_used, 0, sizeof g_state.camera_slot_used);
+  ResetCameraSlots();
   g_state.camera_pll = CameraPll{};
   g_state.field = kNoField;
   g_state.grab_flags = 0;
