@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const sim::Kt650Desc& b : m.kt650_boards)
     for (sim::Kt650VideoDevice device : sim::kKt650VideoDevices)
       for (int input = 0; input < sim::kKt650InputNumbers; ++input) {
-        const sim::VideoSourceDesc& camera = b.cameras.of(device)[input];
+        const sim::VideoSourceDesc& camera = b.cameras.Of(device)[input];
         if (camera.standard > 1) std::abort();
         if (camera.present && !sim::Kt650DeviceHasInput(device, input)) std::abort();
       }

@@ -221,7 +221,7 @@ Setter Kt650Camera(Kt650Cameras* cameras, const Kt650CameraKey& key) {
     VideoSourceDesc camera;
     if (!Camera(&camera)(s)) return false;
     if (key.device)
-      cameras->of(*key.device)[key.input] = camera;
+      cameras->Of(*key.device)[key.input] = camera;
     else
       cameras->PutEverywhere(key.input, camera);
     return true;

@@ -12,7 +12,8 @@ namespace sim {
 
 // The devices whose picture can feed a 650-series board's video port. Each has
 // inputs of its own, numbered as the library numbers its channels:
-//   kDecoder          the SAA7110 (types 0-2) or the second decoder (types 3-5):
+//   kDecoder          the decoder: the SAA7110 (types 0-2; type 0's is not on
+//                     the model's bus) or the second decoder (types 3-5):
 //                     inputs 0-3 and 5;
 //   kFrontEnd         the analog front end of types 0-2: inputs 0-3 (its input 5
 //                     is input 0, which the library selects with the same code);
@@ -46,17 +47,17 @@ struct Kt650Cameras {
   Inputs front_end{};
   Inputs camera_interface{};
 
-  Inputs& of(Kt650VideoDevice device) { return *Of(this, device); }
-  const Inputs& of(Kt650VideoDevice device) const { return *Of(this, device); }
+  Inputs& Of(Kt650VideoDevice device) { return *Pick(this, device); }
+  const Inputs& Of(Kt650VideoDevice device) const { return *Pick(this, device); }
   // The camera on input `input` of every device that has such an input.
   void PutEverywhere(int input, const VideoSourceDesc& camera) {
     for (Kt650VideoDevice device : kKt650VideoDevices)
-      if (Kt650DeviceHasInput(device, input)) of(device)[input] = camera;
+      if (Kt650DeviceHasInput(device, input)) Of(device)[input] = camera;
   }
 
  private:
   template <class Self>
-  static auto Of(Self* self, Kt650VideoDevice device) -> decltype(&self->decoder) {
+  static auto Pick(Self* self, Kt650VideoDevice device) -> decltype(&self->decoder) {
     switch (device) {
       case Kt650VideoDevice::kDecoder:
         return &self->decoder;

@@ -5,7 +5,7 @@ namespace sim {
 void Kt650VideoInputs::SetCamera(Kt650VideoDevice device, int input, bool present) {
   if (!Kt650DeviceHasInput(device, input)) return;
   std::lock_guard lock(mutex_);
-  cameras_.of(device)[input].present = present;
+  cameras_.Of(device)[input].present = present;
 }
 
 void Kt650VideoInputs::SetCamera(int input, bool present) {
@@ -15,7 +15,7 @@ void Kt650VideoInputs::SetCamera(int input, bool present) {
 void Kt650VideoInputs::SetStandard(Kt650VideoDevice device, int input, std::uint16_t standard) {
   if (!Kt650DeviceHasInput(device, input)) return;
   std::lock_guard lock(mutex_);
-  cameras_.of(device)[input].standard = standard;
+  cameras_.Of(device)[input].standard = standard;
 }
 
 void Kt650VideoInputs::SetStandard(int input, std::uint16_t standard) {
@@ -25,7 +25,7 @@ void Kt650VideoInputs::SetStandard(int input, std::uint16_t standard) {
 VideoSourceDesc Kt650VideoInputs::Source(Kt650VideoDevice device, int input) const {
   if (!Kt650DeviceHasInput(device, input)) return {};
   std::lock_guard lock(mutex_);
-  return cameras_.of(device)[input];
+  return cameras_.Of(device)[input];
 }
 
 bool Kt650VideoInputs::CameraPresent(Kt650VideoDevice device, int input) const { return Source(device, input).present; }
