@@ -288,8 +288,8 @@ constexpr std::uint8_t kBoardControlCount = 22;
 // input of bits 2-3.
 constexpr std::uint8_t kBcVideoSource = 1;
 constexpr std::uint8_t kVideoSourceBits = 0x03;
-constexpr std::uint8_t kVideoFromInterface = 0x02;  // the bit of the two interface values
-constexpr std::uint8_t kVideoFromLevelSets = 0x02;  // the value
+constexpr std::uint8_t kVideoFromInterface = 0x02;  // set in both camera-interface values
+constexpr std::uint8_t kVideoFromLevelSets = 0x02;  // the two-set value of the source bits
 constexpr std::uint8_t kInterfaceInputBits = 0x0C;
 constexpr unsigned kInterfaceInputShift = 2;
 constexpr std::uint8_t kInterfaceSecondSet = 0x04;
