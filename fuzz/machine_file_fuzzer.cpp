@@ -19,6 +19,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (m.host_bridges.size() > sim::kMaxDescribedBridges || m.rg700_boards.size() > sim::kMaxDescribedRg700Boards ||
       m.kt650_boards.size() > sim::kMaxDescribedKt650Boards || m.more_monitors.size() > sim::kMaxDescribedMonitors)
     std::abort();
+  // Cameras only on inputs their device has, with a standard the clocks know.
+  for (const sim::Kt650Desc& b : m.kt650_boards)
+    for (sim::Kt650VideoDevice device : sim::kKt650VideoDevices)
+      for (int input = 0; input < sim::kKt650InputNumbers; ++input) {
+        const sim::VideoSourceDesc& camera = b.cameras.Of(device)[input];
+        if (camera.standard > 1) std::abort();
+        if (camera.present && !sim::Kt650DeviceHasInput(device, input)) std::abort();
+      }
   // The displays the machine builds: with the memory of the board on each monitor.
   sim::Kt650Layout layout;
   if (!sim::ResolveKt650Layout(sim::MonitorDisplays(m), m.kt650_boards, &layout, &error)) std::abort();

@@ -181,6 +181,53 @@ Setter Camera(VideoSourceDesc* field) {
   };
 }
 
+// A 650-series board's camera keys: inputN sets input N of every device that has
+// it, <device>_inputN that of one device.
+struct Kt650CameraKey {
+  const char* name;
+  std::optional<Kt650VideoDevice> device;  // none: every device
+  int input;
+};
+constexpr Kt650VideoDevice kDecoderKey = Kt650VideoDevice::kDecoder;
+constexpr Kt650VideoDevice kFrontEndKey = Kt650VideoDevice::kFrontEnd;
+constexpr Kt650VideoDevice kInterfaceKey = Kt650VideoDevice::kCameraInterface;
+const Kt650CameraKey kKt650CameraKeys[] = {
+    {"input0", std::nullopt, 0},
+    {"input1", std::nullopt, 1},
+    {"input2", std::nullopt, 2},
+    {"input3", std::nullopt, 3},
+    {"input5", std::nullopt, 5},
+    {"input6", std::nullopt, 6},
+    {"input7", std::nullopt, 7},
+    {"decoder_input0", kDecoderKey, 0},
+    {"decoder_input1", kDecoderKey, 1},
+    {"decoder_input2", kDecoderKey, 2},
+    {"decoder_input3", kDecoderKey, 3},
+    {"decoder_input5", kDecoderKey, 5},
+    {"front_end_input0", kFrontEndKey, 0},
+    {"front_end_input1", kFrontEndKey, 1},
+    {"front_end_input2", kFrontEndKey, 2},
+    {"front_end_input3", kFrontEndKey, 3},
+    {"camera_interface_input0", kInterfaceKey, 0},
+    {"camera_interface_input1", kInterfaceKey, 1},
+    {"camera_interface_input2", kInterfaceKey, 2},
+    {"camera_interface_input3", kInterfaceKey, 3},
+    {"camera_interface_input6", kInterfaceKey, 6},
+    {"camera_interface_input7", kInterfaceKey, 7},
+};
+
+Setter Kt650Camera(Kt650Cameras* cameras, const Kt650CameraKey& key) {
+  return [=](std::string_view s) {
+    VideoSourceDesc camera;
+    if (!Camera(&camera)(s)) return false;
+    if (key.device)
+      cameras->Of(*key.device)[key.input] = camera;
+    else
+      cameras->PutEverywhere(key.input, camera);
+    return true;
+  };
+}
+
 // Whether the monitor exists is checked once the file is read.
 Setter Monitor(int* field) {
   return [=](std::string_view s) {
@@ -281,27 +328,25 @@ Fields Rg700Fields(Rg700Desc& b) {
 // Type and memory size depend on the chip, which may come later in the section:
 // Kt650Fits checks them once the file is read.
 Fields Kt650Fields(Kt650Desc& b) {
-  return {{"bus", Number(&b.bus)},
-          {"device_number", Number(&b.device_number, 0, kMaxDeviceNumber)},
-          {"chip", Chip(&b.chip)},
-          {"type", Number(&b.type, 0, kt650::kLastType)},
-          {"revision", Number(&b.revision)},
-          {"board_code", Number(&b.board_code)},
-          {"sub_revision", Number(&b.sub_revision)},
-          {"chip_revision", Number(&b.chip_revision)},
-          {"memory_bytes", Number(&b.memory_bytes)},
-          {"monitor", Monitor(&b.monitor)},
-          {"interrupt_line", Number(&b.interrupt_line)},
-          {"frame_buffer_base", Number(&b.frame_buffer_base)},
-          {"register_base", Number(&b.register_base)},
-          {"input0", Camera(&b.inputs[0])},
-          {"input1", Camera(&b.inputs[1])},
-          {"input2", Camera(&b.inputs[2])},
-          {"input3", Camera(&b.inputs[3])},
-          {"refresh_hz", Number(&b.refresh_hz, 1, kMaxRefreshHz)},
-          {"running", Flag(&b.timing.running)},
-          {"field_period_us", Number(&b.timing.field_period_us)},
-          {"lockstep", Flag(&b.timing.lockstep)}};
+  Fields fields{{"bus", Number(&b.bus)},
+                {"device_number", Number(&b.device_number, 0, kMaxDeviceNumber)},
+                {"chip", Chip(&b.chip)},
+                {"type", Number(&b.type, 0, kt650::kLastType)},
+                {"revision", Number(&b.revision)},
+                {"board_code", Number(&b.board_code)},
+                {"sub_revision", Number(&b.sub_revision)},
+                {"chip_revision", Number(&b.chip_revision)},
+                {"memory_bytes", Number(&b.memory_bytes)},
+                {"monitor", Monitor(&b.monitor)},
+                {"interrupt_line", Number(&b.interrupt_line)},
+                {"frame_buffer_base", Number(&b.frame_buffer_base)},
+                {"register_base", Number(&b.register_base)},
+                {"refresh_hz", Number(&b.refresh_hz, 1, kMaxRefreshHz)},
+                {"running", Flag(&b.timing.running)},
+                {"field_period_us", Number(&b.timing.field_period_us)},
+                {"lockstep", Flag(&b.timing.lockstep)}};
+  for (const Kt650CameraKey& key : kKt650CameraKeys) fields.emplace_back(key.name, Kt650Camera(&b.cameras, key));
+  return fields;
 }
 
 Fields BiosFields(MachineDescription& m) { return {{"pci", Flag(&m.pci_bios)}}; }

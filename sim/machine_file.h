@@ -24,8 +24,12 @@
 //                 size the chip's memory code lists), monitor (0 for the primary,
 //                 1..3 for a [monitor N], or none; at most one board a monitor),
 //                 interrupt_line, frame_buffer_base,
-//                 register_base (0x8A22 only), input0..input3 (none, ntsc or pal),
-//                 refresh_hz (1..1000), running, field_period_us, lockstep
+//                 register_base (0x8A22 only), refresh_hz (1..1000), running,
+//                 field_period_us, lockstep, and the cameras (none, ntsc or pal):
+//                 input0..input3, input5..input7 on that input of every device
+//                 that has it, decoder_input0..3 and 5, front_end_input0..3,
+//                 camera_interface_input0..3, 6 and 7 on one device's
+//                 (kt650_desc.h), in the order the section gives them
 //   [bios]        pci
 //   [drivers]     RG7DRIVE, RG700W95, KT6VXD95
 //

@@ -22,7 +22,7 @@ std::vector<RegisterInfo> Saa7110Model::RegisterTable() {
   // registers the model gives a meaning; the others keep what is written.
   return {
       {"STATUS_MODE", kStatusMode, 0, 0, 0, nullptr},
-      {"INPUT_SELECT", kInputSelect, 0, 0, 0, nullptr},
+      {"INPUT_SELECT", kInputSelect, kInputSelectReset, 0, 0, nullptr},
   };
 }
 

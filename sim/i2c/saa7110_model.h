@@ -2,7 +2,8 @@
 // and 2, at address 0x9C/0x9D: byte registers 0x00-0x34, written one after another
 // from the subaddress on. The chip has one readable byte, its status, whatever
 // subaddress was written last: its identification while register 0x0D bit 1 is
-// clear, else the live state of the camera on the input register 0x20 selects.
+// clear, else the live state of the camera on the input register 0x20 selects. It
+// comes up on input 0, as the first wiring selects it.
 #pragma once
 
 #include <functional>
@@ -23,6 +24,7 @@ class PLATFORM_EXPORT Saa7110Model : public I2cDevice {
   static constexpr std::uint8_t kDecoderStatus = 0x02;
   static constexpr std::uint8_t kIdentification = 0x01;
   static constexpr std::uint8_t kInputSelect = 0x20;
+  static constexpr std::uint8_t kInputSelectReset = 0x7C;
   // Live status: no horizontal lock, and 50 Hz fields.
   static constexpr std::uint8_t kNoLock = 0x40;
   static constexpr std::uint8_t kFields50Hz = 0x20;

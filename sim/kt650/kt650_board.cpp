@@ -5,7 +5,6 @@
 #include "sim/bounded_log.h"
 #include "sim/kt650/kt650_interrupt_gate.h"
 #include "sim/kt650/kt650_layout.h"
-#include "sim/kt650/kt650_saa7110_inputs.h"
 #include "sim/kt650/kt650_streams.h"
 #include "sim/memory/low_memory.h"
 
@@ -52,6 +51,27 @@ class Kt650Board::EngineStatusHook : public RegisterHook {
   const Kt650BusMaster& bus_master_;
 };
 
+// Without a camera at the video port no field is shown: the field bit reads 0.
+class Kt650Board::GpioHook : public RegisterHook {
+ public:
+  explicit GpioHook(const Kt650VideoInputs& inputs) : inputs_(inputs) {}
+  std::uint32_t OnRead(std::uint32_t, std::uint32_t stored) override {
+    return inputs_.SelectedSource().present ? stored : stored & ~kGpioField;
+  }
+
+ private:
+  const Kt650VideoInputs& inputs_;
+};
+
+Kt650VideoDevices Kt650Board::VideoDevices() const {
+  Kt650VideoDevices d;
+  d.saa7110 = serial_port_->saa7110();
+  d.decoder2 = serial_port_->decoder2();
+  d.control_port = serial_port_->control_port();
+  d.board_control = serial_port_->board_control();
+  return d;
+}
+
 std::vector<RegisterInfo> Kt650Board::RegisterTable() {
   // {name, register, reset, read-only bits, write-1-to-clear bits, hook}
   std::vector<RegisterInfo> table{
@@ -59,7 +79,7 @@ std::vector<RegisterInfo> Kt650Board::RegisterTable() {
        kInterruptStatusBits, nullptr},
       {"ENGINE_STATUS", kEngineStatus / kRegisterBytes, 0, 0, 0, engine_status_.get()},
       {"SERIAL_PORT", kSerialPort / kRegisterBytes, 0, ~kSerialPortBits, 0, serial_port_.get()},
-      {"GENERAL_PURPOSE_PORT", kGeneralPurposePort / kRegisterBytes, 0, kGpioField, 0, nullptr},
+      {"GENERAL_PURPOSE_PORT", kGeneralPurposePort / kRegisterBytes, 0, kGpioField, 0, gpio_hook_.get()},
       // The streams processor keeps what is written; a composition reads it.
       {"PRIMARY_STREAM_FORMAT", kStreamsPrimaryFormat / kRegisterBytes, 0, 0, 0, nullptr},
       {"KEY_CONTROL", kStreamsKeyControl / kRegisterBytes, 0, 0, 0, nullptr},
@@ -111,6 +131,8 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       frame_buffer_(std::move(frameBuffer)),
       window_size_(Kt650RegisterWindowSize(desc.chip)),
       serial_port_(std::make_unique<Kt650SerialPort>(desc)),
+      video_inputs_(std::make_unique<Kt650VideoInputs>(desc.type, desc.cameras, VideoDevices())),
+      gpio_hook_(std::make_unique<GpioHook>(*video_inputs_)),
       memory_clock_(std::make_unique<Kt650MemoryClock>()),
       vga_(Kt650CrtcIdentity{desc.chip_revision, Kt650MemoryCode(desc.chip, frame_buffer_->size()), board_id()},
            desc.refresh_hz, SequencerTable()),
@@ -118,12 +140,15 @@ Kt650Board::Kt650Board(const Kt650Desc& desc, std::shared_ptr<DisplayMemory> fra
       engine_status_(std::make_unique<EngineStatusHook>(*bus_master_)),
       video_port_(std::make_unique<Kt650VideoPort>(desc.chip, desc.type, *frame_buffer_)),
       registers_(window_size_ / kRegisterBytes, DwordWide, RegisterTable()),
-      video_inputs_(std::make_unique<Kt650VideoInputs>(desc.inputs)),
       lines_(desc.type, desc.revision),
       field_clock_(std::make_unique<Kt650FieldClock>(*this, desc.timing)) {
   SetUpConfigSpace();
-  if (Kt650Decoder2* decoder = serial_port_->decoder2()) decoder->ConnectInputs(video_inputs_.get());
-  if (Saa7110Model* saa = saa7110()) ConnectSaa7110Inputs(*saa, *video_inputs_);
+  // The devices' signal status follows the cameras on their inputs.
+  const Kt650VideoInputs* inputs = video_inputs_.get();
+  if (Kt650Decoder2* decoder = serial_port_->decoder2()) decoder->ConnectInputs(inputs);
+  if (Saa7110Model* saa = saa7110())
+    saa->SetCameraProbe([inputs](int input) { return inputs->Source(Kt650VideoDevice::kDecoder, input); });
+  status_device().SetSignalProbe([inputs] { return inputs->InterfaceSignal(); });
   window_ = MapBelow4G(window_size_, false);
   platform::MapMmioWindow(reinterpret_cast<std::uintptr_t>(window_), window_size_, this);
 }

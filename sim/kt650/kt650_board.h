@@ -2,10 +2,11 @@
 // with its PCI function, its register window (MMIO registers laid out as
 // kt650_registers.h gives them, and the VGA ports as bytes of the window) and the
 // VGA ports of the primary adapter reached by port I/O. Its field clock gives the
-// vertical syncs, which set the interrupt status and show the field, and raise the
-// interrupt sources the enables let out (kt650_interrupt_gate.h). Its bus master
-// copies physical memory into display memory (kt650_bus_master.h); its video port
-// captures the fields into it (kt650_video_port.h).
+// vertical syncs of the camera that its video devices route to the video port
+// (kt650_video_inputs.h), which set the interrupt status and show the field, and
+// raise the interrupt sources the enables let out (kt650_interrupt_gate.h). Its
+// bus master copies physical memory into display memory (kt650_bus_master.h); its
+// video port captures the fields into it (kt650_video_port.h).
 #pragma once
 
 #include <functional>
@@ -122,6 +123,7 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   void ConnectBus(PhysicalMemory* memory);
   void SetBusMasterFault(Kt650EngineFault fault);
 
+  // The cameras on the devices' inputs, and which one the video port sees.
   Kt650VideoInputs& video_inputs() { return *video_inputs_; }
   Kt650FieldClock& field_clock() { return *field_clock_; }
   Kt650VideoPort& video_port() { return *video_port_; }
@@ -157,6 +159,8 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
 
  private:
   class EngineStatusHook;
+  class GpioHook;
+  Kt650VideoDevices VideoDevices() const;
   std::vector<RegisterInfo> RegisterTable();
   std::vector<RegisterInfo> SequencerTable();
   void SetUpConfigSpace();
@@ -179,13 +183,14 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   mutable std::mutex mutex_;
   std::vector<Kt650RegisterWrite> writes_;
   std::unique_ptr<Kt650SerialPort> serial_port_;
+  std::unique_ptr<Kt650VideoInputs> video_inputs_;  // after the devices it reads
+  std::unique_ptr<GpioHook> gpio_hook_;
   std::unique_ptr<Kt650MemoryClock> memory_clock_;
   Kt650Vga vga_;  // after its sequencer's hooks
   std::unique_ptr<Kt650BusMaster> bus_master_;
   std::unique_ptr<EngineStatusHook> engine_status_;
   std::unique_ptr<Kt650VideoPort> video_port_;
   RegisterFile registers_;  // after its hooks
-  std::unique_ptr<Kt650VideoInputs> video_inputs_;
   InterruptSink sink_;
   bool field_ = false;
   std::uint8_t frame_counter_ = 0;

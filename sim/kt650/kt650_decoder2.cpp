@@ -66,14 +66,12 @@ int Kt650Decoder2::SelectedInputLocked() const {
   std::uint32_t mode = registers_.Get(kInputSelect) & kInputModeMask;
   for (const InputMode& m : kInputModes)
     if (m.mode == mode) return m.input;
-  return -1;
+  return kKt650NoInput;
 }
 
 std::uint8_t Kt650Decoder2::StatusLocked() const {
   const Kt650VideoInputs* inputs = inputs_.load();
-  int input = SelectedInputLocked();
-  int connector = Kt650VideoInputs::ConnectorOf(input);
-  return inputs && connector >= 0 && inputs->CameraPresent(connector) ? kLocked : kNoSignal;
+  return inputs && inputs->CameraPresent(Kt650VideoDevice::kDecoder, SelectedInputLocked()) ? kLocked : kNoSignal;
 }
 
 bool Kt650Decoder2::WriteData(std::uint8_t subaddress, std::size_t index, std::uint8_t value) {

@@ -2,7 +2,8 @@
 // the serial bus: byte registers in three banks (0x00-0x19, 0x40-0x5E, 0x80-0xEF),
 // written and read one after another from the subaddress on. Register 0x00 is the
 // chip's version; register 0x1F, outside the banks, its signal status: locked when
-// a camera is on the input that the input select's low nibble chooses. A byte
+// a camera is on the decoder input that the input select's low nibble chooses
+// (kt650_video_inputs.h). A byte
 // written to no register is not acknowledged and not kept.
 #pragma once
 
@@ -34,7 +35,7 @@ class PLATFORM_EXPORT Kt650Decoder2 : public I2cDevice {
 
   // Test view: the kept value; the status as a read would give it.
   std::uint8_t Register(std::uint8_t index) const;
-  // The input the input select chooses, or -1 for a mode that selects none.
+  // The input the input select chooses, or kKt650NoInput for a mode that selects none.
   int SelectedInput() const;
 
  protected:

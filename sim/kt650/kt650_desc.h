@@ -10,6 +10,73 @@
 
 namespace sim {
 
+// The devices whose picture can feed a 650-series board's video port. Each has
+// inputs of its own, numbered as the library numbers its channels:
+//   kDecoder          the decoder: the SAA7110 (types 0-2; type 0's is not on
+//                     the model's bus) or the second decoder (types 3-5):
+//                     inputs 0-3 and 5;
+//   kFrontEnd         the analog front end of types 0-2: inputs 0-3 (its input 5
+//                     is input 0, which the library selects with the same code);
+//   kCameraInterface  the analog camera interface of types 4-5: inputs 0-3 (one
+//                     level set) and 6 and 7 (the two level sets).
+// kt650_video_routing.h says what selects the device and its input.
+enum class Kt650VideoDevice : std::uint8_t { kDecoder, kFrontEnd, kCameraInterface };
+inline constexpr Kt650VideoDevice kKt650VideoDevices[] = {Kt650VideoDevice::kDecoder, Kt650VideoDevice::kFrontEnd,
+                                                          Kt650VideoDevice::kCameraInterface};
+inline constexpr int kKt650InputNumbers = 8;
+inline constexpr int kKt650NoInput = -1;
+
+constexpr bool Kt650DeviceHasInput(Kt650VideoDevice device, int input) {
+  if (input < 0 || input >= kKt650InputNumbers) return false;
+  switch (device) {
+    case Kt650VideoDevice::kDecoder:
+      return input <= 3 || input == 5;
+    case Kt650VideoDevice::kFrontEnd:
+      return input <= 3;
+    case Kt650VideoDevice::kCameraInterface:
+      return input <= 3 || input >= 6;
+  }
+  return false;
+}
+
+// The camera on each input of each device, by input number; a number the device
+// lacks is never looked at.
+struct Kt650Cameras {
+  using Inputs = std::array<VideoSourceDesc, kKt650InputNumbers>;
+  Inputs decoder{};
+  Inputs front_end{};
+  Inputs camera_interface{};
+
+  Inputs& Of(Kt650VideoDevice device) { return *Pick(this, device); }
+  const Inputs& Of(Kt650VideoDevice device) const { return *Pick(this, device); }
+  // The camera on input `input` of every device that has such an input.
+  void PutEverywhere(int input, const VideoSourceDesc& camera) {
+    for (Kt650VideoDevice device : kKt650VideoDevices)
+      if (Kt650DeviceHasInput(device, input)) Of(device)[input] = camera;
+  }
+
+ private:
+  template <class Self>
+  static auto Pick(Self* self, Kt650VideoDevice device) -> decltype(&self->decoder) {
+    switch (device) {
+      case Kt650VideoDevice::kDecoder:
+        return &self->decoder;
+      case Kt650VideoDevice::kFrontEnd:
+        return &self->front_end;
+      case Kt650VideoDevice::kCameraInterface:
+        break;
+    }
+    return &self->camera_interface;
+  }
+};
+
+// An NTSC camera on input 0 of every device.
+inline Kt650Cameras DefaultKt650Cameras() {
+  Kt650Cameras cameras;
+  cameras.PutEverywhere(0, VideoSourceDesc{true, 0});
+  return cameras;
+}
+
 // The machine builds any description; a description file must also give a type
 // that fits the chip and a memory size the chip's memory code lists.
 struct Kt650Desc {
@@ -32,11 +99,11 @@ struct Kt650Desc {
   std::uint32_t frame_buffer_base = 0;
   // Physical, chip 0x8A22 only; 0: assigned.
   std::uint32_t register_base = 0;
-  // Cameras on the four inputs; the default is an NTSC camera on input 0.
-  std::array<VideoSourceDesc, 4> inputs = {VideoSourceDesc{true, 0}, {}, {}, {}};
+  // Cameras on the devices' inputs; the default is an NTSC camera on input 0 of each.
+  Kt650Cameras cameras = DefaultKt650Cameras();
   // Display refresh: the retrace rate of input status 1.
   std::uint32_t refresh_hz = 60;
-  // The vertical syncs of the camera on the selected input.
+  // The vertical syncs of the camera on the input that feeds the video port.
   VideoTimingDesc timing;
 };
 

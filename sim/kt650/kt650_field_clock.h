@@ -1,8 +1,9 @@
 // The field clock of a 650-series board: a device thread that produces the vertical
-// syncs of the camera on the selected input at the standard's rate (or faster, for
-// tests). Fields alternate 0, 1, 0, 1, ...; an 8-bit counter counts the frames. With
-// no camera on the selected input no vertical syncs come. The thread is joined by
-// Stop and by the clock's destruction.
+// syncs of the camera the video port sees (on the selected input of the device that
+// feeds it, kt650_video_inputs.h) at the standard's rate (or faster, for tests).
+// Fields alternate 0, 1, 0, 1, ...; an 8-bit counter counts the frames. With no
+// camera there no vertical syncs come. The thread is joined by Stop and by the
+// clock's destruction.
 #pragma once
 
 #include <cstdint>

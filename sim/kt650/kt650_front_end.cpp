@@ -8,7 +8,7 @@ using namespace kt650;
 
 void Kt650FrontEnd::OnPortRegisters(const std::array<std::uint8_t, kPortRegisterCount>& registers, std::uint8_t data) {
   std::lock_guard lock(mutex_);
-  bool pulse = (registers[kPortFrontEndLatch] & kFrontEndLatchPulse) != 0;
+  bool pulse = (registers[kPortVideoControl] & kFrontEndLatchPulse) != 0;
   bool rising = pulse && !pulse_;
   pulse_ = pulse;
   if (!rising) return;
@@ -27,6 +27,11 @@ void Kt650FrontEnd::OnPortRegisters(const std::array<std::uint8_t, kPortRegister
     default:
       break;
   }
+}
+
+int Kt650FrontEnd::SelectedInput() const {
+  std::lock_guard lock(mutex_);
+  return (level_dacs_[kInputSelectDac] >> kInputSelectShift) & kInputSelectMask;
 }
 
 std::uint8_t Kt650FrontEnd::LevelDac(unsigned index) const {

@@ -4,6 +4,9 @@
 // device's byte as register 7 bits 5-4 say: 00 the address (level-DAC index or
 // LUT2 address), 10 level-DAC data at that index, 01 LUT2 data, after which the
 // address advances.
+// Level DAC 0 drives the input multiplexer: bits 5-4 are the input (0-3) whose
+// picture the front end takes; the library writes the same number again into bits
+// 7-6 and sets bits 3-2, and selects its input 5 with the code of input 0.
 #pragma once
 
 #include <array>
@@ -17,13 +20,14 @@
 namespace sim {
 
 namespace kt650 {
-constexpr std::uint8_t kPortFrontEndLatch = 5;
-constexpr std::uint8_t kFrontEndLatchPulse = 0x20;
 constexpr std::uint8_t kFrontEndPhaseBits = 0x30;  // of register 7
 constexpr std::uint8_t kFrontEndPhaseAddress = 0x00;
 constexpr std::uint8_t kFrontEndPhaseLevel = 0x20;
 constexpr std::uint8_t kFrontEndPhaseLut2 = 0x10;
 constexpr unsigned kLevelDacs = 3;
+constexpr unsigned kInputSelectDac = 0;
+constexpr unsigned kInputSelectShift = 4;
+constexpr std::uint8_t kInputSelectMask = 0x03;  // after its shift
 constexpr unsigned kLut2Entries = 256;
 }  // namespace kt650
 
@@ -38,6 +42,9 @@ class PLATFORM_EXPORT Kt650FrontEnd {
  public:
   // After each control-port register write, with the data device's byte.
   void OnPortRegisters(const std::array<std::uint8_t, kt650::kPortRegisterCount>& registers, std::uint8_t data);
+
+  // The input (0-3) the multiplexer selects.
+  int SelectedInput() const;
 
   // Test view.
   std::uint8_t LevelDac(unsigned index) const;

@@ -262,6 +262,12 @@ constexpr std::uint8_t kPortSelect = 0x80;
 constexpr std::uint8_t kPortRegisterMask = 0x07;
 constexpr std::uint8_t kPortValueMask = 0x3F;
 constexpr std::uint8_t kPortLutControl = 7;
+// Register 5: bit 0 sends the analog front end's picture to the video port instead
+// of the SAA7110's (type 2); a rising bit 5 latches the front end's byte
+// (kt650_front_end.h).
+constexpr std::uint8_t kPortVideoControl = 5;
+constexpr std::uint8_t kPortFrontEndVideo = 0x01;
+constexpr std::uint8_t kFrontEndLatchPulse = 0x20;
 // The line interrupts: register 6 bits 1-3 enable sources 13-15, which reach the
 // chip while register 1 has kPortLinesOn.
 constexpr std::uint8_t kPortLineControl = 1;
@@ -275,6 +281,20 @@ constexpr unsigned kLutBankShift = 4;
 // Types 3-5: the board-control device, registers by subaddress.
 constexpr std::uint8_t kBoardControlAddress = 0x48;
 constexpr std::uint8_t kBoardControlCount = 22;
+// Register 1 on types 4-5: bits 0-1 choose the picture the video port gets: 3 the
+// camera interface with one level set, whose input 0-3 bits 2-3 give; 2 the camera
+// interface with two level sets, bit 2 picking input 7 over input 6; 1 (and 0, the
+// digital port) the second decoder, the camera interface staying on the one-set
+// input of bits 2-3.
+constexpr std::uint8_t kBcVideoSource = 1;
+constexpr std::uint8_t kVideoSourceBits = 0x03;
+constexpr std::uint8_t kVideoFromInterface = 0x02;  // set in both camera-interface values
+constexpr std::uint8_t kVideoFromLevelSets = 0x02;  // the two-set value of the source bits
+constexpr std::uint8_t kInterfaceInputBits = 0x0C;
+constexpr unsigned kInterfaceInputShift = 2;
+constexpr std::uint8_t kInterfaceSecondSet = 0x04;
+constexpr int kInterfaceFirstSetInput = 6;
+constexpr int kInterfaceSecondSetInput = 7;
 constexpr std::uint8_t kBcCapture = 7;
 constexpr std::uint8_t kCaptureOn = 0x80;
 // Register 7's capture mode: one frame per rising edge of capture or every field;

@@ -1,5 +1,7 @@
 #include "sim/kt650/kt650_status_device.h"
 
+#include <utility>
+
 #include "sim/bounded_log.h"
 #include "sim/kt650/kt650_registers.h"
 
@@ -87,8 +89,9 @@ void Kt650StatusDevice::BeginUnit() {
   // The camera-interface boards send a revision byte before their status byte.
   unsigned statusUnit = shows_no_signal_ ? 1 : 0;
   if (unit_ == statusUnit) {
-    tx_ = static_cast<std::uint8_t>((field_ ? kStatusField : 0) |
-                                    (shows_no_signal_ && no_signal_ ? kStatusNoSignal : 0) | kStatusIdleLines);
+    tx_ =
+        static_cast<std::uint8_t>((field_ ? kStatusField : 0) |
+                                  (shows_no_signal_ && signal_ && !signal_() ? kStatusNoSignal : 0) | kStatusIdleLines);
   } else {
     tx_ = static_cast<std::uint8_t>(kRevisionMarker | unit_ << kRevisionUnitShift | revision_);
   }
@@ -110,9 +113,9 @@ void Kt650StatusDevice::SetField(bool field) {
   field_ = field;
 }
 
-void Kt650StatusDevice::SetNoSignal(bool noSignal) {
+void Kt650StatusDevice::SetSignalProbe(std::function<bool()> probe) {
   std::lock_guard lock(mutex_);
-  no_signal_ = noSignal;
+  signal_ = std::move(probe);
 }
 
 std::vector<std::uint8_t> Kt650StatusDevice::Written() const {

@@ -7,7 +7,8 @@
 //           unit's number in bits 4-6 and bit 7 set (the library stops after any
 //           unit, which needs the line free when the next unit would begin);
 //           the camera-interface boards (types 4-5) send these two the other way
-//           round, with no camera signal in bit 3 of the status byte;
+//           round, with no camera signal in bit 3 of the status byte (no camera
+//           on the camera interface's selected input, kt650_video_inputs.h);
 //   unit 2  the master writes a byte, which it keeps;
 //   unit 3, 4  it sends the revision byte of the unit.
 // It presents each bit while the clock is low and holds it while the clock is high;
@@ -16,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <vector>
 
@@ -34,10 +36,12 @@ class PLATFORM_EXPORT Kt650StatusDevice {
   // The line levels: the master's and the device's, wired-AND.
   void Sense(bool* clock, bool* data) const;
 
+  // Whether the camera interface has a signal; asked with the device's lock held,
+  // as each status byte is taken. None: a signal.
+  void SetSignalProbe(std::function<bool()> probe);
+
   // Test side.
   void SetField(bool field);
-  // Shown on types 4-5 only.
-  void SetNoSignal(bool noSignal);
   // The bytes the master wrote in unit 2, oldest first.
   std::vector<std::uint8_t> Written() const;
   // Frames ended by a stop.
@@ -60,7 +64,7 @@ class PLATFORM_EXPORT Kt650StatusDevice {
 
   mutable std::mutex mutex_;
   bool field_ = false;
-  bool no_signal_ = false;
+  std::function<bool()> signal_;
   // The master's lines and the levels as last settled.
   bool clock_ = true;
   bool data_ = true;

@@ -2,48 +2,48 @@
 
 namespace sim {
 
-namespace {
-bool InRange(int input) { return input >= 0 && input < Kt650VideoInputs::kInputs; }
-}  // namespace
-
-void Kt650VideoInputs::SelectInput(int input) {
-  if (!InRange(input)) return;
+void Kt650VideoInputs::SetCamera(Kt650VideoDevice device, int input, bool present) {
+  if (!Kt650DeviceHasInput(device, input)) return;
   std::lock_guard lock(mutex_);
-  selected_ = input;
-}
-
-int Kt650VideoInputs::SelectedInput() const {
-  std::lock_guard lock(mutex_);
-  return selected_;
+  cameras_.Of(device)[input].present = present;
 }
 
 void Kt650VideoInputs::SetCamera(int input, bool present) {
-  if (!InRange(input)) return;
+  for (Kt650VideoDevice device : kKt650VideoDevices) SetCamera(device, input, present);
+}
+
+void Kt650VideoInputs::SetStandard(Kt650VideoDevice device, int input, std::uint16_t standard) {
+  if (!Kt650DeviceHasInput(device, input)) return;
   std::lock_guard lock(mutex_);
-  sources_[input].present = present;
+  cameras_.Of(device)[input].standard = standard;
 }
 
 void Kt650VideoInputs::SetStandard(int input, std::uint16_t standard) {
-  if (!InRange(input)) return;
-  std::lock_guard lock(mutex_);
-  sources_[input].standard = standard;
+  for (Kt650VideoDevice device : kKt650VideoDevices) SetStandard(device, input, standard);
 }
 
-bool Kt650VideoInputs::CameraPresent(int input) const {
-  if (!InRange(input)) return false;
+VideoSourceDesc Kt650VideoInputs::Source(Kt650VideoDevice device, int input) const {
+  if (!Kt650DeviceHasInput(device, input)) return {};
   std::lock_guard lock(mutex_);
-  return sources_[input].present;
+  return cameras_.Of(device)[input];
 }
+
+bool Kt650VideoInputs::CameraPresent(Kt650VideoDevice device, int input) const { return Source(device, input).present; }
+
+Kt650VideoDevice Kt650VideoInputs::Feeding() const { return routing_.Feeding(); }
+
+int Kt650VideoInputs::SelectedInput(Kt650VideoDevice device) const { return routing_.SelectedInput(device); }
+
+int Kt650VideoInputs::SelectedInput() const { return routing_.SelectedInput(routing_.Feeding()); }
 
 VideoSourceDesc Kt650VideoInputs::SelectedSource() const {
-  std::lock_guard lock(mutex_);
-  return sources_[selected_];
+  // The devices are read before the cameras' lock is taken.
+  Kt650VideoDevice device = routing_.Feeding();
+  return Source(device, routing_.SelectedInput(device));
 }
 
-VideoSourceDesc Kt650VideoInputs::Source(int input) const {
-  if (!InRange(input)) return {};
-  std::lock_guard lock(mutex_);
-  return sources_[input];
+bool Kt650VideoInputs::InterfaceSignal() const {
+  return CameraPresent(Kt650VideoDevice::kCameraInterface, routing_.SelectedInput(Kt650VideoDevice::kCameraInterface));
 }
 
 }  // namespace sim

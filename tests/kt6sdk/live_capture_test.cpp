@@ -63,7 +63,7 @@ class LiveCapture : public kt6_testing::Kt6Test {
   sim::Kt650Board& Open(std::uint8_t type, std::uint16_t standard, const std::string& ini = "") {
     sim::MachineDescription desc = kt6_testing::OneBoard(type >= 3 ? kChip8A22 : kChip8A01, type);
     sim::Kt650Desc& b = desc.kt650_boards[0];
-    b.inputs[0] = sim::VideoSourceDesc{true, standard};
+    b.cameras.PutEverywhere(0, sim::VideoSourceDesc{true, standard});
     b.timing.field_period_us = kFieldPeriodUs;
     sim::Machine& m = Boot(desc);
     WriteIni(std::string(kQuickIni) + ini);

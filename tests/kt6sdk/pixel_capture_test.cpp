@@ -24,7 +24,7 @@ class PixelCapture : public kt6_testing::Kt6Test {
  protected:
   sim::Kt650Board& Open() {
     sim::MachineDescription desc = kt6_testing::OneBoard(kChip8A22, kType);
-    desc.kt650_boards[0].inputs[0] = sim::VideoSourceDesc{true, kNtsc};
+    desc.kt650_boards[0].cameras.PutEverywhere(0, sim::VideoSourceDesc{true, kNtsc});
     sim::Machine& m = Boot(desc);
     WriteIni(kQuickIni);
     EXPECT_EQ(KT6Open(0x151), 0);

@@ -133,7 +133,7 @@ TEST_F(SerialBus, StatusBytesAreReadPastTheBusAndTheLinesLeftIdle) {
   sim::Kt650Board& board = BootBoard(kChip8A22, 4, 9);
   board.StopVideo();  // the field is set by hand
   board.status_device().SetField(true);
-  board.status_device().SetNoSignal(true);
+  board.video_inputs().SetCamera(sim::Kt650VideoDevice::kCameraInterface, 0, false);
   board.serial_bus().ClearFrames();
   // This board sends a revision byte before its status byte.
   std::uint8_t status = kt6::KT6SerialReadBytes(2, 0);

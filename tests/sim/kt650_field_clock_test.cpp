@@ -43,7 +43,7 @@ TEST(Kt650FieldClock, FieldsAlternateFromZeroAndTheFrameCounterWraps) {
 TEST(Kt650FieldClock, TheRateIsTheSelectedCamerasStandardUnlessATestPeriodIsSet) {
   sim::Kt650Desc pal = Kt650(kt650::kChip8A22, 3, -1);
   pal.device_number = 0x10;
-  pal.inputs[0].standard = 1;
+  pal.cameras.PutEverywhere(0, sim::VideoSourceDesc{true, 1});
   sim::Machine& m = PowerOnWith({Kt650(kt650::kChip8A22, 3), pal});
   sim::Kt650FieldClock& ntscClock = m.kt650(0).field_clock();
   sim::Kt650FieldClock& palClock = m.kt650(1).field_clock();
@@ -113,8 +113,13 @@ TEST(Kt650FieldClock, EachVerticalSyncSetsThePollingBitAndShowsTheFieldWhereTheT
 
 TEST(Kt650FieldClock, NoCameraOnTheSelectedInputMeansNoVerticalSyncs) {
   sim::Kt650Desc d = StoppedClock(Kt650(kt650::kChip8A22, 4));
-  d.inputs[2] = sim::VideoSourceDesc{true, 1};
+  d.cameras.decoder[2] = sim::VideoSourceDesc{true, 1};
   sim::Kt650Board& b = PowerOnWith({d}).kt650(0);
+  sim_test::Kt650SerialMaster master(b);
+  // The second decoder feeds the port; its input select's mode picks the input.
+  auto select = [&](std::uint8_t mode) {
+    master.Transmit(sim::Kt650Decoder2::kAddress, {sim::Kt650Decoder2::kInputSelect, mode});
+  };
   sim::Kt650FieldClock& clock = b.field_clock();
   clock.Start();
   auto stalls = [&] {
@@ -130,9 +135,9 @@ TEST(Kt650FieldClock, NoCameraOnTheSelectedInputMeansNoVerticalSyncs) {
   EXPECT_TRUE(stalls());
   b.video_inputs().SetCamera(0, true);
   EXPECT_TRUE(runs());
-  b.video_inputs().SelectInput(1);
+  select(2);  // input 1
   EXPECT_TRUE(stalls());
-  b.video_inputs().SelectInput(2);
+  select(4);  // input 2
   EXPECT_TRUE(runs());
   EXPECT_TRUE(clock.running());
   sim::PowerOff();

@@ -265,7 +265,8 @@ TEST_F(Kt650SerialBus, Saa7110IdentifiesItselfWhileRegister0DBit1IsClear) {
     master_->Transmit(kSaa, {0x0B, 0x11, 0x22, Saa7110Model::kDecoderStatus});  // auto-increment to 0x0D
     EXPECT_EQ(saa.Register(0x0B), 0x11);
     EXPECT_EQ(saa.Register(0x0C), 0x22);
-    EXPECT_EQ(master_->ReadPlain(kSaa, 1), Bytes{Saa7110Model::kNoLock});  // no input selected yet
+    // Locked on the NTSC camera of input 0, where the decoder comes up.
+    EXPECT_EQ(master_->ReadPlain(kSaa, 1), Bytes{0x00});
     master_->Transmit(kSaa, {Saa7110Model::kStatusMode, 0xFD});
     EXPECT_EQ(master_->ReadPlain(kSaa, 1), Bytes{Saa7110Model::kIdentification});
     // The last register is 0x34.

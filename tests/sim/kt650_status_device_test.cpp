@@ -55,13 +55,15 @@ TEST(Kt650StatusDevice, TheFrameCarriesStatusRevisionAndTheMastersByte) {
     EXPECT_EQ(m.Read() & kSensed, kSensed);
 
     b.status_device().SetField(true);
-    b.status_device().SetNoSignal(true);
+    // No camera on the camera interface's selected input (input 0 after reset).
+    b.video_inputs().SetCamera(sim::Kt650VideoDevice::kCameraInterface, 0, false);
     f = ReadFrame(m, 0xA3, cameraInterface);
     bool noSignalShown = cameraInterface;
     EXPECT_EQ(f.status, kt650::kStatusField | (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
     EXPECT_EQ(f.revision4, RevisionByte(4, 0xA));
     b.status_device().SetField(false);
-    EXPECT_EQ(ReadFrame(m, 0x00, cameraInterface).status, (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
+    EXPECT_EQ(ReadFrame(m, 0x00, cameraInterface).status,
+              (noSignalShown ? kt650::kStatusNoSignal : 0) | kt650::kStatusIdleLines);
     EXPECT_EQ(b.status_device().Written(), (std::vector<std::uint8_t>{0x5C, 0xA3, 0x00}));
     EXPECT_EQ(b.status_device().Frames(), 3u);
     EXPECT_FALSE(m.ninth_clock_low());

@@ -80,7 +80,7 @@ class Kt650VideoPort : public ::testing::Test {
 
   sim::Kt650Board& Board(std::uint8_t type, std::uint16_t standard = 0, std::uint32_t periodUs = 1000) {
     sim::Kt650Desc d = StoppedClock(Kt650(ChipOf(type), type, -1), periodUs);
-    d.inputs[0].standard = standard;
+    d.cameras.PutEverywhere(0, sim::VideoSourceDesc{true, standard});
     board_ = &PowerOnWith({d}).kt650(0);
     type_ = type;
     standard_ = standard;

@@ -229,6 +229,9 @@ interrupt_line=7
 frame_buffer_base=0x8C000000
 input0=none
 input2=PAL
+decoder_input5=ntsc
+front_end_input2=none
+camera_interface_input7=pal
 refresh_hz=1000
 running=0
 field_period_us=3000
@@ -259,14 +262,20 @@ KT6VXD95=0
   EXPECT_EQ(b.monitor, -1);
   EXPECT_EQ(b.interrupt_line, 7);
   EXPECT_EQ(b.frame_buffer_base, 0x8C000000u);
-  EXPECT_FALSE(b.inputs[0].present);
-  EXPECT_TRUE(b.inputs[2].present);
-  EXPECT_EQ(b.inputs[2].standard, 1);
+  // inputN reaches every device with that input, a device's own key one device,
+  // in the order the section gives them.
+  const sim::Kt650Cameras& c = b.cameras;
+  EXPECT_FALSE(c.decoder[0].present || c.front_end[0].present || c.camera_interface[0].present);
+  EXPECT_EQ(c.decoder[2].standard + c.camera_interface[2].standard, 2);
+  EXPECT_TRUE(c.decoder[2].present && c.camera_interface[2].present && !c.front_end[2].present);
+  EXPECT_TRUE(c.decoder[5].present && c.camera_interface[7].present && c.camera_interface[7].standard == 1);
+  EXPECT_FALSE(c.camera_interface[5].present || c.decoder[7].present);
   EXPECT_EQ(b.refresh_hz, 1000u);
   EXPECT_FALSE(b.timing.running);
   EXPECT_EQ(b.timing.field_period_us, 3000u);
   EXPECT_TRUE(b.timing.lockstep);
   const sim::Kt650Desc& monitor = m.kt650_boards[1];
+  EXPECT_TRUE(monitor.cameras.front_end[0].present);  // the default
   EXPECT_EQ(monitor.chip, sim::kt650::kChip8A22);
   EXPECT_EQ(monitor.monitor, 0);
   EXPECT_EQ(monitor.register_base, 0xE8080000u);
@@ -287,6 +296,10 @@ TEST(MachineFile, Kt650ValuesMustFitTheChipAndTheMachine) {
         "chip=0x8A01\ntype=1\nregister_base=0xE8000000", "register_base=0xE8001000", "frame_buffer_base=0xC0800000",
         "chip=0x8A01\ntype=1\nframe_buffer_base=0xD1000000", "input4=ntsc", "device_number=32"})
     EXPECT_FALSE(ErrorOf(std::string("[kt650 0]\n") + lines + "\n").empty()) << lines;
+  // Camera keys exist for the inputs a device has.
+  for (const char* line : {"input8=ntsc", "decoder_input6=ntsc", "front_end_input5=ntsc", "camera_interface_input5=pal",
+                           "camera_interface_input0=secam"})
+    EXPECT_FALSE(ErrorOf(std::string("[kt650 0]\n") + line + "\n").empty()) << line;
   // The monitor's board takes the display's base, which must then suit its BAR.
   EXPECT_FALSE(ErrorOf("[display]\nphysical_base=0xC0100000\n[kt650 0]\n").empty());
   EXPECT_NE(ErrorOf("[kt650 0]\n[kt650 1]\n").find("monitor"), std::string::npos);
