@@ -21,7 +21,7 @@ struct PathCase {
 };
 // Whether the board model stops the SAA7110's field bit and reports its loss of
 // signal when the decoder's input has no camera (types 0-2).
-constexpr bool kSaa7110SeesCameras = false;
+constexpr bool kSaa7110SeesCameras = true;
 bool SeesCameras(const PathCase& p) { return kSaa7110SeesCameras || p.type > 2; }
 
 constexpr PathCase kPaths[] = {{2, 0x10, 0, 1}, {1, 0, 0, 3}, {3, 0, 0, 2}, {4, 0x10000, 0, 2}, {5, 0x40000, 6, 7}};
@@ -29,7 +29,7 @@ constexpr PathCase kPaths[] = {{2, 0x10, 0, 1}, {1, 0, 0, 3}, {3, 0, 0, 2}, {4, 
 class ChannelSelect : public kt6_testing::VideoInputTest {
  protected:
   void Cameras(bool present) {
-    for (int i = 0; i < sim::Kt650VideoInputs::kInputs; ++i) board_->video_inputs().SetCamera(i, present);
+    for (int i = 0; i < sim::kKt650InputNumbers; ++i) board_->video_inputs().SetCamera(i, present);
   }
   static std::uint8_t Channel() {
     std::uint8_t c = 0xEE;
