@@ -18,7 +18,8 @@ namespace {
 void SetMirrorMode(std::uint8_t mode) { KT6SetMirrorMode(mode); }
 void SetTvStandard(std::uint8_t standard) { KT6SetTVStandard(standard); }
 void SetPixelMode(std::uint8_t mode) { KT6SetPixelMode(mode); }
-void SetChannel(std::uint8_t channel) { KT6SetChannel(channel); }
+// The init's channel: to the device even when the record names it already.
+void SetChannel(std::uint8_t channel) { SelectChannel(channel, true); }
 void SetLevels() { ApplyConfiguredLevels(); }
 
 // The applied camera's window; the 525-line one while no camera has been applied.

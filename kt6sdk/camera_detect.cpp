@@ -8,7 +8,6 @@
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/saa7110.h"
-#include "kt6sdk/serial_bus.h"
 #include "kt6sdk/waits.h"
 
 namespace kt6 {
@@ -21,7 +20,7 @@ std::int32_t NoSignalIf(bool noSignal) { return noSignal ? KT6_ERR_TIMEOUT : KT6
 // The camera interface's own status, or a board that cannot tell.
 std::int32_t DetectWithoutDecoder() {
   if (g_state.board_type < kFirstCameraInterfaceType) return KT6_OK;
-  return NoSignalIf(KT6SerialReadBytes(input::kStatusBytes, 0) & input::kStatusNoSignal);
+  return NoSignalIf(BoardStatusByte() & input::kStatusNoSignal);
 }
 
 std::int32_t DetectCurrent(InputPath path) {

@@ -113,11 +113,7 @@ void ApplyConfiguredLevels() {
   }
 }
 
-}  // namespace kt6
-
-using namespace kt6;
-
-std::int32_t KT6SetChannel(std::uint8_t argument) {
+std::int32_t SelectChannel(std::uint8_t argument, bool even) {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;
   auto channel = static_cast<std::uint8_t>(argument & kChannelBits);
   std::uint8_t current = CurrentChannel();
@@ -126,7 +122,7 @@ std::int32_t KT6SetChannel(std::uint8_t argument) {
   InputPath path = ControlPath();
   CameraInterface ci = CameraInterfaceOf();
   // Nothing to switch, or nothing that could.
-  if (channel == current || (path == InputPath::kNone && ci == CameraInterface::kNone)) return KT6_OK;
+  if ((channel == current && !even) || (path == InputPath::kNone && ci == CameraInterface::kNone)) return KT6_OK;
   bool frozen = false;
   if (KT6GetHDecimation() != decimation::kFreeze) {
     KT6WaitForFrameEnd();
@@ -142,6 +138,12 @@ std::int32_t KT6SetChannel(std::uint8_t argument) {
   }
   return result;
 }
+
+}  // namespace kt6
+
+using namespace kt6;
+
+std::int32_t KT6SetChannel(std::uint8_t argument) { return SelectChannel(argument, false); }
 
 std::int32_t KT6GetChannel(std::uint8_t* channel) {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;

@@ -27,7 +27,6 @@ constexpr std::uint8_t kInputSelectBits = 0x0C;
 constexpr std::uint8_t kInputSelectSecondSet = 0x04;  // input 7 of the two level sets
 
 // The camera interface's status byte: bit 3 set while its input has no signal.
-constexpr std::uint32_t kStatusBytes = 1;
 constexpr std::uint8_t kStatusNoSignal = 0x08;
 
 // Serial registers of the reference DACs.

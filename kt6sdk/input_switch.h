@@ -20,5 +20,8 @@ std::int32_t WaitForDecoder2Signal();
 // The camera interface's levels as the board configuration holds them: the selected
 // input's, or both level sets' (only the selected set reaching the DACs).
 void ApplyConfiguredLevels();
+// KT6SetChannel's switch; `even` switches to the channel the record already names
+// (the init's form: the device may not be on it yet).
+std::int32_t SelectChannel(std::uint8_t channel, bool even);
 
 }  // namespace kt6

@@ -26,12 +26,6 @@ constexpr std::uint32_t kStatusByteCount = 2;
 
 bool Expired(DWORD start) { return GetTickCount() - start >= kWaitLimitMs; }
 
-std::uint8_t PolledFieldByte() {
-  if (g_state.board_type <= 2) return KT6ReadGPIO();
-  SerialBusHold bus;
-  return KT6SerialReadBytes(g_state.board_type == 3 ? kStatusByteCountType3 : kStatusByteCount, 0);
-}
-
 bool PollVerticalSync(DWORD start) {
   {
     std::lock_guard lock(IndexedRegisterLock());
@@ -43,7 +37,7 @@ bool PollVerticalSync(DWORD start) {
     std::this_thread::yield();
   }
   if (g_state.board_type <= 2 && g_state.revision < kGpioHoldRevision) g_state.gpio_shadow.fetch_or(mmio::kGpioOutput);
-  g_state.field = (PolledFieldByte() & kFieldBit) ? 1 : 0;
+  g_state.field = (BoardStatusByte() & kFieldBit) ? 1 : 0;
   return true;
 }
 
@@ -59,6 +53,12 @@ bool AwaitHandler(DWORD start) {
 bool Retrace() { return KT6MMIORead8(vga::kInputStatus1) & vga::kVerticalRetrace; }
 
 }  // namespace
+
+std::uint8_t BoardStatusByte() {
+  if (g_state.board_type <= 2) return KT6ReadGPIO();
+  SerialBusHold bus;
+  return KT6SerialReadBytes(g_state.board_type == 3 ? kStatusByteCountType3 : kStatusByteCount, 0);
+}
 
 std::int32_t WaitForVGARetrace() {
   DWORD start = GetTickCount();

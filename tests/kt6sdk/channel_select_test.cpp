@@ -19,10 +19,6 @@ struct PathCase {
   std::uint8_t from;  // a channel to start on
   std::uint8_t to;    // another
 };
-// Whether the board model stops the SAA7110's field bit and reports its loss of
-// signal when the decoder's input has no camera (types 0-2).
-constexpr bool kSaa7110SeesCameras = true;
-bool SeesCameras(const PathCase& p) { return kSaa7110SeesCameras || p.type > 2; }
 
 constexpr PathCase kPaths[] = {{2, 0x10, 0, 1}, {1, 0, 0, 3}, {3, 0, 0, 2}, {4, 0x10000, 0, 2}, {5, 0x40000, 6, 7}};
 
@@ -86,9 +82,7 @@ TEST_F(ChannelSelect, ASwitchKeepsTheNewChannelWithOrWithoutASignalAndResumesCap
     // No camera anywhere: no signal, and the channel is still the one asked for.
     Cameras(false);
     std::int32_t lost = KT6SetChannel(static_cast<std::uint8_t>(p.from | 0x80));
-    if (SeesCameras(p)) {
-      EXPECT_EQ(lost, KT6_ERR_TIMEOUT);
-    }
+    EXPECT_EQ(lost, KT6_ERR_TIMEOUT);
     EXPECT_EQ(Channel(), p.from);
     EXPECT_NE(kt6::KT6GetHDecimation(), kt6::decimation::kFreeze);
     if (board_->board_control()) board_->board_control()->SetWriteHook(nullptr);
@@ -127,15 +121,34 @@ TEST_F(ChannelSelect, DetectionEndsOnThePreviousChannel) {
     std::int32_t elsewhere = KT6DetectCamera(p.to);
     EXPECT_EQ(Channel(), p.from);
     std::int32_t here = KT6DetectCamera(4);
-    if (SeesCameras(p)) {
-      EXPECT_EQ(elsewhere, KT6_ERR_TIMEOUT);
-      EXPECT_EQ(here, KT6_ERR_TIMEOUT);
-    }
+    EXPECT_EQ(elsewhere, KT6_ERR_TIMEOUT);
+    EXPECT_EQ(here, KT6_ERR_TIMEOUT);
     kt6::g_state.grab_flags = 1;
     EXPECT_EQ(KT6DetectCamera(p.to), KT6_ERR_GENERAL);
     kt6::g_state.grab_flags = 0;
     ShutDown();
   }
+}
+
+TEST_F(ChannelSelect, TheCameraInterfaceReportsItsInputsSignalCallAfterCall) {
+  for (int type : {4, 5}) {
+    SCOPED_TRACE(type);
+    Open(type, 0x10000);
+    for (bool present : {true, false, true}) {
+      Cameras(present);
+      for (int call = 0; call < 3; ++call) EXPECT_EQ(KT6DetectCamera(4), present ? 0 : KT6_ERR_TIMEOUT) << call;
+    }
+    ShutDown();
+  }
+}
+
+TEST_F(ChannelSelect, TheInitTakesItsRecordsChannelToTheDevice) {
+  Open(1, 0);
+  BoardConfig record = kt6::g_state.config;
+  record.saa7110_controls[0] = 3;
+  ASSERT_EQ(KT6Init(&record), 0);
+  EXPECT_EQ(board_->video_inputs().SelectedInput(sim::Kt650VideoDevice::kDecoder), 3);
+  EXPECT_EQ(Channel(), 3);
 }
 
 }  // namespace
