@@ -59,12 +59,7 @@ void PixelClock(const CameraSlot& slot) {
   t.lead_lag = static_cast<std::uint8_t>(s.lead_lag & kLeadLagBits);
   if (!(slot.config_word & (cfgword::kRgb24 | cfgword::kDigitalRgb24))) t.lead_lag |= kPllOption;
   t.pixel_clock_mhz = s.pixel_clock_freq;
-  CameraPll derived = CurrentCameraPll();
-  if (!DerivePllWords(t, &derived)) return;
-  SetClockRange(derived.line_khz, 0);
-  CurrentCameraPll() = derived;
-  if ((t.clock_mode & pll::kClockModeBits) == pll::kPixelClockGiven)
-    KT6SetSerialReg(frontend::kPhaseTrimming, t.phase_trimming);
+  ProgramPixelClock(t);
 }
 
 std::uint16_t TriggerSetup(const CameraSettings& s) {

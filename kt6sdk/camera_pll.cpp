@@ -26,14 +26,15 @@ constexpr StandardTiming kStandardTimings[] = {{780, 63.556f}, {944, 64.0f}};
 
 // Frequency bands of the pixel clock, with the VCO and divider settings each takes.
 struct Band {
-  float below_mhz;  // the last band has no end
+  float below_mhz;         // the last band has no end
   std::uint8_t given_vco;  // word 4 bits 0-2 when the pixel clock is given
   std::uint8_t given_div;  // word 5 bits 4-5
   std::uint8_t vco;        // the same when the PLL derives it from the line
   std::uint8_t div;
 };
 constexpr Band kBands[] = {
-    {6, 5, 0, 4, 1}, {10, 5, 1, 5, 1}, {15, 4, 2, 4, 2}, {20, 6, 2, 5, 2}, {29, 4, 3, 5, 3}, {0, 6, 3, 6, 3},  // the last: 29 MHz and above
+    {6, 5, 0, 4, 1},  {10, 5, 1, 5, 1}, {15, 4, 2, 4, 2},
+    {20, 6, 2, 5, 2}, {29, 4, 3, 5, 3}, {0, 6, 3, 6, 3},  // the last: 29 MHz and above
 };
 
 // The word bits, by word.
@@ -165,6 +166,16 @@ void SetClockRange(float khz, std::uint8_t apply) {
   }
 }
 
+bool ProgramPixelClock(const CameraTiming& timing) {
+  CameraPll derived = CurrentCameraPll();
+  if (!DerivePllWords(timing, &derived)) return false;
+  SetClockRange(derived.line_khz, 0);
+  CurrentCameraPll() = derived;
+  if ((timing.clock_mode & pll::kClockModeBits) == pll::kPixelClockGiven)
+    KT6SetSerialReg(frontend::kPhaseTrimming, timing.phase_trimming);
+  return true;
+}
+
 }  // namespace kt6
 
 std::int32_t KT6SetClockRange(float khz, std::uint8_t apply) {
@@ -177,11 +188,5 @@ std::int32_t KT6SetPixelClock(const CameraTiming* timing) {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;
   if (g_state.board_type < 4) return KT6_ERR_NOT_SUPPORTED;
   if (!timing) return KT6_ERR_PARAMETER;
-  CameraPll derived = CurrentCameraPll();
-  if (!DerivePllWords(*timing, &derived)) return KT6_ERR_PARAMETER;
-  SetClockRange(derived.line_khz, 0);
-  CurrentCameraPll() = derived;
-  if ((timing->clock_mode & pll::kClockModeBits) == pll::kPixelClockGiven)
-    KT6SetSerialReg(frontend::kPhaseTrimming, timing->phase_trimming);
-  return KT6_OK;
+  return ProgramPixelClock(*timing) ? KT6_OK : KT6_ERR_PARAMETER;
 }

@@ -39,5 +39,8 @@ void SetClockRange(float khz, std::uint8_t apply);
 // The words derived from `timing` into `pll`; false (nothing changed) for a timing
 // no PLL setting fits.
 bool DerivePllWords(const CameraTiming& timing, CameraPll* pll);
+// KT6SetPixelClock without its checks of the board: the current camera's words and
+// line range from the timing (false, nothing changed, for a timing none fits).
+bool ProgramPixelClock(const CameraTiming& timing);
 
 }  // namespace kt6
