@@ -39,16 +39,7 @@ std::int32_t DetectCurrent(InputPath path) {
 }
 
 std::int32_t SwitchTo(InputPath path, std::uint8_t channel) {
-  switch (path) {
-    case InputPath::kFrontEnd:
-      return SwitchFrontEndInput(channel);
-    case InputPath::kDecoder:
-      return SwitchDecoderInput(channel);
-    case InputPath::kDecoder2:
-      return SwitchDecoder2Input(channel);
-    case InputPath::kNone:
-      break;
-  }
+  if (const InputPathOps* ops = OpsOf(path)) return ops->switch_input(channel);
   return DetectWithoutDecoder();
 }
 

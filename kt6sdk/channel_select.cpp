@@ -80,16 +80,7 @@ std::int32_t SwitchCameraInput(std::uint8_t channel) {
 }
 
 std::int32_t Switch(InputPath path, CameraInterface ci, std::uint8_t channel) {
-  switch (path) {
-    case InputPath::kFrontEnd:
-      return SwitchFrontEndInput(channel);
-    case InputPath::kDecoder:
-      return SwitchDecoderInput(channel);
-    case InputPath::kDecoder2:
-      return SwitchDecoder2Input(channel);
-    case InputPath::kNone:
-      break;
-  }
+  if (const InputPathOps* ops = OpsOf(path)) return ops->switch_input(channel);
   if (ci == CameraInterface::kTwoSets) return SwitchLevelSet(channel);
   if (ci == CameraInterface::kOneSet) return SwitchCameraInput(channel);
   return KT6_OK;

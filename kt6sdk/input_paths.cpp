@@ -4,6 +4,7 @@
 #include "kt6sdk/decimation.h"
 #include "kt6sdk/decoder2.h"
 #include "kt6sdk/front_end.h"
+#include "kt6sdk/input_switch.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/saa7110.h"
@@ -25,9 +26,11 @@ std::int32_t GetDecoder2(std::uint16_t control, std::uint8_t* out) { return KT6G
 std::int32_t SetFrontEnd(std::uint16_t control, std::uint8_t value) { return KT6SetFrontEndControl(control, value); }
 std::int32_t GetFrontEnd(std::uint16_t control, std::uint8_t* out) { return KT6GetFrontEndControl(control, out); }
 
-constexpr InputPathOps kFrontEndOps{SetFrontEnd, GetFrontEnd, offsetof(BoardConfig, front_end_controls)};
-constexpr InputPathOps kDecoderOps{SetSaa7110, GetSaa7110, offsetof(BoardConfig, saa7110_controls)};
-constexpr InputPathOps kDecoder2Ops{SetDecoder2, GetDecoder2, offsetof(BoardConfig, decoder2_controls)};
+constexpr InputPathOps kFrontEndOps{SetFrontEnd, GetFrontEnd, offsetof(BoardConfig, front_end_controls),
+                                    SwitchFrontEndInput};
+constexpr InputPathOps kDecoderOps{SetSaa7110, GetSaa7110, offsetof(BoardConfig, saa7110_controls), SwitchDecoderInput};
+constexpr InputPathOps kDecoder2Ops{SetDecoder2, GetDecoder2, offsetof(BoardConfig, decoder2_controls),
+                                    SwitchDecoder2Input};
 
 }  // namespace
 

@@ -19,6 +19,8 @@ struct InputPathOps {
   std::int32_t (*get)(std::uint16_t control, std::uint8_t* out);
   // The configuration byte of the channel whose gain and levels the device uses.
   std::size_t channel_field;
+  // The device's switch to another input; 0, or -35 when no signal follows.
+  std::int32_t (*switch_input)(std::uint8_t channel);
 };
 
 std::uint32_t InputBoardWord();
