@@ -69,7 +69,7 @@ struct BuildDescriptor {
   // Native, file and memory transfers stop the grab and capture a single frame
   // with the strobe before each frame read.
   bool recapture_before_frame_read;
-  // Null until the series' back-end exists.
+  // The series' capture back-end.
   const CaptureBackend* backend;
 
   BoardSeries series() const { return rules->series; }

@@ -1,4 +1,3 @@
-#include "twain_ds/backend_rg7/rg7_backend.h"
 #include "twain_ds/build_descriptor.h"
 
 namespace twain_ds {
@@ -33,91 +32,6 @@ const SeriesRules k650SeriesRules{
     .strobe_width_default = 0,
     .trace_hook = true,
     .russian_dialogs = true,
-};
-
-namespace {
-constexpr int k700CameraDialog = 105;
-constexpr int k650CameraDialog = 129;
-}  // namespace
-
-const BuildDescriptor kRg7_95v{
-    .module_name = "rg7_95v",
-    .rules = &k700SeriesRules,
-    .system = TargetSystem::kWindows95,
-    .sdk_library = "rg7app95",
-    .camera_library = "orbctl32",
-    .product_name_entry = 5,
-    .camera_dialog_template = k700CameraDialog,
-    .camera_menu_always_disabled = false,
-    .recapture_before_frame_read = false,
-    .backend = &kRg7Backend,
-};
-
-const BuildDescriptor kRg7Ntc{
-    .module_name = "rg7_ntc",
-    .rules = &k700SeriesRules,
-    .system = TargetSystem::kWindowsNT,
-    .sdk_library = "rg7appNT",
-    .camera_library = "kessra32",
-    .product_name_entry = 9,
-    .camera_dialog_template = k700CameraDialog,
-    .camera_menu_always_disabled = true,
-    .recapture_before_frame_read = false,
-    .backend = &kRg7Backend,
-};
-
-// The 650-series back-end is still to come; these builds have no back-end yet.
-const BuildDescriptor kKt6_95v{
-    .module_name = "kt6_95v",
-    .rules = &k650SeriesRules,
-    .system = TargetSystem::kWindows95,
-    .sdk_library = "KT6DLL95",
-    .camera_library = "orbctl32",
-    .product_name_entry = 5,
-    .camera_dialog_template = k650CameraDialog,
-    .camera_menu_always_disabled = false,
-    .recapture_before_frame_read = false,
-    .backend = nullptr,
-};
-
-const BuildDescriptor kKt6Ntv{
-    .module_name = "kt6_ntv",
-    .rules = &k650SeriesRules,
-    .system = TargetSystem::kWindowsNT,
-    .sdk_library = "KT6DLLNT",
-    .camera_library = "orbctl32",
-    .product_name_entry = 5,
-    .camera_dialog_template = k650CameraDialog,
-    .camera_menu_always_disabled = false,
-    .recapture_before_frame_read = true,
-    .backend = nullptr,
-};
-
-const BuildDescriptor kKt6Ntc{
-    .module_name = "kt6_ntc",
-    .rules = &k650SeriesRules,
-    .system = TargetSystem::kWindowsNT,
-    .sdk_library = "KT6DLLNT",
-    .camera_library = "kessra32",
-    .product_name_entry = 6,
-    .camera_dialog_template = k650CameraDialog,
-    .camera_menu_always_disabled = true,
-    .recapture_before_frame_read = true,
-    .backend = nullptr,
-};
-
-// No camera control: no camera dialog, no Camera button, no camera settings.
-const BuildDescriptor kKt6_95a{
-    .module_name = "kt6_95a",
-    .rules = &k650SeriesRules,
-    .system = TargetSystem::kWindows95,
-    .sdk_library = "KT6DLL95",
-    .camera_library = nullptr,
-    .product_name_entry = 4,
-    .camera_dialog_template = 0,
-    .camera_menu_always_disabled = false,
-    .recapture_before_frame_read = true,
-    .backend = nullptr,
 };
 
 }  // namespace twain_ds

@@ -1,7 +1,7 @@
 #include "twain_ds/camera_setup_dialog.h"
 
-#include "outside/camera_control/camera_control.h"
 #include "platform/message_box.h"
+#include "twain_ds/camera_library.h"
 #include "twain_ds/capture_backend.h"
 #include "twain_ds/data_source_app.h"
 
@@ -58,6 +58,7 @@ DEFINE_MESSAGE_MAP(CCameraSetupDlg, CDialog,
                        afx::OnCommand<&CCameraSetupDlg::OnFlash>(IDC_CAMERA_FLASH),
                        afx::OnCommand<&CCameraSetupDlg::OnSelchangePort>(IDC_CAMERA_PORT, CBN_SELCHANGE),
                        afx::OnCommand<&CCameraSetupDlg::OnFloatingControl>(IDC_CAMERA_FLOATING),
+                       afx::OnCommand<&CCameraSetupDlg::OnFloatingControl>(IDC_KT6_CAMERA_FLOATING),
                        afx::OnCommand<&CCameraSetupDlg::OnFreeze>(IDC_CAMERA_FREEZE),
                        afx::OnWmHScroll<&CCameraSetupDlg::OnHScroll>(),
                    })
@@ -68,9 +69,13 @@ CCameraSetupDlg::CCameraSetupDlg(CSourceSettings& settings, CWnd* parent)
       backend_(settings.build().backend),
       opened_here_(IsCameraOpen() != 0) {}
 
+int CCameraSetupDlg::FloatingControlId() const {
+  return settings_.build().series() == BoardSeries::k650 ? IDC_KT6_CAMERA_FLOATING : IDC_CAMERA_FLOATING;
+}
+
 void CCameraSetupDlg::DoDataExchange(CDataExchange* pDX) {
   CDialog::DoDataExchange(pDX);
-  DDX_Control(pDX, IDC_CAMERA_FLOATING, floating_);
+  DDX_Control(pDX, FloatingControlId(), floating_);
   DDX_Control(pDX, IDC_CAMERA_FREEZE, freeze_);
   DDX_Control(pDX, IDC_CAMERA_FOCUS, focus_bar_);
   DDX_Control(pDX, IDC_CAMERA_ZOOM, zoom_bar_);
@@ -88,7 +93,7 @@ void CCameraSetupDlg::DoDataExchange(CDataExchange* pDX) {
   DDX_Check(pDX, IDC_CAMERA_MENU, menu_showing_);
   DDX_Check(pDX, IDC_CAMERA_ACTIVE, controls_active_);
   DDX_Check(pDX, IDC_CAMERA_MANUAL_FOCUS, manual_focus_);
-  DDX_Check(pDX, IDC_CAMERA_FLOATING, floating_control_);
+  DDX_Check(pDX, FloatingControlId(), floating_control_);
 }
 
 BOOL CCameraSetupDlg::OnInitDialog() {

@@ -43,6 +43,8 @@ class CCameraSetupDlg : public CDialog {
   void EnableFocusAndZoom(bool enable, int capabilities);
   void ShowMenuForStep();
   void BackToLive();
+  // The "Floating Control" check box of the build's template.
+  int FloatingControlId() const;
 
   CSourceSettings& settings_;
   const CaptureBackend* backend_;

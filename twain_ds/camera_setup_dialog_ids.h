@@ -1,5 +1,5 @@
 // Template and control ids of the camera set-up dialog (template in
-// rg7_camera_dialog.rc).
+// rg7_camera_dialog.rc and kt6_camera_dialog.rc).
 #pragma once
 
 namespace twain_ds {
@@ -20,5 +20,7 @@ constexpr int IDC_CAMERA_IRIS = 1053;
 constexpr int IDC_CAMERA_AGC = 1054;
 constexpr int IDC_CAMERA_FREEZE = 1055;
 constexpr int IDC_CAMERA_FLOATING = 1060;
+// The same check box in the 650-series template.
+constexpr int IDC_KT6_CAMERA_FLOATING = 1062;
 
 }  // namespace twain_ds

@@ -29,6 +29,9 @@ struct CaptureBackend {
   // Opens the board at MSG_OPENDS; false when the board cannot be opened.
   bool (*open)() = nullptr;
   void (*close)() = nullptr;
+  // At MSG_OPENDS once the settings are loaded: the camera link, where the series
+  // opens it then.
+  void (*open_camera)() = nullptr;
   // Size of the video frame of a TV standard (the series' own standard values).
   FrameSize (*frame_size)(int standard) = nullptr;
   // The image that a transfer delivers; false when it cannot be read.
@@ -40,6 +43,12 @@ struct CaptureBackend {
   VideoDataReader* get_video_data = nullptr;
   // Writes one frame of the transfer's image as a BMP file.
   bool (*write_file)(const char* path) = nullptr;
+  // A fresh single frame before a transfer reads one, in the builds that take one
+  // (BuildDescriptor::recapture_before_frame_read).
+  void (*recapture)() = nullptr;
+  // MSG_ENABLEDS without a user interface, in the series that captures then: the
+  // settings to the board and one frame taken for the transfers.
+  void (*capture_without_ui)() = nullptr;
   // Live video in the main dialog's video window (video_window_ops.h).
   const VideoWindowOps* video = nullptr;
   // The camera set-up dialog's Freeze, and its way back to live video.

@@ -63,6 +63,7 @@ TW_UINT16 ImageFileXferMsg(const TwainTriplet& triplet) {
   if (triplet.MSG != MSG_GET) return FailTriplet(TWCC_BADPROTOCOL, kLeadImageInfo);
   const CaptureBackend* backend = CurrentBuild().backend;
   const char* name = g_xferFileName[0] != '\0' ? g_xferFileName : kDefaultFileName;
+  RecaptureBeforeRead();
   if (!backend || !backend->write_file || !backend->write_file(name)) return TWRC_FAILURE;
   return TWRC_XFERDONE;
 }

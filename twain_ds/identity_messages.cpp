@@ -31,6 +31,8 @@ TW_UINT16 OpenDS(const TwainTriplet& triplet) {
   CSourceSettings& source = SourceSettings();
   source.Load();
   FormatSettings().Load(source.tv_standard);
+  // A camera port that is not available fails nothing: the user has been told.
+  if (backend->open_camera) backend->open_camera();
   g_state = TwainState::kOpen;
   return TWRC_SUCCESS;
 }

@@ -63,8 +63,7 @@ BOOL CInputDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   video_button_.EnableWindow(FALSE);
   video_.SubclassDlgItem(IDC_INPUT_VIDEO_WINDOW, this);
-  // The 650-series camera dialog comes with that series' capture back-end.
-  if (build_.has_camera_control() && !Is650()) camera_.ShowWindow(SW_SHOW);
+  if (build_.has_camera_control()) camera_.ShowWindow(SW_SHOW);
   ClampAndPlace();
   if (!video_.Start()) {
     video_.Stop();

@@ -68,6 +68,7 @@ TW_UINT16 ImageMemXferMsg(const TwainTriplet& triplet) {
     return EndOfTransfer(record, triplet);
   }
   if (triplet.MSG != MSG_GET) return FailTriplet(TWCC_BADPROTOCOL, kLeadImageInfo);
+  RecaptureBeforeRead();
 
   TransferImage image = progress.cache_image;
   if (!progress.frame_cache && (!GetTransferImage(&image) || image.width <= 0 || image.height <= 0))

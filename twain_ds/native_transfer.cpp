@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "platform/global_memory.h"
+#include "twain_ds/notifications.h"
 #include "twain_ds/settings_file.h"
 #include "twain_ds/transfer_image.h"
 #include "twain_ds/triplet_dispatch.h"
 #include "twain_ds/twain_error.h"
+#include "twain_ds/twain_state.h"
 
 namespace twain_ds {
 namespace {
@@ -92,10 +94,17 @@ HGLOBAL BuildNativeDib() {
 TW_UINT16 ImageNativeXferMsg(const TwainTriplet& triplet) {
   if (triplet.MSG != MSG_GET) return FailTriplet(TWCC_BADPROTOCOL, kLeadNativeXfer);
   if (!triplet.pData) return FailTriplet(TWCC_BADVALUE, kLeadNativeXfer);
+  RecaptureBeforeRead();
   TW_HANDLE dib = BuildNativeDib();
-  if (!dib) return FailTriplet(TWCC_BUMMER, kLeadNativeXfer);
-  std::memcpy(triplet.pData, &dib, sizeof dib);
-  return TWRC_XFERDONE;
+  TW_UINT16 result = TWRC_XFERDONE;
+  if (dib)
+    std::memcpy(triplet.pData, &dib, sizeof dib);
+  else
+    result = FailTriplet(TWCC_BUMMER, kLeadNativeXfer);
+  // An acquisition without user interface ends with its image: the source asks
+  // to be closed, whatever the transfer's outcome.
+  if (CurrentBuild().rules->capture_without_ui && !g_mainDialog) NotifyCloseDSReq();
+  return result;
 }
 
 }  // namespace twain_ds

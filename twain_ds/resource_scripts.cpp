@@ -8,13 +8,13 @@ bool RegisterDataSourceResources(HMODULE module, const BuildDescriptor& build) {
   bool is650 = build.series() == BoardSeries::k650;
   const char* strings = is650 ? kKt6StringsScript : kRg7StringsScript;
   const char* sourceDialog = is650 ? kKt6SourceDialogScript : kRg7SourceDialogScript;
-  // The 650-series camera dialog comes with that series' capture back-end.
-  const bool cameraDialog = build.has_camera_control() && !is650;
+  const char* cameraDialog = is650 ? kKt6CameraDialogScript : kRg7CameraDialogScript;
   return platform::RegisterModuleResources(module, strings) &&
          platform::RegisterModuleResources(module, kInputDialogScript) &&
+         (!build.rules->russian_dialogs || platform::RegisterModuleResources(module, kKt6InputDialogScript)) &&
          platform::RegisterModuleResources(module, kFormatDialogScript) &&
          platform::RegisterModuleResources(module, sourceDialog) &&
-         (!cameraDialog || platform::RegisterModuleResources(module, kRg7CameraDialogScript));
+         (!build.has_camera_control() || platform::RegisterModuleResources(module, cameraDialog));
 }
 
 }  // namespace twain_ds

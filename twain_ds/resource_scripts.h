@@ -13,6 +13,8 @@ extern const char kInputDialogScript[];
 extern const char kRg7SourceDialogScript[];
 extern const char kKt6SourceDialogScript[];
 extern const char kRg7CameraDialogScript[];
+extern const char kKt6CameraDialogScript[];
+extern const char kKt6InputDialogScript[];
 
 // Registers the string tables and dialogs of the build's series with the module.
 bool RegisterDataSourceResources(HMODULE module, const BuildDescriptor& build);

@@ -20,6 +20,13 @@ inline BOOL GetVideoData(BYTE* destination, int x, int y, int width, int height,
   return backend->get_video_data(destination, x, y, width, height, bitsPerPixel, topDown);
 }
 
+// The builds that re-capture take a fresh frame before each read of a transfer
+// (in a memory transfer, at each strip).
+inline void RecaptureBeforeRead() {
+  const BuildDescriptor& build = CurrentBuild();
+  if (build.recapture_before_frame_read && build.backend && build.backend->recapture) build.backend->recapture();
+}
+
 // A packed DIB of one frame of the transfer's image in movable global memory, or
 // null. The caller owns the block.
 HGLOBAL BuildNativeDib();

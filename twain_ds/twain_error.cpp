@@ -1,5 +1,7 @@
 #include "twain_ds/twain_error.h"
 
+#include <atomic>
+#include <cstdarg>
 #include <cstdio>
 
 #include "platform/message_box.h"
@@ -10,6 +12,9 @@ namespace {
 
 // The failure box's text buffer.
 constexpr int kErrorTextSize = 180;
+constexpr int kTraceTextSize = 128;
+
+std::atomic<TraceSink> g_traceSink{nullptr};
 
 struct ConditionEntry {
   TW_UINT16 condition;
@@ -54,6 +59,17 @@ TW_UINT16 FailQuietly(TW_UINT16 condition) {
   return TWRC_FAILURE;
 }
 
-void TraceHook(const char*, ...) {}
+void SetTraceSink(TraceSink sink) { g_traceSink = sink; }
+
+void TraceHook(const char* format, ...) {
+  TraceSink sink = g_traceSink.load();
+  if (!sink) return;
+  char text[kTraceTextSize];
+  std::va_list arguments;
+  va_start(arguments, format);
+  std::vsnprintf(text, sizeof text, format, arguments);
+  va_end(arguments);
+  sink(text);
+}
 
 }  // namespace twain_ds

@@ -43,5 +43,8 @@ TW_UINT16 FailQuietly(TW_UINT16 condition);
 
 // Fixed trace texts of the builds that have the hook; nothing is written.
 void TraceHook(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// For tests: where the hook's texts go (null: nowhere, as in the modules).
+using TraceSink = void (*)(const char* text);
+void SetTraceSink(TraceSink sink);
 
 }  // namespace twain_ds

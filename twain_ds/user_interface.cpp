@@ -5,6 +5,7 @@
 #include "twain_ds/capture_backend.h"
 #include "twain_ds/data_source_app.h"
 #include "twain_ds/input_dialog.h"
+#include "twain_ds/notifications.h"
 #include "twain_ds/transfer_state.h"
 #include "twain_ds/triplet_dispatch.h"
 #include "twain_ds/twain_error.h"
@@ -25,6 +26,12 @@ TW_UINT16 EnableDS(const TwainTriplet& triplet) {
   // A dialog kept on screen by the last MSG_DISABLEDS gives way to the new one.
   DestroyMainDialog();
   const CaptureBackend* backend = CurrentBuild().backend;
+  // Without a user interface this series takes the image at once and announces it.
+  if (!ui.ShowUI && CurrentBuild().rules->capture_without_ui && backend && backend->capture_without_ui) {
+    backend->capture_without_ui();
+    NotifyXferReady();
+    return TWRC_SUCCESS;
+  }
   if (!backend || !backend->video) return FailTriplet(TWCC_LOWMEMORY, kLeadEnableDS);
   auto* dialog = new CInputDlg(CurrentBuild(), *backend->video);
   if (!dialog->Create(IDD_INPUT, CWnd::FromHandle(g_parentWindow))) {

@@ -19,10 +19,18 @@ class CVideoWnd : public CWnd {
   void Freeze();
   void Unfreeze();
   void UpdateColorKey();
-  void ApplyHue() { ops_.apply_hue(); }
-  void ApplySaturation() { ops_.apply_saturation(); }
-  void ApplyBrightness() { ops_.apply_brightness(); }
-  void ApplyContrast() { ops_.apply_contrast(); }
+  void ApplyHue() {
+    if (ops_.apply_hue) ops_.apply_hue();
+  }
+  void ApplySaturation() {
+    if (ops_.apply_saturation) ops_.apply_saturation();
+  }
+  void ApplyBrightness() {
+    if (ops_.apply_brightness) ops_.apply_brightness();
+  }
+  void ApplyContrast() {
+    if (ops_.apply_contrast) ops_.apply_contrast();
+  }
   void UpdateGrabWindow();
   // The dialog moved: the window moved on the screen with it.
   void Moved();

@@ -61,8 +61,7 @@ TEST_F(IdentityTest, The650SeriesInRussianTakesMissingProductNamesFromEnglish) {
   EXPECT_STREQ(id.ProductFamily, "Twain");
   EXPECT_STREQ(id.ProductName, std::string("Zephlor/QSI/OBC/Kessra KT-650/650P").substr(0, 33).c_str());
 
-  twain_ds::BuildDescriptor withoutCamera = twain_ds::kKt6_95a;
-  twain_ds::FillOwnIdentity(TestModule(), withoutCamera, &id);
+  twain_ds::FillOwnIdentity(TestModule(), twain_ds_test::kTest650NoCameraBuild, &id);
   EXPECT_STREQ(id.ProductName, "Zephlor KT-600/KT-650/KT-650P");
 
   platform::SetUiLanguage(platform::kLanguageEnglish);

@@ -35,7 +35,7 @@ TEST_F(SourceSettingsTest, WithoutAFileEachBuildTakesItsSeriesDefaults) {
        {"[Source]", "VideoStandard=1", "InputFormat=1", "Connector=0", "VCRMode=0", "StrobeOn=1", "StrobeDelay=1",
         "StrobeWidth=0", "", "[CAMERA]", "ACTIVE=1", "COMMPORT=1", "MANUALFOCUS=0"}},
       // No camera control: no strobe by default and no camera settings at all.
-      {&twain_ds::kKt6_95a,
+      {&twain_ds_test::kTest650NoCameraBuild,
        {"[Source]", "VideoStandard=1", "InputFormat=1", "Connector=0", "VCRMode=0", "StrobeOn=0", "StrobeDelay=1",
         "StrobeWidth=0"}},
   };
@@ -108,7 +108,7 @@ TEST_F(SourceSettingsTest, SaveWritesTheKeysInTheirOrderAndLoadReadsThemBack) {
 
 TEST_F(SourceSettingsTest, TheBuildWithoutCameraControlIgnoresTheCameraSection) {
   WriteSettings("[Source]\nStrobeOn=1\n[CAMERA]\nACTIVE=1\nCOMMPORT=3\nMANUALFOCUS=5\n");
-  CSourceSettings settings(twain_ds::kKt6_95a);
+  CSourceSettings settings(twain_ds_test::kTest650NoCameraBuild);
   settings.Load();
   EXPECT_TRUE(settings.strobe_on);
   EXPECT_FALSE(settings.camera_active);

@@ -14,10 +14,32 @@ inline twain_ds::FrameSize Kt6FrameSize(int standard) {
 
 inline const twain_ds::CaptureBackend kTest650Backend{.frame_size = Kt6FrameSize};
 
-inline const twain_ds::BuildDescriptor kTest650Build = [] {
-  twain_ds::BuildDescriptor build = twain_ds::kKt6Ntc;
-  build.backend = &kTest650Backend;
-  return build;
-}();
+// As kt6_ntc, without the 650-series SDK behind it.
+inline const twain_ds::BuildDescriptor kTest650Build{
+    .module_name = "kt6_ntc",
+    .rules = &twain_ds::k650SeriesRules,
+    .system = twain_ds::TargetSystem::kWindowsNT,
+    .sdk_library = "KT6DLLNT",
+    .camera_library = "kessra32",
+    .product_name_entry = 6,
+    .camera_dialog_template = 129,
+    .camera_menu_always_disabled = true,
+    .recapture_before_frame_read = true,
+    .backend = &kTest650Backend,
+};
+
+// As kt6_95a: no camera control.
+inline const twain_ds::BuildDescriptor kTest650NoCameraBuild{
+    .module_name = "kt6_95a",
+    .rules = &twain_ds::k650SeriesRules,
+    .system = twain_ds::TargetSystem::kWindows95,
+    .sdk_library = "KT6DLL95",
+    .camera_library = nullptr,
+    .product_name_entry = 4,
+    .camera_dialog_template = 0,
+    .camera_menu_always_disabled = false,
+    .recapture_before_frame_read = true,
+    .backend = &kTest650Backend,
+};
 
 }  // namespace twain_ds_test

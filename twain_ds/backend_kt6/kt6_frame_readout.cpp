@@ -1,0 +1,95 @@
+#include "twain_ds/backend_kt6/kt6_frame_readout.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <new>
+
+#include "kt6sdk/kt6sdk.h"
+#include "platform/clock.h"
+#include "twain_ds/backend_kt6/kt6_strobe_event.h"
+#include "twain_ds/backend_kt6/kt6_video_settings.h"
+
+namespace twain_ds {
+namespace {
+
+constexpr int kColorBits = 24;
+constexpr int kGreyBits = 8;
+constexpr std::uint8_t kGreyBoardPixels = 1;
+// KT6RdPixelRect flags: one grey byte a pixel, and YUV 4:2:2.
+constexpr std::uint8_t kReadGrey = 1;
+constexpr std::uint8_t kReadYuv = 2;
+constexpr std::size_t kYuvBytes = 2;
+// KT6Yuv2Rgb: three bytes a pixel.
+constexpr std::uint16_t kRgb24 = 24;
+// KT6BMPSave format: as the board's pixel mode.
+constexpr std::uint16_t kSaveAsPixelMode = 4;
+// The strobed capture (or the frozen frame) is in before the read starts.
+constexpr DWORD kCaptureSettleMilliseconds = 250;
+
+void WaitForCapture() {
+  const DWORD start = GetTickCount();
+  // Busy: the application's thread waits here anyway, and the read follows at once.
+  while (GetTickCount() - start < kCaptureSettleMilliseconds) {
+  }
+}
+
+bool ReadFrameSize(std::uint16_t* width, std::uint16_t* height) {
+  return KT6GetVideoFrame(nullptr, nullptr, width, height) == KT6_OK;
+}
+
+}  // namespace
+
+void ReverseRows(BYTE* rows, std::size_t rowBytes, int count) {
+  for (int top = 0, bottom = count - 1; top < bottom; ++top, --bottom)
+    std::swap_ranges(rows + static_cast<std::size_t>(top) * rowBytes,
+                     rows + static_cast<std::size_t>(top + 1) * rowBytes,
+                     rows + static_cast<std::size_t>(bottom) * rowBytes);
+}
+
+bool Kt6ImageSize(TransferImage* image) {
+  std::uint16_t width = 0;
+  std::uint16_t height = 0;
+  std::uint8_t mode = 0;
+  if (!image || !ReadFrameSize(&width, &height) || KT6GetPixelMode(&mode) != KT6_OK) return false;
+  *image = TransferImage{0, 0, width, height, mode == kGreyBoardPixels ? kGreyBits : kColorBits};
+  return true;
+}
+
+BOOL Kt6GetVideoData(BYTE* destination, int x, int y, int width, int height, int bitsPerPixel, BOOL topDown) {
+  if (!destination || width <= 0 || height <= 0 || (bitsPerPixel != kColorBits && bitsPerPixel != kGreyBits))
+    return FALSE;
+  WaitForCapture();
+  const auto px = static_cast<std::uint16_t>(x);
+  const auto py = static_cast<std::uint16_t>(y);
+  const auto w = static_cast<std::uint16_t>(width);
+  const auto h = static_cast<std::uint16_t>(height);
+  const std::size_t pixels = std::size_t{w} * h;
+  if (bitsPerPixel == kGreyBits) {
+    if (KT6RdPixelRect(px, py, w, h, destination, kReadGrey) != KT6_OK) return FALSE;
+    if (!topDown) ReverseRows(destination, w, h);
+    return TRUE;
+  }
+  std::unique_ptr<BYTE[]> yuv(new (std::nothrow) BYTE[pixels * kYuvBytes]);
+  if (!yuv || KT6RdPixelRect(px, py, w, h, yuv.get(), kReadYuv) != KT6_OK) return FALSE;
+  // Row by row, so that no chroma pair spans two rows of an odd width.
+  const std::size_t rgbRow = std::size_t{w} * 3;
+  for (std::size_t row = 0; row < h; ++row)
+    KT6Yuv2Rgb(yuv.get() + row * w * kYuvBytes, destination + row * rgbRow, w, kRgb24, topDown ? 1 : 0);
+  if (!topDown) ReverseRows(destination, rgbRow, h);
+  return TRUE;
+}
+
+bool Kt6WriteFile(const char* path) {
+  std::uint16_t width = 0;
+  std::uint16_t height = 0;
+  if (!path || !ReadFrameSize(&width, &height)) return false;
+  return KT6BMPSave(path, 0, 0, width, height, kSaveAsPixelMode) == KT6_OK;
+}
+
+void Kt6Recapture() {
+  RestartGrab(kStrobedGrab);
+  FlashOrStrobeOn();
+}
+
+}  // namespace twain_ds

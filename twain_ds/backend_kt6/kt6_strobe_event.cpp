@@ -1,0 +1,92 @@
+#include "twain_ds/backend_kt6/kt6_strobe_event.h"
+
+#include <atomic>
+
+#include "kt6sdk/kt6sdk.h"
+#include "platform/user.h"
+#include "twain_ds/backend_kt6/kt6_camera_control.h"
+#include "twain_ds/camera_library.h"
+#include "twain_ds/data_source_app.h"
+#include "twain_ds/twain_error.h"
+
+namespace twain_ds {
+namespace {
+
+std::atomic<int> g_flashFlag{0};
+// Armed by the application's thread; cleared by whichever of that thread and the
+// interrupt thread exchanges it first, which then alone disables strobe and event.
+std::atomic<bool> g_strobeEventArmed{false};
+// Set at first use, as the strobe takes it.
+std::atomic<KT6NotifyCallback> g_strobeCallback{nullptr};
+
+// The camera takes a moment to switch; the user sees the wait.
+void CameraToFlashMode() {
+  HCURSOR previous = SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+  ShowCursor(TRUE);
+  FlashMode(0);
+  ShowCursor(FALSE);
+  SetCursor(previous);
+}
+
+}  // namespace
+
+void SetFlashMode(int on) {
+  g_flashFlag = on;
+  if (!CameraControlsActive()) return;
+  const CSourceSettings& source = SourceSettings();
+  if (on) {
+    CameraToFlashMode();
+    if (source.strobe_on) EnableStrobeEvent(source.strobe_delay, source.strobe_width);
+  } else {
+    DisableStrobeEvent();
+    LiveMode();
+  }
+}
+
+std::int32_t EnableStrobeEvent(int delay, int width) {
+  if (!SourceSettings().strobe_on || g_strobeEventArmed.load()) return 0;
+  KT6NotifyCallback expected = nullptr;
+  g_strobeCallback.compare_exchange_strong(expected, StrobeEventCallback);
+  if (KT6EnableStrobe(kStrobeEventFlags, static_cast<std::uint32_t>(delay), static_cast<std::uint32_t>(width),
+                      g_strobeCallback.load()) != KT6_OK)
+    TraceHook("KT6EnableStrobe failed\n");
+  if (KT6EnableEvent(kStrobeEventInput, nullptr) != KT6_OK) TraceHook("KT6EnableEvent failed\n");
+  g_strobeEventArmed = true;
+  std::int32_t generated = KT6GenerateEvent();
+  if (generated != KT6_OK) TraceHook("KT6GenerateEvent failed\n");
+  return generated;
+}
+
+void DisableStrobeEvent() {
+  if (!g_strobeEventArmed.exchange(false)) return;
+  KT6DisableStrobe();
+  KT6DisableEvent();
+}
+
+void StrobeEventCallback(std::uint32_t flags) {
+  if (!(flags & kStrobedCaptureDone)) return;
+  // Deferred by the library while the application's thread has the serial bus.
+  KT6ResetEvent();
+  DisableStrobeEvent();
+}
+
+void FlashOrStrobeOn() {
+  if (CurrentBuild().has_camera_control()) {
+    SetFlashMode(1);
+    return;
+  }
+  const CSourceSettings& source = SourceSettings();
+  EnableStrobeEvent(source.strobe_delay, source.strobe_width);
+}
+
+void FlashOrStrobeOff() {
+  if (CurrentBuild().has_camera_control())
+    SetFlashMode(0);
+  else
+    DisableStrobeEvent();
+}
+
+bool StrobeEventArmed() { return g_strobeEventArmed.load(); }
+int FlashFlag() { return g_flashFlag.load(); }
+
+}  // namespace twain_ds

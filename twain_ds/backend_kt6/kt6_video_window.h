@@ -1,0 +1,15 @@
+// The 650-series side of the live video window: the board's own overlay keyed
+// into the window.
+#pragma once
+
+#include "twain_ds/video_window_ops.h"
+
+namespace twain_ds {
+
+extern const VideoWindowOps kKt6VideoWindow;
+
+// The camera dialog's Freeze and its way back to live video.
+void Kt6CameraFreeze();
+void Kt6CameraLive();
+
+}  // namespace twain_ds
