@@ -43,7 +43,12 @@ void OpenCameraAfterSettings() {
   if (CurrentBuild().has_camera_control()) OpenCameraControl();
 }
 
-void CaptureWithoutUi() { ApplyVideoSettings(true); }
+// Without the main dialog nobody clamped the image window: a settings file that
+// never saw the dialog holds no window at all, which would grab a few pixels.
+void CaptureWithoutUi() {
+  FormatSettings().ClampWindowAndOffsets();
+  ApplyVideoSettings(true);
+}
 
 }  // namespace
 

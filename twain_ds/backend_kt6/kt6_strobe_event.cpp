@@ -59,14 +59,14 @@ std::int32_t EnableStrobeEvent(int delay, int width) {
 
 void DisableStrobeEvent() {
   if (!g_strobeEventArmed.exchange(false)) return;
-  KT6DisableStrobe();
-  KT6DisableEvent();
+  if (KT6DisableStrobe() != KT6_OK) TraceHook("KT6DisableStrobe failed\n");
+  if (KT6DisableEvent() != KT6_OK) TraceHook("KT6DisableEvent failed\n");
 }
 
 void StrobeEventCallback(std::uint32_t flags) {
   if (!(flags & kStrobedCaptureDone)) return;
   // Deferred by the library while the application's thread has the serial bus.
-  KT6ResetEvent();
+  if (KT6ResetEvent() != KT6_OK) TraceHook("KT6ResetEvent failed\n");
   DisableStrobeEvent();
 }
 
