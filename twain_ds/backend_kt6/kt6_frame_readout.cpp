@@ -26,12 +26,22 @@ constexpr std::uint16_t kRgb24 = 24;
 constexpr std::uint16_t kSaveAsPixelMode = 4;
 // The strobed capture (or the frozen frame) is in before the read starts.
 constexpr DWORD kCaptureSettleMilliseconds = 250;
+// The longest a read waits beyond the settle time for a strobed frame still to come.
+constexpr DWORD kStrobedFrameMilliseconds = 1000;
 
 void WaitForCapture() {
   const DWORD start = GetTickCount();
   // Busy: the application's thread waits here anyway, and the read follows at once.
   while (GetTickCount() - start < kCaptureSettleMilliseconds) {
   }
+  // A strobe whose frame is not in yet still has the board writing it: the read
+  // waits for the strobe's callback, so that it copies the whole frame.
+  while (StrobeEventArmed() && GetTickCount() - start < kCaptureSettleMilliseconds + kStrobedFrameMilliseconds) {
+  }
+  // The board finishes a frame it has begun even after a freeze; the field under
+  // way has landed in memory by the next vertical sync. Without a signal the wait
+  // ends on its own and the read takes what is there.
+  KT6WaitForVSync();
 }
 
 bool ReadFrameSize(std::uint16_t* width, std::uint16_t* height) {
