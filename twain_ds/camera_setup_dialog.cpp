@@ -226,7 +226,11 @@ void CCameraSetupDlg::OnHScroll(UINT code, UINT position, CWnd* bar) {
 }
 
 void CCameraSetupDlg::OnFreeze() {
-  if (frozen_) {
+  if (frozen_ && backend_ && backend_->camera_unfreeze) {
+    UpdateData(TRUE);
+    backend_->camera_unfreeze(camera_mode_ == kFlash);
+    freeze_.SetWindowText("Freeze");
+  } else if (frozen_) {
     BackToLive();
     freeze_.SetWindowText("Freeze");
     if (camera_mode_ == kFlash)

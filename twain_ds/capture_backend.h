@@ -54,6 +54,10 @@ struct CaptureBackend {
   // The camera set-up dialog's Freeze, and its way back to live video.
   void (*camera_freeze)() = nullptr;
   void (*camera_live)() = nullptr;
+  // The camera dialog's Unfreeze where the series has its own: back to live video,
+  // the camera left in flash mode when the dialog's mode is Flash. Null: the way
+  // back to live video, then the camera to flash mode again in Flash mode.
+  void (*camera_unfreeze)(bool flashMode) = nullptr;
 };
 
 }  // namespace twain_ds

@@ -553,6 +553,8 @@ void Kt650Board::ComposeStreams(const DesktopMode& desktop, Picture* picture) co
     r.window_position = get(kStreamsWindowPosition);
     r.window_size = get(kStreamsWindowSize);
   }
+  // The scan-out sees whole lines of the field being captured.
+  auto scanOut = video_port_->HoldFieldWrites();
   ComposeKt650Streams(r, desc_.chip == kChip8A22, *frame_buffer_, desktop, picture);
 }
 

@@ -126,6 +126,7 @@ void Kt650VideoPort::Write(const Kt650FieldWrite& f) {
   line_.resize(pixels * kYuvBytes);
   const std::uint64_t size = memory_.size();
   std::uint64_t at = f.buffer;
+  std::unique_lock writing(write_mutex_);
   for (int k = 0; k < f.lines && at < size; ++k) {
     if (Dropped(f.vertical_mask, static_cast<unsigned>(k))) continue;
     PatternPixels(f.standard, f.count, f.row + 2 * k, columns_.data(), pixels, pixels_.data());
@@ -139,6 +140,7 @@ void Kt650VideoPort::Write(const Kt650FieldWrite& f) {
                 static_cast<std::size_t>(std::min<std::uint64_t>(line_.size(), size - at)));
     at += f.stride;
   }
+  writing.unlock();
   std::lock_guard lock(mutex_);
   ++fields_written_;
   last_field_ = f.count;

@@ -98,6 +98,9 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
   void BeginField() { interrupted_ = false; }
   // On the field clock's thread, without the board's lock.
   void Write(const Kt650FieldWrite& field);
+  // Held by a reader of display memory that must see whole lines of the capture
+  // buffer, as the display's scan-out does: no field is written meanwhile.
+  std::unique_lock<std::mutex> HoldFieldWrites() const { return std::unique_lock(write_mutex_); }
 
   // Test view.
   std::uint64_t fields_written() const;
@@ -126,7 +129,8 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
   std::vector<Yuv> pixels_;
   std::vector<std::uint8_t> line_;
 
-  mutable std::mutex mutex_;  // the test view
+  mutable std::mutex mutex_;        // the test view
+  mutable std::mutex write_mutex_;  // a field's lines going into memory
   std::uint64_t fields_written_ = 0;
   std::uint32_t last_field_ = 0;
 };

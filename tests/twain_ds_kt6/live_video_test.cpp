@@ -1,7 +1,11 @@
 // Live video of the 650-series sources in the Input dialog: the board's overlay
 // keyed into the video window, following it, frozen and live again by the
 // dialog's buttons with the camera's flash and the strobe.
+#include <algorithm>
+#include <functional>
+
 #include "platform/automation.h"
+#include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/screen_picture.h"
 #include "tests/support/test_output.h"
@@ -175,6 +179,54 @@ TEST_P(Kt6LiveVideo, ZoomDividesTheGrabWindow) {
   EXPECT_EQ(flags, 68);
   EXPECT_EQ(width, 300);
   EXPECT_EQ(height, 200);
+  EXPECT_EQ(App().CloseSource(), TWRC_SUCCESS);
+}
+
+// The camera dialog of the 650-series builds (its own template, its own id of
+// the floating-control check): Freeze takes a strobed frame with the flash,
+// Unfreeze goes live, and OK leaves the video live.
+TEST_P(Kt6LiveVideo, TheCameraDialogFreezesWithTheFlashAndGoesLiveAgain) {
+  if (!HasCamera()) GTEST_SKIP() << "no camera dialog";
+  HWND dialog = ShowDialog();
+  ASSERT_NE(dialog, nullptr);
+  Camera().ClearCalls();
+  const std::size_t pulses = StrobePulses().size();
+  std::vector<std::string> captions;
+  auto caption = [&captions](HWND button) {
+    char text[32] = {};
+    GetWindowTextA(button, text, sizeof text);
+    captions.emplace_back(text);
+  };
+  // Each step runs once the clicks before it have been handled.
+  auto step = [](std::function<void(HWND)> action) {
+    platform::automation::AddStep("Camera Set Up", nullptr, platform::automation::StepWhen::kExists, std::move(action));
+  };
+  step([](HWND camera) { platform::automation::Click(GetDlgItem(camera, 1055)); });
+  step([&](HWND camera) {
+    Sleep(60);  // thirty fields: the strobed frame is in
+    caption(GetDlgItem(camera, 1055));
+    platform::automation::Click(GetDlgItem(camera, 1062));
+  });
+  step([](HWND camera) { platform::automation::Click(GetDlgItem(camera, 1055)); });
+  step([&](HWND camera) {
+    caption(GetDlgItem(camera, 1055));
+    platform::automation::Click(GetDlgItem(camera, IDOK));
+  });
+  Press(dialog, kCameraButton);
+  EXPECT_EQ(platform::automation::StepsPending(), 0u);
+  EXPECT_EQ(captions, (std::vector<std::string>{"Unfreeze", "Freeze"}));
+  ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
+  EXPECT_EQ(StrobePulses().size(), pulses + 1);
+  std::vector<std::string> calls = CallNames(Camera().Calls());
+  auto flash = std::find(calls.begin(), calls.end(), "FlashMode");
+  ASSERT_NE(flash, calls.end());
+  EXPECT_NE(std::find(flash, calls.end(), "LiveMode"), calls.end());
+  EXPECT_EQ(Camera().State().want_control_dialog, 1);
+  // Live again after OK.
+  RECT video = VideoRect(dialog);
+  platform::Picture live = Screen();
+  App().RunMessageLoop(40);
+  EXPECT_FALSE(SameInside(live, Screen(), video));
   EXPECT_EQ(App().CloseSource(), TWRC_SUCCESS);
 }
 

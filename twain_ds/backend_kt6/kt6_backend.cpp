@@ -65,6 +65,7 @@ const CaptureBackend kKt6Backend{
     .video = &kKt6VideoWindow,
     .camera_freeze = Kt6CameraFreeze,
     .camera_live = Kt6CameraLive,
+    .camera_unfreeze = Kt6CameraUnfreeze,
 };
 
 }  // namespace twain_ds

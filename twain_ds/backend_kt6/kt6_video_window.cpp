@@ -70,8 +70,10 @@ void Kt6CameraFreeze() {
   SetFlashMode(1);
 }
 
-void Kt6CameraLive() {
-  SetFlashMode(0);
+void Kt6CameraLive() { Kt6CameraUnfreeze(false); }
+
+void Kt6CameraUnfreeze(bool flashMode) {
+  if (!flashMode) SetFlashMode(0);
   RestartGrab(kLiveGrab);
 }
 

@@ -11,5 +11,7 @@ extern const VideoWindowOps kKt6VideoWindow;
 // The camera dialog's Freeze and its way back to live video.
 void Kt6CameraFreeze();
 void Kt6CameraLive();
+// The dialog's Unfreeze: live video, the flash mode kept in the dialog's Flash mode.
+void Kt6CameraUnfreeze(bool flashMode);
 
 }  // namespace twain_ds
