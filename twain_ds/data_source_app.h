@@ -12,8 +12,7 @@ namespace twain_ds {
 
 class CDataSourceApp : public CWinApp {
  public:
-  explicit CDataSourceApp(const BuildDescriptor& build)
-      : build_(build), format_settings_(build), source_settings_(build) {}
+  explicit CDataSourceApp(const BuildDescriptor& build) : build_(build), format_settings_(build), source_settings_(build) {}
   ~CDataSourceApp() override = default;
 
   BOOL InitInstance() override;

@@ -29,7 +29,8 @@ void CSourceSettings::Load() {
   vcr_mode = ReadSetting(kSourceSection, "VCRMode", 0) != 0;
   // Compared unsigned: a negative standard falls back like any other, to 1 in
   // both series.
-  unsigned standard = static_cast<unsigned>(ReadSetting(kSourceSection, "VideoStandard", build_->rules->ntsc_standard));
+  unsigned standard =
+      static_cast<unsigned>(ReadSetting(kSourceSection, "VideoStandard", build_->rules->ntsc_standard));
   tv_standard = standard <= 1 ? static_cast<int>(standard) : 1;
   input_format = InRange(ReadSetting(kSourceSection, "InputFormat", kSVideo), kComposite, kSVideo, kSVideo);
   connector = InRange(ReadSetting(kSourceSection, "Connector", 0), 0, kLastConnector, kLastConnector);
