@@ -19,10 +19,7 @@
 // Every request is logged and any may be made to fail (DriverBase).
 #pragma once
 
-#include <condition_variable>
 #include <optional>
-#include <thread>
-#include <vector>
 
 #include "sim/kt650/kt6_driver_base.h"
 
@@ -61,8 +58,8 @@ constexpr std::size_t kPciEntryDeviceNumber = 6;
 
 // The page list: as the VxD's (count at byte 14, {u32 physical, u32 length} from
 // byte 16), with room left for the end entry.
-constexpr DWORD kPageListBytes = 4112;
-constexpr std::size_t kPageListMaxRuns = 511;
+constexpr DWORD kPageListBytes = kt6pagelist::kBytes;
+constexpr std::size_t kPageListMaxRuns = kt6pagelist::kEntries - 1;
 }  // namespace kt6nt
 
 #pragma pack(push, 1)
@@ -89,28 +86,38 @@ static_assert(sizeof(Kt6IrqRegistrationNT) == 12);
 
 class PLATFORM_EXPORT Kt6NtDriver : public Kt6DriverBase {
  public:
-  explicit Kt6NtDriver(Machine& machine) : Kt6DriverBase(machine) {}
+  explicit Kt6NtDriver(Machine& machine) : Kt6DriverBase(machine, kt6nt::kDefaultVersion) {}
 
   // Latches the sources the enabled ones let through of an interrupt on the hooked
   // line and sets the registered event.
   void ServiceInterrupt(std::uint8_t irqLine, const Kt650Interrupt& interrupt) override;
+  bool EventRegisteredFor(std::uint8_t irqLine) const override;
 
   DWORD Open(DWORD access, DWORD shareMode, DWORD creation, DWORD flags) override;
 
-  // Test controls and view.
-  void SetVersion(std::uint16_t version);
+  // Test controls and view (the version, the section and the enabled sources: the
+  // base's).
   // The bus count the map control reports instead of the machine's.
   void SetBusCount(std::optional<std::uint32_t> count);
   // Mapped by the map control and not unmapped since.
   bool Mapped() const;
-  bool SectionHeld() const;
   // The event registered, or 0.
   std::uint32_t RegisteredEvent() const;
-  std::uint16_t EnabledSources() const;
 
  private:
   DWORD Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
-  void Unplugging() override;
+  DWORD Map(void* out, DWORD outSize, DWORD* returned);
+  DWORD Unmap();
+  DWORD ReadConfig(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+  DWORD WriteConfig(const void* in, DWORD inSize);
+  DWORD RegisterIrq(const void* in, DWORD inSize);
+  DWORD PageList(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
+
+  std::optional<std::uint32_t> bus_count_;
+  bool mapped_ = false;
+  // The registered event (0: none) and the interrupt line hooked for it.
+  std::uint32_t event_ = 0;
+  std::uint8_t hooked_line_ = 0;
 };
 
 }  // namespace sim
