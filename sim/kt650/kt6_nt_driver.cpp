@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "sim/bounded_log.h"
+
 #include "platform/sync.h"
 #include "sim/machine.h"
 
@@ -124,6 +126,7 @@ DWORD Kt6NtDriver::ReadConfig(const void* in, DWORD inSize, void* out, DWORD out
   Kt6PciConfigRequest r;
   if (!in || inSize < sizeof r || !out || outSize < sizeof r) return ERROR_INVALID_PARAMETER;
   std::memcpy(&r, in, sizeof r);
+  LogConfig(r);
   if (!ValidConfigAccess(r)) return ERROR_INVALID_PARAMETER;
   // A slot without a function fails rather than reading as all ones, so that the
   // caller cannot take a missing device for one.
@@ -139,6 +142,7 @@ DWORD Kt6NtDriver::WriteConfig(const void* in, DWORD inSize) {
   Kt6PciConfigRequest r;
   if (!in || inSize < sizeof r) return ERROR_INVALID_PARAMETER;
   std::memcpy(&r, in, sizeof r);
+  LogConfig(r);
   if (!ValidConfigAccess(r)) return ERROR_INVALID_PARAMETER;
   PciFunction* f = machine().pci().Find(static_cast<std::uint8_t>(r.bus), static_cast<std::uint8_t>(r.device));
   if (!f) return ERROR_DEV_NOT_EXIST;
@@ -218,6 +222,21 @@ void Kt6NtDriver::SetBusCount(std::optional<std::uint32_t> count) {
 bool Kt6NtDriver::Mapped() const {
   std::lock_guard lock(mutex_);
   return mapped_;
+}
+
+void Kt6NtDriver::LogConfig(const Kt6PciConfigRequest& request) {
+  std::lock_guard lock(mutex_);
+  AppendBounded(config_requests_, request);
+}
+
+std::vector<Kt6PciConfigRequest> Kt6NtDriver::ConfigRequests() const {
+  std::lock_guard lock(mutex_);
+  return config_requests_;
+}
+
+void Kt6NtDriver::ClearConfigRequests() {
+  std::lock_guard lock(mutex_);
+  config_requests_.clear();
 }
 
 }  // namespace sim

@@ -103,6 +103,10 @@ class PLATFORM_EXPORT Kt6NtDriver : public Kt6DriverBase {
   bool Mapped() const;
   // The event registered, or 0.
   std::uint32_t RegisteredEvent() const;
+  // The configuration requests received, reads and writes, as they came (the
+  // latest kLogLimit).
+  std::vector<Kt6PciConfigRequest> ConfigRequests() const;
+  void ClearConfigRequests();
 
  private:
   DWORD Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) override;
@@ -113,7 +117,10 @@ class PLATFORM_EXPORT Kt6NtDriver : public Kt6DriverBase {
   DWORD RegisterIrq(const void* in, DWORD inSize);
   DWORD PageList(const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned);
 
+  void LogConfig(const Kt6PciConfigRequest& request);
+
   std::optional<std::uint32_t> bus_count_;
+  std::vector<Kt6PciConfigRequest> config_requests_;
   bool mapped_ = false;
   // The registered event (0: none) and the interrupt line hooked for it.
   std::uint32_t event_ = 0;
