@@ -44,14 +44,16 @@ static_assert(sizeof(PageListRange) == 16);
 constexpr std::uint32_t kPageListBytes = 4112;
 
 // Library attach and detach of the driver link. Attach always lets the library
-// load: without its driver the board cannot be opened.
+// load: without its driver the board cannot be opened. Detach lets go of whatever
+// attach got, the driver's handle included.
 void AttachDriverLink();
 void DetachDriverLink();
 bool DriverAvailable();
 
 // The driver version, major in the high byte; 0 when the driver does not say.
 std::uint16_t DrvVersion();
-// True when configuration space can be reached, with the last PCI bus number.
+// True when configuration space can be reached, with the last PCI bus number (the
+// NT driver always reaches it; its scan takes the buses from the driver).
 bool DrvPciPresent(std::uint8_t* lastBus);
 
 // Maps the frame buffer and register window of the board at (bus, device), whose
@@ -83,9 +85,17 @@ bool DrvEndOfInterrupt();
 void DrvSerialBusBegin();
 bool DrvSerialBusEnd();
 
-// Locks the range and returns its page list (kPageListBytes); false on failure.
+// The page list of the range (kPageListBytes); false on failure. The Windows 95
+// driver locks the range for it; the NT driver lists only what is locked already
+// (display memory always is).
 bool DrvLockPageList(const PageListRange& range, void* list);
-// Releases a range locked before; `scratch` is a kPageListBytes block.
+// Lets a range go that a page list locked; `scratch` is a kPageListBytes block.
+// Nothing to do on NT.
 bool DrvReleasePageList(const PageListRange& range, void* scratch);
+
+// The serial bus's delay calibration measures microseconds a line write and delay
+// rounds a microsecond; each build takes its safety margin off one of them (or
+// both) here.
+void DrvApplyTimingMargin(double* lineUs, double* roundsPerUs);
 
 }  // namespace kt6

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "kt6sdk/clocks.h"
+#include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt600_ini.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/register_access.h"
@@ -20,7 +21,6 @@ namespace {
 
 constexpr std::uint32_t kLoopRounds = 4500000;
 constexpr std::uint32_t kLineWrites = 150000;
-constexpr double kMargin = 0.9;
 // A count far beyond any real bus: a delay of this many rounds takes milliseconds.
 constexpr double kMaxCounter = 1000000;
 
@@ -65,11 +65,12 @@ std::int32_t CalibrateI2CTiming(std::uint16_t mode) {
   }
   if (former != 0) SetPriorityClass(process, former);
 
-  double lineUs = double(ioMs) * 1000.0 / kLineWrites * kMargin;
-  double roundsPerUs = double(kLoopRounds) / 1000.0 / double(loopMs) / kMargin;
+  double lineUs = double(ioMs) * 1000.0 / kLineWrites;
+  double roundsPerUs = double(kLoopRounds) / 1000.0 / double(loopMs);
+  DrvApplyTimingMargin(&lineUs, &roundsPerUs);
   double periodUs = 1000.0 / frequencyKhz;
   double counter = 3 * lineUs > periodUs ? 0 : std::trunc((periodUs - 3 * lineUs) / 2 * roundsPerUs);
-  counter = std::clamp(counter, 0.0, kMaxCounter);
+  counter = std::isfinite(counter) ? std::clamp(counter, 0.0, kMaxCounter) : 0;
   g_state.i2c_timing_counter = static_cast<std::uint32_t>(counter);
 
   if (mode >= 2) {

@@ -90,10 +90,12 @@ KT6_API std::int32_t KT6StopGrab();
 // or without a grab; a window of no kind returns its flags.
 KT6_API std::int32_t KT6WaitForFrameEnd();
 
-// PCI configuration space of the device at (bus, device), function 0. Bus 255 with
-// device 255 stands for the pair of the previous access. The Windows 95 build reads
-// through the PCI BIOS and answers 1 for a failed call (which a register holding 1
-// cannot be told from); the Windows NT build answers the driver's error code.
+// PCI configuration space of the device at (bus, device), function 0. The Windows
+// 95 build reads through the PCI BIOS, takes bus 255 with device 255 for the pair
+// of the previous access, and answers 1 for a failed call; the Windows NT build
+// sends one request to its driver with bus and device as given, and answers a
+// failure with the driver's Win32 error code. Neither failure value can be told
+// from a register that holds it.
 KT6_API std::uint32_t read_confreg_byte(std::uint32_t reg, std::uint32_t bus, std::uint32_t device);
 KT6_API std::uint32_t read_confreg_word(std::uint32_t reg, std::uint32_t bus, std::uint32_t device);
 KT6_API std::uint32_t read_confreg_dword(std::uint32_t reg, std::uint32_t bus, std::uint32_t device);

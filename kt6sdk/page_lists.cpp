@@ -1,6 +1,7 @@
-// Page lists: the driver locks a range and lists its physical runs; the scatter
-// list trims them to the 32-byte alignment the command engine moves and cuts them
-// into pieces of at most 4 KB.
+// Page lists: the driver lists the physical runs of a range; the scatter list
+// trims them to the 32-byte alignment the command engine moves and cuts them into
+// pieces of at most 4 KB. How a range is locked for its scatter list is the
+// driver back-end's (w95_scatter_lists.cpp, nt/).
 #include "kt6sdk/page_lists.h"
 
 #include <algorithm>
@@ -12,13 +13,6 @@ namespace kt6 {
 namespace {
 
 constexpr std::uint32_t kAlignment = 32;
-
-PageListRange RangeOf(std::uint64_t linear, std::uint32_t size) { return PageListRange{linear, size, 0}; }
-
-template <class Record>
-Record* AllocateZeroed() {
-  return static_cast<Record*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(Record)));
-}
 
 // Appends a run cut into pieces, each at the running offset; false when the list
 // cannot hold them all.
@@ -34,8 +28,8 @@ bool AppendPieces(ScatterList* list, PageListEntry run, std::uint32_t* offset) {
   return true;
 }
 
-// False when a trim would wrap a run's length, nothing is left to move, or the
-// pieces do not fit the list.
+}  // namespace
+
 bool FillScatterList(const PageList& pages, ScatterList* list) {
   std::uint16_t runs = pages.count;
   if (runs == 0) return false;
@@ -66,8 +60,6 @@ bool FillScatterList(const PageList& pages, ScatterList* list) {
   return list->count != 0;
 }
 
-}  // namespace
-
 std::uint16_t PageListRunCount(const PageList& list) {
   std::uint16_t count = std::min<std::uint16_t>(list.count, kPageListRuns);
   for (std::uint16_t i = 0; i < count; ++i)
@@ -80,39 +72,11 @@ std::uint16_t PageListRunCount(const PageList& list) {
 using namespace kt6;
 
 std::int32_t KT6GetPageList(const void* address, std::uint32_t size, void* out) {
-  if (!DrvLockPageList(RangeOf(reinterpret_cast<std::uintptr_t>(address), size), out)) return KT6_ERR_GENERAL;
+  if (!DrvLockPageList(PageListRangeOf(reinterpret_cast<std::uintptr_t>(address), size), out)) return KT6_ERR_GENERAL;
   // The driver's count is not to be trusted past its own list.
   auto* list = static_cast<PageList*>(out);
   list->count = PageListRunCount(*list);
   return KT6_OK;
-}
-
-ScatterList* KT6BuildScatterList(const void* address, std::uint32_t size) {
-  auto* pages = AllocateZeroed<PageList>();
-  auto* list = AllocateZeroed<ScatterList>();
-  if (!pages || !list || KT6GetPageList(address, size, pages) != KT6_OK) {
-    GlobalFree(pages);
-    GlobalFree(list);
-    return nullptr;
-  }
-  list->linear = reinterpret_cast<std::uintptr_t>(address);
-  list->size = size;
-  bool filled = FillScatterList(*pages, list);
-  GlobalFree(pages);
-  if (!filled) {
-    // The range is locked by now: it goes with the list.
-    KT6ReleasePageList(list);
-    return nullptr;
-  }
-  return list;
-}
-
-std::int32_t KT6ReleasePageList(ScatterList* list) {
-  if (!list) return KT6_ERR_GENERAL;
-  PageList scratch{};
-  bool released = DrvReleasePageList(RangeOf(list->linear, list->size), &scratch);
-  GlobalFree(list);
-  return released ? KT6_OK : KT6_ERR_GENERAL;
 }
 
 std::uint32_t KT6ScatterListBytes(const ScatterList* list, std::uint32_t count) {

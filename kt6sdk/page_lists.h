@@ -1,13 +1,15 @@
 // The page list the driver returns for a range of memory, and the scatter list the
 // library cuts from it for the bus master: runs of at most 4 KB, each with its
 // offset in the buffer. Both are byte-packed; the scatter list lives in global
-// memory from KT6BuildScatterList to KT6ReleasePageList.
+// memory from KT6BuildScatterList to KT6ReleasePageList, which each driver
+// back-end builds in its own way.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
 #include "kt6sdk/driver_link.h"
+#include "platform/global_memory.h"
 
 #pragma pack(push, 1)
 
@@ -52,5 +54,20 @@ constexpr std::uint32_t kPieceBytes = 4096;
 // The runs of a page list that can be trusted: at most what it holds, and none from
 // its end entry on.
 std::uint16_t PageListRunCount(const PageList& list);
+
+// Fills the scatter list's pieces and correction from the page list; false when a
+// trim would wrap a run's length, nothing is left to move, or the pieces do not
+// fit the list.
+bool FillScatterList(const PageList& pages, ScatterList* list);
+
+inline PageListRange PageListRangeOf(std::uint64_t linear, std::uint32_t size) {
+  return PageListRange{linear, size, 0};
+}
+
+// A zeroed global block of the record's size, or null.
+template <class Record>
+Record* AllocateZeroed() {
+  return static_cast<Record*>(GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, sizeof(Record)));
+}
 
 }  // namespace kt6

@@ -15,6 +15,8 @@ constexpr char kVxdName[] = "\\\\.\\KT6VXD95";
 
 using OpenVxDHandleFn = DWORD (*)(HANDLE event);
 
+constexpr double kTimingMargin = 0.9;
+
 HANDLE g_vxd = INVALID_HANDLE_VALUE;
 // Sent at start and, without event and thread, again at stop.
 IRQRegistration g_registration{};
@@ -106,6 +108,13 @@ bool DrvLockPageList(const PageListRange& range, void* list) {
 
 bool DrvReleasePageList(const PageListRange& range, void* scratch) {
   return VxdRequest(vxd::kReleasePageList, &range, sizeof range, scratch, kPageListBytes);
+}
+
+// The time of a line write is taken a tenth short, the rounds a microsecond a
+// ninth long.
+void DrvApplyTimingMargin(double* lineUs, double* roundsPerUs) {
+  *lineUs *= kTimingMargin;
+  *roundsPerUs /= kTimingMargin;
 }
 
 }  // namespace kt6

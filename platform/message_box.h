@@ -24,6 +24,8 @@ constexpr UINT MB_ICONEXCLAMATION = 0x30;
 constexpr UINT MB_ICONINFORMATION = 0x40;
 constexpr UINT MB_DEFBUTTON2 = 0x100;
 constexpr UINT MB_DEFBUTTON3 = 0x200;
+// Modality.
+constexpr UINT MB_SYSTEMMODAL = 0x1000;
 
 // Answers.
 constexpr INT IDOK = 1;

@@ -65,6 +65,13 @@ DWORD DriverBase::OpenAsVxd(DWORD creation, DWORD flags) {
   return ERROR_SUCCESS;
 }
 
+DWORD DriverBase::OpenExisting(DWORD access, DWORD creation) {
+  if (creation != OPEN_EXISTING || (access & (GENERIC_READ | GENERIC_WRITE)) == 0) return ERROR_ACCESS_DENIED;
+  std::lock_guard lock(mutex_);
+  OpenedLocked();
+  return ERROR_SUCCESS;
+}
+
 DWORD DriverBase::UnloadVxd() {
   std::lock_guard lock(mutex_);
   ++unloads_;

@@ -59,6 +59,9 @@ class PLATFORM_EXPORT DriverBase : public platform::DeviceDriver {
   DWORD OpenAsVxd(DWORD creation, DWORD flags);
   // DeleteFileA("\\.\NAME"): one unload.
   DWORD UnloadVxd();
+  // A Windows NT kernel driver's device opens as an existing file with read or
+  // write access.
+  DWORD OpenExisting(DWORD access, DWORD creation);
   // With mutex_ held: counts an open handle; an interrupt was delivered; the status
   // was read; the end of the interrupt was acknowledged.
   void OpenedLocked() { ++opens_; }

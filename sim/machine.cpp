@@ -65,6 +65,7 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
   }
   rg7_nt_driver_ = std::make_shared<Rg7NtDriver>(*this);
   rg7_w95_vxd_ = std::make_shared<Rg7W95Vxd>(*this);
+  kt6_nt_driver_ = std::make_shared<Kt6NtDriver>(*this);
   kt6_w95_vxd_ = std::make_shared<Kt6W95Vxd>(*this);
   for (std::size_t i = 0; i < rg700_.size(); ++i)
     rg700_[i]->SetInterruptSink([this, i](std::uint32_t bits) { DriverInUse(i).ServiceInterrupt(i, bits); });
@@ -74,6 +75,7 @@ Machine::Machine(const MachineDescription& desc) : desc_(desc) {
     });
   if (desc.rg7_nt_driver) platform::RegisterDevice(rg7nt::kDeviceName, rg7_nt_driver_);
   if (desc.rg7_w95_vxd) platform::RegisterDevice(rg7w95::kDeviceName, rg7_w95_vxd_);
+  if (desc.kt6_nt_driver) platform::RegisterDevice(kt6nt::kDeviceName, kt6_nt_driver_);
   if (desc.kt6_w95_vxd) platform::RegisterDevice(kt6w95::kDeviceName, kt6_w95_vxd_);
   BuildDisplays(layout);
   // The first board's VIP output feeds the primary display's video port.
@@ -151,12 +153,14 @@ Machine::~Machine() {
   platform::UnregisterDisplayAdapter(displays_.front().get());
   platform::UnregisterDevice(rg7nt::kDeviceName);
   platform::UnregisterDevice(rg7w95::kDeviceName);
+  platform::UnregisterDevice(kt6nt::kDeviceName);
   platform::UnregisterDevice(kt6w95::kDeviceName);
   platform::RegisterPciBios(nullptr);
   for (auto& board : rg700_) board->SetInterruptSink(nullptr);
   for (auto& board : kt650_) board->SetInterruptSink(nullptr);
   rg7_nt_driver_->Unplug();
   rg7_w95_vxd_->Unplug();
+  kt6_nt_driver_->Unplug();
   kt6_w95_vxd_->Unplug();
 }
 
@@ -170,7 +174,16 @@ Rg7DriverBase& Machine::DriverInUse(std::size_t board) {
   return desc_.rg7_nt_driver || !desc_.rg7_w95_vxd ? *nt : *vxd;
 }
 
-Kt6DriverBase& Machine::Kt650DriverInUse(std::size_t) { return *kt6_w95_vxd_; }
+Kt6DriverBase& Machine::Kt650DriverInUse(std::size_t board) {
+  Kt6DriverBase* nt = kt6_nt_driver_.get();
+  Kt6DriverBase* vxd = kt6_w95_vxd_.get();
+  std::uint8_t line = kt650_.at(board)->desc().interrupt_line;
+  for (Kt6DriverBase* d : {nt, vxd})
+    if (d->EventRegisteredFor(line)) return *d;
+  for (Kt6DriverBase* d : {nt, vxd})
+    if (d->IsOpen()) return *d;
+  return desc_.kt6_nt_driver || !desc_.kt6_w95_vxd ? *nt : *vxd;
+}
 
 bool Machine::WaitUntilInterruptsServed(std::uint32_t ms) {
   std::vector<DriverBase*> drivers;

@@ -8,6 +8,7 @@
 
 #include "sim/display/display.h"
 #include "sim/kt650/kt650_board.h"
+#include "sim/kt650/kt6_nt_driver.h"
 #include "sim/kt650/kt6_w95_vxd.h"
 #include "sim/memory/physical_memory.h"
 #include "sim/pci/host_bridge.h"
@@ -44,10 +45,11 @@ struct MachineDescription {
   std::vector<MonitorDesc> more_monitors;
   // A PC without a PCI BIOS answers interrupt 0x1A with carry set.
   bool pci_bios = true;
-  // The drivers installed: the Windows NT kernel driver RG7DRIVE and the Windows 95
-  // VxDs RG700W95 and KT6VXD95. A description may leave any out.
+  // The drivers installed: the Windows NT kernel drivers RG7DRIVE and KT6DRIVE and
+  // the Windows 95 VxDs RG700W95 and KT6VXD95. A description may leave any out.
   bool rg7_nt_driver = true;
   bool rg7_w95_vxd = true;
+  bool kt6_nt_driver = true;
   bool kt6_w95_vxd = true;
 
   // One Natoma host bridge, one RG-700 board, one 650-series board (chip 0x8A22,
@@ -83,6 +85,7 @@ class PLATFORM_EXPORT Machine {
   // The drivers exist whether or not the description installs them.
   Rg7NtDriver& rg7_nt_driver() { return *rg7_nt_driver_; }
   Rg7W95Vxd& rg7_w95_vxd() { return *rg7_w95_vxd_; }
+  Kt6NtDriver& kt6_nt_driver() { return *kt6_nt_driver_; }
   Kt6W95Vxd& kt6_w95_vxd() { return *kt6_w95_vxd_; }
   PhysicalMemory& physical_memory() { return physical_memory_; }
   // The primary's.
@@ -100,7 +103,9 @@ class PLATFORM_EXPORT Machine {
   // The driver that board `board`'s interrupts go to: one with an event registered
   // for the board, else an open one, else the NT driver if installed, else the VxD.
   Rg7DriverBase& DriverInUse(std::size_t board);
-  // The same for the 650-series boards, which have only the VxD so far.
+  // The same for the 650-series boards: one with an event registered for the
+  // board's interrupt line, else an open one, else the NT driver if installed, else
+  // the VxD.
   Kt6DriverBase& Kt650DriverInUse(std::size_t board);
   // Each monitor's display memory and the 650-series boards on the bus and in
   // physical memory.
@@ -116,6 +121,7 @@ class PLATFORM_EXPORT Machine {
   std::vector<std::shared_ptr<Rg700Board>> rg700_;
   std::shared_ptr<Rg7NtDriver> rg7_nt_driver_;
   std::shared_ptr<Rg7W95Vxd> rg7_w95_vxd_;
+  std::shared_ptr<Kt6NtDriver> kt6_nt_driver_;
   std::shared_ptr<Kt6W95Vxd> kt6_w95_vxd_;
   std::vector<std::shared_ptr<DisplayMemory>> display_memories_;  // per monitor
   std::vector<std::shared_ptr<Kt650Board>> kt650_;

@@ -352,7 +352,10 @@ Fields Kt650Fields(Kt650Desc& b) {
 Fields BiosFields(MachineDescription& m) { return {{"pci", Flag(&m.pci_bios)}}; }
 
 Fields DriverFields(MachineDescription& m) {
-  return {{"RG7DRIVE", Flag(&m.rg7_nt_driver)}, {"RG700W95", Flag(&m.rg7_w95_vxd)}, {"KT6VXD95", Flag(&m.kt6_w95_vxd)}};
+  return {{"RG7DRIVE", Flag(&m.rg7_nt_driver)},
+          {"RG700W95", Flag(&m.rg7_w95_vxd)},
+          {"KT6DRIVE", Flag(&m.kt6_nt_driver)},
+          {"KT6VXD95", Flag(&m.kt6_w95_vxd)}};
 }
 
 bool Fail(std::string* error, const std::string& what) {

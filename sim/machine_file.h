@@ -31,7 +31,7 @@
 //                 camera_interface_input0..3, 6 and 7 on one device's
 //                 (kt650_desc.h), in the order the section gives them
 //   [bios]        pci
-//   [drivers]     RG7DRIVE, RG700W95, KT6VXD95
+//   [drivers]     RG7DRIVE, RG700W95, KT6DRIVE, KT6VXD95
 //
 // The bridges, boards and monitors are those the file lists, numbered without gaps;
 // any other value not given keeps its default. Numbers are decimal or 0x hex, flags

@@ -33,6 +33,10 @@ std::uint8_t ColourModeOf(const DDPIXELFORMAT& format) {
   }
 }
 
+// The frame-buffer aperture's base register: BAR1 on chip 0x8A22, BAR0 on the others.
+constexpr std::uint32_t kBar1 = pci::kBar0 + 4;
+std::uint32_t FrameBufferBar(std::uint16_t chip) { return chip == kChip8A22 ? kBar1 : pci::kBar0; }
+
 // The writable bits of a memory BAR of `size` bytes, byte by byte.
 std::uint8_t BarMaskByte(std::uint32_t size, unsigned byte) {
   return static_cast<std::uint8_t>(~(size - 1) >> (8 * byte));
@@ -174,10 +178,9 @@ void Kt650Board::SetUpConfigSpace() {
     SetDword(offset, value);
     for (unsigned byte = 0; byte < 4; ++byte) SetWritable(offset + byte, 1, BarMaskByte(size, byte));
   };
-  constexpr std::uint32_t kBar1 = pci::kBar0 + 4;
   if (desc_.chip == kChip8A22) {
     memoryBar(pci::kBar0, desc_.register_base, kRegisterWindowSize8A22);
-    memoryBar(kBar1, desc_.frame_buffer_base | kFrameBufferBarFlags8A22, kApertureSize8A22);
+    memoryBar(FrameBufferBar(desc_.chip), desc_.frame_buffer_base | kFrameBufferBarFlags8A22, kApertureSize8A22);
   } else {
     memoryBar(pci::kBar0, desc_.frame_buffer_base, kDecodeSizeOld);
   }
@@ -195,10 +198,10 @@ std::uint32_t Kt650Board::board_id() const {
          std::uint32_t(desc_.revision) << 16 | std::uint32_t(desc_.sub_revision) << 24;
 }
 
+std::uint32_t Kt650Board::FrameBufferBase() const { return ReadConfig(FrameBufferBar(desc_.chip), 4); }
+
 Kt650Window Kt650Board::FrameBufferAperture() const {
-  constexpr std::uint32_t kBar1 = pci::kBar0 + 4;
-  std::uint32_t bar = ReadConfig(desc_.chip == kChip8A22 ? kBar1 : pci::kBar0, 4) & pci::kMemoryBarAddress;
-  return Kt650Window{bar, Kt650ApertureSize(desc_.chip), frame_buffer_->base()};
+  return Kt650Window{FrameBufferBase() & pci::kMemoryBarAddress, Kt650ApertureSize(desc_.chip), frame_buffer_->base()};
 }
 
 Kt650Window Kt650Board::RegisterWindow() const {

@@ -71,6 +71,9 @@ class PLATFORM_EXPORT Kt650Board : public PciFunction, public platform::MmioDevi
   // CRTC 0x83, 0x84, 0x81, 0x82 as bytes 0..3.
   std::uint32_t board_id() const;
   DisplayMemory& frame_buffer() { return *frame_buffer_; }
+  // The base register that decodes the frame-buffer aperture (BAR1 on chip 0x8A22,
+  // BAR0 on the others) as it reads now, its flag bits included.
+  std::uint32_t FrameBufferBase() const;
   // From the BARs as they are now.
   Kt650Window FrameBufferAperture() const;
   Kt650Window RegisterWindow() const;

@@ -19,11 +19,6 @@ std::uint32_t Linear(const Kt650Window& w, std::uint32_t physical) {
   return static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(w.host)) + (physical - w.physical);
 }
 
-// Request 1006: the field in bit 7 of its byte; the frame counter replaces the low
-// byte of the line control word.
-constexpr std::uint8_t kStatusByteField = 0x80;
-constexpr std::uint16_t kLineControlHigh = 0xFF00;
-
 bool SameWindows(const Kt6MapRecord& a, const Kt6MapRecord& b) {
   return a.frame_buffer_physical == b.frame_buffer_physical && a.frame_buffer_size == b.frame_buffer_size &&
          a.registers_physical == b.registers_physical && a.registers_size == b.registers_size;
@@ -102,44 +97,6 @@ DWORD Kt6W95Vxd::UnmapMemory(const void* in, DWORD inSize) {
   return ERROR_SUCCESS;
 }
 
-DWORD Kt6W95Vxd::EnterSection() {
-  std::unique_lock lock(mutex_);
-  auto self = std::this_thread::get_id();
-  section_changed_.wait(lock, [&] { return unplugging_ || section_depth_ == 0 || section_owner_ == self; });
-  if (unplugging_) return ERROR_IO_DEVICE;
-  section_owner_ = self;
-  ++section_depth_;
-  return ERROR_SUCCESS;
-}
-
-DWORD Kt6W95Vxd::LeaveSection() {
-  std::lock_guard lock(mutex_);
-  if (section_depth_ == 0 || section_owner_ != std::this_thread::get_id()) return ERROR_NOT_OWNER;
-  if (--section_depth_ == 0) {
-    section_owner_ = std::thread::id();
-    section_changed_.notify_all();
-  }
-  return ERROR_SUCCESS;
-}
-
-void Kt6W95Vxd::Unplugging() {
-  std::lock_guard lock(mutex_);
-  unplugging_ = true;
-  section_changed_.notify_all();
-}
-
-DWORD Kt6W95Vxd::Version(void* out, DWORD outSize, DWORD* returned) {
-  if (!out || outSize < sizeof(std::uint16_t)) return ERROR_INVALID_PARAMETER;
-  std::uint16_t version;
-  {
-    std::lock_guard lock(mutex_);
-    version = version_;
-  }
-  std::memcpy(out, &version, sizeof version);
-  if (returned) *returned = sizeof version;
-  return ERROR_SUCCESS;
-}
-
 DWORD Kt6W95Vxd::RegisterIrq(const void* in, DWORD inSize) {
   Kt6IrqRegistration r;
   if (!in || inSize < sizeof r) return ERROR_INVALID_PARAMETER;
@@ -149,47 +106,7 @@ DWORD Kt6W95Vxd::RegisterIrq(const void* in, DWORD inSize) {
   std::lock_guard lock(mutex_);
   irq_line_ = r.irq_line;
   ring0_event_ = removal ? 0 : r.ring0_event;
-  if (removal) {
-    // Nobody is left to read what is pending: it counts as served.
-    latched_ = 0;
-    StatusReadLocked();
-    ServedLocked();
-  }
-  return ERROR_SUCCESS;
-}
-
-DWORD Kt6W95Vxd::SetSources(const void* in, DWORD inSize) {
-  Kt6IrqStatusRecord r;
-  if (!in || inSize < sizeof r) return ERROR_INVALID_PARAMETER;
-  std::memcpy(&r, in, sizeof r);
-  std::lock_guard lock(mutex_);
-  sources_ = r;
-  return ERROR_SUCCESS;
-}
-
-DWORD Kt6W95Vxd::ReadStatus(void* out, DWORD outSize, DWORD* returned) {
-  if (!out || outSize < sizeof(Kt6IrqStatusRecord)) return ERROR_INVALID_PARAMETER;
-  Kt6IrqStatusRecord r;
-  {
-    std::lock_guard lock(mutex_);
-    r = sources_;
-    r.status = latched_;
-    r.field = field_ ? kStatusByteField : 0;
-    r.line_control = static_cast<std::uint16_t>((r.line_control & kLineControlHigh) | frame_counter_);
-    // The sources read are in service now; what comes later latches anew.
-    latched_ = 0;
-    StatusReadLocked();
-  }
-  std::memcpy(out, &r, sizeof r);
-  if (returned) *returned = sizeof r;
-  return ERROR_SUCCESS;
-}
-
-DWORD Kt6W95Vxd::EndOfInterrupt() {
-  std::lock_guard lock(mutex_);
-  // Refused while more is latched: the caller reads the status again first.
-  if (latched_ != 0) return ERROR_MORE_DATA;
-  ServedLocked();
+  if (removal) DropPendingLocked();
   return ERROR_SUCCESS;
 }
 
@@ -214,14 +131,7 @@ DWORD Kt6W95Vxd::LockPages(const void* in, DWORD inSize, void* out, DWORD outSiz
     std::lock_guard lock(mutex_);
     if (reported_run_count_ != 0) count = reported_run_count_;
   }
-  auto* list = static_cast<std::uint8_t*>(out);
-  std::memset(list, 0, kt6w95::kPageListBytes);
-  std::memcpy(list + kt6w95::kPageListCountOffset, &count, sizeof count);
-  for (std::size_t i = 0; i < runs.size(); ++i) {
-    std::uint8_t* e = list + kt6w95::kPageListHeaderSize + i * kt6w95::kPageListEntrySize;
-    std::memcpy(e, &runs[i].address, sizeof runs[i].address);
-    std::memcpy(e + sizeof runs[i].address, &runs[i].length, sizeof runs[i].length);
-  }
+  WritePageList(runs, count, out);
   if (returned) *returned = kt6w95::kPageListBytes;
   return ERROR_SUCCESS;
 }
@@ -239,16 +149,15 @@ void Kt6W95Vxd::ServiceInterrupt(std::uint8_t irqLine, const Kt650Interrupt& int
   DWORD event = 0;
   {
     std::lock_guard lock(mutex_);
-    if (ring0_event_ == 0 || irqLine != irq_line_) return;
-    std::uint16_t bits = Kt6SourcesLetThrough(interrupt.sources, sources_.enabled_sources, sources_.line_control);
-    if (bits == 0) return;
-    latched_ |= bits;
-    field_ = interrupt.field;
-    frame_counter_ = interrupt.frame_counter;
-    DeliveredLocked();
+    if (ring0_event_ == 0 || irqLine != irq_line_ || !LatchLocked(interrupt)) return;
     event = ring0_event_;
   }
   platform::SignalVxDEvent(event);
+}
+
+bool Kt6W95Vxd::EventRegisteredFor(std::uint8_t irqLine) const {
+  std::lock_guard lock(mutex_);
+  return ring0_event_ != 0 && irq_line_ == irqLine;
 }
 
 DWORD Kt6W95Vxd::Registered() const {
@@ -256,24 +165,9 @@ DWORD Kt6W95Vxd::Registered() const {
   return ring0_event_;
 }
 
-std::uint16_t Kt6W95Vxd::EnabledSources() const {
-  std::lock_guard lock(mutex_);
-  return sources_.enabled_sources;
-}
-
-void Kt6W95Vxd::SetVersion(std::uint16_t version) {
-  std::lock_guard lock(mutex_);
-  version_ = version;
-}
-
 std::vector<Kt6MapRecord> Kt6W95Vxd::Mappings() const {
   std::lock_guard lock(mutex_);
   return mappings_;
-}
-
-bool Kt6W95Vxd::SectionHeld() const {
-  std::lock_guard lock(mutex_);
-  return section_depth_ > 0;
 }
 
 void Kt6W95Vxd::SetReportedRunCount(std::uint16_t count) {

@@ -66,8 +66,11 @@ class PLATFORM_EXPORT PciBus {
   std::vector<std::shared_ptr<PciFunction>> functions_;
 };
 
-// Standard configuration offsets.
+// Standard configuration offsets, and the limits of configuration addresses.
 namespace pci {
+constexpr std::uint32_t kConfigSpaceBytes = 256;
+constexpr std::uint32_t kLastBus = 255;
+constexpr std::uint32_t kLastDevice = 31;
 constexpr std::uint32_t kVendorId = 0x00;
 constexpr std::uint32_t kDeviceId = 0x02;
 constexpr std::uint32_t kCommand = 0x04;

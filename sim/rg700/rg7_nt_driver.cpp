@@ -37,12 +37,7 @@ void Put16(std::uint8_t* p, std::uint16_t v) { std::memcpy(p, &v, 2); }
 
 }  // namespace
 
-DWORD Rg7NtDriver::Open(DWORD access, DWORD, DWORD creation, DWORD) {
-  if (creation != OPEN_EXISTING || (access & (GENERIC_READ | GENERIC_WRITE)) == 0) return ERROR_ACCESS_DENIED;
-  std::lock_guard lock(mutex_);
-  OpenedLocked();
-  return ERROR_SUCCESS;
-}
+DWORD Rg7NtDriver::Open(DWORD access, DWORD, DWORD creation, DWORD) { return OpenExisting(access, creation); }
 
 DWORD Rg7NtDriver::Serve(DWORD code, const void* in, DWORD inSize, void* out, DWORD outSize, DWORD* returned) {
   switch (code) {

@@ -14,6 +14,7 @@
 #include "kt6sdk/interrupt_thread.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "tests/kt6sdk/kt6_driver_view.h"
 #include "platform/clock.h"
 #include "platform/kernel_objects.h"
 #include "tests/kt6sdk/kt6_fixture.h"
@@ -25,7 +26,7 @@ using sim::kt650::kChip8A01;
 using sim::kt650::kChip8A22;
 
 using kt6_testing::kQuickIni;
-constexpr DWORD kEndOfInterrupt = 1007;
+using kt6_testing::driver_code::kEndOfInterrupt;
 
 std::atomic<int> g_calls{0};
 std::atomic<std::uint32_t> g_lastStatus{0};
@@ -116,29 +117,29 @@ TEST_F(Interrupts, ASourceTheHandlerHoldsStaysOnWhenTheCallerLetsItGo) {
   EXPECT_EQ(board.Crtc(0x32), 0x10);
   KT6IRQEnable(0x04 | 0x20);
   EXPECT_EQ(board.Register(0x8504), 0x02u);
-  EXPECT_EQ(m.kt6_w95_vxd().EnabledSources(), 0x24);
+  EXPECT_EQ(kt6_testing::Driver(m).EnabledSources(), 0x24);
   KT6IRQDisable(0x04 | 0x20);
   EXPECT_EQ(board.Register(0xFF08) & 0x000F0000u, 0x00040000u);
   EXPECT_EQ(board.Register(0x8504), 0u);
-  EXPECT_EQ(m.kt6_w95_vxd().EnabledSources(), 0x04);
+  EXPECT_EQ(kt6_testing::Driver(m).EnabledSources(), 0x04);
   EXPECT_EQ(board.Crtc(0x32), 0x10);
   ASSERT_EQ(KT6Close(), 0);
   EXPECT_EQ(board.Crtc(0x32), 0);
   EXPECT_EQ(board.Register(0xFF08) & 0x000F0000u, 0u);
-  EXPECT_EQ(m.kt6_w95_vxd().EnabledSources(), 0);
-  EXPECT_EQ(m.kt6_w95_vxd().Registered(), 0u);
+  EXPECT_EQ(kt6_testing::Driver(m).EnabledSources(), 0);
+  EXPECT_EQ(kt6_testing::InterruptRegistered(m), false);
   // Closed: the masks change, the board and the driver hear nothing.
-  m.kt6_w95_vxd().ClearRequests();
+  kt6_testing::Driver(m).ClearRequests();
   board.ClearRegisterWrites();
   KT6IRQEnable(0x8000);
   KT6IRQDisable(0x8000);
   KT6IRQEnable(0x20);
   EXPECT_TRUE(board.RegisterWrites().empty());
-  EXPECT_TRUE(m.kt6_w95_vxd().Requests().empty());
+  EXPECT_TRUE(kt6_testing::Driver(m).Requests().empty());
   EXPECT_EQ(kt6::g_irq.user_mask.load(), 0x20);
   // The next open programs what the caller asked for meanwhile.
   ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_EQ(m.kt6_w95_vxd().EnabledSources(), 0x24);
+  EXPECT_EQ(kt6_testing::Driver(m).EnabledSources(), 0x24);
   EXPECT_EQ(board.Register(0x8504), 0x02u);
 }
 
@@ -209,7 +210,7 @@ TEST_F(Interrupts, TheThreadDrainsABurstBeforeItWaitsAgain) {
   };
   ASSERT_EQ(KT6IRQInstallCallback(blocking), 0);
   KT6IRQEnable(0x10 | 0x20);
-  sim::CurrentMachine()->kt6_w95_vxd().ClearRequests();
+  kt6_testing::Driver().ClearRequests();
   board.RaiseInterrupt(0x10);
   enteredPromise.get_future().wait();
   board.RaiseInterrupt(0x20);  // latched while the first is in service
@@ -218,7 +219,7 @@ TEST_F(Interrupts, TheThreadDrainsABurstBeforeItWaitsAgain) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1], 0x20u);
   bool refused = false;
-  for (const sim::DriverRequest& r : sim::CurrentMachine()->kt6_w95_vxd().Requests())
+  for (const sim::DriverRequest& r : kt6_testing::Driver().Requests())
     if (r.code == kEndOfInterrupt && r.result != ERROR_SUCCESS) refused = true;
   EXPECT_TRUE(refused);
   KT6IRQDeInstallCallback(blocking);

@@ -1,6 +1,5 @@
-// KT6Open and KT6Close through the exports on every chip and board type: what the
-// open refuses and why, the board it picks, what it tells in BoardInfo, what it
-// reserves and sets, and what the close gives back.
+// KT6Open and KT6Close through the exports on every chip and board type: what it
+// tells in BoardInfo, what it reserves and sets, and what the close gives back.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -12,6 +11,7 @@
 #include "platform/kernel_objects.h"
 #include "platform/message_box.h"
 #include "platform/module_loader.h"
+#include "tests/kt6sdk/kt6_driver_view.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
 namespace {
@@ -77,32 +77,6 @@ TEST_F(OpenClose, EveryChipAndTypeOpensAndTellsWhatItIs) {
   }
 }
 
-TEST_F(OpenClose, EachRefusalHasItsCode) {
-  sim::MachineDescription none = sim::MachineDescription::Default();
-  none.kt650_boards.clear();
-  BootWithIni(none);
-  EXPECT_EQ(KT6Open(0x151), KT6_ERR_NO_BOARD);
-  ShutDown();
-
-  sim::MachineDescription noBios = sim::MachineDescription::Default();
-  noBios.pci_bios = false;
-  BootWithIni(noBios);
-  EXPECT_EQ(KT6Open(0x151), KT6_ERR_NO_PCI_BIOS);
-  ShutDown();
-
-  sim::MachineDescription noVxd = sim::MachineDescription::Default();
-  noVxd.kt6_w95_vxd = false;
-  BootWithIni(noVxd);
-  EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
-  ShutDown();
-
-  // A board whose status bytes carry no revision does not answer as a capture board.
-  sim::MachineDescription blank = sim::MachineDescription::Default();
-  blank.kt650_boards[0].revision = 0x10;
-  BootWithIni(blank);
-  EXPECT_EQ(KT6Open(0x151), KT6_ERR_NO_BOARD);
-}
-
 TEST_F(OpenClose, TheDesktopModeMustBeOneTheChipShows) {
   sim::MachineDescription desc = OneBoard(kChip5631, 0);
   desc.display.bits_per_pixel = 24;
@@ -121,7 +95,7 @@ TEST_F(OpenClose, TheDesktopModeMustBeOneTheChipShows) {
 
 TEST_F(OpenClose, ADriverOfAnotherVersionIsAFatalError) {
   sim::Machine& m = BootWithIni(sim::MachineDescription::Default());
-  m.kt6_w95_vxd().SetVersion(0x0300);
+  kt6_testing::Driver(m).SetVersion(0x0300);
   platform::ClearMessageBoxLog();
   EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
   auto boxes = platform::MessageBoxLog();
@@ -130,7 +104,7 @@ TEST_F(OpenClose, ADriverOfAnotherVersionIsAFatalError) {
   EXPECT_EQ(boxes[0].text,
             "The version of the kernel device driver (3.0) is not matching the SDK version (2.1). Open failed.");
   EXPECT_EQ(boxes[0].owner, nullptr);
-  m.kt6_w95_vxd().SetVersion(0x02FF);
+  kt6_testing::Driver(m).SetVersion(0x02FF);
   EXPECT_EQ(KT6Open(0x151), 0);
 }
 
@@ -138,10 +112,10 @@ TEST_F(OpenClose, ASecondOpenTouchesNothingAndAPortInUseRefuses) {
   sim::Machine& m = BootWithIni(sim::MachineDescription::Default());
   ASSERT_EQ(KT6Open(0x151), 0);
   m.kt650(0).ClearRegisterWrites();
-  m.kt6_w95_vxd().ClearRequests();
+  kt6_testing::Driver(m).ClearRequests();
   EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
   EXPECT_TRUE(m.kt650(0).RegisterWrites().empty());
-  EXPECT_TRUE(m.kt6_w95_vxd().Requests().empty());
+  EXPECT_TRUE(kt6_testing::Driver(m).Requests().empty());
   ASSERT_EQ(KT6Close(), 0);
 
   m.kt650(0).SetRegister(0xFF00, 0x01);  // another program runs the video port
@@ -159,59 +133,6 @@ TEST_F(OpenClose, ABoardIdOfATypeTheChipCannotBeRefusesTheBoard) {
   ASSERT_EQ(KT6Open(0x151), 0);
   EXPECT_EQ(kt6::g_state.board_type, 5);
   EXPECT_EQ(kt6::g_state.board_id & 0xFFFF, 0x1002u);
-}
-
-TEST_F(OpenClose, CurBoardOutsideTheBoardsTakesTheLastAndTheProbeFindsEachBoardsMonitor) {
-  sim::MachineDescription desc = sim::MachineDescription::Default();
-  sim::Kt650Desc second = kt6_testing::Board(kChip8A22, 0x0F);
-  second.monitor = 1;
-  desc.kt650_boards.push_back(second);
-  sim::MonitorDesc right;
-  right.display.width = 800;
-  right.display.height = 600;
-  right.left = 1024;
-  desc.more_monitors.push_back(right);
-  BootWithIni(desc, std::string(kQuickIni) + "[MultiBoard]\nCurBoard=7\n");
-  ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_EQ(kt6::g_state.current_board, 1);
-  EXPECT_EQ(kt6::g_state.board.device, 0x0F);
-  EXPECT_EQ(kt6::g_state.display_index, 1);
-  BoardInfo info;
-  ASSERT_EQ(KT6InquireBoardInfo(&info), 0);
-  EXPECT_EQ(+info.display_mode, 0x114);
-  std::int32_t rect[4] = {1024, 0, 1824, 600};
-  EXPECT_EQ(std::memcmp(info.monitor_rect, rect, sizeof rect), 0);
-  ASSERT_EQ(KT6Close(), 0);
-
-  WriteIni(std::string(kQuickIni) + "[MultiBoard]\nCurBoard=-3\n");
-  ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_EQ(kt6::g_state.current_board, 1);
-  ASSERT_EQ(KT6Close(), 0);
-  WriteIni(std::string(kQuickIni) + "[MultiBoard]\nCurBoard=0\n");
-  ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_EQ(kt6::g_state.display_index, 0);
-}
-
-TEST_F(OpenClose, ABoardOnTheSecondMonitorOfAPlainPrimaryIsFound) {
-  sim::MachineDescription desc = sim::MachineDescription::Default();
-  desc.kt650_boards[0].monitor = 1;
-  sim::MonitorDesc left;
-  left.display.width = 640;
-  left.display.height = 480;
-  left.left = -640;
-  desc.more_monitors.push_back(left);
-  BootWithIni(desc);
-  ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_EQ(kt6::g_state.display_index, 1);
-  BoardInfo info;
-  ASSERT_EQ(KT6InquireBoardInfo(&info), 0);
-  EXPECT_EQ(+info.display_mode, 0x111);
-  EXPECT_EQ(+info.monitor_rect[0], -640);
-
-  // Without the multiple-monitor calls only the primary is known: no board drives it.
-  ASSERT_EQ(KT6Close(), 0);
-  platform::RemoveModuleExport("USER32", "GetMonitorInfoA");
-  EXPECT_EQ(KT6Open(0x151), KT6_ERR_NO_BOARD);
 }
 
 TEST_F(OpenClose, BoardInfoFollowsTheCallersVersion) {
@@ -279,6 +200,16 @@ TEST_F(OpenClose, DisplayMemoryIsReservedThroughDirectDrawOrNotAtAll) {
   }
 }
 
+// The reservation opens the library's own overlay layer: the NT build's copy sets
+// no destination key on the primary.
+TEST_F(OpenClose, TheOverlayLayerOpensWithTheDestinationKeyOfTheBuild) {
+  sim::Machine& m = BootWithIni(sim::MachineDescription::Default());
+  m.display().ClearCalls();
+  ASSERT_EQ(KT6Open(0x151), 0);
+  EXPECT_EQ(platform::LiveDirectDrawObjects(), 1u);
+  EXPECT_EQ(m.display().CountCalls(sim::DisplayCallKind::SetColorKey) != 0, kt6_testing::kOverlayOpenSetsDestKey);
+}
+
 TEST_F(OpenClose, AReservationThatFailsWarnsAndTheOpenGoesOn) {
   const std::string notFound = "the DDRAW.DLL\nfile is not found in the Windows system directory.\nWhen";
   const std::string corrupted = "the DDRAW.DLL\nfile is corrupted or in wrong version.\nWhen";
@@ -315,26 +246,6 @@ TEST_F(OpenClose, AReservationThatFailsWarnsAndTheOpenGoesOn) {
   EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
   ASSERT_EQ(KT6Close(), 0);
   EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
-}
-
-TEST_F(OpenClose, WithoutItsInterruptsTheBoardDoesNotOpenAndHoldsNothing) {
-  sim::Machine& m = BootWithIni(sim::MachineDescription::Default());
-  std::size_t handles = platform::OpenHandleCount();
-  m.kt6_w95_vxd().FailRequest(1004, 1);
-  EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
-  EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
-  EXPECT_EQ(platform::OpenHandleCount(), handles);
-  EXPECT_EQ(KT6Close(), KT6_ERR_GENERAL);
-  // A system without the ring-0 event handle.
-  platform::RemoveModuleExport("kernel32.dll", "OpenVxDHandle");
-  EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
-  EXPECT_EQ(platform::LiveDirectDrawObjects(), 0u);
-  EXPECT_EQ(platform::OpenHandleCount(), handles);
-  platform::RestoreModules();
-  ASSERT_EQ(KT6Open(0x151), 0);
-  EXPECT_NE(m.kt6_w95_vxd().Registered(), 0u);
-  ASSERT_EQ(KT6Close(), 0);
-  EXPECT_EQ(m.kt6_w95_vxd().Registered(), 0u);
 }
 
 TEST_F(OpenClose, TheStreamsProcessorIsSetForTheDesktopAndGivenBackAtClose) {

@@ -10,7 +10,7 @@
 #include "kt6sdk/kt6_error_codes.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/serial_bus_owner.h"
-#include "sim/kt650/kt6_w95_vxd.h"
+#include "tests/kt6sdk/kt6_driver_view.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
 namespace {
@@ -227,7 +227,7 @@ TEST_F(Saa7110, ControlsOutsideTheRangeAndNullOutputsAreRefused) {
 }
 
 TEST_F(Saa7110, EveryTransactionIsInsideTheDriversSection) {
-  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  kt6_testing::DriverModel& vxd = kt6_testing::Driver();
   // The chip sees each write end while the driver's section is held.
   int outside = 0, inside = 0;
   saa_->SetWriteObserver([&] { ++(vxd.SectionHeld() ? inside : outside); });
@@ -240,10 +240,10 @@ TEST_F(Saa7110, EveryTransactionIsInsideTheDriversSection) {
   EXPECT_EQ(outside, 0);
   std::vector<DWORD> sections;
   for (const sim::DriverRequest& r : vxd.Requests())
-    if (r.code == sim::kt6w95::kSerialBusBegin || r.code == sim::kt6w95::kSerialBusEnd) sections.push_back(r.code);
+    if (r.code == kt6_testing::driver_code::kSerialBusBegin || r.code == kt6_testing::driver_code::kSerialBusEnd) sections.push_back(r.code);
   ASSERT_EQ(sections.size(), 2u * inside);
   for (std::size_t i = 0; i < sections.size(); ++i)
-    EXPECT_EQ(sections[i], i % 2 ? sim::kt6w95::kSerialBusEnd : sim::kt6w95::kSerialBusBegin);
+    EXPECT_EQ(sections[i], i % 2 ? kt6_testing::driver_code::kSerialBusEnd : kt6_testing::driver_code::kSerialBusBegin);
 }
 
 }  // namespace

@@ -8,19 +8,19 @@
 #include "kt6sdk/saa7110.h"
 #include "kt6sdk/serial_bus.h"
 #include "kt6sdk/serial_bus_owner.h"
-#include "sim/kt650/kt6_w95_vxd.h"
+#include "tests/kt6sdk/kt6_driver_view.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
 namespace {
 
-namespace codes = sim::kt6w95;
+namespace codes = kt6_testing::driver_code;
 using sim::kt650::kChip8A01;
 using sim::kt650::kChip8A22;
 
 class SerialBus : public kt6_testing::Kt6Test {
  protected:
   // The driver's serial-bus requests, in order.
-  static std::vector<DWORD> Sections(const sim::Kt6W95Vxd& vxd) {
+  static std::vector<DWORD> Sections(const kt6_testing::DriverModel& vxd) {
     std::vector<DWORD> codesSeen;
     for (const sim::DriverRequest& r : vxd.Requests())
       if (r.code == codes::kSerialBusBegin || r.code == codes::kSerialBusEnd) codesSeen.push_back(r.code);
@@ -35,7 +35,7 @@ class SerialBus : public kt6_testing::Kt6Test {
 
 TEST_F(SerialBus, TheTimedFamilyFramesBytesMostSignificantFirstBetweenTheDriversRequests) {
   sim::Kt650Board& board = BootBoard(kChip8A01, 1);
-  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  kt6_testing::DriverModel& vxd = kt6_testing::Driver();
   board.serial_bus().ClearFrames();
   vxd.ClearRequests();
   EXPECT_NE(KT6SetSAA7110Reg(0x10, 0xA5), 0);
@@ -74,7 +74,7 @@ TEST_F(SerialBus, TheTimedFamilyFramesBytesMostSignificantFirstBetweenTheDrivers
 
 TEST_F(SerialBus, TheDecodersStatusIsReadInTheSectionAndItsIdentificationAroundIt) {
   sim::Kt650Board& board = BootBoard(kChip8A01, 2);
-  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  kt6_testing::DriverModel& vxd = kt6_testing::Driver();
   KT6SetSAA7110Reg(0x0D, 0x86);
   KT6SetSAA7110Reg(0x20, 0x7C);  // input 0, where the camera is
   vxd.ClearRequests();
@@ -96,7 +96,7 @@ TEST_F(SerialBus, TheDecodersStatusIsReadInTheSectionAndItsIdentificationAroundI
 
 TEST_F(SerialBus, EachControlPortByteIsATransactionOfItsOwnInTheSection) {
   BootBoard(kChip8A01, 1);
-  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  kt6_testing::DriverModel& vxd = kt6_testing::Driver();
   vxd.ClearRequests();
   kt6::KT6SetPortReg(4, 0x21);
   kt6::KT6I2CWriteByte(0x40, 0x77);
@@ -116,7 +116,7 @@ TEST_F(SerialBus, AWriteToAnAbsentDeviceStillSendsBothBytes) {
 
 TEST_F(SerialBus, BoardControlWritesGoUntimedAndOutsideTheDriversSection) {
   sim::Kt650Board& board = BootBoard(kChip8A22, 3);
-  sim::Kt6W95Vxd& vxd = sim::CurrentMachine()->kt6_w95_vxd();
+  kt6_testing::DriverModel& vxd = kt6_testing::Driver();
   kt6::g_state.i2c_timing_counter = 1000000;  // the untimed path does not wait for it
   vxd.ClearRequests();
   board.serial_bus().ClearFrames();

@@ -8,6 +8,7 @@
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "platform/display_adapter.h"
+#include "tests/kt6sdk/kt6_driver_view.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
 namespace {
@@ -165,7 +166,7 @@ TEST_F(VideoFrame, WithTheMemoryReservedTheFrameIsInsideAnOverlaySurface) {
     if (s.physical && Offset() == s.physical - base + Pitch() && s.height == 480 + 2) inside = true;
   EXPECT_TRUE(inside) << Offset();
   // A page list the driver cannot give leaves the frame where the desktop mode says.
-  sim::CurrentMachine()->kt6_w95_vxd().FailRequest(1013, 1);
+  kt6_testing::Driver().FailRequest(kt6_testing::driver_code::kPageList, 1);
   ASSERT_EQ(KT6SetVideoFrame(1, 0, 320, 240), 0);
   EXPECT_EQ(Offset(), 0x1B4000u);
 }
@@ -180,7 +181,7 @@ TEST_F(VideoFrame, AFrameThatDoesNotFitItsNewSurfaceLeavesTheOldOne) {
   std::uint32_t before = Offset();
   std::uint32_t shown = m.kt650(0).Register(0x81D0);
   std::size_t surfaces = platform::LiveDirectDrawSurfaces();
-  m.kt6_w95_vxd().FailRequest(1013, 1);
+  kt6_testing::Driver(m).FailRequest(kt6_testing::driver_code::kPageList, 1);
   EXPECT_EQ(KT6SetVideoFrame(1, 0, 320, 240), KT6_ERR_CAPTURE_BUFFER);
   EXPECT_EQ(Offset(), before);
   EXPECT_EQ(m.kt650(0).Register(0x81D0), shown);

@@ -165,7 +165,7 @@ TEST(MachineFile, WhatTheFileLeavesOutKeepsItsDefault) {
   EXPECT_TRUE(empty.host_bridges.empty());
   EXPECT_TRUE(empty.rg700_boards.empty());
   EXPECT_TRUE(empty.kt650_boards.empty());
-  EXPECT_TRUE(empty.pci_bios && empty.kt6_w95_vxd);
+  EXPECT_TRUE(empty.pci_bios && empty.kt6_nt_driver && empty.kt6_w95_vxd);
   EXPECT_EQ(empty.display.width, sim::DisplayDesc{}.width);
   EXPECT_TRUE(empty.display.video_port.present);
   EXPECT_TRUE(empty.rg7_nt_driver && empty.rg7_w95_vxd);
@@ -246,6 +246,7 @@ memory_bytes=0x1000000
 pci=0
 
 [drivers]
+kt6drive=0
 KT6VXD95=0
 )");
   ASSERT_EQ(m.kt650_boards.size(), 2u);
@@ -280,7 +281,7 @@ KT6VXD95=0
   EXPECT_EQ(monitor.monitor, 0);
   EXPECT_EQ(monitor.register_base, 0xE8080000u);
   EXPECT_FALSE(m.pci_bios);
-  EXPECT_FALSE(m.kt6_w95_vxd);
+  EXPECT_FALSE(m.kt6_nt_driver || m.kt6_w95_vxd);
 
   // The desktop must fit the memory of the board on the monitor, not the display's own.
   const std::string small =

@@ -1,5 +1,6 @@
 // What a test reads off a deliverable's files: the exports its public header
-// declares, and whether the shared object binds its own calls inside itself.
+// declares, the names the shared object exports, and whether it binds its own
+// calls inside itself.
 #pragma once
 
 #include <elf.h>
@@ -7,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 #include <regex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,28 @@ inline bool BindsItsOwnCalls(const char* path) {
       if (d->d_tag == DT_SYMBOLIC || (d->d_tag == DT_FLAGS && (d->d_un.d_val & DF_SYMBOLIC))) return true;
   }
   return false;
+}
+
+// The names of the functions and objects the shared object defines and exports,
+// from its dynamic symbol table.
+inline std::set<std::string> ExportedNames(const char* path) {
+  std::ifstream f(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  std::set<std::string> names;
+  if (bytes.size() < sizeof(Elf64_Ehdr)) return names;
+  const auto* elf = reinterpret_cast<const Elf64_Ehdr*>(bytes.data());
+  const auto* sections = reinterpret_cast<const Elf64_Shdr*>(bytes.data() + elf->e_shoff);
+  for (int i = 0; i < elf->e_shnum; ++i) {
+    if (sections[i].sh_type != SHT_DYNSYM) continue;
+    const char* strings = bytes.data() + sections[sections[i].sh_link].sh_offset;
+    const auto* symbols = reinterpret_cast<const Elf64_Sym*>(bytes.data() + sections[i].sh_offset);
+    for (std::size_t s = 0; s < sections[i].sh_size / sizeof(Elf64_Sym); ++s) {
+      const Elf64_Sym& sym = symbols[s];
+      bool global = ELF64_ST_BIND(sym.st_info) != STB_LOCAL;
+      if (global && sym.st_shndx != SHN_UNDEF && sym.st_name != 0) names.insert(strings + sym.st_name);
+    }
+  }
+  return names;
 }
 
 }  // namespace testing_support
