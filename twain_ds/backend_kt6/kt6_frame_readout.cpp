@@ -36,7 +36,7 @@ void WaitForCapture() {
   }
   // A strobe whose frame is not in yet still has the board writing it: the read
   // waits for the strobe's callback, so that it copies the whole frame.
-  while (StrobeEventArmed() && GetTickCount() - start < kCaptureSettleMilliseconds + kStrobedFrameMilliseconds) {
+  while (StrobedFramePending() && GetTickCount() - start < kCaptureSettleMilliseconds + kStrobedFrameMilliseconds) {
   }
   // The board finishes a frame it has begun even after a freeze; the field under
   // way has landed in memory by the next vertical sync. Without a signal the wait

@@ -13,9 +13,16 @@ namespace twain_ds {
 namespace {
 
 std::atomic<int> g_flashFlag{0};
-// Armed by the application's thread; cleared by whichever of that thread and the
+
+enum class StrobeEventState {
+  kDisarmed,
+  // Armed, but the board took no strobe (a board without one): no frame will come.
+  kArmedWithoutStrobe,
+  kArmed,
+};
+// Armed by the application's thread; disarmed by whichever of that thread and the
 // interrupt thread exchanges it first, which then alone disables strobe and event.
-std::atomic<bool> g_strobeEventArmed{false};
+std::atomic<StrobeEventState> g_strobeEvent{StrobeEventState::kDisarmed};
 // Set at first use, as the strobe takes it.
 std::atomic<KT6NotifyCallback> g_strobeCallback{nullptr};
 
@@ -44,21 +51,21 @@ void SetFlashMode(int on) {
 }
 
 std::int32_t EnableStrobeEvent(int delay, int width) {
-  if (!SourceSettings().strobe_on || g_strobeEventArmed.load()) return 0;
+  if (!SourceSettings().strobe_on || StrobeEventArmed()) return 0;
   KT6NotifyCallback expected = nullptr;
   g_strobeCallback.compare_exchange_strong(expected, StrobeEventCallback);
-  if (KT6EnableStrobe(kStrobeEventFlags, static_cast<std::uint32_t>(delay), static_cast<std::uint32_t>(width),
-                      g_strobeCallback.load()) != KT6_OK)
-    TraceHook("KT6EnableStrobe failed\n");
+  const bool strobe = KT6EnableStrobe(kStrobeEventFlags, static_cast<std::uint32_t>(delay),
+                                      static_cast<std::uint32_t>(width), g_strobeCallback.load()) == KT6_OK;
+  if (!strobe) TraceHook("KT6EnableStrobe failed\n");
   if (KT6EnableEvent(kStrobeEventInput, nullptr) != KT6_OK) TraceHook("KT6EnableEvent failed\n");
-  g_strobeEventArmed = true;
+  g_strobeEvent = strobe ? StrobeEventState::kArmed : StrobeEventState::kArmedWithoutStrobe;
   std::int32_t generated = KT6GenerateEvent();
   if (generated != KT6_OK) TraceHook("KT6GenerateEvent failed\n");
   return generated;
 }
 
 void DisableStrobeEvent() {
-  if (!g_strobeEventArmed.exchange(false)) return;
+  if (g_strobeEvent.exchange(StrobeEventState::kDisarmed) == StrobeEventState::kDisarmed) return;
   if (KT6DisableStrobe() != KT6_OK) TraceHook("KT6DisableStrobe failed\n");
   if (KT6DisableEvent() != KT6_OK) TraceHook("KT6DisableEvent failed\n");
 }
@@ -86,7 +93,8 @@ void FlashOrStrobeOff() {
     DisableStrobeEvent();
 }
 
-bool StrobeEventArmed() { return g_strobeEventArmed.load(); }
+bool StrobeEventArmed() { return g_strobeEvent.load() != StrobeEventState::kDisarmed; }
+bool StrobedFramePending() { return g_strobeEvent.load() == StrobeEventState::kArmed; }
 int FlashFlag() { return g_flashFlag.load(); }
 
 }  // namespace twain_ds

@@ -30,8 +30,10 @@ void StrobeEventCallback(std::uint32_t flags);
 void FlashOrStrobeOn();
 void FlashOrStrobeOff();
 
-// Whether the strobe event is armed now (for the callback's tests).
+// Whether the strobe event is armed now, and whether the board's strobe will
+// bring a frame with it.
 bool StrobeEventArmed();
+bool StrobedFramePending();
 // The last value given to SetFlashMode.
 int FlashFlag();
 
