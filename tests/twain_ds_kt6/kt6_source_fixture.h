@@ -17,6 +17,7 @@
 #include "outside/twain_app/test_application.h"
 #include "outside/twain_dsm/twain_dsm.h"
 #include "platform/automation.h"
+#include "platform/clock.h"
 #include "platform/message_box.h"
 #include "sim/machine.h"
 #include "tests/support/windows_directory.h"
@@ -166,6 +167,38 @@ class Kt6SourceTest : public ::testing::TestWithParam<Kt6Build> {
         pulses.back().second = change.field;
     }
     return pulses;
+  }
+
+  // Until `count` strobe pulses have ended, running the application's loop when
+  // `pump` (else only waiting); false after timeoutMs.
+  bool WaitForPulses(std::size_t count, bool pump = true, DWORD timeoutMs = 10000) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+      auto pulses = StrobePulses();
+      if (pulses.size() >= count && pulses.back().second != 0) return true;
+      if (GetTickCount() - start > timeoutMs) return false;
+      if (pump && app_)
+        app_->RunMessageLoop(5);
+      else
+        Sleep(5);
+    }
+  }
+  // Until the board has written no field for a while (a frozen or strobed frame
+  // is in); false after timeoutMs.
+  bool WaitUntilStill(DWORD timeoutMs = 10000) {
+    const DWORD start = GetTickCount();
+    std::uint64_t written = Board().video_port().fields_written();
+    for (int quiet = 0; quiet < 3;) {
+      if (app_)
+        app_->RunMessageLoop(20);
+      else
+        Sleep(20);
+      const std::uint64_t now = Board().video_port().fields_written();
+      quiet = now == written ? quiet + 1 : 0;
+      written = now;
+      if (GetTickCount() - start > timeoutMs) return false;
+    }
+    return true;
   }
 
   // Composite input, a strobe of no delay and width, colour.

@@ -111,8 +111,9 @@ TEST_P(Kt6LiveVideo, StopFreezesWithTheFlashAndVideoGoesLiveAgain) {
   if (HasCamera()) Camera().ClearCalls();
   const std::size_t pulses = StrobePulses().size();
   Press(dialog, kStopButton);
-  ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
   // One strobed frame, and then the picture stands still.
+  ASSERT_TRUE(WaitForPulses(pulses + 1));
+  ASSERT_TRUE(WaitUntilStill());
   EXPECT_EQ(StrobePulses().size(), pulses + 1);
   if (HasCamera()) {
     EXPECT_EQ(CallNames(Camera().Calls()), (std::vector<std::string>{"FlashMode"}));
@@ -143,7 +144,10 @@ TEST_P(Kt6LiveVideo, WithCameraControlsOffOnlyTheBuildWithoutThemStrobes) {
   if (HasCamera()) Camera().ClearCalls();
   const std::size_t pulses = StrobePulses().size();
   Press(dialog, kStopButton);
-  ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
+  if (HasCamera())
+    App().RunMessageLoop(100);
+  else
+    ASSERT_TRUE(WaitForPulses(pulses + 1) && WaitUntilStill());
   EXPECT_EQ(StrobePulses().size(), pulses + (HasCamera() ? 0 : 1));
   if (HasCamera()) {
     EXPECT_TRUE(Camera().Calls().empty());
@@ -161,7 +165,7 @@ TEST_P(Kt6LiveVideo, TheStrobePulsesAsProgrammed) {
   ASSERT_NE(dialog, nullptr);
   const std::uint32_t eventField = Board().FieldCount();
   Press(dialog, kStopButton);
-  ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
+  ASSERT_TRUE(WaitForPulses(1));
   auto pulses = StrobePulses();
   ASSERT_EQ(pulses.size(), 1u);
   EXPECT_GE(pulses[0].first, eventField + 3);
@@ -203,7 +207,7 @@ TEST_P(Kt6LiveVideo, TheCameraDialogFreezesWithTheFlashAndGoesLiveAgain) {
   };
   step([](HWND camera) { platform::automation::Click(GetDlgItem(camera, 1055)); });
   step([&](HWND camera) {
-    Sleep(60);  // thirty fields: the strobed frame is in
+    WaitForPulses(pulses + 1, false);  // the strobed frame is on its way
     caption(GetDlgItem(camera, 1055));
     platform::automation::Click(GetDlgItem(camera, 1062));
   });
@@ -215,7 +219,6 @@ TEST_P(Kt6LiveVideo, TheCameraDialogFreezesWithTheFlashAndGoesLiveAgain) {
   Press(dialog, kCameraButton);
   EXPECT_EQ(platform::automation::StepsPending(), 0u);
   EXPECT_EQ(captions, (std::vector<std::string>{"Unfreeze", "Freeze"}));
-  ASSERT_TRUE(sim::CurrentMachine()->WaitUntilInterruptsServed());
   EXPECT_EQ(StrobePulses().size(), pulses + 1);
   std::vector<std::string> calls = CallNames(Camera().Calls());
   auto flash = std::find(calls.begin(), calls.end(), "FlashMode");

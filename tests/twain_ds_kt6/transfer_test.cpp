@@ -71,7 +71,9 @@ Bytes DibRows(const Bytes& dib, int* width, int* height, int* bits) {
 
 class Kt6Transfer : public Kt6SourceTest {
  protected:
+  // Read between two fields, as the display's scan-out reads it.
   Bytes Frame(bool colour) const {
+    auto between = Board().video_port().HoldFieldWrites();
     return FrameFromMemory(SdkExport<ReadRect>("KT6RdPixelRect"), kNtscWidth, kNtscHeight, colour);
   }
 };
@@ -165,30 +167,28 @@ TEST_P(Kt6Transfer, MemoryStripsAndTheFileHoldTheSameFrame) {
 TEST_P(Kt6Transfer, RecapturingBuildsStrobeForEveryReadAndTheOthersDoNot) {
   PowerOn();
   ASSERT_TRUE(OpenAndCapture());
-  auto settled = [] {
-    Sleep(60);  // thirty fields: the strobed frame is in
-    return sim::CurrentMachine()->WaitUntilInterruptsServed();
-  };
-  ASSERT_TRUE(settled());
+  // The strobes expected by now have ended and their frames are in.
+  auto settled = [this](std::size_t pulses) { return WaitForPulses(pulses) && WaitUntilStill(); };
+  ASSERT_TRUE(settled(1));
   const std::size_t atCapture = StrobePulses().size();
   EXPECT_EQ(atCapture, 1u);
   ASSERT_EQ(App().TakeNative().rc, TWRC_XFERDONE);
-  ASSERT_TRUE(settled());
+  ASSERT_TRUE(settled(build().recapture ? 2 : 1));
   const std::size_t afterNative = StrobePulses().size();
   EXPECT_EQ(afterNative - atCapture, build().recapture ? 1u : 0u);
 
   ASSERT_EQ(App().Disable(false), TWRC_SUCCESS);
   ASSERT_EQ(App().Enable(false), TWRC_SUCCESS);
-  ASSERT_TRUE(settled());
+  ASSERT_TRUE(settled(afterNative + 1));
   const std::size_t beforeStrips = StrobePulses().size();
   std::vector<std::uint8_t> buffer(std::size_t{kNtscWidth} * 3 * 162);
   TW_IMAGEMEMXFER strip{};
   strip.Memory.Flags = TWMF_APPOWNS | TWMF_POINTER;
   strip.Memory.Length = static_cast<TW_UINT32>(buffer.size());
   strip.Memory.TheMem = buffer.data();
-  for (int call = 0; call < 3; ++call) {
+  for (std::size_t call = 0; call < 3; ++call) {
     ASSERT_EQ(App().Send(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip), TWRC_SUCCESS);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(settled(beforeStrips + (build().recapture ? call + 1 : 0)));
   }
   EXPECT_EQ(App().Send(DG_IMAGE, DAT_IMAGEMEMXFER, MSG_GET, &strip), TWRC_XFERDONE);
   EXPECT_EQ(StrobePulses().size() - beforeStrips, build().recapture ? 3u : 0u);

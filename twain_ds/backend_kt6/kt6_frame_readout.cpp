@@ -94,6 +94,8 @@ bool Kt6WriteFile(const char* path) {
   std::uint16_t width = 0;
   std::uint16_t height = 0;
   if (!path || !ReadFrameSize(&width, &height)) return false;
+  // As for the other transfers: the file holds a frame the board has finished.
+  WaitForCapture();
   return KT6BMPSave(path, 0, 0, width, height, kSaveAsPixelMode) == KT6_OK;
 }
 

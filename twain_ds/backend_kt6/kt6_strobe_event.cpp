@@ -1,6 +1,7 @@
 #include "twain_ds/backend_kt6/kt6_strobe_event.h"
 
 #include <atomic>
+#include <thread>
 
 #include "kt6sdk/kt6sdk.h"
 #include "platform/user.h"
@@ -19,10 +20,18 @@ enum class StrobeEventState {
   // Armed, but the board took no strobe (a board without one): no frame will come.
   kArmedWithoutStrobe,
   kArmed,
+  // One thread is arming or disarming it with the library; the other leaves it be.
+  kChanging,
 };
 // Armed by the application's thread; disarmed by whichever of that thread and the
-// interrupt thread exchanges it first, which then alone disables strobe and event.
+// interrupt thread takes it from armed first, which then alone disables strobe and
+// event. A new arm waits until a disarm under way is done, so that the disarm's
+// library calls never fall on the new strobe.
 std::atomic<StrobeEventState> g_strobeEvent{StrobeEventState::kDisarmed};
+
+bool Armed(StrobeEventState state) {
+  return state == StrobeEventState::kArmed || state == StrobeEventState::kArmedWithoutStrobe;
+}
 // Set at first use, as the strobe takes it.
 std::atomic<KT6NotifyCallback> g_strobeCallback{nullptr};
 
@@ -51,7 +60,11 @@ void SetFlashMode(int on) {
 }
 
 std::int32_t EnableStrobeEvent(int delay, int width) {
-  if (!SourceSettings().strobe_on || StrobeEventArmed()) return 0;
+  if (!SourceSettings().strobe_on) return 0;
+  // The interrupt thread's disarm holds no lock of this thread's: it ends.
+  while (g_strobeEvent.load() == StrobeEventState::kChanging) std::this_thread::yield();
+  if (g_strobeEvent.load() != StrobeEventState::kDisarmed) return 0;
+  g_strobeEvent = StrobeEventState::kChanging;
   KT6NotifyCallback expected = nullptr;
   g_strobeCallback.compare_exchange_strong(expected, StrobeEventCallback);
   const bool strobe = KT6EnableStrobe(kStrobeEventFlags, static_cast<std::uint32_t>(delay),
@@ -65,9 +78,13 @@ std::int32_t EnableStrobeEvent(int delay, int width) {
 }
 
 void DisableStrobeEvent() {
-  if (g_strobeEvent.exchange(StrobeEventState::kDisarmed) == StrobeEventState::kDisarmed) return;
+  StrobeEventState state = g_strobeEvent.load();
+  do {
+    if (!Armed(state)) return;
+  } while (!g_strobeEvent.compare_exchange_weak(state, StrobeEventState::kChanging));
   if (KT6DisableStrobe() != KT6_OK) TraceHook("KT6DisableStrobe failed\n");
   if (KT6DisableEvent() != KT6_OK) TraceHook("KT6DisableEvent failed\n");
+  g_strobeEvent = StrobeEventState::kDisarmed;
 }
 
 void StrobeEventCallback(std::uint32_t flags) {
@@ -93,7 +110,7 @@ void FlashOrStrobeOff() {
     DisableStrobeEvent();
 }
 
-bool StrobeEventArmed() { return g_strobeEvent.load() != StrobeEventState::kDisarmed; }
+bool StrobeEventArmed() { return Armed(g_strobeEvent.load()); }
 bool StrobedFramePending() { return g_strobeEvent.load() == StrobeEventState::kArmed; }
 int FlashFlag() { return g_flashFlag.load(); }
 

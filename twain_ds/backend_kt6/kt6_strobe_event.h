@@ -20,7 +20,8 @@ void SetFlashMode(int on);
 // result of KT6GenerateEvent, or 0 when nothing was armed.
 std::int32_t EnableStrobeEvent(int delay, int width);
 // Disarms it when armed. Safe against the strobe callback at the same time:
-// exactly one of them disables strobe and event.
+// exactly one of them disables strobe and event, and an arm that follows waits
+// until that disable is done.
 void DisableStrobeEvent();
 // The strobe's callback, on the library's interrupt thread.
 void StrobeEventCallback(std::uint32_t flags);
