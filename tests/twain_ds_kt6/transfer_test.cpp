@@ -139,10 +139,21 @@ TEST_P(Kt6Transfer, MemoryStripsAndTheFileHoldTheSameFrame) {
   ASSERT_EQ(memory.strips.size(), 50u);  // 48 of 10 rows, one of 6, then the end
   EXPECT_EQ(+memory.strips[48].record.Rows, 6u);
   EXPECT_EQ(+memory.strips[49].record.BytesWritten, 0u);
+  // The builds that re-capture take a new frame at every strip; the others read
+  // the one frame the capture left.
   Bytes strips;
   for (const twain_app::MemoryStrip& strip : memory.strips)
     strips.insert(strips.end(), strip.data.begin(), strip.data.end());
-  EXPECT_TRUE(strips == Frame(true));
+  if (!build().recapture) {
+    EXPECT_TRUE(strips == Frame(true));
+  }
+
+  ASSERT_EQ(App().Disable(false), TWRC_SUCCESS);
+  ASSERT_EQ(App().Enable(false), TWRC_SUCCESS);
+  twain_app::MemoryTransfer whole = App().TakeMemory(static_cast<TW_UINT32>(row * kNtscHeight));
+  ASSERT_EQ(whole.rc, TWRC_XFERDONE);
+  ASSERT_EQ(whole.strips.size(), 2u);
+  EXPECT_TRUE(whole.strips[0].data == Frame(true));
 
   // The next image, for the file.
   ASSERT_EQ(App().Disable(false), TWRC_SUCCESS);
