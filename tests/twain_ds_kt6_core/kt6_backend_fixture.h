@@ -1,22 +1,19 @@
-// The 650-series back-end in the test's own process: a started kt6_95v (or
-// kt6_95a) over the built-in SDK, attached as the loader attaches it, on a virtual
-// PC with one 650-series board whose field clock runs fast and in lockstep. The
-// trace hook's texts are collected.
+// The 650-series back-end in the test's own process: a started data source of
+// the build given over the built-in SDK, attached as the loader attaches it, on a
+// virtual PC with one 650-series board whose field clock runs fast and in
+// lockstep. The trace hook's texts are collected.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "kt6sdk/kt600_ini.h"
 #include "kt6sdk/library_entry.h"
 #include "kt6sdk/library_state.h"
 #include "outside/orbctl32/orbctl32.h"
-#include "platform/message_box.h"
 #include "platform/resources.h"
 #include "sim/machine.h"
 #include "tests/support/windows_directory.h"
@@ -32,22 +29,19 @@ namespace kt6_backend_test {
 inline std::mutex g_traceLock;
 inline std::vector<std::string> g_traces;
 
-inline void CollectTrace(const char* text) {
-  std::lock_guard lock(g_traceLock);
-  g_traces.emplace_back(text);
-}
-
 inline std::vector<std::string> Traces() {
   std::lock_guard lock(g_traceLock);
   return g_traces;
 }
-
 inline bool Traced(const std::string& text) {
   std::vector<std::string> traces = Traces();
   return std::find(traces.begin(), traces.end(), text) != traces.end();
 }
 
 inline constexpr char kQuickIni[] = "[Other]\nAutoI2CTimingEnable=0\n";
+// Composite input 1, the strobe on with no delay and width.
+inline constexpr char kStrobeSettings[] =
+    "[Source]\r\nInputFormat=0\r\nConnector=0\r\nStrobeOn=1\r\nStrobeDelay=0\r\nStrobeWidth=0\r\n";
 
 inline sim::MachineDescription OneBoard(std::uint16_t chip = sim::kt650::kChip8A22, std::uint8_t type = 3) {
   sim::MachineDescription desc = sim::MachineDescription::Default();
@@ -65,13 +59,17 @@ class Kt6BackendTest : public ::testing::Test {
  protected:
   explicit Kt6BackendTest(const twain_ds::BuildDescriptor& build = twain_ds::kKt6_95v) : app_(build) {}
   ~Kt6BackendTest() override {
-    if (booted_) ShutDown();
+    if (booted_) {
+      if (twain_ds::g_state != twain_ds::TwainState::kLoaded) Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr);
+      kt6::LibraryDetach();
+      kt6::ResetLibraryState();
+      Orbctl32Camera().Reset();
+      sim::PowerOff();
+    }
     twain_ds::SetTraceSink(nullptr);
     platform::UnregisterModuleResources(app_.m_hInstance);
   }
 
-  // The machine on, KT-600.INI and the source's settings written, the library
-  // attached and the source started.
   void Boot(const sim::MachineDescription& desc = OneBoard(), const std::string& ini = kQuickIni,
             const std::string& settings = kStrobeSettings) {
     windows_.Write("WIN.INI", "[Zephlor]\nKT-600=" + windows_.path() + "\\board\n");
@@ -83,23 +81,12 @@ class Kt6BackendTest : public ::testing::Test {
     platform::RegisterModuleResources(app_.m_hInstance, twain_ds::kKt6StringsScript);
     app_.InitInstance();
     twain_ds::g_state = twain_ds::TwainState::kLoaded;
-    twain_ds::g_mainDialog = nullptr;
-    twain_ds::g_parentWindow = nullptr;
-    {
+    g_traces.clear();
+    twain_ds::SetTraceSink([](const char* text) {
       std::lock_guard lock(g_traceLock);
-      g_traces.clear();
-    }
-    twain_ds::SetTraceSink(CollectTrace);
-    platform::ClearMessageBoxLog();
+      g_traces.emplace_back(text);
+    });
     booted_ = true;
-  }
-  void ShutDown() {
-    if (twain_ds::g_state != twain_ds::TwainState::kLoaded) Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, nullptr);
-    kt6::LibraryDetach();
-    kt6::ResetLibraryState();
-    Orbctl32Camera().Reset();
-    sim::PowerOff();
-    booted_ = false;
   }
 
   TW_UINT16 Call(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data) {
@@ -108,25 +95,18 @@ class Kt6BackendTest : public ::testing::Test {
   TW_UINT16 Open() {
     application_.Id = 7;
     TW_IDENTITY source = twain_ds::g_ownIdentity;
-    source.Id = 3;
     return Call(DG_CONTROL, DAT_IDENTITY, MSG_OPENDS, &source);
   }
-  TW_UINT16 Condition() {
-    TW_STATUS status{0xFFFF, 0xFFFF};
-    Call(DG_CONTROL, DAT_STATUS, MSG_GET, &status);
-    return status.ConditionCode;
+  TW_UINT16 CaptureWithoutUi() {
+    TW_USERINTERFACE ui{FALSE, FALSE, nullptr};
+    return Call(DG_CONTROL, DAT_USERINTERFACE, MSG_ENABLEDS, &ui);
   }
 
   sim::Kt650Board& Board() const { return sim::CurrentMachine()->kt650(0); }
   std::size_t StrobeRises() const {
-    std::size_t rises = 0;
-    for (const sim::Kt650OutputChange& change : Board().OutputChanges()) rises += change.level ? 1 : 0;
-    return rises;
+    auto changes = Board().OutputChanges();
+    return static_cast<std::size_t>(std::count_if(changes.begin(), changes.end(), [](auto& c) { return c.level; }));
   }
-
-  // Composite input 1, the strobe on with no delay and width.
-  static constexpr char kStrobeSettings[] =
-      "[Source]\r\nInputFormat=0\r\nConnector=0\r\nStrobeOn=1\r\nStrobeDelay=0\r\nStrobeWidth=0\r\n";
 
   testing_support::ScopedWindowsDirectory windows_;
   twain_ds::CDataSourceApp app_;
