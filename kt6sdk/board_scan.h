@@ -29,6 +29,11 @@ extern BoardTable g_boards;
 // displays must be enumerated first.
 std::uint32_t DrvScanBoards(std::uint8_t lastBus);
 
+// Back-end: the first graphics chip of the board's family (on buses 0 to *bus of
+// the PCI BIOS, or in the NT driver's PCI table): its device id, with its bus,
+// device and function 0; 0 when there is none.
+std::uint16_t FindGraphicsChip(std::uint8_t* bus, std::uint8_t* device, std::uint8_t* function);
+
 // Shared.
 bool IsBoardChip(std::uint16_t vendor, std::uint16_t device);
 // Adds a board; false (nothing added) when the table is full.

@@ -96,6 +96,7 @@ bool DrvReleasePageList(const PageListRange& range, void* scratch);
 // The serial bus's delay calibration measures microseconds a line write and delay
 // rounds a microsecond; each build takes its safety margin off one of them (or
 // both) here.
+constexpr double kTimingMargin = 0.9;
 void DrvApplyTimingMargin(double* lineUs, double* roundsPerUs);
 
 }  // namespace kt6

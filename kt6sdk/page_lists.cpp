@@ -13,6 +13,8 @@ namespace kt6 {
 namespace {
 
 constexpr std::uint32_t kAlignment = 32;
+// The smallest range whose runs keep something after both trims.
+constexpr std::uint32_t kMinScatterBytes = 2 * kAlignment;
 
 // Appends a run cut into pieces, each at the running offset; false when the list
 // cannot hold them all.
@@ -58,6 +60,28 @@ bool FillScatterList(const PageList& pages, ScatterList* list) {
     if (!AppendPieces(list, run, &offset)) return false;
   }
   return list->count != 0;
+}
+
+ScatterBuild BuildScatterList(const void* address, std::uint32_t size, ScatterList** out) {
+  *out = nullptr;
+  if (!address || size < kMinScatterBytes) return ScatterBuild::kNoPageList;
+  auto* pages = AllocateZeroed<PageList>();
+  auto* list = AllocateZeroed<ScatterList>();
+  if (!pages || !list || KT6GetPageList(address, size, pages) != KT6_OK) {
+    GlobalFree(pages);
+    GlobalFree(list);
+    return ScatterBuild::kNoPageList;
+  }
+  list->linear = reinterpret_cast<std::uintptr_t>(address);
+  list->size = size;
+  bool filled = FillScatterList(*pages, list);
+  GlobalFree(pages);
+  if (!filled) {
+    GlobalFree(list);
+    return ScatterBuild::kNotCut;
+  }
+  *out = list;
+  return ScatterBuild::kBuilt;
 }
 
 std::uint16_t PageListRunCount(const PageList& list) {

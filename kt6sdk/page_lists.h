@@ -60,6 +60,14 @@ std::uint16_t PageListRunCount(const PageList& list);
 // fit the list.
 bool FillScatterList(const PageList& pages, ScatterList* list);
 
+// What became of a scatter list: built; no page list (nothing asked of the driver,
+// or the driver or memory refused); or a page list whose runs cannot be cut (the
+// driver has listed, and the Windows 95 driver locked, the range by then).
+enum class ScatterBuild { kBuilt, kNoPageList, kNotCut };
+// The scatter list of the range in a zeroed global block, from the driver's page
+// list; null unless built. A range too small for both trims is never listed.
+ScatterBuild BuildScatterList(const void* address, std::uint32_t size, ScatterList** list);
+
 inline PageListRange PageListRangeOf(std::uint64_t linear, std::uint32_t size) {
   return PageListRange{linear, size, 0};
 }

@@ -4,6 +4,7 @@
 // reach another device. Dwords are two word accesses, the low word first.
 #include <array>
 
+#include "kt6sdk/board_scan.h"
 #include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt6_registers.h"
 #include "kt6sdk/kt6sdk.h"

@@ -39,8 +39,5 @@ constexpr std::uint32_t kPreviousPair = 255;
 std::int32_t PciBiosInterrupt(std::uint32_t vector, const PciBiosRegs* in, PciBiosRegs* out);
 // 0 with the last bus number when a PCI BIOS is installed, else 1.
 std::int32_t PciBiosPresent(std::uint8_t* lastBus);
-// The first graphics chip of the board on buses 0 to *bus: its device id, with its
-// bus, device and function 0; 0 when there is none.
-std::uint16_t FindGraphicsChip(std::uint8_t* bus, std::uint8_t* device, std::uint8_t* function);
 
 }  // namespace kt6

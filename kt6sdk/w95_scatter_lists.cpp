@@ -6,21 +6,11 @@
 using namespace kt6;
 
 ScatterList* KT6BuildScatterList(const void* address, std::uint32_t size) {
-  auto* pages = AllocateZeroed<PageList>();
-  auto* list = AllocateZeroed<ScatterList>();
-  if (!pages || !list || KT6GetPageList(address, size, pages) != KT6_OK) {
-    GlobalFree(pages);
-    GlobalFree(list);
-    return nullptr;
-  }
-  list->linear = reinterpret_cast<std::uintptr_t>(address);
-  list->size = size;
-  bool filled = FillScatterList(*pages, list);
-  GlobalFree(pages);
-  if (!filled) {
-    // The range is locked by now: it goes with the list.
-    KT6ReleasePageList(list);
-    return nullptr;
+  ScatterList* list = nullptr;
+  // A range listed but not cut is locked by now: it is let go again.
+  if (BuildScatterList(address, size, &list) == ScatterBuild::kNotCut) {
+    PageList scratch{};
+    DrvReleasePageList(PageListRangeOf(reinterpret_cast<std::uintptr_t>(address), size), &scratch);
   }
   return list;
 }

@@ -15,8 +15,6 @@ constexpr char kVxdName[] = "\\\\.\\KT6VXD95";
 
 using OpenVxDHandleFn = DWORD (*)(HANDLE event);
 
-constexpr double kTimingMargin = 0.9;
-
 HANDLE g_vxd = INVALID_HANDLE_VALUE;
 // Sent at start and, without event and thread, again at stop.
 IRQRegistration g_registration{};

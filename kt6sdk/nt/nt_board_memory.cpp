@@ -9,16 +9,20 @@
 
 namespace kt6 {
 
-// The registers of the board the driver mapped, whichever (bus, device) asks; a
+// The registers of the board the driver mapped. The board asked for must be that
+// one (its frame buffer where the driver's is): the window of another board, or
+// of another chip, would let the accessors reach past what the driver mapped. A
 // driver that mapped nothing leaves the accessors reaching nothing.
 std::int32_t KT6MapBoardMemory(std::uint32_t bus, std::uint32_t device) {
-  read_confreg_dword(pcicfg::kBar0, bus, device);
-  std::uint32_t registers = MapInfo().registers_linear;
-  if (registers == 0) {
+  std::uint32_t bar0 = read_confreg_dword(pcicfg::kBar0, bus, device);
+  std::uint32_t frameBuffer = g_state.chip_id == kChip8A22 ? read_confreg_dword(pcicfg::kBar1, bus, device) : bar0;
+  const DriverMapInfo& info = MapInfo();
+  if (info.registers_linear == 0 || (frameBuffer & ~pcicfg::kBarFlags) != FrameBufferPhysicalBase()) {
     ClearRegisterWindow();
     return KT6_ERR_GENERAL;
   }
-  SetRegisterWindow(registers, g_state.chip_id == kChip8A22 ? window::kRegistersSize8A22 : window::kRegistersSize);
+  SetRegisterWindow(info.registers_linear,
+                    g_state.chip_id == kChip8A22 ? window::kRegistersSize8A22 : window::kRegistersSize);
   return KT6_OK;
 }
 

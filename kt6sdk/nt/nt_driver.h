@@ -90,8 +90,4 @@ bool DriverControl(DWORD code, const void* in, DWORD inSize, void* out, DWORD ou
 // The record the map control filled at attach; zero when it failed.
 const DriverMapInfo& MapInfo();
 
-// The first graphics chip of the board's family in the driver's PCI table: its
-// device id, with its bus, device and function 0; 0 when there is none.
-std::uint16_t FindGraphicsChip(std::uint8_t* bus, std::uint8_t* device, std::uint8_t* function);
-
 }  // namespace kt6

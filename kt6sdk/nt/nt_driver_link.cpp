@@ -15,8 +15,6 @@ namespace {
 constexpr char kDeviceFile[] = "\\\\.\\KT6DRIVE";
 constexpr char kMapFailedText[] = "Kernal Driver (Map Memory) Error!";
 constexpr char kMapFailedCaption[] = "THE_DLL: Process attaching";
-// The NT build takes its margin off the delay's rounds a microsecond alone.
-constexpr double kTimingMargin = 0.9;
 
 // Written at attach and detach only, while no other thread of the library runs.
 HANDLE g_device = INVALID_HANDLE_VALUE;
@@ -108,6 +106,7 @@ bool DrvLockPageList(const PageListRange& range, void* list) {
 
 bool DrvReleasePageList(const PageListRange&, void*) { return true; }
 
+// The NT build takes its margin off the delay's rounds a microsecond alone.
 void DrvApplyTimingMargin(double*, double* roundsPerUs) { *roundsPerUs *= kTimingMargin; }
 
 }  // namespace kt6

@@ -12,8 +12,6 @@ namespace {
 constexpr SIZE_T kPageBytes = 4096;
 constexpr std::uint32_t kPageShift = 12;
 constexpr SIZE_T kSparePages = 2;
-// The smallest buffer whose trimmed runs cannot wrap: one unit lost at each end.
-constexpr std::uint32_t kMinScatterBytes = 64;
 
 SIZE_T WorkingSetGrowth(std::uint32_t size) { return ((size >> kPageShift) + kSparePages) * kPageBytes; }
 
@@ -31,7 +29,7 @@ bool MoveWorkingSet(SIZE_T bytes, bool grow) {
 }  // namespace
 
 ScatterList* KT6BuildScatterList(const void* address, std::uint32_t size) {
-  if (!address || size < kMinScatterBytes) return nullptr;
+  if (!address || size == 0) return nullptr;
   SIZE_T growth = WorkingSetGrowth(size);
   if (!MoveWorkingSet(growth, true)) return nullptr;
   auto* range = const_cast<void*>(address);
@@ -39,19 +37,12 @@ ScatterList* KT6BuildScatterList(const void* address, std::uint32_t size) {
     MoveWorkingSet(growth, false);
     return nullptr;
   }
-  auto* pages = AllocateZeroed<PageList>();
-  auto* list = AllocateZeroed<ScatterList>();
-  bool built = pages && list && KT6GetPageList(address, size, pages) == KT6_OK && FillScatterList(*pages, list);
-  GlobalFree(pages);
-  if (!built) {
+  ScatterList* list = nullptr;
+  if (BuildScatterList(address, size, &list) != ScatterBuild::kBuilt) {
     // Nothing of the lock is left behind.
-    GlobalFree(list);
     VirtualUnlock(range, size);
     MoveWorkingSet(growth, false);
-    return nullptr;
   }
-  list->linear = reinterpret_cast<std::uintptr_t>(address);
-  list->size = size;
   return list;
 }
 

@@ -177,14 +177,9 @@ DWORD Kt6NtDriver::PageList(const void* in, DWORD inSize, void* out, DWORD outSi
   if (r.linear == 0 || r.length == 0) return ERROR_INVALID_PARAMETER;
   std::vector<PhysicalRun> runs;
   // Only memory that stays put: what the caller locked, or device memory.
-  switch (machine().physical_memory().PageList(reinterpret_cast<const void*>(r.linear), r.length, &runs)) {
-    case PageListResult::kListed:
-      break;
-    case PageListResult::kNotPinned:
-      return ERROR_NOT_LOCKED;
-    case PageListResult::kNoPhysicalPages:
-      return ERROR_NO_SYSTEM_RESOURCES;
-  }
+  if (DWORD error =
+          PageListError(machine().physical_memory().PageList(reinterpret_cast<const void*>(r.linear), r.length, &runs)))
+    return error;
   // A range of more runs than fit before the end entry is refused whole.
   if (runs.size() > kt6nt::kPageListMaxRuns) return ERROR_INSUFFICIENT_BUFFER;
   WritePageList(runs, static_cast<std::uint16_t>(runs.size()), out);

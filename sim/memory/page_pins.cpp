@@ -44,17 +44,7 @@ DWORD PagePins::PinAndList(PhysicalMemory& memory, const void* address, std::uin
     if (!device && !LockForSystem(const_cast<void*>(address), size)) return GetLastError();
     pins_[key] = !device;
   }
-  DWORD error = ERROR_SUCCESS;
-  switch (memory.PageList(address, size, runs)) {
-    case PageListResult::kListed:
-      break;
-    case PageListResult::kNotPinned:
-      error = ERROR_NOT_LOCKED;
-      break;
-    case PageListResult::kNoPhysicalPages:
-      error = ERROR_NO_SYSTEM_RESOURCES;
-      break;
-  }
+  DWORD error = PageListError(memory.PageList(address, size, runs));
   if (error != ERROR_SUCCESS && *fresh) UnpinLocked(address, size);
   return error;
 }

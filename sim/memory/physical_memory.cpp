@@ -95,6 +95,18 @@ bool PhysicalMemory::IsDeviceMemory(const void* address, std::size_t size) {
   return DeviceBlockAtHost(address, size) != nullptr;
 }
 
+DWORD PageListError(PageListResult result) {
+  switch (result) {
+    case PageListResult::kListed:
+      break;
+    case PageListResult::kNotPinned:
+      return ERROR_NOT_LOCKED;
+    case PageListResult::kNoPhysicalPages:
+      return ERROR_NO_SYSTEM_RESOURCES;
+  }
+  return ERROR_SUCCESS;
+}
+
 PageListResult PhysicalMemory::PageList(const void* address, std::size_t size, std::vector<PhysicalRun>* runs) {
   runs->clear();
   if (!address || size == 0) return PageListResult::kNotPinned;

@@ -36,6 +36,10 @@ enum class PageListResult {
   kNoPhysicalPages  // the physical address space outside the device windows is used up
 };
 
+// The error a driver answers a page list with: ERROR_SUCCESS, ERROR_NOT_LOCKED or
+// ERROR_NO_SYSTEM_RESOURCES.
+PLATFORM_EXPORT DWORD PageListError(PageListResult result);
+
 class PLATFORM_EXPORT PhysicalMemory : private platform::UnlockListener {
  public:
   PhysicalMemory();

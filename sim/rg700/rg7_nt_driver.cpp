@@ -171,14 +171,9 @@ DWORD Rg7NtDriver::LockPages(const void* in, DWORD inSize, void* out, DWORD outS
   Rg7PageRange r;
   std::memcpy(&r, in, sizeof r);
   std::vector<PhysicalRun> runs;
-  switch (machine().physical_memory().PageList(reinterpret_cast<const void*>(r.address), r.size, &runs)) {
-    case PageListResult::kListed:
-      break;
-    case PageListResult::kNotPinned:
-      return ERROR_NOT_LOCKED;
-    case PageListResult::kNoPhysicalPages:
-      return ERROR_NO_SYSTEM_RESOURCES;
-  }
+  if (DWORD error =
+          PageListError(machine().physical_memory().PageList(reinterpret_cast<const void*>(r.address), r.size, &runs)))
+    return error;
   if (runs.size() > rg7nt::kPageListCapacity) return ERROR_INSUFFICIENT_BUFFER;
   auto* list = static_cast<std::uint8_t*>(out);
   std::memset(list, 0, 16);

@@ -6,10 +6,12 @@
 #include <string>
 
 #include "kt6sdk/clocks.h"
+#include "kt6sdk/driver_link.h"
 #include "kt6sdk/kt600_ini.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/serial_bus.h"
 #include "platform/priority_class.h"
+#include "tests/kt6sdk/kt6_driver_view.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
 namespace {
@@ -96,6 +98,16 @@ TEST_F(Clocks, ASlowBusGetsAFiniteDelayAndModeOneWritesNothing) {
   EXPECT_GT(counter, 0u);
   EXPECT_LE(counter, 1000000u);
   EXPECT_EQ(Ini(), "[Other]\nI2CBusFrequency=1\n");
+}
+
+// Each build keeps its margin on its own measurement: the Windows 95 build shortens
+// the line write's time and lengthens the rounds a microsecond, the NT build only
+// shortens the rounds.
+TEST_F(Clocks, EachBuildTakesItsMarginOffItsOwnMeasurement) {
+  double lineUs = 10, roundsPerUs = 100;
+  kt6::DrvApplyTimingMargin(&lineUs, &roundsPerUs);
+  EXPECT_DOUBLE_EQ(lineUs, 10 * kt6_testing::kLineTimeMargin);
+  EXPECT_DOUBLE_EQ(roundsPerUs, 100 * kt6_testing::kLoopRateMargin);
 }
 
 }  // namespace

@@ -14,9 +14,9 @@
 #include "kt6sdk/interrupt_thread.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
-#include "tests/kt6sdk/kt6_driver_view.h"
 #include "platform/clock.h"
 #include "platform/kernel_objects.h"
+#include "tests/kt6sdk/kt6_driver_view.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
 namespace {

@@ -23,6 +23,10 @@ inline bool InterruptRegistered(sim::Machine& m) { return m.kt6_nt_driver().Regi
 // The build's copy of the overlay layer leaves the primary's destination key alone
 // when it opens.
 constexpr bool kOverlayOpenSetsDestKey = false;
+// The serial bus's calibration: what multiplies the time of a line write and the
+// delay's rounds a microsecond.
+constexpr double kLineTimeMargin = 1.0;
+constexpr double kLoopRateMargin = 0.9;
 #else
 using DriverModel = sim::Kt6W95Vxd;
 namespace driver_code {
@@ -35,6 +39,8 @@ constexpr DWORD kPageList = sim::kt6w95::kLockPages;
 inline DriverModel& Driver(sim::Machine& m) { return m.kt6_w95_vxd(); }
 inline bool InterruptRegistered(sim::Machine& m) { return m.kt6_w95_vxd().Registered() != 0; }
 constexpr bool kOverlayOpenSetsDestKey = true;
+constexpr double kLineTimeMargin = 0.9;
+constexpr double kLoopRateMargin = 1 / 0.9;
 #endif
 
 inline DriverModel& Driver() { return Driver(*sim::CurrentMachine()); }

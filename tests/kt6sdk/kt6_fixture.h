@@ -34,6 +34,9 @@ inline sim::MachineDescription MachineWith(const sim::Kt650Desc& board) {
   return desc;
 }
 
+// No bus calibration and a quick retrace: opens and inits stay quick.
+constexpr char kQuickIni[] = "[Other]\nAutoI2CTimingEnable=0\n";
+
 class Kt6Test : public ::testing::Test {
  protected:
   void TearDown() override {
@@ -83,6 +86,13 @@ class Kt6Test : public ::testing::Test {
     return board;
   }
 
+  // Powers the machine on, attaches the library and writes KT-600.INI.
+  sim::Machine& BootWithIni(const sim::MachineDescription& desc, const std::string& ini = kQuickIni) {
+    sim::Machine& m = Boot(desc);
+    WriteIni(ini);
+    return m;
+  }
+
   // KT-600.INI in a directory of its own that WIN.INI names.
   void WriteIni(const std::string& text) {
     windows_.Write("WIN.INI", "[Zephlor]\nKT-600=" + windows_.path() + "\\board\n");
@@ -107,9 +117,6 @@ inline void SetBoardWord(std::uint32_t word) {
 inline void SetGrabFlags(std::uint16_t flags) {
   kt6::StoreShadowField<std::uint16_t>(&kt6::g_state.config, offsetof(BoardConfig, grab_window_flags), flags);
 }
-
-// No bus calibration and a quick retrace: opens and inits stay quick.
-constexpr char kQuickIni[] = "[Other]\nAutoI2CTimingEnable=0\n";
 
 // A machine with one board of the chip and type on the primary monitor, whose
 // desktop the chip can show.

@@ -30,12 +30,6 @@ class OpenClose : public kt6_testing::Kt6Test {
     platform::ClearMessageBoxLog();
     Kt6Test::TearDown();
   }
-
-  sim::Machine& BootWithIni(const sim::MachineDescription& desc, const std::string& ini = kQuickIni) {
-    sim::Machine& m = Boot(desc);
-    WriteIni(ini);
-    return m;
-  }
 };
 
 TEST_F(OpenClose, EveryChipAndTypeOpensAndTellsWhatItIs) {

@@ -240,7 +240,8 @@ TEST_F(Saa7110, EveryTransactionIsInsideTheDriversSection) {
   EXPECT_EQ(outside, 0);
   std::vector<DWORD> sections;
   for (const sim::DriverRequest& r : vxd.Requests())
-    if (r.code == kt6_testing::driver_code::kSerialBusBegin || r.code == kt6_testing::driver_code::kSerialBusEnd) sections.push_back(r.code);
+    if (r.code == kt6_testing::driver_code::kSerialBusBegin || r.code == kt6_testing::driver_code::kSerialBusEnd)
+      sections.push_back(r.code);
   ASSERT_EQ(sections.size(), 2u * inside);
   for (std::size_t i = 0; i < sections.size(); ++i)
     EXPECT_EQ(sections[i], i % 2 ? kt6_testing::driver_code::kSerialBusEnd : kt6_testing::driver_code::kSerialBusBegin);

@@ -251,10 +251,15 @@ TEST_F(SerialBusModel, VpcDelaysInMillisecondsOfTheTickCount) {
   vpc.SetDoneDelayMs(40);
   DWORD start = GetTickCount();
   fpWrite(Vpc32x5cModel::kFpStandard, 0x0001);
+  DWORD firstRead = GetTickCount();
   int busyReads = 0;
   while (status() != 0) ++busyReads;
   EXPECT_GE(GetTickCount() - start, 40u);
-  EXPECT_GT(busyReads, 0);
+  // A status read well inside the delay finds it busy (a machine too busy to read
+  // before the delay is over sees it done at once).
+  if (firstRead - start < 20) {
+    EXPECT_GT(busyReads, 0);
+  }
   // The done bit counts from the write, not from the later accesses.
   EXPECT_EQ(fp20(), Vpc32x5cModel::kFpDone | 0x0001);
 

@@ -3,6 +3,8 @@
 // the open reaches the board through the driver's mapping.
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "kt6sdk/board_scan.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
@@ -18,11 +20,6 @@ using sim::kt650::kChip8A22;
 
 class NtBoardScan : public kt6_testing::Kt6Test {
  protected:
-  sim::Machine& BootWithIni(const sim::MachineDescription& desc) {
-    sim::Machine& m = Boot(desc);
-    WriteIni(kt6_testing::kQuickIni);
-    return m;
-  }
   // Boards beyond the first drive no monitor.
   static sim::MachineDescription Boards(std::initializer_list<sim::Kt650Desc> boards) {
     sim::MachineDescription desc = sim::MachineDescription::Default();
@@ -88,6 +85,22 @@ TEST_F(NtBoardScan, ThereIsNoPciBiosToAskForAndNoVersionOutsideTheRangeOpens) {
   ASSERT_EQ(KT6Close(), 0);
   m.kt6_nt_driver().SetVersion(0x0300);
   EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
+}
+
+// The driver maps one board: a board chosen that is not that one is refused
+// rather than reached through the other's windows.
+TEST_F(NtBoardScan, OnlyTheBoardTheDriverMappedOpens) {
+  sim::MachineDescription desc = Boards({Board(kChip8A01, 0x0E), Board(kChip8A22, 0x0F)});
+  desc.kt650_boards[0].type = 1;
+  sim::Machine& m = BootWithIni(desc, std::string(kt6_testing::kQuickIni) + "[MultiBoard]\nCurBoard=1\n");
+  EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);
+  EXPECT_EQ(KT6MemoryMappedIORead(0x8504), 0u);  // no window left
+  WriteIni(std::string(kt6_testing::kQuickIni) + "[MultiBoard]\nCurBoard=0\n");
+  ASSERT_EQ(KT6Open(0x151), 0);
+  EXPECT_EQ(kt6::g_state.board.device, 0x0E);
+  EXPECT_EQ(kt6::g_state.board_type, 1);
+  EXPECT_EQ(KT6Close(), 0);
+  EXPECT_TRUE(m.kt6_nt_driver().Mapped());
 }
 
 }  // namespace

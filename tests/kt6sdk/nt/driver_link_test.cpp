@@ -3,16 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <thread>
 #include <vector>
 
+#include "kt6sdk/board_scan.h"
 #include "kt6sdk/driver_link.h"
 #include "kt6sdk/interrupt_thread.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/nt/nt_driver.h"
+#include "platform/clock.h"
 #include "platform/kernel_objects.h"
 #include "platform/message_box.h"
 #include "platform/sync.h"
+#include "platform/user.h"
 #include "sim/kt650/kt6_nt_driver.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 
@@ -72,6 +76,7 @@ TEST_F(NtDriverLink, AFailedMapShowsItsBoxOnceKeepsTheHandleAndDetachStillCloses
   EXPECT_EQ(boxes[0].text, "Kernal Driver (Map Memory) Error!");
   EXPECT_EQ(boxes[0].caption, "THE_DLL: Process attaching");
   EXPECT_TRUE(boxes[0].style & MB_SYSTEMMODAL);
+  EXPECT_EQ(boxes[0].owner, GetFocus());
   EXPECT_TRUE(kt6::DriverAvailable());
   EXPECT_EQ(kt6::MapInfo().bus_count, 0u);
   EXPECT_EQ(kt6::DrvVersion(), codes::kDefaultVersion);  // the handle still answers
@@ -152,7 +157,7 @@ TEST_F(NtDriverLink, TheChipSearchTakesTheFirstEntryOfTheDriversTable) {
   EXPECT_EQ(function, 0);
 }
 
-TEST_F(NtDriverLink, TheInterruptRegistrationCarriesEventAndThreadAndIsRemovedWithZeros) {
+TEST_F(NtDriverLink, TheInterruptRegistrationIsTwelveBytesAndIsRemovedWithZeros) {
   sim::Machine& m = Boot();
   sim::Kt6NtDriver& driver = m.kt6_nt_driver();
   HANDLE event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
@@ -170,29 +175,53 @@ TEST_F(NtDriverLink, TheInterruptRegistrationCarriesEventAndThreadAndIsRemovedWi
   EXPECT_EQ(record.status, 0x1234);
 }
 
-// The thread comes and goes with each open and close, a callback running or not,
-// and leaves no handle behind; a refused registration leaves nothing running.
+// The thread comes and goes with each open and close, with a callback under way
+// or not, and leaves no handle behind; so does a detach without a close; a refused
+// registration leaves nothing running.
 TEST_F(NtDriverLink, TheInterruptThreadStartsAndStopsCleanly) {
   sim::Machine& m = Boot(kt6_testing::MachineWith(kt6_testing::Board(kChip8A22)));
   sim::Kt6NtDriver& driver = m.kt6_nt_driver();
   WriteIni(kt6_testing::kQuickIni);
   std::size_t handles = platform::OpenHandleCount();
   static std::atomic<int> calls{0};
-  calls = 0;
+  static std::atomic<bool> hold{false};
   for (int round = 0; round < 4; ++round) {
+    calls = 0;
+    hold = round % 2 != 0;  // odd rounds close while the callback runs
     ASSERT_EQ(KT6Open(0x151), 0) << round;
     EXPECT_TRUE(kt6::InterruptThreadRunning());
     EXPECT_NE(driver.RegisteredEvent(), 0u);
-    ASSERT_EQ(KT6IRQInstallCallback([](std::uint32_t) { calls.fetch_add(1); }), 0);
+    ASSERT_EQ(KT6IRQInstallCallback([](std::uint32_t) {
+                calls.fetch_add(1);
+                for (int i = 0; i < 200 && hold.load(); ++i) Sleep(1);
+              }),
+              0);
     KT6IRQEnable(0x10);
     m.kt650(0).RaiseInterrupt(0x10);
-    if (round % 2) m.kt650(0).RaiseInterrupt(0x10);  // closed with one maybe in service
+    for (int i = 0; i < 2000 && calls.load() == 0; ++i) Sleep(1);
+    EXPECT_EQ(calls.load(), 1) << round;
+    std::thread release([] {
+      Sleep(20);
+      hold = false;
+    });
     ASSERT_EQ(KT6Close(), 0);
+    release.join();
     EXPECT_FALSE(kt6::InterruptThreadRunning());
     EXPECT_EQ(driver.RegisteredEvent(), 0u);
     EXPECT_EQ(platform::OpenHandleCount(), handles) << round;
   }
-  EXPECT_GT(calls.load(), 0);
+
+  // Detached while open: the close comes with the detach.
+  std::size_t before = handles;
+  ASSERT_EQ(KT6Open(0x151), 0);
+  kt6::LibraryDetach();
+  attached_ = false;
+  EXPECT_FALSE(kt6::InterruptThreadRunning());
+  EXPECT_EQ(driver.RegisteredEvent(), 0u);
+  EXPECT_FALSE(driver.IsOpen());
+  EXPECT_EQ(platform::OpenHandleCount(), before - 1);  // the driver's handle too
+  kt6::LibraryAttach();
+  attached_ = true;
 
   driver.FailRequest(codes::kRegisterIrq, 1);
   EXPECT_EQ(KT6Open(0x151), KT6_ERR_GENERAL);

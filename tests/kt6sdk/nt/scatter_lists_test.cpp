@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "kt6sdk/kt6sdk.h"
+#include "kt6sdk/library_state.h"
 #include "kt6sdk/page_lists.h"
 #include "platform/fault_injection.h"
 #include "platform/global_memory.h"
@@ -112,6 +114,26 @@ TEST_F(NtScatterLists, EveryFailureLeavesNothingLockedOrAllocated) {
   sim::CurrentMachine()->kt6_nt_driver().FailRequest(sim::kt6nt::kPageList, 1);
   EXPECT_EQ(KT6BuildScatterList(buffer_, 4 * 4096), nullptr);
   ExpectNothingHeld();
+}
+
+// The copy into the video frame takes its page list from the driver as the
+// Windows 95 build does; the NT driver lists only locked memory, so an unlocked
+// buffer is refused and nothing is copied.
+TEST_F(NtScatterLists, ACopyIntoTheFrameTakesALockedBufferOnly) {
+  sim::Kt650Board& board = sim::CurrentMachine()->kt650(0);
+  board.SetRegister(0x850C, 0xFFFFFFFF);
+  for (std::size_t i = 0; i < 2 * 4096; ++i) buffer_[i] = static_cast<std::uint8_t>(i * 13 + i / 4096);
+  BYTE* frame = board.frame_buffer().base() + kt6::g_state.config.video_frame_offset;
+  std::memset(frame, 0, 2 * 4096);
+  EXPECT_EQ(KT6TransferToFrame(buffer_, 2 * 4096), KT6_ERR_GENERAL);
+  EXPECT_NE(std::memcmp(frame, buffer_, 2 * 4096), 0);
+  SIZE_T bytes = 2 * 4096;
+  SetProcessWorkingSetSize(GetCurrentProcess(), set_.minimum + bytes, set_.maximum + bytes);
+  ASSERT_TRUE(VirtualLock(buffer_, bytes));
+  EXPECT_EQ(KT6TransferToFrame(buffer_, 2 * 4096), 0);
+  EXPECT_EQ(std::memcmp(frame, buffer_, 2 * 4096), 0);
+  VirtualUnlock(buffer_, bytes);
+  SetProcessWorkingSetSize(GetCurrentProcess(), set_.minimum, set_.maximum);
 }
 
 }  // namespace

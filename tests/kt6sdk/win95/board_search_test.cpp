@@ -30,12 +30,6 @@ class BoardSearch : public kt6_testing::Kt6Test {
     platform::ClearMessageBoxLog();
     Kt6Test::TearDown();
   }
-
-  sim::Machine& BootWithIni(const sim::MachineDescription& desc, const std::string& ini = kQuickIni) {
-    sim::Machine& m = Boot(desc);
-    WriteIni(ini);
-    return m;
-  }
 };
 
 TEST_F(BoardSearch, EachRefusalHasItsCode) {

@@ -2,6 +2,7 @@
 // search reach it, checked against the BIOS's own record of the calls it got.
 #include <gtest/gtest.h>
 
+#include "kt6sdk/board_scan.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/w95_pci_bios.h"
 #include "tests/kt6sdk/kt6_fixture.h"
