@@ -1,18 +1,17 @@
 // rg7_ntc.ds as a TWAIN source manager finds and loads it.
 #include <dlfcn.h>
-#include <elf.h>
 #include <gtest/gtest.h>
 #include <link.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/module_entry.h"
 #include "platform/resources.h"
 #include "sim/machine.h"
+#include "tests/support/shared_object.h"
 
 namespace {
 
@@ -22,27 +21,8 @@ HMODULE HandleOf(void* module) {
   return ::dlinfo(module, RTLD_DI_LINKMAP, &map) == 0 ? reinterpret_cast<HMODULE>(map->l_addr) : nullptr;
 }
 
-// The symbols a shared object defines for others: its dynamic symbol table.
-std::vector<std::string> DefinedDynamicSymbols(const char* path) {
-  std::ifstream f(path, std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  std::vector<std::string> names;
-  if (bytes.size() < sizeof(Elf64_Ehdr)) return names;
-  const auto* elf = reinterpret_cast<const Elf64_Ehdr*>(bytes.data());
-  const auto* sections = reinterpret_cast<const Elf64_Shdr*>(bytes.data() + elf->e_shoff);
-  for (int i = 0; i < elf->e_shnum; ++i) {
-    if (sections[i].sh_type != SHT_DYNSYM) continue;
-    const char* strings = bytes.data() + sections[sections[i].sh_link].sh_offset;
-    const auto* symbols = reinterpret_cast<const Elf64_Sym*>(bytes.data() + sections[i].sh_offset);
-    for (std::size_t s = 0; s < sections[i].sh_size / sizeof(Elf64_Sym); ++s)
-      if (symbols[s].st_shndx != SHN_UNDEF && ELF64_ST_BIND(symbols[s].st_info) != STB_LOCAL)
-        names.push_back(strings + symbols[s].st_name);
-  }
-  return names;
-}
-
 TEST(Rg7NtcModule, ExportsItsEntryPointAlone) {
-  EXPECT_EQ(DefinedDynamicSymbols(RG7_NTC_PATH), std::vector<std::string>{"DS_Entry"});
+  EXPECT_EQ(testing_support::ExportedNames(RG7_NTC_PATH), std::set<std::string>{"DS_Entry"});
 }
 
 TEST(Rg7NtcModule, LoadsAsADataSourceAndUnloadsCleanly) {
