@@ -90,17 +90,23 @@ HGLOBAL BuildNativeDib() {
   return dib;
 }
 
-// The state rules let this run in states 600 and 700.
-TW_UINT16 ImageNativeXferMsg(const TwainTriplet& triplet) {
+namespace {
+
+TW_UINT16 TransferNative(const TwainTriplet& triplet) {
   if (triplet.MSG != MSG_GET) return FailTriplet(TWCC_BADPROTOCOL, kLeadNativeXfer);
   if (!triplet.pData) return FailTriplet(TWCC_BADVALUE, kLeadNativeXfer);
   RecaptureBeforeRead();
   TW_HANDLE dib = BuildNativeDib();
-  TW_UINT16 result = TWRC_XFERDONE;
-  if (dib)
-    std::memcpy(triplet.pData, &dib, sizeof dib);
-  else
-    result = FailTriplet(TWCC_BUMMER, kLeadNativeXfer);
+  if (!dib) return FailTriplet(TWCC_BUMMER, kLeadNativeXfer);
+  std::memcpy(triplet.pData, &dib, sizeof dib);
+  return TWRC_XFERDONE;
+}
+
+}  // namespace
+
+// The state rules let this run in states 600 and 700.
+TW_UINT16 ImageNativeXferMsg(const TwainTriplet& triplet) {
+  TW_UINT16 result = TransferNative(triplet);
   // An acquisition without user interface ends with its image: the source asks
   // to be closed, whatever the transfer's outcome.
   if (CurrentBuild().rules->capture_without_ui && !g_mainDialog) NotifyCloseDSReq();

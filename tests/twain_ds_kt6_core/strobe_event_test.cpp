@@ -38,7 +38,7 @@ TEST_F(StrobeEvent, AFreezeArmsOnceAndItsCapturedFrameDisarms) {
   for (std::size_t freeze = 1; freeze <= 2; ++freeze) {
     RestartGrab(kStrobedGrab);
     EXPECT_EQ(EnableStrobeEvent(0, 0), 0);
-    EXPECT_EQ(EnableStrobeEvent(0, 0), 0);  // armed already: no second event
+    EXPECT_EQ(EnableStrobeEvent(0, 0), 1);  // armed already: no second event, the "Strobe On" flag
     StrobeEventCallback(8);                 // the end of the pulse alone disarms nothing
     EXPECT_TRUE(StrobeEventArmed());
     ASSERT_TRUE(WaitUntilDisarmed());
@@ -49,6 +49,23 @@ TEST_F(StrobeEvent, AFreezeArmsOnceAndItsCapturedFrameDisarms) {
   SourceSettings().strobe_on = false;
   EnableStrobeEvent(0, 0);
   EXPECT_FALSE(StrobeEventArmed());
+  EXPECT_TRUE(Traces().empty());
+}
+
+// A source closed with its strobe armed leaves nothing armed for the next open:
+// its freeze strobes again, and no read waits for a frame that never comes.
+TEST_F(StrobeEvent, AStrobeArmedAtCloseIsForgottenWithTheBoard) {
+  RestartGrab(kStrobedGrab);
+  ASSERT_EQ(EnableStrobeEvent(1000, 0), 0);  // its strobe far off
+  ASSERT_TRUE(StrobedFramePending());
+  TW_IDENTITY source = twain_ds::g_ownIdentity;
+  ASSERT_EQ(Call(DG_CONTROL, DAT_IDENTITY, MSG_CLOSEDS, &source), TWRC_SUCCESS);
+  EXPECT_FALSE(StrobeEventArmed());
+  ASSERT_EQ(Open(), TWRC_SUCCESS);
+  RestartGrab(kStrobedGrab);
+  EXPECT_EQ(EnableStrobeEvent(0, 0), 0);
+  ASSERT_TRUE(WaitUntilDisarmed());
+  EXPECT_EQ(StrobeRises(), 1u);
   EXPECT_TRUE(Traces().empty());
 }
 

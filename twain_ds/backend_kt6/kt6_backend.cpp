@@ -6,6 +6,7 @@
 #include "platform/device_namespace.h"
 #include "twain_ds/backend_kt6/kt6_camera_control.h"
 #include "twain_ds/backend_kt6/kt6_frame_readout.h"
+#include "twain_ds/backend_kt6/kt6_strobe_event.h"
 #include "twain_ds/backend_kt6/kt6_video_settings.h"
 #include "twain_ds/backend_kt6/kt6_video_window.h"
 #include "twain_ds/data_source_app.h"
@@ -36,6 +37,7 @@ bool Kt6Open() {
 
 void Kt6Close() {
   KT6Close();
+  ForgetStrobeEvent();
   if (CurrentBuild().has_camera_control()) CloseCameraControl();
 }
 

@@ -18,7 +18,7 @@ int OpenCameraControl() {
   if (!CameraControlsActive()) return 0;
   CSourceSettings& source = SourceSettings();
   if (IsCameraOpen()) {
-    // Another program opened it: the port is that one's, and stays open at close.
+    // Another program opened it: the port is that one's; the source still closes it at close.
     source.port_fixed = true;
   } else {
     if (OpenCamera(source.camera_port) != 0) {

@@ -36,8 +36,8 @@ void WaitForCapture() {
   }
   // A strobe whose frame is not in yet still has the board writing it: the read
   // waits for the strobe's callback, so that it copies the whole frame.
-  while (StrobedFramePending() && GetTickCount() - start < kCaptureSettleMilliseconds + kStrobedFrameMilliseconds) {
-  }
+  while (StrobedFramePending() && GetTickCount() - start < kCaptureSettleMilliseconds + kStrobedFrameMilliseconds)
+    Sleep(1);
   // The board finishes a frame it has begun even after a freeze; the field under
   // way has landed in memory by the next vertical sync. Without a signal the wait
   // ends on its own and the read takes what is there.
@@ -80,7 +80,7 @@ BOOL Kt6GetVideoData(BYTE* destination, int x, int y, int width, int height, int
     if (!topDown) ReverseRows(destination, w, h);
     return TRUE;
   }
-  std::unique_ptr<BYTE[]> yuv(new (std::nothrow) BYTE[pixels * kYuvBytes]);
+  std::unique_ptr<BYTE[]> yuv(new (std::nothrow) BYTE[pixels * kYuvBytes]());
   if (!yuv || KT6RdPixelRect(px, py, w, h, yuv.get(), kReadYuv) != KT6_OK) return FALSE;
   // Row by row, so that no chroma pair spans two rows of an odd width.
   const std::size_t rgbRow = std::size_t{w} * 3;

@@ -60,13 +60,17 @@ void SetFlashMode(int on) {
 }
 
 std::int32_t EnableStrobeEvent(int delay, int width) {
-  if (!SourceSettings().strobe_on) return 0;
+  const int strobeOn = SourceSettings().strobe_on;
+  if (!strobeOn) return 0;
   // The interrupt thread's disarm holds no lock of this thread's: it ends.
-  while (g_strobeEvent.load() == StrobeEventState::kChanging) std::this_thread::yield();
-  if (g_strobeEvent.load() != StrobeEventState::kDisarmed) return 0;
-  g_strobeEvent = StrobeEventState::kChanging;
-  KT6NotifyCallback expected = nullptr;
-  g_strobeCallback.compare_exchange_strong(expected, StrobeEventCallback);
+  StrobeEventState expected = StrobeEventState::kDisarmed;
+  while (!g_strobeEvent.compare_exchange_weak(expected, StrobeEventState::kChanging)) {
+    if (expected != StrobeEventState::kChanging && expected != StrobeEventState::kDisarmed) return strobeOn;
+    expected = StrobeEventState::kDisarmed;
+    std::this_thread::yield();
+  }
+  KT6NotifyCallback none = nullptr;
+  g_strobeCallback.compare_exchange_strong(none, StrobeEventCallback);
   const bool strobe = KT6EnableStrobe(kStrobeEventFlags, static_cast<std::uint32_t>(delay),
                                       static_cast<std::uint32_t>(width), g_strobeCallback.load()) == KT6_OK;
   if (!strobe) TraceHook("KT6EnableStrobe failed\n");
@@ -77,22 +81,40 @@ std::int32_t EnableStrobeEvent(int delay, int width) {
   return generated;
 }
 
-void DisableStrobeEvent() {
+namespace {
+
+// Takes the strobe event from armed for the caller alone; false when it is not
+// armed (or another thread took it first).
+bool ClaimArmed() {
   StrobeEventState state = g_strobeEvent.load();
   do {
-    if (!Armed(state)) return;
+    if (!Armed(state)) return false;
   } while (!g_strobeEvent.compare_exchange_weak(state, StrobeEventState::kChanging));
+  return true;
+}
+
+void DisableClaimed() {
   if (KT6DisableStrobe() != KT6_OK) TraceHook("KT6DisableStrobe failed\n");
   if (KT6DisableEvent() != KT6_OK) TraceHook("KT6DisableEvent failed\n");
   g_strobeEvent = StrobeEventState::kDisarmed;
 }
 
+}  // namespace
+
+void DisableStrobeEvent() {
+  if (ClaimArmed()) DisableClaimed();
+}
+
+// The event is reset only by the thread that disarms: a callback that comes after
+// the application disarmed (or armed anew) leaves the event alone.
 void StrobeEventCallback(std::uint32_t flags) {
-  if (!(flags & kStrobedCaptureDone)) return;
+  if (!(flags & kStrobedCaptureDone) || !ClaimArmed()) return;
   // Deferred by the library while the application's thread has the serial bus.
   if (KT6ResetEvent() != KT6_OK) TraceHook("KT6ResetEvent failed\n");
-  DisableStrobeEvent();
+  DisableClaimed();
 }
+
+void ForgetStrobeEvent() { g_strobeEvent = StrobeEventState::kDisarmed; }
 
 void FlashOrStrobeOn() {
   if (CurrentBuild().has_camera_control()) {

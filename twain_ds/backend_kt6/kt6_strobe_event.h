@@ -17,7 +17,7 @@ inline constexpr std::uint32_t kStrobedCaptureDone = 4;
 // the strobe event armed (with "Strobe On"); off: disarmed and the camera live.
 void SetFlashMode(int on);
 // Arms the strobe event once (with "Strobe On") and generates the event: the
-// result of KT6GenerateEvent, or 0 when nothing was armed.
+// result of KT6GenerateEvent, or the "Strobe On" flag when nothing was armed.
 std::int32_t EnableStrobeEvent(int delay, int width);
 // Disarms it when armed. Safe against the strobe callback at the same time:
 // exactly one of them disables strobe and event, and an arm that follows waits
@@ -25,6 +25,8 @@ std::int32_t EnableStrobeEvent(int delay, int width);
 void DisableStrobeEvent();
 // The strobe's callback, on the library's interrupt thread.
 void StrobeEventCallback(std::uint32_t flags);
+// The board was closed, and with it strobe and event: nothing is armed any more.
+void ForgetStrobeEvent();
 
 // The builds without camera control arm the strobe event where the others set
 // the flash mode.

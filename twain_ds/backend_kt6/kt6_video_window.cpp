@@ -20,7 +20,8 @@ bool Start(HWND window, bool frozen) {
   if (!ApplyVideoSettings(frozen)) return false;
   std::uint16_t width = 0;
   std::uint16_t height = 0;
-  KT6GetVideoFrame(nullptr, nullptr, &width, &height);
+  // The image frame is the whole video frame: without one there is nothing to show.
+  if (KT6GetVideoFrame(nullptr, nullptr, &width, &height) != KT6_OK) return false;
   KT6SetImageFrameOnVideoFrame(0, 0, width, height);
   const auto zoom = static_cast<std::uint16_t>(FormatSettings().ZoomFactor());
   KT6SetZoomFactors(zoom, zoom);
