@@ -152,12 +152,20 @@ TEST_F(GrabControl, AStartBeginsOnTheFieldTheWindowAsksFor) {
     SCOPED_TRACE(testing::Message() << "type " << int(c.type) << " window " << c.window);
     sim::Kt650Board& board = Open(c.type);
     // Fields long enough that the status byte read after a sync still shows that
-    // sync's field on a busy machine.
+    // sync's field, unless the machine is very busy.
     board.field_clock().SetFieldPeriodUs(50000);
     kt6_testing::SetGrabFlags(c.window);
     bool seen[2] = {false, false};
-    for (int i = 0; i < 12 && !(seen[0] && seen[1]); ++i) {
+    // A machine too busy to read the status byte within the field it waited for
+    // starts on the other one: such a start is tried again, a few times at most.
+    int late = 0;
+    for (int i = 0; i < 16 && !(seen[0] && seen[1]); ++i) {
       ASSERT_EQ(KT6StartGrab(1), 0);
+      if (kt6::g_state.field.load() != c.field && ++late <= 3) {
+        ASSERT_EQ(KT6StopGrab(), 0);
+        board.ClearRegisterWrites();
+        continue;
+      }
       EXPECT_EQ(kt6::g_state.field.load(), c.field);
       auto writes = Writes(board, {kFieldBuffer, kVsyncStatus});
       if (c.type <= 2) {

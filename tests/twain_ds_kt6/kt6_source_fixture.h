@@ -127,8 +127,8 @@ class Kt6SourceTest : public ::testing::TestWithParam<Kt6Build> {
   sim::Kt650Board& Board() const { return sim::CurrentMachine()->kt650(0); }
   // The strobe pulses so far, each (rising field, falling field or 0).
   std::vector<std::pair<std::uint32_t, std::uint32_t>> StrobePulses() const;
-  // Until `count` pulses have ended and the board writes no more fields (a
-  // strobed frame is in); false after ten seconds.
+  // Until `count` pulses have ended, the strobe is disabled again and the board
+  // writes no more fields (a strobed frame is in); false after ten seconds.
   bool WaitForStrobedFrames(std::size_t count);
   void RunLoop(DWORD ms) {
     if (app_)
@@ -169,7 +169,13 @@ inline bool Kt6SourceTest::WaitForStrobedFrames(std::size_t count) {
     RunLoop(20);
     auto pulses = StrobePulses();
     const std::uint64_t now = Board().video_port().fields_written();
-    const bool ended = pulses.size() >= count && (count == 0 || pulses.back().second != 0);
+    // The strobe's callback has disabled it too (the library says so on the boards
+    // that tell), so that the next arm is not taken for the one under way.
+    using InquireStrobe = std::int32_t(std::uint32_t*);
+    std::uint32_t setup = 0;
+    InquireStrobe* inquire = SdkExport<InquireStrobe>("KT6InquireStrobeParameters");
+    const bool disabled = !inquire || inquire(&setup) != 0;
+    const bool ended = pulses.size() >= count && (count == 0 || pulses.back().second != 0) && disabled;
     quiet = ended && now == written ? quiet + 1 : 0;
     written = now;
     if (quiet == 3) return true;
