@@ -15,7 +15,9 @@ namespace {
 using WindowOnScreen = std::int32_t(std::int16_t*, std::int16_t*, std::uint16_t*, std::uint16_t*);
 using Names = std::vector<std::string>;
 
-constexpr int kStop = 1000, kVideo = 1001, kCamera = 1004, kVideoWindow = 1034;
+constexpr int kStop = 1000, kVideo = 1001, kFormat = 1003, kCamera = 1004, kVideoWindow = 1034;
+// The Format dialog's width edit.
+constexpr int kFormatWidth = 1021;
 
 platform::Picture Screen() { return sim::CurrentMachine()->display().Compose(); }
 
@@ -108,6 +110,26 @@ TEST_P(Kt6LiveVideo, ZoomDividesTheGrabWindow) {
   ASSERT_EQ(SdkExport<GetGrabWindow>("KT6GetGrabWindow")(&flags, &x, &y, &width, &height), 0);
   EXPECT_EQ(width, 300);
   EXPECT_EQ(height, 200);
+}
+
+// Any change in the Format dialog restarts the preview: the grab window takes the
+// new size at once, and the picture goes on live.
+TEST_P(Kt6LiveVideo, AFormatChangeRestartsThePreviewWithTheNewWindow) {
+  ASSERT_NE(ShowDialog(std::string(kSettings) + "[Format]\r\nWidth=600\r\nHeight=400\r\n"), nullptr);
+  auto whenActive = [](std::function<void(HWND)> action) {
+    platform::automation::AddStep("Format", nullptr, platform::automation::StepWhen::kActive, std::move(action));
+  };
+  whenActive([](HWND format) { platform::automation::SetText(GetDlgItem(format, kFormatWidth), "400"); });
+  whenActive([](HWND format) { platform::automation::Click(GetDlgItem(format, IDOK)); });
+  Press(kFormat);
+  App().RunMessageLoop(50);
+  EXPECT_EQ(platform::automation::StepsPending(), 0u);
+  using GetGrabWindow = std::int32_t(std::uint16_t*, std::uint16_t*, std::uint16_t*, std::uint16_t*, std::uint16_t*);
+  std::uint16_t flags = 0, x = 0, y = 0, width = 0, height = 0;
+  ASSERT_EQ(SdkExport<GetGrabWindow>("KT6GetGrabWindow")(&flags, &x, &y, &width, &height), 0);
+  EXPECT_EQ(width, 400);
+  EXPECT_EQ(height, 400);
+  EXPECT_TRUE(Moving());
 }
 
 // With the camera controls off a freeze neither flashes nor strobes, and the
