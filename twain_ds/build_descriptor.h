@@ -23,8 +23,9 @@ struct PictureDefaults {
 // The points in which the 700-series and the 650-series shared code differ.
 struct SeriesRules {
   BoardSeries series;
-  // Board open: the SDK's open argument; the 650 series first deletes a log file
-  // that an earlier release wrote (null: nothing to delete).
+  // Board open: the SDK's open argument; the 650 series' MSG_OPENDS first deletes,
+  // before its state test, a log file that an earlier release wrote (null:
+  // nothing to delete).
   int board_open_argument;
   const char* stale_log_file;
   // MSG_ENABLEDS without a user interface: capture at once and announce the

@@ -1,6 +1,10 @@
-// The 650-series back-end's open and settings: a board whose init fails is let
-// go, and failing calls reach the trace hook while the rest goes on.
+// The 650-series back-end's open and settings: the old log goes with every open,
+// a board whose init fails is let go, and failing calls reach the trace hook while
+// the rest goes on.
+#include <filesystem>
+
 #include "kt6sdk/kt6sdk.h"
+#include "platform/paths.h"
 #include "tests/twain_ds_kt6_core/kt6_backend_fixture.h"
 #include "twain_ds/backend_kt6/kt6_video_settings.h"
 
@@ -14,6 +18,19 @@ TEST_F(Kt6BackendTest, ABoardWhoseInitFailsIsClosedSoThatTheNextOpenSucceeds) {
   EXPECT_EQ(Open(), TWRC_FAILURE);
   windows_.Write("board/KT-600.INI", kQuickIni);
   EXPECT_EQ(Open(), TWRC_SUCCESS);
+}
+
+// The old log goes with every open, also one refused for its state.
+TEST_F(Kt6BackendTest, EveryOpenDeletesTheOldLogEvenOneRefusedForItsState) {
+  Boot();
+  const std::filesystem::path log = platform::MapPath("c:\\twsrc.log");
+  windows_.Write("drive_c/twsrc.log", "old");
+  ASSERT_TRUE(std::filesystem::exists(log));
+  ASSERT_EQ(Open(), TWRC_SUCCESS);
+  EXPECT_FALSE(std::filesystem::exists(log));
+  windows_.Write("drive_c/twsrc.log", "old");
+  EXPECT_EQ(Open(), TWRC_FAILURE);  // open already
+  EXPECT_FALSE(std::filesystem::exists(log));
 }
 
 TEST_F(Kt6BackendTest, FailingSettingsAreTracedAndTheRestIsStillApplied) {

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 #include "kt6sdk/kt6sdk.h"
-#include "platform/device_namespace.h"
 #include "twain_ds/backend_kt6/kt6_camera_control.h"
 #include "twain_ds/backend_kt6/kt6_frame_readout.h"
 #include "twain_ds/backend_kt6/kt6_strobe_event.h"
@@ -23,8 +22,6 @@ FrameSize Kt6FrameSize(int standard) { return standard == kNtscStandard ? kNtscF
 
 bool Kt6Open() {
   const SeriesRules& rules = *CurrentBuild().rules;
-  // An earlier release wrote this log; it goes whether or not the board opens.
-  if (rules.stale_log_file) DeleteFileA(rules.stale_log_file);
   if (KT6Open(static_cast<std::uint16_t>(rules.board_open_argument)) != KT6_OK) return false;
   if (KT6Init(nullptr) != KT6_OK) {
     // The library serves one open per process: a board left open here would
