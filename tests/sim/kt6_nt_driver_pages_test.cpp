@@ -7,36 +7,18 @@
 
 #include "tests/sim/kt650_machine.h"
 #include "tests/sim/kt6_nt.h"
+#include "tests/sim/kt6_page_list.h"
 #include "tests/sim/pinned_buffer.h"
 
 namespace {
 
 namespace nt = sim::kt6nt;
 
-struct ListedRun {
-  std::uint32_t address;
-  std::uint32_t length;
-  bool operator==(const ListedRun&) const = default;
-};
-
-struct PageListCall {
-  DWORD result;
-  std::uint16_t count;
-  std::vector<ListedRun> entries;  // up to and with the first zero-length one
-};
+using sim_test::ListedRun;
+using sim_test::PageListCall;
 
 PageListCall List(sim_test::Kt6Nt& d, const void* address, std::uint32_t length) {
-  sim::Kt6PageRange range{reinterpret_cast<std::uintptr_t>(address), length, 0};
-  std::vector<std::uint8_t> list(nt::kPageListBytes, 0xCC);
-  PageListCall call{d.Call(nt::kPageList, &range, sizeof range, list.data(), nt::kPageListBytes), 0, {}};
-  std::memcpy(&call.count, &list[sim::kt6pagelist::kCountOffset], 2);
-  for (std::size_t i = 0; i < sim::kt6pagelist::kEntries; ++i) {
-    ListedRun run;
-    std::memcpy(&run, &list[sim::kt6pagelist::kHeaderSize + i * sim::kt6pagelist::kEntrySize], sizeof run);
-    call.entries.push_back(run);
-    if (run.length == 0) break;
-  }
-  return call;
+  return sim_test::ReadPageList(d, nt::kPageList, address, length);
 }
 
 TEST(Kt6NtDriverPages, LockedAndDisplayMemoryAreListedWithTheirEndEntryAndNothingElse) {

@@ -7,6 +7,7 @@
 
 #include "platform/virtual_memory.h"
 #include "tests/sim/kt650_machine.h"
+#include "tests/sim/kt6_page_list.h"
 #include "tests/sim/kt6_vxd.h"
 #include "tests/sim/pinned_buffer.h"
 
@@ -17,30 +18,11 @@ namespace kt650 = sim::kt650;
 using sim_test::Kt650;
 using sim_test::PowerOnWith;
 
-struct ListedRun {
-  std::uint32_t address;
-  std::uint32_t length;
-  bool operator==(const ListedRun&) const = default;
-};
-
-struct PageListCall {
-  DWORD result;
-  std::uint16_t count;
-  std::vector<ListedRun> entries;  // up to and with the first zero-length one
-};
+using sim_test::ListedRun;
+using sim_test::PageListCall;
 
 PageListCall Lock(sim_test::Kt6Vxd& v, const void* address, std::uint32_t length) {
-  sim::Kt6PageRange range{reinterpret_cast<std::uintptr_t>(address), length, 0};
-  std::vector<std::uint8_t> list(w95::kPageListBytes, 0xCC);
-  PageListCall call{v.Call(w95::kLockPages, &range, sizeof range, list.data(), w95::kPageListBytes), 0, {}};
-  std::memcpy(&call.count, &list[w95::kPageListCountOffset], 2);
-  for (std::size_t i = 0; i < w95::kPageListEntries; ++i) {
-    ListedRun run;
-    std::memcpy(&run, &list[w95::kPageListHeaderSize + i * w95::kPageListEntrySize], sizeof run);
-    call.entries.push_back(run);
-    if (run.length == 0) break;
-  }
-  return call;
+  return sim_test::ReadPageList(v, w95::kLockPages, address, length);
 }
 
 DWORD Release(sim_test::Kt6Vxd& v, const void* address, std::uint32_t length) {
