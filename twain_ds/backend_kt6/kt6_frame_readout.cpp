@@ -9,6 +9,7 @@
 #include "platform/clock.h"
 #include "twain_ds/backend_kt6/kt6_strobe_event.h"
 #include "twain_ds/backend_kt6/kt6_video_settings.h"
+#include "twain_ds/data_source_app.h"
 
 namespace twain_ds {
 namespace {
@@ -26,8 +27,31 @@ constexpr std::uint16_t kRgb24 = 24;
 constexpr std::uint16_t kSaveAsPixelMode = 4;
 // The strobed capture (or the frozen frame) is in before the read starts.
 constexpr DWORD kCaptureSettleMilliseconds = 250;
-// The longest a read waits beyond the settle time for a strobed frame still to come.
-constexpr DWORD kStrobedFrameMilliseconds = 1000;
+// A strobed frame is in within its delay and width and these fields more: the
+// field the event lands in, the start gate, the frame's two fields and the freeze.
+constexpr long long kStrobedFrameSpareFields = 8;
+// The longest count of fields a read waits for one, whatever the settings say.
+constexpr long long kStrobedFrameMostFields = 1024;
+// Vertical-sync waits in a row that may see no field before the board is taken to
+// have no signal, and so no strobed frame to come.
+constexpr int kMissedSyncs = 2;
+
+// Counted in fields rather than time, so that a slow video signal (or a busy
+// machine) is waited for as long as the strobe needs, and no signal not at all.
+void AwaitStrobedFrame() {
+  const CSourceSettings& source = SourceSettings();
+  long long fields =
+      std::clamp(static_cast<long long>(source.strobe_delay) + source.strobe_width, 0LL, kStrobedFrameMostFields) +
+      kStrobedFrameSpareFields;
+  for (int missed = 0; StrobedFramePending() && fields > 0 && missed < kMissedSyncs;) {
+    if (KT6WaitForVSync() == KT6_OK) {
+      --fields;
+      missed = 0;
+    } else {
+      ++missed;
+    }
+  }
+}
 
 void WaitForCapture() {
   const DWORD start = GetTickCount();
@@ -36,8 +60,7 @@ void WaitForCapture() {
   }
   // A strobe whose frame is not in yet still has the board writing it: the read
   // waits for the strobe's callback, so that it copies the whole frame.
-  while (StrobedFramePending() && GetTickCount() - start < kCaptureSettleMilliseconds + kStrobedFrameMilliseconds)
-    Sleep(1);
+  AwaitStrobedFrame();
   // The board finishes a frame it has begun even after a freeze; the field under
   // way has landed in memory by the next vertical sync. Without a signal the wait
   // ends on its own and the read takes what is there.
