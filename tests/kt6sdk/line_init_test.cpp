@@ -63,8 +63,8 @@ void Ignored(std::uint32_t) {}
 TEST_F(LineInit, AForcedStrobeWordReprogramsTheStrobeAlreadyEnabled) {
   sim::Kt650Board& board = Open(4);
   ASSERT_EQ(KT6Init(nullptr), 0);
-  ASSERT_EQ(KT6EnableStrobe(0, 5, 10, Ignored), 0);
-  ASSERT_EQ(board.board_control()->Register(11), 5);
+  ASSERT_EQ(KT6EnableStrobe(0x80, 5, 10, Ignored), 0);  // counted from the event by the library
+  ASSERT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0x2000);
   BoardConfig record = Config();
   record.strobe_setup = 0x80000000u | 0x10000 | 0x4000 | 0x2;  // inverted, gated from field 0
   record.strobe_parameter1 = 0x123;
@@ -85,6 +85,10 @@ TEST_F(LineInit, AForcedStrobeWordReprogramsTheStrobeAlreadyEnabled) {
   EXPECT_NE(ctrl(14) & (1u << now.strobe_channel), 0u);      // the channel inverted
   EXPECT_EQ(ctrl(10) & 0x07, 0x06);                          // the gate of field 0
   EXPECT_EQ(kt6::g_events.strobe_callback.load(), Ignored);  // no callback given: kept
+  // The board counts now: the event source the library counted from is let go.
+  EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0);
+  EXPECT_EQ(kt6::g_state.control19.load() & 0x10, 0);
+  EXPECT_EQ(ctrl(14) & 0x20, 0);
   // Still one strobe enabled: a plain enable is refused and changes nothing.
   EXPECT_EQ(KT6EnableStrobe(0, 1, 1, nullptr), KT6_ERR_GENERAL);
   EXPECT_EQ(ctrl(11), 0x23);
