@@ -4,6 +4,9 @@
 // callback of the other events, and the refusals.
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <vector>
+
 #include "kt6sdk/control_devices.h"
 #include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/kt6sdk.h"
@@ -25,6 +28,19 @@ class Event : public kt6_testing::InputsTest {
     std::uint16_t setup = 0;
     EXPECT_EQ(KT6InquireEventParameters(&setup), 0);
     return setup;
+  }
+  // The values written to control-port register 1 since the port's byte `from`: a
+  // byte with bit 7 selects a register, the others set the selected one.
+  static std::vector<std::uint8_t> ControlWrites(sim::Kt650Board& board, std::size_t from) {
+    std::vector<std::uint8_t> bytes = board.control_port()->PortBytes(), values;
+    int selected = -1;
+    for (std::size_t i = from; i < bytes.size(); ++i) {
+      if (bytes[i] & 0x80)
+        selected = bytes[i] & 0x07;
+      else if (selected == 1)
+        values.push_back(bytes[i]);
+    }
+    return values;
   }
 };
 
@@ -50,6 +66,51 @@ TEST_F(Event, TheEventOfAChannelSetsItsLineAndItsSource) {
   EXPECT_EQ(Internal() & 0xFC00, 0);
   EXPECT_EQ(kt6::g_events.event_callback.load(), nullptr);
   EXPECT_EQ(KT6InquireEventParameters(nullptr), KT6_ERR_PARAMETER);
+}
+
+TEST_F(Event, TheControlPortTypesTurnTheInputOnWithItsPolarityAndLeaveTheStrobeArmed) {
+  for (std::uint8_t type : {1, 2}) {
+    SCOPED_TRACE(+type);
+    sim::Kt650Board& board = Initialised(type);
+    kt6::KT6SetPortReg(1, 0x20 | 0x04);  // lines on, the board's strobe armed
+    kt6::KT6SetPortReg(2, 0x01 | 0x20);  // the trigger's and the strobe's polarity
+    ASSERT_EQ(KT6EnableEvent(0x2, nullptr), 0);
+    EXPECT_EQ(Port(board, 1), 0x20 | 0x04 | 0x02);
+    EXPECT_EQ(Port(board, 2), 0x01 | 0x20 | 0x02);
+    EXPECT_EQ(Enables() & 0x10, 0);  // without a callback the driver hears nothing
+    EXPECT_EQ(Internal() & 0xFC00, 0);
+    // The reset turns the input off and on again, the armed strobe with it, and
+    // enables the driver's source where the port's own enable has the event.
+    kt6::KT6SetPortReg(6, 0x02);
+    std::size_t sent = board.control_port()->PortBytes().size();
+    ASSERT_EQ(KT6ResetEvent(), 0);
+    EXPECT_EQ(Port(board, 1), 0x20 | 0x04 | 0x02);
+    EXPECT_EQ(ControlWrites(board, sent), (std::vector<std::uint8_t>{0x20, 0x20 | 0x04 | 0x02}));
+    EXPECT_EQ(Enables() & 0x10, 0x10);
+    kt6::g_state.control19 = 0;
+    kt6::KT6SetPortReg(6, 0);
+    ASSERT_EQ(KT6ResetEvent(), 0);
+    EXPECT_EQ(Enables() & 0x10, 0);
+    EXPECT_EQ(KT6GenerateEvent(), 0);
+    EXPECT_EQ(Port(board, 2), 0x01 | 0x20 | 0x02);  // pulsed and put back
+
+    // Forced, with a callback: normal polarity, the source at the driver and inside.
+    ASSERT_EQ(KT6EnableEvent(0x8000, EventNoted), 0);
+    EXPECT_EQ(Port(board, 2), 0x01 | 0x20);
+    EXPECT_EQ(Enables() & 0x10, 0x10);
+    EXPECT_EQ(Internal() & 0xFC00, 0x2000);
+    EXPECT_EQ(+kt6::g_state.config.event_setup, 0x1);
+    ASSERT_EQ(KT6DisableEvent(), 0);
+    EXPECT_EQ(Port(board, 1) & 0x1F, 0x04);  // the input off, the strobe still armed
+    EXPECT_EQ(Port(board, 2), 0x01 | 0x20);
+    EXPECT_EQ(Enables() & 0x10, 0);
+    EXPECT_EQ(Internal() & 0xFC00, 0);
+    EXPECT_EQ(kt6::g_events.event_callback.load(), nullptr);
+    EXPECT_EQ(KT6DisableEvent(), KT6_ERR_GENERAL);
+    EXPECT_EQ(KT6ResetEvent(), KT6_ERR_GENERAL);
+    EXPECT_EQ(KT6GenerateEvent(), KT6_ERR_GENERAL);
+    ShutDown();
+  }
 }
 
 TEST_F(Event, EachDisableTakesBackOnlyTheSourcesItsOwnEnableGave) {
@@ -116,9 +177,24 @@ TEST_F(Event, ChannelsKeepTheStrobesBitsAndTheLinesTheBoardHas) {
   EXPECT_EQ(KT6GetTriggerChannel(&channel), KT6_ERR_GENERAL);
   ShutDown();
 
-  Initialised(3);
+  // Type 3 has two lines to name, and gives back the trigger's and the event's
+  // channels though not the strobe's.
+  sim::Kt650Board& three = Initialised(3);
   EXPECT_EQ(KT6SetEventChannel(2), KT6_ERR_PARAMETER);
+  EXPECT_EQ(KT6SetTriggerChannel(0x82), KT6_ERR_PARAMETER);
   ASSERT_EQ(KT6SetEventChannel(1), 0);
+  ASSERT_EQ(KT6SetTriggerChannel(1), 0);
+  EXPECT_EQ(Control(three, 21) & 0x0F, 0x04 | 0x01);
+  channel = 9;
+  ASSERT_EQ(KT6GetTriggerChannel(&channel), 0);
+  EXPECT_EQ(channel, 1);
+  channel = 9;
+  ASSERT_EQ(KT6GetEventChannel(&channel), 0);
+  EXPECT_EQ(channel, 1);
+  EXPECT_EQ(KT6GetTriggerChannel(nullptr), KT6_ERR_PARAMETER);
+  channel = 9;
+  EXPECT_EQ(KT6GetStrobeChannel(&channel), KT6_ERR_NOT_SUPPORTED);
+  EXPECT_EQ(channel, 9);
   ShutDown();
   Initialised(2);
   EXPECT_EQ(KT6GetEventChannel(&channel), KT6_ERR_NOT_SUPPORTED);

@@ -67,6 +67,51 @@ TEST_F(LineEdges, EachSoftwarePulseCallsOnceAndAgainOnlyAfterItsReset) {
   EXPECT_EQ(g_eventNotes.Seen().size(), 2u);
 }
 
+TEST_F(LineEdges, OnTheControlPortTypesEachSoftwarePulseCallsOnceAndAgainOnlyAfterItsReset) {
+  for (std::uint8_t type : {1, 2}) {
+    SCOPED_TRACE(+type);
+    g_eventNotes.Clear();
+    g_triggerNotes.Clear();
+    sim::Kt650Board& port = Opened(type);
+    Do(KT6EnableTrigger(0x2, TriggerNoted));
+    Do(KT6EnableEvent(0, EventNoted));
+    std::uint8_t polarities = Port(port, 2);
+    EXPECT_TRUE(g_triggerNotes.Seen().empty() && g_eventNotes.Seen().empty());
+
+    Do(KT6GenerateTrigger());
+    Do(KT6GenerateTrigger());
+    EXPECT_EQ(g_triggerNotes.Seen(), (Seen{2}));
+    EXPECT_TRUE(g_eventNotes.Seen().empty());
+    Do(KT6ResetTrigger());
+    EXPECT_EQ(g_triggerNotes.Seen(), (Seen{2}));  // the reset itself is no pulse
+    Do(KT6GenerateTrigger());
+    EXPECT_EQ(g_triggerNotes.Seen(), (Seen{2, 2}));
+
+    Do(KT6GenerateEvent());
+    Do(KT6GenerateEvent());
+    EXPECT_EQ(g_eventNotes.Seen(), (Seen{1}));
+    Do(KT6ResetEvent());
+    EXPECT_EQ(g_eventNotes.Seen(), (Seen{1}));
+    Do(KT6GenerateEvent());
+    EXPECT_EQ(g_eventNotes.Seen(), (Seen{1, 1}));
+    EXPECT_EQ(g_triggerNotes.Seen(), (Seen{2, 2}));
+    EXPECT_EQ(Port(port, 2), polarities);  // each pulse put the polarity back
+    // Disabled, a pulse is refused and the line stays quiet.
+    Do(KT6DisableTrigger());
+    Do(KT6DisableEvent());
+    EXPECT_EQ(KT6GenerateTrigger(), KT6_ERR_GENERAL);
+    EXPECT_EQ(KT6GenerateEvent(), KT6_ERR_GENERAL);
+    for (bool level : {true, false}) {  // a rising edge of each, whatever its polarity
+      port.SetLineInput(kt650::kEventInput, level);
+      port.SetLineInput(kt650::kTriggerInput, level);
+      Served();
+    }
+    EXPECT_EQ(g_eventNotes.Seen().size(), 2u);
+    EXPECT_EQ(g_triggerNotes.Seen().size(), 2u);
+    ShutDown();
+  }
+}
+
 void ResetTriggerInside(std::uint32_t what) {
   g_triggerNotes.Add(what);
   KT6ResetTrigger();

@@ -2,6 +2,7 @@
 // board types 4 and 5, and the trigger, event and strobe its record arms.
 #include <gtest/gtest.h>
 
+#include "kt6sdk/interrupt_handler.h"
 #include "kt6sdk/interrupt_sources.h"
 #include "kt6sdk/kt6sdk.h"
 #include "tests/kt6sdk/kt6_fixture.h"
@@ -57,6 +58,44 @@ TEST_F(LineInit, ARecordSetsTheChannelsAndArmsTriggerEventAndStrobe) {
   EXPECT_EQ(strobe, std::uint32_t{Config().strobe_setup});
 }
 
+void Ignored(std::uint32_t) {}
+
+TEST_F(LineInit, AForcedStrobeWordReprogramsTheStrobeAlreadyEnabled) {
+  sim::Kt650Board& board = Open(4);
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  ASSERT_EQ(KT6EnableStrobe(0x80, 5, 10, Ignored), 0);  // counted from the event by the library
+  ASSERT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0x2000);
+  BoardConfig record = Config();
+  record.strobe_setup = 0x80000000u | 0x10000 | 0x4000 | 0x2;  // inverted, gated from field 0
+  record.strobe_parameter1 = 0x123;
+  record.strobe_parameter2 = 0x4567;
+  ASSERT_EQ(KT6Init(&record), 0);
+  std::uint32_t strobe = 0;
+  ASSERT_EQ(KT6InquireStrobeParameters(&strobe), 0);
+  EXPECT_EQ(strobe, 0x10000u | 0x4000 | 0x800 | 0x100 | 0x40 | 0x20 | 0x8 | 0x2);
+  BoardConfig now = Config();
+  std::uint32_t delay = now.strobe_parameter1, width = now.strobe_parameter2;  // out of the packed record
+  EXPECT_EQ(delay, 0x123u);
+  EXPECT_EQ(width, 0x4567u);
+  auto ctrl = [&](std::uint8_t reg) { return board.board_control()->Register(reg); };
+  EXPECT_EQ(ctrl(11), 0x23);
+  EXPECT_EQ(ctrl(12), 0x67);
+  EXPECT_EQ(ctrl(13), 0x45);
+  EXPECT_EQ(ctrl(14) & 0xC0, 0x40);                          // delay bits 8-9
+  EXPECT_NE(ctrl(14) & (1u << now.strobe_channel), 0u);      // the channel inverted
+  EXPECT_EQ(ctrl(10) & 0x07, 0x06);                          // the gate of field 0
+  EXPECT_EQ(kt6::g_events.strobe_callback.load(), Ignored);  // no callback given: kept
+  // The board counts now: the event source the library counted from is let go.
+  EXPECT_EQ(kt6::g_irq.internal_mask.load() & 0x2000, 0);
+  EXPECT_EQ(kt6::g_state.control19.load() & 0x10, 0);
+  EXPECT_EQ(ctrl(14) & 0x20, 0);
+  // Still one strobe enabled: a plain enable is refused and changes nothing.
+  EXPECT_EQ(KT6EnableStrobe(0, 1, 1, nullptr), KT6_ERR_GENERAL);
+  EXPECT_EQ(ctrl(11), 0x23);
+  ASSERT_EQ(KT6InquireStrobeParameters(&strobe), 0);
+  EXPECT_EQ(strobe & 0x4000, 0x4000u);
+}
+
 TEST_F(LineInit, AStrobeWordTheLibraryRefusesLeavesNoStrobeSetUp) {
   Open(4);
   BoardConfig record = kt6::g_state.config;
@@ -67,8 +106,6 @@ TEST_F(LineInit, AStrobeWordTheLibraryRefusesLeavesNoStrobeSetUp) {
   EXPECT_EQ(std::uint32_t{Config().strobe_setup}, 0u);
   EXPECT_EQ(KT6EnableStrobe(0x80, 1, 1, nullptr), 0);
 }
-
-void Ignored(std::uint32_t) {}
 
 TEST_F(LineInit, AReopenedBoardHasNoLineSetUpLeft) {
   Open(4);

@@ -117,6 +117,54 @@ TEST_F(StrobeLines, TheFrameAfterTheStrobeLandsWhereTheGrabWindowSaysAndCaptureS
   }
 }
 
+TEST_F(StrobeLines, OneFieldWindowsAndTheOlderBoardsTakeExactlyTheFieldsTheWindowAllows) {
+  constexpr std::uint32_t kEither = 2;
+  struct Case {
+    std::uint8_t type;
+    std::uint16_t window;
+    std::uint64_t fields;
+    std::uint32_t first_parity;
+  };
+  // One field, or on the older boards (which take fields as they come while capture
+  // runs) a frame, a field or a non-interlaced picture.
+  for (Case c : {Case{4, 0x24, 1, 0},
+                 {4, 0x28, 1, 1},
+                 {2, 0x44, 2, 0},
+                 {2, 0x48, 2, 1},
+                 {1, 0x24, 1, 0},
+                 {2, 0x28, 1, 1},
+                 {2, 0x100, 1, kEither}}) {
+    SCOPED_TRACE(testing::Message() << "type " << int(c.type) << " window " << std::hex << c.window);
+    sim::Kt650Board& board = OpenStepped(c.type);
+    ASSERT_EQ(KT6SetGrabWindow(c.window, 51, 10, 640, 480), 0);
+    ASSERT_EQ(KT6SetVideoFrame(1, 0, 0, 0), 0);
+    ASSERT_EQ(KT6EnableStrobe(0x80 | 0x400 | 0x2000, 0, 1, Told), 0);
+    Fields(3);
+    std::uint64_t before = board.video_port().fields_written();
+    Event(c.type >= 3 ? 0 : sim::kt650::kEventInput);
+    Fields(12);
+    std::vector<Change> changes = board.OutputChanges();
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(TakeTold(), (std::vector<std::uint32_t>{8, 4}));
+    EXPECT_EQ(board.video_port().fields_written() - before, c.fields);
+    // The frame's first field is the one the strobe went off in or the next.
+    std::uint32_t first = board.video_port().last_field() + 1 - static_cast<std::uint32_t>(c.fields);
+    if (c.first_parity != kEither) {
+      EXPECT_EQ(first % 2, c.first_parity);
+    }
+    EXPECT_GE(first, changes[1].field);
+    EXPECT_LE(first, changes[1].field + 1);
+    std::vector<std::uint32_t> landed = Landed();
+    EXPECT_EQ(landed.back(), first + c.fields - 1);
+    Fields(8);
+    EXPECT_EQ(board.video_port().fields_written() - before, c.fields);
+    EXPECT_EQ(Landed(), landed);
+    EXPECT_EQ(kt6::KT6GetHDecimation(), 0xFFFFFFFFu);
+    EXPECT_TRUE(TakeTold().empty());
+    ShutDown();
+  }
+}
+
 TEST_F(StrobeLines, TheBoardsCountersPulseFromTheEvent) {
   sim::Kt650Board& board = OpenStepped(4);
   ASSERT_EQ(KT6EnableStrobe(0x2, 2, 3, Told), 0);  // inverted: the idle line is high

@@ -201,6 +201,45 @@ TEST_F(Strobe, TheControlPortTakesTheWidthAsItsRevisionCountsIt) {
   }
 }
 
+TEST_F(Strobe, TheControlPortsFieldGateTurnsRoundWithInvertedFieldsAt625Lines) {
+  struct Case {
+    std::uint32_t gate;
+    std::uint32_t board_word;
+    std::uint8_t standard;
+    std::uint8_t bits;  // port register 7 bits 2-3
+  };
+  const Case cases[] = {
+      {0x4000, 0, 0, 0x08},
+      {0x8000, 0, 0, 0x04},
+      {0x400, 0, 0, 0x00},
+      {0x4000, 0x20, 1, 0x04},
+      {0x8000, 0x20, 1, 0x08},
+      {0x400, 0x20, 1, 0x00},
+      // Either alone turns nothing round.
+      {0x4000, 0x20, 0, 0x08},
+      {0x4000, 0, 1, 0x08},
+      {0x8000, 0x20, 0, 0x04},
+  };
+  struct Board {
+    std::uint8_t type, revision;
+  };
+  for (Board b : {Board{1, 17}, {1, 18}, {2, 18}, {2, 19}}) {
+    sim::Kt650Board& board = BootBoard(kChip8A01, b.type, b.revision);
+    for (const Case& c : cases) {
+      SCOPED_TRACE(testing::Message() << "type " << int(b.type) << " revision " << int(b.revision) << " gate "
+                                      << std::hex << c.gate << " word " << c.board_word << " standard "
+                                      << int(c.standard));
+      kt6::g_state.config.board_flags = c.board_word;
+      kt6::g_state.config.tv_standard = c.standard;
+      kt6::KT6SetPortReg(7, 0x3E);  // the LUT's bank and lines, out of its write mode
+      ASSERT_EQ(kt6::ProgramStrobe(kForce | 0x10000 | c.gate, 0, 0x10, nullptr), 0);
+      EXPECT_EQ(kt6::g_events.strobe_flags.load() & 0xC400u, c.gate);
+      EXPECT_EQ(Port(board, 7), b.revision >= 18 ? 0x32 | c.bits : 0x3E);
+    }
+    ShutDown();
+  }
+}
+
 TEST_F(Strobe, ALineAskedForWhileAnotherThreadHasTheBusFollowsOnceAsLastAsked) {
   sim::Kt650Board& board = BootBoard(kChip8A22, 4);
   std::vector<std::uint8_t> register10;
