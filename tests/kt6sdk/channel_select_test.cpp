@@ -17,9 +17,9 @@ using sim::Kt650VideoDevice;
 
 struct PathCase {
   int type;
-  std::uint32_t word;  // the caller's configuration word the board is set up with
-  std::uint8_t from;   // a channel to start on
-  std::uint8_t to;     // another
+  std::uint32_t word;       // the caller's configuration word the board is set up with
+  std::uint8_t from;        // a channel to start on
+  std::uint8_t to;          // another
   Kt650VideoDevice device;  // the device whose input the channel selects
 };
 
@@ -148,7 +148,7 @@ TEST_F(ChannelSelect, TheSignalIsTheNewInputsNotTheOldOnes) {
 
 TEST_F(ChannelSelect, OnTheSecondWiringTheFrontEndFollowsTheDecoder) {
   for (std::uint32_t word : {0x11u, 0x811u}) {
-    SCOPED_TRACE(word);
+    SCOPED_TRACE(testing::Message() << "word 0x" << std::hex << word);
     OpenConfigured(2, word);
     Cameras(true);
     const int before = Selected(Kt650VideoDevice::kFrontEnd);
