@@ -250,4 +250,27 @@ TEST_F(CameraApply, AMonoCamerasLevelsReachTheReferencesInEitherForm) {
   EXPECT_EQ(Reference(kClamp), Complement(kt6_testing::OffsetCode(1.0, 90)));
 }
 
+TEST_F(CameraApply, AReopenForgetsTheSlotsButTheUserStandardKeepsTheAppliedCamera) {
+  Open();
+  CameraSettings s = Mono();
+  ASSERT_EQ(kt6::LoadCameraSlot(6, &s, nullptr), 0);
+  ASSERT_EQ(kt6::ApplyCameraSlot(6), 0);
+  ASSERT_EQ(KT6Close(), 0);
+  ASSERT_EQ(KT6Open(0x151), 0);
+  CameraSettings back{};
+  EXPECT_EQ(kt6::GetCameraSlot(6, &back, nullptr), KT6_ERR_PARAMETER);
+  EXPECT_EQ(kt6::ApplyCameraSlot(6), KT6_ERR_PARAMETER);
+  // The camera stays on the board: the user-camera standard still takes its window.
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  BoardConfig record = Config();
+  record.tv_standard = 2;
+  ASSERT_EQ(KT6Init(&record), 0);
+  std::uint16_t flags = 0, x = 0, y = 0, w = 0, h = 0;
+  ASSERT_EQ(KT6GetGrabWindow(&flags, &x, &y, &w, &h), 0);
+  EXPECT_EQ(x, 120);
+  EXPECT_EQ(y, 20);
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 480);
+}
+
 }  // namespace
