@@ -31,6 +31,7 @@ constexpr PathCase kPaths[] = {{2, 0x11, 0, 1, Kt650VideoDevice::kDecoder},
                                {2, 0x21, 0, 1, Kt650VideoDevice::kFrontEnd}};
 constexpr const PathCase& kDecoderPath = kPaths[0];
 constexpr const PathCase& kDecoder2Path = kPaths[2];
+constexpr const PathCase& kOneSetPath = kPaths[3];
 constexpr const PathCase& kTwoSetsPath = kPaths[4];
 constexpr const PathCase& kFrontEndPath = kPaths[5];
 
@@ -184,7 +185,7 @@ TEST_F(ChannelSelect, ChannelsTheBoardDoesNotHaveAreRefused) {
 }
 
 TEST_F(ChannelSelect, DetectionEndsOnThePreviousChannel) {
-  for (const PathCase& p : {kDecoderPath, kDecoder2Path, kFrontEndPath, kTwoSetsPath}) {
+  for (const PathCase& p : {kDecoderPath, kDecoder2Path, kFrontEndPath, kOneSetPath, kTwoSetsPath}) {
     SCOPED_TRACE(testing::Message() << "type " << p.type << " word 0x" << std::hex << p.word);
     OpenPath(p);
     Cameras(true);
@@ -200,11 +201,15 @@ TEST_F(ChannelSelect, DetectionEndsOnThePreviousChannel) {
     std::int32_t here = KT6DetectCamera(4);
     EXPECT_EQ(elsewhere, KT6_ERR_TIMEOUT);
     EXPECT_EQ(here, KT6_ERR_TIMEOUT);
-    // The camera on the previous channel alone: it is back and still seen.
+    // A camera on one of the two alone: each channel answers for its own input.
     CameraOn(p.from);
-    KT6DetectCamera(p.to);
+    EXPECT_EQ(KT6DetectCamera(p.to), KT6_ERR_TIMEOUT);
     EXPECT_EQ(Selected(p.device), p.from);
     EXPECT_EQ(KT6DetectCamera(4), 0);
+    CameraOn(p.to);
+    EXPECT_EQ(KT6DetectCamera(p.to), 0);
+    EXPECT_EQ(Selected(p.device), p.from);
+    EXPECT_EQ(KT6DetectCamera(4), KT6_ERR_TIMEOUT);
     kt6::g_state.grab_flags = 1;
     EXPECT_EQ(KT6DetectCamera(p.to), KT6_ERR_GENERAL);
     kt6::g_state.grab_flags = 0;
