@@ -122,9 +122,17 @@ TEST_F(VideoInputPaths, EachControlReachesTheDeviceTheRoutingGivesIt) {
 TEST_F(VideoInputPaths, GainsAndReferencesWorkOnTheChannelAskedForAndLeaveTheCurrentOne) {
   // Type 2 through the front end: channel 2's references, channel 0 stays current.
   Open(2, 0x20);
+  // The references on the front end's DACs are the current channel's throughout.
+  const sim::Kt650FrontEnd& fe = board_->control_port()->front_end();
+  ASSERT_EQ(KT6SetGain(4, 15), 0);
+  const std::pair<int, int> references{fe.LevelDac(1), fe.LevelDac(2)};
   std::uint8_t channel = 9, top = 0, bottom = 0;
   ASSERT_EQ(KT6GetChannel(&channel), 0);
   EXPECT_EQ(KT6SetTopBottom(2, 30, 50), 0);  // the bottom never above the top
+  EXPECT_EQ((std::pair<int, int>{fe.LevelDac(1), fe.LevelDac(2)}), references);
+  EXPECT_EQ(KT6SetGain(1, 63), 0);
+  EXPECT_EQ((std::pair<int, int>{fe.LevelDac(1), fe.LevelDac(2)}), references);
+  EXPECT_EQ(fe.SelectedInput(), channel);
   ASSERT_EQ(KT6GetTopBottom(2, &top, &bottom), 0);
   EXPECT_EQ(top, 30);
   EXPECT_EQ(bottom, 30);
@@ -132,6 +140,7 @@ TEST_F(VideoInputPaths, GainsAndReferencesWorkOnTheChannelAskedForAndLeaveTheCur
   ASSERT_EQ(KT6GetChannel(&now), 0);
   EXPECT_EQ(now, channel);
   EXPECT_EQ(KT6SetTopBottom(4, 1, 1), 0);
+  EXPECT_EQ((std::pair<int, int>{fe.LevelDac(1), fe.LevelDac(2)}), (std::pair{4, 4}));
   EXPECT_EQ(KT6SetGain(7, 15), KT6_ERR_PARAMETER);
   EXPECT_EQ(KT6GetTopBottom(9, &top, &bottom), KT6_ERR_PARAMETER);
   ShutDown();
