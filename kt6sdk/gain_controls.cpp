@@ -81,6 +81,13 @@ void WriteFrontEnd(const void* context) {
 std::uint8_t FrontEndInput(std::uint8_t channel) { return channel == frontend::kSharedChannel ? 0 : channel; }
 bool OtherFrontEndInput(std::uint8_t channel) { return FrontEndInput(channel) != FrontEndInput(CurrentChannel()); }
 
+// A decoder keeps a gain per input, but some inputs share a gain register: after a
+// gain for an input that is not selected, the selected input's goes back to it.
+void ReapplySelectedGain(const InputPathOps& ops) {
+  std::uint8_t gain = 0;
+  if (ops.get(videocontrol::kGain, &gain) == KT6_OK) ops.set(videocontrol::kGain, gain);
+}
+
 bool OneSetInterface() { return CameraInterfaceOf() == CameraInterface::kOneSet; }
 bool TwoSetInterface() { return CameraInterfaceOf() == CameraInterface::kTwoSets; }
 
@@ -129,15 +136,19 @@ std::int32_t KT6SetGain(std::uint8_t channel, std::uint32_t value) {
   InputPath path = ControlPath();
   const InputPathOps* ops = OpsOf(path);
   if (!ops) return KT6_OK;
-  bool other = path == InputPath::kFrontEnd && OtherFrontEndInput(channel);
-  // The second decoder's gain follows its own channel byte.
-  ChannelFor hold(ops->channel_field, channel);
   if (path == InputPath::kFrontEnd) {
-    FrontEndWrites write{{videocontrol::kGain}, {code}, 1, other};
+    FrontEndWrites write{{videocontrol::kGain}, {code}, 1, OtherFrontEndInput(channel)};
+    ChannelFor hold(ops->channel_field, channel);
     GuardedFrontEndWrite(WriteFrontEnd, &write);
-  } else {
+    return KT6_OK;
+  }
+  bool other = channel != CurrentChannel();
+  {
+    // The second decoder's gain follows its own channel byte.
+    ChannelFor hold(ops->channel_field, channel);
     ops->set(videocontrol::kGain, code);
   }
+  if (other) ReapplySelectedGain(*ops);
   return KT6_OK;
 }
 

@@ -221,6 +221,39 @@ TEST_F(VideoInputPaths, TheDecoderChipsHoldTheValuesTheControlsAskFor) {
   }
 }
 
+TEST_F(VideoInputPaths, AGainForAnInputSharingTheSelectedInputsRegisterWaitsForItsSwitch) {
+  // The SAA7110's inputs 1 and 3 share one gain register.
+  Open(1, 0);
+  sim::Saa7110Model& saa = *board_->saa7110();
+  KT6SetChannel(1);
+  ASSERT_EQ(KT6SetGain(4, 15), 0);
+  ASSERT_EQ(saa.Register(kSaa7110Registers.gain1) & kSaa7110GainBits, 15);
+  ASSERT_EQ(KT6SetGain(3, 47), 0);
+  EXPECT_EQ(saa.Register(kSaa7110Registers.gain1) & kSaa7110GainBits, 15);
+  KT6SetChannel(3);
+  EXPECT_EQ(saa.Register(kSaa7110Registers.gain1) & kSaa7110GainBits, 47);
+  std::uint8_t g = 0;
+  ASSERT_EQ(KT6GetGain(1, &g), 0);
+  EXPECT_EQ(g, 15);
+  ShutDown();
+
+  // The second decoder's inputs 0 and 3 share one, with its range bit.
+  Open(3, 0);
+  sim::Kt650Decoder2& dec = *board_->decoder2();
+  const Decoder2Gain& low = kDecoder2Gains[0];
+  const Decoder2Gain& high = kDecoder2Gains[2];
+  ASSERT_EQ(KT6SetGain(4, low.code), 0);
+  ASSERT_EQ(dec.Register(kDecoder2Registers.gain0), low.value);
+  ASSERT_EQ(KT6SetGain(3, high.code), 0);
+  EXPECT_EQ(dec.Register(kDecoder2Registers.gain0), low.value);
+  EXPECT_EQ(dec.Register(kDecoder2GainControl) & kDecoder2RangeA, 0);
+  KT6SetChannel(3);
+  EXPECT_EQ(dec.Register(kDecoder2Registers.gain0), high.value);
+  EXPECT_EQ(dec.Register(kDecoder2GainControl) & kDecoder2RangeA, kDecoder2RangeA);
+  ASSERT_EQ(KT6GetGain(0, &g), 0);
+  EXPECT_EQ(g, low.code);
+}
+
 TEST_F(VideoInputPaths, TheFrontEndsReferencesFollowGainBrightnessAndTopBottom) {
   Open(2, 0x20);
   const sim::Kt650FrontEnd& fe = board_->control_port()->front_end();
