@@ -37,7 +37,7 @@ std::int32_t SelectPixelMode(std::uint8_t mode, bool even) {
   bool swap = (current == kGreyMode && mode == kYuvMode) || (current == kYuvMode && mode == kGreyMode);
   bool again = even && mode == current && (mode == kGreyMode || mode == kYuvMode);
   if (!swap && !again) return KT6_OK;
-  // The init clears the whole capture buffer after it.
+  // Only a swap fills: the init clears the whole capture buffer after its setting.
   if (swap && mode == kGreyMode && !g_state.grab_flags.load()) NeutralChroma();
   SetConfigByte(offsetof(BoardConfig, pixel_mode), mode);
   ops->set(videocontrol::kPixelMode, mode);
