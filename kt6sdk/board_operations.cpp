@@ -8,6 +8,7 @@
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/line_inputs.h"
+#include "kt6sdk/pixel_mode.h"
 #include "kt6sdk/shadow_bytes.h"
 #include "kt6sdk/strobe.h"
 #include "kt6sdk/strobe_setup.h"
@@ -17,7 +18,8 @@ namespace {
 
 void SetMirrorMode(std::uint8_t mode) { KT6SetMirrorMode(mode); }
 void SetTvStandard(std::uint8_t standard) { KT6SetTVStandard(standard); }
-void SetPixelMode(std::uint8_t mode) { KT6SetPixelMode(mode); }
+// The init's pixel mode: to the decoder even when the record names it already.
+void SetPixelMode(std::uint8_t mode) { SelectPixelMode(mode, true); }
 // The init's channel: to the device even when the record names it already.
 void SetChannel(std::uint8_t channel) { SelectChannel(channel, true); }
 void SetLevels() { ApplyConfiguredLevels(); }

@@ -1,5 +1,6 @@
 // Whether a channel has a camera: the current channel is asked where it is; any
 // other is switched to, tested, and switched back from, whatever the test found.
+// The camera interface too: its status byte tells only of the input it selects.
 #include "kt6sdk/decoder2.h"
 #include "kt6sdk/front_end.h"
 #include "kt6sdk/input_paths.h"
@@ -38,8 +39,23 @@ std::int32_t DetectCurrent(InputPath path) {
   return DetectWithoutDecoder();
 }
 
+// The camera interface's status answers for its selected input only, so another
+// of its inputs is selected for the test (the one-set interface has inputs 0-3).
+bool InterfaceSelects(std::uint8_t channel) {
+  switch (CameraInterfaceOf()) {
+    case CameraInterface::kTwoSets:
+      return true;
+    case CameraInterface::kOneSet:
+      return channel < kCameraInputs;
+    case CameraInterface::kNone:
+      break;
+  }
+  return false;
+}
+
 std::int32_t SwitchTo(InputPath path, std::uint8_t channel) {
   if (const InputPathOps* ops = OpsOf(path)) return ops->switch_input(channel);
+  if (InterfaceSelects(channel)) SelectInterfaceInput(channel);
   return DetectWithoutDecoder();
 }
 
@@ -48,6 +64,8 @@ void SwitchBack(InputPath path, std::uint8_t channel) {
     KT6SetFrontEndControl(frontend::kChannel, channel);
   else if (path != InputPath::kNone)
     SwitchTo(path, channel);
+  else if (InterfaceSelects(channel))
+    SelectInterfaceInput(channel);
 }
 
 }  // namespace

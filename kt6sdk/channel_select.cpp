@@ -58,22 +58,15 @@ void ApplyCameraInput(std::uint8_t input) {
                  Byte(offsetof(BoardConfig, bottom_levels) + input), Byte(offsetof(BoardConfig, clamp_levels) + input));
 }
 
-std::int32_t SelectCameraInput(std::uint8_t select) {
-  KT6ModifyCtrlReg(input::kInputSelectRegister, static_cast<std::uint8_t>(~input::kInputSelectBits), select);
-  WaitForVSync();
-  return WaitForVSync();
-}
-
 std::int32_t SwitchLevelSet(std::uint8_t channel) {
-  std::uint8_t s = channel == kLevelSetInput0 ? 0 : 1;
-  std::int32_t result = SelectCameraInput(s ? input::kInputSelectSecondSet : 0);
+  std::int32_t result = SelectInterfaceInput(channel);
   SetConfigByte(offsetof(BoardConfig, level_set_input), channel);
-  ApplyLevelSet(channel, s);
+  ApplyLevelSet(channel, channel == kLevelSetInput0 ? 0 : 1);
   return result;
 }
 
 std::int32_t SwitchCameraInput(std::uint8_t channel) {
-  std::int32_t result = SelectCameraInput(static_cast<std::uint8_t>(channel << input::kInputSelectShift));
+  std::int32_t result = SelectInterfaceInput(channel);
   SetConfigByte(offsetof(BoardConfig, camera_input), channel);
   ApplyCameraInput(channel);
   return result;
@@ -87,6 +80,15 @@ std::int32_t Switch(InputPath path, CameraInterface ci, std::uint8_t channel) {
 }
 
 }  // namespace
+
+std::int32_t SelectInterfaceInput(std::uint8_t channel) {
+  std::uint8_t select = CameraInterfaceOf() == CameraInterface::kTwoSets
+                            ? (channel == kLevelSetInput0 ? 0 : input::kInputSelectSecondSet)
+                            : static_cast<std::uint8_t>(channel << input::kInputSelectShift);
+  KT6ModifyCtrlReg(input::kInputSelectRegister, static_cast<std::uint8_t>(~input::kInputSelectBits), select);
+  WaitForVSync();
+  return WaitForVSync();
+}
 
 void ApplyConfiguredLevels() {
   switch (CameraInterfaceOf()) {

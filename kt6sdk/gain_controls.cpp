@@ -11,6 +11,7 @@
 #include "kt6sdk/input_paths.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/shadow_bytes.h"
 #include "kt6sdk/video_controls.h"
 
 namespace kt6 {
@@ -51,11 +52,40 @@ struct FrontEndWrites {
   std::uint16_t controls[2];
   std::uint8_t values[2];
   int count;
+  // A channel the multiplexer does not select: the front end stores its values,
+  // but the reference DACs, which every channel shares, keep the selected one's.
+  bool other_channel;
 };
+
+std::uint8_t ReferenceDac(std::uint8_t dac) { return LoadShadow(g_state.config.level_dacs[dac]); }
+
+// The references put back, in the order that never takes the top below the bottom.
+void RestoreReferences(std::uint8_t top, std::uint8_t bottom) {
+  if (top >= ReferenceDac(frontend::kTopDac)) {
+    KT6SetLevelDAC(frontend::kTopDac, top);
+    KT6SetLevelDAC(frontend::kBottomDac, bottom);
+  } else {
+    KT6SetLevelDAC(frontend::kBottomDac, bottom);
+    KT6SetLevelDAC(frontend::kTopDac, top);
+  }
+}
 
 void WriteFrontEnd(const void* context) {
   const auto* w = static_cast<const FrontEndWrites*>(context);
+  std::uint8_t top = ReferenceDac(frontend::kTopDac), bottom = ReferenceDac(frontend::kBottomDac);
   for (int i = 0; i < w->count; ++i) KT6SetFrontEndControl(w->controls[i], w->values[i]);
+  if (w->other_channel) RestoreReferences(top, bottom);
+}
+
+// Channel 5 is channel 0's input on the front end.
+std::uint8_t FrontEndInput(std::uint8_t channel) { return channel == frontend::kSharedChannel ? 0 : channel; }
+bool OtherFrontEndInput(std::uint8_t channel) { return FrontEndInput(channel) != FrontEndInput(CurrentChannel()); }
+
+// A decoder keeps a gain per input, but some inputs share a gain register: after a
+// gain for an input that is not selected, the selected input's goes back to it.
+void ReapplySelectedGain(const InputPathOps& ops) {
+  std::uint8_t gain = 0;
+  if (ops.get(videocontrol::kGain, &gain) == KT6_OK) ops.set(videocontrol::kGain, gain);
 }
 
 bool OneSetInterface() { return CameraInterfaceOf() == CameraInterface::kOneSet; }
@@ -106,14 +136,19 @@ std::int32_t KT6SetGain(std::uint8_t channel, std::uint32_t value) {
   InputPath path = ControlPath();
   const InputPathOps* ops = OpsOf(path);
   if (!ops) return KT6_OK;
-  // The second decoder's gain follows its own channel byte.
-  ChannelFor hold(ops->channel_field, channel);
   if (path == InputPath::kFrontEnd) {
-    FrontEndWrites write{{videocontrol::kGain}, {code}, 1};
+    FrontEndWrites write{{videocontrol::kGain}, {code}, 1, OtherFrontEndInput(channel)};
+    ChannelFor hold(ops->channel_field, channel);
     GuardedFrontEndWrite(WriteFrontEnd, &write);
-  } else {
+    return KT6_OK;
+  }
+  bool other = channel != CurrentChannel();
+  {
+    // The second decoder's gain follows its own channel byte.
+    ChannelFor hold(ops->channel_field, channel);
     ops->set(videocontrol::kGain, code);
   }
+  if (other) ReapplySelectedGain(*ops);
   return KT6_OK;
 }
 
@@ -145,8 +180,9 @@ std::int32_t KT6SetTopBottom(std::uint8_t channel, std::uint8_t top, std::uint8_
   channel = Resolve(channel);
   if (!ValidChannel(channel, false)) return KT6_ERR_PARAMETER;
   if (top < bottom) bottom = top;
+  bool other = OtherFrontEndInput(channel);
   ChannelFor hold(offsetof(BoardConfig, front_end_controls), channel);
-  FrontEndWrites write{{videocontrol::kTop, videocontrol::kBottom}, {top, bottom}, 2};
+  FrontEndWrites write{{videocontrol::kTop, videocontrol::kBottom}, {top, bottom}, 2, other};
   GuardedFrontEndWrite(WriteFrontEnd, &write);
   return KT6_OK;
 }

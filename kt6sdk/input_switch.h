@@ -17,6 +17,10 @@ std::int32_t SwitchDecoder2Input(std::uint8_t channel);
 std::int32_t WaitForSAA7110Signal();
 std::int32_t WaitForDecoder2Signal();
 
+// The camera interface's input select alone, its levels and the configuration
+// left as they are; the result of the second of two vertical-sync waits.
+std::int32_t SelectInterfaceInput(std::uint8_t channel);
+
 // The camera interface's levels as the board configuration holds them: the selected
 // input's, or both level sets' (only the selected set reaching the DACs).
 void ApplyConfiguredLevels();

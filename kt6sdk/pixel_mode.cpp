@@ -1,6 +1,8 @@
 // The capture's pixel mode. Only grey and YUV swap, on the decoders that make
 // both; a change to grey leaves no colour in the frame that the grey pixels'
 // chroma bytes would otherwise keep showing.
+#include "kt6sdk/pixel_mode.h"
+
 #include <cstddef>
 
 #include "kt6sdk/input_paths.h"
@@ -26,22 +28,27 @@ void NeutralChroma() {
 }
 
 }  // namespace
-}  // namespace kt6
 
-using namespace kt6;
-
-std::int32_t KT6SetPixelMode(std::uint8_t mode) {
+std::int32_t SelectPixelMode(std::uint8_t mode, bool even) {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;
   const InputPathOps* ops = OpsOf(DecoderPath());
   if (!ops) return KT6_ERR_NOT_SUPPORTED;
   std::uint8_t current = ConfigByte(offsetof(BoardConfig, pixel_mode));
   bool swap = (current == kGreyMode && mode == kYuvMode) || (current == kYuvMode && mode == kGreyMode);
-  if (!swap) return KT6_OK;
-  if (mode == kGreyMode && !g_state.grab_flags.load()) NeutralChroma();
+  bool again = even && mode == current && (mode == kGreyMode || mode == kYuvMode);
+  if (!swap && !again) return KT6_OK;
+  // Only a swap fills: the init clears the whole capture buffer after its setting.
+  if (swap && mode == kGreyMode && !g_state.grab_flags.load()) NeutralChroma();
   SetConfigByte(offsetof(BoardConfig, pixel_mode), mode);
   ops->set(videocontrol::kPixelMode, mode);
   return KT6_OK;
 }
+
+}  // namespace kt6
+
+using namespace kt6;
+
+std::int32_t KT6SetPixelMode(std::uint8_t mode) { return SelectPixelMode(mode, false); }
 
 std::int32_t KT6GetPixelMode(std::uint8_t* mode) {
   if (!g_state.initialised.load()) return KT6_ERR_GENERAL;

@@ -62,6 +62,7 @@ void Kt650VideoPort::Observe(const Kt650CaptureState& state) {
     single_ = single ? Single::kArmed : Single::kNone;
   }
   on_ = state.on;
+  observed_on_.store(on_, std::memory_order_release);
 }
 
 bool Kt650VideoPort::ParityWanted(std::uint32_t field) const {

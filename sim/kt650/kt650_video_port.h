@@ -39,6 +39,7 @@
 // clipped to display memory; rows outside the picture are black.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -106,6 +107,9 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
   std::uint64_t fields_written() const;
   // The count of the last field written (0 before any).
   std::uint32_t last_field() const;
+  // Whether capture ran after the last host write. It takes no lock, so that a
+  // device's hook, which may run under the board's lock, can ask.
+  bool capture_on() const { return observed_on_.load(std::memory_order_acquire); }
 
  private:
   enum class Single { kNone, kArmed, kWriting, kDone };
@@ -133,6 +137,7 @@ class PLATFORM_EXPORT Kt650VideoPort : public RegisterHook {
   mutable std::mutex write_mutex_;  // a field's lines going into memory
   std::uint64_t fields_written_ = 0;
   std::uint32_t last_field_ = 0;
+  std::atomic<bool> observed_on_{false};  // on_, for the test view
 };
 
 }  // namespace sim

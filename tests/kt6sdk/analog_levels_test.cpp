@@ -53,15 +53,8 @@ class AnalogLevels : public kt6_testing::VideoInputTest {
   std::size_t seen_ = 0;
 };
 
-// The codes as the converters' references work them out.
-int GainCode(double low, double high, double span, int bottom, double db) {
-  double v = (low + (high - low) * bottom / 256 + span * 0.7 / std::exp(db / 20) - low) / (high - low) * 256;
-  return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v);
-}
-int OffsetCode(double mid, int value) {
-  double x = value <= 128 ? mid * value / 128 : mid + (4 - mid) * (value - 128) / 128;
-  return static_cast<int>(x / 4 * 256);
-}
+using kt6_testing::GainCode;
+using kt6_testing::OffsetCode;
 
 TEST_F(AnalogLevels, EachSetReachesItsRegistersComplementedAsWired) {
   // One set: top and bottom as they are, the clamp complemented, on 2, 3 and 6.

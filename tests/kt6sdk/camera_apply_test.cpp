@@ -12,6 +12,7 @@
 #include "kt6sdk/camera_slots.h"
 #include "kt6sdk/kt6sdk.h"
 #include "tests/kt6sdk/kt6_fixture.h"
+#include "tests/kt6sdk/video_input_fixture.h"
 
 namespace {
 
@@ -29,6 +30,9 @@ class CameraApply : public kt6_testing::Kt6Test {
     return *board_;
   }
   std::uint8_t Reg(std::uint8_t i) { return board_->board_control()->Register(i); }
+  // A one-set reference register as the serial lines last set it.
+  std::uint8_t Reference(unsigned i) { return board_->board_control()->bit_serial().SerialRegister(i); }
+  int InterfaceInput() { return board_->video_inputs().SelectedInput(sim::Kt650VideoDevice::kCameraInterface); }
   static BoardConfig Config() {
     BoardConfig c{};
     EXPECT_EQ(KT6InquireConfig(&c), 0);
@@ -213,6 +217,60 @@ TEST_F(CameraApply, ALineOrInputBeyondTheBoardChangesNothing) {
     const BoardConfig now = Config();
     EXPECT_EQ(0, std::memcmp(&now, &applied, sizeof now)) << bad.offset;
   }
+}
+
+TEST_F(CameraApply, AMonoCamerasLevelsReachTheReferencesInEitherForm) {
+  using kt6_testing::Complement;
+  constexpr unsigned kTop = 2, kBottom = 3, kClamp = 6;
+  Open();
+  // Top, bottom and clamp given: the references hold them, the clamp complemented.
+  CameraSettings s = Mono();
+  ASSERT_EQ(kt6::LoadCameraSlot(4, &s, nullptr), 0);
+  ASSERT_EQ(kt6::ApplyCameraSlot(4), 0);
+  EXPECT_EQ(InterfaceInput(), 2);
+  EXPECT_EQ(Reference(kTop), 200);
+  EXPECT_EQ(Reference(kBottom), 40);
+  EXPECT_EQ(Reference(kClamp), Complement(30));
+
+  // Gain and offset given, on input 1: the top is the gain's code over input 1's
+  // bottom, the clamp the offset's code.
+  s.video_channel = 1;
+  s.level_mode = 2;
+  s.video_gain = 6.0f;
+  s.video_offset = 90;
+  ASSERT_EQ(kt6::LoadCameraSlot(5, &s, nullptr), 0);
+  ASSERT_EQ(kt6::ApplyCameraSlot(5), 0);
+  BoardConfig c = Config();
+  EXPECT_EQ(c.camera_input, 1);
+  EXPECT_EQ(c.level_mode, 2);
+  EXPECT_EQ(float{c.gains_db[1]}, 6.0f);
+  EXPECT_EQ(c.offset_values[1], 90);
+  EXPECT_EQ(InterfaceInput(), 1);
+  EXPECT_EQ(Reference(kTop), kt6_testing::GainCode(1.0, 4.0, 2.5, c.bottom_levels[1], 6.0));
+  EXPECT_EQ(Reference(kClamp), Complement(kt6_testing::OffsetCode(1.0, 90)));
+}
+
+TEST_F(CameraApply, AReopenForgetsTheSlotsButTheUserStandardKeepsTheAppliedCamera) {
+  Open();
+  CameraSettings s = Mono();
+  ASSERT_EQ(kt6::LoadCameraSlot(6, &s, nullptr), 0);
+  ASSERT_EQ(kt6::ApplyCameraSlot(6), 0);
+  ASSERT_EQ(KT6Close(), 0);
+  ASSERT_EQ(KT6Open(0x151), 0);
+  CameraSettings back{};
+  EXPECT_EQ(kt6::GetCameraSlot(6, &back, nullptr), KT6_ERR_PARAMETER);
+  EXPECT_EQ(kt6::ApplyCameraSlot(6), KT6_ERR_PARAMETER);
+  // The camera stays on the board: the user-camera standard still takes its window.
+  ASSERT_EQ(KT6Init(nullptr), 0);
+  BoardConfig record = Config();
+  record.tv_standard = 2;
+  ASSERT_EQ(KT6Init(&record), 0);
+  std::uint16_t flags = 0, x = 0, y = 0, w = 0, h = 0;
+  ASSERT_EQ(KT6GetGrabWindow(&flags, &x, &y, &w, &h), 0);
+  EXPECT_EQ(x, 120);
+  EXPECT_EQ(y, 20);
+  EXPECT_EQ(w, 640);
+  EXPECT_EQ(h, 480);
 }
 
 }  // namespace

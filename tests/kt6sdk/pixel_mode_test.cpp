@@ -110,4 +110,34 @@ TEST_F(PixelMode, BoardsWithoutADecoderPathRefuse) {
   EXPECT_EQ(KT6SetPixelMode(1), KT6_ERR_GENERAL);
 }
 
+TEST_F(PixelMode, TheInitPutsTheDecoderInTheRecordsMode) {
+  struct Case {
+    int type;
+    std::uint32_t word;
+    std::uint8_t saturation;  // the chip's register
+  };
+  for (Case c : {Case{2, 0x10, 0x12}, Case{3, 0, 0x0C}}) {
+    SCOPED_TRACE(c.type);
+    Open(c.type, c.word);
+    auto chip = [&] {
+      return c.type == 2 ? board_->saa7110()->Register(c.saturation) : board_->decoder2()->Register(c.saturation);
+    };
+    ASSERT_EQ(KT6SetSaturation(0x32), 0);
+    ASSERT_EQ(chip(), 0x32);
+    BoardConfig record{};
+    ASSERT_EQ(KT6InquireConfig(&record), 0);
+    // A record asking for grey: the decoder makes no colour, whatever its table holds.
+    record.pixel_mode = 1;
+    ASSERT_EQ(KT6Init(&record), 0);
+    EXPECT_EQ(Mode(), 1);
+    EXPECT_EQ(chip(), 0);
+    // And one asking for YUV brings the colour back.
+    record.pixel_mode = 2;
+    ASSERT_EQ(KT6Init(&record), 0);
+    EXPECT_EQ(Mode(), 2);
+    EXPECT_EQ(chip(), 0x32);
+    ShutDown();
+  }
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -28,6 +29,23 @@ class VideoInputTest : public kt6_testing::Kt6Test {
     kt6_testing::SetBoardWord(word);
     board_ = &m.kt650(0);
     return *board_;
+  }
+
+  // As Open, then the caller's configuration word set and the board initialised
+  // with it, so that the board's registers route the video as the word says (types
+  // 2, 4 and 5; the others take no word).
+  sim::Kt650Board& OpenConfigured(int type, std::uint32_t callerWord) {
+    Open(type, 0);
+    if (type == 2 || type >= 4) {
+      EXPECT_EQ(KT6SetBoardConfig(callerWord), 0);
+      EXPECT_EQ(KT6Init(nullptr), 0);
+    }
+    return *board_;
+  }
+
+  // A camera-interface reference register as the board's serial lines last set it.
+  std::uint8_t SerialRegister(unsigned index) const {
+    return board_->board_control()->bit_serial().SerialRegister(index);
   }
 
   // The devices that received something during `call`.
@@ -64,5 +82,17 @@ class VideoInputTest : public kt6_testing::Kt6Test {
 
   sim::Kt650Board* board_ = nullptr;
 };
+
+// The camera interface's reference codes as its converters work them out: the top
+// code of a gain in dB over a bottom code, and the offset code of a value 0-255.
+inline int GainCode(double low, double high, double span, int bottom, double db) {
+  double v = (low + (high - low) * bottom / 256 + span * 0.7 / std::exp(db / 20) - low) / (high - low) * 256;
+  return v < 0 ? 0 : v > 255 ? 255 : static_cast<int>(v);
+}
+inline int OffsetCode(double mid, int value) {
+  double x = value <= 128 ? mid * value / 128 : mid + (4 - mid) * (value - 128) / 128;
+  return static_cast<int>(x / 4 * 256);
+}
+inline std::uint8_t Complement(int code) { return static_cast<std::uint8_t>(~code); }
 
 }  // namespace kt6_testing

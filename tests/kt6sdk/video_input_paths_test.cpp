@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
@@ -25,6 +26,26 @@ Device DecoderOf(int type, std::uint32_t word) {
 }
 
 using VideoInputPaths = kt6_testing::VideoInputTest;
+
+// The registers each decoder chip keeps a control in.
+struct DecoderRegisters {
+  std::uint8_t hue, saturation, contrast, brightness;
+  std::uint8_t gain0, gain1;  // the gains of inputs 0 and 1
+};
+constexpr DecoderRegisters kSaa7110Registers{0x07, 0x12, 0x13, 0x19, 0x2B, 0x2A};
+constexpr DecoderRegisters kDecoder2Registers{0x0D, 0x0C, 0x0B, 0x0A, 0x04, 0x05};
+constexpr std::uint8_t kSaa7110GainBits = 0x3F;
+// The second decoder's gain: the register's value and the range bit of input 0.
+constexpr std::uint8_t kDecoder2GainControl = 0x03;
+constexpr std::uint8_t kDecoder2RangeA = 0x01;
+struct Decoder2Gain {
+  std::uint8_t code, value;
+  bool high_range;
+};
+constexpr Decoder2Gain kDecoder2Gains[] = {{15, 0x7C, false}, {31, 0x18, true}, {47, 0xFF, true}};
+
+// The camera interface's one-set references: top, bottom and the offset/clamp.
+constexpr unsigned kOneSetTop = 2, kOneSetBottom = 3, kOneSetClamp = 6;
 
 TEST_F(VideoInputPaths, EachControlReachesTheDeviceTheRoutingGivesIt) {
   for (int type = 0; type <= 5; ++type) {
@@ -101,9 +122,17 @@ TEST_F(VideoInputPaths, EachControlReachesTheDeviceTheRoutingGivesIt) {
 TEST_F(VideoInputPaths, GainsAndReferencesWorkOnTheChannelAskedForAndLeaveTheCurrentOne) {
   // Type 2 through the front end: channel 2's references, channel 0 stays current.
   Open(2, 0x20);
+  // The references on the front end's DACs are the current channel's throughout.
+  const sim::Kt650FrontEnd& fe = board_->control_port()->front_end();
+  ASSERT_EQ(KT6SetGain(4, 15), 0);
+  const std::pair<int, int> references{fe.LevelDac(1), fe.LevelDac(2)};
   std::uint8_t channel = 9, top = 0, bottom = 0;
   ASSERT_EQ(KT6GetChannel(&channel), 0);
   EXPECT_EQ(KT6SetTopBottom(2, 30, 50), 0);  // the bottom never above the top
+  EXPECT_EQ((std::pair<int, int>{fe.LevelDac(1), fe.LevelDac(2)}), references);
+  EXPECT_EQ(KT6SetGain(1, 63), 0);
+  EXPECT_EQ((std::pair<int, int>{fe.LevelDac(1), fe.LevelDac(2)}), references);
+  EXPECT_EQ(fe.SelectedInput(), channel);
   ASSERT_EQ(KT6GetTopBottom(2, &top, &bottom), 0);
   EXPECT_EQ(top, 30);
   EXPECT_EQ(bottom, 30);
@@ -111,6 +140,7 @@ TEST_F(VideoInputPaths, GainsAndReferencesWorkOnTheChannelAskedForAndLeaveTheCur
   ASSERT_EQ(KT6GetChannel(&now), 0);
   EXPECT_EQ(now, channel);
   EXPECT_EQ(KT6SetTopBottom(4, 1, 1), 0);
+  EXPECT_EQ((std::pair<int, int>{fe.LevelDac(1), fe.LevelDac(2)}), (std::pair{4, 4}));
   EXPECT_EQ(KT6SetGain(7, 15), KT6_ERR_PARAMETER);
   EXPECT_EQ(KT6GetTopBottom(9, &top, &bottom), KT6_ERR_PARAMETER);
   ShutDown();
@@ -135,6 +165,146 @@ TEST_F(VideoInputPaths, GainsAndReferencesWorkOnTheChannelAskedForAndLeaveTheCur
     ASSERT_EQ(KT6SetGain(1, static_cast<std::uint32_t>(code)), 0);
     ASSERT_EQ(KT6GetGain(1, &g), 0);
     EXPECT_EQ(g, back);
+  }
+}
+
+TEST_F(VideoInputPaths, TheDecoderChipsHoldTheValuesTheControlsAskFor) {
+  struct Case {
+    int type;
+    std::uint32_t word;
+  };
+  for (Case c : {Case{1, 0}, Case{2, 0x10}, Case{3, 0}, Case{4, 0x20000}}) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " word 0x" << std::hex << c.word);
+    Open(c.type, c.word);
+    const bool saa = c.type <= 2;
+    const DecoderRegisters& r = saa ? kSaa7110Registers : kDecoder2Registers;
+    auto chip = [&](std::uint8_t reg) {
+      return saa ? board_->saa7110()->Register(reg) : board_->decoder2()->Register(reg);
+    };
+    std::uint8_t mode = 0;
+    ASSERT_EQ(KT6GetPixelMode(&mode), 0);
+    ASSERT_EQ(mode, 2);  // colour: hue and saturation reach the chip
+
+    ASSERT_EQ(KT6SetHue(0x21), 0);
+    EXPECT_EQ(chip(r.hue), 0x21);
+    ASSERT_EQ(KT6SetSaturation(0x32), 0);
+    EXPECT_EQ(chip(r.saturation), 0x32);
+    ASSERT_EQ(KT6SetContrast(200), 0);
+    EXPECT_EQ(chip(r.contrast), 127);
+    ASSERT_EQ(KT6SetContrast(0x145), 0);  // the low byte
+    EXPECT_EQ(chip(r.contrast), 0x45);
+    ASSERT_EQ(KT6SetBrightness(0x44), 0);
+    EXPECT_EQ(chip(r.brightness), 0x44);
+
+    // The current channel's gain, then another channel's in that channel's register.
+    for (const Decoder2Gain& g : kDecoder2Gains) {
+      ASSERT_EQ(KT6SetGain(4, g.code), 0);
+      if (saa) {
+        EXPECT_EQ(chip(r.gain0) & kSaa7110GainBits, g.code);
+      } else {
+        EXPECT_EQ(chip(r.gain0), g.value);
+        EXPECT_EQ((chip(kDecoder2GainControl) & kDecoder2RangeA) != 0, g.high_range);
+      }
+    }
+    std::uint8_t gain0 = chip(r.gain0);
+    ASSERT_EQ(KT6SetGain(1, 15), 0);
+    EXPECT_EQ(saa ? chip(r.gain1) & kSaa7110GainBits : chip(r.gain1), saa ? 15 : 0x7C);
+    EXPECT_EQ(chip(r.gain0), gain0);
+    EXPECT_EQ(board_->video_inputs().SelectedInput(sim::Kt650VideoDevice::kDecoder), 0);
+
+    // Grey turns the chip's saturation off; colour brings the setting back.
+    ASSERT_EQ(KT6SetPixelMode(1), 0);
+    EXPECT_EQ(chip(r.saturation), 0);
+    ASSERT_EQ(KT6SetPixelMode(2), 0);
+    EXPECT_EQ(chip(r.saturation), 0x32);
+    ShutDown();
+  }
+}
+
+TEST_F(VideoInputPaths, AGainForAnInputSharingTheSelectedInputsRegisterWaitsForItsSwitch) {
+  // The SAA7110's inputs 1 and 3 share one gain register.
+  Open(1, 0);
+  sim::Saa7110Model& saa = *board_->saa7110();
+  KT6SetChannel(1);
+  ASSERT_EQ(KT6SetGain(4, 15), 0);
+  ASSERT_EQ(saa.Register(kSaa7110Registers.gain1) & kSaa7110GainBits, 15);
+  ASSERT_EQ(KT6SetGain(3, 47), 0);
+  EXPECT_EQ(saa.Register(kSaa7110Registers.gain1) & kSaa7110GainBits, 15);
+  KT6SetChannel(3);
+  EXPECT_EQ(saa.Register(kSaa7110Registers.gain1) & kSaa7110GainBits, 47);
+  std::uint8_t g = 0;
+  ASSERT_EQ(KT6GetGain(1, &g), 0);
+  EXPECT_EQ(g, 15);
+  ShutDown();
+
+  // The second decoder's inputs 0 and 3 share one, with its range bit.
+  Open(3, 0);
+  sim::Kt650Decoder2& dec = *board_->decoder2();
+  const Decoder2Gain& low = kDecoder2Gains[0];
+  const Decoder2Gain& high = kDecoder2Gains[2];
+  ASSERT_EQ(KT6SetGain(4, low.code), 0);
+  ASSERT_EQ(dec.Register(kDecoder2Registers.gain0), low.value);
+  ASSERT_EQ(KT6SetGain(3, high.code), 0);
+  EXPECT_EQ(dec.Register(kDecoder2Registers.gain0), low.value);
+  EXPECT_EQ(dec.Register(kDecoder2GainControl) & kDecoder2RangeA, 0);
+  KT6SetChannel(3);
+  EXPECT_EQ(dec.Register(kDecoder2Registers.gain0), high.value);
+  EXPECT_EQ(dec.Register(kDecoder2GainControl) & kDecoder2RangeA, kDecoder2RangeA);
+  ASSERT_EQ(KT6GetGain(0, &g), 0);
+  EXPECT_EQ(g, low.code);
+}
+
+TEST_F(VideoInputPaths, TheFrontEndsReferencesFollowGainBrightnessAndTopBottom) {
+  Open(2, 0x20);
+  const sim::Kt650FrontEnd& fe = board_->control_port()->front_end();
+  auto references = [&] { return std::pair<int, int>{fe.LevelDac(1), fe.LevelDac(2)}; };
+  // At neutral brightness each gain has its span above a zero bottom.
+  ASSERT_EQ(KT6SetGain(4, 15), 0);
+  ASSERT_EQ(KT6SetBrightness(128), 0);
+  EXPECT_EQ(references(), (std::pair{148, 0}));
+  ASSERT_EQ(KT6SetGain(4, 0), 0);
+  EXPECT_EQ(references(), (std::pair{208, 0}));
+  // Darker lifts both by (128 - brightness) x (252 - span) / 128.
+  ASSERT_EQ(KT6SetBrightness(40), 0);
+  int lift = (128 - 40) * (252 - 208) / 128;
+  EXPECT_EQ(references(), (std::pair{208 + lift, lift}));
+  // Top and bottom set directly, four DAC steps to a level; the bottom never above.
+  ASSERT_EQ(KT6SetTopBottom(4, 40, 20), 0);
+  EXPECT_EQ(references(), (std::pair{160, 80}));
+  ASSERT_EQ(KT6SetTopBottom(4, 20, 40), 0);
+  EXPECT_EQ(references(), (std::pair{80, 80}));
+  EXPECT_EQ(fe.SelectedInput(), 0);
+}
+
+TEST_F(VideoInputPaths, TheCameraInterfaceReferencesHoldTheSelectedInputsLevels) {
+  using kt6_testing::Complement;
+  using kt6_testing::GainCode;
+  using kt6_testing::OffsetCode;
+  for (int type : {4, 5}) {
+    SCOPED_TRACE(type);
+    Open(type, 0x10000);
+    ASSERT_EQ(kt6::g_state.config.camera_input, 0);
+    const int clamp = kt6::g_state.config.clamp_levels[0];
+    ASSERT_EQ(KT6SetTopBottom(4, 200, 40), 0);
+    EXPECT_EQ(SerialRegister(kOneSetTop), 200);
+    EXPECT_EQ(SerialRegister(kOneSetBottom), 40);
+    EXPECT_EQ(SerialRegister(kOneSetClamp), Complement(clamp));
+    // A gain code is the top over the bottom; brightness the complemented offset.
+    for (auto [code, db] : {std::pair{15, 0.0}, std::pair{63, 9.0}, std::pair{0, -3.0}}) {
+      ASSERT_EQ(KT6SetGain(4, static_cast<std::uint32_t>(code)), 0);
+      EXPECT_EQ(SerialRegister(kOneSetTop), GainCode(1.0, 4.0, 2.5, 40, db)) << code;
+    }
+    for (int value : {40, 128, 200}) {
+      ASSERT_EQ(KT6SetBrightness(static_cast<std::uint32_t>(value)), 0);
+      EXPECT_EQ(SerialRegister(kOneSetClamp), Complement(OffsetCode(1.0, value))) << value;
+    }
+    // Another input's levels are kept for it, not sent.
+    std::uint8_t top = SerialRegister(kOneSetTop), bottom = SerialRegister(kOneSetBottom);
+    ASSERT_EQ(KT6SetTopBottom(2, 90, 10), 0);
+    ASSERT_EQ(KT6SetGain(3, 63), 0);
+    EXPECT_EQ(SerialRegister(kOneSetTop), top);
+    EXPECT_EQ(SerialRegister(kOneSetBottom), bottom);
+    ShutDown();
   }
 }
 
