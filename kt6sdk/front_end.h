@@ -32,6 +32,8 @@ constexpr std::uint8_t kLevelModeDirect = 1;
 constexpr std::uint8_t kLevelModeComputed = 2;
 constexpr std::uint8_t kSharedChannel = 5;
 constexpr std::uint8_t kChannelSlots = 4;
+// The multiplexer input of a channel: channel 5 is channel 0's.
+constexpr std::uint8_t InputOf(std::uint8_t channel) { return channel == kSharedChannel ? 0 : channel; }
 
 // Level DACs: 0 input select, 1 top reference, 2 bottom reference.
 constexpr std::uint8_t kLevelDacCount = 3;
@@ -89,6 +91,9 @@ std::uint8_t KT6CalibrateLevels(std::uint8_t gain, std::uint8_t* brightness);
 
 // Data device of types 0-2. -34 for an index above 2.
 std::int32_t KT6SetLevelDAC(std::uint8_t index, std::uint8_t value);
+// The top and bottom reference DACs, in the order that never takes the top below
+// the bottom on the way.
+void SetReferenceDacs(std::uint8_t top, std::uint8_t bottom);
 // The second LUT of type 2: -1 before KT6Init, -37 on other types, -34 for a null
 // table; `count` is cut at entry 255.
 std::int32_t KT6LoadLUT2(std::uint8_t start, std::uint16_t count, const std::uint8_t* table);

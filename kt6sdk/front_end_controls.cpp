@@ -49,7 +49,7 @@ bool OffsetFrontEnd() {
 
 // The slot of a channel: channel 5 shares channel 0's. False for a channel without.
 bool SlotOf(std::uint8_t channel, std::uint8_t* slot) {
-  if (channel == kSharedChannel) channel = 0;
+  channel = InputOf(channel);
   if (channel >= kChannelSlots) return false;
   *slot = channel;
   return true;
@@ -59,8 +59,8 @@ bool CurrentSlot(std::uint8_t* slot) { return SlotOf(Get(kChannelByte), slot); }
 std::uint8_t TopByte(std::uint8_t slot) { return static_cast<std::uint8_t>(kLevelPairBytes + 2 * slot); }
 std::uint8_t BottomByte(std::uint8_t slot) { return static_cast<std::uint8_t>(kLevelPairBytes + 2 * slot + 1); }
 
-// References from the gain and brightness, the higher top written first when it
-// comes down so that top and bottom never cross on the way.
+// References from the gain and brightness, written so that top and bottom never
+// cross on the way.
 void ApplyGain(std::uint8_t slot, std::uint8_t gain) {
   const GainLimits* limits = LimitsOf(gain);
   if (!limits) return;
@@ -76,13 +76,7 @@ void ApplyGain(std::uint8_t slot, std::uint8_t gain) {
     bottom = r;
     top = static_cast<std::uint8_t>(r + limits->plain_top);
   }
-  if (LoadShadow(g_state.config.level_dacs[kTopDac]) >= top) {
-    KT6SetLevelDAC(kBottomDac, bottom);
-    KT6SetLevelDAC(kTopDac, top);
-  } else {
-    KT6SetLevelDAC(kTopDac, top);
-    KT6SetLevelDAC(kBottomDac, bottom);
-  }
+  SetReferenceDacs(top, bottom);
   Put(kLevelModeByte, kLevelModeComputed);
 }
 
@@ -90,8 +84,7 @@ void SetChannel(std::uint8_t channel) {
   std::uint8_t slot;
   if (!SlotOf(channel, &slot)) return;
   Put(kChannelByte, channel);
-  // Channel 5 selects as channel 0.
-  auto c = static_cast<std::uint8_t>(channel == kSharedChannel ? 0 : channel);
+  std::uint8_t c = InputOf(channel);
   KT6SetLevelDAC(kInputSelectDac, static_cast<std::uint8_t>(((c | c * 4) * 16) | kInputCodeLow));
   if (Get(kLevelModeByte) == kLevelModeDirect) {
     KT6SetLevelDAC(kTopDac, static_cast<std::uint8_t>(Get(TopByte(slot)) * 4));
@@ -109,6 +102,17 @@ void SetReference(std::uint8_t dac, std::uint8_t slotByte, std::uint8_t value) {
 }
 
 }  // namespace
+
+// A top coming down lets the bottom go first, a top going up goes first itself.
+void SetReferenceDacs(std::uint8_t top, std::uint8_t bottom) {
+  if (LoadShadow(g_state.config.level_dacs[kTopDac]) >= top) {
+    KT6SetLevelDAC(kBottomDac, bottom);
+    KT6SetLevelDAC(kTopDac, top);
+  } else {
+    KT6SetLevelDAC(kTopDac, top);
+    KT6SetLevelDAC(kBottomDac, bottom);
+  }
+}
 
 std::uint8_t KT6CalibrateLevels(std::uint8_t gain, std::uint8_t* brightness) {
   const GainLimits* limits = LimitsOf(gain);

@@ -11,6 +11,7 @@
 #include "kt6sdk/input_paths.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/serial_bus_owner.h"
 #include "kt6sdk/shadow_bytes.h"
 #include "kt6sdk/video_controls.h"
 
@@ -59,27 +60,20 @@ struct FrontEndWrites {
 
 std::uint8_t ReferenceDac(std::uint8_t dac) { return LoadShadow(g_state.config.level_dacs[dac]); }
 
-// The references put back, in the order that never takes the top below the bottom.
-void RestoreReferences(std::uint8_t top, std::uint8_t bottom) {
-  if (top >= ReferenceDac(frontend::kTopDac)) {
-    KT6SetLevelDAC(frontend::kTopDac, top);
-    KT6SetLevelDAC(frontend::kBottomDac, bottom);
-  } else {
-    KT6SetLevelDAC(frontend::kBottomDac, bottom);
-    KT6SetLevelDAC(frontend::kTopDac, top);
-  }
-}
-
+// The bus is held throughout, so that no other thread's references fall between
+// the reading of the selected channel's and their return.
 void WriteFrontEnd(const void* context) {
   const auto* w = static_cast<const FrontEndWrites*>(context);
+  SerialBusHold bus;
   std::uint8_t top = ReferenceDac(frontend::kTopDac), bottom = ReferenceDac(frontend::kBottomDac);
   for (int i = 0; i < w->count; ++i) KT6SetFrontEndControl(w->controls[i], w->values[i]);
-  if (w->other_channel) RestoreReferences(top, bottom);
+  if (w->other_channel && (ReferenceDac(frontend::kTopDac) != top || ReferenceDac(frontend::kBottomDac) != bottom))
+    SetReferenceDacs(top, bottom);
 }
 
-// Channel 5 is channel 0's input on the front end.
-std::uint8_t FrontEndInput(std::uint8_t channel) { return channel == frontend::kSharedChannel ? 0 : channel; }
-bool OtherFrontEndInput(std::uint8_t channel) { return FrontEndInput(channel) != FrontEndInput(CurrentChannel()); }
+bool OtherFrontEndInput(std::uint8_t channel) {
+  return frontend::InputOf(channel) != frontend::InputOf(CurrentChannel());
+}
 
 // A decoder keeps a gain per input, but some inputs share a gain register: after a
 // gain for an input that is not selected, the selected input's goes back to it.

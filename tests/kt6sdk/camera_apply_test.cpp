@@ -10,6 +10,7 @@
 #include "kt6sdk/camera_pll.h"
 #include "kt6sdk/camera_slot_store.h"
 #include "kt6sdk/camera_slots.h"
+#include "kt6sdk/input_registers.h"
 #include "kt6sdk/kt6sdk.h"
 #include "tests/kt6sdk/kt6_fixture.h"
 #include "tests/kt6sdk/video_input_fixture.h"
@@ -221,7 +222,8 @@ TEST_F(CameraApply, ALineOrInputBeyondTheBoardChangesNothing) {
 
 TEST_F(CameraApply, AMonoCamerasLevelsReachTheReferencesInEitherForm) {
   using kt6_testing::Complement;
-  constexpr unsigned kTop = 2, kBottom = 3, kClamp = 6;
+  constexpr unsigned kTop = kt6::input::kOneSetDacs.top, kBottom = kt6::input::kOneSetDacs.bottom,
+                     kClamp = kt6::input::kOneSetDacs.clamp;
   Open();
   // Top, bottom and clamp given: the references hold them, the clamp complemented.
   CameraSettings s = Mono();

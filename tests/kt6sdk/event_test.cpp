@@ -13,6 +13,7 @@
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/line_inputs.h"
 #include "kt6sdk/lines.h"
+#include "sim/kt650/kt650_registers.h"
 #include "tests/kt6sdk/inputs_fixture.h"
 
 namespace {
@@ -35,8 +36,8 @@ class Event : public kt6_testing::InputsTest {
     std::vector<std::uint8_t> bytes = board.control_port()->PortBytes(), values;
     int selected = -1;
     for (std::size_t i = from; i < bytes.size(); ++i) {
-      if (bytes[i] & 0x80)
-        selected = bytes[i] & 0x07;
+      if (bytes[i] & sim::kt650::kPortSelect)
+        selected = bytes[i] & sim::kt650::kPortRegisterMask;
       else if (selected == 1)
         values.push_back(bytes[i]);
     }

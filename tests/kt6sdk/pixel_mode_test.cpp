@@ -5,9 +5,11 @@
 #include <cstring>
 #include <vector>
 
+#include "kt6sdk/decoder2.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
 #include "kt6sdk/pixel_access.h"
+#include "kt6sdk/saa7110.h"
 #include "tests/kt6sdk/video_input_fixture.h"
 
 namespace {
@@ -116,7 +118,7 @@ TEST_F(PixelMode, TheInitPutsTheDecoderInTheRecordsMode) {
     std::uint32_t word;
     std::uint8_t saturation;  // the chip's register
   };
-  for (Case c : {Case{2, 0x10, 0x12}, Case{3, 0, 0x0C}}) {
+  for (Case c : {Case{2, 0x10, kt6::saa7110::kSaturation}, Case{3, 0, kt6::decoder2::kSaturation}}) {
     SCOPED_TRACE(c.type);
     Open(c.type, c.word);
     auto chip = [&] {

@@ -8,8 +8,11 @@
 #include <string>
 #include <utility>
 
+#include "kt6sdk/decoder2.h"
+#include "kt6sdk/input_registers.h"
 #include "kt6sdk/kt6sdk.h"
 #include "kt6sdk/library_state.h"
+#include "kt6sdk/saa7110.h"
 #include "tests/kt6sdk/video_input_fixture.h"
 
 namespace {
@@ -32,12 +35,16 @@ struct DecoderRegisters {
   std::uint8_t hue, saturation, contrast, brightness;
   std::uint8_t gain0, gain1;  // the gains of inputs 0 and 1
 };
-constexpr DecoderRegisters kSaa7110Registers{0x07, 0x12, 0x13, 0x19, 0x2B, 0x2A};
-constexpr DecoderRegisters kDecoder2Registers{0x0D, 0x0C, 0x0B, 0x0A, 0x04, 0x05};
-constexpr std::uint8_t kSaa7110GainBits = 0x3F;
+constexpr DecoderRegisters kSaa7110Registers{kt6::saa7110::kHue,      kt6::saa7110::kSaturation,
+                                             kt6::saa7110::kContrast, kt6::saa7110::kBrightness,
+                                             kt6::saa7110::kGainHigh, kt6::saa7110::kGainMid};
+constexpr DecoderRegisters kDecoder2Registers{kt6::decoder2::kHue,      kt6::decoder2::kSaturation,
+                                              kt6::decoder2::kContrast, kt6::decoder2::kBrightness,
+                                              kt6::decoder2::kGainA,    kt6::decoder2::kGainB};
+constexpr std::uint8_t kSaa7110GainBits = kt6::saa7110::kGainBits;
 // The second decoder's gain: the register's value and the range bit of input 0.
-constexpr std::uint8_t kDecoder2GainControl = 0x03;
-constexpr std::uint8_t kDecoder2RangeA = 0x01;
+constexpr std::uint8_t kDecoder2GainControl = kt6::decoder2::kGainControl;
+constexpr std::uint8_t kDecoder2RangeA = kt6::decoder2::kGainRangeA;
 struct Decoder2Gain {
   std::uint8_t code, value;
   bool high_range;
@@ -45,7 +52,8 @@ struct Decoder2Gain {
 constexpr Decoder2Gain kDecoder2Gains[] = {{15, 0x7C, false}, {31, 0x18, true}, {47, 0xFF, true}};
 
 // The camera interface's one-set references: top, bottom and the offset/clamp.
-constexpr unsigned kOneSetTop = 2, kOneSetBottom = 3, kOneSetClamp = 6;
+constexpr unsigned kOneSetTop = kt6::input::kOneSetDacs.top, kOneSetBottom = kt6::input::kOneSetDacs.bottom,
+                   kOneSetClamp = kt6::input::kOneSetDacs.clamp;
 
 TEST_F(VideoInputPaths, EachControlReachesTheDeviceTheRoutingGivesIt) {
   for (int type = 0; type <= 5; ++type) {

@@ -43,14 +43,10 @@ void AwaitStrobedFrame() {
   long long fields =
       std::clamp(static_cast<long long>(source.strobe_delay) + source.strobe_width, 0LL, kStrobedFrameMostFields) +
       kStrobedFrameSpareFields;
-  for (int missed = 0; StrobedFramePending() && fields > 0 && missed < kMissedSyncs;) {
-    if (KT6WaitForVSync() == KT6_OK) {
-      --fields;
-      missed = 0;
-    } else {
-      ++missed;
-    }
-  }
+  // Each wait counts, a field or none, so that a signal that keeps coming and going
+  // cannot hold the read either.
+  for (int missed = 0; StrobedFramePending() && fields > 0 && missed < kMissedSyncs; --fields)
+    missed = KT6WaitForVSync() == KT6_OK ? 0 : missed + 1;
 }
 
 void WaitForCapture() {
