@@ -40,17 +40,9 @@ std::int32_t DetectCurrent(InputPath path) {
 }
 
 // The camera interface's status answers for its selected input only, so another
-// of its inputs is selected for the test (the one-set interface has inputs 0-3).
+// of its inputs is selected for the test.
 bool InterfaceSelects(std::uint8_t channel) {
-  switch (CameraInterfaceOf()) {
-    case CameraInterface::kTwoSets:
-      return true;
-    case CameraInterface::kOneSet:
-      return channel < kCameraInputs;
-    case CameraInterface::kNone:
-      break;
-  }
-  return false;
+  return CameraInterfaceOf() != CameraInterface::kNone && ValidChannel(channel, true);
 }
 
 std::int32_t SwitchTo(InputPath path, std::uint8_t channel) {
